@@ -1,0 +1,34 @@
+// File system helpers: existence tests, directory creation, whole-file reads
+// and atomic whole-file replacement.
+#pragma once
+
+#include <string>
+
+namespace quillet {
+
+bool FileExists(const std::string& path);
+bool DirectoryExists(const std::string& path);
+
+// Creates `dir` with every missing parent; true when it exists afterwards.
+bool ForceDirectories(const std::string& dir);
+
+// Everything before the last '/', or "" when there is none.
+std::string DirectoryOf(const std::string& path);
+
+enum class ReadResult { kOk, kNotFound, kFailed };
+
+// Reads the whole file into `out`. errno tells why on kFailed.
+ReadResult ReadWholeFile(const std::string& path, std::string& out);
+
+// Replaces the file's content atomically: the bytes go to a temporary file in
+// the same folder, which is flushed to disk and renamed over `path`, so a crash
+// leaves either the old or the new file. A file with no write permission bit
+// counts as read-only and is not replaced. Returns false (errno set) on failure.
+bool WriteFileAtomic(const std::string& path, const std::string& data);
+
+// True when a file can be created or replaced at `path` (its folder exists and
+// takes a new file, and an existing file is not read-only). Creates nothing
+// that stays.
+bool CanReplaceFile(const std::string& path);
+
+}  // namespace quillet

@@ -1,0 +1,56 @@
+// Profile (ini) files: "[Section]" lines and "Key=Value" lines. Section and key
+// names match without regard to ASCII case; lines that are neither are kept
+// and ignored. Writing changes only the line of the key written.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace quillet {
+
+// Longest value read back; the rest of a longer value is not returned.
+inline constexpr size_t kProfileValueMax = 2047;
+
+class ProfileDocument {
+ public:
+  ProfileDocument() = default;
+  static ProfileDocument Parse(std::string_view bytes);
+  std::string Serialize() const;
+
+  std::optional<std::string> Get(std::string_view section, std::string_view key) const;
+  // Replaces the key's value in place, or appends the key at the end of its
+  // section, or appends the section at the end of the document.
+  void Set(std::string_view section, std::string_view key, std::string_view value);
+
+ private:
+  struct Line {
+    std::string text;
+    std::string eol;  // "\r\n", "\n", "\r" or "" for a last line without one
+  };
+  // Index range [begin, end) of the body of the first section with this name;
+  // begin == npos when there is none.
+  std::pair<size_t, size_t> FindSection(std::string_view section) const;
+  std::optional<size_t> FindKey(size_t begin, size_t end, std::string_view key) const;
+
+  std::vector<Line> lines_;
+};
+
+// Integer text as profile files hold it: decimal with an optional '-', or
+// hexadecimal after "0x"/"0X" when the text is longer than two characters.
+// Nothing else may follow. Returns nullopt for anything that does not parse.
+std::optional<int32_t> ParseProfileInteger(std::string_view text);
+
+// Reads the value from the file at `path`, read afresh; nullopt when the file,
+// the section or the key is missing or the file cannot be read.
+std::optional<std::string> ProfileRead(const std::string& path, std::string_view section,
+                                       std::string_view key);
+
+// Writes one value; the file is created on first write and replaced
+// atomically. Returns false (errno set) when the file cannot be read or written.
+bool ProfileWrite(const std::string& path, std::string_view section, std::string_view key,
+                  std::string_view value);
+
+}  // namespace quillet

@@ -1,0 +1,28 @@
+// Conversion between CP932, the program's internal text, and UTF-8, the text of
+// source literals, terminals and Qt. Built on glibc iconv ("CP932", which keeps
+// 0x5C as the backslash and has the NEC and IBM extensions).
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace quillet {
+
+// Bytes that are not valid CP932 become U+FFFD; never fails.
+std::string Cp932ToUtf8(std::string_view cp932);
+
+// Characters that CP932 cannot hold, and invalid UTF-8, become `replacement`.
+std::string Utf8ToCp932(std::string_view utf8, char replacement = '?');
+
+// Converts a path or other file-system text for a message: UTF-8 names become
+// CP932; anything that is not valid UTF-8 is kept as it is.
+std::string FileNameForMessage(std::string_view path);
+
+}  // namespace quillet
+
+// A UTF-8 source literal as CP932 bytes, converted once at first use.
+#define CP932(literal)                                                            \
+  ([]() -> const std::string& {                                                   \
+    static const std::string converted = ::quillet::Utf8ToCp932(literal); \
+    return converted;                                                             \
+  }())
