@@ -23,11 +23,11 @@ struct Site {
 struct Category {
   int index;
   int site;
-  std::string genre;           // genre column of the headline list
-  std::string checklistGenre;  // connection dialog: "<display label> (<checklist genre>)"
+  std::string genre;                 // genre column of the headline list
+  std::string checklistGenre;        // connection dialog: "<display label> (<checklist genre>)"
   std::vector<std::string> markers;  // section marker lines (three for ZAKZAK)
-  std::string logFile;         // relative path, '/' separated ("YOL/top.log")
-  std::string searchMarker;    // log-search marker, "" for 毎日新聞
+  std::string logFile;               // relative path, '/' separated ("YOL/top.log")
+  std::string searchMarker;          // log-search marker, "" for 毎日新聞
   bool absoluteLinks;
 };
 

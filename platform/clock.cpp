@@ -20,6 +20,8 @@ std::string TodayShortDate() {
   return text;
 }
 
-void SetClockForTesting(std::optional<std::time_t> now) { FixedNow() = now; }
+void SetClockForTesting(std::optional<std::time_t> now) {
+  FixedNow() = now;
+}
 
 }  // namespace quillet

@@ -12,7 +12,8 @@ void Cp932LowerInPlace(std::string& s) {
       i += 2;
       continue;
     }
-    if (c >= 'A' && c <= 'Z') s[i] = static_cast<char>(c + ('a' - 'A'));
+    if (c >= 'A' && c <= 'Z')
+      s[i] = static_cast<char>(c + ('a' - 'A'));
     ++i;
   }
 }
@@ -24,8 +25,10 @@ std::string Cp932Lower(std::string_view s) {
 }
 
 size_t Cp932Find(std::string_view haystack, std::string_view needle, size_t from) {
-  if (from > haystack.size()) return std::string_view::npos;
-  if (needle.empty()) return from;
+  if (from > haystack.size())
+    return std::string_view::npos;
+  if (needle.empty())
+    return from;
   // Walk character starts from the beginning so that `from` inside a
   // double-byte character still lines up with the real character boundaries.
   const char first = needle.front();
@@ -36,15 +39,18 @@ size_t Cp932Find(std::string_view haystack, std::string_view needle, size_t from
       return i;
     }
     i += IsCp932LeadByte(static_cast<unsigned char>(haystack[i])) ? 2 : 1;
-    if (i > haystack.size()) break;
+    if (i > haystack.size())
+      break;
   }
   return std::string_view::npos;
 }
 
 std::string_view TrimSpaces(std::string_view s) {
   size_t b = 0, e = s.size();
-  while (b < e && static_cast<unsigned char>(s[b]) <= 0x20) ++b;
-  while (e > b && static_cast<unsigned char>(s[e - 1]) <= 0x20) --e;
+  while (b < e && static_cast<unsigned char>(s[b]) <= 0x20)
+    ++b;
+  while (e > b && static_cast<unsigned char>(s[e - 1]) <= 0x20)
+    --e;
   return s.substr(b, e - b);
 }
 

@@ -36,14 +36,16 @@ class Converter {
       size_t dstLeft = out.size() - used;
       size_t rc = iconv(cd_, &src, &srcLeft, &dst, &dstLeft);
       used = out.size() - dstLeft;
-      if (rc != static_cast<size_t>(-1)) break;
+      if (rc != static_cast<size_t>(-1))
+        break;
       if (errno == E2BIG) {
         out.resize(out.size() * 2);
         continue;
       }
       // EILSEQ or EINVAL (truncated sequence at the end).
       size_t drop = skip(std::string_view(src, srcLeft));
-      if (drop == 0 || drop > srcLeft) drop = 1;
+      if (drop == 0 || drop > srcLeft)
+        drop = 1;
       src += drop;
       srcLeft -= drop;
       out.resize(std::max(out.size(), used + substitute.size() + srcLeft * 2 + 16));
@@ -59,15 +61,20 @@ class Converter {
   iconv_t cd_;
 };
 
-bool IsLead(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
-bool IsTrail(unsigned char c) { return c >= 0x40 && c <= 0xFC && c != 0x7F; }
+bool IsLead(unsigned char c) {
+  return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
+}
+bool IsTrail(unsigned char c) {
+  return c >= 0x40 && c <= 0xFC && c != 0x7F;
+}
 
 size_t Utf8SequenceLength(std::string_view rest) {
   unsigned char c = static_cast<unsigned char>(rest[0]);
   size_t n = c >= 0xF0 ? 4 : c >= 0xE0 ? 3 : c >= 0xC0 ? 2 : 1;
   // Only drop the continuation bytes that are really there.
   size_t i = 1;
-  while (i < n && i < rest.size() && (static_cast<unsigned char>(rest[i]) & 0xC0) == 0x80) ++i;
+  while (i < n && i < rest.size() && (static_cast<unsigned char>(rest[i]) & 0xC0) == 0x80)
+    ++i;
   return i;
 }
 

@@ -21,8 +21,8 @@ std::string FileNameForMessage(std::string_view path);
 }  // namespace quillet
 
 // A UTF-8 source literal as CP932 bytes, converted once at first use.
-#define CP932(literal)                                                            \
-  ([]() -> const std::string& {                                                   \
+#define CP932(literal)                                                    \
+  ([]() -> const std::string& {                                           \
     static const std::string converted = ::quillet::Utf8ToCp932(literal); \
-    return converted;                                                             \
+    return converted;                                                     \
   }())

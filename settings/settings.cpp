@@ -20,7 +20,9 @@ std::optional<std::string> Read(std::string_view section, std::string_view key) 
 
 }  // namespace
 
-std::string SettingsFilePath() { return ProgramDirectory() + "quillet.ini"; }
+std::string SettingsFilePath() {
+  return ProgramDirectory() + "quillet.ini";
+}
 
 std::string ReadString(std::string_view section, std::string_view key, const std::string& def) {
   return Read(section, key).value_or(def);
@@ -28,7 +30,8 @@ std::string ReadString(std::string_view section, std::string_view key, const std
 
 int ReadInteger(std::string_view section, std::string_view key, int def) {
   auto text = Read(section, key);
-  if (!text) return def;
+  if (!text)
+    return def;
   return ParseProfileInteger(*text).value_or(def);
 }
 
@@ -69,14 +72,30 @@ void WriteGeometry(const Geometry& g) {
   WriteInteger(kMain, "Height", g.height);
 }
 
-int TimerInterval() { return ReadInteger(kMain, "TimerInterval", 120); }
-bool AddNewsOnly() { return ReadBool(kMain, "AddNewsOnly", false); }
-bool SaveLog() { return ReadBool(kMain, "SaveLog", true); }
-bool NoAddEmpty() { return ReadBool(kMain, "NoAddEmpty", true); }
-bool NewWindowOnly() { return ReadBool(kMain, "NewWindowOnly", false); }
-bool IESelect() { return ReadBool(kMain, "IESelect", true); }
-std::string IEPath() { return ReadString(kMain, "IEPath", ""); }
-std::string NNPath() { return ReadString(kMain, "NNPath", ""); }
+int TimerInterval() {
+  return ReadInteger(kMain, "TimerInterval", 120);
+}
+bool AddNewsOnly() {
+  return ReadBool(kMain, "AddNewsOnly", false);
+}
+bool SaveLog() {
+  return ReadBool(kMain, "SaveLog", true);
+}
+bool NoAddEmpty() {
+  return ReadBool(kMain, "NoAddEmpty", true);
+}
+bool NewWindowOnly() {
+  return ReadBool(kMain, "NewWindowOnly", false);
+}
+bool IESelect() {
+  return ReadBool(kMain, "IESelect", true);
+}
+std::string IEPath() {
+  return ReadString(kMain, "IEPath", "");
+}
+std::string NNPath() {
+  return ReadString(kMain, "NNPath", "");
+}
 
 Behaviour ReadBehaviour() {
   Behaviour b;
@@ -111,7 +130,9 @@ Proxy ReadProxy() {
           ReadString(kHttp, "ProxyPassword", "")};
 }
 
-std::string JoinProxyEntry(const Proxy& p) { return p.address + '\t' + p.userName + '\t' + p.password; }
+std::string JoinProxyEntry(const Proxy& p) {
+  return p.address + '\t' + p.userName + '\t' + p.password;
+}
 
 Proxy SplitProxyEntry(std::string_view entry) {
   Proxy p;
@@ -133,7 +154,8 @@ Proxy SplitProxyEntry(std::string_view entry) {
 
 Connection ReadConnection() {
   Connection c;
-  for (int i = 0; i < kCategoryCount; ++i) c.enabled[static_cast<size_t>(i)] = CheckRoute(i);
+  for (int i = 0; i < kCategoryCount; ++i)
+    c.enabled[static_cast<size_t>(i)] = CheckRoute(i);
   c.proxy = ReadProxy();
   int count = ReadInteger(kHttp, "ProxyCount", 0);
   for (int n = 0; n < count; ++n) {
@@ -163,4 +185,3 @@ void WriteConnection(const Connection& c) {
 }
 
 }  // namespace quillet::settings
-

@@ -35,14 +35,14 @@ Geometry ReadGeometry(const Geometry& current);
 void WriteGeometry(const Geometry& geometry);
 
 // Section Main: behaviour.
-int TimerInterval();  // minutes, default 120
-bool AddNewsOnly();   // default false
-bool SaveLog();       // default true
-bool NoAddEmpty();    // default true
-bool NewWindowOnly(); // default false
-bool IESelect();      // default true
-std::string IEPath(); // default ""
-std::string NNPath(); // default ""
+int TimerInterval();   // minutes, default 120
+bool AddNewsOnly();    // default false
+bool SaveLog();        // default true
+bool NoAddEmpty();     // default true
+bool NewWindowOnly();  // default false
+bool IESelect();       // default true
+std::string IEPath();  // default ""
+std::string NNPath();  // default ""
 
 struct Behaviour {
   bool noAddEmpty = true;

@@ -1,0 +1,28 @@
+// The headline list as the extraction fills it: the window's list view and
+// the terminal printer each implement it.
+#pragma once
+
+#include <memory>
+#include <string>
+
+namespace quillet {
+
+// The record a row of the headline list owns.
+struct TNewsItem {
+  std::string Site;
+  std::string Headline;  // "" for a separator row
+  std::string URL;
+  std::string Genre;
+};
+
+class HeadlineList {
+ public:
+  virtual ~HeadlineList() = default;
+  // Appends a row at the end: caption (site label), genre, headline, the
+  // site's image index (-1 for none) and the row's record.
+  virtual void AppendRow(const std::string& caption, const std::string& genre,
+                         const std::string& headline, int imageIndex,
+                         std::unique_ptr<TNewsItem> item) = 0;
+};
+
+}  // namespace quillet

@@ -1,0 +1,78 @@
+// Test helpers: a temporary program directory per test, whole-file read and
+// write, and a headline list that records its rows.
+#pragma once
+
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "fetch/headline_list.h"
+#include "platform/clock.h"
+#include "platform/file_system.h"
+#include "platform/program_dir.h"
+
+namespace quillet::test {
+
+// A fresh folder, made the program directory for the test's lifetime.
+class TempHome {
+ public:
+  TempHome() {
+    std::string pattern = (std::filesystem::temp_directory_path() / "quillet-test-XXXXXX").string();
+    dir_ = mkdtemp(pattern.data());
+    SetProgramDirectory(dir_);
+  }
+  ~TempHome() {
+    SetProgramDirectory("");
+    SetClockForTesting(std::nullopt);
+    std::error_code ignored;
+    std::filesystem::remove_all(dir_, ignored);
+  }
+  TempHome(const TempHome&) = delete;
+  TempHome& operator=(const TempHome&) = delete;
+
+  // The folder with a trailing '/'.
+  std::string Dir() const { return dir_ + "/"; }
+  std::string Path(const std::string& relative) const { return Dir() + relative; }
+
+ private:
+  std::string dir_;
+};
+
+inline void WriteBytes(const std::string& path, const std::string& bytes) {
+  ForceDirectories(DirectoryOf(path));
+  if (!WriteFileAtomic(path, bytes))
+    std::abort();
+}
+
+inline std::string ReadBytes(const std::string& path) {
+  std::string bytes;
+  ReadWholeFile(path, bytes);
+  return bytes;
+}
+
+struct RecordedRow {
+  std::string caption, genre, headline;
+  int imageIndex;
+  TNewsItem item;
+};
+
+class RecordingList : public HeadlineList {
+ public:
+  void AppendRow(const std::string& caption, const std::string& genre, const std::string& headline,
+                 int imageIndex, std::unique_ptr<TNewsItem> item) override {
+    rows.push_back({caption, genre, headline, imageIndex, *item});
+  }
+  std::vector<std::string> Headlines() const {
+    std::vector<std::string> out;
+    for (const auto& r : rows)
+      out.push_back(r.headline);
+    return out;
+  }
+  std::vector<RecordedRow> rows;
+};
+
+}  // namespace quillet::test
