@@ -542,12 +542,10 @@ const std::vector<Category>& Categories() {
 
 std::optional<int> CategoryOfMarker(const std::string& siteLabel, const std::string& line) {
   for (const Site& site : Sites()) {
-    if (site.shortLabel != siteLabel)
-      continue;
+    if (site.shortLabel != siteLabel) continue;
     for (int i = site.firstCategory; i <= site.lastCategory; ++i) {
       for (const std::string& marker : Categories()[static_cast<size_t>(i)].markers) {
-        if (marker == line)
-          return i;
+        if (marker == line) return i;
       }
     }
   }
@@ -560,8 +558,7 @@ bool IsCategoryEnabled(int categoryIndex) {
 
 int SiteImageIndex(const std::string& displayLabel) {
   for (const Site& site : Sites()) {
-    if (site.displayLabel == displayLabel)
-      return site.number;
+    if (site.displayLabel == displayLabel) return site.number;
   }
   return -1;
 }

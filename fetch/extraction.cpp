@@ -29,16 +29,14 @@ void AppendRow(const TFetchState& state, HeadlineList& list) {
 
 void AddNewsItem(TFetchState& state, HeadlineList& list, CategoryLog& log, int category) {
   if (state.FHeadline.empty()) {
-    if (!settings::NoAddEmpty())
-      AppendRow(state, list);
+    if (!settings::NoAddEmpty()) AppendRow(state, list);
     return;
   }
   Lines& lines = log.Open(state.FLogPath);
   const bool enabled = IsCategoryEnabled(category);
   const bool saveLog = settings::SaveLog();
   if (settings::AddNewsOnly()) {
-    if (FindShownLogRecord(lines, state.FHeadline) >= 0)
-      return;
+    if (FindShownLogRecord(lines, state.FHeadline) >= 0) return;
     if (saveLog) {
       state.FInsertPos =
           RecordHeadline(lines, state.FHeadline, state.FURL, enabled, state.FInsertPos);
@@ -51,8 +49,7 @@ void AddNewsItem(TFetchState& state, HeadlineList& list, CategoryLog& log, int c
     }
     log.MarkForSave();
   }
-  if (enabled)
-    AppendRow(state, list);
+  if (enabled) AppendRow(state, list);
 }
 
 void ExtractHeadlines(TFetchState& state, const Lines& document, HeadlineList& list) {
@@ -71,11 +68,9 @@ void ExtractHeadlines(TFetchState& state, const Lines& document, HeadlineList& l
         state.FLogPath = ProgramDirectory() + c.logFile;
         state.FInsertPos = 0;
         state.FMarker = line;
-        if (c.site == kImpressSite)
-          absoluteLinks = c.absoluteLinks;
+        if (c.site == kImpressSite) absoluteLinks = c.absoluteLinks;
         // The later sites' markers are our own lines, not HTML comments.
-        if (c.site >= kZakzakSite)
-          text.clear();
+        if (c.site >= kZakzakSite) text.clear();
       } else if (!category) {
         continue;
       }

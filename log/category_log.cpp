@@ -5,8 +5,7 @@
 namespace quillet {
 
 Lines& CategoryLog::Open(const std::string& path) {
-  if (open_ && path == path_)
-    return lines_;
+  if (open_ && path == path_) return lines_;
   Flush();
   open_ = false;
   lines_ = LoadLogFile(path);
@@ -16,15 +15,13 @@ Lines& CategoryLog::Open(const std::string& path) {
 }
 
 void CategoryLog::MarkForSave() {
-  if (needsSave_)
-    return;
+  if (needsSave_) return;
   PrepareLogFile(path_);
   needsSave_ = true;
 }
 
 void CategoryLog::Flush() {
-  if (!open_ || !needsSave_)
-    return;
+  if (!open_ || !needsSave_) return;
   needsSave_ = false;
   SaveLogFile(path_, lines_);
 }

@@ -61,22 +61,19 @@ Lines LoadLogFile(const std::string& path) {
 
 void PrepareLogFile(const std::string& path) {
   ForceDirectories(DirectoryOf(path));
-  if (!CanReplaceFile(path))
-    ThrowCannotCreate(path);
+  if (!CanReplaceFile(path)) ThrowCannotCreate(path);
 }
 
 void SaveLogFile(const std::string& path, const Lines& lines) {
   ForceDirectories(DirectoryOf(path));
-  if (!WriteFileAtomic(path, FormatLogText(lines)))
-    ThrowCannotCreate(path);
+  if (!WriteFileAtomic(path, FormatLogText(lines))) ThrowCannotCreate(path);
 }
 
 std::string_view LogField(std::string_view line, int k) {
   size_t start = 0;
   for (int i = 0; i < k; ++i) {
     size_t tab = line.find('\t', start);
-    if (tab == std::string_view::npos)
-      return {};
+    if (tab == std::string_view::npos) return {};
     start = tab + 1;
   }
   size_t end = line.find('\t', start);
@@ -111,8 +108,7 @@ int RecordHeadline(Lines& lines, const std::string& headline, const std::string&
                  NewRecord(headline, url, enabled));
     return insertPos + 1;
   }
-  if (enabled)
-    lines[static_cast<size_t>(r)] = NewRecord(headline, url, true);
+  if (enabled) lines[static_cast<size_t>(r)] = NewRecord(headline, url, true);
   return insertPos;
 }
 

@@ -12,8 +12,7 @@ void Cp932LowerInPlace(std::string& s) {
       i += 2;
       continue;
     }
-    if (c >= 'A' && c <= 'Z')
-      s[i] = static_cast<char>(c + ('a' - 'A'));
+    if (c >= 'A' && c <= 'Z') s[i] = static_cast<char>(c + ('a' - 'A'));
     ++i;
   }
 }
@@ -25,10 +24,8 @@ std::string Cp932Lower(std::string_view s) {
 }
 
 size_t Cp932Find(std::string_view haystack, std::string_view needle, size_t from) {
-  if (from > haystack.size())
-    return std::string_view::npos;
-  if (needle.empty())
-    return from;
+  if (from > haystack.size()) return std::string_view::npos;
+  if (needle.empty()) return from;
   // Walk character starts from the beginning so that `from` inside a
   // double-byte character still lines up with the real character boundaries.
   const char first = needle.front();
@@ -39,8 +36,7 @@ size_t Cp932Find(std::string_view haystack, std::string_view needle, size_t from
       return i;
     }
     i += IsCp932LeadByte(static_cast<unsigned char>(haystack[i])) ? 2 : 1;
-    if (i > haystack.size())
-      break;
+    if (i > haystack.size()) break;
   }
   return std::string_view::npos;
 }

@@ -14,8 +14,7 @@ namespace {
 // Mode for a new file: that of the file it replaces, else 0666 less the umask.
 mode_t NewFileMode(const std::string& path) {
   struct stat st;
-  if (stat(path.c_str(), &st) == 0)
-    return st.st_mode & 07777;
+  if (stat(path.c_str(), &st) == 0) return st.st_mode & 07777;
   mode_t mask = umask(0);
   umask(mask);
   return 0666 & ~mask;
@@ -30,8 +29,7 @@ bool WriteAll(int fd, const char* data, size_t size) {
   while (size > 0) {
     ssize_t n = write(fd, data, size);
     if (n < 0) {
-      if (errno == EINTR)
-        continue;
+      if (errno == EINTR) continue;
       return false;
     }
     data += n;
@@ -64,42 +62,36 @@ std::string DirectoryOf(const std::string& path) {
 }
 
 bool ForceDirectories(const std::string& dir) {
-  if (dir.empty() || DirectoryExists(dir))
-    return true;
+  if (dir.empty() || DirectoryExists(dir)) return true;
   std::string parent = DirectoryOf(dir);
-  if (!parent.empty() && parent != dir && !ForceDirectories(parent))
-    return false;
-  if (mkdir(dir.c_str(), 0777) == 0)
-    return true;
+  if (!parent.empty() && parent != dir && !ForceDirectories(parent)) return false;
+  if (mkdir(dir.c_str(), 0777) == 0) return true;
   return errno == EEXIST && DirectoryExists(dir);
 }
 
 ReadResult ReadWholeFile(const std::string& path, std::string& out) {
   out.clear();
-  int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0)
-    return errno == ENOENT ? ReadResult::kNotFound : ReadResult::kFailed;
+  // O_NONBLOCK: a FIFO or device in place of the file must not hang the reader.
+  int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  if (fd < 0) return errno == ENOENT ? ReadResult::kNotFound : ReadResult::kFailed;
   struct stat st;
-  if (fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
+  if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
     close(fd);
-    errno = EISDIR;
+    errno = S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
     return ReadResult::kFailed;
   }
-  if (st.st_size > 0)
-    out.reserve(static_cast<size_t>(st.st_size));
+  if (st.st_size > 0) out.reserve(static_cast<size_t>(st.st_size));
   char buffer[65536];
   for (;;) {
     ssize_t n = read(fd, buffer, sizeof buffer);
     if (n < 0) {
-      if (errno == EINTR)
-        continue;
+      if (errno == EINTR) continue;
       int saved = errno;
       close(fd);
       errno = saved;
       return ReadResult::kFailed;
     }
-    if (n == 0)
-      break;
+    if (n == 0) break;
     out.append(buffer, static_cast<size_t>(n));
   }
   close(fd);
@@ -113,8 +105,7 @@ bool WriteFileAtomic(const std::string& path, const std::string& data) {
   }
   std::string tempName;
   int fd = OpenTemporaryBeside(path, tempName);
-  if (fd < 0)
-    return false;
+  if (fd < 0) return false;
   bool ok = fchmod(fd, NewFileMode(path)) == 0 && WriteAll(fd, data.data(), data.size()) &&
             fdatasync(fd) == 0;
   int saved = errno;
@@ -122,10 +113,8 @@ bool WriteFileAtomic(const std::string& path, const std::string& data) {
     ok = false;
     saved = errno;
   }
-  if (ok && rename(tempName.c_str(), path.c_str()) == 0)
-    return true;
-  if (ok)
-    saved = errno;
+  if (ok && rename(tempName.c_str(), path.c_str()) == 0) return true;
+  if (ok) saved = errno;
   unlink(tempName.c_str());
   errno = saved;
   return false;
@@ -138,8 +127,7 @@ bool CanReplaceFile(const std::string& path) {
   }
   std::string tempName;
   int fd = OpenTemporaryBeside(path, tempName);
-  if (fd < 0)
-    return false;
+  if (fd < 0) return false;
   close(fd);
   unlink(tempName.c_str());
   return true;

@@ -25,19 +25,16 @@ bool NamesEqual(std::string_view a, std::string_view b) {
 // The section name of a "[Name]" line, or nullopt for any other line.
 std::optional<std::string_view> SectionName(std::string_view line) {
   std::string_view t = TrimBlanks(line);
-  if (t.empty() || t.front() != '[')
-    return std::nullopt;
+  if (t.empty() || t.front() != '[') return std::nullopt;
   size_t close = t.find(']');
-  if (close == std::string_view::npos)
-    return std::nullopt;
+  if (close == std::string_view::npos) return std::nullopt;
   return TrimBlanks(t.substr(1, close - 1));
 }
 
 // The key of a "Key=Value" line, or nullopt.
 std::optional<std::string_view> KeyName(std::string_view line) {
   size_t eq = line.find('=');
-  if (eq == std::string_view::npos)
-    return std::nullopt;
+  if (eq == std::string_view::npos) return std::nullopt;
   return TrimBlanks(line.substr(0, eq));
 }
 
@@ -45,8 +42,7 @@ std::optional<std::string_view> KeyName(std::string_view line) {
 std::string OneLine(std::string_view value) {
   std::string v(value);
   for (char& c : v) {
-    if (c == '\r' || c == '\n')
-      c = ' ';
+    if (c == '\r' || c == '\n') c = ' ';
   }
   return v;
 }
@@ -83,8 +79,7 @@ std::string ProfileDocument::Serialize() const {
 std::pair<size_t, size_t> ProfileDocument::FindSection(std::string_view section) const {
   for (size_t i = 0; i < lines_.size(); ++i) {
     auto name = SectionName(lines_[i].text);
-    if (!name || !NamesEqual(*name, section))
-      continue;
+    if (!name || !NamesEqual(*name, section)) continue;
     size_t end = i + 1;
     while (end < lines_.size() && !SectionName(lines_[end].text))
       ++end;
@@ -97,8 +92,7 @@ std::optional<size_t> ProfileDocument::FindKey(size_t begin, size_t end,
                                                std::string_view key) const {
   for (size_t i = begin; i < end; ++i) {
     auto name = KeyName(lines_[i].text);
-    if (name && NamesEqual(*name, key))
-      return i;
+    if (name && NamesEqual(*name, key)) return i;
   }
   return std::nullopt;
 }
@@ -106,15 +100,12 @@ std::optional<size_t> ProfileDocument::FindKey(size_t begin, size_t end,
 std::optional<std::string> ProfileDocument::Get(std::string_view section,
                                                 std::string_view key) const {
   auto [begin, end] = FindSection(section);
-  if (begin == std::string::npos)
-    return std::nullopt;
+  if (begin == std::string::npos) return std::nullopt;
   auto at = FindKey(begin, end, key);
-  if (!at)
-    return std::nullopt;
+  if (!at) return std::nullopt;
   const std::string& text = lines_[*at].text;
   std::string value = text.substr(text.find('=') + 1);
-  if (value.size() > kProfileValueMax)
-    value.resize(kProfileValueMax);
+  if (value.size() > kProfileValueMax) value.resize(kProfileValueMax);
   return value;
 }
 
@@ -131,14 +122,15 @@ void ProfileDocument::Set(std::string_view section, std::string_view key, std::s
     size_t insert = end;
     while (insert > begin && TrimBlanks(lines_[insert - 1].text).empty())
       --insert;
-    if (insert > 0 && lines_[insert - 1].eol.empty())
-      lines_[insert - 1].eol = "\r\n";
+    if (insert > 0 && lines_[insert - 1].eol.empty()) lines_[insert - 1].eol = "\r\n";
     lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(insert), {std::move(line), "\r\n"});
     return;
   }
-  if (!lines_.empty() && lines_.back().eol.empty())
-    lines_.back().eol = "\r\n";
-  lines_.push_back({"[" + std::string(section) + "]", "\r\n"});
+  if (!lines_.empty() && lines_.back().eol.empty()) lines_.back().eol = "\r\n";
+  std::string header = "[";
+  header.append(section);
+  header += ']';
+  lines_.push_back({std::move(header), "\r\n"});
   lines_.push_back({std::move(line), "\r\n"});
 }
 
@@ -151,11 +143,9 @@ std::optional<int32_t> ParseProfileInteger(std::string_view text) {
                   : (c >= 'a' && c <= 'f') ? c - 'a' + 10
                   : (c >= 'A' && c <= 'F') ? c - 'A' + 10
                                            : -1;
-      if (digit < 0)
-        return std::nullopt;
+      if (digit < 0) return std::nullopt;
       value = value * 16 + static_cast<uint64_t>(digit);
-      if (value > 0xFFFFFFFFu)
-        return std::nullopt;
+      if (value > 0xFFFFFFFFu) return std::nullopt;
     }
     // Eight hex digits cover the whole 32-bit pattern, negatives included.
     return static_cast<int32_t>(static_cast<uint32_t>(value));
@@ -166,18 +156,14 @@ std::optional<int32_t> ParseProfileInteger(std::string_view text) {
     negative = text[i] == '-';
     ++i;
   }
-  if (i == text.size())
-    return std::nullopt;
+  if (i == text.size()) return std::nullopt;
   int64_t value = 0;
   for (; i < text.size(); ++i) {
-    if (text[i] < '0' || text[i] > '9')
-      return std::nullopt;
+    if (text[i] < '0' || text[i] > '9') return std::nullopt;
     value = value * 10 + (text[i] - '0');
-    if (value > int64_t{std::numeric_limits<int32_t>::max()} + 1)
-      return std::nullopt;
+    if (value > int64_t{std::numeric_limits<int32_t>::max()} + 1) return std::nullopt;
   }
-  if (negative)
-    value = -value;
+  if (negative) value = -value;
   if (value < std::numeric_limits<int32_t>::min() || value > std::numeric_limits<int32_t>::max()) {
     return std::nullopt;
   }
@@ -187,8 +173,7 @@ std::optional<int32_t> ParseProfileInteger(std::string_view text) {
 std::optional<std::string> ProfileRead(const std::string& path, std::string_view section,
                                        std::string_view key) {
   std::string bytes;
-  if (ReadWholeFile(path, bytes) != ReadResult::kOk)
-    return std::nullopt;
+  if (ReadWholeFile(path, bytes) != ReadResult::kOk) return std::nullopt;
   return ProfileDocument::Parse(bytes).Get(section, key);
 }
 
@@ -196,8 +181,7 @@ bool ProfileWrite(const std::string& path, std::string_view section, std::string
                   std::string_view value) {
   std::string bytes;
   // A file that exists but cannot be read is never overwritten blindly.
-  if (ReadWholeFile(path, bytes) == ReadResult::kFailed)
-    return false;
+  if (ReadWholeFile(path, bytes) == ReadResult::kFailed) return false;
   ProfileDocument doc = ProfileDocument::Parse(bytes);
   doc.Set(section, key, value);
   return WriteFileAtomic(path, doc.Serialize());

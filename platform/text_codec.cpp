@@ -2,7 +2,9 @@
 
 #include <iconv.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <cstring>
 #include <stdexcept>
 
 namespace quillet {
@@ -36,20 +38,18 @@ class Converter {
       size_t dstLeft = out.size() - used;
       size_t rc = iconv(cd_, &src, &srcLeft, &dst, &dstLeft);
       used = out.size() - dstLeft;
-      if (rc != static_cast<size_t>(-1))
-        break;
+      if (rc != static_cast<size_t>(-1)) break;
       if (errno == E2BIG) {
         out.resize(out.size() * 2);
         continue;
       }
       // EILSEQ or EINVAL (truncated sequence at the end).
       size_t drop = skip(std::string_view(src, srcLeft));
-      if (drop == 0 || drop > srcLeft)
-        drop = 1;
+      if (drop == 0 || drop > srcLeft) drop = 1;
       src += drop;
       srcLeft -= drop;
       out.resize(std::max(out.size(), used + substitute.size() + srcLeft * 2 + 16));
-      out.replace(used, substitute.size(), substitute);
+      std::memcpy(out.data() + used, substitute.data(), substitute.size());
       used += substitute.size();
       iconv(cd_, nullptr, nullptr, nullptr, nullptr);
     }

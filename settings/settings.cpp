@@ -30,8 +30,7 @@ std::string ReadString(std::string_view section, std::string_view key, const std
 
 int ReadInteger(std::string_view section, std::string_view key, int def) {
   auto text = Read(section, key);
-  if (!text)
-    return def;
+  if (!text) return def;
   return ParseProfileInteger(*text).value_or(def);
 }
 

@@ -9,6 +9,7 @@
 #include "platform/error.h"
 #include "platform/text_codec.h"
 #include "settings/settings.h"
+#include "support/reference_walk.h"
 #include "support/temp_home.h"
 
 namespace quillet {
@@ -188,32 +189,6 @@ TEST_F(Extraction, LogErrorEndsTheWalkAfterSavingEarlierCategories) {
   EXPECT_EQ(Log(0).size(), 1u);
 }
 
-// The straightforward way: read and rewrite the log for every headline.
-void ReferenceAddNewsItem(TFetchState& s, test::RecordingList& list, int category) {
-  if (s.FHeadline.empty()) {
-    if (!settings::NoAddEmpty())
-      list.rows.push_back({s.FSiteLabel, s.FGenre, "", 0, {}});
-    return;
-  }
-  Lines lines = LoadLogFile(s.FLogPath);
-  bool enabled = IsCategoryEnabled(category);
-  if (settings::AddNewsOnly()) {
-    if (FindShownLogRecord(lines, s.FHeadline) >= 0)
-      return;
-    if (settings::SaveLog()) {
-      s.FInsertPos = RecordHeadline(lines, s.FHeadline, s.FURL, enabled, s.FInsertPos);
-      SaveLogFile(s.FLogPath, lines);
-    }
-  } else if (settings::SaveLog()) {
-    if (FindShownLogRecord(lines, s.FHeadline) < 0) {
-      s.FInsertPos = RecordHeadline(lines, s.FHeadline, s.FURL, enabled, s.FInsertPos);
-    }
-    SaveLogFile(s.FLogPath, lines);
-  }
-  if (enabled)
-    list.rows.push_back({s.FSiteLabel, s.FGenre, s.FHeadline, 0, {}});
-}
-
 TEST(ExtractionDifferential, InMemoryMergeEqualsRewritePerHeadline) {
   SetClockForTesting(1796515200);
   std::mt19937 rng(20261206);
@@ -243,8 +218,7 @@ TEST(ExtractionDifferential, InMemoryMergeEqualsRewritePerHeadline) {
     }
     for (test::TempHome* home : {&fast, &slow}) {
       test::WriteBytes(home->Path("quillet.ini"), ini);
-      if (!oldLog.empty())
-        test::WriteBytes(home->Path("ZAKZAK/top.log"), oldLog);
+      if (!oldLog.empty()) test::WriteBytes(home->Path("ZAKZAK/top.log"), oldLog);
     }
 
     TFetchState a, b;
@@ -260,21 +234,7 @@ TEST(ExtractionDifferential, InMemoryMergeEqualsRewritePerHeadline) {
     // The reference walk, with the per-headline log rewrite.
     SetProgramDirectory(slow.Dir());
     test::RecordingList slowRows;
-    b.FInsertPos = 0;
-    for (const std::string& line : doc) {
-      std::string previous = b.FGenre, text = line;
-      if (CategoryOfMarker("ZAKZAK", line)) {
-        b.FGenre = Categories()[31].genre;
-        b.FLogPath = slow.Path("ZAKZAK/top.log");
-        b.FInsertPos = 0;
-        b.FMarker = line;
-        text.clear();
-      }
-      b.FURL = b.FBaseURL + ExtractHref(text);
-      b.FHeadline = RemoveTags(text);
-      if (!(b.FGenre == previous && b.FHeadline.empty()))
-        ReferenceAddNewsItem(b, slowRows, 31);
-    }
+    test::ReferenceExtractHeadlines(b, doc, slowRows);
 
     EXPECT_EQ(fastRows.Headlines(), slowRows.Headlines());
     EXPECT_EQ(FileExists(fast.Path("ZAKZAK/top.log")), FileExists(slow.Path("ZAKZAK/top.log")));

@@ -132,8 +132,7 @@ TEST(LogFiles, KillDuringSavesLeavesEveryFileWhole) {
     ASSERT_TRUE(WIFSIGNALED(status));
     for (int f = 0; f < kFiles; ++f) {
       const std::string path = LogFilePath(f);
-      if (!FileExists(path))
-        continue;  // killed before its first save
+      if (!FileExists(path)) continue;  // killed before its first save
       const std::string bytes = test::ReadBytes(path);
       Lines lines = ParseLogText(bytes);
       ASSERT_EQ(lines.size(), static_cast<size_t>(kRecords)) << path;

@@ -44,8 +44,7 @@ class TempHome {
 
 inline void WriteBytes(const std::string& path, const std::string& bytes) {
   ForceDirectories(DirectoryOf(path));
-  if (!WriteFileAtomic(path, bytes))
-    std::abort();
+  if (!WriteFileAtomic(path, bytes)) std::abort();
 }
 
 inline std::string ReadBytes(const std::string& path) {

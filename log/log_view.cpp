@@ -1,0 +1,16 @@
+#include "log/log_view.h"
+
+#include "platform/file_system.h"
+
+namespace quillet {
+
+std::vector<TLogItem> LoadLogView(int categoryIndex) {
+  const std::string path = LogFilePath(categoryIndex);
+  std::vector<TLogItem> rows;
+  if (!FileExists(path)) return rows;
+  for (const std::string& line : LoadLogFile(path))
+    rows.push_back(LogItemFromLine(line));
+  return rows;
+}
+
+}  // namespace quillet
