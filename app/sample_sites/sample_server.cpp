@@ -24,6 +24,25 @@ std::string StatusResponse(const std::string& status, const std::string& extraHe
          "Content-Length: " + std::to_string(body.size()) + "\r\n\r\n" + body;
 }
 
+// "http://host/path" for an absolute URL (a default ":80" dropped, as proxies
+// add it) or for a path with the request's Host header.
+std::string PageKey(const std::string& url, const std::string& request) {
+  std::string host, path;
+  const std::string scheme = "http://";
+  if (url.compare(0, scheme.size(), scheme) == 0) {
+    const size_t slash = url.find('/', scheme.size());
+    host = url.substr(scheme.size(), slash == std::string::npos ? slash : slash - scheme.size());
+    path = slash == std::string::npos ? "/" : url.substr(slash);
+  } else {
+    path = url;
+    const size_t at = request.find("\nHost: ");
+    if (at != std::string::npos)
+      host = request.substr(at + 7, request.find_first_of("\r\n", at + 7) - at - 7);
+  }
+  if (host.size() > 3 && host.compare(host.size() - 3, 3, ":80") == 0) host.resize(host.size() - 3);
+  return scheme + host + path;
+}
+
 }  // namespace
 
 SampleSiteServer::SampleSiteServer(const std::string& dir) {
@@ -100,7 +119,7 @@ std::string SampleSiteServer::Respond(const std::string& request) {
     }
   }
   if (method != "GET" && method != "HEAD") return StatusResponse("501 Not Implemented");
-  auto page = pages_.find(url);
+  auto page = pages_.find(PageKey(url, request));
   if (page == pages_.end()) return StatusResponse("404 Not Found");
   std::string response =
       "HTTP/1.0 200 OK\r\nServer: quillet-sample-sites\r\n"

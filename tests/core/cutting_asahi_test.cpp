@@ -4,6 +4,7 @@
 
 #include "fetch/cutting_rules.h"
 #include "platform/text_codec.h"
+#include "support/cutting.h"
 
 namespace quillet {
 namespace {
@@ -20,21 +21,8 @@ std::string Pair(const std::string& first, const std::string& second) {
   return CP932("・") + first + second;
 }
 
-struct Case {
-  const char* name;
-  Lines page;
-  Lines doc;
-};
-
-void ExpectCuts(const std::vector<Case>& cases) {
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
-    EXPECT_EQ(CutAsahi(c.page), c.doc);
-  }
-}
-
 TEST(CutAsahi, PairsLinesAndKeepsTheOddOnePending) {
-  ExpectCuts({
+  const test::CutCase cases[] = {
       {"odd line stays pending",
        {"x", kNationalStart, "a", "b", "c", kNationalEnd, "y"},
        {kNationalStart, Pair("a", "b")}},
@@ -52,7 +40,8 @@ TEST(CutAsahi, PairsLinesAndKeepsTheOddOnePending) {
       {"near misses are ordinary lines",
        {"<!-- start of national -->", "a", "<!-- Start of national --> ", "b", "c"},
        {}},
-  });
+  };
+  test::ExpectCuts(CutAsahi, cases);
   // The dot is the two CP932 bytes 0x81 0x45.
   EXPECT_EQ(CutAsahi({kNationalStart, "a", "b"})[1],
             "\x81\x45"
@@ -60,25 +49,27 @@ TEST(CutAsahi, PairsLinesAndKeepsTheOddOnePending) {
 }
 
 TEST(CutAsahi, EmptyLineIsAbsorbedOrCompletesAPair) {
-  ExpectCuts({
+  const test::CutCase cases[] = {
       {"absorbed while nothing is pending",
        {kNationalStart, "", "a", "", "", "b", "c"},
        {kNationalStart, Pair("a", ""), Pair("b", "c")}},
       {"completes a pair as its second line",
        {kNationalStart, "a", "", "b", "c"},
        {kNationalStart, Pair("a", ""), Pair("b", "c")}},
-  });
+  };
+  test::ExpectCuts(CutAsahi, cases);
 }
 
 TEST(CutAsahi, TopTitleIsCopiedUnchanged) {
-  ExpectCuts({
+  const test::CutCase cases[] = {
       {"lines, empty ones too, copied as they are",
        {"x", kTopStart, "a", "", "b", kTopEnd, "y"},
        {kTopStart, "a", "", "b"}},
       {"a paired section's end line ends TopTitle too",
        {kTopStart, "a", kNationalEnd, "b"},
        {kTopStart, "a"}},
-  });
+  };
+  test::ExpectCuts(CutAsahi, cases);
 }
 
 TEST(CutAsahi, RecognisesAllTenSections) {

@@ -2,72 +2,15 @@
 // a rule reaches past the last page line.
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <initializer_list>
-#include <map>
-#include <optional>
-#include <sstream>
 #include <string>
-#include <string_view>
-#include <vector>
 
-#include "fetch/catalogue.h"
-#include "fetch/code_convert.h"
 #include "fetch/cutting_rules.h"
-#include "fetch/text_ops.h"
-#include "platform/error.h"
-#include "platform/file_system.h"
-#include "platform/text_codec.h"
+#include "support/cutting.h"
 
 namespace quillet {
 namespace {
 
-Lines Sj(std::initializer_list<std::string_view> utf8) {
-  Lines lines;
-  for (std::string_view line : utf8)
-    lines.push_back(Utf8ToCp932(line));
-  return lines;
-}
-
-// What a cut document holds per category: its marker lines and the headline
-// texts of its content lines (tags removed; lines left empty give none).
-struct SectionTally {
-  int markers = 0;
-  std::vector<std::string> headlines;
-};
-
-std::map<int, SectionTally> TallySections(const Lines& document, const std::string& siteLabel) {
-  std::map<int, SectionTally> sections;
-  int current = -1;
-  for (const std::string& line : document) {
-    if (std::optional<int> category = CategoryOfMarker(siteLabel, line)) {
-      current = *category;
-      ++sections[current].markers;
-      continue;
-    }
-    EXPECT_NE(current, -1) << "content line before the first marker";
-    std::string text = RemoveTags(line);
-    if (!text.empty()) sections[current].headlines.push_back(std::move(text));
-  }
-  return sections;
-}
-
-// Headline counts of the categories first..last from the tables of the sample
-// pages' EXPECTED.md ("| category | genre | headlines |" rows).
-std::map<int, int> ExpectedHeadlines(int first, int last) {
-  std::string text;
-  EXPECT_EQ(ReadWholeFile(QUILLET_SAMPLE_DIR "/EXPECTED.md", text), ReadResult::kOk);
-  std::map<int, int> counts;
-  std::istringstream in(text);
-  for (std::string row; std::getline(in, row);) {
-    int category = 0;
-    int headlines = 0;
-    if (std::sscanf(row.c_str(), "| %d | %*[^|]| %d |", &category, &headlines) == 2 &&
-        category >= first && category <= last)
-      counts[category] = headlines;
-  }
-  return counts;
-}
+using test::Sj;
 
 constexpr const char* kTop = "<td><font class=headline ><a href=\"/t\">";
 constexpr const char* kLatest2 = "<font class=headline2 ><a href=\"/l\">";
@@ -82,14 +25,8 @@ constexpr const char* kCartoon = "<a href=\"/php/manhwa.php\"><img src=\"c.gif\"
 constexpr const char* kObit = "<font color=#000000><b>社説</b>";
 constexpr const char* kColumn = "<font color=#000000><b>コラム</b>";
 
-struct Case {
-  const char* name;
-  Lines page;
-  Lines document;
-};
-
 TEST(CutChuou, CutsSectionsAsTheRulesSay) {
-  const Case cases[] = {
+  const test::CutCase cases[] = {
       {"top: line i joined with line i + 2, the line between unused", Sj({kTop, "b", "c</a>"}),
        Sj({"<!-- Chuou top -->", std::string(kTop) + "c</a>"})},
       {"every top line writes its own marker", Sj({kTop, "x", "1", kTop, "y", "2"}),
@@ -134,19 +71,11 @@ TEST(CutChuou, CutsSectionsAsTheRulesSay) {
            "<!-- Chuou tokusyu -->", "f", "<!-- Chuou obit -->", "o1o2"})},
       {"a page without any fragment", Sj({"<html>", "<li><a href=\"/p\">", "</html>"}), {}},
   };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
-    EXPECT_EQ(CutChuou(c.page), c.document);
-  }
+  test::ExpectCuts(CutChuou, cases);
 }
 
 TEST(CutChuou, ReachingPastTheLastLineRaisesWithTheIndexAsked) {
-  struct ErrorCase {
-    const char* name;
-    Lines page;
-    const char* message;
-  };
-  const ErrorCase cases[] = {
+  const test::CutErrorCase cases[] = {
       {"top on the last line but one", Sj({"x", kTop, "y"}), "List index out of bounds (3)"},
       {"top on the last line asks for i + 2", Sj({kTop}), "List index out of bounds (2)"},
       {"latest on the last line", Sj({"a", "b", kLatest3}), "List index out of bounds (3)"},
@@ -159,45 +88,7 @@ TEST(CutChuou, ReachingPastTheLastLineRaisesWithTheIndexAsked) {
       {"pass 1 fails before a pass 2 rule earlier in the page", Sj({kNanboku, kTop}),
        "List index out of bounds (3)"},
   };
-  for (const ErrorCase& c : cases) {
-    SCOPED_TRACE(c.name);
-    try {
-      CutChuou(c.page);
-      ADD_FAILURE() << "no error raised";
-    } catch (const QuilletError& e) {
-      EXPECT_STREQ(e.what(), c.message);
-    }
-  }
-}
-
-TEST(CutChuou, SamplePageGivesTheExpectedSections) {
-  std::string body;
-  ASSERT_EQ(ReadWholeFile(QUILLET_SAMPLE_DIR "/chuou.html", body), ReadResult::kOk);
-  Lines page;
-  StreamToLines(page, ConvertTo(std::string_view(body).substr(0, body.find('\0')), kCodeSjis));
-  Lines document = CutChuou(page);
-  SplitBreaks(document);
-
-  const std::map<int, int> expected = ExpectedHeadlines(43, 55);
-  ASSERT_EQ(expected.size(), 13u);
-  std::map<int, SectionTally> sections = TallySections(document, CP932("中央日報"));
-  EXPECT_EQ(sections.size(), expected.size());
-  for (const auto& [category, headlines] : expected) {
-    SCOPED_TRACE(category);
-    // Top news and cartoon items each get a marker of their own.
-    const bool markerPerItem = category == 43 || category == 53;
-    EXPECT_EQ(sections[category].markers, markerPerItem ? headlines : 1);
-    EXPECT_EQ(sections[category].headlines.size(), static_cast<size_t>(headlines));
-  }
-  ASSERT_FALSE(sections[43].headlines.empty());
-  EXPECT_EQ(sections[43].headlines.front(),
-            CP932("韓国銀行、２６日に金融政策会議　金利据え置きの観測強まる"));
-  ASSERT_FALSE(sections[44].headlines.empty());
-  EXPECT_EQ(sections[44].headlines.front(),
-            CP932("・大手財閥グループ、年末の役員人事を発表 [11:05]"));
-  EXPECT_EQ(sections[54].headlines,
-            (std::vector<std::string>{CP932("【社説】家計負債の管理、先送りは許されない"),
-                                      CP932("【社説】韓日首脳会談、未来志向の成果を")}));
+  test::ExpectCutErrors(CutChuou, cases);
 }
 
 }  // namespace

@@ -2,71 +2,13 @@
 // the first "</div>", two-column blocks split at their column ends.
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <initializer_list>
-#include <map>
-#include <optional>
-#include <sstream>
-#include <string>
-#include <string_view>
-#include <vector>
-
-#include "fetch/catalogue.h"
 #include "fetch/cutting_rules.h"
-#include "fetch/text_ops.h"
-#include "platform/file_system.h"
-#include "platform/text_codec.h"
+#include "support/cutting.h"
 
 namespace quillet {
 namespace {
 
-// Page and document lines are written in UTF-8 here and compared as CP932.
-Lines Sj(std::initializer_list<std::string_view> utf8) {
-  Lines lines;
-  for (std::string_view line : utf8)
-    lines.push_back(Utf8ToCp932(line));
-  return lines;
-}
-
-// What a cut document holds per category: its marker lines and the headline
-// texts of its content lines (tags removed; lines left empty give none).
-struct SectionTally {
-  int markers = 0;
-  std::vector<std::string> headlines;
-};
-
-std::map<int, SectionTally> TallySections(const Lines& document, const std::string& siteLabel) {
-  std::map<int, SectionTally> sections;
-  int current = -1;
-  for (const std::string& line : document) {
-    if (std::optional<int> category = CategoryOfMarker(siteLabel, line)) {
-      current = *category;
-      ++sections[current].markers;
-      continue;
-    }
-    EXPECT_NE(current, -1) << "content line before the first marker";
-    std::string text = RemoveTags(line);
-    if (!text.empty()) sections[current].headlines.push_back(std::move(text));
-  }
-  return sections;
-}
-
-// Headline counts of the categories first..last from the tables of the sample
-// pages' EXPECTED.md ("| category | genre | headlines |" rows).
-std::map<int, int> ExpectedHeadlines(int first, int last) {
-  std::string text;
-  EXPECT_EQ(ReadWholeFile(QUILLET_SAMPLE_DIR "/EXPECTED.md", text), ReadResult::kOk);
-  std::map<int, int> counts;
-  std::istringstream in(text);
-  for (std::string row; std::getline(in, row);) {
-    int category = 0;
-    int headlines = 0;
-    if (std::sscanf(row.c_str(), "| %d | %*[^|]| %d |", &category, &headlines) == 2 &&
-        category >= first && category <= last)
-      counts[category] = headlines;
-  }
-  return counts;
-}
+using test::Sj;
 
 constexpr const char* kWorld =
     "<!-- __________[ WORLD ]_________________________________[ JAPAN ]__________ -->";
@@ -79,14 +21,8 @@ constexpr const char* kFringe =
 constexpr const char* kLatest = "<td><span class=\"t2header\">最新ニュース</span></td>";
 constexpr const char* kChumoku = "<td><span class=\"t2header\">注目のニュース</span></td>";
 
-struct Case {
-  const char* name;
-  Lines page;
-  Lines document;
-};
-
 TEST(CutCnn, CutsSectionsAsTheRulesSay) {
-  const Case cases[] = {
+  const test::CutCase cases[] = {
       {"two top lines get a marker each, nothing after belongs to them",
        Sj({"<p>", "<span class=\"headline\"><a href=\"/1\">一</a></span>",
            "<LI><a href=\"/x\">x</a>", "<b><span class=\"headline\"><a href=\"/2\">二</a></span>"}),
@@ -142,34 +78,7 @@ TEST(CutCnn, CutsSectionsAsTheRulesSay) {
            "<LI><a href=\"/b\">", "<LI><a href=\"/b\">"})},
       {"a page without any fragment", Sj({"<html>", "<LI><a href=\"/a\">", "</div>"}), {}},
   };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
-    EXPECT_EQ(CutCnn(c.page), c.document);
-  }
-}
-
-TEST(CutCnn, SamplePageGivesTheExpectedSections) {
-  std::string body;
-  ASSERT_EQ(ReadWholeFile(QUILLET_SAMPLE_DIR "/cnn.html", body), ReadResult::kOk);
-  Lines page;
-  StreamToLines(page, body);
-  Lines document = CutCnn(page);
-  SplitBreaks(document);
-
-  const std::map<int, int> expected = ExpectedHeadlines(32, 42);
-  ASSERT_EQ(expected.size(), 11u);
-  std::map<int, SectionTally> sections = TallySections(document, "CNN");
-  EXPECT_EQ(sections.size(), expected.size());
-  for (const auto& [category, headlines] : expected) {
-    SCOPED_TRACE(category);
-    // Every top-news line gets a marker of its own.
-    EXPECT_EQ(sections[category].markers, category == 32 ? headlines : 1);
-    EXPECT_EQ(sections[category].headlines.size(), static_cast<size_t>(headlines));
-  }
-  ASSERT_FALSE(sections[33].headlines.empty());
-  EXPECT_EQ(sections[33].headlines.front(), CP932("韓国大統領、来月中旬に訪日へ 11:20"));
-  ASSERT_FALSE(sections[36].headlines.empty());
-  EXPECT_EQ(sections[36].headlines.front(), CP932("日本の来年度予算要求、過去最大の１２２兆円"));
+  test::ExpectCuts(CutCnn, cases);
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 
 #include "fetch/cutting_rules.h"
 #include "platform/text_codec.h"
+#include "support/cutting.h"
 
 namespace quillet {
 namespace {
@@ -29,21 +30,8 @@ const std::string kQuotedTable =
     "<table border=\"0\" width=\"468\" cellspacing=\"3\" cellpadding=\"0\">";
 const std::string kRowEnd = "</a></td></tr>";
 
-struct Case {
-  const char* name;
-  Lines page;
-  Lines doc;
-};
-
-void ExpectCuts(const std::vector<Case>& cases) {
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
-    EXPECT_EQ(CutImpress(c.page), c.doc);
-  }
-}
-
 TEST(CutImpress, TopNewsKeepsOnlyItsFirstRowGluedWithItsEndLine) {
-  ExpectCuts({
+  const test::CutCase cases[] = {
       {"first row only",
        {TopMarker(), "before table", kTopTable, "<tr><td><b>", "<a href=\"/1\">One", kTopEnd,
         "<a href=\"/2\">Two", kTopEnd},
@@ -56,11 +44,12 @@ TEST(CutImpress, TopNewsKeepsOnlyItsFirstRowGluedWithItsEndLine) {
       {"the list table start does not open the top table",
        {TopMarker(), kTable, "a", kTopEnd},
        {TopMarker()}},
-  });
+  };
+  test::ExpectCuts(CutImpress, cases);
 }
 
 TEST(CutImpress, ListRowsAreGluedWithoutTheirEndLine) {
-  ExpectCuts({
+  const test::CutCase cases[] = {
       {"pc example",
        {PcMarker(), kTable, "x", "y", kRowEnd, "z", kRowEnd, "</table>", "w", kRowEnd},
        {PcMarker(), kTable + "xy", "z"}},
@@ -74,12 +63,13 @@ TEST(CutImpress, ListRowsAreGluedWithoutTheirEndLine) {
        {CinemaMarker(), kTable, kRowEnd, "a", kRowEnd, "b"},
        {CinemaMarker(), kTable, "a"}},
       {"table start outside a section is ignored", {kTable, "x", kRowEnd}, {}},
-  });
+  };
+  test::ExpectCuts(CutImpress, cases);
 }
 
 TEST(CutImpress, AnyFiveCircleCommentClosesTheOpenTable) {
   const std::string& other = CP932("<!--●●●●●広告●●●●●-->");
-  ExpectCuts({
+  const test::CutCase cases[] = {
       {"unknown comment closes and opens nothing",
        {PcMarker(), kTable, "x", kRowEnd, "held", other, "y", kRowEnd},
        {PcMarker(), kTable + "x"}},
@@ -89,7 +79,8 @@ TEST(CutImpress, AnyFiveCircleCommentClosesTheOpenTable) {
       {"contained anywhere in the line",
        {AkibaMarker(), "x", kRowEnd, "<td>" + other, "y", kRowEnd},
        {AkibaMarker(), "x"}},
-  });
+  };
+  test::ExpectCuts(CutImpress, cases);
 }
 
 TEST(CutImpress, TopNewsComesFirstAndIsNotReopenedByTheSecondPass) {

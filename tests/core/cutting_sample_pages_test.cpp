@@ -1,119 +1,116 @@
-// The bundled sample front pages of Yomiuri On Line, アサヒ・コム, Impress
-// Watch and ZAKZAK, turned into page lines as each site's are, cut and
-// normalised: the headline count of every category must match EXPECTED.md.
+// The bundled sample front pages of the seven sites, turned into page lines,
+// cut and normalised as each site's row says: every category must hold the
+// markers and the headline count that EXPECTED.md gives.
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <fstream>
 #include <map>
-#include <sstream>
-#include <utility>
+#include <set>
+#include <string>
+#include <vector>
 
 #include "fetch/catalogue.h"
-#include "fetch/code_convert.h"
-#include "fetch/cutting_rules.h"
 #include "fetch/text_ops.h"
 #include "platform/text_codec.h"
+#include "support/cutting.h"
 
 namespace quillet {
 namespace {
 
-std::string ReadSample(const std::string& name) {
-  std::ifstream in(std::string(QUILLET_SAMPLE_DIR) + "/" + name, std::ios::binary);
-  std::ostringstream bytes;
-  bytes << in.rdbuf();
-  return bytes.str();
-}
+class SamplePageCut : public testing::Test {
+ protected:
+  // Cuts the served page of `site` as the fetch run does and checks the
+  // document against the site's table in EXPECTED.md: it opens with a marker,
+  // each category has one marker (one per headline for the categories in
+  // `markerPerItem`) and the table's headline count, and every headline
+  // carries its own link.
+  void CutAndCheck(int site, const std::string& file, const std::set<int>& markerPerItem = {}) {
+    const Lines page = test::SamplePageLines(site, file);
+    ASSERT_FALSE(page.empty());
+    document_ = test::SectionDocument(site, page);
+    const Site& s = Sites()[static_cast<size_t>(site)];
+    ASSERT_FALSE(document_.empty());
+    ASSERT_TRUE(CategoryOfMarker(s.shortLabel, document_.front()).has_value())
+        << Cp932ToUtf8(document_.front());
 
-Lines SplitLines(std::string_view text) {
-  Lines lines;
-  StreamToLines(lines, text);
-  return lines;
-}
-
-struct SectionCount {
-  int markers = 0;
-  int headlines = 0;  // content lines with text outside tags
-};
-
-// What the extraction walk sees in the normalised document, per category.
-class SiteCut {
- public:
-  SiteCut(int site, Lines doc) : site_(site), doc_(std::move(doc)) { SplitBreaks(doc_); }
-
-  void ExpectHeadlines(const std::vector<int>& perCategory) const {
-    const Site& site = Sites()[site_];
-    ASSERT_FALSE(doc_.empty());
-    ASSERT_TRUE(CategoryOfMarker(site.shortLabel, doc_.front()).has_value()) << doc_.front();
-    std::map<int, SectionCount> counts;
-    int current = -1;
-    for (const std::string& line : doc_) {
-      if (auto category = CategoryOfMarker(site.shortLabel, line)) {
-        current = *category;
-        ++counts[current].markers;
-      } else if (!RemoveTags(line).empty()) {
-        ++counts[current].headlines;
-        // Every sample headline carries its own link, the top news of
-        // Yomiuri through the anchor prefix.
-        EXPECT_FALSE(ExtractHref(line).empty()) << Cp932ToUtf8(line);
-      }
-    }
-    ASSERT_EQ(perCategory.size(), static_cast<size_t>(site.lastCategory - site.firstCategory + 1));
-    EXPECT_EQ(counts.size(), perCategory.size());
-    for (int category = site.firstCategory; category <= site.lastCategory; ++category) {
+    const std::map<int, int> expected = test::ExpectedHeadlines(site);
+    ASSERT_EQ(expected.size(), static_cast<size_t>(s.lastCategory - s.firstCategory + 1));
+    sections_ = test::TallySections(document_, s.shortLabel);
+    EXPECT_EQ(sections_.size(), expected.size());
+    for (const auto& [category, headlines] : expected) {
       SCOPED_TRACE(category);
-      EXPECT_EQ(counts[category].markers, 1);
-      EXPECT_EQ(counts[category].headlines, perCategory[category - site.firstCategory]);
+      const test::SectionTally& section = sections_[category];
+      EXPECT_EQ(section.markers, markerPerItem.count(category) != 0 ? headlines : 1);
+      EXPECT_EQ(section.headlines.size(), static_cast<size_t>(headlines));
+      for (size_t i = 0; i < section.links.size(); ++i)
+        EXPECT_FALSE(section.links[i].empty()) << Cp932ToUtf8(section.headlines[i]);
     }
   }
 
-  const Lines& Doc() const { return doc_; }
-
- private:
-  int site_;
-  Lines doc_;
+  Lines document_;
+  std::map<int, test::SectionTally> sections_;
 };
 
-TEST(SamplePageCut, Yomiuri) {
-  const Lines page = SplitLines(ReadSample("yomiuri.html"));
-  ASSERT_FALSE(page.empty());
-  const SiteCut cut(0, CutYomiuri(page));
-  cut.ExpectHeadlines({8, 6, 5, 6, 5, 4, 5, 3, 3});
-  // The first top-news story: its headline line has no link of its own.
-  const Lines& doc = cut.Doc();
-  auto it = std::find_if(doc.begin() + 1, doc.end(),
+TEST_F(SamplePageCut, Yomiuri) {
+  ASSERT_NO_FATAL_FAILURE(CutAndCheck(0, "yomiuri.html"));
+  // The first top-news story: its headline line has no link of its own, it
+  // takes the anchor prefix.
+  auto it = std::find_if(document_.begin() + 1, document_.end(),
                          [](const std::string& line) { return !RemoveTags(line).empty(); });
-  ASSERT_NE(it, doc.end());
+  ASSERT_NE(it, document_.end());
   EXPECT_EQ(RemoveTags(*it),
             CP932("来年度予算の概算要求、総額１２２兆円で過去最大に （11時02分）"));
   EXPECT_EQ(ExtractHref(*it), "/politics/news/20261124ia01.htm");
 }
 
-TEST(SamplePageCut, Asahi) {
-  // Page lines from EUC-JP: joined with CR LF, converted without guessing, split.
-  std::string text;
-  for (const std::string& line : SplitLines(ReadSample("asahi.html")))
-    text += line + "\r\n";
-  const Lines page = SplitLines(EucToSjis(text));
-  ASSERT_FALSE(page.empty());
-  SiteCut(1, CutAsahi(page)).ExpectHeadlines({8, 5, 5, 5, 4, 4, 4, 3, 2, 3});
+TEST_F(SamplePageCut, Asahi) {
+  ASSERT_NO_FATAL_FAILURE(CutAndCheck(1, "asahi.html"));
 }
 
-TEST(SamplePageCut, Impress) {
-  // The JIS page goes through code guessing, up to its first NUL byte.
-  const std::string body = ReadSample("impress.html");
-  const Lines page = SplitLines(ConvertTo(body.substr(0, body.find('\0')), kCodeSjis));
-  ASSERT_FALSE(page.empty());
-  SiteCut(2, CutImpress(page)).ExpectHeadlines({8, 5, 5, 4, 4, 4, 3, 3, 3, 4, 3, 3});
+TEST_F(SamplePageCut, Impress) {
+  ASSERT_NO_FATAL_FAILURE(CutAndCheck(2, "impress.html"));
 }
 
-TEST(SamplePageCut, Zakzak) {
-  const Lines page = SplitLines(ReadSample("zakzak.html"));
-  ASSERT_FALSE(page.empty());
-  const SiteCut cut(3, CutZakzak(page));
-  cut.ExpectHeadlines({10});
+TEST_F(SamplePageCut, Zakzak) {
+  ASSERT_NO_FATAL_FAILURE(CutAndCheck(3, "zakzak.html"));
   // Only the final-edition block: the sports block further down is not read.
-  EXPECT_EQ(cut.Doc().front(), Categories()[31].markers[0]);
+  EXPECT_EQ(document_.front(), Categories()[31].markers[0]);
+}
+
+TEST_F(SamplePageCut, Cnn) {
+  // Every top-news line gets a marker of its own.
+  ASSERT_NO_FATAL_FAILURE(CutAndCheck(4, "cnn.html", {32}));
+  ASSERT_FALSE(sections_[33].headlines.empty());
+  EXPECT_EQ(sections_[33].headlines.front(), CP932("韓国大統領、来月中旬に訪日へ 11:20"));
+  ASSERT_FALSE(sections_[36].headlines.empty());
+  EXPECT_EQ(sections_[36].headlines.front(), CP932("日本の来年度予算要求、過去最大の１２２兆円"));
+}
+
+TEST_F(SamplePageCut, Chuou) {
+  // Top news and cartoon items each get a marker of their own.
+  ASSERT_NO_FATAL_FAILURE(CutAndCheck(5, "chuou.html", {43, 53}));
+  ASSERT_FALSE(sections_[43].headlines.empty());
+  EXPECT_EQ(sections_[43].headlines.front(),
+            CP932("韓国銀行、２６日に金融政策会議　金利据え置きの観測強まる"));
+  ASSERT_FALSE(sections_[44].headlines.empty());
+  EXPECT_EQ(sections_[44].headlines.front(),
+            CP932("・大手財閥グループ、年末の役員人事を発表 [11:05]"));
+  EXPECT_EQ(sections_[54].headlines,
+            (std::vector<std::string>{CP932("【社説】家計負債の管理、先送りは許されない"),
+                                      CP932("【社説】韓日首脳会談、未来志向の成果を")}));
+}
+
+TEST_F(SamplePageCut, Mainichi) {
+  // Every top line gets a marker of its own; the row asks for no break
+  // splitting, so "<br>" stays in the lines and goes with the tags.
+  ASSERT_NO_FATAL_FAILURE(CutAndCheck(6, "mainichi.html", {56}));
+  ASSERT_FALSE(sections_[57].headlines.empty());
+  EXPECT_EQ(sections_[57].headlines.front(),
+            CP932("新宿の雑居ビル火災、約２時間後に鎮火（11:10）"));
+  ASSERT_EQ(sections_[58].headlines.size(), 4u);
+  EXPECT_EQ(sections_[58].headlines[1], CP932("■インドネシアでＭ６．２の地震（11/24 09:40）"));
+  ASSERT_FALSE(sections_[60].headlines.empty());
+  EXPECT_EQ(sections_[60].headlines.front(), CP932("■次世代通信「６Ｇ」、国内初の屋外実験を公開"));
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 
 #include "fetch/cutting_rules.h"
 #include "platform/text_codec.h"
+#include "support/cutting.h"
 
 namespace quillet {
 namespace {
@@ -13,21 +14,8 @@ const std::string kTopEnd = "<!-- /topnews/headline=end -->";
 const std::string kKokusaiStart = "<!-- /news/kokusai=start -->";
 const std::string kKokusaiEnd = "<!-- /news/kokusai=end -->";
 
-struct Case {
-  const char* name;
-  Lines page;
-  Lines doc;
-};
-
-void ExpectCuts(const std::vector<Case>& cases) {
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
-    EXPECT_EQ(CutYomiuri(c.page), c.doc);
-  }
-}
-
 TEST(CutYomiuri, CopiesEachSectionFromItsStartLineUpToItsEndLine) {
-  ExpectCuts({
+  const test::CutCase cases[] = {
       {"kokusai",
        {kKokusaiStart, "<a href=\"/k\">K</a>", kKokusaiEnd, "after"},
        {kKokusaiStart, "<a href=\"/k\">K</a>"}},
@@ -44,7 +32,8 @@ TEST(CutYomiuri, CopiesEachSectionFromItsStartLineUpToItsEndLine) {
        {"<!-- /news/shuyo=start -->", "a", " <!-- /news/kokusai=start -->", "b",
         "<!-- /NEWS/kokusai=start -->", "c", "<!-- /news/okuyami=start -->", "d"},
        {}},
-  });
+  };
+  test::ExpectCuts(CutYomiuri, cases);
 }
 
 TEST(CutYomiuri, RecognisesAllNineStartAndEndLines) {
@@ -73,7 +62,7 @@ TEST(CutYomiuri, TopNewsLinesTakeTheLastFullArticleLinkAsPrefix) {
   const std::string link2 = CP932("<a href=\"/t/2.htm\" target=\"_top\">[全文へ]</a>");
   const std::string prefix1 = "<a href=\"/t/1.htm\">";
   const std::string prefix2 = "<a href=\"/t/2.htm\" target=\"_top\">";
-  ExpectCuts({
+  const test::CutCase cases[] = {
       {"unchanged until the first link",
        {kTopStart, "a", link1, "b", link2, "c", kTopEnd, "d"},
        // The link line itself still carries the prefix before it.
@@ -84,7 +73,8 @@ TEST(CutYomiuri, TopNewsLinesTakeTheLastFullArticleLinkAsPrefix) {
       {"the prefix outlives the top section",
        {link1, kTopStart, "t", kTopEnd, kTopStart, "u"},
        {kTopStart, prefix1 + "t", kTopStart, prefix1 + "u"}},
-  });
+  };
+  test::ExpectCuts(CutYomiuri, cases);
 }
 
 // The top-news start line is the category's marker: a prefix in front of it

@@ -4,6 +4,7 @@
 
 #include "fetch/cutting_rules.h"
 #include "platform/text_codec.h"
+#include "support/cutting.h"
 
 namespace quillet {
 namespace {
@@ -29,21 +30,8 @@ const std::string kTopReady = "<FONT SIZE=3><SPAN style=\"font-size: 12pt\">";
 const std::string kSportsItems = "<FONT SIZE=+1><SPAN STYLE=\"font-size: 12pt\">";
 const std::string kSportsEnd = "<DIV ALIGN=\"right\">";
 
-struct Case {
-  const char* name;
-  Lines page;
-  Lines doc;
-};
-
-void ExpectCuts(const std::vector<Case>& cases) {
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
-    EXPECT_EQ(CutZakzak(c.page), c.doc);
-  }
-}
-
 TEST(CutZakzak, FinalEditionJoinsTwoLinesAndStopsAtAnEmptyLine) {
-  ExpectCuts({
+  const test::CutCase cases[] = {
       {"empty lines before the first headline do not stop",
        {"x", FinalMarker(), "", kFinalItems + "<B>", "", "p", "</A><BR>", "q", "r", "s", "", "t",
         "u"},
@@ -55,11 +43,12 @@ TEST(CutZakzak, FinalEditionJoinsTwoLinesAndStopsAtAnEmptyLine) {
       {"items line must begin the line",
        {FinalMarker(), " " + kFinalItems, "p", "q"},
        {FinalMarker()}},
-  });
+  };
+  test::ExpectCuts(CutZakzak, cases);
 }
 
 TEST(CutZakzak, TopNewsItemsBeginAtTheFirstLinkAfterTheReadyLine) {
-  ExpectCuts({
+  const test::CutCase cases[] = {
       {"joined pairs from the link on",
        {TopMarker(), "<A HREF=\"/early\">no", kTopReady + "x", "lead text", "<A HREF=\"/1\">One",
         "</A><BR>", "detail 1", "<A HREF=\"/2\">Two", "detail 2", "", "<A HREF=\"/3\">Three", "d"},
@@ -67,11 +56,12 @@ TEST(CutZakzak, TopNewsItemsBeginAtTheFirstLinkAfterTheReadyLine) {
       {"lower-case link does not begin the items",
        {TopMarker(), kTopReady, "<a href=\"/1\">one", "x", "<A HREF=\"/2\">Two", "y"},
        {TopMarker(), "<A HREF=\"/2\">Twoy"}},
-  });
+  };
+  test::ExpectCuts(CutZakzak, cases);
 }
 
 TEST(CutZakzak, SportsTakesSingleLinesUpToTheRightAlignedDiv) {
-  ExpectCuts({
+  const test::CutCase cases[] = {
       {"single lines, empty ones skipped",
        {SportsMarker(), "before", kSportsItems + "x", "a", "", "b", "</A><BR>", kSportsEnd + "more",
         "c"},
@@ -82,11 +72,12 @@ TEST(CutZakzak, SportsTakesSingleLinesUpToTheRightAlignedDiv) {
       {"lower-case STYLE is not the sports items line",
        {SportsMarker(), "<FONT SIZE=+1><SPAN style=\"font-size: 12pt\">", "a"},
        {SportsMarker()}},
-  });
+  };
+  test::ExpectCuts(CutZakzak, cases);
 }
 
 TEST(CutZakzak, OnlyTheFirstBlockThatEndsIsCut) {
-  ExpectCuts({
+  const test::CutCase cases[] = {
       {"top news then sports",
        {TopMarker(), kTopReady, "<A HREF=\"/1\">One", "d1", "", SportsMarker(), kSportsItems, "s",
         kSportsEnd},
@@ -98,7 +89,8 @@ TEST(CutZakzak, OnlyTheFirstBlockThatEndsIsCut) {
               "10pt\">◆◆◆サンスポＮＥＷＳ◆◆◆</SPAN></FONT><BR>"),
         kSportsItems, "s"},
        {}},
-  });
+  };
+  test::ExpectCuts(CutZakzak, cases);
 }
 
 }  // namespace

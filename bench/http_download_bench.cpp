@@ -1,0 +1,47 @@
+// Download throughput of the HTTP client: GET of one large body through the
+// proxy named by QUILLET_BENCH_PROXY ("127.0.0.1:port") for the URL in
+// QUILLET_BENCH_URL. scripts/bench-fetch serves the body and times curl on
+// the same URL for comparison.
+#include <QCoreApplication>
+
+#include <benchmark/benchmark.h>
+
+#include <cstdlib>
+#include <string>
+
+#include "http/http_client.h"
+
+namespace {
+
+void BM_Download(benchmark::State& state) {
+  const char* proxy = std::getenv("QUILLET_BENCH_PROXY");
+  const char* url = std::getenv("QUILLET_BENCH_URL");
+  if (proxy == nullptr || url == nullptr) {
+    state.SkipWithError("set QUILLET_BENCH_PROXY and QUILLET_BENCH_URL (see scripts/bench-fetch)");
+    return;
+  }
+  quillet::THttpCli cli;
+  cli.URL = url;
+  cli.Proxy = proxy;
+  std::string body;
+  cli.ReceiveStream = &body;
+  for (auto _ : state) {
+    body.clear();
+    cli.SendGet();
+    benchmark::DoNotOptimize(body.data());
+  }
+  state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(body.size()));
+  state.counters["MB"] = static_cast<double>(body.size()) / 1e6;
+}
+BENCHMARK(BM_Download)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2.0);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  QCoreApplication app(argc, argv);
+  benchmark::Initialize(&argc, argv);
+  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return 0;
+}
