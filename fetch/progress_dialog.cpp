@@ -1,0 +1,113 @@
+#include "fetch/progress_dialog.h"
+
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QScreen>
+#include <QShowEvent>
+#include <QStyle>
+#include <QTimer>
+
+#include <algorithm>
+
+#include "platform/text_codec.h"
+#include "ui/main_window.h"
+#include "ui/ui_text.h"
+
+namespace quillet {
+
+TForm2::TForm2(TForm1& form1, QWidget* parent)
+    : TFreeForm(parent), form1_(form1), errors_(&form1), run_(form1, *this) {
+  // A title bar without buttons: the dialog cannot be closed from its frame.
+  setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
+  setWindowTitle(UiText(CP932("データの取得")));
+  setFixedSize(313, 107);
+
+  Label1 = new QLabel(this);
+  Label1->move(8, 16);
+  ProgressBar1 = new QProgressBar(this);
+  ProgressBar1->setGeometry(8, 40, 297, 16);
+  ProgressBar1->setTextVisible(false);
+  ProgressBar1->setRange(0, 100);
+  ProgressBar1->setValue(0);
+  Label2 = new QLabel(this);
+  Label2->move(216, 64);
+  BitBtn1 = new QPushButton(style()->standardIcon(QStyle::SP_DialogCancelButton),
+                            UiText(CP932("キャンセル")), this);
+  BitBtn1->setGeometry(0, 80, 73, 25);
+  BitBtn2 = new QPushButton(style()->standardIcon(QStyle::SP_MediaSkipForward),
+                            UiText(CP932("スキップ")), this);
+  BitBtn2->setGeometry(80, 80, 75, 25);
+
+  Timer1 = new QTimer(this);
+  Timer1->setSingleShot(true);
+  Timer1->setInterval(1);
+
+  connect(Timer1, &QTimer::timeout, this, [this] { Timer1Timer(); });
+  connect(BitBtn1, &QPushButton::clicked, this, [this] { BitBtn1Click(); });
+  connect(BitBtn2, &QPushButton::clicked, this, [this] { BitBtn2Click(); });
+  run_.OnRunEnded = [this] { RunEnded(); };
+
+  if (const QScreen* screen = QGuiApplication::primaryScreen())
+    move(screen->availableGeometry().center() - rect().center());
+}
+
+TForm2::~TForm2() = default;
+
+void TForm2::showEvent(QShowEvent* event) {
+  TFreeForm::showEvent(event);
+  // FormShow: each showing runs the fetch once, from the timer's first tick.
+  if (!event->spontaneous()) Timer1->start();
+}
+
+void TForm2::closeEvent(QCloseEvent* event) {
+  // Only the program hides the dialog; a close request from the window
+  // system (a key, the taskbar) is refused.
+  if (event->spontaneous()) {
+    event->ignore();
+    return;
+  }
+  TFreeForm::closeEvent(event);
+}
+
+void TForm2::Timer1Timer() {
+  Timer1->stop();
+  // The run cleans up (list columns fitted, dialog hidden) before an error
+  // that ended it reaches the display.
+  RunGuarded(errors_, [this] { run_.Timer1Timer(); });
+}
+
+void TForm2::BitBtn1Click() {
+  run_.BitBtn1Click();
+}
+
+void TForm2::BitBtn2Click() {
+  run_.BitBtn2Click();
+}
+
+void TForm2::ShowProgress(const std::string& status, const std::string& amount, int maximum,
+                          int position) {
+  Label1->setText(UiText(status));
+  Label1->adjustSize();
+  Label2->setText(UiText(amount));
+  Label2->adjustSize();
+  // With an unknown size the bar stays empty; a position beyond the maximum
+  // shows a full bar.
+  if (maximum > 0) {
+    ProgressBar1->setRange(0, maximum);
+    ProgressBar1->setValue(std::clamp(position, 0, maximum));
+  } else {
+    ProgressBar1->setRange(0, 1);
+    ProgressBar1->setValue(0);
+  }
+  repaint();
+}
+
+void TForm2::RunEnded() {
+  form1_.FetchRunEnded();
+  hide();
+}
+
+}  // namespace quillet

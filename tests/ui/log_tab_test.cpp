@@ -1,0 +1,184 @@
+// The log tab: the fixed tree, loading a category's log into the list, the
+// column fitting, reloading on a return to the tab, the list's menu, and a
+// log that cannot be read.
+#include "log/log_tab.h"
+
+#include <sys/stat.h>
+
+#include <QAction>
+#include <QClipboard>
+#include <QMenu>
+#include <QSplitter>
+#include <QTabWidget>
+#include <QTreeWidget>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "fetch/catalogue.h"
+#include "log/log_store.h"
+#include "program_windows.h"
+#include "ui/report_view.h"
+
+namespace quillet {
+namespace {
+
+class LogTabTest : public ::testing::Test {
+ protected:
+  LogTabTest() : tab(*w.form1.TabSheet6), list(*tab.ListView6) {
+    w.form1.show();
+    w.form1.PageControl1->setCurrentWidget(&tab);
+  }
+  QTreeWidgetItem* Node(int site, int category = -1) {
+    QTreeWidgetItem* node = tab.TreeView1->topLevelItem(site);
+    return category < 0 ? node : node->child(category);
+  }
+  void Select(QTreeWidgetItem* node) { tab.TreeView1->setCurrentItem(node); }
+  std::vector<std::string> Column(int column) {
+    std::vector<std::string> texts;
+    for (int i = 0; i < list.topLevelItemCount(); ++i)
+      texts.push_back(list.topLevelItem(i)->text(column).toStdString());
+    return texts;
+  }
+  int Width(const char* utf8) {
+    return list.fontMetrics().horizontalAdvance(QString::fromUtf8(utf8));
+  }
+
+  test::ProgramWindows w;
+  LogTab& tab;
+  ReportView& list;
+};
+
+TEST_F(LogTabTest, TreeHoldsTheSitesAndTheirCategoriesInIndexOrder) {
+  ASSERT_EQ(tab.TreeView1->topLevelItemCount(), kSiteCount);
+  const std::vector<std::string> siteTexts = {
+      "YOL",      "アサヒ",  "Impress", "ZAKZAK", Cp932ToUtf8(Sites()[4].displayLabel),
+      "中央日報", "毎日新聞"};
+  const std::vector<int> childCounts = {9, 10, 12, 1, 11, 13, 9};
+  int index = 0;
+  for (int site = 0; site < kSiteCount; ++site) {
+    SCOPED_TRACE(site);
+    QTreeWidgetItem* node = Node(site);
+    EXPECT_EQ(node->text(0).toStdString(), siteTexts[static_cast<size_t>(site)]);
+    EXPECT_EQ(LogTab::NodeCategory(node), -1);
+    EXPECT_FALSE(node->isExpanded());
+    ASSERT_EQ(node->childCount(), childCounts[static_cast<size_t>(site)]);
+    for (int k = 0; k < node->childCount(); ++k)
+      EXPECT_EQ(LogTab::NodeCategory(node->child(k)), index++);
+  }
+  EXPECT_EQ(index, kCategoryCount);
+  // The tree's own texts, not the catalogue's genres.
+  EXPECT_EQ(Node(1, 1)->text(0).toStdString(), "最新５ニュース");
+  EXPECT_EQ(Node(2, 6)->text(0).toStdString(), "デジタルＡＶ");
+  EXPECT_EQ(Node(4, 10)->text(0).toStdString(), "エンタテインメント");
+  EXPECT_EQ(Node(6, 8)->text(0).toStdString(), "人事・訃報");
+}
+
+TEST_F(LogTabTest, CategoryNodeListsItsLogInFileOrderAndFitsTheColumns) {
+  // アサヒ 最新５ニュース is category 10; a blank line gives a row too.
+  test::WriteBytes(LogFilePath(10), Utf8ToCp932("新しい記事\thttp://a.example/2\t2024/05/02\t1\r\n"
+                                                "\r\n"
+                                                "古い記事\thttp://a.example/1\t2024/5/1\t0\r\n"));
+  Select(Node(1, 1));
+  EXPECT_EQ(Column(0), (std::vector<std::string>{"2024/05/02", "", "2024/5/1"}));
+  EXPECT_EQ(Column(1), (std::vector<std::string>{"新しい記事", "", "古い記事"}));
+  EXPECT_EQ(list.columnWidth(0), Width("2024/05/02") + 13);
+  EXPECT_EQ(list.columnWidth(1), list.width() - list.columnWidth(0) - 30);
+
+  // A site node empties the list and leaves the widths.
+  const int widths[2] = {list.columnWidth(0), list.columnWidth(1)};
+  Select(Node(1));
+  EXPECT_EQ(list.topLevelItemCount(), 0);
+  EXPECT_EQ(list.columnWidth(0), widths[0]);
+  EXPECT_EQ(list.columnWidth(1), widths[1]);
+
+  // So does a category whose log does not exist.
+  Select(Node(1, 1));
+  EXPECT_EQ(list.topLevelItemCount(), 3);
+  Select(Node(1, 2));
+  EXPECT_EQ(list.topLevelItemCount(), 0);
+  EXPECT_EQ(list.columnWidth(0), widths[0]);
+}
+
+TEST_F(LogTabTest, EmptyLogKeepsColumnZeroAndTheHeadlineNeverGoesBelowFifty) {
+  test::WriteBytes(LogFilePath(0), "");
+  list.setColumnWidth(0, 77);
+  list.setColumnWidth(1, 5);
+  Select(Node(0, 0));
+  EXPECT_EQ(list.topLevelItemCount(), 0);
+  EXPECT_EQ(list.columnWidth(0), 77);
+  EXPECT_EQ(list.columnWidth(1), list.width() - 77 - 30);
+
+  // A list narrower than column 0 plus 30 pixels.
+  w.form1.resize(200, w.form1.height());
+  tab.Splitter1->setSizes({150, 50});
+  Select(Node(0));
+  Select(Node(0, 0));
+  ASSERT_LT(list.width() - 77 - 30, 50);
+  EXPECT_EQ(list.columnWidth(1), 50);
+}
+
+TEST_F(LogTabTest, ReturningToTheTabReloadsTheSelectedLog) {
+  const std::string path = LogFilePath(31);  // ZAKZAK
+  test::WriteBytes(path, "one\thttp://z.example/1\t2024/5/1\t1\r\n");
+  // Switching tabs with nothing selected leaves the list alone.
+  w.form1.PageControl1->setCurrentIndex(0);
+  w.form1.PageControl1->setCurrentWidget(&tab);
+  EXPECT_EQ(list.topLevelItemCount(), 0);
+
+  Select(Node(3, 0));
+  EXPECT_EQ(Column(1), (std::vector<std::string>{"one"}));
+  test::WriteBytes(
+      path, "two\thttp://z.example/2\t2024/5/2\t1\r\none\thttp://z.example/1\t2024/5/1\t1\r\n");
+  EXPECT_EQ(Column(1), (std::vector<std::string>{"one"}));  // nothing reloads on its own
+  w.form1.PageControl1->setCurrentIndex(0);
+  w.form1.PageControl1->setCurrentWidget(&tab);
+  EXPECT_EQ(Column(1), (std::vector<std::string>{"two", "one"}));
+}
+
+TEST_F(LogTabTest, RightPressSelectsTheRecordForTheMenu) {
+  test::RecordingOpener opener;
+  test::WriteBytes(LogFilePath(56),
+                   "a\thttp://m.example/a\t2024/5/1\t1\r\n"
+                   "b\thttp://m.example/b?p=1&q=2\t2024/5/1\t1\r\n");
+  Select(Node(6, 0));
+  list.setCurrentItem(list.topLevelItem(0));
+  const QPoint second = list.visualItemRect(list.topLevelItem(1)).center();
+  test::SendMouse(list.viewport(), QEvent::MouseButtonPress, second, Qt::RightButton);
+  ASSERT_NE(tab.SelectedLog(), nullptr);
+  EXPECT_EQ(tab.SelectedLog()->Headline, "b");
+  EXPECT_TRUE(tab.PopupMenu3->isVisible());
+  EXPECT_EQ(tab.URL3->text().toStdString(), "http://m.example/b?p=1&&q=2");
+  EXPECT_EQ(tab.URL2->text().toStdString(), "URLのコピー");
+  tab.URL2->trigger();
+  EXPECT_EQ(QGuiApplication::clipboard()->text().toStdString(), "http://m.example/b?p=1&q=2");
+  tab.N6->trigger();
+  tab.PopupMenu3->hide();
+
+  // Over empty space: no menu; a double click there opens the selected record.
+  test::SendMouse(list.viewport(), QEvent::MouseButtonPress,
+                  QPoint(10, list.viewport()->height() - 5), Qt::RightButton);
+  EXPECT_FALSE(tab.PopupMenu3->isVisible());
+  test::SendMouse(list.viewport(), QEvent::MouseButtonDblClick,
+                  QPoint(10, list.viewport()->height() - 5), Qt::LeftButton);
+  EXPECT_EQ(opener.opened,
+            (std::vector<std::string>{"http://m.example/b?p=1&q=2", "http://m.example/b?p=1&q=2"}));
+}
+
+TEST_F(LogTabTest, ALogThatCannotBeReadGoesToTheErrorDisplay) {
+  // A FIFO in place of the log: it exists, but is no file to read.
+  const std::string path = LogFilePath(10);
+  ForceDirectories(DirectoryOf(path));
+  ASSERT_EQ(mkfifo(path.c_str(), 0600), 0);
+  Select(Node(1, 1));
+  ASSERT_EQ(w.messages.size(), 1u);
+  EXPECT_EQ(w.messages[0].text, "ファイル " + path + " は開けません.");
+  EXPECT_EQ(w.messages[0].caption, "Quillet");
+  EXPECT_EQ(w.messages[0].icon, MessageIcon::kStop);
+  EXPECT_EQ(list.topLevelItemCount(), 0);
+  EXPECT_TRUE(list.updatesEnabled());
+}
+
+}  // namespace
+}  // namespace quillet

@@ -1,0 +1,109 @@
+// The four windows of the program over a temporary program folder, with the
+// message boxes recorded instead of shown, and an event pump for the tests.
+#pragma once
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QMouseEvent>
+#include <QTimer>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "fetch/progress_dialog.h"
+#include "platform/text_codec.h"
+#include "settings/behaviour_dialog.h"
+#include "settings/connection_dialog.h"
+#include "settings/settings.h"
+#include "support/temp_home.h"
+#include "ui/browser_launch.h"
+#include "ui/main_window.h"
+#include "ui/message_box.h"
+
+namespace quillet::test {
+
+struct ShownMessage {
+  std::string text;     // UTF-8
+  std::string caption;  // UTF-8
+  MessageIcon icon;
+};
+
+class ProgramWindows {
+ public:
+  ProgramWindows() : form2(form1) {
+    // The tests close the main window; that must not end the test program.
+    QApplication::setQuitOnLastWindowClosed(false);
+    form1.SetWindows(&form2, &form3, &form4);
+    SetMessageHookForTesting(
+        [this](const std::string& text, const std::string& caption, MessageIcon icon) {
+          messages.push_back({Cp932ToUtf8(text), Cp932ToUtf8(caption), icon});
+          if (OnMessage) OnMessage();
+        });
+  }
+  ~ProgramWindows() { SetMessageHookForTesting(nullptr); }
+  ProgramWindows(const ProgramWindows&) = delete;
+  ProgramWindows& operator=(const ProgramWindows&) = delete;
+
+  void UseProxy(uint16_t port) {
+    settings::WriteString("HTTP", "Proxy", "127.0.0.1:" + std::to_string(port));
+  }
+
+  TempHome home;  // first: the windows read their settings from it
+  TForm1 form1;
+  TForm2 form2;
+  TForm3 form3;
+  TForm4 form4;
+  std::vector<ShownMessage> messages;
+  std::function<void()> OnMessage;  // runs inside the (not shown) box
+};
+
+// Serves events until `done` holds. The limit only keeps a broken run from
+// hanging the test program; nothing is asserted about time.
+inline bool SpinUntil(const std::function<bool()>& done) {
+  QTimer wake;
+  wake.start(5);
+  QElapsedTimer clock;
+  clock.start();
+  while (!done() && clock.elapsed() < 60'000)
+    QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+  return done();
+}
+
+// Calls `action` once, from the event loop, as soon as `condition` holds;
+// the check runs on every pass, also inside the fetch run's network waits.
+inline void WhenReady(QObject* context, std::function<bool()> condition,
+                      std::function<void()> action) {
+  auto* poll = new QTimer(context);
+  QObject::connect(poll, &QTimer::timeout, context, [=] {
+    if (!condition()) return;
+    poll->stop();
+    poll->deleteLater();
+    action();
+  });
+  poll->start(0);
+}
+
+inline void SendMouse(QWidget* widget, QEvent::Type type, const QPoint& at,
+                      Qt::MouseButton button) {
+  QMouseEvent event(type, QPointF(at), widget->mapToGlobal(QPointF(at)), button, button,
+                    Qt::NoModifier);
+  QApplication::sendEvent(widget, &event);
+}
+
+class RecordingOpener : public UrlOpener {
+ public:
+  RecordingOpener() { SetUrlOpener(this); }
+  ~RecordingOpener() override { SetUrlOpener(nullptr); }
+  bool OpenUrl(const std::string& url) override {
+    opened.push_back(url);
+    return true;
+  }
+  bool StartProgram(const std::string&, const std::string& url) override {
+    opened.push_back(url);
+    return true;
+  }
+  std::vector<std::string> opened;  // UTF-8
+};
+
+}  // namespace quillet::test

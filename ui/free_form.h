@@ -1,0 +1,23 @@
+// The common base of all windows of the program: a top-level window with its
+// own taskbar entry that minimizes by itself and does not end the program
+// when it closes (only the main window does).
+#pragma once
+
+#include <QWidget>
+
+namespace quillet {
+
+class TFreeForm : public QWidget {
+ public:
+  // Always a top-level window, even with a parent: the parent only owns it
+  // (and ends its life), it does not place it inside itself.
+  explicit TFreeForm(QWidget* parent = nullptr);
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+};
+
+}  // namespace quillet
+
+// Windows keep their established names at global scope as well.
+using quillet::TFreeForm;

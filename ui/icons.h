@@ -1,0 +1,19 @@
+// The program's own icon set, drawn in code: crisp at 16 px and at 2x.
+#pragma once
+
+#include <QIcon>
+
+namespace quillet {
+
+// The site icon of a site number (0..6); the image lists of the headline
+// list, the log tree and the search results use it.
+QIcon SiteIcon(int site);
+
+// Toolbar images by the toolbar's image index: 0 settings, 1 fetch, 2 patrol
+// timer, 3 tray, 4 always on top, 5 log search.
+QIcon ToolbarIcon(int index);
+
+// The window and tray icon.
+QIcon AppIcon();
+
+}  // namespace quillet

@@ -1,0 +1,333 @@
+#include "ui/main_window.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QMenu>
+#include <QMoveEvent>
+#include <QShowEvent>
+#include <QTabWidget>
+#include <QToolBar>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include <algorithm>
+#include <exception>
+
+#include "fetch/progress_dialog.h"
+#include "log/log_tab.h"
+#include "log/search_window.h"
+#include "platform/network_check.h"
+#include "platform/text_codec.h"
+#include "settings/behaviour_dialog.h"
+#include "settings/connection_dialog.h"
+#include "settings/settings.h"
+#include "ui/browser_launch.h"
+#include "ui/icons.h"
+#include "ui/message_box.h"
+#include "ui/report_view.h"
+#include "ui/ui_text.h"
+
+namespace quillet {
+namespace {
+
+// A row of the headline list; it owns its record.
+class HeadlineRow : public QTreeWidgetItem {
+ public:
+  explicit HeadlineRow(std::unique_ptr<TNewsItem> item) : record(std::move(item)) {}
+  std::unique_ptr<TNewsItem> record;
+};
+
+QToolButton* AddButton(QToolBar* bar, int image, const std::string& hint, bool toggle) {
+  auto* button = new QToolButton;
+  button->setIcon(ToolbarIcon(image));
+  button->setToolTip(UiText(hint));
+  button->setAutoRaise(true);
+  button->setCheckable(toggle);
+  bar->addWidget(button);
+  return button;
+}
+
+}  // namespace
+
+TForm1::TForm1(QWidget* parent) : TFreeForm(parent), errors_(this) {
+  setAttribute(Qt::WA_QuitOnClose, true);
+  setWindowTitle(UiText(CP932("Quillet 0.12β")));
+  setWindowIcon(AppIcon());
+  move(408, 156);
+  resize(505, 657);
+
+  BuildToolBar();
+
+  ListView1 = new ReportView(
+      {{CP932("サイト"), 60}, {CP932("ジャンル"), 60}, {CP932("ヘッドライン"), 300}});
+  TabSheet1 = new QWidget;
+  auto* sheetLayout = new QVBoxLayout(TabSheet1);
+  sheetLayout->setContentsMargins(0, 0, 0, 0);
+  sheetLayout->addWidget(ListView1);
+  TabSheet6 = new LogTab(errors_);
+
+  PageControl1 = new QTabWidget;
+  PageControl1->addTab(TabSheet1, UiText(CP932("ヘッドライン")));
+  PageControl1->addTab(TabSheet6, ToolbarIcon(5), UiText(CP932("ログ")));
+
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->setSpacing(0);
+  layout->addWidget(ToolBar1);
+  layout->addWidget(PageControl1);
+
+  BuildMenus();
+
+  connect(ToolButton3, &QToolButton::clicked, this, [this] { ToolButton3Click(); });
+  connect(ToolButton8, &QToolButton::clicked, this, [this] { ToolButton8Click(); });
+  connect(ToolButton9, &QToolButton::clicked, this, [this] { ToolButton9Click(); });
+  connect(PageControl1, &QTabWidget::currentChanged, this, [this] { PageControl1Change(); });
+  ListView1->OnDblClick = [this] { ListView1DblClick(); };
+  ListView1->OnRowRightPress = [this](const QPoint& at) { ListView1MouseDown(at); };
+}
+
+TForm1::~TForm1() = default;
+
+void TForm1::BuildToolBar() {
+  ToolBar1 = new QToolBar;
+  ToolBar1->setMovable(false);
+  ToolBar1->setFloatable(false);
+  ToolBar1->setIconSize(QSize(16, 16));
+  ToolButton3 = AddButton(ToolBar1, 1, CP932("ヘッドラインの取得"), false);
+  ToolButton5 = AddButton(ToolBar1, 2, CP932("巡回タイマーのON/OFF"), true);
+  ToolBar1->addSeparator();
+  ToolButton8 = AddButton(ToolBar1, 4, CP932("常に全面に表示"), true);
+  ToolButton6 = AddButton(ToolBar1, 3, CP932("アイコン化"), false);
+  ToolBar1->addSeparator();
+  ToolButton9 = AddButton(ToolBar1, 5, CP932("ログ検索"), false);
+  ToolBar1->addSeparator();
+  ToolButton1 = AddButton(ToolBar1, 0, CP932("設定"), false);
+}
+
+void TForm1::BuildMenus() {
+  PopupMenu1 = new QMenu(this);
+  N2 = PopupMenu1->addAction(UiText(CP932("この記事をブラウザで開く")));
+  URL1 = PopupMenu1->addAction(UiText(CP932("URLをコピー")));
+  N3 = PopupMenu1->addSeparator();
+  URL4 = PopupMenu1->addAction(QStringLiteral("URL"));  // shows the URL; does nothing
+  connect(PopupMenu1, &QMenu::aboutToShow, this, [this] { PopupMenu1Popup(); });
+  connect(N2, &QAction::triggered, this, [this] { N2Click(); });
+  connect(URL1, &QAction::triggered, this, [this] { URL1Click(); });
+
+  PopupMenu2 = new QMenu(this);
+  N5 = PopupMenu2->addAction(UiText(CP932("動作設定")));
+  N4 = PopupMenu2->addAction(UiText(CP932("接続設定")));
+  connect(N5, &QAction::triggered, this, [this] { N5Click(); });
+  connect(N4, &QAction::triggered, this, [this] { N4Click(); });
+  ToolButton1->setMenu(PopupMenu2);
+  ToolButton1->setPopupMode(QToolButton::InstantPopup);
+
+  PopupMenu4 = new QMenu(this);
+  H1 = PopupMenu4->addAction(UiText(CP932("ヘッドラインの取得(&H)")));
+  R1 = PopupMenu4->addAction(UiText(CP932("元のサイズに戻す(&R)")));
+  N10 = PopupMenu4->addAction(UiText(CP932("巡回タイマー")));
+  N10->setCheckable(true);
+  N9 = PopupMenu4->addSeparator();
+  Exit1 = PopupMenu4->addAction(UiText(CP932("終了(&X)")));
+}
+
+void TForm1::SetWindows(TForm2* form2, TForm3* form3, TForm4* form4) {
+  form2_ = form2;
+  form3_ = form3;
+  form4_ = form4;
+}
+
+// --- The headline list. ------------------------------------------------------
+
+void TForm1::AppendRow(const std::string& caption, const std::string& genre,
+                       const std::string& headline, int imageIndex,
+                       std::unique_ptr<TNewsItem> item) {
+  auto* row = new HeadlineRow(std::move(item));
+  row->setText(0, UiText(caption));
+  row->setText(1, UiText(genre));
+  row->setText(2, UiText(headline));
+  if (imageIndex >= 0) row->setIcon(0, SiteIcon(imageIndex));
+  ListView1->addTopLevelItem(row);
+}
+
+void TForm1::FitColumns() {
+  int site = 0;
+  int genre = 0;
+  for (int i = 0; i < ListView1->topLevelItemCount(); ++i) {
+    const auto* row = static_cast<const HeadlineRow*>(ListView1->topLevelItem(i));
+    site = std::max(site, ListView1->TextWidth(row->record->Site));
+    genre = std::max(genre, ListView1->TextWidth(row->record->Genre));
+  }
+  if (site != 0) ListView1->setColumnWidth(0, site + 25);
+  if (genre != 0) ListView1->setColumnWidth(1, genre + 15);
+  ListView1->setColumnWidth(
+      2, ListView1->width() - ListView1->columnWidth(0) - ListView1->columnWidth(1) - 20);
+}
+
+void TForm1::FetchRunEnded() {
+  ToolButton3->setEnabled(true);
+  FitColumns();
+}
+
+const TNewsItem* TForm1::SelectedNews() const {
+  const auto* row = static_cast<const HeadlineRow*>(ListView1->SelectedRow());
+  return row != nullptr ? row->record.get() : nullptr;
+}
+
+void TForm1::ListView1MouseDown(const QPoint& globalPos) {
+  PopupMenu1->popup(globalPos);
+}
+
+void TForm1::PopupMenu1Popup() {
+  if (const TNewsItem* news = SelectedNews()) URL4->setText(MenuCaption(news->URL));
+}
+
+void TForm1::ListView1DblClick() {
+  RunGuarded(errors_, [this] {
+    if (const TNewsItem* news = SelectedNews()) OpenArticle(news->URL, this);
+  });
+}
+
+void TForm1::N2Click() {
+  ListView1DblClick();
+}
+
+void TForm1::URL1Click() {
+  RunGuarded(errors_, [this] {
+    if (const TNewsItem* news = SelectedNews()) CopyUrl(news->URL);
+  });
+}
+
+// --- Toolbar and menus. ------------------------------------------------------
+
+void TForm1::ToolButton3Click() {
+  RunGuarded(errors_, [this] {
+    if (!InternetAttemptConnect(settings::ReadProxy().address)) {
+      ShowMessage(this, CP932("ネットワークに接続されていません"), CP932("エラー"),
+                  MessageIcon::kExclamation);
+      return;
+    }
+    ListView1->clear();  // the rows take their records with them
+    ToolButton3->setEnabled(false);
+    // The run starts from the dialog; this window stays usable meanwhile.
+    form2_->show();
+    form2_->raise();
+    form2_->activateWindow();
+  });
+}
+
+void TForm1::H1Click() {
+  if (form2_->isVisible()) {
+    form2_->raise();
+    form2_->activateWindow();
+    return;
+  }
+  ToolButton3Click();
+}
+
+void TForm1::ToolButton8Click() {
+  // Changing the flag makes Qt recreate the window; position, size and state
+  // are put back, and that showing does not read the settings again.
+  const bool visible = isVisible();
+  const QPoint position = pos();
+  const QSize size = this->size();
+  const Qt::WindowStates states = windowState();
+  recreating_ = true;
+  setWindowFlag(Qt::WindowStaysOnTopHint, ToolButton8->isChecked());
+  if (!(states & (Qt::WindowMaximized | Qt::WindowFullScreen))) {
+    move(position);
+    resize(size);
+  }
+  setWindowState(states);
+  if (visible) show();
+  recreating_ = false;
+}
+
+void TForm1::ToolButton9Click() {
+  RunGuarded(errors_, [this] {
+    // Every click opens another window; it deletes itself when closed.
+    auto* search = new TForm5(this);
+    search->show();
+  });
+}
+
+void TForm1::N5Click() {
+  form4_->show();
+  form4_->raise();
+}
+
+void TForm1::N4Click() {
+  form3_->show();
+  form3_->raise();
+}
+
+void TForm1::PageControl1Change() {
+  RunGuarded(errors_, [this] {
+    if (PageControl1->currentWidget() == TabSheet6) TabSheet6->PageControl1Change();
+  });
+}
+
+// --- Showing and closing. ----------------------------------------------------
+
+void TForm1::showEvent(QShowEvent* event) {
+  TFreeForm::showEvent(event);
+  // A spontaneous show is the window system restoring a minimized window,
+  // not the window becoming visible.
+  if (!event->spontaneous() && !recreating_) RunGuarded(errors_, [this] { FormShow(); });
+}
+
+void TForm1::FormShow() {
+  // The program directory is asked for (ProgramDirectory) wherever it is
+  // needed; nothing is kept here.
+  settings::Geometry current;
+  current.left = pos().x();
+  current.top = pos().y();
+  current.width = width();
+  current.height = height();
+  const settings::Geometry stored = settings::ReadGeometry(current);
+  move(stored.left, stored.top);
+  resize(stored.width, stored.height);
+  if (stored.maximized) setWindowState(windowState() | Qt::WindowMaximized);
+  patrolIntervalMs_ = int64_t{settings::TimerInterval()} * 60 * 1000;
+}
+
+void TForm1::moveEvent(QMoveEvent* event) {
+  TFreeForm::moveEvent(event);
+  if (windowState() == Qt::WindowNoState && isVisible())
+    frameOffset_ = geometry().topLeft() - pos();
+}
+
+void TForm1::closeEvent(QCloseEvent* event) {
+  // A geometry that cannot be written keeps the window open.
+  try {
+    FormCloseQuery();
+  } catch (const std::exception& e) {
+    event->ignore();
+    errors_.ShowError(TopLevelErrorText(e.what()));
+    return;
+  }
+  TFreeForm::closeEvent(event);
+}
+
+void TForm1::FormCloseQuery() {
+  settings::Geometry geometry;
+  geometry.maximized = isMaximized();
+  if (geometry.maximized) {
+    // normalGeometry() is the client area; the settings hold the frame's
+    // position, as move() takes it.
+    const QRect normal = normalGeometry();
+    geometry.left = normal.x() - frameOffset_.x();
+    geometry.top = normal.y() - frameOffset_.y();
+    geometry.width = normal.width();
+    geometry.height = normal.height();
+    showNormal();
+  } else {
+    geometry.left = pos().x();
+    geometry.top = pos().y();
+    geometry.width = width();
+    geometry.height = height();
+  }
+  settings::WriteGeometry(geometry);
+}
+
+}  // namespace quillet

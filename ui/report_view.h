@@ -1,0 +1,39 @@
+// A list view in report style, as the headline list and the log list show
+// one: column headers, grid lines, whole-row single selection, no editing.
+// A right-button press over a row selects that row and asks for its menu; a
+// double click anywhere in the list, empty space included, is reported.
+#pragma once
+
+#include <QTreeWidget>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace quillet {
+
+class ReportView : public QTreeWidget {
+ public:
+  struct Column {
+    std::string caption;  // CP932
+    int width;
+  };
+  explicit ReportView(const std::vector<Column>& columns, QWidget* parent = nullptr);
+
+  // Width in pixels of CP932 text in the list's font.
+  int TextWidth(const std::string& cp932) const;
+  // The selected row, or nullptr.
+  QTreeWidgetItem* SelectedRow() const;
+
+  // A right-button press over a row, once that row is the selected one; the
+  // argument is the pointer's position on the screen.
+  std::function<void(const QPoint& globalPos)> OnRowRightPress;
+  // A double click with the left button anywhere in the list.
+  std::function<void()> OnDblClick;
+
+ protected:
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseDoubleClickEvent(QMouseEvent* event) override;
+};
+
+}  // namespace quillet
