@@ -44,8 +44,10 @@ TEST(BrowserChoice, ChosenBrowserOrItsNotFoundMessage) {
 
 TEST(BrowserChoice, OnlyWebUrlsAreOpened) {
   test::TempHome home;
-  for (const char* url : {"HTTP://X/", "https://x/", "http://"}) EXPECT_TRUE(IsWebUrl(url)) << url;
-  for (const char* url : {"file:///etc/passwd", "/usr/bin/xterm", "", "javascript:x", "httpx://a"}) {
+  for (const char* url : {"HTTP://X/", "https://x/", "http://"})
+    EXPECT_TRUE(IsWebUrl(url)) << url;
+  for (const char* url :
+       {"file:///etc/passwd", "/usr/bin/xterm", "", "javascript:x", "httpx://a"}) {
     BrowserAction a = ChooseBrowserAction(url);
     EXPECT_EQ(a.kind, Kind::kMessage) << url;
     EXPECT_EQ(Cp932ToUtf8(a.message), std::string("このURLは開けません\n\n") + url);
