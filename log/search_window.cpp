@@ -41,8 +41,8 @@ TForm5::TForm5(QWidget* parent) : TFreeForm(parent) {
   Label1 = new QLabel(UiText(CP932("キーワード")), this);
   Edit1 = new QLineEdit(this);
   Label1->setBuddy(Edit1);
-  BitBtn1 =
-      new QPushButton(QIcon::fromTheme(QStringLiteral("edit-find")), UiText(CP932("検索")), this);
+  BitBtn1 = new QPushButton(QIcon::fromTheme(QStringLiteral("edit-find"), ToolbarIcon(5)),
+                            UiText(CP932("検索")), this);
   BitBtn2 = new QPushButton(style()->standardIcon(QStyle::SP_DialogCloseButton),
                             UiText(CP932("閉じる")), this);
   BitBtn1->setAutoDefault(false);

@@ -4,6 +4,8 @@
 #include <ifaddrs.h>
 #include <net/if.h>
 
+#include <utility>
+
 #include "platform/cp932.h"
 
 namespace quillet {
@@ -19,6 +21,11 @@ bool NonLoopbackInterfaceUp() {
   }
   freeifaddrs(list);
   return up;
+}
+
+NetworkCheck& CheckOverride() {
+  static NetworkCheck check;
+  return check;
 }
 
 }  // namespace
@@ -42,7 +49,12 @@ bool IsLoopbackHost(const std::string& host) {
   return inet_pton(AF_INET6, host.c_str(), &v6) == 1 && IN6_IS_ADDR_LOOPBACK(&v6);
 }
 
+void SetNetworkCheckForTesting(NetworkCheck check) {
+  CheckOverride() = std::move(check);
+}
+
 bool InternetAttemptConnect(const std::string& proxy) {
+  if (const NetworkCheck& check = CheckOverride()) return check(proxy);
   return NonLoopbackInterfaceUp() || IsLoopbackHost(ProxyHost(proxy));
 }
 

@@ -79,11 +79,18 @@ TForm1::TForm1(QWidget* parent) : TFreeForm(parent), errors_(this) {
   BuildMenus();
 
   connect(ToolButton3, &QToolButton::clicked, this, [this] { ToolButton3Click(); });
+  connect(ToolButton5, &QToolButton::clicked, this, [this] { ToolButton5Click(); });
   connect(ToolButton8, &QToolButton::clicked, this, [this] { ToolButton8Click(); });
+  connect(ToolButton6, &QToolButton::clicked, this, [this] { ToolButton6Click(); });
   connect(ToolButton9, &QToolButton::clicked, this, [this] { ToolButton9Click(); });
   connect(PageControl1, &QTabWidget::currentChanged, this, [this] { PageControl1Change(); });
   ListView1->OnDblClick = [this] { ListView1DblClick(); };
   ListView1->OnRowRightPress = [this](const QPoint& at) { ListView1MouseDown(at); };
+
+  Timer1.OnTick = [this] { Timer1Timer(); };
+  TaskTray1.SetIcon(AppIcon());
+  TaskTray1.SetPopupMenuR(PopupMenu4);
+  TaskTray1.OnDblClick = [this](TTaskTray&, Qt::MouseButton) { TaskTray1DblClick(); };
 }
 
 TForm1::~TForm1() = default;
@@ -129,12 +136,21 @@ void TForm1::BuildMenus() {
   N10->setCheckable(true);
   N9 = PopupMenu4->addSeparator();
   Exit1 = PopupMenu4->addAction(UiText(CP932("終了(&X)")));
+  connect(H1, &QAction::triggered, this, [this] { H1Click(); });
+  connect(R1, &QAction::triggered, this, [this] { R1Click(); });
+  // The item's check mark has flipped already; N10Click sets it again from
+  // the toolbar button, which it flips.
+  connect(N10, &QAction::triggered, this, [this] { N10Click(); });
+  connect(Exit1, &QAction::triggered, this, [this] { Exit1Click(); });
 }
 
 void TForm1::SetWindows(TForm2* form2, TForm3* form3, TForm4* form4) {
   form2_ = form2;
   form3_ = form3;
   form4_ = form4;
+  // A confirmed behaviour dialog sets the patrol interval at once.
+  if (form4_ != nullptr)
+    form4_->OnIntervalConfirmed = [this](int minutes) { Timer1.SetIntervalMinutes(minutes); };
 }
 
 // --- The headline list. ------------------------------------------------------
@@ -225,6 +241,29 @@ void TForm1::H1Click() {
   ToolButton3Click();
 }
 
+void TForm1::ToolButton5Click() {
+  N10->setChecked(ToolButton5->isChecked());
+  Timer1.SetEnabled(ToolButton5->isChecked());
+}
+
+void TForm1::N10Click() {
+  ToolButton5->setChecked(!ToolButton5->isChecked());
+  ToolButton5Click();
+}
+
+void TForm1::Timer1Timer() {
+  RunGuarded(errors_, [this] {
+    // A tick during a run (its dialog still showing) is lost, not queued;
+    // without a network it passes silently.
+    if (form2_->isVisible()) return;
+    if (!InternetAttemptConnect(settings::ReadProxy().address)) return;
+    // The rows of the run go after the ones in the list. A window hidden in
+    // the tray stays hidden; the dialog shows on its own.
+    ToolButton3->setEnabled(false);
+    form2_->show();
+  });
+}
+
 void TForm1::ToolButton8Click() {
   // Changing the flag makes Qt recreate the window; position, size and state
   // are put back, and that showing does not read the settings again.
@@ -241,6 +280,30 @@ void TForm1::ToolButton8Click() {
   setWindowState(states);
   if (visible) show();
   recreating_ = false;
+}
+
+void TForm1::ToolButton6Click() {
+  // A tray that cannot take the icon leaves the window where it is.
+  RunGuarded(errors_, [this] {
+    TaskTray1.SetRegistered(true);
+    hide();
+  });
+}
+
+void TForm1::TaskTray1DblClick() {
+  // Showing reads the geometry stored at the last close (FormShow).
+  TaskTray1.SetRegistered(false);
+  show();
+}
+
+void TForm1::R1Click() {
+  TaskTray1DblClick();
+}
+
+void TForm1::Exit1Click() {
+  // The normal close: it saves the geometry and ends the program.
+  show();
+  close();
 }
 
 void TForm1::ToolButton9Click() {
@@ -288,7 +351,7 @@ void TForm1::FormShow() {
   move(stored.left, stored.top);
   resize(stored.width, stored.height);
   if (stored.maximized) setWindowState(windowState() | Qt::WindowMaximized);
-  patrolIntervalMs_ = int64_t{settings::TimerInterval()} * 60 * 1000;
+  Timer1.SetIntervalMinutes(settings::TimerInterval());
 }
 
 void TForm1::moveEvent(QMoveEvent* event) {
@@ -306,6 +369,9 @@ void TForm1::closeEvent(QCloseEvent* event) {
     errors_.ShowError(TopLevelErrorText(e.what()));
     return;
   }
+  // Closing ends the program: a fetch under way is cancelled, so that it
+  // stops after the current site instead of going on with no window.
+  if (form2_ != nullptr && form2_->FetchRun().Running()) form2_->BitBtn1Click();
   TFreeForm::closeEvent(event);
 }
 

@@ -1,6 +1,6 @@
 // The main window: the toolbar, the headline list that the fetch run fills,
-// the log tab, and the menus from which every other window is reached.
-// Closing it saves its geometry and ends the program.
+// the log tab, the menus from which every other window is reached, the patrol
+// timer and the tray icon. Closing it saves its geometry and ends the program.
 #pragma once
 
 #include <cstdint>
@@ -10,6 +10,8 @@
 #include "fetch/headline_list.h"
 #include "ui/error_box.h"
 #include "ui/free_form.h"
+#include "ui/patrol_timer.h"
+#include "ui/task_tray.h"
 
 class QAction;
 class QMenu;
@@ -45,15 +47,26 @@ class TForm1 : public TFreeForm, public HeadlineList {
   // The record of the selected headline row, or nullptr.
   const TNewsItem* SelectedNews() const;
 
-  // The patrol interval read when the window was last shown, in milliseconds.
-  int64_t PatrolIntervalMs() const { return patrolIntervalMs_; }
+  // The patrol timer's interval in milliseconds.
+  int64_t PatrolIntervalMs() const { return Timer1.IntervalMs(); }
 
   // Handlers, named after the controls they serve.
   void ToolButton3Click();  // start a fetch
   // The tray menu's fetch item: while a run shows its dialog it only brings
   // the dialog to the front; otherwise it is the fetch button.
   void H1Click();
+  // The patrol timer: the toggle (after it flipped), the tray menu's item that
+  // flips it, and a tick.
+  void ToolButton5Click();
+  void N10Click();
+  void Timer1Timer();
   void ToolButton8Click();  // always on top, after the toggle flipped
+  void ToolButton6Click();  // into the tray
+  // Back from the tray: a double click on the icon with either button, and
+  // the tray menu's "元のサイズに戻す(&R)".
+  void TaskTray1DblClick();
+  void R1Click();
+  void Exit1Click();        // shows the window, then closes it
   void ToolButton9Click();  // a new log search window
   void N5Click();
   void N4Click();
@@ -89,6 +102,9 @@ class TForm1 : public TFreeForm, public HeadlineList {
   QAction* N10;
   QAction* N9;
   QAction* Exit1;
+  // Registered only while the window is hidden in the tray.
+  TTaskTray TaskTray1{this};
+  PatrolTimer Timer1;  // off at start
 
  protected:
   void showEvent(QShowEvent* event) override;
@@ -106,7 +122,6 @@ class TForm1 : public TFreeForm, public HeadlineList {
   TForm2* form2_ = nullptr;
   TForm3* form3_ = nullptr;
   TForm4* form4_ = nullptr;
-  int64_t patrolIntervalMs_ = 0;
   // The window is being recreated for a flag change: that showing is not a
   // FormShow.
   bool recreating_ = false;
