@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "fetch/catalogue.h"
+#include "fetch/cutting_helpers.h"
 #include "fetch/cutting_rules.h"
 #include "platform/cp932.h"
 #include "platform/error.h"
@@ -22,21 +23,6 @@ constexpr int kCartoonCategory = 53;
 constexpr int kObitCategory = 54;
 constexpr int kColumnCategory = 55;
 
-bool Contains(std::string_view line, std::string_view literal) {
-  return Cp932Find(line, literal) != std::string_view::npos;
-}
-
-const std::string& Marker(int category) {
-  return Categories()[category].markers[0];
-}
-
-// Page line `index`; a rule that reaches past the last line ends the run.
-const std::string& PageLine(const Lines& page, size_t index) {
-  if (index >= page.size())
-    throw QuilletError("List index out of bounds (" + std::to_string(index) + ")");
-  return page[index];
-}
-
 std::string Joined(const Lines& page, size_t first, size_t second) {
   std::string joined = PageLine(page, first);
   joined += PageLine(page, second);
@@ -49,19 +35,19 @@ void CutTopAndLatest(const Lines& page, Lines& document) {
   bool latestWritten = false;
   auto appendLatest = [&](size_t i) {
     if (!latestWritten) {
-      document.push_back(Marker(kLatestCategory));
+      document.push_back(SectionMarker(kLatestCategory));
       latestWritten = true;
     }
     document.push_back(Joined(page, i, i + 1));
   };
   for (size_t i = 0; i < page.size(); ++i) {
     const std::string& line = page[i];
-    if (Contains(line, "<font class=headline ")) {
-      document.push_back(Marker(kTopCategory));
+    if (LineContains(line, "<font class=headline ")) {
+      document.push_back(SectionMarker(kTopCategory));
       document.push_back(Joined(page, i, i + 2));
     }
-    if (Contains(line, "<font class=headline2 ")) appendLatest(i);
-    if (Contains(line, "<font class=headline3>")) appendLatest(i);
+    if (LineContains(line, "<font class=headline2 ")) appendLatest(i);
+    if (LineContains(line, "<font class=headline3>")) appendLatest(i);
   }
 }
 
@@ -79,22 +65,22 @@ void CutFeaturesAndGenres(const Lines& page, Lines& document) {
   bool genreOpen = false;
   for (size_t i = 0; i < page.size(); ++i) {
     const std::string& line = page[i];
-    if (Contains(line, tokusyu)) {
-      document.push_back(Marker(kTokusyuCategory));
+    if (LineContains(line, tokusyu)) {
+      document.push_back(SectionMarker(kTokusyuCategory));
       document.push_back(PageLine(page, i + 2));
     }
-    if (Contains(line, nanboku)) {
-      document.push_back(Marker(kNanbokuCategory));
+    if (LineContains(line, nanboku)) {
+      document.push_back(SectionMarker(kNanbokuCategory));
       document.push_back(PageLine(page, i + 2));
     }
     for (int g = 0; g < 6; ++g) {
-      if (Contains(line, *genres[g])) {
+      if (LineContains(line, *genres[g])) {
         genreOpen = true;
-        document.push_back(Marker(kFirstGenreCategory + g));
+        document.push_back(SectionMarker(kFirstGenreCategory + g));
       }
     }
     if (line.starts_with("<a href=\"/php/manhwa.php\">")) {
-      document.push_back(Marker(kCartoonCategory));
+      document.push_back(SectionMarker(kCartoonCategory));
       document.push_back(line);
     }
     if (genreOpen && line.starts_with("<li><a href=\"")) document.push_back(Joined(page, i, i + 1));
@@ -107,12 +93,12 @@ void CutEditorials(const Lines& page, Lines& document) {
   const std::string& column = CP932("<font color=#000000><b>コラム");
   for (size_t i = 0; i < page.size(); ++i) {
     const std::string& line = page[i];
-    if (Contains(line, obit)) {
-      document.push_back(Marker(kObitCategory));
+    if (LineContains(line, obit)) {
+      document.push_back(SectionMarker(kObitCategory));
       document.push_back(Joined(page, i + 1, i + 2));
     }
-    if (Contains(line, column)) {
-      document.push_back(Marker(kColumnCategory));
+    if (LineContains(line, column)) {
+      document.push_back(SectionMarker(kColumnCategory));
       document.push_back(Joined(page, i + 1, i + 2));
     }
   }

@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "fetch/catalogue.h"
+#include "fetch/cutting_helpers.h"
 #include "fetch/cutting_rules.h"
 #include "platform/cp932.h"
 #include "platform/text_codec.h"
@@ -39,14 +40,6 @@ constexpr Block kBlocks[] = {
 };
 constexpr int kBlockCount = sizeof(kBlocks) / sizeof(kBlocks[0]);
 
-bool Contains(std::string_view line, std::string_view literal) {
-  return Cp932Find(line, literal) != std::string_view::npos;
-}
-
-const std::string& Marker(int category) {
-  return Categories()[category].markers[0];
-}
-
 }  // namespace
 
 Lines CutCnn(const Lines& page) {
@@ -59,21 +52,21 @@ Lines CutCnn(const Lines& page) {
   int columns[kBlockCount] = {};
 
   for (const std::string& line : page) {
-    if (Contains(line, kHeadline)) {
-      document.push_back(Marker(kTopCategory));
+    if (LineContains(line, kHeadline)) {
+      document.push_back(SectionMarker(kTopCategory));
       document.push_back(line);
     }
-    if (Contains(line, latestHeading)) {
-      document.push_back(Marker(kLatestCategory));
+    if (LineContains(line, latestHeading)) {
+      document.push_back(SectionMarker(kLatestCategory));
       listOpen = true;
     }
-    if (Contains(line, chumokuHeading)) {
-      document.push_back(Marker(kChumokuCategory));
+    if (LineContains(line, chumokuHeading)) {
+      document.push_back(SectionMarker(kChumokuCategory));
       listOpen = true;
     }
     for (int b = 0; b < kBlockCount; ++b) {
-      if (Contains(line, kBlocks[b].comment)) {
-        document.push_back(Marker(kBlocks[b].leftCategory));
+      if (LineContains(line, kBlocks[b].comment)) {
+        document.push_back(SectionMarker(kBlocks[b].leftCategory));
         columns[b] = 2;
       }
     }
@@ -81,7 +74,7 @@ Lines CutCnn(const Lines& page) {
     if (listOpen && divEnd) listOpen = false;
     for (int b = 0; b < kBlockCount; ++b) {
       if (columns[b] > 0 && divEnd) {
-        if (columns[b] == 2) document.push_back(Marker(kBlocks[b].rightCategory));
+        if (columns[b] == 2) document.push_back(SectionMarker(kBlocks[b].rightCategory));
         --columns[b];
       }
     }
@@ -91,7 +84,7 @@ Lines CutCnn(const Lines& page) {
     }
     if (listOpen) {
       if (listItem) document.push_back(line);
-      if (line.starts_with(kLink) && !Contains(line, kImage)) document.push_back(line);
+      if (line.starts_with(kLink) && !LineContains(line, kImage)) document.push_back(line);
     }
   }
   return document;

@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "fetch/catalogue.h"
+#include "fetch/cutting_helpers.h"
 #include "fetch/cutting_rules.h"
 #include "platform/cp932.h"
 #include "platform/error.h"
@@ -21,21 +22,6 @@ constexpr int kItCategory = 60;
 constexpr int kSportsCategory = 61;  // 61 to 64: sports, seiji, keizai, jinji
 
 enum class Mode { kOff, kLatest, kList, kSociety, kIt };
-
-bool Contains(std::string_view line, std::string_view literal) {
-  return Cp932Find(line, literal) != std::string_view::npos;
-}
-
-const std::string& Marker(int category) {
-  return Categories()[category].markers[0];
-}
-
-// Page line `index`; a rule that reaches past the last line ends the run.
-const std::string& PageLine(const Lines& page, size_t index) {
-  if (index >= page.size())
-    throw QuilletError("List index out of bounds (" + std::to_string(index) + ")");
-  return page[index];
-}
 
 }  // namespace
 
@@ -63,34 +49,34 @@ Lines CutMainichi(const Lines& page) {
   Mode mode = Mode::kOff;
   for (size_t i = 0; i < page.size(); ++i) {
     const std::string& line = page[i];
-    if (Contains(line, top)) {
-      document.push_back(Marker(kTopCategory));
+    if (LineContains(line, top)) {
+      document.push_back(SectionMarker(kTopCategory));
       document.push_back(line);
     }
-    if (Contains(line, latest)) {
-      document.push_back(Marker(kLatestCategory));
+    if (LineContains(line, latest)) {
+      document.push_back(SectionMarker(kLatestCategory));
       mode = Mode::kLatest;
       continue;
     }
     if (mode == Mode::kLatest && line == "</a>") mode = Mode::kOff;
-    if (Contains(line, kokusai)) {
-      document.push_back(Marker(kKokusaiCategory));
+    if (LineContains(line, kokusai)) {
+      document.push_back(SectionMarker(kKokusaiCategory));
       mode = Mode::kList;
     }
     if (mode == Mode::kList && line == kListEnd) mode = Mode::kOff;
-    if (Contains(line, shakai)) {
-      document.push_back(Marker(kShakaiCategory));
+    if (LineContains(line, shakai)) {
+      document.push_back(SectionMarker(kShakaiCategory));
       mode = Mode::kSociety;
     }
     if (mode == Mode::kSociety && line == kListEnd) mode = Mode::kOff;
-    if (Contains(line, it)) {
-      document.push_back(Marker(kItCategory));
+    if (LineContains(line, it)) {
+      document.push_back(SectionMarker(kItCategory));
       mode = Mode::kIt;
     }
     if (mode == Mode::kIt && line == kListEnd) mode = Mode::kOff;
     for (int l = 0; l < 4; ++l) {
-      if (Contains(line, *plainLists[l])) {
-        document.push_back(Marker(kSportsCategory + l));
+      if (LineContains(line, *plainLists[l])) {
+        document.push_back(SectionMarker(kSportsCategory + l));
         mode = Mode::kList;
       }
     }
@@ -103,10 +89,10 @@ Lines CutMainichi(const Lines& page) {
         if (line.starts_with(square)) appendJoined(i, i + 1);
         break;
       case Mode::kSociety:
-        if (Contains(line, square)) appendJoined(i, i + 1);
+        if (LineContains(line, square)) appendJoined(i, i + 1);
         break;
       case Mode::kIt:
-        if (Contains(line, square)) appendJoined(i, i + 2);
+        if (LineContains(line, square)) appendJoined(i, i + 2);
         break;
       case Mode::kOff:
         break;

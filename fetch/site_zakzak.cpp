@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "fetch/catalogue.h"
+#include "fetch/cutting_helpers.h"
 #include "fetch/cutting_rules.h"
 
 namespace quillet {
@@ -23,10 +24,6 @@ constexpr std::string_view kTopNewsItemsFrom = "<A HREF=\"";
 constexpr std::string_view kSportsItemsAfter = "<FONT SIZE=+1><SPAN STYLE=\"font-size: 12pt\">";
 constexpr std::string_view kSportsEnd = "<DIV ALIGN=\"right\">";
 constexpr std::string_view kLinkClose = "</A><BR>";
-
-bool BeginsWith(std::string_view line, std::string_view prefix) {
-  return line.substr(0, prefix.size()) == prefix;
-}
 
 }  // namespace
 
@@ -65,13 +62,13 @@ Lines CutZakzak(const Lines& page) {
       sports = true;
       doc.push_back(line);
     }
-    if (finalEdition && BeginsWith(line, kFinalItemsAfter)) {
+    if (finalEdition && LineBeginsWith(line, kFinalItemsAfter)) {
       items = true;
       continue;
     }
-    if (topNews && BeginsWith(line, kTopNewsReady)) ready = true;
-    if (ready && topNews && BeginsWith(line, kTopNewsItemsFrom)) items = true;
-    if (sports && BeginsWith(line, kSportsItemsAfter)) {
+    if (topNews && LineBeginsWith(line, kTopNewsReady)) ready = true;
+    if (ready && topNews && LineBeginsWith(line, kTopNewsItemsFrom)) items = true;
+    if (sports && LineBeginsWith(line, kSportsItemsAfter)) {
       items = true;
       continue;
     }
@@ -79,7 +76,7 @@ Lines CutZakzak(const Lines& page) {
     // appended; one right after the marker does not.
     if (items && finalEdition && doc.size() > 1 && line.empty()) break;
     if (items && topNews && doc.size() > 1 && line.empty()) break;
-    if (items && sports && BeginsWith(line, kSportsEnd)) break;
+    if (items && sports && LineBeginsWith(line, kSportsEnd)) break;
     if (items && finalEdition && !line.empty() && line != kLinkClose) pairLine(line);
     if (items && topNews && !line.empty() && line != kLinkClose) pairLine(line);
     if (items && sports && !line.empty()) doc.push_back(line);

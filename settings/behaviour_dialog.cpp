@@ -144,10 +144,7 @@ TForm4::TForm4(QWidget* parent) : TFreeForm(parent), errors_(parent) {
   buttons->addWidget(Button2);
   layout->addLayout(buttons);
 
-  // A fixed frame of the designed size, larger only where the font needs it.
-  setFixedSize(kClientSize.expandedTo(minimumSizeHint()));
-  if (const QScreen* screen = QGuiApplication::primaryScreen())
-    move(screen->availableGeometry().center() - rect().center());
+  FixSizeAndCentre(kClientSize);
 
   connect(Button1, &QPushButton::clicked, this, [this] { Button1Click(); });
   connect(Button2, &QPushButton::clicked, this, [this] { Button2Click(); });
@@ -175,27 +172,7 @@ void TForm4::FormShow() {
 }
 
 void TForm4::keyPressEvent(QKeyEvent* event) {
-  // A plain window rather than a dialog, so the keys of one are served here:
-  // Enter presses the focused button or else OK, Esc presses Cancel.
-  const Qt::KeyboardModifiers modifiers = event->modifiers() & ~Qt::KeypadModifier;
-  if (modifiers == Qt::NoModifier) {
-    switch (event->key()) {
-      case Qt::Key_Return:
-      case Qt::Key_Enter:
-        if (auto* button = qobject_cast<QPushButton*>(focusWidget())) {
-          button->click();
-        } else {
-          Button1->click();
-        }
-        return;
-      case Qt::Key_Escape:
-        Button2->click();
-        return;
-      default:
-        break;
-    }
-  }
-  TFreeForm::keyPressEvent(event);
+  if (!DialogKeyPress(event, Button1, Button2)) TFreeForm::keyPressEvent(event);
 }
 
 void TForm4::Browse(QLineEdit* edit, const QString& filter) {

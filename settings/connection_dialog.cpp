@@ -108,10 +108,7 @@ TForm3::TForm3(QWidget* parent) : TFreeForm(parent), errors_(parent) {
   layout->addLayout(body, 1);
   layout->addLayout(buttons);
 
-  // A fixed frame of the designed size, larger only where the font needs it.
-  setFixedSize(kClientSize.expandedTo(minimumSizeHint()));
-  if (const QScreen* screen = QGuiApplication::primaryScreen())
-    move(screen->availableGeometry().center() - rect().center());
+  FixSizeAndCentre(kClientSize);
 
   connect(BitBtn1, &QPushButton::clicked, this, [this] { BitBtn1Click(); });
   connect(BitBtn2, &QPushButton::clicked, this, [this] { BitBtn2Click(); });
@@ -142,29 +139,7 @@ void TForm3::FormShow() {
 }
 
 void TForm3::keyPressEvent(QKeyEvent* event) {
-  // A plain window rather than a dialog, so the keys of one are served here:
-  // Enter presses the focused button or else OK, Esc presses Cancel.
-  const Qt::KeyboardModifiers modifiers = event->modifiers() & ~Qt::KeypadModifier;
-  if (modifiers == Qt::NoModifier) {
-    switch (event->key()) {
-      case Qt::Key_Return:
-      case Qt::Key_Enter:
-        if (auto* button = qobject_cast<QPushButton*>(focusWidget())) {
-          button->click();
-        } else if (auto* toolButton = qobject_cast<QToolButton*>(focusWidget())) {
-          toolButton->click();
-        } else {
-          Button1->click();
-        }
-        return;
-      case Qt::Key_Escape:
-        Button2->click();
-        return;
-      default:
-        break;
-    }
-  }
-  TFreeForm::keyPressEvent(event);
+  if (!DialogKeyPress(event, Button1, Button2)) TFreeForm::keyPressEvent(event);
 }
 
 int TForm3::SelectedLine() const {

@@ -5,6 +5,9 @@
 
 #include <QWidget>
 
+class QAbstractButton;
+class QKeyEvent;
+
 namespace quillet {
 
 class TFreeForm : public QWidget {
@@ -15,6 +18,14 @@ class TFreeForm : public QWidget {
 
  protected:
   void showEvent(QShowEvent* event) override;
+
+  // For the settings dialogs, plain windows that act as dialogs: a fixed
+  // frame of the designed size (larger only where the font needs it),
+  // centred on the screen.
+  void FixSizeAndCentre(QSize designed);
+  // Enter presses the focused button or else `ok`, Esc presses `cancel`;
+  // true when the key was one of them.
+  bool DialogKeyPress(QKeyEvent* event, QAbstractButton* ok, QAbstractButton* cancel);
 };
 
 }  // namespace quillet
