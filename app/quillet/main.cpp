@@ -22,9 +22,10 @@ int main(int argc, char** argv) {
   // The windows' font, with the Japanese fonts a Linux desktop usually has
   // as fallbacks.
   QFont font = QApplication::font();
-  font.setFamilies({UiText(CP932("ＭＳ Ｐゴシック")), QStringLiteral("IPAGothic"),
-                    QStringLiteral("IPAPGothic"), QStringLiteral("Noto Sans CJK JP"),
-                    QStringLiteral("VL Gothic"), QStringLiteral("TakaoPGothic")});
+  // Proportional faces first, as the first choice is one.
+  font.setFamilies({UiText(CP932("ＭＳ Ｐゴシック")), QStringLiteral("IPAPGothic"),
+                    QStringLiteral("Noto Sans CJK JP"), QStringLiteral("VL PGothic"),
+                    QStringLiteral("TakaoPGothic"), QStringLiteral("IPAGothic")});
   font.setPixelSize(12);
   QApplication::setFont(font);
 
