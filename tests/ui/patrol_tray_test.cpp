@@ -1,7 +1,7 @@
 // The main window's patrol timer and tray icon: the toolbar toggle and the
 // tray menu item mirroring each other, ticks that fetch (also while the
-// window sits in the tray) or pass silently, the interval from the settings
-// file and the behaviour dialog, and hiding into the tray and coming back.
+// window sits in the tray) or pass silently, the interval from the behaviour
+// dialog, and hiding into the tray and coming back.
 #include <QAction>
 #include <QMenu>
 #include <QPushButton>
@@ -12,6 +12,7 @@
 
 #include <functional>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -29,8 +30,6 @@ class TrayAvailable {
  public:
   explicit TrayAvailable(bool available) { TrayIconHost::SetAvailableForTesting(available); }
   ~TrayAvailable() { TrayIconHost::SetAvailableForTesting(std::nullopt); }
-  TrayAvailable(const TrayAvailable&) = delete;
-  TrayAvailable& operator=(const TrayAvailable&) = delete;
 };
 
 // Answers the network check with `up` and records the proxies it was asked
@@ -44,15 +43,9 @@ class NetworkCheckStub {
     });
   }
   ~NetworkCheckStub() { SetNetworkCheckForTesting(nullptr); }
-  NetworkCheckStub(const NetworkCheckStub&) = delete;
-  NetworkCheckStub& operator=(const NetworkCheckStub&) = delete;
 
   std::vector<std::string> proxies;
 };
-
-std::unique_ptr<TNewsItem> News(const std::string& url) {
-  return std::make_unique<TNewsItem>(TNewsItem{"YOL", "headline", url, "genre"});
-}
 
 class PatrolTray : public ::testing::Test {
  protected:
@@ -61,24 +54,18 @@ class PatrolTray : public ::testing::Test {
     w.form1.show();
   }
   void AddOldRows() {
-    w.form1.AppendRow("OLD", "genre", "old one", 0, News("http://old.example/1"));
-    w.form1.AppendRow("OLD", "genre", "old two", 0, News("http://old.example/2"));
+    for (const char* headline : {"old one", "old two"}) {
+      w.form1.AppendRow("OLD", "genre", headline, 0,
+                        std::make_unique<TNewsItem>(TNewsItem{"OLD", headline, "u", "genre"}));
+    }
   }
   int Rows() const { return w.form1.ListView1->topLevelItemCount(); }
   std::string Text(int row, int column) const {
     return w.form1.ListView1->topLevelItem(row)->text(column).toStdString();
   }
-  // Counts the patrol timer's ticks, which still go to the window.
-  void CountTicks() {
-    std::function<void()> tick = std::move(w.form1.Timer1.OnTick);
-    w.form1.Timer1.OnTick = [this, tick] {
-      ++ticks;
-      tick();
-    };
-  }
-  // Serves events until a tick has shown the progress dialog and the run it
-  // started has hidden it again; `whenShown` runs as the dialog appears.
-  bool RunOneTick(const std::function<void()>& whenShown) {
+  // Serves events until the progress dialog has shown and hidden again;
+  // `whenShown` runs as it appears.
+  bool RunOneFetch(const std::function<void()>& whenShown) {
     bool shown = false;
     test::WhenReady(
         &w.form1, [this] { return w.form2.isVisible(); },
@@ -88,73 +75,71 @@ class PatrolTray : public ::testing::Test {
         });
     return test::SpinUntil([&] { return shown && !w.form2.isVisible(); });
   }
-  settings::Geometry Stored() { return settings::ReadGeometry({-1, -1, -1, -1, true}); }
-  void OpenBehaviourDialogAndConfirm(int minutes) {
+  void BehaviourDialog(int minutes, QPushButton* close) {
     w.form1.N5->trigger();
     w.form4.SpinEdit1->setValue(minutes);
-    w.form4.Button1->click();
+    close->click();
   }
 
   test::ProgramWindows w;
-  int ticks = 0;
 };
-
-// --- The toggle and the tray menu item. --------------------------------------
 
 TEST_F(PatrolTray, ToolbarToggleAndTrayItemMirrorEachOther) {
   TForm1& f = w.form1;
-  EXPECT_FALSE(f.ToolButton5->isChecked());
-  EXPECT_TRUE(f.N10->isCheckable());
   EXPECT_FALSE(f.N10->isChecked());
   EXPECT_FALSE(f.Timer1.Enabled());
-
-  struct Step {
-    const char* what;
-    std::function<void()> action;
-    bool on;
-  };
-  const std::vector<Step> steps = {
+  const std::tuple<const char*, std::function<void()>, bool> steps[] = {
       {"toolbar on", [&] { f.ToolButton5->click(); }, true},
       {"tray item off", [&] { f.N10->trigger(); }, false},
       {"tray item on", [&] { f.N10->trigger(); }, true},
       {"toolbar off", [&] { f.ToolButton5->click(); }, false},
       {"toolbar on again", [&] { f.ToolButton5->click(); }, true},
   };
-  for (const Step& step : steps) {
-    SCOPED_TRACE(step.what);
-    step.action();
-    EXPECT_EQ(f.ToolButton5->isChecked(), step.on);
-    EXPECT_EQ(f.N10->isChecked(), step.on);
-    EXPECT_EQ(f.Timer1.Enabled(), step.on);
-    EXPECT_EQ(f.Timer1.Counting(), step.on);  // 120 minutes from the settings
+  for (const auto& [what, action, on] : steps) {
+    SCOPED_TRACE(what);
+    action();
+    EXPECT_EQ(f.ToolButton5->isChecked(), on);
+    EXPECT_EQ(f.N10->isChecked(), on);
+    EXPECT_EQ(f.Timer1.Enabled(), on);
+    EXPECT_EQ(f.Timer1.Counting(), on);  // 120 minutes when nothing is stored
   }
   EXPECT_FALSE(w.form2.isVisible());
 }
 
-// --- Ticks. ------------------------------------------------------------------
-
-TEST_F(PatrolTray, ATickFetchesAndAddsTheRowsAfterTheOnesInTheList) {
+TEST_F(PatrolTray, ATickInTheTrayAddsRowsAfterTheListsWithTheWindowHidden) {
+  TrayAvailable tray(true);
   SampleSiteServer sites(QUILLET_SAMPLE_DIR);
   ASSERT_TRUE(sites.Listen());
   w.UseProxy(sites.Port());
   AddOldRows();
+  w.form1.ToolButton6->click();
+  ASSERT_FALSE(w.form1.isVisible());
 
   w.form1.Timer1.SetIntervalMs(20);
-  w.form1.ToolButton5->click();
-  bool buttonDisabled = false;
-  ASSERT_TRUE(RunOneTick([&] {
-    buttonDisabled = !w.form1.ToolButton3->isEnabled();
-    w.form1.ToolButton5->click();  // one run is enough
+  w.form1.N10->trigger();  // on, from the tray menu
+  bool hiddenAndBusy = false;
+  ASSERT_TRUE(RunOneFetch([&] {
+    hiddenAndBusy = !w.form1.isVisible() && !w.form1.ToolButton3->isEnabled();
+    w.form1.N10->trigger();  // one run is enough
   }));
-
-  EXPECT_TRUE(buttonDisabled);
+  EXPECT_TRUE(hiddenAndBusy);
+  EXPECT_FALSE(w.form1.isVisible());
+  EXPECT_TRUE(w.form1.TaskTray1.Registered());
   EXPECT_TRUE(w.form1.ToolButton3->isEnabled());
-  EXPECT_TRUE(w.messages.empty());
   ASSERT_EQ(Rows(), 2 + 286);
   EXPECT_EQ(Text(0, 2), "old one");
   EXPECT_EQ(Text(1, 2), "old two");
   EXPECT_EQ(Text(2, 0), "YOL");
   EXPECT_EQ(Text(2 + 285, 0), "毎日");
+
+  // The tray menu's fetch, unlike a tick, empties the list first.
+  w.form1.H1->trigger();
+  EXPECT_EQ(Rows(), 0);
+  EXPECT_TRUE(w.form2.isVisible());
+  ASSERT_TRUE(test::SpinUntil([&] { return !w.form2.isVisible(); }));
+  EXPECT_FALSE(w.form1.isVisible());
+  EXPECT_EQ(Rows(), 286);
+  EXPECT_TRUE(w.messages.empty());
 }
 
 TEST_F(PatrolTray, TicksPassWhileTheDialogShowsAndTheNextOneAfterItStartsARun) {
@@ -165,37 +150,29 @@ TEST_F(PatrolTray, TicksPassWhileTheDialogShowsAndTheNextOneAfterItStartsARun) {
   w.UseProxy(server.Port());
   NetworkCheckStub network(true);
   AddOldRows();
-  CountTicks();
+  int ticks = 0;
+  w.form1.Timer1.OnTick = [&, tick = std::move(w.form1.Timer1.OnTick)] {
+    ++ticks;
+    tick();
+  };
 
-  // Everything during a run is watched from inside its network waits.
+  // Three ticks during the run, watched from inside its network waits, do not
+  // even ask for the network.
   size_t checksDuringRun = 0;
-  bool cancelled = false;
-  test::WhenReady(
-      &w.form1, [&] { return w.form2.isVisible(); },
-      [&] {
-        test::WhenReady(
-            &w.form1, [&, ticksAtStart = ticks] { return ticks >= ticksAtStart + 3; },
-            [&] {
-              checksDuringRun = network.proxies.size();
-              w.form2.BitBtn1->click();
-              cancelled = true;
-            });
-      });
   w.form1.Timer1.SetIntervalMs(20);
   w.form1.ToolButton5->click();
-  ASSERT_TRUE(test::SpinUntil([&] { return cancelled && !w.form2.isVisible(); }));
-  // The ticks during the run did not even ask for the network.
+  ASSERT_TRUE(RunOneFetch([&] {
+    test::WhenReady(
+        &w.form1, [&, ticksAtStart = ticks] { return ticks >= ticksAtStart + 3; },
+        [&] {
+          checksDuringRun = network.proxies.size();
+          w.form2.BitBtn1->click();
+        });
+  }));
   EXPECT_EQ(checksDuringRun, 1u);
 
   // The dialog gone, the next tick starts another run.
-  bool again = false;
-  test::WhenReady(
-      &w.form1, [&] { return w.form2.isVisible(); },
-      [&] {
-        again = true;
-        w.form1.ToolButton5->click();  // off
-      });
-  ASSERT_TRUE(test::SpinUntil([&] { return again && !w.form2.isVisible(); }));
+  ASSERT_TRUE(RunOneFetch([&] { w.form1.ToolButton5->click(); }));
   ASSERT_EQ(network.proxies.size(), 2u);
   EXPECT_EQ(network.proxies[1], "127.0.0.1:" + std::to_string(server.Port()));
   EXPECT_GT(server.Connections(), 1);
@@ -207,7 +184,6 @@ TEST_F(PatrolTray, ATickWithoutANetworkPassesSilently) {
   settings::WriteString("HTTP", "Proxy", "192.0.2.1:8080");
   NetworkCheckStub network(false);
   AddOldRows();
-
   w.form1.Timer1.SetIntervalMs(20);
   w.form1.ToolButton5->click();
   ASSERT_TRUE(test::SpinUntil([&] { return network.proxies.size() >= 3; }));
@@ -220,65 +196,24 @@ TEST_F(PatrolTray, ATickWithoutANetworkPassesSilently) {
   EXPECT_TRUE(w.form1.ToolButton3->isEnabled());
 }
 
-// --- The interval. -----------------------------------------------------------
-
-TEST_F(PatrolTray, TheIntervalComesFromTheSettingsAtEveryShowing) {
-  EXPECT_EQ(w.form1.Timer1.IntervalMs(), 120 * 60 * 1000);  // the default
-  w.form1.ToolButton5->click();
-
-  // 0 minutes: on, but never counting down.
-  settings::WriteInteger("Main", "TimerInterval", 0);
-  w.form1.hide();
-  w.form1.show();
-  EXPECT_EQ(w.form1.Timer1.IntervalMs(), 0);
-  EXPECT_TRUE(w.form1.Timer1.Enabled());
-  EXPECT_FALSE(w.form1.Timer1.Counting());
-
-  settings::WriteInteger("Main", "TimerInterval", 3);
-  w.form1.hide();
-  w.form1.show();
-  EXPECT_EQ(w.form1.Timer1.IntervalMs(), 3 * 60 * 1000);
-  EXPECT_TRUE(w.form1.Timer1.Counting());
-}
-
 TEST_F(PatrolTray, TheBehaviourDialogSetsTheIntervalOnOkOnly) {
-  settings::WriteInteger("Main", "TimerInterval", 2);
-  w.form1.hide();
-  w.form1.show();
+  // The interval read from the settings at each showing is checked with the
+  // window's geometry.
+  EXPECT_EQ(w.form1.Timer1.IntervalMs(), 120 * 60 * 1000);
   w.form1.ToolButton5->click();
-
-  // Whether a confirmed value restarts the countdown is the timer's own rule
-  // (the same value keeps it); here: the value reaches the timer, which
-  // keeps counting.
-  OpenBehaviourDialogAndConfirm(2);
-  EXPECT_EQ(w.form1.Timer1.IntervalMs(), 2 * 60 * 1000);
-  EXPECT_TRUE(w.form1.Timer1.Counting());
-
-  OpenBehaviourDialogAndConfirm(45);
+  BehaviourDialog(45, w.form4.Button1);
   EXPECT_EQ(w.form1.Timer1.IntervalMs(), 45 * 60 * 1000);
   EXPECT_TRUE(w.form1.Timer1.Counting());
   EXPECT_EQ(settings::TimerInterval(), 45);
-
-  w.form1.N5->trigger();
-  w.form4.SpinEdit1->setValue(7);
-  w.form4.Button2->click();  // Cancel
+  BehaviourDialog(7, w.form4.Button2);  // Cancel
   EXPECT_EQ(w.form1.Timer1.IntervalMs(), 45 * 60 * 1000);
 
   // With the timer off the value is still taken, for the next switch on.
   w.form1.ToolButton5->click();
-  OpenBehaviourDialogAndConfirm(6000);
+  BehaviourDialog(6000, w.form4.Button1);
   EXPECT_EQ(w.form1.Timer1.IntervalMs(), int64_t{6000} * 60 * 1000);
   EXPECT_FALSE(w.form1.Timer1.Counting());
   EXPECT_TRUE(w.messages.empty());
-}
-
-// --- The tray. ---------------------------------------------------------------
-
-TEST_F(PatrolTray, TheTrayIconWaitsUnregisteredWithTheTrayMenu) {
-  EXPECT_FALSE(w.form1.TaskTray1.Registered());
-  EXPECT_EQ(w.form1.TaskTray1.IconID(), 1);
-  EXPECT_FALSE(w.form1.TaskTray1.Icon().isNull());
-  EXPECT_EQ(w.form1.TaskTray1.PopupMenuR(), w.form1.PopupMenu4);
 }
 
 TEST_F(PatrolTray, WithoutATrayTheWindowStaysAndTheErrorIsShown) {
@@ -298,33 +233,29 @@ TEST_F(PatrolTray, IntoTheTrayAndBackWithTheStoredGeometry) {
   w.form1.hide();
   w.form1.show();
   TTaskTray& icon = w.form1.TaskTray1;
+  QSystemTrayIcon& shown = icon.HostForTesting().SystemTrayIcon();
+  EXPECT_FALSE(icon.Registered());
+  EXPECT_EQ(icon.PopupMenuR(), w.form1.PopupMenu4);
 
-  struct Restore {
-    const char* what;
-    std::function<void()> action;
-  };
-  const std::vector<Restore> restores = {
-      {"left double click",
-       [&] {
-         emit icon.HostForTesting().SystemTrayIcon().activated(QSystemTrayIcon::DoubleClick);
-       }},
+  const std::pair<const char*, std::function<void()>> restores[] = {
+      {"left double click", [&] { emit shown.activated(QSystemTrayIcon::DoubleClick); }},
       {"right double click",
        [&] {
          TTaskTray::HandleTrayMessage(icon.IconID(), TrayMouseMessage::kRightDblClk, QPoint(5, 6));
        }},
       {"tray menu", [&] { w.form1.R1->trigger(); }},
   };
-  for (const Restore& restore : restores) {
-    SCOPED_TRACE(restore.what);
+  for (const auto& [what, restore] : restores) {
+    SCOPED_TRACE(what);
     w.form1.move(200, 210);
     w.form1.ToolButton6->click();
     EXPECT_TRUE(icon.Registered());
-    EXPECT_TRUE(icon.HostForTesting().SystemTrayIcon().isVisible());
+    EXPECT_TRUE(shown.isVisible());
     EXPECT_FALSE(w.form1.isVisible());
 
-    restore.action();
+    restore();
     EXPECT_FALSE(icon.Registered());
-    EXPECT_FALSE(icon.HostForTesting().SystemTrayIcon().isVisible());
+    EXPECT_FALSE(shown.isVisible());
     EXPECT_TRUE(w.form1.isVisible());
     // Where it was at the last close, not where it was moved.
     EXPECT_EQ(w.form1.pos(), QPoint(30, 40));
@@ -345,64 +276,12 @@ TEST_F(PatrolTray, ExitFromTheTrayShowsTheWindowAndClosesIt) {
 
   w.form1.Exit1->trigger();
   EXPECT_FALSE(w.form1.isVisible());
-  const settings::Geometry stored = Stored();
+  const settings::Geometry stored = settings::ReadGeometry({-1, -1, -1, -1, true});
   EXPECT_EQ(std::vector<int>({stored.left, stored.top, stored.width, stored.height}),
             std::vector<int>({30, 40, 505, 657}));
   EXPECT_FALSE(stored.maximized);
   EXPECT_TRUE(w.messages.empty());
 }
-
-TEST_F(PatrolTray, ATickWhileInTheTrayFetchesWithTheWindowHidden) {
-  TrayAvailable tray(true);
-  SampleSiteServer sites(QUILLET_SAMPLE_DIR);
-  ASSERT_TRUE(sites.Listen());
-  w.UseProxy(sites.Port());
-  w.form1.ToolButton6->click();
-  ASSERT_FALSE(w.form1.isVisible());
-
-  w.form1.Timer1.SetIntervalMs(20);
-  w.form1.N10->trigger();  // on, from the tray menu
-  EXPECT_TRUE(w.form1.ToolButton5->isChecked());
-  bool hiddenDuringRun = false;
-  ASSERT_TRUE(RunOneTick([&] {
-    hiddenDuringRun = !w.form1.isVisible();
-    w.form1.N10->trigger();  // off again
-  }));
-
-  EXPECT_TRUE(hiddenDuringRun);
-  EXPECT_FALSE(w.form1.isVisible());
-  EXPECT_TRUE(w.form1.TaskTray1.Registered());
-  EXPECT_EQ(Rows(), 286);
-  EXPECT_TRUE(w.messages.empty());
-
-  w.form1.R1->trigger();
-  EXPECT_TRUE(w.form1.isVisible());
-  EXPECT_EQ(Rows(), 286);
-}
-
-TEST_F(PatrolTray, TheTrayMenusFetchEmptiesTheListAndFetchesWithTheWindowHidden) {
-  TrayAvailable tray(true);
-  SampleSiteServer sites(QUILLET_SAMPLE_DIR);
-  ASSERT_TRUE(sites.Listen());
-  w.UseProxy(sites.Port());
-  AddOldRows();
-  w.form1.ToolButton6->click();
-
-  w.form1.H1->trigger();
-  EXPECT_EQ(Rows(), 0);
-  EXPECT_TRUE(w.form2.isVisible());
-  EXPECT_FALSE(w.form1.ToolButton3->isEnabled());
-  ASSERT_TRUE(test::SpinUntil([&] { return !w.form2.isVisible(); }));
-  EXPECT_FALSE(w.form1.isVisible());
-  EXPECT_EQ(Rows(), 286);
-  EXPECT_TRUE(w.messages.empty());
-}
-
-}  // namespace
-}  // namespace quillet
-
-namespace quillet {
-namespace {
 
 TEST_F(PatrolTray, ClosingTheWindowDuringAFetchCancelsIt) {
   // The first site's page never finishes; without the cancel the run would go
