@@ -2,6 +2,7 @@
 
 #include <QCloseEvent>
 #include <QGuiApplication>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
@@ -9,6 +10,7 @@
 #include <QShowEvent>
 #include <QStyle>
 #include <QTimer>
+#include <QVBoxLayout>
 
 #include <algorithm>
 
@@ -23,23 +25,38 @@ TForm2::TForm2(TForm1& form1, QWidget* parent)
   // A title bar without buttons: the dialog cannot be closed from its frame.
   setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
   setWindowTitle(UiText(CP932("データの取得")));
-  setFixedSize(313, 107);
 
   Label1 = new QLabel(this);
-  Label1->move(8, 16);
+  Label1->setTextFormat(Qt::PlainText);
+  // A long status must not widen the dialog.
+  Label1->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
   ProgressBar1 = new QProgressBar(this);
-  ProgressBar1->setGeometry(8, 40, 297, 16);
+  ProgressBar1->setFixedHeight(16);
   ProgressBar1->setTextVisible(false);
   ProgressBar1->setRange(0, 100);
   ProgressBar1->setValue(0);
   Label2 = new QLabel(this);
-  Label2->move(216, 64);
+  Label2->setTextFormat(Qt::PlainText);
   BitBtn1 = new QPushButton(style()->standardIcon(QStyle::SP_DialogCancelButton),
                             UiText(CP932("キャンセル")), this);
-  BitBtn1->setGeometry(0, 80, 73, 25);
   BitBtn2 = new QPushButton(style()->standardIcon(QStyle::SP_MediaSkipForward),
                             UiText(CP932("スキップ")), this);
-  BitBtn2->setGeometry(80, 80, 75, 25);
+
+  // The style's margins and spacing keep the buttons off the frame.
+  auto* amountRow = new QHBoxLayout;
+  amountRow->addStretch(1);
+  amountRow->addWidget(Label2);
+  auto* buttonRow = new QHBoxLayout;
+  buttonRow->addWidget(BitBtn1);
+  buttonRow->addWidget(BitBtn2);
+  buttonRow->addStretch(1);
+  auto* layout = new QVBoxLayout(this);
+  layout->addWidget(Label1);
+  layout->addWidget(ProgressBar1);
+  layout->addLayout(amountRow);
+  layout->addStretch(1);
+  layout->addLayout(buttonRow);
+  setFixedSize(QSize(313, 107).expandedTo(minimumSizeHint()));
 
   Timer1 = new QTimer(this);
   Timer1->setSingleShot(true);
@@ -90,9 +107,7 @@ void TForm2::BitBtn2Click() {
 void TForm2::ShowProgress(const std::string& status, const std::string& amount, int maximum,
                           int position) {
   Label1->setText(UiText(status));
-  Label1->adjustSize();
   Label2->setText(UiText(amount));
-  Label2->adjustSize();
   // With an unknown size the bar stays empty; a position beyond the maximum
   // shows a full bar.
   if (maximum > 0) {

@@ -24,6 +24,8 @@ class TForm2 : public TFreeForm, private ProgressView {
   ~TForm2() override;
 
   TFetchRun& FetchRun() { return run_; }
+  // True while the box of an error that ended a run is open.
+  bool ShowingRunError() const { return errors_.Showing(); }
 
   // The run itself (from the timer), Cancel and Skip.
   void Timer1Timer();

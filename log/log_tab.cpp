@@ -24,8 +24,6 @@ namespace quillet {
 namespace {
 
 constexpr int kCategoryRole = Qt::UserRole;
-// Column 1 never gets narrower than this, however narrow the list is.
-constexpr int kMinHeadlineColumn = 50;
 
 // A row of the log list; it owns its record.
 class LogRow : public QTreeWidgetItem {
@@ -163,14 +161,7 @@ void LogTab::LoadLogView(const QTreeWidgetItem* node) {
 }
 
 void LogTab::FitColumns() {
-  int widest = 0;
-  for (int i = 0; i < ListView6->topLevelItemCount(); ++i) {
-    const auto* row = static_cast<const LogRow*>(ListView6->topLevelItem(i));
-    widest = std::max(widest, ListView6->TextWidth(row->record.Date));
-  }
-  if (widest != 0) ListView6->setColumnWidth(0, widest + 13);
-  ListView6->setColumnWidth(
-      1, std::max(kMinHeadlineColumn, ListView6->width() - ListView6->columnWidth(0) - 30));
+  ListView6->FitColumns();
 }
 
 void LogTab::PageControl1Change() {

@@ -91,7 +91,6 @@ TForm5::TForm5(QWidget* parent) : TFreeForm(parent) {
   connect(N6, &QAction::triggered, this, [this] { ListView1DblClick(); });
   connect(URL2, &QAction::triggered, this, [this] { URL2Click(); });
   Edit1->installEventFilter(this);
-  ListView1->installEventFilter(this);
 
   setAttribute(Qt::WA_DeleteOnClose);
   resize(kStartSize);
@@ -160,10 +159,17 @@ bool TForm5::eventFilter(QObject* watched, QEvent* event) {
       RunLogSearch();
       return true;  // no character, no default button, no beep
     }
-  } else if (watched == ListView1 && event->type() == QEvent::Resize) {
-    FormResize();
   }
   return TFreeForm::eventFilter(watched, event);
+}
+
+void TForm5::keyPressEvent(QKeyEvent* event) {
+  // Esc closes the window, as the close button does.
+  if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+    BitBtn2->click();
+    return;
+  }
+  TFreeForm::keyPressEvent(event);
 }
 
 // A search works on this window and its rows between its event breaks, so a
@@ -178,26 +184,8 @@ void TForm5::closeEvent(QCloseEvent* event) {
   TFreeForm::closeEvent(event);
 }
 
-void TForm5::FormResize() {
-  const int others =
-      ListView1->columnWidth(0) + ListView1->columnWidth(1) + ListView1->columnWidth(2);
-  ListView1->setColumnWidth(3, std::max(ListView1->width() - others - 20, 0));
-}
-
 void TForm5::FitColumns() {
-  std::array<int, 3> widest{};
-  for (const SearchRow& row : rows_) {
-    widest[0] = std::max(widest[0], ListView1->TextWidth(row.siteLabel));
-    widest[1] = std::max(widest[1], ListView1->TextWidth(row.item.Date));
-    widest[2] = std::max(widest[2], ListView1->TextWidth(row.genre));
-  }
-  // The first column also holds the site icon.
-  const std::array<int, 3> margin{25, 13, 13};
-  for (int column = 0; column < 3; ++column) {
-    const size_t c = static_cast<size_t>(column);
-    if (widest[c] != 0) ListView1->setColumnWidth(column, widest[c] + margin[c]);
-  }
-  FormResize();
+  if (!rows_.empty()) ListView1->FitColumns();
 }
 
 void TForm5::ListView1DblClick() {

@@ -50,11 +50,11 @@ class TForm5 : public TFreeForm {
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
 
  private:
   // The URL of the selected result row, or nullptr when none is selected.
   const std::string* SelectedUrl() const;
-  void FormResize();
   void FitColumns();
   void ListView1DblClick();
   void ListView1MouseDown(const QPoint& globalPos);

@@ -11,13 +11,14 @@
 namespace quillet {
 namespace {
 
-// Mode for a new file: that of the file it replaces, else 0666 less the umask.
-mode_t NewFileMode(const std::string& path) {
+// Mode for the file written: that of the file it replaces, else `mode` less
+// the umask.
+mode_t ReplacementMode(const std::string& path, mode_t mode) {
   struct stat st;
   if (stat(path.c_str(), &st) == 0) return st.st_mode & 07777;
   mode_t mask = umask(0);
   umask(mask);
-  return 0666 & ~mask;
+  return mode & ~mask;
 }
 
 bool IsReadOnlyFile(const std::string& path) {
@@ -98,7 +99,7 @@ ReadResult ReadWholeFile(const std::string& path, std::string& out) {
   return ReadResult::kOk;
 }
 
-bool WriteFileAtomic(const std::string& path, const std::string& data) {
+bool WriteFileAtomic(const std::string& path, const std::string& data, unsigned newFileMode) {
   if (IsReadOnlyFile(path)) {
     errno = EACCES;
     return false;
@@ -106,8 +107,8 @@ bool WriteFileAtomic(const std::string& path, const std::string& data) {
   std::string tempName;
   int fd = OpenTemporaryBeside(path, tempName);
   if (fd < 0) return false;
-  bool ok = fchmod(fd, NewFileMode(path)) == 0 && WriteAll(fd, data.data(), data.size()) &&
-            fdatasync(fd) == 0;
+  bool ok = fchmod(fd, ReplacementMode(path, static_cast<mode_t>(newFileMode))) == 0 &&
+            WriteAll(fd, data.data(), data.size()) && fdatasync(fd) == 0;
   int saved = errno;
   if (close(fd) != 0 && ok) {
     ok = false;

@@ -184,7 +184,8 @@ bool ProfileWrite(const std::string& path, std::string_view section, std::string
   if (ReadWholeFile(path, bytes) == ReadResult::kFailed) return false;
   ProfileDocument doc = ProfileDocument::Parse(bytes);
   doc.Set(section, key, value);
-  return WriteFileAtomic(path, doc.Serialize());
+  // The file may hold a proxy password: a new one is the user's alone.
+  return WriteFileAtomic(path, doc.Serialize(), 0600);
 }
 
 }  // namespace quillet

@@ -1,5 +1,6 @@
 #include "settings/connection_dialog.h"
 
+#include <QAction>
 #include <QFrame>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -16,6 +17,7 @@
 #include "fetch/catalogue.h"
 #include "platform/text_codec.h"
 #include "settings/settings.h"
+#include "ui/icons.h"
 #include "ui/ui_text.h"
 
 namespace quillet {
@@ -50,7 +52,16 @@ TForm3::TForm3(QWidget* parent) : TFreeForm(parent), errors_(parent) {
   Label3 = new QLabel(UiText(CP932("ユーザー名")), this);
   Edit2 = new QLineEdit(this);
   Label4 = new QLabel(UiText(CP932("パスワード")), this);
-  Edit3 = new QLineEdit(this);  // shown as typed, like the list below
+  Edit3 = new QLineEdit(this);
+  // The password is masked; the eye shows it while it is pressed in.
+  Edit3->setEchoMode(QLineEdit::Password);
+  showPassword_ = Edit3->addAction(RevealIcon(), QLineEdit::TrailingPosition);
+  showPassword_->setCheckable(true);
+  showPassword_->setToolTip(UiText(CP932("パスワードを表示")));
+  showPassword_->setObjectName(QStringLiteral("showPassword"));
+  connect(showPassword_, &QAction::toggled, this, [this](bool shown) {
+    Edit3->setEchoMode(shown ? QLineEdit::Normal : QLineEdit::Password);
+  });
   BitBtn1 =
       new QPushButton(style()->standardIcon(QStyle::SP_ArrowDown), UiText(CP932("追加")), this);
   BitBtn3 =
@@ -132,6 +143,7 @@ void TForm3::FormShow() {
   Edit1->setText(UiText(stored.proxy.address));
   Edit2->setText(UiText(stored.proxy.userName));
   Edit3->setText(UiText(stored.proxy.password));
+  showPassword_->setChecked(false);
   for (const std::string& line : stored.proxyList)
     ListBox1->addItem(UiText(line));
 }

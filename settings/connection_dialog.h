@@ -10,6 +10,7 @@
 
 class QFrame;
 class QKeyEvent;
+class QAction;
 class QLabel;
 class QLineEdit;
 class QListWidget;
@@ -63,6 +64,7 @@ class TForm3 : public TFreeForm {
   std::string FieldsLine() const;
 
   ErrorBox errors_;
+  QAction* showPassword_ = nullptr;  // the eye in the password field
 };
 
 }  // namespace quillet

@@ -16,8 +16,12 @@ class ErrorBox : public ErrorDisplay {
   explicit ErrorBox(QWidget* owner = nullptr) : owner_(owner) {}
   void ShowError(const std::string& message) override;
 
+  // True while one of this display's boxes is open.
+  bool Showing() const { return showing_ > 0; }
+
  private:
   QWidget* owner_;
+  int showing_ = 0;
 };
 
 }  // namespace quillet

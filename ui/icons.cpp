@@ -158,6 +158,18 @@ void LogSearch(QPainter& p) {  // a page under a magnifier
   p.drawLine(QPointF(12, 12), QPointF(15.5, 15.5));
 }
 
+void Reveal(QPainter& p) {  // an eye
+  p.setPen(Stroke(QColor(0x55, 0x5d, 0x66), 1.5));
+  QPainterPath lids;
+  lids.moveTo(1, 8);
+  lids.quadTo(8, 1, 15, 8);
+  lids.quadTo(8, 15, 1, 8);
+  p.drawPath(lids);
+  p.setPen(Qt::NoPen);
+  p.setBrush(QColor(0x1e, 0x5a, 0xa8));
+  p.drawEllipse(QPointF(8, 8), 2.5, 2.5);
+}
+
 // --- The program's own icon: a newspaper page with a quill. -----------------
 
 void App(QPainter& p) {
@@ -192,6 +204,10 @@ QIcon ToolbarIcon(int index) {
                                                    Tray,     AlwaysOnTop, LogSearch};
   if (index < 0 || index >= static_cast<int>(kPainters.size())) return QIcon();
   return MakeIcon(kPainters[static_cast<size_t>(index)]);
+}
+
+QIcon RevealIcon() {
+  return MakeIcon(Reveal);
 }
 
 QIcon AppIcon() {

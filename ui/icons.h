@@ -13,6 +13,9 @@ QIcon SiteIcon(int site);
 // timer, 3 tray, 4 always on top, 5 log search.
 QIcon ToolbarIcon(int index);
 
+// The toggle that shows a masked password.
+QIcon RevealIcon();
+
 // The window and tray icon.
 QIcon AppIcon();
 

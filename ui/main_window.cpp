@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QMenu>
 #include <QMoveEvent>
 #include <QShowEvent>
@@ -10,7 +11,6 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
-#include <algorithm>
 #include <exception>
 
 #include "fetch/progress_dialog.h"
@@ -43,6 +43,8 @@ QToolButton* AddButton(QToolBar* bar, int image, const std::string& hint, bool t
   button->setToolTip(UiText(hint));
   button->setAutoRaise(true);
   button->setCheckable(toggle);
+  // Reachable with Tab, as every other control of the window.
+  button->setFocusPolicy(Qt::TabFocus);
   bar->addWidget(button);
   return button;
 }
@@ -51,7 +53,7 @@ QToolButton* AddButton(QToolBar* bar, int image, const std::string& hint, bool t
 
 TForm1::TForm1(QWidget* parent) : TFreeForm(parent), errors_(this) {
   setAttribute(Qt::WA_QuitOnClose, true);
-  setWindowTitle(UiText(CP932("Quillet 0.12β")));
+  setWindowTitle(UiText(CP932("Quillet " QUILLET_VERSION "β")));
   setWindowIcon(AppIcon());
   move(408, 156);
   resize(505, 657);
@@ -167,17 +169,7 @@ void TForm1::AppendRow(const std::string& caption, const std::string& genre,
 }
 
 void TForm1::FitColumns() {
-  int site = 0;
-  int genre = 0;
-  for (int i = 0; i < ListView1->topLevelItemCount(); ++i) {
-    const auto* row = static_cast<const HeadlineRow*>(ListView1->topLevelItem(i));
-    site = std::max(site, ListView1->TextWidth(row->record->Site));
-    genre = std::max(genre, ListView1->TextWidth(row->record->Genre));
-  }
-  if (site != 0) ListView1->setColumnWidth(0, site + 25);
-  if (genre != 0) ListView1->setColumnWidth(1, genre + 15);
-  ListView1->setColumnWidth(
-      2, ListView1->width() - ListView1->columnWidth(0) - ListView1->columnWidth(1) - 20);
+  ListView1->FitColumns();
 }
 
 void TForm1::FetchRunEnded() {
@@ -256,6 +248,9 @@ void TForm1::Timer1Timer() {
     // A tick during a run (its dialog still showing) is lost, not queued;
     // without a network it passes silently.
     if (form2_->isVisible()) return;
+    // Nor while the error of the last run is still on screen: unattended
+    // ticks would pile box upon box.
+    if (form2_->ShowingRunError()) return;
     if (!InternetAttemptConnect(settings::ReadProxy().address)) return;
     // The rows of the run go after the ones in the list. A window hidden in
     // the tray stays hidden; the dialog shows on its own.
@@ -291,7 +286,7 @@ void TForm1::ToolButton6Click() {
 }
 
 void TForm1::TaskTray1DblClick() {
-  // Showing reads the geometry stored at the last close (FormShow).
+  // The window comes back where and as large as it was when it was hidden.
   TaskTray1.SetRegistered(false);
   show();
 }
@@ -301,9 +296,10 @@ void TForm1::R1Click() {
 }
 
 void TForm1::Exit1Click() {
-  // The normal close: it saves the geometry and ends the program.
-  show();
-  close();
+  // The normal close, also from the tray: it saves the geometry the window
+  // had when it was hidden and ends the program. Qt ends the program by
+  // itself only when a visible window closes.
+  if (close()) QCoreApplication::quit();
 }
 
 void TForm1::ToolButton9Click() {
@@ -337,11 +333,14 @@ void TForm1::showEvent(QShowEvent* event) {
   // A spontaneous show is the window system restoring a minimized window,
   // not the window becoming visible.
   if (!event->spontaneous() && !recreating_) RunGuarded(errors_, [this] { FormShow(); });
+  shownOnce_ = true;
 }
 
 void TForm1::FormShow() {
-  // The program directory is asked for (ProgramDirectory) wherever it is
-  // needed; nothing is kept here.
+  Timer1.SetIntervalMinutes(settings::TimerInterval());
+  // The stored geometry applies at start-up; later showings (back from the
+  // tray) keep the window as the user left it.
+  if (shownOnce_) return;
   settings::Geometry current;
   current.left = pos().x();
   current.top = pos().y();
@@ -351,7 +350,6 @@ void TForm1::FormShow() {
   move(stored.left, stored.top);
   resize(stored.width, stored.height);
   if (stored.maximized) setWindowState(windowState() | Qt::WindowMaximized);
-  Timer1.SetIntervalMinutes(settings::TimerInterval());
 }
 
 void TForm1::moveEvent(QMoveEvent* event) {
@@ -361,13 +359,11 @@ void TForm1::moveEvent(QMoveEvent* event) {
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {
-  // A geometry that cannot be written keeps the window open.
+  // A geometry that cannot be written is reported once; quitting goes on.
   try {
     FormCloseQuery();
   } catch (const std::exception& e) {
-    event->ignore();
     errors_.ShowError(TopLevelErrorText(e.what()));
-    return;
   }
   // Closing ends the program: a fetch under way is cancelled, so that it
   // stops after the current site instead of going on with no window.
@@ -386,7 +382,7 @@ void TForm1::FormCloseQuery() {
     geometry.top = normal.y() - frameOffset_.y();
     geometry.width = normal.width();
     geometry.height = normal.height();
-    showNormal();
+    if (isVisible()) showNormal();
   } else {
     geometry.left = pos().x();
     geometry.top = pos().y();

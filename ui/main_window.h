@@ -125,6 +125,8 @@ class TForm1 : public TFreeForm, public HeadlineList {
   // The window is being recreated for a flag change: that showing is not a
   // FormShow.
   bool recreating_ = false;
+  // Shown before: only the first showing takes the stored geometry.
+  bool shownOnce_ = false;
   // Client area against frame in the normal state, to store the normal
   // bounds of a maximized window as frame position and client size.
   QPoint frameOffset_;

@@ -1,9 +1,13 @@
 #include "ui/report_view.h"
 
+#include <QContextMenuEvent>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QStyledItemDelegate>
+
+#include <algorithm>
 
 #include "ui/ui_text.h"
 
@@ -56,11 +60,14 @@ ReportView::ReportView(const std::vector<Column>& columns, QWidget* parent) : QT
   for (const Column& column : columns)
     captions << UiText(column.caption);
   setHeaderLabels(captions);
-  // The widths are set by the program, never stretched by the header.
-  header()->setStretchLastSection(false);
+  // The last column follows the width of the list; the others start at their
+  // designed width, or wider where the header text needs it.
+  header()->setStretchLastSection(true);
   header()->setSectionsMovable(false);
-  for (int i = 0; i < static_cast<int>(columns.size()); ++i)
-    setColumnWidth(i, columns[static_cast<size_t>(i)].width);
+  for (int i = 0; i < static_cast<int>(columns.size()); ++i) {
+    setColumnWidth(i,
+                   std::max(columns[static_cast<size_t>(i)].width, header()->sectionSizeHint(i)));
+  }
 }
 
 int ReportView::TextWidth(const std::string& cp932) const {
@@ -70,6 +77,14 @@ int ReportView::TextWidth(const std::string& cp932) const {
 QTreeWidgetItem* ReportView::SelectedRow() const {
   const QList<QTreeWidgetItem*> rows = selectedItems();
   return rows.isEmpty() ? nullptr : rows.front();
+}
+
+void ReportView::FitColumns() {
+  // An empty list keeps the widths it has.
+  if (topLevelItemCount() == 0) return;
+  // Qt's fit takes the wider of the cells (icon included) and the header.
+  for (int column = 0; column + 1 < columnCount(); ++column)
+    resizeColumnToContents(column);
 }
 
 void ReportView::mousePressEvent(QMouseEvent* event) {
@@ -88,6 +103,35 @@ void ReportView::mousePressEvent(QMouseEvent* event) {
 void ReportView::mouseDoubleClickEvent(QMouseEvent* event) {
   QTreeWidget::mouseDoubleClickEvent(event);
   if (event->button() == Qt::LeftButton && OnDblClick) OnDblClick();
+}
+
+void ReportView::keyPressEvent(QKeyEvent* event) {
+  const Qt::KeyboardModifiers modifiers = event->modifiers() & ~Qt::KeypadModifier;
+  const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+  if (enter && modifiers == Qt::NoModifier) {
+    if (OnDblClick) OnDblClick();
+    return;
+  }
+  const bool menuKey = event->key() == Qt::Key_Menu && modifiers == Qt::NoModifier;
+  if (menuKey || (event->key() == Qt::Key_F10 && modifiers == Qt::ShiftModifier)) {
+    RequestMenuForSelectedRow();
+    return;
+  }
+  QTreeWidget::keyPressEvent(event);
+}
+
+void ReportView::contextMenuEvent(QContextMenuEvent* event) {
+  // The mouse is served by the right-button press; this is the Menu key.
+  if (event->reason() == QContextMenuEvent::Keyboard) RequestMenuForSelectedRow();
+  event->accept();
+}
+
+void ReportView::RequestMenuForSelectedRow() {
+  QTreeWidgetItem* row = SelectedRow();
+  if (row == nullptr || !OnRowRightPress) return;
+  scrollToItem(row);
+  const QRect cell = visualItemRect(row);
+  OnRowRightPress(viewport()->mapToGlobal(QPoint(cell.left() + 8, cell.bottom())));
 }
 
 }  // namespace quillet

@@ -1,7 +1,10 @@
 // A list view in report style, as the headline list and the log list show
 // one: column headers, grid lines, whole-row single selection, no editing.
 // A right-button press over a row selects that row and asks for its menu; a
-// double click anywhere in the list, empty space included, is reported.
+// double click anywhere in the list, empty space included, is reported. From
+// the keyboard, Enter acts as a double click and the Menu key or Shift+F10
+// asks for the selected row's menu. The last column takes the rest of the
+// width; no column is narrower than its header text.
 #pragma once
 
 #include <QTreeWidget>
@@ -24,6 +27,9 @@ class ReportView : public QTreeWidget {
   int TextWidth(const std::string& cp932) const;
   // The selected row, or nullptr.
   QTreeWidgetItem* SelectedRow() const;
+  // Fits the columns before the last to their contents and headers; an empty
+  // list keeps its widths.
+  void FitColumns();
 
   // A right-button press over a row, once that row is the selected one; the
   // argument is the pointer's position on the screen.
@@ -34,6 +40,11 @@ class ReportView : public QTreeWidget {
  protected:
   void mousePressEvent(QMouseEvent* event) override;
   void mouseDoubleClickEvent(QMouseEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+  void contextMenuEvent(QContextMenuEvent* event) override;
+
+ private:
+  void RequestMenuForSelectedRow();
 };
 
 }  // namespace quillet

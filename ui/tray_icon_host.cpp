@@ -109,8 +109,13 @@ TrayIconHost::TrayIconHost(Report report)
     : report_(std::move(report)),
       mapper_(QGuiApplication::styleHints()->mouseDoubleClickInterval(),
               QGuiApplication::styleHints()->mouseDoubleClickDistance()) {
-  QObject::connect(&icon_, &QSystemTrayIcon::activated, &icon_,
-                   [this](QSystemTrayIcon::ActivationReason reason) { Activated(reason); });
+  // Queued: the handlers (a menu, a restore that removes the icon) run after
+  // the tray widget's own mouse handler has returned. Removing the icon
+  // deletes that widget, which must not happen under its own event handler.
+  QObject::connect(
+      &icon_, &QSystemTrayIcon::activated, &icon_,
+      [this](QSystemTrayIcon::ActivationReason reason) { Activated(reason); },
+      Qt::QueuedConnection);
 }
 
 TrayIconHost::~TrayIconHost() = default;

@@ -1,9 +1,14 @@
-// quillet: the window program. It takes no command-line arguments.
+// quillet: the window program.
 #include <QApplication>
 #include <QFont>
 #include <QTimer>
 
 #include <cstdlib>
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "app/quillet/command_line.h"
 
 #include "fetch/progress_dialog.h"
 #include "platform/text_codec.h"
@@ -15,6 +20,19 @@
 
 int main(int argc, char** argv) {
   using namespace quillet;
+  switch (ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc))) {
+    case CommandLineRequest::kHelp:
+      std::cout << UsageText();
+      return 0;
+    case CommandLineRequest::kVersion:
+      std::cout << "quillet " QUILLET_VERSION "\n";
+      return 0;
+    case CommandLineRequest::kUnknownOption:
+      std::cerr << UsageText();
+      return 2;
+    case CommandLineRequest::kRun:
+      break;
+  }
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Quillet"));
   QApplication::setWindowIcon(AppIcon());

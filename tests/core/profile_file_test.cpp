@@ -1,6 +1,8 @@
 // Profile (ini) file parsing, editing in place and the file-level functions.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "platform/profile_file.h"
 #include "support/temp_home.h"
 
@@ -82,6 +84,16 @@ TEST(ProfileFile, CreatesTheFileOnFirstWriteAndReadsBack) {
   ASSERT_TRUE(ProfileWrite(path, "Main", "Top", "4"));
   EXPECT_EQ(test::ReadBytes(path), "[Main]\r\nLeft=3\r\nTop=4\r\n");
   EXPECT_EQ(ProfileRead(path, "main", "top"), "4");
+  // It may hold a proxy password: new, it is the user's alone; replaced, it
+  // keeps the mode it was given.
+  EXPECT_EQ(std::filesystem::status(path).permissions() & std::filesystem::perms::all,
+            std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+  std::filesystem::permissions(path, std::filesystem::perms::group_read,
+                               std::filesystem::perm_options::add);
+  ASSERT_TRUE(ProfileWrite(path, "Main", "Top", "5"));
+  EXPECT_EQ(std::filesystem::status(path).permissions() & std::filesystem::perms::all,
+            std::filesystem::perms::owner_read | std::filesystem::perms::owner_write |
+                std::filesystem::perms::group_read);
 }
 
 TEST(ProfileFile, WriteFailsWhenTheFolderCannotHoldTheFile) {

@@ -1,5 +1,6 @@
 // The connection settings dialog over a real settings file.
 #include <sys/stat.h>
+#include <QAction>
 #include <QApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -124,6 +125,19 @@ TEST_F(ConnectionDialog, OkWritesWhatTheDialogShowsCancelEscAndTheCloseBoxWriteN
     EXPECT_FALSE(form.isVisible());
     EXPECT_EQ(Ini(), written);
   }
+}
+
+TEST_F(ConnectionDialog, ThePasswordIsMaskedUntilTheEyeIsPressedAndAgainAtEachOpening) {
+  form.show();
+  auto* eye = form.findChild<QAction*>(QStringLiteral("showPassword"));
+  ASSERT_NE(eye, nullptr);
+  EXPECT_EQ(form.Edit3->echoMode(), QLineEdit::Password);
+  eye->trigger();
+  EXPECT_EQ(form.Edit3->echoMode(), QLineEdit::Normal);
+  form.Button2->click();
+  form.show();
+  EXPECT_EQ(form.Edit3->echoMode(), QLineEdit::Password);
+  EXPECT_FALSE(eye->isChecked());
 }
 
 TEST_F(ConnectionDialog, ProxyListButtons) {

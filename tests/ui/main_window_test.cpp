@@ -7,6 +7,7 @@
 
 #include <QAction>
 #include <QClipboard>
+#include <QKeyEvent>
 #include <QMenu>
 #include <QProcess>
 #include <QPushButton>
@@ -15,6 +16,9 @@
 #include <QToolButton>
 
 #include <gtest/gtest.h>
+
+#include <filesystem>
+#include <set>
 
 #include "log/search_window.h"
 #include "platform/network_check.h"
@@ -81,6 +85,24 @@ TEST_F(MainWindow, ToolbarButtonsAndMenusInTheirOrder) {
   EXPECT_EQ(w.form1.PageControl1->tabText(0).toStdString(), "ヘッドライン");
   EXPECT_EQ(w.form1.PageControl1->tabText(1).toStdString(), "ログ");
   EXPECT_EQ(w.form1.PageControl1->currentIndex(), 0);
+}
+
+TEST_F(MainWindow, TabReachesEveryToolbarButton) {
+  w.form1.show();
+  QApplication::setActiveWindow(&w.form1);
+  w.form1.ListView1->setFocus();
+  ASSERT_EQ(QApplication::focusWidget(), w.form1.ListView1);
+  std::set<QWidget*> reached;
+  for (int i = 0; i < 20; ++i) {
+    QKeyEvent tab(QEvent::KeyPress, Qt::Key_Tab, Qt::NoModifier);
+    QApplication::sendEvent(QApplication::focusWidget(), &tab);
+    reached.insert(QApplication::focusWidget());
+  }
+  for (QToolButton* button : {w.form1.ToolButton3, w.form1.ToolButton5, w.form1.ToolButton8,
+                              w.form1.ToolButton6, w.form1.ToolButton9, w.form1.ToolButton1}) {
+    SCOPED_TRACE(button->toolTip().toStdString());
+    EXPECT_TRUE(reached.count(button));
+  }
 }
 
 TEST_F(MainWindow, RightPressSelectsTheRowUnderThePointerAndOpensItsMenu) {
@@ -152,7 +174,7 @@ TEST_F(MainWindow, NetworkUnavailableLeavesTheListAsItWas) {
 
 // --- Geometry. ---------------------------------------------------------------
 
-TEST_F(MainWindow, GeometryIsReadAtEveryShowingAndWrittenAtClose) {
+TEST_F(MainWindow, GeometryIsReadAtStartAndWrittenAtClose) {
   // Nothing stored: the built-in bounds, written back at close.
   w.form1.show();
   EXPECT_EQ(w.form1.pos(), QPoint(408, 156));
@@ -163,20 +185,25 @@ TEST_F(MainWindow, GeometryIsReadAtEveryShowingAndWrittenAtClose) {
             std::vector<int>({408, 156, 505, 657}));
   EXPECT_FALSE(stored.maximized);
 
-  // Stored bounds are applied unchanged, even off the screen.
+  // Stored bounds are applied unchanged at the next start, even off the screen.
   settings::WriteGeometry({-3000, 40, 600, 500, false});
   settings::WriteInteger("Main", "TimerInterval", 3);
-  w.form1.show();
-  EXPECT_EQ(w.form1.pos(), QPoint(-3000, 40));
-  EXPECT_EQ(w.form1.size(), QSize(600, 500));
-  EXPECT_EQ(w.form1.PatrolIntervalMs(), 3 * 60 * 1000);
+  TForm1 again;
+  again.show();
+  EXPECT_EQ(again.pos(), QPoint(-3000, 40));
+  EXPECT_EQ(again.size(), QSize(600, 500));
+  EXPECT_EQ(again.PatrolIntervalMs(), 3 * 60 * 1000);
 
-  // Hidden (as into the tray) and shown again: back to the stored bounds,
-  // not where it was moved meanwhile.
-  w.form1.move(100, 120);
-  w.form1.hide();
-  w.form1.show();
-  EXPECT_EQ(w.form1.pos(), QPoint(-3000, 40));
+  // Hidden (as into the tray) and shown again: where the user left it; the
+  // interval is read again.
+  again.move(100, 120);
+  settings::WriteInteger("Main", "TimerInterval", 4);
+  again.hide();
+  again.show();
+  EXPECT_EQ(again.pos(), QPoint(100, 120));
+  EXPECT_EQ(again.size(), QSize(600, 500));
+  EXPECT_EQ(again.PatrolIntervalMs(), 4 * 60 * 1000);
+  EXPECT_TRUE(again.close());
 }
 
 TEST_F(MainWindow, AMaximizedWindowStoresItsNormalBoundsAndComesBackMaximized) {
@@ -197,13 +224,13 @@ TEST_F(MainWindow, AMaximizedWindowStoresItsNormalBoundsAndComesBackMaximized) {
   EXPECT_TRUE(again.close());
 }
 
-TEST_F(MainWindow, AGeometryThatCannotBeWrittenKeepsTheWindowOpen) {
+TEST_F(MainWindow, AGeometryThatCannotBeWrittenIsReportedOnceAndTheWindowCloses) {
   w.form1.show();
   ASSERT_TRUE(w.form1.close());
   ASSERT_EQ(chmod(settings::SettingsFilePath().c_str(), 0444), 0);
   w.form1.show();
-  EXPECT_FALSE(w.form1.close());
-  EXPECT_TRUE(w.form1.isVisible());
+  EXPECT_TRUE(w.form1.close());
+  EXPECT_FALSE(w.form1.isVisible());
   ASSERT_EQ(w.messages.size(), 1u);
   EXPECT_NE(w.messages[0].text.find("に書き込めません"), std::string::npos) << w.messages[0].text;
   EXPECT_EQ(w.messages[0].text.back(), '.');
@@ -267,23 +294,88 @@ TEST_F(MainWindow, SettingsMenuOpensTheSettingsDialogs) {
 
 // --- The program as a whole. -------------------------------------------------
 
-TEST(Program, StartsOffscreenAndQuitsThroughTheNormalClose) {
-  test::TempHome home;
+struct ProgramRun {
+  int exitCode = -1;
+  std::string out, err;
+};
+
+// Runs the window program with `args` on a temporary program folder.
+ProgramRun RunProgram(const QStringList& args, const QProcessEnvironment& environment) {
   QProcess program;
+  program.setProcessEnvironment(environment);
+  program.start(QStringLiteral(QUILLET_EXE), args);
+  ProgramRun run;
+  if (!program.waitForFinished(60'000)) {
+    program.kill();
+    program.waitForFinished();
+    return run;
+  }
+  if (program.exitStatus() == QProcess::NormalExit) run.exitCode = program.exitCode();
+  run.out = program.readAllStandardOutput().toStdString();
+  run.err = program.readAllStandardError().toStdString();
+  return run;
+}
+
+TEST(Program, StartsWithQtOptionsAndQuitsThroughTheNormalClose) {
+  test::TempHome home;
   QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-  environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+  environment.remove(QStringLiteral("QT_QPA_PLATFORM"));
   environment.insert(QStringLiteral("QUILLET_HOME"), QString::fromStdString(home.Dir()));
   environment.insert(QStringLiteral("QUILLET_QUIT_AFTER_MS"), QStringLiteral("200"));
-  program.setProcessEnvironment(environment);
-  program.start(QStringLiteral(QUILLET_EXE), QStringList());
-  ASSERT_TRUE(program.waitForFinished(60'000)) << "the program did not quit";
-  EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
-  EXPECT_EQ(program.exitCode(), 0);
+  const ProgramRun run =
+      RunProgram({QStringLiteral("-platform"), QStringLiteral("offscreen")}, environment);
+  EXPECT_EQ(run.exitCode, 0) << run.err;
   // The close went the normal way: the geometry is in the settings file.
   const settings::Geometry stored = settings::ReadGeometry({-1, -1, -1, -1, true});
   EXPECT_EQ(std::vector<int>({stored.left, stored.top, stored.width, stored.height}),
             std::vector<int>({408, 156, 505, 657}));
   EXPECT_FALSE(stored.maximized);
+  // A new settings file is the user's alone: it may hold a proxy password.
+  struct stat st {};
+  ASSERT_EQ(stat(settings::SettingsFilePath().c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0600u);
+}
+
+TEST(Program, HelpAndVersionNeedNoDisplayAndUnknownOptionsAreRefused) {
+  test::TempHome home;
+  // No display at all: the xcb platform would fail to start.
+  QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+  environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+  environment.remove(QStringLiteral("DISPLAY"));
+  environment.remove(QStringLiteral("WAYLAND_DISPLAY"));
+  environment.insert(QStringLiteral("QUILLET_HOME"), QString::fromStdString(home.Dir()));
+  struct Case {
+    QStringList args;
+    int exitCode;
+    std::string outStart;  // "" when stdout stays empty
+    bool usageOnStderr;
+  };
+  const Case cases[] = {
+      {{QStringLiteral("--help")}, 0, "Usage: quillet", false},
+      {{QStringLiteral("-h")}, 0, "Usage: quillet", false},
+      {{QStringLiteral("--version")}, 0, "quillet " QUILLET_VERSION "\n", false},
+      {{QStringLiteral("-platform"), QStringLiteral("offscreen"), QStringLiteral("--version")},
+       0,
+       "quillet " QUILLET_VERSION "\n",
+       false},
+      {{QStringLiteral("--bogus")}, 2, "", true},
+      {{QStringLiteral("-platform"), QStringLiteral("offscreen"), QStringLiteral("extra")},
+       2,
+       "",
+       true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.args.join(QLatin1Char(' ')).toStdString());
+    const ProgramRun run = RunProgram(c.args, environment);
+    EXPECT_EQ(run.exitCode, c.exitCode);
+    if (c.outStart.empty()) {
+      EXPECT_EQ(run.out, "");
+    } else {
+      EXPECT_EQ(run.out.substr(0, c.outStart.size()), c.outStart) << run.out;
+    }
+    EXPECT_EQ(run.err.starts_with("Usage: quillet"), c.usageOnStderr) << run.err;
+  }
+  EXPECT_FALSE(std::filesystem::exists(settings::SettingsFilePath()));
 }
 
 }  // namespace

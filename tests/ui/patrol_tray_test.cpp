@@ -180,6 +180,41 @@ TEST_F(PatrolTray, TicksPassWhileTheDialogShowsAndTheNextOneAfterItStartsARun) {
   EXPECT_TRUE(w.form1.ToolButton3->isEnabled());
 }
 
+TEST_F(PatrolTray, TicksWaitWhileTheErrorOfARunIsOpen) {
+  // Every run ends with the proxy's refusal; the window sits in the tray.
+  TrayAvailable tray(true);
+  SampleSiteServer sites(QUILLET_SAMPLE_DIR);
+  sites.RequireProxyCredentials("reader", "s3cret");
+  ASSERT_TRUE(sites.Listen());
+  w.UseProxy(sites.Port());
+  NetworkCheckStub network(true);
+  w.form1.ToolButton6->click();
+  int ticks = 0;
+  w.form1.Timer1.OnTick = [&, tick = std::move(w.form1.Timer1.OnTick)] {
+    ++ticks;
+    tick();
+  };
+  size_t checksWhileOpen = 0;
+  bool dialogWhileOpen = false;
+  w.OnMessage = [&] {
+    if (w.messages.size() != 1) return;
+    // Inside the first box: three ticks pass without starting anything.
+    const size_t checks = network.proxies.size();
+    const int ticksAtBox = ticks;
+    test::SpinUntil([&] { return ticks >= ticksAtBox + 3; });
+    checksWhileOpen = network.proxies.size() - checks;
+    dialogWhileOpen = w.form2.isVisible();
+  };
+  w.form1.Timer1.SetIntervalMs(20);
+  w.form1.ToolButton5->click();
+  // Once the box is closed, the next tick runs (and fails) again.
+  ASSERT_TRUE(test::SpinUntil([&] { return w.messages.size() >= 2; }));
+  w.form1.ToolButton5->click();
+  EXPECT_EQ(checksWhileOpen, 0u);
+  EXPECT_FALSE(dialogWhileOpen);
+  EXPECT_EQ(w.messages[1].text, "Proxy Authentication Required.");
+}
+
 TEST_F(PatrolTray, ATickWithoutANetworkPassesSilently) {
   settings::WriteString("HTTP", "Proxy", "192.0.2.1:8080");
   NetworkCheckStub network(false);
@@ -227,27 +262,35 @@ TEST_F(PatrolTray, WithoutATrayTheWindowStaysAndTheErrorIsShown) {
   EXPECT_FALSE(w.form1.TaskTray1.Registered());
 }
 
-TEST_F(PatrolTray, IntoTheTrayAndBackWithTheStoredGeometry) {
+TEST_F(PatrolTray, IntoTheTrayAndBackAsTheUserLeftIt) {
   TrayAvailable tray(true);
   settings::WriteGeometry({30, 40, 400, 300, false});
-  w.form1.hide();
-  w.form1.show();
   TTaskTray& icon = w.form1.TaskTray1;
   QSystemTrayIcon& shown = icon.HostForTesting().SystemTrayIcon();
   EXPECT_FALSE(icon.Registered());
   EXPECT_EQ(icon.PopupMenuR(), w.form1.PopupMenu4);
 
   const std::pair<const char*, std::function<void()>> restores[] = {
-      {"left double click", [&] { emit shown.activated(QSystemTrayIcon::DoubleClick); }},
+      {"left double click",
+       [&] {
+         emit shown.activated(QSystemTrayIcon::DoubleClick);
+         // The tray's reports are handled from the event loop.
+         QCoreApplication::processEvents();
+       }},
       {"right double click",
        [&] {
          TTaskTray::HandleTrayMessage(icon.IconID(), TrayMouseMessage::kRightDblClk, QPoint(5, 6));
        }},
       {"tray menu", [&] { w.form1.R1->trigger(); }},
   };
+  int step = 0;
   for (const auto& [what, restore] : restores) {
     SCOPED_TRACE(what);
-    w.form1.move(200, 210);
+    const QPoint left(200 + step, 210);
+    const QSize size(420 + step, 330);
+    ++step;
+    w.form1.move(left);
+    w.form1.resize(size);
     w.form1.ToolButton6->click();
     EXPECT_TRUE(icon.Registered());
     EXPECT_TRUE(shown.isVisible());
@@ -257,28 +300,31 @@ TEST_F(PatrolTray, IntoTheTrayAndBackWithTheStoredGeometry) {
     EXPECT_FALSE(icon.Registered());
     EXPECT_FALSE(shown.isVisible());
     EXPECT_TRUE(w.form1.isVisible());
-    // Where it was at the last close, not where it was moved.
-    EXPECT_EQ(w.form1.pos(), QPoint(30, 40));
-    EXPECT_EQ(w.form1.size(), QSize(400, 300));
+    // Where and as large as it was when it was hidden, not the stored bounds.
+    EXPECT_EQ(w.form1.pos(), left);
+    EXPECT_EQ(w.form1.size(), size);
   }
   EXPECT_TRUE(w.messages.empty());
 }
 
-TEST_F(PatrolTray, ExitFromTheTrayShowsTheWindowAndClosesIt) {
+TEST_F(PatrolTray, ExitFromTheTrayQuitsWithTheGeometryOfTheHiddenWindow) {
   TrayAvailable tray(true);
   w.form1.move(250, 260);
+  w.form1.resize(450, 350);
   w.form1.ToolButton6->click();
   ASSERT_FALSE(w.form1.isVisible());
-  // Only the position is stored: the showing takes it, the close writes the
-  // whole geometry.
-  settings::WriteInteger("Main", "Left", 30);
-  settings::WriteInteger("Main", "Top", 40);
+  settings::WriteGeometry({30, 40, 400, 300, false});
 
+  bool shownAgain = false;
+  test::WhenReady(
+      &w.form1, [&] { return w.form1.isVisible(); }, [&] { shownAgain = true; });
   w.form1.Exit1->trigger();
+  QCoreApplication::processEvents();
+  EXPECT_FALSE(shownAgain);
   EXPECT_FALSE(w.form1.isVisible());
   const settings::Geometry stored = settings::ReadGeometry({-1, -1, -1, -1, true});
   EXPECT_EQ(std::vector<int>({stored.left, stored.top, stored.width, stored.height}),
-            std::vector<int>({30, 40, 505, 657}));
+            std::vector<int>({250, 260, 450, 350}));
   EXPECT_FALSE(stored.maximized);
   EXPECT_TRUE(w.messages.empty());
 }
