@@ -15,7 +15,7 @@
 #include <string_view>
 #include <vector>
 
-#include "fetch/code_convert.h"
+#include "core/text/code_convert.h"
 
 namespace {
 

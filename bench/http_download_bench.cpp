@@ -9,7 +9,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "http/http_client.h"
+#include "net/http_client.h"
 
 namespace {
 

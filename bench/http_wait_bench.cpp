@@ -9,8 +9,8 @@
 #include <chrono>
 #include <string>
 
-#include "http/http_client.h"
-#include "platform/error.h"
+#include "net/http_client.h"
+#include "core/sys/error.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 // kept in memory for the category against a read and rewrite per headline.
 #include <benchmark/benchmark.h>
 
-#include "fetch/extraction.h"
+#include "core/headlines/extraction.h"
 #include "support/reference_walk.h"
 
 namespace quillet {

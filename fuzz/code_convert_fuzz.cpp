@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "fetch/code_convert.h"
+#include "core/text/code_convert.h"
 
 namespace {
 

@@ -7,10 +7,10 @@
 #include <cstdlib>
 #include <string>
 
-#include "fetch/catalogue.h"
-#include "fetch/extraction.h"
-#include "platform/file_system.h"
-#include "platform/program_dir.h"
+#include "core/sites/catalogue.h"
+#include "core/headlines/extraction.h"
+#include "core/sys/file_system.h"
+#include "core/sys/program_dir.h"
 
 namespace {
 

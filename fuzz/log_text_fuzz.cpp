@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "log/log_store.h"
+#include "core/log/log_store.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string bytes(reinterpret_cast<const char*>(data), size);

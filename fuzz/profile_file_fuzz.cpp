@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "platform/profile_file.h"
+#include "core/sys/profile_file.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string bytes(reinterpret_cast<const char*>(data), size);

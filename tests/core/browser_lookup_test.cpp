@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "settings/browser_lookup.h"
+#include "core/settings/browser_lookup.h"
 #include "support/temp_home.h"
 
 namespace quillet {

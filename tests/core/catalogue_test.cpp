@@ -3,8 +3,8 @@
 
 #include <set>
 
-#include "fetch/catalogue.h"
-#include "platform/text_codec.h"
+#include "core/sites/catalogue.h"
+#include "core/text/text_codec.h"
 #include "support/temp_home.h"
 
 namespace quillet {

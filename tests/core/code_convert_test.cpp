@@ -1,4 +1,4 @@
-#include "fetch/code_convert.h"
+#include "core/text/code_convert.h"
 
 #include <gtest/gtest.h>
 #include <iconv.h>
@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/text_codec.h"
+#include "core/text/text_codec.h"
 
 namespace quillet {
 namespace {

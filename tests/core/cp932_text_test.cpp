@@ -1,8 +1,8 @@
 // CP932 literals, DBCS-aware folding and search, and the UTF-8 boundary.
 #include <gtest/gtest.h>
 
-#include "platform/cp932.h"
-#include "platform/text_codec.h"
+#include "core/text/cp932.h"
+#include "core/text/text_codec.h"
 
 namespace quillet {
 namespace {

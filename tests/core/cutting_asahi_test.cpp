@@ -2,8 +2,8 @@
 // joined two by two behind "・", with a pending line that waits across sections.
 #include <gtest/gtest.h>
 
-#include "fetch/cutting_rules.h"
-#include "platform/text_codec.h"
+#include "core/sites/cutting_rules.h"
+#include "core/text/text_codec.h"
 #include "support/cutting.h"
 
 namespace quillet {

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "fetch/cutting_rules.h"
+#include "core/sites/cutting_rules.h"
 #include "support/cutting.h"
 
 namespace quillet {

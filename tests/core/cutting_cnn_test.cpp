@@ -2,7 +2,7 @@
 // the first "</div>", two-column blocks split at their column ends.
 #include <gtest/gtest.h>
 
-#include "fetch/cutting_rules.h"
+#include "core/sites/cutting_rules.h"
 #include "support/cutting.h"
 
 namespace quillet {

@@ -2,8 +2,8 @@
 // lists in a second, table rows glued into single lines.
 #include <gtest/gtest.h>
 
-#include "fetch/cutting_rules.h"
-#include "platform/text_codec.h"
+#include "core/sites/cutting_rules.h"
+#include "core/text/text_codec.h"
 #include "support/cutting.h"
 
 namespace quillet {

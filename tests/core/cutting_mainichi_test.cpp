@@ -2,8 +2,8 @@
 // nothing is split at "<br>", and reaching past the last line raises.
 #include <gtest/gtest.h>
 
-#include "fetch/cutting_rules.h"
-#include "platform/text_codec.h"
+#include "core/sites/cutting_rules.h"
+#include "core/text/text_codec.h"
 #include "support/cutting.h"
 
 namespace quillet {

@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "fetch/catalogue.h"
-#include "fetch/text_ops.h"
-#include "platform/text_codec.h"
+#include "core/sites/catalogue.h"
+#include "core/text/text_ops.h"
+#include "core/text/text_codec.h"
 #include "support/cutting.h"
 
 namespace quillet {

@@ -2,8 +2,8 @@
 // anchor prefix that top-news lines take from the last "[全文へ]" link.
 #include <gtest/gtest.h>
 
-#include "fetch/cutting_rules.h"
-#include "platform/text_codec.h"
+#include "core/sites/cutting_rules.h"
+#include "core/text/text_codec.h"
 #include "support/cutting.h"
 
 namespace quillet {

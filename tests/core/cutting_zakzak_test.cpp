@@ -2,8 +2,8 @@
 // news join two lines per headline, sports takes single lines.
 #include <gtest/gtest.h>
 
-#include "fetch/cutting_rules.h"
-#include "platform/text_codec.h"
+#include "core/sites/cutting_rules.h"
+#include "core/text/text_codec.h"
 #include "support/cutting.h"
 
 namespace quillet {

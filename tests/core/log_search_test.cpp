@@ -2,11 +2,11 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
-#include "fetch/catalogue.h"
-#include "log/log_search.h"
-#include "log/log_view.h"
-#include "platform/error.h"
-#include "platform/text_codec.h"
+#include "core/sites/catalogue.h"
+#include "core/log/log_search.h"
+#include "core/log/log_rows.h"
+#include "core/sys/error.h"
+#include "core/text/text_codec.h"
 #include "support/temp_home.h"
 
 namespace quillet {

@@ -6,9 +6,9 @@
 #include <chrono>
 #include <thread>
 
-#include "log/log_store.h"
-#include "platform/error.h"
-#include "platform/text_codec.h"
+#include "core/log/log_store.h"
+#include "core/sys/error.h"
+#include "core/text/text_codec.h"
 #include "support/temp_home.h"
 
 namespace quillet {

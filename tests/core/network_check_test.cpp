@@ -1,7 +1,7 @@
 // The network check's view of proxy addresses.
 #include <gtest/gtest.h>
 
-#include "platform/network_check.h"
+#include "core/sys/network_check.h"
 
 namespace quillet {
 namespace {

@@ -3,7 +3,7 @@
 
 #include <filesystem>
 
-#include "platform/profile_file.h"
+#include "core/sys/profile_file.h"
 #include "support/temp_home.h"
 
 namespace quillet {

@@ -1,7 +1,7 @@
 // Line splitting, break splitting, link targets, tag removal, prefix search.
 #include <gtest/gtest.h>
 
-#include "fetch/text_ops.h"
+#include "core/text/text_ops.h"
 
 namespace quillet {
 namespace {

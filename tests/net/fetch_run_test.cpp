@@ -1,6 +1,6 @@
 // Whole fetch runs over loopback: against the bundled sample sites, and
 // against scripted servers for Cancel, Skip and a failing size probe.
-#include "fetch/fetch_run.h"
+#include "net/fetch_run.h"
 
 #include <QTimer>
 
@@ -8,12 +8,12 @@
 
 #include <map>
 
-#include "app/sample_sites/sample_server.h"
-#include "fetch/catalogue.h"
-#include "log/log_store.h"
-#include "platform/error.h"
-#include "platform/text_codec.h"
-#include "settings/settings.h"
+#include "sample_server.h"
+#include "core/sites/catalogue.h"
+#include "core/log/log_store.h"
+#include "core/sys/error.h"
+#include "core/text/text_codec.h"
+#include "core/settings/settings.h"
 #include "support/temp_home.h"
 #include "test_server.h"
 

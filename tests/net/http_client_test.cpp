@@ -1,4 +1,4 @@
-#include "http/http_client.h"
+#include "net/http_client.h"
 
 #include <QTimer>
 
@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/error.h"
+#include "core/sys/error.h"
 #include "test_server.h"
 
 namespace quillet {

@@ -1,4 +1,4 @@
-#include "http/url.h"
+#include "net/url.h"
 
 #include <gtest/gtest.h>
 

@@ -17,12 +17,12 @@
 #include <utility>
 #include <vector>
 
-#include "fetch/catalogue.h"
-#include "fetch/site_rows.h"
-#include "fetch/text_ops.h"
-#include "platform/error.h"
-#include "platform/file_system.h"
-#include "platform/text_codec.h"
+#include "core/sites/catalogue.h"
+#include "core/sites/site_rows.h"
+#include "core/text/text_ops.h"
+#include "core/sys/error.h"
+#include "core/sys/file_system.h"
+#include "core/text/text_codec.h"
 
 namespace quillet::test {
 

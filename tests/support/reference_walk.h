@@ -3,11 +3,11 @@
 // benchmarks measure what keeping the log in memory saves.
 #pragma once
 
-#include "fetch/catalogue.h"
-#include "fetch/extraction.h"
-#include "log/log_store.h"
-#include "platform/program_dir.h"
-#include "settings/settings.h"
+#include "core/sites/catalogue.h"
+#include "core/headlines/extraction.h"
+#include "core/log/log_store.h"
+#include "core/sys/program_dir.h"
+#include "core/settings/settings.h"
 #include "support/temp_home.h"
 
 namespace quillet::test {

@@ -10,10 +10,10 @@
 #include <string>
 #include <vector>
 
-#include "fetch/headline_list.h"
-#include "platform/clock.h"
-#include "platform/file_system.h"
-#include "platform/program_dir.h"
+#include "core/headlines/headline_sink.h"
+#include "core/sys/clock.h"
+#include "core/sys/file_system.h"
+#include "core/sys/program_dir.h"
 
 namespace quillet::test {
 

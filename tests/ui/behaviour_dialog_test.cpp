@@ -18,8 +18,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/text_codec.h"
-#include "settings/behaviour_dialog.h"
+#include "core/text/text_codec.h"
+#include "ui/behaviour_dialog.h"
 #include "support/temp_home.h"
 #include "ui/message_box.h"
 

@@ -1,7 +1,7 @@
 // The log tab: the fixed tree, loading a category's log into the list, the
 // column fitting, reloading on a return to the tab, the list's menu, and a
 // log that cannot be read.
-#include "log/log_tab.h"
+#include "ui/log_tab.h"
 
 #include <sys/stat.h>
 
@@ -16,8 +16,8 @@
 
 #include <algorithm>
 
-#include "fetch/catalogue.h"
-#include "log/log_store.h"
+#include "core/sites/catalogue.h"
+#include "core/log/log_store.h"
 #include "program_windows.h"
 #include "ui/report_view.h"
 

@@ -20,8 +20,8 @@
 #include <filesystem>
 #include <set>
 
-#include "log/search_window.h"
-#include "platform/network_check.h"
+#include "ui/log_search_window.h"
+#include "core/sys/network_check.h"
 #include "program_windows.h"
 #include "ui/report_view.h"
 

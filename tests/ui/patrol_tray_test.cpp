@@ -16,9 +16,9 @@
 #include <utility>
 #include <vector>
 
-#include "app/sample_sites/sample_server.h"
+#include "sample_server.h"
 #include "net/test_server.h"
-#include "platform/network_check.h"
+#include "core/sys/network_check.h"
 #include "program_windows.h"
 #include "ui/report_view.h"
 

@@ -11,11 +11,11 @@
 #include <string>
 #include <vector>
 
-#include "fetch/progress_dialog.h"
-#include "platform/text_codec.h"
-#include "settings/behaviour_dialog.h"
-#include "settings/connection_dialog.h"
-#include "settings/settings.h"
+#include "ui/fetch_progress_dialog.h"
+#include "core/text/text_codec.h"
+#include "ui/behaviour_dialog.h"
+#include "ui/connection_dialog.h"
+#include "core/settings/settings.h"
 #include "support/temp_home.h"
 #include "ui/browser_launch.h"
 #include "ui/main_window.h"

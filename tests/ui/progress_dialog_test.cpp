@@ -1,7 +1,7 @@
 // Fetch runs started from the main window's fetch button and driven by the
 // progress dialog: the sample sites into the headline list, Cancel and Skip
 // from the dialog's buttons, and an error that ends a run.
-#include "fetch/progress_dialog.h"
+#include "ui/fetch_progress_dialog.h"
 
 #include <QLabel>
 #include <QProgressBar>
@@ -12,7 +12,7 @@
 
 #include <algorithm>
 
-#include "app/sample_sites/sample_server.h"
+#include "sample_server.h"
 #include "net/test_server.h"
 #include "program_windows.h"
 #include "ui/report_view.h"

@@ -14,7 +14,7 @@
 
 #include <vector>
 
-#include "platform/text_codec.h"
+#include "core/text/text_codec.h"
 #include "ui/icons.h"
 
 namespace quillet {

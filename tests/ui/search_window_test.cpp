@@ -18,9 +18,9 @@
 #include <functional>
 #include <vector>
 
-#include "fetch/catalogue.h"
-#include "log/log_search.h"
-#include "log/search_window.h"
+#include "core/sites/catalogue.h"
+#include "core/log/log_search.h"
+#include "ui/log_search_window.h"
 #include "program_windows.h"
 #include "ui/icons.h"
 #include "ui/report_view.h"

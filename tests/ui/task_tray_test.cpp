@@ -1,7 +1,7 @@
 // The tray icon component: identifiers and their errors, registration and the
 // tooltip, the mouse messages and the busy rule, and the mapping of
 // QSystemTrayIcon's activations.
-#include "ui/task_tray.h"
+#include "ui/tray/tray_icon.h"
 
 #include <QApplication>
 #include <QCursor>
@@ -18,8 +18,8 @@
 #include <utility>
 #include <vector>
 
-#include "platform/error.h"
-#include "platform/text_codec.h"
+#include "core/sys/error.h"
+#include "core/text/text_codec.h"
 
 namespace quillet {
 namespace {

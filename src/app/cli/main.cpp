@@ -1,0 +1,211 @@
+// quillet-cli: the fetch, the log search and the log browser for terminals,
+// scripts and cron, on the same core as the window program.
+#include <unistd.h>
+
+#include <QCoreApplication>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "core/sites/catalogue.h"
+#include "net/fetch_run.h"
+#include "core/log/log_search.h"
+#include "core/log/log_rows.h"
+#include "core/sys/error_display.h"
+#include "core/sys/network_check.h"
+#include "core/sys/program_dir.h"
+#include "core/text/text_codec.h"
+#include "core/settings/settings.h"
+
+namespace quillet {
+namespace {
+
+const char kUsage[] =
+    "usage: quillet-cli COMMAND [OPTIONS]\n"
+    "\n"
+    "commands:\n"
+    "  fetch            fetch the headlines of the enabled categories and print them:\n"
+    "                   site TAB genre TAB headline TAB url\n"
+    "  search KEYWORD   search the logs: site TAB date TAB genre TAB headline TAB url\n"
+    "  log INDEX        print the log of category INDEX (0-64): date TAB headline TAB url\n"
+    "\n"
+    "options:\n"
+    "  --home DIR                  program directory (settings file and logs)\n"
+    "  --encoding utf-8|cp932      output encoding, and the keyword's (default utf-8)\n"
+    "  --help                      show this text\n";
+
+int Usage(const char* problem) {
+  if (problem != nullptr) std::fprintf(stderr, "quillet-cli: %s\n", problem);
+  std::fputs(kUsage, stderr);
+  return 2;
+}
+
+// Text leaves the program in the encoding asked for.
+class Terminal {
+ public:
+  explicit Terminal(bool utf8) : utf8_(utf8), progressOnTty_(isatty(STDERR_FILENO) != 0) {}
+
+  std::string Out(const std::string& cp932) const { return utf8_ ? Cp932ToUtf8(cp932) : cp932; }
+  std::string In(const std::string& text) const { return utf8_ ? Utf8ToCp932(text) : text; }
+
+  void PrintRow(const std::vector<std::string>& fields) {
+    ClearProgress();
+    std::string line;
+    for (size_t i = 0; i < fields.size(); ++i) {
+      if (i > 0) line += '\t';
+      line += Out(fields[i]);
+    }
+    line += '\n';
+    std::fwrite(line.data(), 1, line.size(), stdout);
+    std::fflush(stdout);
+  }
+  // One updating line on a terminal; nothing otherwise.
+  void Progress(const std::string& text) {
+    if (!progressOnTty_) return;
+    std::fprintf(stderr, "\r%s\x1b[K", Out(text).c_str());
+    std::fflush(stderr);
+    progressShown_ = true;
+  }
+  void ClearProgress() {
+    if (!progressShown_) return;
+    std::fputs("\r\x1b[K", stderr);
+    progressShown_ = false;
+  }
+  void Message(const std::string& cp932) {
+    ClearProgress();
+    std::fprintf(stderr, "%s\n", Out(cp932).c_str());
+  }
+
+ private:
+  bool utf8_;
+  bool progressOnTty_;
+  bool progressShown_ = false;
+};
+
+class PrintedList : public HeadlineList, public ProgressView, public ErrorDisplay {
+ public:
+  explicit PrintedList(Terminal& terminal) : terminal_(terminal) {}
+  void AppendRow(const std::string& caption, const std::string& genre, const std::string& headline,
+                 int, std::unique_ptr<TNewsItem> item) override {
+    terminal_.PrintRow({caption, genre, headline, item->URL});
+  }
+  void ShowProgress(const std::string& status, const std::string& amount, int, int) override {
+    terminal_.Progress(status + "  " + amount);
+  }
+  void ShowError(const std::string& message) override {
+    terminal_.Message(message);
+    failed = true;
+  }
+  bool failed = false;
+
+ private:
+  Terminal& terminal_;
+};
+
+int Fetch(Terminal& terminal, int argc, char** argv) {
+  if (!InternetAttemptConnect(settings::ReadProxy().address)) {
+    terminal.Message(CP932("ネットワークに接続されていません"));
+    return 2;
+  }
+  QCoreApplication app(argc, argv);
+  PrintedList list(terminal);
+  TFetchRun run(list, list);
+  RunGuarded(list, [&] { run.Timer1Timer(); });
+  terminal.ClearProgress();
+  return list.failed ? 1 : 0;
+}
+
+int Search(Terminal& terminal, const std::string& keyword) {
+  std::vector<SearchRow> rows;
+  size_t printed = 0;
+  auto printNew = [&] {
+    for (; printed < rows.size(); ++printed) {
+      const SearchRow& r = rows[printed];
+      terminal.PrintRow({r.siteLabel, r.item.Date, r.genre, r.item.Headline, r.item.URL});
+    }
+  };
+  int status = 0;
+  std::string error;
+  try {
+    for (int site = 0; site < kSearchedSites; ++site) {
+      ScanSiteLogs(
+          site, keyword, [&](const std::string& text) { terminal.Progress(text); }, rows);
+      printNew();
+    }
+  } catch (const std::exception& e) {
+    printNew();
+    error = TopLevelErrorText(e.what());
+    status = 1;
+  }
+  terminal.Message(FoundCountText(rows.size()));
+  if (status != 0) terminal.Message(error);
+  return status;
+}
+
+int Log(Terminal& terminal, const std::string& indexText) {
+  char* end = nullptr;
+  long index = std::strtol(indexText.c_str(), &end, 10);
+  if (indexText.empty() || *end != '\0' || index < 0 || index >= kCategoryCount) {
+    return Usage("log: INDEX must be a category index from 0 to 64");
+  }
+  try {
+    for (const TLogItem& item : LoadLogView(static_cast<int>(index))) {
+      terminal.PrintRow({item.Date, item.Headline, item.URL});
+    }
+  } catch (const std::exception& e) {
+    terminal.Message(TopLevelErrorText(e.what()));
+    return 1;
+  }
+  return 0;
+}
+
+}  // namespace
+}  // namespace quillet
+
+int main(int argc, char** argv) {
+  using namespace quillet;
+  if (argc < 2) return Usage(nullptr);
+  const std::string command = argv[1];
+  if (command == "--help" || command == "-h") {
+    std::fputs(kUsage, stdout);
+    return 0;
+  }
+  std::vector<std::string> operands;
+  bool utf8 = true;
+  for (int i = 2; i < argc; ++i) {
+    const std::string arg = argv[i];
+    if (arg == "--help") {
+      std::fputs(kUsage, stdout);
+      return 0;
+    }
+    if (arg == "--home" || arg == "--encoding") {
+      if (i + 1 >= argc) return Usage((arg + " needs a value").c_str());
+      const std::string value = argv[++i];
+      if (arg == "--home") {
+        if (value.empty()) return Usage("--home needs a folder");
+        SetProgramDirectory(value);
+      } else if (value == "utf-8" || value == "UTF-8" || value == "utf8") {
+        utf8 = true;
+      } else if (value == "cp932" || value == "CP932" || value == "shift_jis") {
+        utf8 = false;
+      } else {
+        return Usage(("unknown encoding: " + value).c_str());
+      }
+    } else if (arg.size() > 1 && arg[0] == '-' && arg != "-") {
+      return Usage(("unknown option: " + arg).c_str());
+    } else {
+      operands.push_back(arg);
+    }
+  }
+  Terminal terminal(utf8);
+  if (command == "fetch" && operands.empty()) return Fetch(terminal, argc, argv);
+  if (command == "search" && operands.size() == 1)
+    return Search(terminal, terminal.In(operands[0]));
+  if (command == "log" && operands.size() == 1) return Log(terminal, operands[0]);
+  if (command != "fetch" && command != "search" && command != "log") {
+    return Usage(("unknown command: " + command).c_str());
+  }
+  return Usage(("wrong arguments for " + command).c_str());
+}

@@ -1,0 +1,65 @@
+// quillet: the window program.
+#include <QApplication>
+#include <QFont>
+#include <QTimer>
+
+#include <cstdlib>
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "app/quillet/command_line.h"
+
+#include "ui/fetch_progress_dialog.h"
+#include "core/text/text_codec.h"
+#include "ui/behaviour_dialog.h"
+#include "ui/connection_dialog.h"
+#include "ui/icons.h"
+#include "ui/main_window.h"
+#include "ui/ui_text.h"
+
+int main(int argc, char** argv) {
+  using namespace quillet;
+  switch (ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc))) {
+    case CommandLineRequest::kHelp:
+      std::cout << UsageText();
+      return 0;
+    case CommandLineRequest::kVersion:
+      std::cout << "quillet " QUILLET_VERSION "\n";
+      return 0;
+    case CommandLineRequest::kUnknownOption:
+      std::cerr << UsageText();
+      return 2;
+    case CommandLineRequest::kRun:
+      break;
+  }
+  QApplication app(argc, argv);
+  QApplication::setApplicationName(QStringLiteral("Quillet"));
+  QApplication::setWindowIcon(AppIcon());
+
+  // The windows' font, with the Japanese fonts a Linux desktop usually has
+  // as fallbacks.
+  QFont font = QApplication::font();
+  // Proportional faces first, as the first choice is one.
+  font.setFamilies({UiText(CP932("ＭＳ Ｐゴシック")), QStringLiteral("IPAPGothic"),
+                    QStringLiteral("Noto Sans CJK JP"), QStringLiteral("VL PGothic"),
+                    QStringLiteral("TakaoPGothic"), QStringLiteral("IPAGothic")});
+  font.setPixelSize(12);
+  QApplication::setFont(font);
+
+  // Created in this order and kept until the program ends.
+  TForm1 form1;
+  TForm2 form2(form1);
+  TForm3 form3;
+  TForm4 form4;
+  form1.SetWindows(&form2, &form3, &form4);
+  form1.show();
+
+  // For the start-up check of the tests only: QUILLET_QUIT_AFTER_MS closes
+  // the main window after that many milliseconds, through the same close as
+  // the title bar (the geometry is saved), which ends the program.
+  if (const char* quitAfter = std::getenv("QUILLET_QUIT_AFTER_MS"))
+    QTimer::singleShot(std::atoi(quitAfter), &form1, [&form1] { form1.close(); });
+
+  return app.exec();
+}

@@ -1,0 +1,115 @@
+#include "core/log/log_store.h"
+
+#include <algorithm>
+
+#include "core/sites/catalogue.h"
+#include "core/sys/clock.h"
+#include "core/text/cp932.h"
+#include "core/sys/error.h"
+#include "core/sys/file_system.h"
+#include "core/sys/program_dir.h"
+#include "core/text/text_codec.h"
+
+namespace quillet {
+namespace {
+
+[[noreturn]] void ThrowCannotCreate(const std::string& path) {
+  throw QuilletError(CP932("ファイル ") + FileNameForMessage(path) + CP932(" を作成できません"));
+}
+
+std::string NewRecord(const std::string& headline, const std::string& url, bool enabled) {
+  return headline + '\t' + url + '\t' + TodayShortDate() + '\t' + (enabled ? "1" : "0");
+}
+
+}  // namespace
+
+std::string LogFilePath(int categoryIndex) {
+  return ProgramDirectory() + Categories().at(static_cast<size_t>(categoryIndex)).logFile;
+}
+
+Lines ParseLogText(std::string_view bytes) {
+  Lines lines;
+  StreamToLines(lines, bytes.substr(0, bytes.find('\0')));
+  return lines;
+}
+
+std::string FormatLogText(const Lines& lines) {
+  size_t total = 0;
+  for (const std::string& line : lines)
+    total += line.size() + 2;
+  std::string text;
+  text.reserve(total);
+  for (const std::string& line : lines) {
+    text += line;
+    text += "\r\n";
+  }
+  return text;
+}
+
+Lines LoadLogFile(const std::string& path) {
+  std::string bytes;
+  switch (ReadWholeFile(path, bytes)) {
+    case ReadResult::kOk:
+      return ParseLogText(bytes);
+    case ReadResult::kNotFound:
+      return {};
+    case ReadResult::kFailed:
+      break;
+  }
+  throw QuilletError(CP932("ファイル ") + FileNameForMessage(path) + CP932(" は開けません"));
+}
+
+void PrepareLogFile(const std::string& path) {
+  ForceDirectories(DirectoryOf(path));
+  if (!CanReplaceFile(path)) ThrowCannotCreate(path);
+}
+
+void SaveLogFile(const std::string& path, const Lines& lines) {
+  ForceDirectories(DirectoryOf(path));
+  if (!WriteFileAtomic(path, FormatLogText(lines))) ThrowCannotCreate(path);
+}
+
+std::string_view LogField(std::string_view line, int k) {
+  size_t start = 0;
+  for (int i = 0; i < k; ++i) {
+    size_t tab = line.find('\t', start);
+    if (tab == std::string_view::npos) return {};
+    start = tab + 1;
+  }
+  size_t end = line.find('\t', start);
+  return line.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start);
+}
+
+TLogItem LogItemFromLine(std::string_view line) {
+  return {std::string(LogField(line, 0)), std::string(LogField(line, 1)),
+          std::string(LogField(line, 2))};
+}
+
+int FindLogRecord(const Lines& lines, std::string_view headline) {
+  return FindLinePrefix(lines, headline);
+}
+
+int FindShownLogRecord(const Lines& lines, std::string_view headline) {
+  const std::string lower = Cp932Lower(headline);
+  for (size_t i = 0; i < lines.size(); ++i) {
+    if (StartsWithFolded(lines[i], lower) && LogField(lines[i], 3) == "1") {
+      return static_cast<int>(i);
+    }
+  }
+  return -1;
+}
+
+int RecordHeadline(Lines& lines, const std::string& headline, const std::string& url, bool enabled,
+                   int insertPos) {
+  int r = FindLogRecord(lines, headline);
+  if (r < 0) {
+    size_t at = std::min(static_cast<size_t>(std::max(insertPos, 0)), lines.size());
+    lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(at),
+                 NewRecord(headline, url, enabled));
+    return insertPos + 1;
+  }
+  if (enabled) lines[static_cast<size_t>(r)] = NewRecord(headline, url, true);
+  return insertPos;
+}
+
+}  // namespace quillet

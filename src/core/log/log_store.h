@@ -1,0 +1,57 @@
+// Per-category log files: one record per line, "headline TAB url TAB date TAB
+// flag", CR LF after every line, newest first.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/text/text_ops.h"
+
+namespace quillet {
+
+struct TLogItem {
+  std::string Headline;
+  std::string URL;
+  std::string Date;
+};
+
+// Program directory followed by the catalogue's log file of the category.
+std::string LogFilePath(int categoryIndex);
+
+// Lines of a log text: a line ends at CR LF, lone CR or lone LF; a NUL byte
+// ends the text.
+Lines ParseLogText(std::string_view bytes);
+// Every line followed by CR LF.
+std::string FormatLogText(const Lines& lines);
+
+// The file's lines, or none when it does not exist. Raises
+// "ファイル <path> は開けません" when it exists but cannot be read.
+Lines LoadLogFile(const std::string& path);
+
+// Creates missing directories, then replaces the file atomically. Raises
+// "ファイル <path> を作成できません" when the file cannot be written.
+void SaveLogFile(const std::string& path, const Lines& lines);
+
+// Makes sure SaveLogFile can write `path`: creates missing directories and
+// tests that a file can be put there. Raises the same error as SaveLogFile.
+void PrepareLogFile(const std::string& path);
+
+// Field k (from 0) of a record: the text after the k-th TAB up to the next
+// TAB; "" beyond the last TAB.
+std::string_view LogField(std::string_view line, int k);
+TLogItem LogItemFromLine(std::string_view line);
+
+// First line beginning with the headline (single-byte letters folded), or -1.
+int FindLogRecord(const Lines& lines, std::string_view headline);
+// The same, accepting only lines whose flag field is exactly "1".
+int FindShownLogRecord(const Lines& lines, std::string_view headline);
+
+// Merges a headline into the lines with today's date: inserts a new record at
+// `insertPos` when none begins with it (returns insertPos + 1), renews the
+// record as shown when the category is enabled, else leaves it. Returns the
+// next insert position.
+int RecordHeadline(Lines& lines, const std::string& headline, const std::string& url, bool enabled,
+                   int insertPos);
+
+}  // namespace quillet

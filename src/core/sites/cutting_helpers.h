@@ -1,0 +1,37 @@
+// The matching conventions shared by the sites' cutting rules: "contains"
+// matches only at character starts, "begins with" compares bytes, and a rule
+// that needs a page line past the last one ends the run.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "core/sites/catalogue.h"
+#include "core/text/text_ops.h"
+#include "core/text/cp932.h"
+#include "core/sys/error.h"
+
+namespace quillet {
+
+inline bool LineContains(std::string_view line, std::string_view literal) {
+  return Cp932Find(line, literal) != std::string_view::npos;
+}
+
+inline bool LineBeginsWith(std::string_view line, std::string_view prefix) {
+  return line.substr(0, prefix.size()) == prefix;
+}
+
+// The (first) section marker of a category, as the catalogue holds it.
+inline const std::string& SectionMarker(int category) {
+  return Categories()[static_cast<size_t>(category)].markers[0];
+}
+
+// Page line `index`; raises "List index out of bounds (N)" past the last one.
+inline const std::string& PageLine(const Lines& page, size_t index) {
+  if (index >= page.size()) {
+    throw QuilletError("List index out of bounds (" + std::to_string(index) + ")");
+  }
+  return page[index];
+}
+
+}  // namespace quillet

@@ -1,0 +1,137 @@
+#include "core/sys/file_system.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+
+namespace quillet {
+namespace {
+
+// Mode for the file written: that of the file it replaces, else `mode` less
+// the umask.
+mode_t ReplacementMode(const std::string& path, mode_t mode) {
+  struct stat st;
+  if (stat(path.c_str(), &st) == 0) return st.st_mode & 07777;
+  mode_t mask = umask(0);
+  umask(mask);
+  return mode & ~mask;
+}
+
+bool IsReadOnlyFile(const std::string& path) {
+  struct stat st;
+  return stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && (st.st_mode & 0222) == 0;
+}
+
+bool WriteAll(int fd, const char* data, size_t size) {
+  while (size > 0) {
+    ssize_t n = write(fd, data, size);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    data += n;
+    size -= static_cast<size_t>(n);
+  }
+  return true;
+}
+
+// Opens a new temporary file beside `path`; returns its fd and name.
+int OpenTemporaryBeside(const std::string& path, std::string& tempName) {
+  tempName = path + ".tmp-XXXXXX";
+  return mkstemp(tempName.data());
+}
+
+}  // namespace
+
+bool FileExists(const std::string& path) {
+  struct stat st;
+  return stat(path.c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
+}
+
+bool DirectoryExists(const std::string& path) {
+  struct stat st;
+  return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+std::string DirectoryOf(const std::string& path) {
+  size_t slash = path.rfind('/');
+  return slash == std::string::npos ? std::string() : path.substr(0, slash);
+}
+
+bool ForceDirectories(const std::string& dir) {
+  if (dir.empty() || DirectoryExists(dir)) return true;
+  std::string parent = DirectoryOf(dir);
+  if (!parent.empty() && parent != dir && !ForceDirectories(parent)) return false;
+  if (mkdir(dir.c_str(), 0777) == 0) return true;
+  return errno == EEXIST && DirectoryExists(dir);
+}
+
+ReadResult ReadWholeFile(const std::string& path, std::string& out) {
+  out.clear();
+  // O_NONBLOCK: a FIFO or device in place of the file must not hang the reader.
+  int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  if (fd < 0) return errno == ENOENT ? ReadResult::kNotFound : ReadResult::kFailed;
+  struct stat st;
+  if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    close(fd);
+    errno = S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
+    return ReadResult::kFailed;
+  }
+  if (st.st_size > 0) out.reserve(static_cast<size_t>(st.st_size));
+  char buffer[65536];
+  for (;;) {
+    ssize_t n = read(fd, buffer, sizeof buffer);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      int saved = errno;
+      close(fd);
+      errno = saved;
+      return ReadResult::kFailed;
+    }
+    if (n == 0) break;
+    out.append(buffer, static_cast<size_t>(n));
+  }
+  close(fd);
+  return ReadResult::kOk;
+}
+
+bool WriteFileAtomic(const std::string& path, const std::string& data, unsigned newFileMode) {
+  if (IsReadOnlyFile(path)) {
+    errno = EACCES;
+    return false;
+  }
+  std::string tempName;
+  int fd = OpenTemporaryBeside(path, tempName);
+  if (fd < 0) return false;
+  bool ok = fchmod(fd, ReplacementMode(path, static_cast<mode_t>(newFileMode))) == 0 &&
+            WriteAll(fd, data.data(), data.size()) && fdatasync(fd) == 0;
+  int saved = errno;
+  if (close(fd) != 0 && ok) {
+    ok = false;
+    saved = errno;
+  }
+  if (ok && rename(tempName.c_str(), path.c_str()) == 0) return true;
+  if (ok) saved = errno;
+  unlink(tempName.c_str());
+  errno = saved;
+  return false;
+}
+
+bool CanReplaceFile(const std::string& path) {
+  if (IsReadOnlyFile(path) || DirectoryExists(path)) {
+    errno = EACCES;
+    return false;
+  }
+  std::string tempName;
+  int fd = OpenTemporaryBeside(path, tempName);
+  if (fd < 0) return false;
+  close(fd);
+  unlink(tempName.c_str());
+  return true;
+}
+
+}  // namespace quillet

@@ -1,0 +1,110 @@
+#include "core/text/text_codec.h"
+
+#include <iconv.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <stdexcept>
+
+namespace quillet {
+namespace {
+
+// One conversion descriptor per direction and thread; iconv_open is not cheap.
+class Converter {
+ public:
+  Converter(const char* to, const char* from) : cd_(iconv_open(to, from)) {
+    if (cd_ == reinterpret_cast<iconv_t>(-1)) {
+      throw std::runtime_error(std::string("iconv cannot convert from ") + from + " to " + to);
+    }
+  }
+  ~Converter() { iconv_close(cd_); }
+  Converter(const Converter&) = delete;
+  Converter& operator=(const Converter&) = delete;
+
+  // Converts `in`; at an unconvertible or invalid sequence calls
+  // skip(remaining input) -> number of input bytes to drop, then appends
+  // `substitute` and goes on.
+  template <typename Skip>
+  std::string Run(std::string_view in, std::string_view substitute, Skip skip) {
+    iconv(cd_, nullptr, nullptr, nullptr, nullptr);
+    std::string out;
+    out.resize(in.size() * 2 + 16);
+    char* src = const_cast<char*>(in.data());
+    size_t srcLeft = in.size();
+    size_t used = 0;
+    while (srcLeft > 0) {
+      char* dst = out.data() + used;
+      size_t dstLeft = out.size() - used;
+      size_t rc = iconv(cd_, &src, &srcLeft, &dst, &dstLeft);
+      used = out.size() - dstLeft;
+      if (rc != static_cast<size_t>(-1)) break;
+      if (errno == E2BIG) {
+        out.resize(out.size() * 2);
+        continue;
+      }
+      // EILSEQ or EINVAL (truncated sequence at the end).
+      size_t drop = skip(std::string_view(src, srcLeft));
+      if (drop == 0 || drop > srcLeft) drop = 1;
+      src += drop;
+      srcLeft -= drop;
+      out.resize(std::max(out.size(), used + substitute.size() + srcLeft * 2 + 16));
+      std::memcpy(out.data() + used, substitute.data(), substitute.size());
+      used += substitute.size();
+      iconv(cd_, nullptr, nullptr, nullptr, nullptr);
+    }
+    out.resize(used);
+    return out;
+  }
+
+ private:
+  iconv_t cd_;
+};
+
+bool IsLead(unsigned char c) {
+  return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
+}
+bool IsTrail(unsigned char c) {
+  return c >= 0x40 && c <= 0xFC && c != 0x7F;
+}
+
+size_t Utf8SequenceLength(std::string_view rest) {
+  unsigned char c = static_cast<unsigned char>(rest[0]);
+  size_t n = c >= 0xF0 ? 4 : c >= 0xE0 ? 3 : c >= 0xC0 ? 2 : 1;
+  // Only drop the continuation bytes that are really there.
+  size_t i = 1;
+  while (i < n && i < rest.size() && (static_cast<unsigned char>(rest[i]) & 0xC0) == 0x80)
+    ++i;
+  return i;
+}
+
+}  // namespace
+
+std::string Cp932ToUtf8(std::string_view cp932) {
+  thread_local Converter conv("UTF-8", "CP932");
+  return conv.Run(cp932, "\xEF\xBF\xBD", [](std::string_view rest) -> size_t {
+    // An unmapped double-byte character is one replacement, not two.
+    if (rest.size() >= 2 && IsLead(static_cast<unsigned char>(rest[0])) &&
+        IsTrail(static_cast<unsigned char>(rest[1]))) {
+      return 2;
+    }
+    return 1;
+  });
+}
+
+std::string Utf8ToCp932(std::string_view utf8, char replacement) {
+  thread_local Converter conv("CP932", "UTF-8");
+  return conv.Run(utf8, std::string_view(&replacement, 1), Utf8SequenceLength);
+}
+
+std::string FileNameForMessage(std::string_view path) {
+  thread_local Converter conv("CP932", "UTF-8");
+  bool valid = true;
+  std::string converted = conv.Run(path, "?", [&valid](std::string_view rest) -> size_t {
+    valid = false;
+    return Utf8SequenceLength(rest);
+  });
+  return valid ? converted : std::string(path);
+}
+
+}  // namespace quillet

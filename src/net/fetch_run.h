@@ -1,0 +1,69 @@
+// The fetch run: one pass over the seven sites, driven by the progress dialog
+// (or the terminal), with the fetch state, the HTTP client, Cancel and Skip.
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include "core/headlines/fetch_state.h"
+#include "core/headlines/headline_sink.h"
+#include "core/sites/site_rows.h"
+#include "net/http_client.h"
+
+namespace quillet {
+
+// What UpdateProgress shows: the status text, the amount text, and the bar's
+// maximum and position.
+class ProgressView {
+ public:
+  virtual ~ProgressView() = default;
+  virtual void ShowProgress(const std::string& status, const std::string& amount, int maximum,
+                            int position) = 0;
+};
+
+// "%dKB / %dKB" with a known size, "%dKB / 不明" without.
+std::string AmountText(int32_t received, int32_t contentLength);
+
+class TFetchRun {
+ public:
+  TFetchRun(HeadlineList& list, ProgressView& view);
+  TFetchRun(const TFetchRun&) = delete;
+  TFetchRun& operator=(const TFetchRun&) = delete;
+
+  // Runs the whole fetch. However it ends, the clean-up runs (receive stream
+  // freed, OnRunEnded called); an error that no site absorbs is then rethrown
+  // for the top-level error display.
+  void Timer1Timer();
+  void BitBtn1Click();  // Cancel: ends the run after the current site
+  void BitBtn2Click();  // Skip: aborts the current download only
+
+  bool Running() const { return running_; }
+  TFetchState& State() { return state_; }
+  THttpCli& HttpClient() { return FHTTPCli; }
+
+  // The window's part of the clean-up: enable the fetch button, fit the
+  // columns, hide the dialog.
+  std::function<void()> OnRunEnded;
+
+  void FetchYomiuri() { FetchSite(SiteRowOf(0)); }
+  void FetchAsahi() { FetchSite(SiteRowOf(1)); }
+  void FetchImpress() { FetchSite(SiteRowOf(2)); }
+  void FetchZakzak() { FetchSite(SiteRowOf(3)); }
+  void FetchCnn() { FetchSite(SiteRowOf(4)); }
+  void FetchChuou() { FetchSite(SiteRowOf(5)); }
+  void FetchMainichi() { FetchSite(SiteRowOf(6)); }
+
+ private:
+  void FetchSite(const SiteRow& row);
+  void UpdateProgress();
+  void SetStatus(const std::string& suffix);
+
+  HeadlineList& list_;
+  ProgressView& view_;
+  TFetchState state_;
+  THttpCli FHTTPCli;
+  std::string receiveStream_;
+  bool running_ = false;
+};
+
+}  // namespace quillet

@@ -1,0 +1,61 @@
+// The log tab of the main window: the fixed tree of the sites and their
+// categories on the left, the records of the selected category's log file on
+// the right, newest first, with the menu to open or copy a record's article.
+#pragma once
+
+#include <QWidget>
+
+#include <string>
+
+#include "core/log/log_store.h"
+
+class QAction;
+class QMenu;
+class QSplitter;
+class QTreeWidget;
+class QTreeWidgetItem;
+
+namespace quillet {
+
+class ErrorDisplay;
+class ReportView;
+
+class LogTab : public QWidget {
+ public:
+  // Errors of the tab's handlers go to `errors`.
+  explicit LogTab(ErrorDisplay& errors, QWidget* parent = nullptr);
+
+  // The category index a node of the tree stands for; -1 for a site node.
+  static int NodeCategory(const QTreeWidgetItem* node);
+
+  // Fills the log list with the records of the node's log file.
+  void LoadLogView(const QTreeWidgetItem* node);
+  // The main window's page control has made this tab the active page.
+  void PageControl1Change();
+
+  // The record of the selected row, or nullptr when no row is selected.
+  const TLogItem* SelectedLog() const;
+
+  // Controls, named as in the window's description.
+  QTreeWidget* TreeView1;
+  QSplitter* Splitter1;
+  ReportView* ListView6;
+  QMenu* PopupMenu3;
+  QAction* N6;
+  QAction* URL2;
+  QAction* N7;
+  QAction* URL3;
+
+ private:
+  void BuildTree();
+  void FitColumns();
+  void TreeView1Change();
+  void ListView6DblClick();
+  void ListView2MouseDown(const QPoint& globalPos);
+  void PopupMenu3Popup();
+  void URL2Click();
+
+  ErrorDisplay& errors_;
+};
+
+}  // namespace quillet

@@ -1,0 +1,49 @@
+#include "ui/program_window.h"
+
+#include <QAbstractButton>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QScreen>
+#include <QWindow>
+
+namespace quillet {
+
+TFreeForm::TFreeForm(QWidget* parent) : QWidget(parent, Qt::Window) {
+  // Only the main window ends the program when it closes.
+  setAttribute(Qt::WA_QuitOnClose, false);
+}
+
+void TFreeForm::showEvent(QShowEvent* event) {
+  // Qt makes a window with a parent that parent's transient, which takes it
+  // off the taskbar; every window of the program keeps its own entry.
+  if (QWindow* window = windowHandle()) window->setTransientParent(nullptr);
+  QWidget::showEvent(event);
+}
+
+void TFreeForm::FixSizeAndCentre(QSize designed) {
+  setFixedSize(designed.expandedTo(minimumSizeHint()));
+  if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+    move(screen->availableGeometry().center() - rect().center());
+  }
+}
+
+bool TFreeForm::DialogKeyPress(QKeyEvent* event, QAbstractButton* ok, QAbstractButton* cancel) {
+  if ((event->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier) return false;
+  switch (event->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+      if (auto* button = qobject_cast<QAbstractButton*>(focusWidget())) {
+        button->click();
+      } else {
+        ok->click();
+      }
+      return true;
+    case Qt::Key_Escape:
+      cancel->click();
+      return true;
+    default:
+      return false;
+  }
+}
+
+}  // namespace quillet

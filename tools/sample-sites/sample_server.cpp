@@ -1,0 +1,132 @@
+#include "sample_server.h"
+
+#include <QByteArray>
+#include <QTcpSocket>
+
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+
+namespace quillet {
+namespace {
+
+std::string ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) throw std::runtime_error("cannot read " + path);
+  std::ostringstream bytes;
+  bytes << in.rdbuf();
+  return bytes.str();
+}
+
+std::string StatusResponse(const std::string& status, const std::string& extraHeader = "") {
+  const std::string body = "<html><body>" + status + "</body></html>\r\n";
+  return "HTTP/1.0 " + status + "\r\nContent-Type: text/html\r\n" + extraHeader +
+         "Content-Length: " + std::to_string(body.size()) + "\r\n\r\n" + body;
+}
+
+// "http://host/path" for an absolute URL (a default ":80" dropped, as proxies
+// add it) or for a path with the request's Host header.
+std::string PageKey(const std::string& url, const std::string& request) {
+  std::string host, path;
+  const std::string scheme = "http://";
+  if (url.compare(0, scheme.size(), scheme) == 0) {
+    const size_t slash = url.find('/', scheme.size());
+    host = url.substr(scheme.size(), slash == std::string::npos ? slash : slash - scheme.size());
+    path = slash == std::string::npos ? "/" : url.substr(slash);
+  } else {
+    path = url;
+    const size_t at = request.find("\nHost: ");
+    if (at != std::string::npos)
+      host = request.substr(at + 7, request.find_first_of("\r\n", at + 7) - at - 7);
+  }
+  if (host.size() > 3 && host.compare(host.size() - 3, 3, ":80") == 0) host.resize(host.size() - 3);
+  return scheme + host + path;
+}
+
+}  // namespace
+
+SampleSiteServer::SampleSiteServer(const std::string& dir) {
+  std::istringstream table(ReadFile(dir + "/sites.tsv"));
+  for (std::string line; std::getline(table, line);) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    if (line.empty() || line[0] == '#') continue;
+    std::vector<std::string> cells;
+    std::istringstream fields(line);
+    for (std::string cell; std::getline(fields, cell, '\t');)
+      cells.push_back(cell);
+    if (cells.size() < 4 || cells[0].find_first_not_of("0123456789") != std::string::npos) {
+      continue;  // a heading or a malformed row
+    }
+    pages_["http://" + cells[1] + cells[2]] = ReadFile(dir + "/" + cells[3]);
+  }
+  if (pages_.empty()) throw std::runtime_error("no pages listed in " + dir + "/sites.tsv");
+  QObject::connect(&server_, &QTcpServer::newConnection, [this] { OnNewConnection(); });
+}
+
+bool SampleSiteServer::Listen(uint16_t port) {
+  return server_.listen(QHostAddress(QHostAddress::LocalHost), port);
+}
+
+void SampleSiteServer::RequireProxyCredentials(const std::string& user,
+                                               const std::string& password) {
+  expectedAuthorization_ =
+      "Basic " + QByteArray::fromStdString(user + ":" + password).toBase64().toStdString();
+}
+
+void SampleSiteServer::OnNewConnection() {
+  while (QTcpSocket* socket = server_.nextPendingConnection()) {
+    auto* request = new std::string;
+    QObject::connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
+    QObject::connect(socket, &QObject::destroyed, [request] { delete request; });
+    QObject::connect(socket, &QTcpSocket::readyRead, socket, [this, socket, request] {
+      request->append(socket->readAll().toStdString());
+      size_t end = request->find("\r\n\r\n");
+      if (end == std::string::npos) end = request->find("\n\n");
+      if (end == std::string::npos) {
+        if (request->size() > 65536) socket->abort();
+        return;
+      }
+      const std::string response = Respond(*request);
+      socket->write(response.data(), static_cast<qint64>(response.size()));
+      socket->disconnectFromHost();
+    });
+  }
+}
+
+std::string SampleSiteServer::Respond(const std::string& request) {
+  std::istringstream lines(request);
+  std::string requestLine;
+  std::getline(lines, requestLine);
+  if (!requestLine.empty() && requestLine.back() == '\r') requestLine.pop_back();
+  std::istringstream words(requestLine);
+  std::string method, url, version;
+  words >> method >> url >> version;
+  requests_.push_back(method + " " + url);
+
+  if (!expectedAuthorization_.empty()) {
+    bool authorized = false;
+    for (std::string header; std::getline(lines, header);) {
+      if (!header.empty() && header.back() == '\r') header.pop_back();
+      const std::string name = "Proxy-Authorization: ";
+      if (header.compare(0, name.size(), name) == 0 &&
+          header.substr(name.size()) == expectedAuthorization_) {
+        authorized = true;
+      }
+    }
+    if (!authorized) {
+      return StatusResponse("407 Proxy Authentication Required",
+                            "Proxy-Authenticate: Basic realm=\"sample sites\"\r\n");
+    }
+  }
+  if (method != "GET" && method != "HEAD") return StatusResponse("501 Not Implemented");
+  auto page = pages_.find(PageKey(url, request));
+  if (page == pages_.end()) return StatusResponse("404 Not Found");
+  std::string response =
+      "HTTP/1.0 200 OK\r\nServer: quillet-sample-sites\r\n"
+      "Content-Type: text/html\r\nContent-Length: " +
+      std::to_string(page->second.size()) + "\r\n\r\n";
+  if (method == "GET") response += page->second;
+  return response;
+}
+
+}  // namespace quillet
