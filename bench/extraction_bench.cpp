@@ -3,8 +3,8 @@
 // the walk itself is measured.
 #include <benchmark/benchmark.h>
 
-#include "core/sites/catalogue.h"
 #include "core/headlines/extraction.h"
+#include "core/sites/catalogue.h"
 #include "support/temp_home.h"
 
 namespace quillet {

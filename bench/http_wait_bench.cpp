@@ -9,8 +9,8 @@
 #include <chrono>
 #include <string>
 
-#include "net/http_client.h"
 #include "core/sys/error.h"
+#include "net/http_client.h"
 
 namespace {
 

@@ -7,8 +7,8 @@
 #include <cstdlib>
 #include <string>
 
-#include "core/sites/catalogue.h"
 #include "core/headlines/extraction.h"
+#include "core/sites/catalogue.h"
 #include "core/sys/file_system.h"
 #include "core/sys/program_dir.h"
 

@@ -1,10 +1,10 @@
 #include "net/fetch_run.h"
 
-#include "core/sites/catalogue.h"
 #include "core/headlines/extraction.h"
+#include "core/settings/settings.h"
+#include "core/sites/catalogue.h"
 #include "core/sys/error.h"
 #include "core/text/text_codec.h"
-#include "core/settings/settings.h"
 
 namespace quillet {
 namespace {

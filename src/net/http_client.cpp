@@ -13,8 +13,8 @@
 #include <cstdio>
 #include <utility>
 
-#include "core/text/cp932.h"
 #include "core/sys/error.h"
+#include "core/text/cp932.h"
 #include "core/text/text_codec.h"
 
 namespace quillet {

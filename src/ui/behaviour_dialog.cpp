@@ -16,9 +16,9 @@
 #include <string>
 #include <utility>
 
-#include "core/text/text_codec.h"
 #include "core/settings/browser_lookup.h"
 #include "core/settings/settings.h"
+#include "core/text/text_codec.h"
 #include "ui/ui_text.h"
 
 namespace quillet {

@@ -9,8 +9,8 @@
 #include <QStringList>
 #include <QUrl>
 
-#include "core/text/text_codec.h"
 #include "core/settings/browser_choice.h"
+#include "core/text/text_codec.h"
 #include "ui/message_box.h"
 
 namespace quillet {

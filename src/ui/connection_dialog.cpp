@@ -14,9 +14,9 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include "core/settings/settings.h"
 #include "core/sites/catalogue.h"
 #include "core/text/text_codec.h"
-#include "core/settings/settings.h"
 #include "ui/icons.h"
 #include "ui/ui_text.h"
 

@@ -10,8 +10,8 @@
 #include <array>
 #include <vector>
 
-#include "core/sites/catalogue.h"
 #include "core/log/log_rows.h"
+#include "core/sites/catalogue.h"
 #include "core/sys/error_display.h"
 #include "core/sys/file_system.h"
 #include "core/text/text_codec.h"

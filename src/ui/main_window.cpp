@@ -13,16 +13,16 @@
 
 #include <exception>
 
-#include "ui/fetch_progress_dialog.h"
-#include "ui/log_tab.h"
-#include "ui/log_search_window.h"
+#include "core/settings/settings.h"
 #include "core/sys/network_check.h"
 #include "core/text/text_codec.h"
 #include "ui/behaviour_dialog.h"
-#include "ui/connection_dialog.h"
-#include "core/settings/settings.h"
 #include "ui/browser_launch.h"
+#include "ui/connection_dialog.h"
+#include "ui/fetch_progress_dialog.h"
 #include "ui/icons.h"
+#include "ui/log_search_window.h"
+#include "ui/log_tab.h"
 #include "ui/message_box.h"
 #include "ui/report_view.h"
 #include "ui/ui_text.h"

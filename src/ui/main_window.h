@@ -9,8 +9,8 @@
 
 #include "core/headlines/headline_sink.h"
 #include "ui/error_box.h"
-#include "ui/program_window.h"
 #include "ui/patrol_timer.h"
+#include "ui/program_window.h"
 #include "ui/tray/tray_icon.h"
 
 class QAction;

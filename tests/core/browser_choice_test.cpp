@@ -1,10 +1,10 @@
 // The choice between the default handler, the chosen browser and a message.
 #include <gtest/gtest.h>
 
-#include "core/text/text_codec.h"
-#include "core/settings/settings.h"
-#include "support/temp_home.h"
 #include "core/settings/browser_choice.h"
+#include "core/settings/settings.h"
+#include "core/text/text_codec.h"
+#include "support/temp_home.h"
 
 namespace quillet {
 namespace {

@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "core/sites/catalogue.h"
-#include "core/text/text_ops.h"
 #include "core/text/text_codec.h"
+#include "core/text/text_ops.h"
 #include "support/cutting.h"
 
 namespace quillet {

@@ -3,12 +3,12 @@
 
 #include <random>
 
-#include "core/sites/catalogue.h"
 #include "core/headlines/extraction.h"
 #include "core/log/log_store.h"
+#include "core/settings/settings.h"
+#include "core/sites/catalogue.h"
 #include "core/sys/error.h"
 #include "core/text/text_codec.h"
-#include "core/settings/settings.h"
 #include "support/reference_walk.h"
 #include "support/temp_home.h"
 

@@ -2,9 +2,9 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
-#include "core/sites/catalogue.h"
-#include "core/log/log_search.h"
 #include "core/log/log_rows.h"
+#include "core/log/log_search.h"
+#include "core/sites/catalogue.h"
 #include "core/sys/error.h"
 #include "core/text/text_codec.h"
 #include "support/temp_home.h"

@@ -1,9 +1,9 @@
 // The settings file: location, defaults, encodings, write order and errors.
 #include <gtest/gtest.h>
 
+#include "core/settings/settings.h"
 #include "core/sys/error.h"
 #include "core/text/text_codec.h"
-#include "core/settings/settings.h"
 #include "support/temp_home.h"
 
 namespace quillet {

@@ -8,12 +8,12 @@
 
 #include <map>
 
-#include "sample_server.h"
-#include "core/sites/catalogue.h"
 #include "core/log/log_store.h"
+#include "core/settings/settings.h"
+#include "core/sites/catalogue.h"
 #include "core/sys/error.h"
 #include "core/text/text_codec.h"
-#include "core/settings/settings.h"
+#include "sample_server.h"
 #include "support/temp_home.h"
 #include "test_server.h"
 

@@ -19,10 +19,10 @@
 
 #include "core/sites/catalogue.h"
 #include "core/sites/site_rows.h"
-#include "core/text/text_ops.h"
 #include "core/sys/error.h"
 #include "core/sys/file_system.h"
 #include "core/text/text_codec.h"
+#include "core/text/text_ops.h"
 
 namespace quillet::test {
 

@@ -3,11 +3,11 @@
 // benchmarks measure what keeping the log in memory saves.
 #pragma once
 
-#include "core/sites/catalogue.h"
 #include "core/headlines/extraction.h"
 #include "core/log/log_store.h"
-#include "core/sys/program_dir.h"
 #include "core/settings/settings.h"
+#include "core/sites/catalogue.h"
+#include "core/sys/program_dir.h"
 #include "support/temp_home.h"
 
 namespace quillet::test {

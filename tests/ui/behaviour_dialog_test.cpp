@@ -19,8 +19,8 @@
 #include <vector>
 
 #include "core/text/text_codec.h"
-#include "ui/behaviour_dialog.h"
 #include "support/temp_home.h"
+#include "ui/behaviour_dialog.h"
 #include "ui/message_box.h"
 
 namespace quillet {

@@ -12,8 +12,8 @@
 #include <utility>
 #include <vector>
 
-#include "core/text/text_codec.h"
 #include "core/settings/settings.h"
+#include "core/text/text_codec.h"
 #include "support/temp_home.h"
 #include "ui/browser_launch.h"
 #include "ui/message_box.h"

@@ -16,8 +16,8 @@
 
 #include <algorithm>
 
-#include "core/sites/catalogue.h"
 #include "core/log/log_store.h"
+#include "core/sites/catalogue.h"
 #include "program_windows.h"
 #include "ui/report_view.h"
 

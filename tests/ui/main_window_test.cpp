@@ -20,9 +20,9 @@
 #include <filesystem>
 #include <set>
 
-#include "ui/log_search_window.h"
 #include "core/sys/network_check.h"
 #include "program_windows.h"
+#include "ui/log_search_window.h"
 #include "ui/report_view.h"
 
 namespace quillet {

@@ -16,10 +16,10 @@
 #include <utility>
 #include <vector>
 
-#include "sample_server.h"
-#include "net/test_server.h"
 #include "core/sys/network_check.h"
+#include "net/test_server.h"
 #include "program_windows.h"
+#include "sample_server.h"
 #include "ui/report_view.h"
 
 namespace quillet {

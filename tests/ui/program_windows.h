@@ -11,13 +11,13 @@
 #include <string>
 #include <vector>
 
-#include "ui/fetch_progress_dialog.h"
-#include "core/text/text_codec.h"
-#include "ui/behaviour_dialog.h"
-#include "ui/connection_dialog.h"
 #include "core/settings/settings.h"
+#include "core/text/text_codec.h"
 #include "support/temp_home.h"
+#include "ui/behaviour_dialog.h"
 #include "ui/browser_launch.h"
+#include "ui/connection_dialog.h"
+#include "ui/fetch_progress_dialog.h"
 #include "ui/main_window.h"
 #include "ui/message_box.h"
 

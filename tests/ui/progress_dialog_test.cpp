@@ -12,9 +12,9 @@
 
 #include <algorithm>
 
-#include "sample_server.h"
 #include "net/test_server.h"
 #include "program_windows.h"
+#include "sample_server.h"
 #include "ui/report_view.h"
 #include "ui/ui_text.h"
 

@@ -18,11 +18,11 @@
 #include <functional>
 #include <vector>
 
-#include "core/sites/catalogue.h"
 #include "core/log/log_search.h"
-#include "ui/log_search_window.h"
+#include "core/sites/catalogue.h"
 #include "program_windows.h"
 #include "ui/icons.h"
+#include "ui/log_search_window.h"
 #include "ui/report_view.h"
 
 namespace quillet {

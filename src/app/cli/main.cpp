@@ -9,15 +9,15 @@
 #include <string>
 #include <vector>
 
-#include "core/sites/catalogue.h"
-#include "net/fetch_run.h"
-#include "core/log/log_search.h"
 #include "core/log/log_rows.h"
+#include "core/log/log_search.h"
+#include "core/settings/settings.h"
+#include "core/sites/catalogue.h"
 #include "core/sys/error_display.h"
 #include "core/sys/network_check.h"
 #include "core/sys/program_dir.h"
 #include "core/text/text_codec.h"
-#include "core/settings/settings.h"
+#include "net/fetch_run.h"
 
 namespace quillet {
 namespace {

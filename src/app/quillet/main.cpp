@@ -10,10 +10,10 @@
 
 #include "app/quillet/command_line.h"
 
-#include "ui/fetch_progress_dialog.h"
 #include "core/text/text_codec.h"
 #include "ui/behaviour_dialog.h"
 #include "ui/connection_dialog.h"
+#include "ui/fetch_progress_dialog.h"
 #include "ui/icons.h"
 #include "ui/main_window.h"
 #include "ui/ui_text.h"

@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <optional>
 
-#include "core/sites/catalogue.h"
 #include "core/log/log_store.h"
-#include "core/sys/program_dir.h"
 #include "core/settings/settings.h"
+#include "core/sites/catalogue.h"
+#include "core/sys/program_dir.h"
 
 namespace quillet {
 namespace {

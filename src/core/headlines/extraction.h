@@ -5,8 +5,8 @@
 
 #include "core/headlines/fetch_state.h"
 #include "core/headlines/headline_sink.h"
-#include "core/text/text_ops.h"
 #include "core/log/category_log.h"
+#include "core/text/text_ops.h"
 
 namespace quillet {
 

@@ -1,8 +1,8 @@
 #include "core/log/log_search.h"
 
 #include "core/sites/catalogue.h"
-#include "core/text/cp932.h"
 #include "core/sys/file_system.h"
+#include "core/text/cp932.h"
 #include "core/text/text_codec.h"
 
 namespace quillet {

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "core/text/text_ops.h"
 #include "core/log/log_store.h"
+#include "core/text/text_ops.h"
 
 namespace quillet {
 

@@ -4,10 +4,10 @@
 
 #include "core/sites/catalogue.h"
 #include "core/sys/clock.h"
-#include "core/text/cp932.h"
 #include "core/sys/error.h"
 #include "core/sys/file_system.h"
 #include "core/sys/program_dir.h"
+#include "core/text/cp932.h"
 #include "core/text/text_codec.h"
 
 namespace quillet {

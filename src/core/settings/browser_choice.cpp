@@ -1,9 +1,9 @@
 #include "core/settings/browser_choice.h"
 
-#include "core/text/cp932.h"
-#include "core/sys/file_system.h"
-#include "core/text/text_codec.h"
 #include "core/settings/settings.h"
+#include "core/sys/file_system.h"
+#include "core/text/cp932.h"
+#include "core/text/text_codec.h"
 
 namespace quillet {
 

@@ -1,7 +1,7 @@
 #include "core/sites/catalogue.h"
 
-#include "core/text/text_codec.h"
 #include "core/settings/settings.h"
+#include "core/text/text_codec.h"
 
 namespace quillet {
 namespace {

@@ -7,9 +7,9 @@
 #include <string_view>
 
 #include "core/sites/catalogue.h"
-#include "core/text/text_ops.h"
-#include "core/text/cp932.h"
 #include "core/sys/error.h"
+#include "core/text/cp932.h"
+#include "core/text/text_ops.h"
 
 namespace quillet {
 

@@ -7,8 +7,8 @@
 #include "core/sites/catalogue.h"
 #include "core/sites/cutting_helpers.h"
 #include "core/sites/cutting_rules.h"
-#include "core/text/cp932.h"
 #include "core/sys/error.h"
+#include "core/text/cp932.h"
 #include "core/text/text_codec.h"
 
 namespace quillet {

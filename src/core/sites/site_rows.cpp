@@ -2,8 +2,8 @@
 
 #include <array>
 
-#include "core/text/code_convert.h"
 #include "core/sites/cutting_rules.h"
+#include "core/text/code_convert.h"
 
 namespace quillet {
 

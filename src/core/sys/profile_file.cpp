@@ -3,8 +3,8 @@
 #include <cerrno>
 #include <limits>
 
-#include "core/text/cp932.h"
 #include "core/sys/file_system.h"
+#include "core/text/cp932.h"
 
 namespace quillet {
 namespace {

@@ -5,8 +5,8 @@
 #include <algorithm>
 #include <vector>
 
-#include "core/text/cp932.h"
 #include "core/sys/error.h"
+#include "core/text/cp932.h"
 #include "core/text/text_codec.h"
 #include "ui/ui_text.h"
 
