@@ -30,10 +30,10 @@ void BM_ExtractHeadlines(benchmark::State& bench) {
   test::WriteBytes(home.Path("quillet.ini"), "[Main]\r\nSaveLog=0\r\n");
   const Lines document = LargeDocument(static_cast<int>(bench.range(0)));
   for (auto _ : bench) {
-    TFetchState s;
-    s.FSiteLabel = "YOL";
-    s.FSiteName = "Yomiuri On Line";
-    s.FBaseURL = "http://www.yomiuri.co.jp";
+    FetchState s;
+    s.siteLabel = "YOL";
+    s.siteName = "Yomiuri On Line";
+    s.baseUrl = "http://www.yomiuri.co.jp";
     test::RecordingList list;
     ExtractHeadlines(s, document, list);
     benchmark::DoNotOptimize(list.rows.size());

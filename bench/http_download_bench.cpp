@@ -20,7 +20,7 @@ void BM_Download(benchmark::State& state) {
     state.SkipWithError("set QUILLET_BENCH_PROXY and QUILLET_BENCH_URL (see scripts/bench-fetch)");
     return;
   }
-  quillet::THttpCli cli;
+  quillet::HttpClient cli;
   cli.URL = url;
   cli.Proxy = proxy;
   std::string body;

@@ -20,7 +20,7 @@ void BM_SilentServerWait(benchmark::State& state) {
     state.SkipWithError("cannot listen on 127.0.0.1");
     return;
   }
-  quillet::THttpCli cli;
+  quillet::HttpClient cli;
   cli.URL = "http://127.0.0.1:" + std::to_string(server.serverPort()) + "/";
   cli.IdleTimeout = std::chrono::milliseconds(state.range(0));  // ends the wait
   for (auto _ : state) {

@@ -28,11 +28,11 @@ struct Fixture {
     }
   }
   void Restore() { test::WriteBytes(LogFilePath(0), original); }
-  TFetchState State() {
-    TFetchState s;
-    s.FSiteLabel = "YOL";
-    s.FSiteName = "Yomiuri On Line";
-    s.FBaseURL = "http://www.yomiuri.co.jp";
+  FetchState State() {
+    FetchState s;
+    s.siteLabel = "YOL";
+    s.siteName = "Yomiuri On Line";
+    s.baseUrl = "http://www.yomiuri.co.jp";
     return s;
   }
 
@@ -46,7 +46,7 @@ void BM_MergeInMemory(benchmark::State& bench) {
   for (auto _ : bench) {
     bench.PauseTiming();
     f.Restore();
-    TFetchState s = f.State();
+    FetchState s = f.State();
     test::RecordingList list;
     bench.ResumeTiming();
     ExtractHeadlines(s, f.document, list);
@@ -61,7 +61,7 @@ void BM_MergeRewritePerHeadline(benchmark::State& bench) {
   for (auto _ : bench) {
     bench.PauseTiming();
     f.Restore();
-    TFetchState s = f.State();
+    FetchState s = f.State();
     test::RecordingList list;
     bench.ResumeTiming();
     test::ReferenceExtractHeadlines(s, f.document, list);

@@ -14,10 +14,10 @@
 
 namespace {
 
-class CountingList : public quillet::HeadlineList {
+class CountingList : public quillet::HeadlineSink {
  public:
   void AppendRow(const std::string&, const std::string&, const std::string& headline, int,
-                 std::unique_ptr<quillet::TNewsItem> item) override {
+                 std::unique_ptr<quillet::NewsItem> item) override {
     if (item->Headline != headline || headline.find('\t') != std::string::npos) std::abort();
     ++rows;
   }
@@ -54,10 +54,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       line = category.markers[static_cast<size_t>(line.size()) % category.markers.size()];
     }
   }
-  quillet::TFetchState state;
-  state.FSiteLabel = site.shortLabel;
-  state.FSiteName = site.displayLabel;
-  state.FBaseURL = "http://example.invalid/";
+  quillet::FetchState state;
+  state.siteLabel = site.shortLabel;
+  state.siteName = site.displayLabel;
+  state.baseUrl = "http://example.invalid/";
   CountingList list;
   quillet::ExtractHeadlines(state, lines, list);
   if (list.rows > lines.size()) std::abort();

@@ -13,7 +13,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (line.find_first_of("\r\n") != std::string::npos || line.find('\0') != std::string::npos) {
       std::abort();
     }
-    quillet::TLogItem item = quillet::LogItemFromLine(line);
+    quillet::LogItem item = quillet::LogItemFromLine(line);
     (void)quillet::LogField(line, 3);
     if (item.Headline.size() > line.size()) std::abort();
   }

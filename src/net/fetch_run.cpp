@@ -39,60 +39,60 @@ std::string AmountText(int32_t received, int32_t contentLength) {
                            : text + CP932("不明");
 }
 
-TFetchRun::TFetchRun(HeadlineList& list, ProgressView& view) : list_(list), view_(view) {
-  FHTTPCli.LocalAddr = "0.0.0.0";
-  FHTTPCli.ProxyPort = "80";
-  FHTTPCli.Agent = "Mozilla/3.0 (compatible)";
-  FHTTPCli.Accept = "image/gif, image/x-xbitmap, image/jpeg, image/pjpeg, */*";
-  FHTTPCli.NoCache = true;
+FetchRun::FetchRun(HeadlineSink& list, ProgressView& view) : list_(list), view_(view) {
+  http_.LocalAddr = "0.0.0.0";
+  http_.ProxyPort = "80";
+  http_.Agent = "Mozilla/3.0 (compatible)";
+  http_.Accept = "image/gif, image/x-xbitmap, image/jpeg, image/pjpeg, */*";
+  http_.NoCache = true;
 }
 
-void TFetchRun::SetStatus(const std::string& suffix) {
-  state_.FStatusText = state_.FSiteName + suffix;
+void FetchRun::SetStatus(const std::string& suffix) {
+  state_.statusText = state_.siteName + suffix;
   UpdateProgress();
 }
 
-void TFetchRun::UpdateProgress() {
-  view_.ShowProgress(state_.FStatusText, AmountText(state_.FReceived, state_.FContentLength),
-                     state_.FContentLength, state_.FReceived);
+void FetchRun::UpdateProgress() {
+  view_.ShowProgress(state_.statusText, AmountText(state_.received, state_.contentLength),
+                     state_.contentLength, state_.received);
 }
 
-void TFetchRun::Timer1Timer() {
+void FetchRun::Run() {
   running_ = true;
-  FHTTPCli.ReceiveStream = &receiveStream_;
+  http_.ReceiveStream = &receiveStream_;
   settings::Proxy proxy = settings::ReadProxy();
-  FHTTPCli.Proxy = proxy.address;
-  FHTTPCli.ProxyUsername = proxy.userName;
-  FHTTPCli.ProxyPassword = proxy.password;
-  FHTTPCli.OnDocBegin = [this](THttpCli&) { SetStatus(CP932(" に接続しています...")); };
-  FHTTPCli.OnDocData = [this](THttpCli& client, std::string_view) {
-    state_.FStatusText = state_.FSiteName + CP932(" のヘッドラインを取得しています...");
-    state_.FReceived = client.ReceivedCount();
+  http_.Proxy = proxy.address;
+  http_.ProxyUsername = proxy.userName;
+  http_.ProxyPassword = proxy.password;
+  http_.OnDocBegin = [this](HttpClient&) { SetStatus(CP932(" に接続しています...")); };
+  http_.OnDocData = [this](HttpClient& client, std::string_view) {
+    state_.statusText = state_.siteName + CP932(" のヘッドラインを取得しています...");
+    state_.received = client.ReceivedCount();
     UpdateProgress();
   };
-  FHTTPCli.OnDocEnd = [this](THttpCli&) { SetStatus(CP932(" の取得が終了しました")); };
+  http_.OnDocEnd = [this](HttpClient&) { SetStatus(CP932(" の取得が終了しました")); };
 
   auto cleanUp = [this] {
     receiveStream_.clear();
     receiveStream_.shrink_to_fit();
-    FHTTPCli.ReceiveStream = nullptr;
+    http_.ReceiveStream = nullptr;
     running_ = false;
     if (OnRunEnded) OnRunEnded();
   };
   try {
-    state_.FCancelled = false;
-    state_.FStatusText = CP932("取得の準備をしています...");
-    state_.FReceived = 0;
-    state_.FContentLength = 0;
+    state_.cancelled = false;
+    state_.statusText = CP932("取得の準備をしています...");
+    state_.received = 0;
+    state_.contentLength = 0;
     UpdateProgress();
-    void (TFetchRun::*const sites[])() = {
-        &TFetchRun::FetchYomiuri,  &TFetchRun::FetchAsahi, &TFetchRun::FetchImpress,
-        &TFetchRun::FetchZakzak,   &TFetchRun::FetchCnn,   &TFetchRun::FetchChuou,
-        &TFetchRun::FetchMainichi,
+    void (FetchRun::*const sites[])() = {
+        &FetchRun::FetchYomiuri,  &FetchRun::FetchAsahi, &FetchRun::FetchImpress,
+        &FetchRun::FetchZakzak,   &FetchRun::FetchCnn,   &FetchRun::FetchChuou,
+        &FetchRun::FetchMainichi,
     };
     for (auto fetch : sites) {
       (this->*fetch)();
-      if (state_.FCancelled) break;
+      if (state_.cancelled) break;
       receiveStream_.clear();
     }
   } catch (...) {
@@ -102,25 +102,25 @@ void TFetchRun::Timer1Timer() {
   cleanUp();
 }
 
-void TFetchRun::BitBtn1Click() {
-  state_.FCancelled = true;
-  FHTTPCli.AbortRequest();
+void FetchRun::Cancel() {
+  state_.cancelled = true;
+  http_.AbortRequest();
 }
 
-void TFetchRun::BitBtn2Click() {
-  FHTTPCli.AbortRequest();
+void FetchRun::Skip() {
+  http_.AbortRequest();
 }
 
-void TFetchRun::FetchSite(const SiteRow& row) {
+void FetchRun::FetchSite(const SiteRow& row) {
   const Site& site = Sites()[static_cast<size_t>(row.site)];
-  state_.FStatusText.clear();
-  state_.FReceived = 0;
-  state_.FContentLength = 0;
-  state_.FHeadline.clear();
-  state_.FSiteLabel = site.shortLabel;
-  state_.FSiteName = site.displayLabel;
-  state_.FBaseURL = row.baseUrl;
-  state_.FGenre.clear();
+  state_.statusText.clear();
+  state_.received = 0;
+  state_.contentLength = 0;
+  state_.headline.clear();
+  state_.siteLabel = site.shortLabel;
+  state_.siteName = site.displayLabel;
+  state_.baseUrl = row.baseUrl;
+  state_.genre.clear();
 
   bool anyEnabled = false;
   for (int i = site.firstCategory; i <= site.lastCategory && !anyEnabled; ++i) {
@@ -128,16 +128,16 @@ void TFetchRun::FetchSite(const SiteRow& row) {
   }
   if (!anyEnabled) return;
 
-  FHTTPCli.URL = row.FrontPageUrl();
+  http_.URL = row.FrontPageUrl();
   if (row.sizeProbe) {
     // Errors of the size probe are not absorbed: they end the run.
-    FHTTPCli.SendHead();
-    const Lines& header = FHTTPCli.ResponseHeader();
+    http_.SendHead();
+    const Lines& header = http_.ResponseHeader();
     int at = FindLinePrefix(header, "Content-Length");
-    if (at >= 0) state_.FContentLength = ContentLengthValue(header[static_cast<size_t>(at)]);
+    if (at >= 0) state_.contentLength = ContentLengthValue(header[static_cast<size_t>(at)]);
   }
   try {
-    FHTTPCli.SendGet();
+    http_.SendGet();
   } catch (const std::exception&) {
     return;  // a failed or aborted download skips the site quietly
   }

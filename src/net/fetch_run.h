@@ -24,22 +24,22 @@ class ProgressView {
 // "%dKB / %dKB" with a known size, "%dKB / 不明" without.
 std::string AmountText(int32_t received, int32_t contentLength);
 
-class TFetchRun {
+class FetchRun {
  public:
-  TFetchRun(HeadlineList& list, ProgressView& view);
-  TFetchRun(const TFetchRun&) = delete;
-  TFetchRun& operator=(const TFetchRun&) = delete;
+  FetchRun(HeadlineSink& list, ProgressView& view);
+  FetchRun(const FetchRun&) = delete;
+  FetchRun& operator=(const FetchRun&) = delete;
 
   // Runs the whole fetch. However it ends, the clean-up runs (receive stream
   // freed, OnRunEnded called); an error that no site absorbs is then rethrown
   // for the top-level error display.
-  void Timer1Timer();
-  void BitBtn1Click();  // Cancel: ends the run after the current site
-  void BitBtn2Click();  // Skip: aborts the current download only
+  void Run();
+  void Cancel();  // Cancel: ends the run after the current site
+  void Skip();    // Skip: aborts the current download only
 
   bool Running() const { return running_; }
-  TFetchState& State() { return state_; }
-  THttpCli& HttpClient() { return FHTTPCli; }
+  FetchState& State() { return state_; }
+  HttpClient& Http() { return http_; }
 
   // The window's part of the clean-up: enable the fetch button, fit the
   // columns, hide the dialog.
@@ -58,10 +58,10 @@ class TFetchRun {
   void UpdateProgress();
   void SetStatus(const std::string& suffix);
 
-  HeadlineList& list_;
+  HeadlineSink& list_;
   ProgressView& view_;
-  TFetchState state_;
-  THttpCli FHTTPCli;
+  FetchState state_;
+  HttpClient http_;
   std::string receiveStream_;
   bool running_ = false;
 };

@@ -70,7 +70,7 @@ int ErrorNumber(QAbstractSocket::SocketError error) {
 
 }  // namespace
 
-THttpCli::THttpCli() {
+HttpClient::HttpClient() {
   idleTimer_.setSingleShot(true);
   idleTimer_.setTimerType(Qt::PreciseTimer);  // a coarse timer may fire 5% early
   QObject::connect(&socket_, &QTcpSocket::connected, &context_, [this] { OnConnected(); });
@@ -83,20 +83,20 @@ THttpCli::THttpCli() {
                    [this] { Fail("Connection timed out"); });
 }
 
-THttpCli::~THttpCli() {
+HttpClient::~HttpClient() {
   if (lookupId_ != -1) QHostInfo::abortHostLookup(lookupId_);
   CloseSocket();
 }
 
-void THttpCli::SendGet() {
+void HttpClient::SendGet() {
   Send(Method::kGet);
 }
 
-void THttpCli::SendHead() {
+void HttpClient::SendHead() {
   Send(Method::kHead);
 }
 
-void THttpCli::Send(Method method) {
+void HttpClient::Send(Method method) {
   Start(method);
   if (state_ != State::kReady) {
     QEventLoop loop;
@@ -112,7 +112,7 @@ void THttpCli::Send(Method method) {
   }
 }
 
-void THttpCli::Start(Method method) {
+void HttpClient::Start(Method method) {
   if (state_ != State::kReady) throw QuilletError("HTTP component is busy", 1);
   method_ = method;
   responseHeader_.clear();
@@ -130,7 +130,7 @@ void THttpCli::Start(Method method) {
 
 // Starts the connection for target_: the name lookup of the site or of the
 // proxy. Used for the first request and for every relocation.
-void THttpCli::Connect() {
+void HttpClient::Connect() {
   responseCode_ = 0;
   responseText_.clear();
   documentLength_ = -1;
@@ -161,7 +161,7 @@ void THttpCli::Connect() {
                                     [this](const QHostInfo& info) { OnLookedUp(info); });
 }
 
-void THttpCli::OnLookedUp(const QHostInfo& info) {
+void HttpClient::OnLookedUp(const QHostInfo& info) {
   if (state_ != State::kResolving || info.lookupId() != lookupId_) return;
   lookupId_ = -1;
   if (info.error() != QHostInfo::NoError || info.addresses().isEmpty()) {
@@ -188,7 +188,7 @@ void THttpCli::OnLookedUp(const QHostInfo& info) {
   socket_.connectToHost(address, connectPort_);
 }
 
-void THttpCli::OnConnected() {
+void HttpClient::OnConnected() {
   if (state_ != State::kConnecting) return;
   idleTimer_.start(IdleTimeout);
   state_ = State::kWaitingForHeader;
@@ -196,7 +196,7 @@ void THttpCli::OnConnected() {
   socket_.write(request.data(), static_cast<qint64>(request.size()));
 }
 
-void THttpCli::OnSocketError(QAbstractSocket::SocketError error) {
+void HttpClient::OnSocketError(QAbstractSocket::SocketError error) {
   if (state_ == State::kConnecting) {
     const std::string text = Utf8ToCp932(socket_.errorString().toStdString());
     Fail(text + " (Error #" + std::to_string(ErrorNumber(error)) + ")");
@@ -206,7 +206,7 @@ void THttpCli::OnSocketError(QAbstractSocket::SocketError error) {
   }
 }
 
-void THttpCli::OnReadyRead() {
+void HttpClient::OnReadyRead() {
   char buffer[kReceiveBufferSize];
   while (state_ == State::kWaitingForHeader || state_ == State::kReceivingBody) {
     const qint64 count = socket_.read(buffer, sizeof buffer);
@@ -222,7 +222,7 @@ void THttpCli::OnReadyRead() {
   }
 }
 
-void THttpCli::OnConnectionClosed() {
+void HttpClient::OnConnectionClosed() {
   if (state_ != State::kWaitingForHeader && state_ != State::kReceivingBody) return;
   OnReadyRead();  // what arrived before the close is still buffered
   if (state_ == State::kWaitingForHeader) {
@@ -238,7 +238,7 @@ void THttpCli::OnConnectionClosed() {
   }
 }
 
-void THttpCli::ProcessHeader() {
+void HttpClient::ProcessHeader() {
   while (state_ == State::kWaitingForHeader) {
     if (lineCount_ == 0 && pending_.size() >= 6 && Cp932Lower(pending_.substr(0, 6)) == "<html>") {
       // A document without header: all of it is body.
@@ -268,7 +268,7 @@ void THttpCli::ProcessHeader() {
   }
 }
 
-void THttpCli::HeaderLine(const std::string& line) {
+void HttpClient::HeaderLine(const std::string& line) {
   responseHeader_.push_back(line);
   if (line.starts_with("HTTP/1.0") || line.starts_with("HTTP/1.1")) {
     // "HTTP/1.0 404 Not Found": the code in columns 10-12, the reason from 14.
@@ -291,7 +291,7 @@ void THttpCli::HeaderLine(const std::string& line) {
   }
 }
 
-void THttpCli::EndOfHeader() {
+void HttpClient::EndOfHeader() {
   // A relocation is followed even when its response announces an empty body.
   if (!location_.empty()) {
     Relocate();
@@ -303,7 +303,7 @@ void THttpCli::EndOfHeader() {
   }
 }
 
-void THttpCli::DeliverBody(std::string_view piece) {
+void HttpClient::DeliverBody(std::string_view piece) {
   const int64_t limit = std::min<int64_t>(MaxDocumentSize, INT32_MAX);  // ReceivedCount's range
   if (receivedCount_ + static_cast<int64_t>(piece.size()) > limit) {
     Fail("document too large");
@@ -319,7 +319,7 @@ void THttpCli::DeliverBody(std::string_view piece) {
   if (OnDocData) OnDocData(*this, piece);
 }
 
-void THttpCli::Relocate() {
+void HttpClient::Relocate() {
   if (++relocations_ > kMaxRelocations) {
     Fail("too many relocations");
     return;
@@ -331,13 +331,13 @@ void THttpCli::Relocate() {
   Connect();
 }
 
-std::string THttpCli::RequestTarget() const {
+std::string HttpClient::RequestTarget() const {
   if (!Proxy.empty()) return AbsoluteUrl(target_);
   if (target_.path.starts_with('/')) return target_.path;
   return "/" + target_.path;
 }
 
-std::string THttpCli::BuildRequest() const {
+std::string HttpClient::BuildRequest() const {
   std::string request = method_ == Method::kHead ? "HEAD " : "GET ";
   request += RequestTarget() + " HTTP/1.0\r\n";
   auto line = [&request](std::string_view name, std::string_view value) {
@@ -362,7 +362,7 @@ std::string THttpCli::BuildRequest() const {
   return request;
 }
 
-void THttpCli::AbortRequest() {
+void HttpClient::AbortRequest() {
   if (state_ == State::kReady) {
     CloseSocket();
     return;
@@ -372,7 +372,7 @@ void THttpCli::AbortRequest() {
   if (hadBody && OnDocEnd) OnDocEnd(*this);
 }
 
-void THttpCli::Fail(const std::string& text, int errorCode) {
+void HttpClient::Fail(const std::string& text, int errorCode) {
   responseCode_ = 404;
   responseText_ = text;
   errorCode_ = errorCode;
@@ -380,7 +380,7 @@ void THttpCli::Fail(const std::string& text, int errorCode) {
 }
 
 // Ends the exchange: the client is ready again and the wait returns.
-void THttpCli::Finish() {
+void HttpClient::Finish() {
   idleTimer_.stop();
   if (lookupId_ != -1) {
     QHostInfo::abortHostLookup(lookupId_);
@@ -393,7 +393,7 @@ void THttpCli::Finish() {
 
 // Closes without running the close handlers: whoever closes on purpose does
 // what follows itself.
-void THttpCli::CloseSocket() {
+void HttpClient::CloseSocket() {
   const QSignalBlocker blocker(socket_);
   socket_.abort();
 }

@@ -1,4 +1,4 @@
-// THttpCli: one HTTP/1.0 exchange at a time over its own TCP connection,
+// HttpClient: one HTTP/1.0 exchange at a time over its own TCP connection,
 // directly or through a proxy with basic authentication. SendGet and SendHead
 // wait for the end of the exchange in a nested Qt event loop, so a
 // QCoreApplication must exist.
@@ -23,7 +23,7 @@ class QHostInfo;
 
 namespace quillet {
 
-class THttpCli {
+class HttpClient {
  public:
   static constexpr std::chrono::milliseconds kDefaultIdleTimeout{60'000};
   static constexpr int64_t kDefaultMaxDocumentSize = 64 * 1024 * 1024;
@@ -31,10 +31,10 @@ class THttpCli {
   // Bytes taken from the socket at a time; a header line and its LF must fit.
   static constexpr size_t kReceiveBufferSize = 8192;
 
-  THttpCli();
-  ~THttpCli();
-  THttpCli(const THttpCli&) = delete;
-  THttpCli& operator=(const THttpCli&) = delete;
+  HttpClient();
+  ~HttpClient();
+  HttpClient(const HttpClient&) = delete;
+  HttpClient& operator=(const HttpClient&) = delete;
 
   // Request settings (CP932 bytes), read when an exchange starts and again at
   // each relocation.
@@ -63,9 +63,9 @@ class THttpCli {
 
   // Document events. They run inside the wait and must not throw nor start
   // another exchange on this client; AbortRequest is allowed.
-  std::function<void(THttpCli&)> OnDocBegin;                   // first body bytes
-  std::function<void(THttpCli&, std::string_view)> OnDocData;  // every piece of body
-  std::function<void(THttpCli&)> OnDocEnd;                     // closed after at least one piece
+  std::function<void(HttpClient&)> OnDocBegin;                   // first body bytes
+  std::function<void(HttpClient&, std::string_view)> OnDocData;  // every piece of body
+  std::function<void(HttpClient&)> OnDocEnd;                     // closed after at least one piece
 
   // Fetch URL and return when the exchange is over, serving the application's
   // events meanwhile. Raise QuilletError(ResponseText, code) when

@@ -88,36 +88,36 @@ void SetOpenFileHookForTesting(OpenFileHook hook) {
   Hook() = std::move(hook);
 }
 
-TForm4::TForm4(QWidget* parent) : TFreeForm(parent), errors_(parent) {
+BehaviourDialog::BehaviourDialog(QWidget* parent) : ProgramWindow(parent), errors_(parent) {
   setWindowTitle(UiText(CP932("動作設定")));
   setWindowModality(Qt::ApplicationModal);
 
-  CheckBox1 = new QCheckBox(UiText(CP932("空行を挿入しない")), this);
-  CheckBox2 = new QCheckBox(UiText(CP932("ログを保存する")), this);
-  CheckBox3 = new QCheckBox(UiText(CP932("新着ヘッドラインのみ表示する")), this);
-  CheckBox4 =
+  noAddEmptyCheck_ = new QCheckBox(UiText(CP932("空行を挿入しない")), this);
+  saveLogCheck_ = new QCheckBox(UiText(CP932("ログを保存する")), this);
+  newOnlyCheck_ = new QCheckBox(UiText(CP932("新着ヘッドラインのみ表示する")), this);
+  newWindowOnlyCheck_ =
       new QCheckBox(UiText(CP932("ヘッドラインのダブルクリック時、新しいブラウザで開く")), this);
-  Label1 = new QLabel(UiText(CP932("使用するブラウザとプログラムパス")), this);
-  RadioButton1 = new QRadioButton(QStringLiteral("Internet Explorer"), this);
-  RadioButton1->setChecked(true);
-  Edit1 = new QLineEdit(this);
-  Button4 = BrowseButton(this);
-  RadioButton2 = new QRadioButton(QStringLiteral("Netscape Navigater"), this);
-  Edit2 = new QLineEdit(this);
-  Button3 = BrowseButton(this);
-  Label2 = new QLabel(UiText(CP932("巡回タイマー間隔")), this);
-  SpinEdit1 = new IntervalBox(this);
-  SpinEdit1->setValue(120);
-  Label3 = new QLabel(UiText(CP932("分")), this);
-  Button1 = new QPushButton(QStringLiteral("OK"), this);
-  Button2 = new QPushButton(UiText(CP932("キャンセル")), this);
-  Button1->setDefault(true);
+  browserLabel_ = new QLabel(UiText(CP932("使用するブラウザとプログラムパス")), this);
+  firstBrowserRadio_ = new QRadioButton(QStringLiteral("Internet Explorer"), this);
+  firstBrowserRadio_->setChecked(true);
+  firstBrowserEdit_ = new QLineEdit(this);
+  firstBrowserBrowseButton_ = BrowseButton(this);
+  secondBrowserRadio_ = new QRadioButton(QStringLiteral("Netscape Navigater"), this);
+  secondBrowserEdit_ = new QLineEdit(this);
+  secondBrowserBrowseButton_ = BrowseButton(this);
+  intervalLabel_ = new QLabel(UiText(CP932("巡回タイマー間隔")), this);
+  intervalSpin_ = new IntervalBox(this);
+  intervalSpin_->setValue(120);
+  minutesLabel_ = new QLabel(UiText(CP932("分")), this);
+  okButton_ = new QPushButton(QStringLiteral("OK"), this);
+  cancelButton_ = new QPushButton(UiText(CP932("キャンセル")), this);
+  okButton_->setDefault(true);
 
   auto* layout = new QVBoxLayout(this);
-  for (QCheckBox* box : {CheckBox1, CheckBox2, CheckBox3, CheckBox4})
+  for (QCheckBox* box : {noAddEmptyCheck_, saveLogCheck_, newOnlyCheck_, newWindowOnlyCheck_})
     layout->addWidget(box);
   layout->addSpacing(8);
-  layout->addWidget(Label1);
+  layout->addWidget(browserLabel_);
   const auto addBrowser = [layout](QRadioButton* choice, QLineEdit* path, QPushButton* browse) {
     layout->addWidget(choice);
     auto* row = new QHBoxLayout;
@@ -126,54 +126,55 @@ TForm4::TForm4(QWidget* parent) : TFreeForm(parent), errors_(parent) {
     row->addWidget(browse);
     layout->addLayout(row);
   };
-  addBrowser(RadioButton1, Edit1, Button4);
-  addBrowser(RadioButton2, Edit2, Button3);
+  addBrowser(firstBrowserRadio_, firstBrowserEdit_, firstBrowserBrowseButton_);
+  addBrowser(secondBrowserRadio_, secondBrowserEdit_, secondBrowserBrowseButton_);
   layout->addSpacing(8);
   auto* interval = new QHBoxLayout;
-  interval->addWidget(Label2);
-  interval->addWidget(SpinEdit1);
-  interval->addWidget(Label3);
+  interval->addWidget(intervalLabel_);
+  interval->addWidget(intervalSpin_);
+  interval->addWidget(minutesLabel_);
   interval->addStretch(1);
   layout->addLayout(interval);
   layout->addStretch(1);
   auto* buttons = new QHBoxLayout;
   buttons->addStretch(1);
-  buttons->addWidget(Button1);
-  buttons->addWidget(Button2);
+  buttons->addWidget(okButton_);
+  buttons->addWidget(cancelButton_);
   layout->addLayout(buttons);
 
   FixSizeAndCentre(kClientSize);
 
-  connect(Button1, &QPushButton::clicked, this, [this] { Button1Click(); });
-  connect(Button2, &QPushButton::clicked, this, [this] { Button2Click(); });
-  connect(Button3, &QPushButton::clicked, this, [this] { Button3Click(); });
-  connect(Button4, &QPushButton::clicked, this, [this] { Button4Click(); });
+  connect(okButton_, &QPushButton::clicked, this, [this] { Confirm(); });
+  connect(cancelButton_, &QPushButton::clicked, this, [this] { Cancel(); });
+  connect(secondBrowserBrowseButton_, &QPushButton::clicked, this,
+          [this] { BrowseSecondBrowser(); });
+  connect(firstBrowserBrowseButton_, &QPushButton::clicked, this, [this] { BrowseFirstBrowser(); });
 }
 
-void TForm4::showEvent(QShowEvent* event) {
-  TFreeForm::showEvent(event);
+void BehaviourDialog::showEvent(QShowEvent* event) {
+  ProgramWindow::showEvent(event);
   // A spontaneous show is a restore by the window system, not an opening.
-  if (!event->spontaneous()) RunGuarded(errors_, [this] { FormShow(); });
+  if (!event->spontaneous()) RunGuarded(errors_, [this] { LoadSettings(); });
 }
 
-void TForm4::FormShow() {
+void BehaviourDialog::LoadSettings() {
   const settings::Behaviour stored = settings::ReadBehaviour();
-  CheckBox1->setChecked(stored.noAddEmpty);
-  CheckBox2->setChecked(stored.saveLog);
-  CheckBox3->setChecked(stored.addNewsOnly);
-  CheckBox4->setChecked(stored.newWindowOnly);
-  SpinEdit1->setValue(stored.timerInterval);  // the box pulls it into its range
-  (stored.ieSelect ? RadioButton1 : RadioButton2)->setChecked(true);
+  noAddEmptyCheck_->setChecked(stored.noAddEmpty);
+  saveLogCheck_->setChecked(stored.saveLog);
+  newOnlyCheck_->setChecked(stored.addNewsOnly);
+  newWindowOnlyCheck_->setChecked(stored.newWindowOnly);
+  intervalSpin_->setValue(stored.timerInterval);  // the box pulls it into its range
+  (stored.ieSelect ? firstBrowserRadio_ : secondBrowserRadio_)->setChecked(true);
   // An empty path is looked up; what is found is stored only on OK.
-  Edit1->setText(UiText(stored.iePath.empty() ? RegisteredIEPath() : stored.iePath));
-  Edit2->setText(UiText(stored.nnPath.empty() ? RegisteredNNPath() : stored.nnPath));
+  firstBrowserEdit_->setText(UiText(stored.iePath.empty() ? RegisteredIEPath() : stored.iePath));
+  secondBrowserEdit_->setText(UiText(stored.nnPath.empty() ? RegisteredNNPath() : stored.nnPath));
 }
 
-void TForm4::keyPressEvent(QKeyEvent* event) {
-  if (!DialogKeyPress(event, Button1, Button2)) TFreeForm::keyPressEvent(event);
+void BehaviourDialog::keyPressEvent(QKeyEvent* event) {
+  if (!DialogKeyPress(event, okButton_, cancelButton_)) ProgramWindow::keyPressEvent(event);
 }
 
-void TForm4::Browse(QLineEdit* edit, const QString& filter) {
+void BehaviourDialog::Browse(QLineEdit* edit, const QString& filter) {
   // The named program first, as the setting asks for it; every file second,
   // since the program carries another name on this system.
   const QString filters = filter + QStringLiteral(";;") + UiText(CP932("すべてのファイル (*)"));
@@ -182,26 +183,26 @@ void TForm4::Browse(QLineEdit* edit, const QString& filter) {
   if (!picked.isEmpty()) edit->setText(picked);
 }
 
-void TForm4::Button4Click() {
-  Browse(Edit1, QStringLiteral("Internet Explorer(iexplore.exe)"));
+void BehaviourDialog::BrowseFirstBrowser() {
+  Browse(firstBrowserEdit_, QStringLiteral("Internet Explorer(iexplore.exe)"));
 }
 
-void TForm4::Button3Click() {
-  Browse(Edit2, QStringLiteral("Netscape Navigater(netscape.exe)"));
+void BehaviourDialog::BrowseSecondBrowser() {
+  Browse(secondBrowserEdit_, QStringLiteral("Netscape Navigater(netscape.exe)"));
 }
 
-void TForm4::Button1Click() {
+void BehaviourDialog::Confirm() {
   // A typed value counts as it would once the focus had left the box.
-  SpinEdit1->interpretText();
+  intervalSpin_->interpretText();
   settings::Behaviour confirmed;
-  confirmed.noAddEmpty = CheckBox1->isChecked();
-  confirmed.saveLog = CheckBox2->isChecked();
-  confirmed.addNewsOnly = CheckBox3->isChecked();
-  confirmed.newWindowOnly = CheckBox4->isChecked();
-  confirmed.ieSelect = RadioButton1->isChecked();
-  confirmed.iePath = FieldText(Edit1);
-  confirmed.nnPath = FieldText(Edit2);
-  confirmed.timerInterval = SpinEdit1->value();
+  confirmed.noAddEmpty = noAddEmptyCheck_->isChecked();
+  confirmed.saveLog = saveLogCheck_->isChecked();
+  confirmed.addNewsOnly = newOnlyCheck_->isChecked();
+  confirmed.newWindowOnly = newWindowOnlyCheck_->isChecked();
+  confirmed.ieSelect = firstBrowserRadio_->isChecked();
+  confirmed.iePath = FieldText(firstBrowserEdit_);
+  confirmed.nnPath = FieldText(secondBrowserEdit_);
+  confirmed.timerInterval = intervalSpin_->value();
   // The dialog is gone before the file is written: a failed write is shown
   // on its own, with the keys before the failing one stored and the timer
   // left as it was.
@@ -212,7 +213,7 @@ void TForm4::Button1Click() {
   });
 }
 
-void TForm4::Button2Click() {
+void BehaviourDialog::Cancel() {
   close();
 }
 

@@ -23,35 +23,34 @@ class QSpinBox;
 
 namespace quillet {
 
-class TForm4 : public TFreeForm {
+class BehaviourDialog : public ProgramWindow {
  public:
-  explicit TForm4(QWidget* parent = nullptr);
+  explicit BehaviourDialog(QWidget* parent = nullptr);
 
-  // Handlers, named after the controls they serve.
-  void Button1Click();  // OK: close, write every key, then OnIntervalConfirmed
-  void Button2Click();  // Cancel: close, write nothing
-  void Button3Click();  // "..." beside Edit2
-  void Button4Click();  // "..." beside Edit1
+  // What the buttons and menu items do.
+  void Confirm();              // OK: close, write every key, then OnIntervalConfirmed
+  void Cancel();               // Cancel: close, write nothing
+  void BrowseSecondBrowser();  // "..." beside secondBrowserEdit_
+  void BrowseFirstBrowser();   // "..." beside firstBrowserEdit_
 
-  // Controls, named as in the window's description.
-  QCheckBox* CheckBox1;  // NoAddEmpty
-  QCheckBox* CheckBox2;  // SaveLog
-  QCheckBox* CheckBox3;  // AddNewsOnly
-  QCheckBox* CheckBox4;  // NewWindowOnly
-  QLabel* Label1;
-  QRadioButton* RadioButton1;  // IESelect true
-  QLineEdit* Edit1;            // IEPath
-  QPushButton* Button4;
-  QRadioButton* RadioButton2;  // IESelect false
-  QLineEdit* Edit2;            // NNPath
-  QPushButton* Button3;
-  QLabel* Label2;
+  QCheckBox* noAddEmptyCheck_;     // NoAddEmpty
+  QCheckBox* saveLogCheck_;        // SaveLog
+  QCheckBox* newOnlyCheck_;        // AddNewsOnly
+  QCheckBox* newWindowOnlyCheck_;  // NewWindowOnly
+  QLabel* browserLabel_;
+  QRadioButton* firstBrowserRadio_;  // IESelect true
+  QLineEdit* firstBrowserEdit_;      // IEPath
+  QPushButton* firstBrowserBrowseButton_;
+  QRadioButton* secondBrowserRadio_;  // IESelect false
+  QLineEdit* secondBrowserEdit_;      // NNPath
+  QPushButton* secondBrowserBrowseButton_;
+  QLabel* intervalLabel_;
   // 1..6000; any text may be typed, and when the focus leaves, a number
   // outside the range goes to the nearest bound and anything else reads as 1.
-  QSpinBox* SpinEdit1;
-  QLabel* Label3;
-  QPushButton* Button1;  // OK (Enter)
-  QPushButton* Button2;  // Cancel (Esc)
+  QSpinBox* intervalSpin_;
+  QLabel* minutesLabel_;
+  QPushButton* okButton_;      // OK (Enter)
+  QPushButton* cancelButton_;  // Cancel (Esc)
 
   // Called after OK has written the settings, with the confirmed patrol
   // interval in minutes (1..6000).
@@ -62,7 +61,7 @@ class TForm4 : public TFreeForm {
   void keyPressEvent(QKeyEvent* event) override;
 
  private:
-  void FormShow();
+  void LoadSettings();
   void Browse(QLineEdit* edit, const QString& filter);
 
   ErrorBox errors_;
@@ -75,5 +74,3 @@ using OpenFileHook = std::function<QString(const QString& filters)>;
 void SetOpenFileHookForTesting(OpenFileHook hook);
 
 }  // namespace quillet
-
-using quillet::TForm4;

@@ -31,180 +31,183 @@ std::string FieldText(const QLineEdit* edit) {
 
 }  // namespace
 
-TForm3::TForm3(QWidget* parent) : TFreeForm(parent), errors_(parent) {
+ConnectionDialog::ConnectionDialog(QWidget* parent) : ProgramWindow(parent), errors_(parent) {
   setWindowTitle(UiText(CP932("接続設定")));
   setWindowModality(Qt::ApplicationModal);
 
-  Label1 = new QLabel(UiText(CP932("巡回するヘッドライン (巡回しない場合はチェックを外す)")), this);
-  CheckListBox1 = new QListWidget(this);
-  CheckListBox1->setFixedSize(281, 265);
+  categoryLabel_ =
+      new QLabel(UiText(CP932("巡回するヘッドライン (巡回しない場合はチェックを外す)")), this);
+  categoryList_ = new QListWidget(this);
+  categoryList_->setFixedSize(281, 265);
   for (int i = 0; i < kCategoryCount; ++i) {
-    auto* row = new QListWidgetItem(UiText(ChecklistLabel(i)), CheckListBox1);
+    auto* row = new QListWidgetItem(UiText(ChecklistLabel(i)), categoryList_);
     row->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
     row->setCheckState(Qt::Checked);
   }
-  Bevel1 = new QFrame(this);
-  Bevel1->setFrameShape(QFrame::VLine);
-  Bevel1->setFrameShadow(QFrame::Sunken);
+  divider_ = new QFrame(this);
+  divider_->setFrameShape(QFrame::VLine);
+  divider_->setFrameShadow(QFrame::Sunken);
 
-  Label2 = new QLabel(UiText(CP932("HTTPプロクシ (アドレス : ポート番号)")), this);
-  Edit1 = new QLineEdit(this);
-  Label3 = new QLabel(UiText(CP932("ユーザー名")), this);
-  Edit2 = new QLineEdit(this);
-  Label4 = new QLabel(UiText(CP932("パスワード")), this);
-  Edit3 = new QLineEdit(this);
+  proxyLabel_ = new QLabel(UiText(CP932("HTTPプロクシ (アドレス : ポート番号)")), this);
+  proxyEdit_ = new QLineEdit(this);
+  userNameLabel_ = new QLabel(UiText(CP932("ユーザー名")), this);
+  userNameEdit_ = new QLineEdit(this);
+  passwordLabel_ = new QLabel(UiText(CP932("パスワード")), this);
+  passwordEdit_ = new QLineEdit(this);
   // The password is masked; the eye shows it while it is pressed in.
-  Edit3->setEchoMode(QLineEdit::Password);
-  showPassword_ = Edit3->addAction(RevealIcon(), QLineEdit::TrailingPosition);
+  passwordEdit_->setEchoMode(QLineEdit::Password);
+  showPassword_ = passwordEdit_->addAction(RevealIcon(), QLineEdit::TrailingPosition);
   showPassword_->setCheckable(true);
   showPassword_->setToolTip(UiText(CP932("パスワードを表示")));
   showPassword_->setObjectName(QStringLiteral("showPassword"));
   connect(showPassword_, &QAction::toggled, this, [this](bool shown) {
-    Edit3->setEchoMode(shown ? QLineEdit::Normal : QLineEdit::Password);
+    passwordEdit_->setEchoMode(shown ? QLineEdit::Normal : QLineEdit::Password);
   });
-  BitBtn1 =
+  addButton_ =
       new QPushButton(style()->standardIcon(QStyle::SP_ArrowDown), UiText(CP932("追加")), this);
-  BitBtn3 =
+  replaceButton_ =
       new QPushButton(style()->standardIcon(QStyle::SP_BrowserReload), UiText(CP932("置換")), this);
-  BitBtn2 = new QPushButton(style()->standardIcon(QStyle::SP_ArrowUp), UiText(CP932("複写")), this);
-  Label5 = new QLabel(UiText(CP932("プロクシリスト")), this);
-  ListBox1 = new QListWidget(this);
-  ListBox1->setSelectionMode(QAbstractItemView::SingleSelection);
-  BitBtn4 = new QToolButton(this);
-  BitBtn4->setIcon(style()->standardIcon(QStyle::SP_TrashIcon));
-  BitBtn4->setText(UiText(CP932("削除")));
-  BitBtn4->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+  copyButton_ =
+      new QPushButton(style()->standardIcon(QStyle::SP_ArrowUp), UiText(CP932("複写")), this);
+  proxyListLabel_ = new QLabel(UiText(CP932("プロクシリスト")), this);
+  proxyList_ = new QListWidget(this);
+  proxyList_->setSelectionMode(QAbstractItemView::SingleSelection);
+  deleteButton_ = new QToolButton(this);
+  deleteButton_->setIcon(style()->standardIcon(QStyle::SP_TrashIcon));
+  deleteButton_->setText(UiText(CP932("削除")));
+  deleteButton_->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
 
-  Button1 = new QPushButton(QStringLiteral("OK"), this);
-  Button2 = new QPushButton(UiText(CP932("キャンセル")), this);
-  Button1->setDefault(true);
+  okButton_ = new QPushButton(QStringLiteral("OK"), this);
+  cancelButton_ = new QPushButton(UiText(CP932("キャンセル")), this);
+  okButton_->setDefault(true);
 
   auto* categories = new QVBoxLayout;
-  categories->addWidget(Label1);
-  categories->addWidget(CheckListBox1);
+  categories->addWidget(categoryLabel_);
+  categories->addWidget(categoryList_);
   categories->addStretch(1);
 
   auto* fields = new QGridLayout;
-  fields->addWidget(Label3, 0, 0);
-  fields->addWidget(Label4, 0, 1);
-  fields->addWidget(Edit2, 1, 0);
-  fields->addWidget(Edit3, 1, 1);
+  fields->addWidget(userNameLabel_, 0, 0);
+  fields->addWidget(passwordLabel_, 0, 1);
+  fields->addWidget(userNameEdit_, 1, 0);
+  fields->addWidget(passwordEdit_, 1, 1);
   auto* listButtons = new QHBoxLayout;
-  listButtons->addWidget(BitBtn1);
-  listButtons->addWidget(BitBtn3);
-  listButtons->addWidget(BitBtn2);
+  listButtons->addWidget(addButton_);
+  listButtons->addWidget(replaceButton_);
+  listButtons->addWidget(copyButton_);
   listButtons->addStretch(1);
   auto* list = new QHBoxLayout;
-  list->addWidget(ListBox1, 1);
-  list->addWidget(BitBtn4, 0, Qt::AlignTop);
+  list->addWidget(proxyList_, 1);
+  list->addWidget(deleteButton_, 0, Qt::AlignTop);
   auto* proxy = new QVBoxLayout;
-  proxy->addWidget(Label2);
-  proxy->addWidget(Edit1);
+  proxy->addWidget(proxyLabel_);
+  proxy->addWidget(proxyEdit_);
   proxy->addLayout(fields);
   proxy->addLayout(listButtons);
-  proxy->addWidget(Label5);
+  proxy->addWidget(proxyListLabel_);
   proxy->addLayout(list, 1);
 
   auto* body = new QHBoxLayout;
   body->addLayout(categories);
-  body->addWidget(Bevel1);
+  body->addWidget(divider_);
   body->addLayout(proxy, 1);
   auto* buttons = new QHBoxLayout;
   buttons->addStretch(1);
-  buttons->addWidget(Button1);
-  buttons->addWidget(Button2);
+  buttons->addWidget(okButton_);
+  buttons->addWidget(cancelButton_);
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(body, 1);
   layout->addLayout(buttons);
 
   FixSizeAndCentre(kClientSize);
 
-  connect(BitBtn1, &QPushButton::clicked, this, [this] { BitBtn1Click(); });
-  connect(BitBtn2, &QPushButton::clicked, this, [this] { BitBtn2Click(); });
-  connect(BitBtn3, &QPushButton::clicked, this, [this] { BitBtn3Click(); });
-  connect(BitBtn4, &QToolButton::clicked, this, [this] { BitBtn4Click(); });
-  connect(Button1, &QPushButton::clicked, this, [this] { Button1Click(); });
-  connect(Button2, &QPushButton::clicked, this, [this] { Button2Click(); });
+  connect(addButton_, &QPushButton::clicked, this, [this] { AddProxyLine(); });
+  connect(copyButton_, &QPushButton::clicked, this, [this] { CopyProxyLine(); });
+  connect(replaceButton_, &QPushButton::clicked, this, [this] { ReplaceProxyLine(); });
+  connect(deleteButton_, &QToolButton::clicked, this, [this] { DeleteProxyLine(); });
+  connect(okButton_, &QPushButton::clicked, this, [this] { Confirm(); });
+  connect(cancelButton_, &QPushButton::clicked, this, [this] { Cancel(); });
 }
 
-void TForm3::showEvent(QShowEvent* event) {
-  TFreeForm::showEvent(event);
+void ConnectionDialog::showEvent(QShowEvent* event) {
+  ProgramWindow::showEvent(event);
   // A spontaneous show is a restore by the window system, not an opening.
-  if (!event->spontaneous()) RunGuarded(errors_, [this] { FormShow(); });
+  if (!event->spontaneous()) RunGuarded(errors_, [this] { LoadSettings(); });
 }
 
-void TForm3::FormShow() {
-  ListBox1->clear();
+void ConnectionDialog::LoadSettings() {
+  proxyList_->clear();
   const settings::Connection stored = settings::ReadConnection();
   for (int i = 0; i < kCategoryCount; ++i) {
-    CheckListBox1->item(i)->setCheckState(stored.enabled[static_cast<size_t>(i)] ? Qt::Checked
+    categoryList_->item(i)->setCheckState(stored.enabled[static_cast<size_t>(i)] ? Qt::Checked
                                                                                  : Qt::Unchecked);
   }
-  Edit1->setText(UiText(stored.proxy.address));
-  Edit2->setText(UiText(stored.proxy.userName));
-  Edit3->setText(UiText(stored.proxy.password));
+  proxyEdit_->setText(UiText(stored.proxy.address));
+  userNameEdit_->setText(UiText(stored.proxy.userName));
+  passwordEdit_->setText(UiText(stored.proxy.password));
   showPassword_->setChecked(false);
   for (const std::string& line : stored.proxyList)
-    ListBox1->addItem(UiText(line));
+    proxyList_->addItem(UiText(line));
 }
 
-void TForm3::keyPressEvent(QKeyEvent* event) {
-  if (!DialogKeyPress(event, Button1, Button2)) TFreeForm::keyPressEvent(event);
+void ConnectionDialog::keyPressEvent(QKeyEvent* event) {
+  if (!DialogKeyPress(event, okButton_, cancelButton_)) ProgramWindow::keyPressEvent(event);
 }
 
-int TForm3::SelectedLine() const {
-  const QList<QListWidgetItem*> selected = ListBox1->selectedItems();
-  return selected.isEmpty() ? -1 : ListBox1->row(selected.first());
+int ConnectionDialog::SelectedLine() const {
+  const QList<QListWidgetItem*> selected = proxyList_->selectedItems();
+  return selected.isEmpty() ? -1 : proxyList_->row(selected.first());
 }
 
-std::string TForm3::FieldsLine() const {
-  return settings::JoinProxyEntry({FieldText(Edit1), FieldText(Edit2), FieldText(Edit3)});
+std::string ConnectionDialog::FieldsLine() const {
+  return settings::JoinProxyEntry(
+      {FieldText(proxyEdit_), FieldText(userNameEdit_), FieldText(passwordEdit_)});
 }
 
-void TForm3::BitBtn1Click() {
-  ListBox1->addItem(UiText(FieldsLine()));
+void ConnectionDialog::AddProxyLine() {
+  proxyList_->addItem(UiText(FieldsLine()));
 }
 
-void TForm3::BitBtn2Click() {
+void ConnectionDialog::CopyProxyLine() {
   const int line = SelectedLine();
   if (line < 0) return;
   const settings::Proxy entry =
-      settings::SplitProxyEntry(Utf8ToCp932(ListBox1->item(line)->text().toStdString()));
-  Edit1->setText(UiText(entry.address));
-  Edit2->setText(UiText(entry.userName));
-  Edit3->setText(UiText(entry.password));
+      settings::SplitProxyEntry(Utf8ToCp932(proxyList_->item(line)->text().toStdString()));
+  proxyEdit_->setText(UiText(entry.address));
+  userNameEdit_->setText(UiText(entry.userName));
+  passwordEdit_->setText(UiText(entry.password));
 }
 
-void TForm3::BitBtn3Click() {
+void ConnectionDialog::ReplaceProxyLine() {
   const int line = SelectedLine();
   if (line < 0) return;
-  ListBox1->item(line)->setText(UiText(FieldsLine()));
+  proxyList_->item(line)->setText(UiText(FieldsLine()));
 }
 
-void TForm3::BitBtn4Click() {
+void ConnectionDialog::DeleteProxyLine() {
   const int line = SelectedLine();
   if (line < 0) return;
-  delete ListBox1->takeItem(line);
+  delete proxyList_->takeItem(line);
   // The list would otherwise move the selection to a neighbour.
-  ListBox1->clearSelection();
-  ListBox1->setCurrentRow(-1);
+  proxyList_->clearSelection();
+  proxyList_->setCurrentRow(-1);
 }
 
-void TForm3::Button1Click() {
+void ConnectionDialog::Confirm() {
   settings::Connection confirmed;
   for (int i = 0; i < kCategoryCount; ++i) {
-    confirmed.enabled[static_cast<size_t>(i)] = CheckListBox1->item(i)->checkState() == Qt::Checked;
+    confirmed.enabled[static_cast<size_t>(i)] = categoryList_->item(i)->checkState() == Qt::Checked;
   }
-  confirmed.proxy = {FieldText(Edit1), FieldText(Edit2), FieldText(Edit3)};
-  for (int n = 0; n < ListBox1->count(); ++n)
-    confirmed.proxyList.push_back(Utf8ToCp932(ListBox1->item(n)->text().toStdString()));
+  confirmed.proxy = {FieldText(proxyEdit_), FieldText(userNameEdit_), FieldText(passwordEdit_)};
+  for (int n = 0; n < proxyList_->count(); ++n)
+    confirmed.proxyList.push_back(Utf8ToCp932(proxyList_->item(n)->text().toStdString()));
   // The dialog is gone before the file is written: a failed write is shown
   // on its own, with the keys before the failing one already stored.
   close();
   RunGuarded(errors_, [&confirmed] { settings::WriteConnection(confirmed); });
 }
 
-void TForm3::Button2Click() {
+void ConnectionDialog::Cancel() {
   close();
 }
 

@@ -20,44 +20,43 @@ class QToolButton;
 
 namespace quillet {
 
-class TForm3 : public TFreeForm {
+class ConnectionDialog : public ProgramWindow {
  public:
-  explicit TForm3(QWidget* parent = nullptr);
+  explicit ConnectionDialog(QWidget* parent = nullptr);
 
-  // Handlers, named after the controls they serve. The proxy-list buttons
+  // What the buttons do. The proxy-list buttons
   // work on the controls only.
-  void BitBtn1Click();  // 追加: append the three fields as a line
-  void BitBtn2Click();  // 複写: the selected line into the three fields
-  void BitBtn3Click();  // 置換: the three fields into the selected line
-  void BitBtn4Click();  // 削除: delete the selected line
-  void Button1Click();  // OK: close, then write every key
-  void Button2Click();  // Cancel: close, write nothing
+  void AddProxyLine();      // 追加: append the three fields as a line
+  void CopyProxyLine();     // 複写: the selected line into the three fields
+  void ReplaceProxyLine();  // 置換: the three fields into the selected line
+  void DeleteProxyLine();   // 削除: delete the selected line
+  void Confirm();           // OK: close, then write every key
+  void Cancel();            // Cancel: close, write nothing
 
-  // Controls, named as in the window's description.
-  QLabel* Label1;
-  QListWidget* CheckListBox1;  // row i = category i, ticked = enabled
-  QFrame* Bevel1;
-  QLabel* Label2;
-  QLineEdit* Edit1;  // proxy address
-  QLabel* Label3;
-  QLineEdit* Edit2;  // proxy user name
-  QLabel* Label4;
-  QLineEdit* Edit3;  // proxy password, not masked
-  QPushButton* BitBtn1;
-  QPushButton* BitBtn3;
-  QPushButton* BitBtn2;
-  QLabel* Label5;
-  QListWidget* ListBox1;  // lines "address TAB user TAB password"
-  QToolButton* BitBtn4;
-  QPushButton* Button1;  // OK (Enter)
-  QPushButton* Button2;  // Cancel (Esc)
+  QLabel* categoryLabel_;
+  QListWidget* categoryList_;  // row i = category i, ticked = enabled
+  QFrame* divider_;
+  QLabel* proxyLabel_;
+  QLineEdit* proxyEdit_;  // proxy address
+  QLabel* userNameLabel_;
+  QLineEdit* userNameEdit_;  // proxy user name
+  QLabel* passwordLabel_;
+  QLineEdit* passwordEdit_;  // proxy password, not masked
+  QPushButton* addButton_;
+  QPushButton* replaceButton_;
+  QPushButton* copyButton_;
+  QLabel* proxyListLabel_;
+  QListWidget* proxyList_;  // lines "address TAB user TAB password"
+  QToolButton* deleteButton_;
+  QPushButton* okButton_;      // OK (Enter)
+  QPushButton* cancelButton_;  // Cancel (Esc)
 
  protected:
   void showEvent(QShowEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
 
  private:
-  void FormShow();
+  void LoadSettings();
   // The selected line of the proxy list, or -1.
   int SelectedLine() const;
   // The three fields joined into a proxy-list line, as CP932.
@@ -68,5 +67,3 @@ class TForm3 : public TFreeForm {
 };
 
 }  // namespace quillet
-
-using quillet::TForm3;

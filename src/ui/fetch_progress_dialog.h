@@ -15,30 +15,29 @@ class QTimer;
 
 namespace quillet {
 
-class TForm1;
+class MainWindow;
 
-class TForm2 : public TFreeForm, private ProgressView {
+class FetchProgressDialog : public ProgramWindow, private ProgressView {
  public:
-  // The run fills `form1`'s headline list and gives its fetch button back.
-  explicit TForm2(TForm1& form1, QWidget* parent = nullptr);
-  ~TForm2() override;
+  // The run fills `mainWindow`'s headline list and gives its fetch button back.
+  explicit FetchProgressDialog(MainWindow& mainWindow, QWidget* parent = nullptr);
+  ~FetchProgressDialog() override;
 
-  TFetchRun& FetchRun() { return run_; }
+  FetchRun& Runner() { return run_; }
   // True while the box of an error that ended a run is open.
   bool ShowingRunError() const { return errors_.Showing(); }
 
   // The run itself (from the timer), Cancel and Skip.
-  void Timer1Timer();
-  void BitBtn1Click();
-  void BitBtn2Click();
+  void RunFetch();
+  void Cancel();
+  void Skip();
 
-  // Controls, named as in the window's description.
-  QLabel* Label1;
-  QProgressBar* ProgressBar1;
-  QLabel* Label2;
-  QPushButton* BitBtn1;
-  QPushButton* BitBtn2;
-  QTimer* Timer1;
+  QLabel* statusLabel_;
+  QProgressBar* progressBar_;
+  QLabel* amountLabel_;
+  QPushButton* cancelButton_;
+  QPushButton* skipButton_;
+  QTimer* startTimer_;
 
  protected:
   void showEvent(QShowEvent* event) override;
@@ -50,11 +49,9 @@ class TForm2 : public TFreeForm, private ProgressView {
                     int position) override;
   void RunEnded();
 
-  TForm1& form1_;
+  MainWindow& mainWindow_;
   ErrorBox errors_;
-  TFetchRun run_;
+  FetchRun run_;
 };
 
 }  // namespace quillet
-
-using quillet::TForm2;

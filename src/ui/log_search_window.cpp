@@ -35,62 +35,62 @@ constexpr int kFirstColumnsWidth = 50;  // until a search fits them
 
 }  // namespace
 
-TForm5::TForm5(QWidget* parent) : TFreeForm(parent) {
+LogSearchWindow::LogSearchWindow(QWidget* parent) : ProgramWindow(parent) {
   setWindowTitle(UiText(CP932("ログ検索")));
 
-  Label1 = new QLabel(UiText(CP932("キーワード")), this);
-  Edit1 = new QLineEdit(this);
-  Label1->setBuddy(Edit1);
-  BitBtn1 = new QPushButton(QIcon::fromTheme(QStringLiteral("edit-find"), ToolbarIcon(5)),
-                            UiText(CP932("検索")), this);
-  BitBtn2 = new QPushButton(style()->standardIcon(QStyle::SP_DialogCloseButton),
-                            UiText(CP932("閉じる")), this);
-  BitBtn1->setAutoDefault(false);
-  BitBtn2->setAutoDefault(false);
-  RadioButton1 = new QRadioButton(UiText(CP932("全てのログから検索")), this);
-  RadioButton1->setChecked(true);
+  keywordLabel_ = new QLabel(UiText(CP932("キーワード")), this);
+  keywordEdit_ = new QLineEdit(this);
+  keywordLabel_->setBuddy(keywordEdit_);
+  searchButton_ = new QPushButton(QIcon::fromTheme(QStringLiteral("edit-find"), ToolbarIcon(5)),
+                                  UiText(CP932("検索")), this);
+  closeButton_ = new QPushButton(style()->standardIcon(QStyle::SP_DialogCloseButton),
+                                 UiText(CP932("閉じる")), this);
+  searchButton_->setAutoDefault(false);
+  closeButton_->setAutoDefault(false);
+  allLogsRadio_ = new QRadioButton(UiText(CP932("全てのログから検索")), this);
+  allLogsRadio_->setChecked(true);
 
-  Panel1 = new QLabel(this);
-  Panel1->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-  Panel1->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-  Panel1->setTextFormat(Qt::PlainText);
+  statusPanel_ = new QLabel(this);
+  statusPanel_->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+  statusPanel_->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+  statusPanel_->setTextFormat(Qt::PlainText);
   // A long status text must not widen the window.
-  Panel1->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+  statusPanel_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
 
-  ListView1 = new ReportView({{CP932("サイト"), kFirstColumnsWidth},
-                              {CP932("取得日時"), kFirstColumnsWidth},
-                              {CP932("ジャンル"), kFirstColumnsWidth},
-                              {CP932("ヘッドライン"), kFirstColumnsWidth}},
-                             this);
-  ListView1->OnRowRightPress = [this](const QPoint& globalPos) { ListView1MouseDown(globalPos); };
-  ListView1->OnDblClick = [this] { ListView1DblClick(); };
+  resultList_ = new ReportView({{CP932("サイト"), kFirstColumnsWidth},
+                                {CP932("取得日時"), kFirstColumnsWidth},
+                                {CP932("ジャンル"), kFirstColumnsWidth},
+                                {CP932("ヘッドライン"), kFirstColumnsWidth}},
+                               this);
+  resultList_->OnRowRightPress = [this](const QPoint& globalPos) { ShowResultMenu(globalPos); };
+  resultList_->OnDblClick = [this] { OpenSelectedArticle(); };
 
-  PopupMenu1 = new QMenu(this);
-  N6 = PopupMenu1->addAction(UiText(CP932("この記事をブラウザで開く")));
-  URL2 = PopupMenu1->addAction(UiText(CP932("URLのコピー")));
-  N7 = PopupMenu1->addSeparator();
-  URL3 = PopupMenu1->addAction(QStringLiteral("URL"));
+  resultMenu_ = new QMenu(this);
+  openArticleAction_ = resultMenu_->addAction(UiText(CP932("この記事をブラウザで開く")));
+  copyUrlAction_ = resultMenu_->addAction(UiText(CP932("URLのコピー")));
+  resultMenuSeparator_ = resultMenu_->addSeparator();
+  urlCaptionAction_ = resultMenu_->addAction(QStringLiteral("URL"));
 
   auto* keywordRow = new QHBoxLayout;
-  keywordRow->addWidget(Label1);
-  keywordRow->addWidget(Edit1, 1);
-  keywordRow->addWidget(BitBtn1);
+  keywordRow->addWidget(keywordLabel_);
+  keywordRow->addWidget(keywordEdit_, 1);
+  keywordRow->addWidget(searchButton_);
   auto* choiceRow = new QHBoxLayout;
-  choiceRow->addWidget(RadioButton1);
+  choiceRow->addWidget(allLogsRadio_);
   choiceRow->addStretch(1);
-  choiceRow->addWidget(BitBtn2);
+  choiceRow->addWidget(closeButton_);
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(keywordRow);
   layout->addLayout(choiceRow);
-  layout->addWidget(Panel1);
-  layout->addWidget(ListView1, 1);
+  layout->addWidget(statusPanel_);
+  layout->addWidget(resultList_, 1);
 
-  connect(BitBtn1, &QPushButton::clicked, this, [this] { RunLogSearch(); });
-  connect(BitBtn2, &QPushButton::clicked, this, [this] { close(); });
-  connect(PopupMenu1, &QMenu::aboutToShow, this, [this] { PopupMenu1Popup(); });
-  connect(N6, &QAction::triggered, this, [this] { ListView1DblClick(); });
-  connect(URL2, &QAction::triggered, this, [this] { URL2Click(); });
-  Edit1->installEventFilter(this);
+  connect(searchButton_, &QPushButton::clicked, this, [this] { Search(); });
+  connect(closeButton_, &QPushButton::clicked, this, [this] { close(); });
+  connect(resultMenu_, &QMenu::aboutToShow, this, [this] { ShowUrlInMenu(); });
+  connect(openArticleAction_, &QAction::triggered, this, [this] { OpenSelectedArticle(); });
+  connect(copyUrlAction_, &QAction::triggered, this, [this] { CopySelectedUrl(); });
+  keywordEdit_->installEventFilter(this);
 
   setAttribute(Qt::WA_DeleteOnClose);
   resize(kStartSize);
@@ -99,19 +99,19 @@ TForm5::TForm5(QWidget* parent) : TFreeForm(parent) {
          QPoint(kStartSize.width() / 2, kStartSize.height() / 2));
 }
 
-TForm5::~TForm5() = default;
+LogSearchWindow::~LogSearchWindow() = default;
 
-void TForm5::RunLogSearch() {
+void LogSearchWindow::Search() {
   if (searching_) return;
   searching_ = true;
-  ListView1->setUpdatesEnabled(false);
-  ListView1->clear();
+  resultList_->setUpdatesEnabled(false);
+  resultList_->clear();
   rows_.clear();
 
   std::exception_ptr failure;
   try {
     const auto showStatus = [this](const std::string& status) {
-      Panel1->setText(UiText(status));
+      statusPanel_->setText(UiText(status));
       QCoreApplication::processEvents();
     };
     std::array<QIcon, kSearchedSites> icons;
@@ -120,14 +120,14 @@ void TForm5::RunLogSearch() {
     for (int site = 0; site < kSearchedSites; ++site) {
       // The keyword may be changed while the search runs; each site takes the
       // box's text as its scan begins.
-      const std::string keyword = Utf8ToCp932(Edit1->text().toStdString());
+      const std::string keyword = Utf8ToCp932(keywordEdit_->text().toStdString());
       std::vector<SearchRow> found;
       ScanSiteLogs(site, keyword, showStatus, found);
       for (SearchRow& row : found) {
         auto* item = new QTreeWidgetItem(QStringList{UiText(row.siteLabel), UiText(row.item.Date),
                                                      UiText(row.genre), UiText(row.item.Headline)});
         item->setIcon(0, icons[static_cast<size_t>(row.site)]);
-        ListView1->addTopLevelItem(item);
+        resultList_->addTopLevelItem(item);
         rows_.push_back(std::move(row));
       }
     }
@@ -136,8 +136,8 @@ void TForm5::RunLogSearch() {
   }
 
   FitColumns();
-  ListView1->setUpdatesEnabled(true);
-  Panel1->setText(UiText(FoundCountText(rows_.size())));
+  resultList_->setUpdatesEnabled(true);
+  statusPanel_->setText(UiText(FoundCountText(rows_.size())));
   if (failure) {
     ErrorBox display(this);
     RunGuarded(display, [&] { std::rethrow_exception(failure); });
@@ -146,67 +146,67 @@ void TForm5::RunLogSearch() {
   if (closeRequested_) deleteLater();
 }
 
-const std::string* TForm5::SelectedUrl() const {
-  QTreeWidgetItem* selected = ListView1->SelectedRow();
+const std::string* LogSearchWindow::SelectedUrl() const {
+  QTreeWidgetItem* selected = resultList_->SelectedRow();
   if (!selected) return nullptr;
-  return &rows_[static_cast<size_t>(ListView1->indexOfTopLevelItem(selected))].item.URL;
+  return &rows_[static_cast<size_t>(resultList_->indexOfTopLevelItem(selected))].item.URL;
 }
 
-bool TForm5::eventFilter(QObject* watched, QEvent* event) {
-  if (watched == Edit1 && event->type() == QEvent::KeyPress) {
+bool LogSearchWindow::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == keywordEdit_ && event->type() == QEvent::KeyPress) {
     const int key = static_cast<QKeyEvent*>(event)->key();
     if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-      RunLogSearch();
+      Search();
       return true;  // no character, no default button, no beep
     }
   }
-  return TFreeForm::eventFilter(watched, event);
+  return ProgramWindow::eventFilter(watched, event);
 }
 
-void TForm5::keyPressEvent(QKeyEvent* event) {
+void LogSearchWindow::keyPressEvent(QKeyEvent* event) {
   // Esc closes the window, as the close button does.
   if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
-    BitBtn2->click();
+    closeButton_->click();
     return;
   }
-  TFreeForm::keyPressEvent(event);
+  ProgramWindow::keyPressEvent(event);
 }
 
 // A search works on this window and its rows between its event breaks, so a
 // close during a search only hides the window; it goes when the search ends.
-void TForm5::closeEvent(QCloseEvent* event) {
+void LogSearchWindow::closeEvent(QCloseEvent* event) {
   if (searching_) {
     closeRequested_ = true;
     hide();
     event->ignore();
     return;
   }
-  TFreeForm::closeEvent(event);
+  ProgramWindow::closeEvent(event);
 }
 
-void TForm5::FitColumns() {
-  if (!rows_.empty()) ListView1->FitColumns();
+void LogSearchWindow::FitColumns() {
+  if (!rows_.empty()) resultList_->FitColumns();
 }
 
-void TForm5::ListView1DblClick() {
+void LogSearchWindow::OpenSelectedArticle() {
   const std::string* url = SelectedUrl();
   if (!url) return;
   const std::string copy = *url;  // a message box lets events run
   OpenArticle(copy, this);
 }
 
-void TForm5::ListView1MouseDown(const QPoint& globalPos) {
-  PopupMenu1->popup(globalPos);
+void LogSearchWindow::ShowResultMenu(const QPoint& globalPos) {
+  resultMenu_->popup(globalPos);
 }
 
-void TForm5::PopupMenu1Popup() {
+void LogSearchWindow::ShowUrlInMenu() {
   const std::string* url = SelectedUrl();
   if (!url) return;
   // '&' would otherwise mark a shortcut letter and vanish from the caption.
-  URL3->setText(UiText(*url).replace(QLatin1Char('&'), QStringLiteral("&&")));
+  urlCaptionAction_->setText(UiText(*url).replace(QLatin1Char('&'), QStringLiteral("&&")));
 }
 
-void TForm5::URL2Click() {
+void LogSearchWindow::CopySelectedUrl() {
   if (const std::string* url = SelectedUrl()) CopyUrl(*url);
 }
 

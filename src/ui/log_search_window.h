@@ -22,30 +22,29 @@ namespace quillet {
 
 class ReportView;
 
-class TForm5 : public TFreeForm {
+class LogSearchWindow : public ProgramWindow {
  public:
   // A new, empty search window; it deletes itself once it has been closed.
-  explicit TForm5(QWidget* parent = nullptr);
-  ~TForm5() override;
+  explicit LogSearchWindow(QWidget* parent = nullptr);
+  ~LogSearchWindow() override;
 
   // The search over the logs (also the "検索" button and Enter in the box).
   // Ignored while a search of this window is running.
-  void RunLogSearch();
+  void Search();
   bool Searching() const { return searching_; }
 
-  // Controls, named as in the window's description.
-  QLabel* Label1 = nullptr;
-  QLineEdit* Edit1 = nullptr;
-  QPushButton* BitBtn1 = nullptr;
-  QPushButton* BitBtn2 = nullptr;
-  QRadioButton* RadioButton1 = nullptr;
-  QLabel* Panel1 = nullptr;
-  ReportView* ListView1 = nullptr;
-  QMenu* PopupMenu1 = nullptr;
-  QAction* N6 = nullptr;
-  QAction* URL2 = nullptr;
-  QAction* N7 = nullptr;
-  QAction* URL3 = nullptr;
+  QLabel* keywordLabel_ = nullptr;
+  QLineEdit* keywordEdit_ = nullptr;
+  QPushButton* searchButton_ = nullptr;
+  QPushButton* closeButton_ = nullptr;
+  QRadioButton* allLogsRadio_ = nullptr;
+  QLabel* statusPanel_ = nullptr;
+  ReportView* resultList_ = nullptr;
+  QMenu* resultMenu_ = nullptr;
+  QAction* openArticleAction_ = nullptr;
+  QAction* copyUrlAction_ = nullptr;
+  QAction* resultMenuSeparator_ = nullptr;
+  QAction* urlCaptionAction_ = nullptr;
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -56,10 +55,10 @@ class TForm5 : public TFreeForm {
   // The URL of the selected result row, or nullptr when none is selected.
   const std::string* SelectedUrl() const;
   void FitColumns();
-  void ListView1DblClick();
-  void ListView1MouseDown(const QPoint& globalPos);
-  void PopupMenu1Popup();
-  void URL2Click();
+  void OpenSelectedArticle();
+  void ShowResultMenu(const QPoint& globalPos);
+  void ShowUrlInMenu();
+  void CopySelectedUrl();
 
   std::vector<SearchRow> rows_;  // one per list row, in list order
   bool searching_ = false;
@@ -67,6 +66,3 @@ class TForm5 : public TFreeForm {
 };
 
 }  // namespace quillet
-
-// Windows keep their established names at global scope as well.
-using quillet::TForm5;

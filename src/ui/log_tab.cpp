@@ -28,11 +28,11 @@ constexpr int kCategoryRole = Qt::UserRole;
 // A row of the log list; it owns its record.
 class LogRow : public QTreeWidgetItem {
  public:
-  explicit LogRow(TLogItem item) : record(std::move(item)) {
+  explicit LogRow(LogItem item) : record(std::move(item)) {
     setText(0, UiText(record.Date));
     setText(1, UiText(record.Headline));
   }
-  TLogItem record;
+  LogItem record;
 };
 
 // The tree's own texts (CP932); they differ in places from the catalogue's
@@ -89,41 +89,41 @@ class UpdatesSuspended {
 }  // namespace
 
 LogTab::LogTab(ErrorDisplay& errors, QWidget* parent) : QWidget(parent), errors_(errors) {
-  TreeView1 = new QTreeWidget;
-  TreeView1->setHeaderHidden(true);
-  TreeView1->setIndentation(19);
-  TreeView1->setEditTriggers(QAbstractItemView::NoEditTriggers);
-  TreeView1->setSelectionMode(QAbstractItemView::SingleSelection);
-  TreeView1->setIconSize(QSize(16, 16));
+  siteTree_ = new QTreeWidget;
+  siteTree_->setHeaderHidden(true);
+  siteTree_->setIndentation(19);
+  siteTree_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  siteTree_->setSelectionMode(QAbstractItemView::SingleSelection);
+  siteTree_->setIconSize(QSize(16, 16));
   BuildTree();
 
-  ListView6 = new ReportView({{CP932("取得日時"), 60}, {CP932("ヘッドライン"), 300}});
+  recordList_ = new ReportView({{CP932("取得日時"), 60}, {CP932("ヘッドライン"), 300}});
 
-  Splitter1 = new QSplitter(Qt::Horizontal);
-  Splitter1->setHandleWidth(3);
-  Splitter1->setChildrenCollapsible(false);
-  Splitter1->addWidget(TreeView1);
-  Splitter1->addWidget(ListView6);
-  Splitter1->setStretchFactor(0, 0);
-  Splitter1->setStretchFactor(1, 1);
-  Splitter1->setSizes({121, 379});
+  splitter_ = new QSplitter(Qt::Horizontal);
+  splitter_->setHandleWidth(3);
+  splitter_->setChildrenCollapsible(false);
+  splitter_->addWidget(siteTree_);
+  splitter_->addWidget(recordList_);
+  splitter_->setStretchFactor(0, 0);
+  splitter_->setStretchFactor(1, 1);
+  splitter_->setSizes({121, 379});
 
   auto* layout = new QHBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
-  layout->addWidget(Splitter1);
+  layout->addWidget(splitter_);
 
-  PopupMenu3 = new QMenu(this);
-  N6 = PopupMenu3->addAction(UiText(CP932("この記事をブラウザで開く")));
-  URL2 = PopupMenu3->addAction(UiText(CP932("URLのコピー")));
-  N7 = PopupMenu3->addSeparator();
-  URL3 = PopupMenu3->addAction(QStringLiteral("URL"));
+  recordMenu_ = new QMenu(this);
+  openArticleAction_ = recordMenu_->addAction(UiText(CP932("この記事をブラウザで開く")));
+  copyUrlAction_ = recordMenu_->addAction(UiText(CP932("URLのコピー")));
+  recordMenuSeparator_ = recordMenu_->addSeparator();
+  urlCaptionAction_ = recordMenu_->addAction(QStringLiteral("URL"));
 
-  connect(TreeView1, &QTreeWidget::currentItemChanged, this, [this] { TreeView1Change(); });
-  ListView6->OnDblClick = [this] { ListView6DblClick(); };
-  ListView6->OnRowRightPress = [this](const QPoint& at) { ListView2MouseDown(at); };
-  connect(PopupMenu3, &QMenu::aboutToShow, this, [this] { PopupMenu3Popup(); });
-  connect(N6, &QAction::triggered, this, [this] { ListView6DblClick(); });
-  connect(URL2, &QAction::triggered, this, [this] { URL2Click(); });
+  connect(siteTree_, &QTreeWidget::currentItemChanged, this, [this] { NodeChanged(); });
+  recordList_->OnDblClick = [this] { OpenSelectedArticle(); };
+  recordList_->OnRowRightPress = [this](const QPoint& at) { ShowRecordMenu(at); };
+  connect(recordMenu_, &QMenu::aboutToShow, this, [this] { ShowUrlInMenu(); });
+  connect(openArticleAction_, &QAction::triggered, this, [this] { OpenSelectedArticle(); });
+  connect(copyUrlAction_, &QAction::triggered, this, [this] { CopySelectedUrl(); });
 }
 
 void LogTab::BuildTree() {
@@ -132,7 +132,7 @@ void LogTab::BuildTree() {
     const SiteNode& node = nodes[static_cast<size_t>(site)];
     const Site& catalogue = Sites()[static_cast<size_t>(site)];
     const QIcon icon = SiteIcon(site);
-    auto* siteItem = new QTreeWidgetItem(TreeView1);
+    auto* siteItem = new QTreeWidgetItem(siteTree_);
     siteItem->setText(0, UiText(node.text.empty() ? catalogue.displayLabel : node.text));
     siteItem->setIcon(0, icon);
     siteItem->setData(0, kCategoryRole, -1);
@@ -151,51 +151,51 @@ int LogTab::NodeCategory(const QTreeWidgetItem* node) {
 }
 
 void LogTab::LoadLogView(const QTreeWidgetItem* node) {
-  UpdatesSuspended suspended(ListView6);
-  ListView6->clear();
+  UpdatesSuspended suspended(recordList_);
+  recordList_->clear();
   const int category = NodeCategory(node);
   if (category < 0 || !FileExists(LogFilePath(category))) return;
-  for (TLogItem& item : quillet::LoadLogView(category))
-    ListView6->addTopLevelItem(new LogRow(std::move(item)));
+  for (LogItem& item : quillet::LoadLogView(category))
+    recordList_->addTopLevelItem(new LogRow(std::move(item)));
   FitColumns();
 }
 
 void LogTab::FitColumns() {
-  ListView6->FitColumns();
+  recordList_->FitColumns();
 }
 
-void LogTab::PageControl1Change() {
-  if (QTreeWidgetItem* node = TreeView1->currentItem()) LoadLogView(node);
+void LogTab::Reload() {
+  if (QTreeWidgetItem* node = siteTree_->currentItem()) LoadLogView(node);
 }
 
-const TLogItem* LogTab::SelectedLog() const {
-  const auto* row = static_cast<const LogRow*>(ListView6->SelectedRow());
+const LogItem* LogTab::SelectedLog() const {
+  const auto* row = static_cast<const LogRow*>(recordList_->SelectedRow());
   return row != nullptr ? &row->record : nullptr;
 }
 
-void LogTab::TreeView1Change() {
+void LogTab::NodeChanged() {
   RunGuarded(errors_, [this] {
-    if (QTreeWidgetItem* node = TreeView1->currentItem()) LoadLogView(node);
+    if (QTreeWidgetItem* node = siteTree_->currentItem()) LoadLogView(node);
   });
 }
 
-void LogTab::ListView6DblClick() {
+void LogTab::OpenSelectedArticle() {
   RunGuarded(errors_, [this] {
-    if (const TLogItem* item = SelectedLog()) OpenArticle(item->URL, window());
+    if (const LogItem* item = SelectedLog()) OpenArticle(item->URL, window());
   });
 }
 
-void LogTab::ListView2MouseDown(const QPoint& globalPos) {
-  PopupMenu3->popup(globalPos);
+void LogTab::ShowRecordMenu(const QPoint& globalPos) {
+  recordMenu_->popup(globalPos);
 }
 
-void LogTab::PopupMenu3Popup() {
-  if (const TLogItem* item = SelectedLog()) URL3->setText(MenuCaption(item->URL));
+void LogTab::ShowUrlInMenu() {
+  if (const LogItem* item = SelectedLog()) urlCaptionAction_->setText(MenuCaption(item->URL));
 }
 
-void LogTab::URL2Click() {
+void LogTab::CopySelectedUrl() {
   RunGuarded(errors_, [this] {
-    if (const TLogItem* item = SelectedLog()) CopyUrl(item->URL);
+    if (const LogItem* item = SelectedLog()) CopyUrl(item->URL);
   });
 }
 

@@ -31,29 +31,28 @@ class LogTab : public QWidget {
   // Fills the log list with the records of the node's log file.
   void LoadLogView(const QTreeWidgetItem* node);
   // The main window's page control has made this tab the active page.
-  void PageControl1Change();
+  void Reload();
 
   // The record of the selected row, or nullptr when no row is selected.
-  const TLogItem* SelectedLog() const;
+  const LogItem* SelectedLog() const;
 
-  // Controls, named as in the window's description.
-  QTreeWidget* TreeView1;
-  QSplitter* Splitter1;
-  ReportView* ListView6;
-  QMenu* PopupMenu3;
-  QAction* N6;
-  QAction* URL2;
-  QAction* N7;
-  QAction* URL3;
+  QTreeWidget* siteTree_;
+  QSplitter* splitter_;
+  ReportView* recordList_;
+  QMenu* recordMenu_;
+  QAction* openArticleAction_;
+  QAction* copyUrlAction_;
+  QAction* recordMenuSeparator_;
+  QAction* urlCaptionAction_;
 
  private:
   void BuildTree();
   void FitColumns();
-  void TreeView1Change();
-  void ListView6DblClick();
-  void ListView2MouseDown(const QPoint& globalPos);
-  void PopupMenu3Popup();
-  void URL2Click();
+  void NodeChanged();
+  void OpenSelectedArticle();
+  void ShowRecordMenu(const QPoint& globalPos);
+  void ShowUrlInMenu();
+  void CopySelectedUrl();
 
   ErrorDisplay& errors_;
 };

@@ -33,8 +33,8 @@ namespace {
 // A row of the headline list; it owns its record.
 class HeadlineRow : public QTreeWidgetItem {
  public:
-  explicit HeadlineRow(std::unique_ptr<TNewsItem> item) : record(std::move(item)) {}
-  std::unique_ptr<TNewsItem> record;
+  explicit HeadlineRow(std::unique_ptr<NewsItem> item) : record(std::move(item)) {}
+  std::unique_ptr<NewsItem> record;
 };
 
 QToolButton* AddButton(QToolBar* bar, int image, const std::string& hint, bool toggle) {
@@ -51,7 +51,7 @@ QToolButton* AddButton(QToolBar* bar, int image, const std::string& hint, bool t
 
 }  // namespace
 
-TForm1::TForm1(QWidget* parent) : TFreeForm(parent), errors_(this) {
+MainWindow::MainWindow(QWidget* parent) : ProgramWindow(parent), errors_(this) {
   setAttribute(Qt::WA_QuitOnClose, true);
   setWindowTitle(UiText(CP932("Quillet " QUILLET_VERSION "β")));
   setWindowIcon(AppIcon());
@@ -60,206 +60,210 @@ TForm1::TForm1(QWidget* parent) : TFreeForm(parent), errors_(this) {
 
   BuildToolBar();
 
-  ListView1 = new ReportView(
+  headlineList_ = new ReportView(
       {{CP932("サイト"), 60}, {CP932("ジャンル"), 60}, {CP932("ヘッドライン"), 300}});
-  TabSheet1 = new QWidget;
-  auto* sheetLayout = new QVBoxLayout(TabSheet1);
+  headlinePage_ = new QWidget;
+  auto* sheetLayout = new QVBoxLayout(headlinePage_);
   sheetLayout->setContentsMargins(0, 0, 0, 0);
-  sheetLayout->addWidget(ListView1);
-  TabSheet6 = new LogTab(errors_);
+  sheetLayout->addWidget(headlineList_);
+  logTab_ = new LogTab(errors_);
 
-  PageControl1 = new QTabWidget;
-  PageControl1->addTab(TabSheet1, UiText(CP932("ヘッドライン")));
-  PageControl1->addTab(TabSheet6, ToolbarIcon(5), UiText(CP932("ログ")));
+  tabs_ = new QTabWidget;
+  tabs_->addTab(headlinePage_, UiText(CP932("ヘッドライン")));
+  tabs_->addTab(logTab_, ToolbarIcon(5), UiText(CP932("ログ")));
 
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
   layout->setSpacing(0);
-  layout->addWidget(ToolBar1);
-  layout->addWidget(PageControl1);
+  layout->addWidget(toolBar_);
+  layout->addWidget(tabs_);
 
   BuildMenus();
 
-  connect(ToolButton3, &QToolButton::clicked, this, [this] { ToolButton3Click(); });
-  connect(ToolButton5, &QToolButton::clicked, this, [this] { ToolButton5Click(); });
-  connect(ToolButton8, &QToolButton::clicked, this, [this] { ToolButton8Click(); });
-  connect(ToolButton6, &QToolButton::clicked, this, [this] { ToolButton6Click(); });
-  connect(ToolButton9, &QToolButton::clicked, this, [this] { ToolButton9Click(); });
-  connect(PageControl1, &QTabWidget::currentChanged, this, [this] { PageControl1Change(); });
-  ListView1->OnDblClick = [this] { ListView1DblClick(); };
-  ListView1->OnRowRightPress = [this](const QPoint& at) { ListView1MouseDown(at); };
+  connect(fetchButton_, &QToolButton::clicked, this, [this] { StartFetch(); });
+  connect(patrolButton_, &QToolButton::clicked, this, [this] { PatrolToggled(); });
+  connect(alwaysOnTopButton_, &QToolButton::clicked, this, [this] { AlwaysOnTopToggled(); });
+  connect(trayButton_, &QToolButton::clicked, this, [this] { HideIntoTray(); });
+  connect(logSearchButton_, &QToolButton::clicked, this, [this] { OpenLogSearch(); });
+  connect(tabs_, &QTabWidget::currentChanged, this, [this] { TabChanged(); });
+  headlineList_->OnDblClick = [this] { OpenSelectedArticle(); };
+  headlineList_->OnRowRightPress = [this](const QPoint& at) { ShowHeadlineMenu(at); };
 
-  Timer1.OnTick = [this] { Timer1Timer(); };
-  TaskTray1.SetIcon(AppIcon());
-  TaskTray1.SetPopupMenuR(PopupMenu4);
-  TaskTray1.OnDblClick = [this](TTaskTray&, Qt::MouseButton) { TaskTray1DblClick(); };
+  patrolTimer_.OnTick = [this] { PatrolTick(); };
+  trayIcon_.SetIcon(AppIcon());
+  trayIcon_.SetPopupMenuR(trayMenu_);
+  trayIcon_.OnDblClick = [this](TrayIcon&, Qt::MouseButton) { RestoreFromTray(); };
 }
 
-TForm1::~TForm1() = default;
+MainWindow::~MainWindow() = default;
 
-void TForm1::BuildToolBar() {
-  ToolBar1 = new QToolBar;
-  ToolBar1->setMovable(false);
-  ToolBar1->setFloatable(false);
-  ToolBar1->setIconSize(QSize(16, 16));
-  ToolButton3 = AddButton(ToolBar1, 1, CP932("ヘッドラインの取得"), false);
-  ToolButton5 = AddButton(ToolBar1, 2, CP932("巡回タイマーのON/OFF"), true);
-  ToolBar1->addSeparator();
-  ToolButton8 = AddButton(ToolBar1, 4, CP932("常に全面に表示"), true);
-  ToolButton6 = AddButton(ToolBar1, 3, CP932("アイコン化"), false);
-  ToolBar1->addSeparator();
-  ToolButton9 = AddButton(ToolBar1, 5, CP932("ログ検索"), false);
-  ToolBar1->addSeparator();
-  ToolButton1 = AddButton(ToolBar1, 0, CP932("設定"), false);
+void MainWindow::BuildToolBar() {
+  toolBar_ = new QToolBar;
+  toolBar_->setMovable(false);
+  toolBar_->setFloatable(false);
+  toolBar_->setIconSize(QSize(16, 16));
+  fetchButton_ = AddButton(toolBar_, 1, CP932("ヘッドラインの取得"), false);
+  patrolButton_ = AddButton(toolBar_, 2, CP932("巡回タイマーのON/OFF"), true);
+  toolBar_->addSeparator();
+  alwaysOnTopButton_ = AddButton(toolBar_, 4, CP932("常に全面に表示"), true);
+  trayButton_ = AddButton(toolBar_, 3, CP932("アイコン化"), false);
+  toolBar_->addSeparator();
+  logSearchButton_ = AddButton(toolBar_, 5, CP932("ログ検索"), false);
+  toolBar_->addSeparator();
+  settingsButton_ = AddButton(toolBar_, 0, CP932("設定"), false);
 }
 
-void TForm1::BuildMenus() {
-  PopupMenu1 = new QMenu(this);
-  N2 = PopupMenu1->addAction(UiText(CP932("この記事をブラウザで開く")));
-  URL1 = PopupMenu1->addAction(UiText(CP932("URLをコピー")));
-  N3 = PopupMenu1->addSeparator();
-  URL4 = PopupMenu1->addAction(QStringLiteral("URL"));  // shows the URL; does nothing
-  connect(PopupMenu1, &QMenu::aboutToShow, this, [this] { PopupMenu1Popup(); });
-  connect(N2, &QAction::triggered, this, [this] { N2Click(); });
-  connect(URL1, &QAction::triggered, this, [this] { URL1Click(); });
+void MainWindow::BuildMenus() {
+  headlineMenu_ = new QMenu(this);
+  openArticleAction_ = headlineMenu_->addAction(UiText(CP932("この記事をブラウザで開く")));
+  copyUrlAction_ = headlineMenu_->addAction(UiText(CP932("URLをコピー")));
+  headlineMenuSeparator_ = headlineMenu_->addSeparator();
+  urlCaptionAction_ =
+      headlineMenu_->addAction(QStringLiteral("URL"));  // shows the URL; does nothing
+  connect(headlineMenu_, &QMenu::aboutToShow, this, [this] { ShowUrlInMenu(); });
+  connect(openArticleAction_, &QAction::triggered, this, [this] { OpenArticleFromMenu(); });
+  connect(copyUrlAction_, &QAction::triggered, this, [this] { CopySelectedUrl(); });
 
-  PopupMenu2 = new QMenu(this);
-  N5 = PopupMenu2->addAction(UiText(CP932("動作設定")));
-  N4 = PopupMenu2->addAction(UiText(CP932("接続設定")));
-  connect(N5, &QAction::triggered, this, [this] { N5Click(); });
-  connect(N4, &QAction::triggered, this, [this] { N4Click(); });
-  ToolButton1->setMenu(PopupMenu2);
-  ToolButton1->setPopupMode(QToolButton::InstantPopup);
+  settingsMenu_ = new QMenu(this);
+  behaviourAction_ = settingsMenu_->addAction(UiText(CP932("動作設定")));
+  connectionAction_ = settingsMenu_->addAction(UiText(CP932("接続設定")));
+  connect(behaviourAction_, &QAction::triggered, this, [this] { OpenBehaviourDialog(); });
+  connect(connectionAction_, &QAction::triggered, this, [this] { OpenConnectionDialog(); });
+  settingsButton_->setMenu(settingsMenu_);
+  settingsButton_->setPopupMode(QToolButton::InstantPopup);
 
-  PopupMenu4 = new QMenu(this);
-  H1 = PopupMenu4->addAction(UiText(CP932("ヘッドラインの取得(&H)")));
-  R1 = PopupMenu4->addAction(UiText(CP932("元のサイズに戻す(&R)")));
-  N10 = PopupMenu4->addAction(UiText(CP932("巡回タイマー")));
-  N10->setCheckable(true);
-  N9 = PopupMenu4->addSeparator();
-  Exit1 = PopupMenu4->addAction(UiText(CP932("終了(&X)")));
-  connect(H1, &QAction::triggered, this, [this] { H1Click(); });
-  connect(R1, &QAction::triggered, this, [this] { R1Click(); });
-  // The item's check mark has flipped already; N10Click sets it again from
+  trayMenu_ = new QMenu(this);
+  trayFetchAction_ = trayMenu_->addAction(UiText(CP932("ヘッドラインの取得(&H)")));
+  trayRestoreAction_ = trayMenu_->addAction(UiText(CP932("元のサイズに戻す(&R)")));
+  trayPatrolAction_ = trayMenu_->addAction(UiText(CP932("巡回タイマー")));
+  trayPatrolAction_->setCheckable(true);
+  trayMenuSeparator_ = trayMenu_->addSeparator();
+  trayQuitAction_ = trayMenu_->addAction(UiText(CP932("終了(&X)")));
+  connect(trayFetchAction_, &QAction::triggered, this, [this] { FetchFromTray(); });
+  connect(trayRestoreAction_, &QAction::triggered, this, [this] { RestoreFromTrayMenu(); });
+  // The item's check mark has flipped already; TogglePatrolFromTray sets it again from
   // the toolbar button, which it flips.
-  connect(N10, &QAction::triggered, this, [this] { N10Click(); });
-  connect(Exit1, &QAction::triggered, this, [this] { Exit1Click(); });
+  connect(trayPatrolAction_, &QAction::triggered, this, [this] { TogglePatrolFromTray(); });
+  connect(trayQuitAction_, &QAction::triggered, this, [this] { QuitFromTray(); });
 }
 
-void TForm1::SetWindows(TForm2* form2, TForm3* form3, TForm4* form4) {
-  form2_ = form2;
-  form3_ = form3;
-  form4_ = form4;
+void MainWindow::SetWindows(FetchProgressDialog* progressDialog, ConnectionDialog* connectionDialog,
+                            BehaviourDialog* behaviourDialog) {
+  progressDialog_ = progressDialog;
+  connectionDialog_ = connectionDialog;
+  behaviourDialog_ = behaviourDialog;
   // A confirmed behaviour dialog sets the patrol interval at once.
-  if (form4_ != nullptr)
-    form4_->OnIntervalConfirmed = [this](int minutes) { Timer1.SetIntervalMinutes(minutes); };
+  if (behaviourDialog_ != nullptr)
+    behaviourDialog_->OnIntervalConfirmed = [this](int minutes) {
+      patrolTimer_.SetIntervalMinutes(minutes);
+    };
 }
 
 // --- The headline list. ------------------------------------------------------
 
-void TForm1::AppendRow(const std::string& caption, const std::string& genre,
-                       const std::string& headline, int imageIndex,
-                       std::unique_ptr<TNewsItem> item) {
+void MainWindow::AppendRow(const std::string& caption, const std::string& genre,
+                           const std::string& headline, int imageIndex,
+                           std::unique_ptr<NewsItem> item) {
   auto* row = new HeadlineRow(std::move(item));
   row->setText(0, UiText(caption));
   row->setText(1, UiText(genre));
   row->setText(2, UiText(headline));
   if (imageIndex >= 0) row->setIcon(0, SiteIcon(imageIndex));
-  ListView1->addTopLevelItem(row);
+  headlineList_->addTopLevelItem(row);
 }
 
-void TForm1::FitColumns() {
-  ListView1->FitColumns();
+void MainWindow::FitColumns() {
+  headlineList_->FitColumns();
 }
 
-void TForm1::FetchRunEnded() {
-  ToolButton3->setEnabled(true);
+void MainWindow::FetchRunEnded() {
+  fetchButton_->setEnabled(true);
   FitColumns();
 }
 
-const TNewsItem* TForm1::SelectedNews() const {
-  const auto* row = static_cast<const HeadlineRow*>(ListView1->SelectedRow());
+const NewsItem* MainWindow::SelectedNews() const {
+  const auto* row = static_cast<const HeadlineRow*>(headlineList_->SelectedRow());
   return row != nullptr ? row->record.get() : nullptr;
 }
 
-void TForm1::ListView1MouseDown(const QPoint& globalPos) {
-  PopupMenu1->popup(globalPos);
+void MainWindow::ShowHeadlineMenu(const QPoint& globalPos) {
+  headlineMenu_->popup(globalPos);
 }
 
-void TForm1::PopupMenu1Popup() {
-  if (const TNewsItem* news = SelectedNews()) URL4->setText(MenuCaption(news->URL));
+void MainWindow::ShowUrlInMenu() {
+  if (const NewsItem* news = SelectedNews()) urlCaptionAction_->setText(MenuCaption(news->URL));
 }
 
-void TForm1::ListView1DblClick() {
+void MainWindow::OpenSelectedArticle() {
   RunGuarded(errors_, [this] {
-    if (const TNewsItem* news = SelectedNews()) OpenArticle(news->URL, this);
+    if (const NewsItem* news = SelectedNews()) OpenArticle(news->URL, this);
   });
 }
 
-void TForm1::N2Click() {
-  ListView1DblClick();
+void MainWindow::OpenArticleFromMenu() {
+  OpenSelectedArticle();
 }
 
-void TForm1::URL1Click() {
+void MainWindow::CopySelectedUrl() {
   RunGuarded(errors_, [this] {
-    if (const TNewsItem* news = SelectedNews()) CopyUrl(news->URL);
+    if (const NewsItem* news = SelectedNews()) CopyUrl(news->URL);
   });
 }
 
 // --- Toolbar and menus. ------------------------------------------------------
 
-void TForm1::ToolButton3Click() {
+void MainWindow::StartFetch() {
   RunGuarded(errors_, [this] {
     if (!InternetAttemptConnect(settings::ReadProxy().address)) {
       ShowMessage(this, CP932("ネットワークに接続されていません"), CP932("エラー"),
                   MessageIcon::kExclamation);
       return;
     }
-    ListView1->clear();  // the rows take their records with them
-    ToolButton3->setEnabled(false);
+    headlineList_->clear();  // the rows take their records with them
+    fetchButton_->setEnabled(false);
     // The run starts from the dialog; this window stays usable meanwhile.
-    form2_->show();
-    form2_->raise();
-    form2_->activateWindow();
+    progressDialog_->show();
+    progressDialog_->raise();
+    progressDialog_->activateWindow();
   });
 }
 
-void TForm1::H1Click() {
-  if (form2_->isVisible()) {
-    form2_->raise();
-    form2_->activateWindow();
+void MainWindow::FetchFromTray() {
+  if (progressDialog_->isVisible()) {
+    progressDialog_->raise();
+    progressDialog_->activateWindow();
     return;
   }
-  ToolButton3Click();
+  StartFetch();
 }
 
-void TForm1::ToolButton5Click() {
-  N10->setChecked(ToolButton5->isChecked());
-  Timer1.SetEnabled(ToolButton5->isChecked());
+void MainWindow::PatrolToggled() {
+  trayPatrolAction_->setChecked(patrolButton_->isChecked());
+  patrolTimer_.SetEnabled(patrolButton_->isChecked());
 }
 
-void TForm1::N10Click() {
-  ToolButton5->setChecked(!ToolButton5->isChecked());
-  ToolButton5Click();
+void MainWindow::TogglePatrolFromTray() {
+  patrolButton_->setChecked(!patrolButton_->isChecked());
+  PatrolToggled();
 }
 
-void TForm1::Timer1Timer() {
+void MainWindow::PatrolTick() {
   RunGuarded(errors_, [this] {
     // A tick during a run (its dialog still showing) is lost, not queued;
     // without a network it passes silently.
-    if (form2_->isVisible()) return;
+    if (progressDialog_->isVisible()) return;
     // Nor while the error of the last run is still on screen: unattended
     // ticks would pile box upon box.
-    if (form2_->ShowingRunError()) return;
+    if (progressDialog_->ShowingRunError()) return;
     if (!InternetAttemptConnect(settings::ReadProxy().address)) return;
     // The rows of the run go after the ones in the list. A window hidden in
     // the tray stays hidden; the dialog shows on its own.
-    ToolButton3->setEnabled(false);
-    form2_->show();
+    fetchButton_->setEnabled(false);
+    progressDialog_->show();
   });
 }
 
-void TForm1::ToolButton8Click() {
+void MainWindow::AlwaysOnTopToggled() {
   // Changing the flag makes Qt recreate the window; position, size and state
   // are put back, and that showing does not read the settings again.
   const bool visible = isVisible();
@@ -267,7 +271,7 @@ void TForm1::ToolButton8Click() {
   const QSize size = this->size();
   const Qt::WindowStates states = windowState();
   recreating_ = true;
-  setWindowFlag(Qt::WindowStaysOnTopHint, ToolButton8->isChecked());
+  setWindowFlag(Qt::WindowStaysOnTopHint, alwaysOnTopButton_->isChecked());
   if (!(states & (Qt::WindowMaximized | Qt::WindowFullScreen))) {
     move(position);
     resize(size);
@@ -277,67 +281,67 @@ void TForm1::ToolButton8Click() {
   recreating_ = false;
 }
 
-void TForm1::ToolButton6Click() {
+void MainWindow::HideIntoTray() {
   // A tray that cannot take the icon leaves the window where it is.
   RunGuarded(errors_, [this] {
-    TaskTray1.SetRegistered(true);
+    trayIcon_.SetRegistered(true);
     hide();
   });
 }
 
-void TForm1::TaskTray1DblClick() {
+void MainWindow::RestoreFromTray() {
   // The window comes back where and as large as it was when it was hidden.
-  TaskTray1.SetRegistered(false);
+  trayIcon_.SetRegistered(false);
   show();
 }
 
-void TForm1::R1Click() {
-  TaskTray1DblClick();
+void MainWindow::RestoreFromTrayMenu() {
+  RestoreFromTray();
 }
 
-void TForm1::Exit1Click() {
+void MainWindow::QuitFromTray() {
   // The normal close, also from the tray: it saves the geometry the window
   // had when it was hidden and ends the program. Qt ends the program by
   // itself only when a visible window closes.
   if (close()) QCoreApplication::quit();
 }
 
-void TForm1::ToolButton9Click() {
+void MainWindow::OpenLogSearch() {
   RunGuarded(errors_, [this] {
     // Every click opens another window; it deletes itself when closed.
-    auto* search = new TForm5(this);
+    auto* search = new LogSearchWindow(this);
     search->show();
   });
 }
 
-void TForm1::N5Click() {
-  form4_->show();
-  form4_->raise();
+void MainWindow::OpenBehaviourDialog() {
+  behaviourDialog_->show();
+  behaviourDialog_->raise();
 }
 
-void TForm1::N4Click() {
-  form3_->show();
-  form3_->raise();
+void MainWindow::OpenConnectionDialog() {
+  connectionDialog_->show();
+  connectionDialog_->raise();
 }
 
-void TForm1::PageControl1Change() {
+void MainWindow::TabChanged() {
   RunGuarded(errors_, [this] {
-    if (PageControl1->currentWidget() == TabSheet6) TabSheet6->PageControl1Change();
+    if (tabs_->currentWidget() == logTab_) logTab_->Reload();
   });
 }
 
 // --- Showing and closing. ----------------------------------------------------
 
-void TForm1::showEvent(QShowEvent* event) {
-  TFreeForm::showEvent(event);
+void MainWindow::showEvent(QShowEvent* event) {
+  ProgramWindow::showEvent(event);
   // A spontaneous show is the window system restoring a minimized window,
   // not the window becoming visible.
-  if (!event->spontaneous() && !recreating_) RunGuarded(errors_, [this] { FormShow(); });
+  if (!event->spontaneous() && !recreating_) RunGuarded(errors_, [this] { ApplySettingsOnShow(); });
   shownOnce_ = true;
 }
 
-void TForm1::FormShow() {
-  Timer1.SetIntervalMinutes(settings::TimerInterval());
+void MainWindow::ApplySettingsOnShow() {
+  patrolTimer_.SetIntervalMinutes(settings::TimerInterval());
   // The stored geometry applies at start-up; later showings (back from the
   // tray) keep the window as the user left it.
   if (shownOnce_) return;
@@ -352,26 +356,26 @@ void TForm1::FormShow() {
   if (stored.maximized) setWindowState(windowState() | Qt::WindowMaximized);
 }
 
-void TForm1::moveEvent(QMoveEvent* event) {
-  TFreeForm::moveEvent(event);
+void MainWindow::moveEvent(QMoveEvent* event) {
+  ProgramWindow::moveEvent(event);
   if (windowState() == Qt::WindowNoState && isVisible())
     frameOffset_ = geometry().topLeft() - pos();
 }
 
-void TForm1::closeEvent(QCloseEvent* event) {
+void MainWindow::closeEvent(QCloseEvent* event) {
   // A geometry that cannot be written is reported once; quitting goes on.
   try {
-    FormCloseQuery();
+    SaveGeometry();
   } catch (const std::exception& e) {
     errors_.ShowError(TopLevelErrorText(e.what()));
   }
   // Closing ends the program: a fetch under way is cancelled, so that it
   // stops after the current site instead of going on with no window.
-  if (form2_ != nullptr && form2_->FetchRun().Running()) form2_->BitBtn1Click();
-  TFreeForm::closeEvent(event);
+  if (progressDialog_ != nullptr && progressDialog_->Runner().Running()) progressDialog_->Cancel();
+  ProgramWindow::closeEvent(event);
 }
 
-void TForm1::FormCloseQuery() {
+void MainWindow::SaveGeometry() {
   settings::Geometry geometry;
   geometry.maximized = isMaximized();
   if (geometry.maximized) {

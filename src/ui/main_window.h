@@ -23,21 +23,22 @@ namespace quillet {
 
 class LogTab;
 class ReportView;
-class TForm2;
-class TForm3;
-class TForm4;
+class FetchProgressDialog;
+class ConnectionDialog;
+class BehaviourDialog;
 
-class TForm1 : public TFreeForm, public HeadlineList {
+class MainWindow : public ProgramWindow, public HeadlineSink {
  public:
-  explicit TForm1(QWidget* parent = nullptr);
-  ~TForm1() override;
+  explicit MainWindow(QWidget* parent = nullptr);
+  ~MainWindow() override;
 
   // The windows created after this one, which it shows; set once at start.
-  void SetWindows(TForm2* form2, TForm3* form3, TForm4* form4);
+  void SetWindows(FetchProgressDialog* progressDialog, ConnectionDialog* connectionDialog,
+                  BehaviourDialog* behaviourDialog);
 
-  // HeadlineList: a row at the end of the headline list, owning `item`.
+  // HeadlineSink: a row at the end of the headline list, owning `item`.
   void AppendRow(const std::string& caption, const std::string& genre, const std::string& headline,
-                 int imageIndex, std::unique_ptr<TNewsItem> item) override;
+                 int imageIndex, std::unique_ptr<NewsItem> item) override;
 
   // The window's part of the end of a fetch run: the fetch button comes
   // back and the headline list's columns are fitted to their contents.
@@ -45,66 +46,65 @@ class TForm1 : public TFreeForm, public HeadlineList {
   void FitColumns();
 
   // The record of the selected headline row, or nullptr.
-  const TNewsItem* SelectedNews() const;
+  const NewsItem* SelectedNews() const;
 
   // The patrol timer's interval in milliseconds.
-  int64_t PatrolIntervalMs() const { return Timer1.IntervalMs(); }
+  int64_t PatrolIntervalMs() const { return patrolTimer_.IntervalMs(); }
 
-  // Handlers, named after the controls they serve.
-  void ToolButton3Click();  // start a fetch
+  // What the buttons and menu items do.
+  void StartFetch();  // start a fetch
   // The tray menu's fetch item: while a run shows its dialog it only brings
   // the dialog to the front; otherwise it is the fetch button.
-  void H1Click();
+  void FetchFromTray();
   // The patrol timer: the toggle (after it flipped), the tray menu's item that
   // flips it, and a tick.
-  void ToolButton5Click();
-  void N10Click();
-  void Timer1Timer();
-  void ToolButton8Click();  // always on top, after the toggle flipped
-  void ToolButton6Click();  // into the tray
+  void PatrolToggled();
+  void TogglePatrolFromTray();
+  void PatrolTick();
+  void AlwaysOnTopToggled();  // always on top, after the toggle flipped
+  void HideIntoTray();        // into the tray
   // Back from the tray: a double click on the icon with either button, and
   // the tray menu's "元のサイズに戻す(&R)".
-  void TaskTray1DblClick();
-  void R1Click();
-  void Exit1Click();        // shows the window, then closes it
-  void ToolButton9Click();  // a new log search window
-  void N5Click();
-  void N4Click();
-  void N2Click();
-  void URL1Click();
-  void ListView1DblClick();
-  void PopupMenu1Popup();
-  void PageControl1Change();
+  void RestoreFromTray();
+  void RestoreFromTrayMenu();
+  void QuitFromTray();   // shows the window, then closes it
+  void OpenLogSearch();  // a new log search window
+  void OpenBehaviourDialog();
+  void OpenConnectionDialog();
+  void OpenArticleFromMenu();
+  void CopySelectedUrl();
+  void OpenSelectedArticle();
+  void ShowUrlInMenu();
+  void TabChanged();
 
-  // Controls, named as in the window's description.
-  QToolBar* ToolBar1;
-  QToolButton* ToolButton3;  // fetch
-  QToolButton* ToolButton5;  // patrol timer toggle
-  QToolButton* ToolButton8;  // always on top toggle
-  QToolButton* ToolButton6;  // hide into the tray
-  QToolButton* ToolButton9;  // log search
-  QToolButton* ToolButton1;  // settings menu
-  QTabWidget* PageControl1;
-  QWidget* TabSheet1;
-  LogTab* TabSheet6;
-  ReportView* ListView1;
-  QMenu* PopupMenu1;
-  QAction* N2;
-  QAction* URL1;
-  QAction* N3;
-  QAction* URL4;
-  QMenu* PopupMenu2;
-  QAction* N5;
-  QAction* N4;
-  QMenu* PopupMenu4;  // the tray icon's menu
-  QAction* H1;
-  QAction* R1;
-  QAction* N10;
-  QAction* N9;
-  QAction* Exit1;
+  QToolBar* toolBar_;
+  QToolButton* fetchButton_;        // fetch
+  QToolButton* patrolButton_;       // patrol timer toggle
+  QToolButton* alwaysOnTopButton_;  // always on top toggle
+  QToolButton* trayButton_;         // hide into the tray
+  QToolButton* logSearchButton_;    // log search
+  QToolButton* settingsButton_;     // settings menu
+  QTabWidget* tabs_;
+  QWidget* headlinePage_;
+  LogTab* logTab_;
+  ReportView* headlineList_;
+  QMenu* headlineMenu_;
+  QAction* openArticleAction_;
+  QAction* copyUrlAction_;
+  QAction* headlineMenuSeparator_;
+  QAction* urlCaptionAction_;
+  QMenu* settingsMenu_;
+  QAction* behaviourAction_;
+  QAction* connectionAction_;
+  QMenu* trayMenu_;  // the tray icon's menu
+  QAction* trayFetchAction_;
+  QAction* trayRestoreAction_;
+  QAction* trayPatrolAction_;
+  QAction* trayMenuSeparator_;
+  QAction* trayQuitAction_;
   // Registered only while the window is hidden in the tray.
-  TTaskTray TaskTray1{this};
-  PatrolTimer Timer1;  // off at start
+  TrayIcon trayIcon_{this};
+  PatrolTimer patrolTimer_;  // off at start
 
  protected:
   void showEvent(QShowEvent* event) override;
@@ -114,16 +114,16 @@ class TForm1 : public TFreeForm, public HeadlineList {
  private:
   void BuildToolBar();
   void BuildMenus();
-  void FormShow();
-  void FormCloseQuery();
-  void ListView1MouseDown(const QPoint& globalPos);
+  void ApplySettingsOnShow();
+  void SaveGeometry();
+  void ShowHeadlineMenu(const QPoint& globalPos);
 
   ErrorBox errors_;
-  TForm2* form2_ = nullptr;
-  TForm3* form3_ = nullptr;
-  TForm4* form4_ = nullptr;
+  FetchProgressDialog* progressDialog_ = nullptr;
+  ConnectionDialog* connectionDialog_ = nullptr;
+  BehaviourDialog* behaviourDialog_ = nullptr;
   // The window is being recreated for a flag change: that showing is not a
-  // FormShow.
+  // ApplySettingsOnShow.
   bool recreating_ = false;
   // Shown before: only the first showing takes the stored geometry.
   bool shownOnce_ = false;
@@ -133,5 +133,3 @@ class TForm1 : public TFreeForm, public HeadlineList {
 };
 
 }  // namespace quillet
-
-using quillet::TForm1;

@@ -8,26 +8,26 @@
 
 namespace quillet {
 
-TFreeForm::TFreeForm(QWidget* parent) : QWidget(parent, Qt::Window) {
+ProgramWindow::ProgramWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
   // Only the main window ends the program when it closes.
   setAttribute(Qt::WA_QuitOnClose, false);
 }
 
-void TFreeForm::showEvent(QShowEvent* event) {
+void ProgramWindow::showEvent(QShowEvent* event) {
   // Qt makes a window with a parent that parent's transient, which takes it
   // off the taskbar; every window of the program keeps its own entry.
   if (QWindow* window = windowHandle()) window->setTransientParent(nullptr);
   QWidget::showEvent(event);
 }
 
-void TFreeForm::FixSizeAndCentre(QSize designed) {
+void ProgramWindow::FixSizeAndCentre(QSize designed) {
   setFixedSize(designed.expandedTo(minimumSizeHint()));
   if (const QScreen* screen = QGuiApplication::primaryScreen()) {
     move(screen->availableGeometry().center() - rect().center());
   }
 }
 
-bool TFreeForm::DialogKeyPress(QKeyEvent* event, QAbstractButton* ok, QAbstractButton* cancel) {
+bool ProgramWindow::DialogKeyPress(QKeyEvent* event, QAbstractButton* ok, QAbstractButton* cancel) {
   if ((event->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier) return false;
   switch (event->key()) {
     case Qt::Key_Return:

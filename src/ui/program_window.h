@@ -10,11 +10,11 @@ class QKeyEvent;
 
 namespace quillet {
 
-class TFreeForm : public QWidget {
+class ProgramWindow : public QWidget {
  public:
   // Always a top-level window, even with a parent: the parent only owns it
   // (and ends its life), it does not place it inside itself.
-  explicit TFreeForm(QWidget* parent = nullptr);
+  explicit ProgramWindow(QWidget* parent = nullptr);
 
  protected:
   void showEvent(QShowEvent* event) override;
@@ -29,6 +29,3 @@ class TFreeForm : public QWidget {
 };
 
 }  // namespace quillet
-
-// Windows keep their established names at global scope as well.
-using quillet::TFreeForm;

@@ -30,10 +30,10 @@ class Extraction : public ::testing::Test {
   test::RecordingList Run(const Lines& document, const std::string& siteLabel = "YOL",
                           const std::string& siteName = "Yomiuri On Line",
                           const std::string& baseUrl = "http://www.yomiuri.co.jp") {
-    state.FSiteLabel = siteLabel;
-    state.FSiteName = siteName;
-    state.FBaseURL = baseUrl;
-    state.FGenre.clear();
+    state.siteLabel = siteLabel;
+    state.siteName = siteName;
+    state.baseUrl = baseUrl;
+    state.genre.clear();
     test::RecordingList list;
     ExtractHeadlines(state, document, list);
     return list;
@@ -44,7 +44,7 @@ class Extraction : public ::testing::Test {
   Lines Log(int category) { return LoadLogFile(LogFilePath(category)); }
 
   test::TempHome home;
-  TFetchState state;
+  FetchState state;
 };
 
 TEST_F(Extraction, RowsCarryTextUrlGenreAndSiteImage) {
@@ -175,9 +175,9 @@ TEST_F(Extraction, LogErrorEndsTheWalkAfterSavingEarlierCategories) {
   std::filesystem::remove(home.Path("YOL/shuyou.log"));
   ForceDirectories(home.Path("YOL/shuyou.log"));  // a folder blocks the log file
   test::RecordingList list;
-  state.FSiteLabel = "YOL";
-  state.FSiteName = "Yomiuri On Line";
-  state.FBaseURL = "http://y";
+  state.siteLabel = "YOL";
+  state.siteName = "Yomiuri On Line";
+  state.baseUrl = "http://y";
   try {
     ExtractHeadlines(state, {kYolTop, Link("/a", "A"), kYolMain, Link("/b", "B"), Link("/c", "C")},
                      list);
@@ -221,11 +221,11 @@ TEST(ExtractionDifferential, InMemoryMergeEqualsRewritePerHeadline) {
       if (!oldLog.empty()) test::WriteBytes(home->Path("ZAKZAK/top.log"), oldLog);
     }
 
-    TFetchState a, b;
-    for (TFetchState* s : {&a, &b}) {
-      s->FSiteLabel = "ZAKZAK";
-      s->FSiteName = "ZAKZAK";
-      s->FBaseURL = "http://z/";
+    FetchState a, b;
+    for (FetchState* s : {&a, &b}) {
+      s->siteLabel = "ZAKZAK";
+      s->siteName = "ZAKZAK";
+      s->baseUrl = "http://z/";
     }
     SetProgramDirectory(fast.Dir());
     test::RecordingList fastRows;
@@ -240,7 +240,7 @@ TEST(ExtractionDifferential, InMemoryMergeEqualsRewritePerHeadline) {
     EXPECT_EQ(FileExists(fast.Path("ZAKZAK/top.log")), FileExists(slow.Path("ZAKZAK/top.log")));
     EXPECT_EQ(test::ReadBytes(fast.Path("ZAKZAK/top.log")),
               test::ReadBytes(slow.Path("ZAKZAK/top.log")));
-    EXPECT_EQ(a.FInsertPos, b.FInsertPos);
+    EXPECT_EQ(a.insertPos, b.insertPos);
   }
 }
 

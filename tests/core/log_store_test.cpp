@@ -30,7 +30,7 @@ TEST(LogField, CountsTabsAndGivesEmptyFieldsBeyondTheLast) {
   EXPECT_EQ(LogField(line, 4), "");
   EXPECT_EQ(LogField("only", 1), "");
   EXPECT_EQ(LogField("a\t\tc", 1), "");
-  TLogItem item = LogItemFromLine("h\tu");
+  LogItem item = LogItemFromLine("h\tu");
   EXPECT_EQ(item.URL, "u");
   EXPECT_EQ(item.Date, "");
 }

@@ -39,17 +39,17 @@ std::map<std::string, int> RowsPerSite(const test::RecordingList& list) {
   return count;
 }
 
-class FetchRun : public ::testing::Test {
+class FetchRunTest : public ::testing::Test {
  protected:
-  FetchRun() : run(list, view) {
+  FetchRunTest() : run(list, view) {
     run.OnRunEnded = [this] { ++ended; };
-    run.HttpClient().IdleTimeout = std::chrono::seconds(10);
+    run.Http().IdleTimeout = std::chrono::seconds(10);
   }
   void UseProxy(uint16_t port) {
     settings::WriteString("HTTP", "Proxy", "127.0.0.1:" + std::to_string(port));
   }
   // Presses a button as soon as the status line shows `status`.
-  void PressWhen(const std::string& status, void (TFetchRun::*button)()) {
+  void PressWhen(const std::string& status, void (FetchRun::*button)()) {
     auto* timer = new QTimer;
     QObject::connect(timer, &QTimer::timeout, [=, this] {
       if (view.status != status) return;
@@ -63,15 +63,15 @@ class FetchRun : public ::testing::Test {
   test::TempHome home;
   test::RecordingList list;
   RecordingView view;
-  TFetchRun run;
+  FetchRun run;
   int ended = 0;
 };
 
-TEST_F(FetchRun, SampleSitesGiveEveryCategoryItsHeadlinesAndLogs) {
+TEST_F(FetchRunTest, SampleSitesGiveEveryCategoryItsHeadlinesAndLogs) {
   SampleSiteServer sites(QUILLET_SAMPLE_DIR);
   ASSERT_TRUE(sites.Listen());
   UseProxy(sites.Port());
-  run.Timer1Timer();
+  run.Run();
 
   EXPECT_EQ(ended, 1);
   EXPECT_FALSE(run.Running());
@@ -101,12 +101,12 @@ TEST_F(FetchRun, SampleSitesGiveEveryCategoryItsHeadlinesAndLogs) {
   // Everything is logged as shown now: a new-only run lists nothing.
   settings::WriteBool("Main", "AddNewsOnly", true);
   test::RecordingList again;
-  TFetchRun second(again, view);
-  second.Timer1Timer();
+  FetchRun second(again, view);
+  second.Run();
   EXPECT_TRUE(again.rows.empty());
 }
 
-TEST_F(FetchRun, ProxyCredentialsAreSentAndAFailedSizeProbeEndsTheRun) {
+TEST_F(FetchRunTest, ProxyCredentialsAreSentAndAFailedSizeProbeEndsTheRun) {
   SampleSiteServer sites(QUILLET_SAMPLE_DIR);
   sites.RequireProxyCredentials("reader", "s3cret");
   ASSERT_TRUE(sites.Listen());
@@ -114,7 +114,7 @@ TEST_F(FetchRun, ProxyCredentialsAreSentAndAFailedSizeProbeEndsTheRun) {
   settings::WriteString("HTTP", "ProxyUserName", "reader");
   settings::WriteString("HTTP", "ProxyPassword", "wrong");
   try {
-    run.Timer1Timer();
+    run.Run();
     FAIL() << "the run ended without an error";
   } catch (const QuilletError& e) {
     EXPECT_EQ(e.code(), 407);
@@ -123,17 +123,17 @@ TEST_F(FetchRun, ProxyCredentialsAreSentAndAFailedSizeProbeEndsTheRun) {
   EXPECT_EQ(sites.Requests().size(), 1u);
 
   settings::WriteString("HTTP", "ProxyPassword", "s3cret");
-  run.Timer1Timer();
+  run.Run();
   EXPECT_EQ(list.rows.size(), 286u);
 }
 
-TEST_F(FetchRun, NothingEnabledSendsNoRequest) {
+TEST_F(FetchRunTest, NothingEnabledSendsNoRequest) {
   settings::Connection c;
   c.enabled.fill(false);
   settings::WriteConnection(c);
   test::TestServer server;
   UseProxy(server.Port());
-  run.Timer1Timer();
+  run.Run();
   EXPECT_EQ(server.Connections(), 0);
   EXPECT_EQ(Cp932ToUtf8(view.status), "取得の準備をしています...");
   EXPECT_EQ(Cp932ToUtf8(view.amount), "0KB / 不明");
@@ -150,7 +150,7 @@ std::string Ok(const std::string& body, bool withLength = true) {
          body;
 }
 
-TEST_F(FetchRun, CancelDuringTheThirdSiteKeepsTheFirstRowsAndStops) {
+TEST_F(FetchRunTest, CancelDuringTheThirdSiteKeepsTheFirstRowsAndStops) {
   test::TestServer server;
   UseProxy(server.Port());
   server.Add(Ok(""));        // YOL size probe
@@ -159,26 +159,26 @@ TEST_F(FetchRun, CancelDuringTheThirdSiteKeepsTheFirstRowsAndStops) {
   server.Add(Ok(""));        // アサヒ page, empty
   // Impress Watch (no size probe): the page starts, then the server goes quiet.
   server.Add({{{"HTTP/1.0 200 OK\r\n\r\n<html>", 0}}, false});
-  PressWhen(CP932("Impress Watch のヘッドラインを取得しています..."), &TFetchRun::BitBtn1Click);
-  run.Timer1Timer();
+  PressWhen(CP932("Impress Watch のヘッドラインを取得しています..."), &FetchRun::Cancel);
+  run.Run();
   EXPECT_EQ(list.Headlines(), (std::vector<std::string>{"Alpha", "Beta"}));
   EXPECT_EQ(server.Connections(), 5);  // the four later sites are not visited
-  EXPECT_TRUE(run.State().FCancelled);
+  EXPECT_TRUE(run.State().cancelled);
   EXPECT_EQ(ended, 1);
 }
 
-TEST_F(FetchRun, SkipDuringADownloadGoesOnWithTheNextSite) {
+TEST_F(FetchRunTest, SkipDuringADownloadGoesOnWithTheNextSite) {
   test::TestServer server;
   UseProxy(server.Port());
   server.Add(Ok("", false));
   server.Add({{{"HTTP/1.0 200 OK\r\n\r\n" + kYolPage.substr(0, 40), 0}}, false});
   for (int i = 0; i < 11; ++i)
     server.Add(Ok(""));  // the other six sites, all empty
-  PressWhen(CP932("Yomiuri On Line のヘッドラインを取得しています..."), &TFetchRun::BitBtn2Click);
-  run.Timer1Timer();
+  PressWhen(CP932("Yomiuri On Line のヘッドラインを取得しています..."), &FetchRun::Skip);
+  run.Run();
   EXPECT_TRUE(list.rows.empty());
   EXPECT_EQ(server.Connections(), 13);
-  EXPECT_FALSE(run.State().FCancelled);
+  EXPECT_FALSE(run.State().cancelled);
   // The aborted download still ends its document; the later sites sent no
   // body, so their texts never replaced it.
   EXPECT_EQ(Cp932ToUtf8(view.status), "Yomiuri On Line の取得が終了しました");

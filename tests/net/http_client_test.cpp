@@ -46,13 +46,13 @@ class HttpClientTest : public testing::Test {
     cli_.NoCache = true;
     cli_.ReceiveStream = &body_;
     cli_.IdleTimeout = 10s;  // a test that hangs fails instead of waiting a minute
-    cli_.OnDocBegin = [this](THttpCli&) { events_ += 'B'; };
-    cli_.OnDocData = [this](THttpCli& c, std::string_view piece) {
+    cli_.OnDocBegin = [this](HttpClient&) { events_ += 'B'; };
+    cli_.OnDocData = [this](HttpClient& c, std::string_view piece) {
       events_ += 'D';
       EXPECT_EQ(body_.substr(body_.size() - piece.size()), piece);
       EXPECT_EQ(static_cast<size_t>(c.ReceivedCount()), body_.size());
     };
-    cli_.OnDocEnd = [this](THttpCli&) { events_ += 'E'; };
+    cli_.OnDocEnd = [this](HttpClient&) { events_ += 'E'; };
   }
 
   // SendGet or SendHead; the message of the error raised, "" without one.
@@ -78,7 +78,7 @@ class HttpClientTest : public testing::Test {
   }
 
   TestServer server_;
-  THttpCli cli_;
+  HttpClient cli_;
   std::string body_;
   std::string events_;  // B, D, E for each document event
   int code_ = 0;
@@ -316,7 +316,7 @@ TEST_F(HttpClientTest, AbortRequestFromATimerEndsTheWait) {
 
 TEST_F(HttpClientTest, SecondRequestDuringAnExchangeIsRefused) {
   std::string nested;
-  cli_.OnDocBegin = [&](THttpCli&) {
+  cli_.OnDocBegin = [&](HttpClient&) {
     nested = Get();
     nested += " (" + std::to_string(code_) + ")";
   };

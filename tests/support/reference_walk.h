@@ -12,48 +12,48 @@
 
 namespace quillet::test {
 
-inline void ReferenceAddNewsItem(TFetchState& s, RecordingList& list, int category) {
-  if (s.FHeadline.empty()) {
-    if (!settings::NoAddEmpty()) list.rows.push_back({s.FSiteLabel, s.FGenre, "", 0, {}});
+inline void ReferenceAddNewsItem(FetchState& s, RecordingList& list, int category) {
+  if (s.headline.empty()) {
+    if (!settings::NoAddEmpty()) list.rows.push_back({s.siteLabel, s.genre, "", 0, {}});
     return;
   }
-  Lines lines = LoadLogFile(s.FLogPath);
+  Lines lines = LoadLogFile(s.logPath);
   const bool enabled = IsCategoryEnabled(category);
   if (settings::AddNewsOnly()) {
-    if (FindShownLogRecord(lines, s.FHeadline) >= 0) return;
+    if (FindShownLogRecord(lines, s.headline) >= 0) return;
     if (settings::SaveLog()) {
-      s.FInsertPos = RecordHeadline(lines, s.FHeadline, s.FURL, enabled, s.FInsertPos);
-      SaveLogFile(s.FLogPath, lines);
+      s.insertPos = RecordHeadline(lines, s.headline, s.url, enabled, s.insertPos);
+      SaveLogFile(s.logPath, lines);
     }
   } else if (settings::SaveLog()) {
-    if (FindShownLogRecord(lines, s.FHeadline) < 0) {
-      s.FInsertPos = RecordHeadline(lines, s.FHeadline, s.FURL, enabled, s.FInsertPos);
+    if (FindShownLogRecord(lines, s.headline) < 0) {
+      s.insertPos = RecordHeadline(lines, s.headline, s.url, enabled, s.insertPos);
     }
-    SaveLogFile(s.FLogPath, lines);
+    SaveLogFile(s.logPath, lines);
   }
-  if (enabled) list.rows.push_back({s.FSiteLabel, s.FGenre, s.FHeadline, 0, {}});
+  if (enabled) list.rows.push_back({s.siteLabel, s.genre, s.headline, 0, {}});
 }
 
 // The walk for sites with relative links only (every site but Impress Watch).
-inline void ReferenceExtractHeadlines(TFetchState& s, const Lines& document, RecordingList& list) {
-  s.FInsertPos = 0;
+inline void ReferenceExtractHeadlines(FetchState& s, const Lines& document, RecordingList& list) {
+  s.insertPos = 0;
   int category = -1;
   for (const std::string& line : document) {
-    std::string previous = s.FGenre, text = line;
-    if (auto marker = CategoryOfMarker(s.FSiteLabel, line)) {
+    std::string previous = s.genre, text = line;
+    if (auto marker = CategoryOfMarker(s.siteLabel, line)) {
       const Category& c = Categories()[static_cast<size_t>(*marker)];
       category = *marker;
-      s.FGenre = c.genre;
-      s.FLogPath = ProgramDirectory() + c.logFile;
-      s.FInsertPos = 0;
-      s.FMarker = line;
+      s.genre = c.genre;
+      s.logPath = ProgramDirectory() + c.logFile;
+      s.insertPos = 0;
+      s.marker = line;
       if (c.site >= 3) text.clear();
     } else if (category < 0) {
       continue;
     }
-    s.FURL = s.FBaseURL + ExtractHref(text);
-    s.FHeadline = RemoveTags(text);
-    if (!(s.FGenre == previous && s.FHeadline.empty())) ReferenceAddNewsItem(s, list, category);
+    s.url = s.baseUrl + ExtractHref(text);
+    s.headline = RemoveTags(text);
+    if (!(s.genre == previous && s.headline.empty())) ReferenceAddNewsItem(s, list, category);
   }
 }
 

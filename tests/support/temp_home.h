@@ -56,13 +56,13 @@ inline std::string ReadBytes(const std::string& path) {
 struct RecordedRow {
   std::string caption, genre, headline;
   int imageIndex;
-  TNewsItem item;
+  NewsItem item;
 };
 
-class RecordingList : public HeadlineList {
+class RecordingList : public HeadlineSink {
  public:
   void AppendRow(const std::string& caption, const std::string& genre, const std::string& headline,
-                 int imageIndex, std::unique_ptr<TNewsItem> item) override {
+                 int imageIndex, std::unique_ptr<NewsItem> item) override {
     rows.push_back({caption, genre, headline, imageIndex, *item});
   }
   std::vector<std::string> Headlines() const {

@@ -28,9 +28,9 @@ namespace {
 
 using Texts = std::vector<std::string>;  // UTF-8
 
-class BehaviourDialog : public testing::Test {
+class BehaviourDialogTest : public testing::Test {
  protected:
-  BehaviourDialog() {
+  BehaviourDialogTest() {
     // A folder of the test's own, so that browsers installed on the machine stay out.
     setenv("PATH", home.Path("bin").c_str(), 1);
     SetMessageHookForTesting(
@@ -44,7 +44,7 @@ class BehaviourDialog : public testing::Test {
     });
     form.OnIntervalConfirmed = [this](int minutes) { confirmed.push_back(minutes); };
   }
-  ~BehaviourDialog() override {
+  ~BehaviourDialogTest() override {
     SetOpenFileHookForTesting(nullptr);
     SetMessageHookForTesting(nullptr);
     setenv("PATH", savedPath_.c_str(), 1);
@@ -56,31 +56,34 @@ class BehaviourDialog : public testing::Test {
   // the two paths and the number box's text.
   std::string State() const {
     std::string s;
-    for (const QCheckBox* box : {form.CheckBox1, form.CheckBox2, form.CheckBox3, form.CheckBox4})
+    for (const QCheckBox* box :
+         {form.noAddEmptyCheck_, form.saveLogCheck_, form.newOnlyCheck_, form.newWindowOnlyCheck_})
       s += box->isChecked() ? '1' : '0';
-    const bool ie = form.RadioButton1->isChecked();
-    s += ie == form.RadioButton2->isChecked() ? " ??" : ie ? " IE" : " NN";
-    return s + " [" + form.Edit1->text().toStdString() + "] [" + form.Edit2->text().toStdString() +
-           "] " + form.SpinEdit1->text().toStdString();
+    const bool ie = form.firstBrowserRadio_->isChecked();
+    s += ie == form.secondBrowserRadio_->isChecked() ? " ??" : ie ? " IE" : " NN";
+    return s + " [" + form.firstBrowserEdit_->text().toStdString() + "] [" +
+           form.secondBrowserEdit_->text().toStdString() + "] " +
+           form.intervalSpin_->text().toStdString();
   }
   void SetState(const char* ticks, bool ie, const char* iePath, const char* nnPath, int minutes) {
-    for (QCheckBox* box : {form.CheckBox1, form.CheckBox2, form.CheckBox3, form.CheckBox4})
+    for (QCheckBox* box :
+         {form.noAddEmptyCheck_, form.saveLogCheck_, form.newOnlyCheck_, form.newWindowOnlyCheck_})
       box->setChecked(*ticks++ == '1');
-    (ie ? form.RadioButton1 : form.RadioButton2)->setChecked(true);
-    form.Edit1->setText(QString::fromUtf8(iePath));
-    form.Edit2->setText(QString::fromUtf8(nnPath));
-    form.SpinEdit1->setValue(minutes);
+    (ie ? form.firstBrowserRadio_ : form.secondBrowserRadio_)->setChecked(true);
+    form.firstBrowserEdit_->setText(QString::fromUtf8(iePath));
+    form.secondBrowserEdit_->setText(QString::fromUtf8(nnPath));
+    form.intervalSpin_->setValue(minutes);
   }
   // Typing into the number box, key by key, as a person would.
   void Type(const std::string& keys) {
-    form.SpinEdit1->selectAll();
-    Press(form.SpinEdit1, Qt::Key_Backspace);
+    form.intervalSpin_->selectAll();
+    Press(form.intervalSpin_, Qt::Key_Backspace);
     for (char c : keys) {
       QKeyEvent press(QEvent::KeyPress, std::toupper(c), Qt::NoModifier,
                       QString(QChar::fromLatin1(c)));
-      QApplication::sendEvent(form.SpinEdit1, &press);
+      QApplication::sendEvent(form.intervalSpin_, &press);
     }
-    ASSERT_EQ(form.SpinEdit1->text().toStdString(), keys);
+    ASSERT_EQ(form.intervalSpin_->text().toStdString(), keys);
   }
   void Press(QWidget* target, int key) {
     target->setFocus();
@@ -90,14 +93,14 @@ class BehaviourDialog : public testing::Test {
 
   const std::string savedPath_ = std::getenv("PATH") ? std::getenv("PATH") : "";
   test::TempHome home;
-  TForm4 form;
+  BehaviourDialog form;
   Texts messages;
   Texts offeredFilters;
   QString nextFileName;
   std::vector<int> confirmed;  // OnIntervalConfirmed calls
 };
 
-TEST_F(BehaviourDialog, EveryOpeningShowsTheStoredSettings) {
+TEST_F(BehaviourDialogTest, EveryOpeningShowsTheStoredSettings) {
   const std::pair<std::string, std::string> cases[] = {
       {"", "1100 IE [] [] 120"},
       {"[Main]\r\nNoAddEmpty=0\r\nAddNewsOnly=1\r\nIESelect=0\r\nIEPath=/" +
@@ -116,21 +119,21 @@ TEST_F(BehaviourDialog, EveryOpeningShowsTheStoredSettings) {
   }
 }
 
-TEST_F(BehaviourDialog, OkWritesWhatTheControlsShowCancelEscAndTheCloseBoxWriteNothing) {
+TEST_F(BehaviourDialogTest, OkWritesWhatTheControlsShowCancelEscAndTheCloseBoxWriteNothing) {
   // Two rounds, so that every tick box differs from every other in one of them.
   form.show();
   SetState("1010", true, "/a", "/b", 6000);
-  form.Button1->click();
+  form.okButton_->click();
   form.show();
   EXPECT_EQ(State(), "1010 IE [/a] [/b] 6000");
   SetState("0110", false, "/opt/ブラウザ", "/usr/bin/nn", 45);
-  form.Button1->click();
+  form.okButton_->click();
   EXPECT_FALSE(form.isVisible());
   EXPECT_EQ(messages, Texts{});
   const std::string written = Ini();
   const std::pair<const char*, std::function<void()>> closings[] = {
-      {"Cancel", [this] { form.Button2->click(); }},
-      {"Esc", [this] { Press(form.Edit2, Qt::Key_Escape); }},
+      {"Cancel", [this] { form.cancelButton_->click(); }},
+      {"Esc", [this] { Press(form.secondBrowserEdit_, Qt::Key_Escape); }},
       {"close box", [this] { form.close(); }},
   };
   for (const auto& [name, close] : closings) {
@@ -147,7 +150,7 @@ TEST_F(BehaviourDialog, OkWritesWhatTheControlsShowCancelEscAndTheCloseBoxWriteN
 
 // Out of range goes to the nearest bound, anything else reads as 1, whether
 // the focus leaves the box or OK or Enter takes the typed text.
-TEST_F(BehaviourDialog, TypedIntervalSettlesOnLeavingOkOrEnter) {
+TEST_F(BehaviourDialogTest, TypedIntervalSettlesOnLeavingOkOrEnter) {
   const std::pair<const char*, int> cases[] = {
       {"250", 250}, {"0", 1},  {"7000", 6000}, {"abc", 1},
       {"", 1},      {"-3", 1}, {"0042", 42},   {"99999999999999", 6000}};
@@ -155,10 +158,10 @@ TEST_F(BehaviourDialog, TypedIntervalSettlesOnLeavingOkOrEnter) {
       {"focus out",
        [this] {
          QFocusEvent out(QEvent::FocusOut, Qt::TabFocusReason);
-         QApplication::sendEvent(form.SpinEdit1, &out);
+         QApplication::sendEvent(form.intervalSpin_, &out);
        }},
-      {"OK", [this] { form.Button1->click(); }},
-      {"Enter", [this] { Press(form.SpinEdit1, Qt::Key_Return); }},
+      {"OK", [this] { form.okButton_->click(); }},
+      {"Enter", [this] { Press(form.intervalSpin_, Qt::Key_Return); }},
   };
   for (const auto& [typed, settled] : cases) {
     for (const auto& [how, settle] : settlings) {
@@ -167,8 +170,8 @@ TEST_F(BehaviourDialog, TypedIntervalSettlesOnLeavingOkOrEnter) {
       form.show();
       Type(typed);
       settle();
-      EXPECT_EQ(form.SpinEdit1->value(), settled);
-      EXPECT_EQ(form.SpinEdit1->text().toStdString(), std::to_string(settled));
+      EXPECT_EQ(form.intervalSpin_->value(), settled);
+      EXPECT_EQ(form.intervalSpin_->text().toStdString(), std::to_string(settled));
       // OK and Enter also close the dialog and confirm the interval.
       EXPECT_EQ(confirmed, how == "focus out" ? std::vector<int>{} : std::vector<int>{settled});
     }
@@ -177,7 +180,7 @@ TEST_F(BehaviourDialog, TypedIntervalSettlesOnLeavingOkOrEnter) {
 
 // An empty path field gets the browser found on PATH, a "..." button the
 // picked file; either is stored only on OK.
-TEST_F(BehaviourDialog, PathFieldsComeFromTheStoredPathThePathLookupOrThePicker) {
+TEST_F(BehaviourDialogTest, PathFieldsComeFromTheStoredPathThePathLookupOrThePicker) {
   const std::string bin = home.Path("bin");
   for (const char* name : {"firefox-esr", "chromium"}) {
     test::WriteBytes(bin + "/" + name, "#!/bin/sh\n");
@@ -186,34 +189,34 @@ TEST_F(BehaviourDialog, PathFieldsComeFromTheStoredPathThePathLookupOrThePicker)
   form.show();
   EXPECT_EQ(State(), "1100 IE [" + bin + "/firefox-esr] [" + bin + "/chromium] 120");
   nextFileName = QString::fromUtf8("/opt/ブラウザ/iexplore.exe");
-  form.Button4->click();
+  form.firstBrowserBrowseButton_->click();
   nextFileName = QStringLiteral("/opt/netscape.exe");
-  form.Button3->click();
+  form.secondBrowserBrowseButton_->click();
   nextFileName.clear();  // cancelled
-  form.Button4->click();
-  form.Button3->click();
+  form.firstBrowserBrowseButton_->click();
+  form.secondBrowserBrowseButton_->click();
   EXPECT_EQ(State(), "1100 IE [/opt/ブラウザ/iexplore.exe] [/opt/netscape.exe] 120");
   const std::string ie = "Internet Explorer(iexplore.exe);;すべてのファイル (*)";
   const std::string nn = "Netscape Navigater(netscape.exe);;すべてのファイル (*)";
   EXPECT_EQ(offeredFilters, (Texts{ie, nn, ie, nn}));
-  form.Button2->click();
+  form.cancelButton_->click();
   EXPECT_EQ(Ini(), "");
 
   // A stored path, even a wrong one, is not looked up.
   test::WriteBytes(IniPath(), "[Main]\r\nIEPath=C:\\ie.exe\r\n");
   form.show();
   EXPECT_EQ(State(), "1100 IE [C:\\ie.exe] [" + bin + "/chromium] 120");
-  form.Button1->click();
+  form.okButton_->click();
   EXPECT_NE(Ini().find("NNPath=" + bin + "/chromium\r\n"), std::string::npos) << Ini();
 }
 
-TEST_F(BehaviourDialog, AWriteErrorReachesTheErrorDisplayAndLeavesTheTimer) {
+TEST_F(BehaviourDialogTest, AWriteErrorReachesTheErrorDisplayAndLeavesTheTimer) {
   const std::string stored = "[Main]\r\nTimerInterval=30\r\n";
   test::WriteBytes(IniPath(), stored);
   ASSERT_EQ(chmod(IniPath().c_str(), 0444), 0);
   form.show();
-  form.SpinEdit1->setValue(10);
-  form.Button1->click();  // must not throw out of the handler
+  form.intervalSpin_->setValue(10);
+  form.okButton_->click();  // must not throw out of the handler
   EXPECT_FALSE(form.isVisible());
   EXPECT_EQ(messages, Texts{"[stop] Quillet: " + IniPath() + " に書き込めません."});
   EXPECT_EQ(confirmed, std::vector<int>{});

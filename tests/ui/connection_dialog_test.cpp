@@ -25,45 +25,46 @@ namespace {
 
 using Texts = std::vector<std::string>;  // UTF-8
 
-class ConnectionDialog : public testing::Test {
+class ConnectionDialogTest : public testing::Test {
  protected:
-  ConnectionDialog() {
+  ConnectionDialogTest() {
     SetMessageHookForTesting(
         [this](const std::string& text, const std::string& caption, MessageIcon icon) {
           messages.push_back((icon == MessageIcon::kStop ? "[stop] " : "[other] ") +
                              Cp932ToUtf8(caption + ": " + text));
         });
   }
-  ~ConnectionDialog() override { SetMessageHookForTesting(nullptr); }
+  ~ConnectionDialogTest() override { SetMessageHookForTesting(nullptr); }
 
   std::string IniPath() const { return home.Path("quillet.ini"); }
   std::string Ini() const { return test::ReadBytes(IniPath()); }
   std::vector<int> UncheckedCategories() const {
     std::vector<int> rows;
-    for (int i = 0; i < form.CheckListBox1->count(); ++i)
-      if (form.CheckListBox1->item(i)->checkState() != Qt::Checked) rows.push_back(i);
+    for (int i = 0; i < form.categoryList_->count(); ++i)
+      if (form.categoryList_->item(i)->checkState() != Qt::Checked) rows.push_back(i);
     return rows;
   }
   Texts Lines() const {
     Texts lines;
-    for (int i = 0; i < form.ListBox1->count(); ++i)
-      lines.push_back(form.ListBox1->item(i)->text().toStdString());
+    for (int i = 0; i < form.proxyList_->count(); ++i)
+      lines.push_back(form.proxyList_->item(i)->text().toStdString());
     return lines;
   }
   // The three fields in the form of a proxy-list line.
   std::string Fields() const {
-    return (form.Edit1->text() + u'\t' + form.Edit2->text() + u'\t' + form.Edit3->text())
+    return (form.proxyEdit_->text() + u'\t' + form.userNameEdit_->text() + u'\t' +
+            form.passwordEdit_->text())
         .toStdString();
   }
   void SetFields(const char* address, const char* user, const char* password) {
-    form.Edit1->setText(QString::fromUtf8(address));
-    form.Edit2->setText(QString::fromUtf8(user));
-    form.Edit3->setText(QString::fromUtf8(password));
+    form.proxyEdit_->setText(QString::fromUtf8(address));
+    form.userNameEdit_->setText(QString::fromUtf8(user));
+    form.passwordEdit_->setText(QString::fromUtf8(password));
   }
-  void Select(int line) { form.ListBox1->setCurrentRow(line); }
+  void Select(int line) { form.proxyList_->setCurrentRow(line); }
   void Delete(int line) {
     Select(line);
-    form.BitBtn4->click();
+    form.deleteButton_->click();
   }
   // A key press as the window system delivers it: to the focused control.
   void PressKey(QWidget* target, int key) {
@@ -73,42 +74,42 @@ class ConnectionDialog : public testing::Test {
   }
 
   test::TempHome home;
-  TForm3 form;
+  ConnectionDialog form;
   Texts messages;
 };
 
-TEST_F(ConnectionDialog, OpeningShowsTheCatalogueAndTheStoredSettings) {
+TEST_F(ConnectionDialogTest, OpeningShowsTheCatalogueAndTheStoredSettings) {
   test::WriteBytes(
       IniPath(), "[CheckRoute]\r\n5=0\r\n64=0\r\n[HTTP]\r\nProxy=10.0.0.1:8080\r\nProxyUserName=" +
                      Utf8ToCp932("利用者") +
                      "\r\nProxyCount=2\r\nProxyList0=a:1\r\nProxyListUserName0=u\r\n"
                      "ProxyListPassword0=p\r\nProxyList1=b:2\r\nProxyList2=stale\r\n");
   form.show();
-  ASSERT_EQ(form.CheckListBox1->count(), 65);
-  EXPECT_EQ(form.CheckListBox1->item(64)->text().toStdString(), "毎日新聞 (人事・訃報)");
+  ASSERT_EQ(form.categoryList_->count(), 65);
+  EXPECT_EQ(form.categoryList_->item(64)->text().toStdString(), "毎日新聞 (人事・訃報)");
   EXPECT_EQ(UncheckedCategories(), (std::vector<int>{5, 64}));
   EXPECT_EQ(Fields(), "10.0.0.1:8080\t利用者\t");
   EXPECT_EQ(Lines(), (Texts{"a:1\tu\tp", "b:2\t\t"}));
-  EXPECT_TRUE(form.ListBox1->selectedItems().isEmpty());
+  EXPECT_TRUE(form.proxyList_->selectedItems().isEmpty());
 }
 
 // Enter presses the focused button, or else OK.
-TEST_F(ConnectionDialog, OkWritesWhatTheDialogShowsCancelEscAndTheCloseBoxWriteNothing) {
+TEST_F(ConnectionDialogTest, OkWritesWhatTheDialogShowsCancelEscAndTheCloseBoxWriteNothing) {
   form.show();
-  form.CheckListBox1->item(0)->setCheckState(Qt::Unchecked);
-  form.CheckListBox1->item(63)->setCheckState(Qt::Unchecked);
+  form.categoryList_->item(0)->setCheckState(Qt::Unchecked);
+  form.categoryList_->item(63)->setCheckState(Qt::Unchecked);
   SetFields("", "", "");
-  PressKey(form.BitBtn1, Qt::Key_Return);
+  PressKey(form.addButton_, Qt::Key_Return);
   SetFields("proxy:3128", "ユーザー", " pw ");
-  form.BitBtn1->click();
+  form.addButton_->click();
   EXPECT_EQ(Ini(), "");
-  PressKey(form.Edit1, Qt::Key_Return);
+  PressKey(form.proxyEdit_, Qt::Key_Return);
   EXPECT_FALSE(form.isVisible());
   EXPECT_TRUE(messages.empty());
   const std::string written = Ini();
   const std::pair<const char*, std::function<void()>> closings[] = {
-      {"Cancel", [this] { form.Button2->click(); }},
-      {"Esc", [this] { PressKey(form.Edit1, Qt::Key_Escape); }},
+      {"Cancel", [this] { form.cancelButton_->click(); }},
+      {"Esc", [this] { PressKey(form.proxyEdit_, Qt::Key_Escape); }},
       {"close box", [this] { form.close(); }},
   };
   for (const auto& [name, close] : closings) {
@@ -117,9 +118,9 @@ TEST_F(ConnectionDialog, OkWritesWhatTheDialogShowsCancelEscAndTheCloseBoxWriteN
     EXPECT_EQ(UncheckedCategories(), (std::vector<int>{0, 63}));
     EXPECT_EQ(Fields(), "proxy:3128\tユーザー\t pw ");
     EXPECT_EQ(Lines(), (Texts{"\t\t", "proxy:3128\tユーザー\t pw "}));
-    form.CheckListBox1->item(3)->setCheckState(Qt::Unchecked);
+    form.categoryList_->item(3)->setCheckState(Qt::Unchecked);
     SetFields("changed:9", "u", "p");
-    form.BitBtn1->click();
+    form.addButton_->click();
     Delete(0);
     close();
     EXPECT_FALSE(form.isVisible());
@@ -127,55 +128,55 @@ TEST_F(ConnectionDialog, OkWritesWhatTheDialogShowsCancelEscAndTheCloseBoxWriteN
   }
 }
 
-TEST_F(ConnectionDialog, ThePasswordIsMaskedUntilTheEyeIsPressedAndAgainAtEachOpening) {
+TEST_F(ConnectionDialogTest, ThePasswordIsMaskedUntilTheEyeIsPressedAndAgainAtEachOpening) {
   form.show();
   auto* eye = form.findChild<QAction*>(QStringLiteral("showPassword"));
   ASSERT_NE(eye, nullptr);
-  EXPECT_EQ(form.Edit3->echoMode(), QLineEdit::Password);
+  EXPECT_EQ(form.passwordEdit_->echoMode(), QLineEdit::Password);
   eye->trigger();
-  EXPECT_EQ(form.Edit3->echoMode(), QLineEdit::Normal);
-  form.Button2->click();
+  EXPECT_EQ(form.passwordEdit_->echoMode(), QLineEdit::Normal);
+  form.cancelButton_->click();
   form.show();
-  EXPECT_EQ(form.Edit3->echoMode(), QLineEdit::Password);
+  EXPECT_EQ(form.passwordEdit_->echoMode(), QLineEdit::Password);
   EXPECT_FALSE(eye->isChecked());
 }
 
-TEST_F(ConnectionDialog, ProxyListButtons) {
+TEST_F(ConnectionDialogTest, ProxyListButtons) {
   form.show();
   SetFields("f1", "f2", "f3");
-  for (QAbstractButton* button :
-       std::initializer_list<QAbstractButton*>{form.BitBtn2, form.BitBtn3, form.BitBtn4}) {
+  for (QAbstractButton* button : std::initializer_list<QAbstractButton*>{
+           form.copyButton_, form.replaceButton_, form.deleteButton_}) {
     button->click();  // no line selected: nothing happens
     EXPECT_EQ(Lines(), Texts{});
     EXPECT_EQ(Fields(), "f1\tf2\tf3");
   }
   SetFields("h:1", "u", "p\tq");
-  form.BitBtn1->click();  // 追加, duplicates too
-  form.BitBtn1->click();
+  form.addButton_->click();  // 追加, duplicates too
+  form.addButton_->click();
   Select(0);
   SetFields("", "", "");
-  form.BitBtn2->click();  // 複写: the rest after the second tab is the password
+  form.copyButton_->click();  // 複写: the rest after the second tab is the password
   EXPECT_EQ(Fields(), "h:1\tu\tp\tq");
 
   SetFields("r:2", "", "x");
   Select(1);
-  form.BitBtn3->click();  // 置換 in place
+  form.replaceButton_->click();  // 置換 in place
   EXPECT_EQ(Lines(), (Texts{"h:1\tu\tp\tq", "r:2\t\tx"}));
 
   Delete(0);  // 削除 leaves no line selected
-  EXPECT_TRUE(form.ListBox1->selectedItems().isEmpty());
-  form.BitBtn4->click();
+  EXPECT_TRUE(form.proxyList_->selectedItems().isEmpty());
+  form.deleteButton_->click();
   EXPECT_EQ(Lines(), (Texts{"r:2\t\tx"}));
   EXPECT_EQ(Ini(), "");  // nothing before OK
 }
 
-TEST_F(ConnectionDialog, ShrinkingTheListLeavesStaleKeysThatTheCountHides) {
+TEST_F(ConnectionDialogTest, ShrinkingTheListLeavesStaleKeysThatTheCountHides) {
   test::WriteBytes(IniPath(),
                    "[HTTP]\r\nProxyCount=3\r\nProxyList0=a\r\nProxyList1=b\r\n"
                    "ProxyList2=c\r\nProxyListUserName2=uc\r\n");
   form.show();
   Delete(0);
-  form.Button1->click();
+  form.okButton_->click();
   EXPECT_NE(Ini().find("ProxyCount=2\r\nProxyList0=b\r\nProxyList1=c\r\nProxyList2=c\r\n"
                        "ProxyListUserName2=uc\r\n"),
             std::string::npos)
@@ -184,18 +185,18 @@ TEST_F(ConnectionDialog, ShrinkingTheListLeavesStaleKeysThatTheCountHides) {
   EXPECT_EQ(Lines(), (Texts{"b\t\t", "c\tuc\t"}));
   Delete(1);
   Delete(0);
-  form.Button1->click();
+  form.okButton_->click();
   form.show();
   EXPECT_EQ(Lines(), Texts{});
 }
 
-TEST_F(ConnectionDialog, AWriteErrorReachesTheErrorDisplay) {
+TEST_F(ConnectionDialogTest, AWriteErrorReachesTheErrorDisplay) {
   const std::string stored = "[HTTP]\r\nProxy=keep:1\r\n";
   test::WriteBytes(IniPath(), stored);
   ASSERT_EQ(chmod(IniPath().c_str(), 0444), 0);
   form.show();
-  form.Edit1->setText(QStringLiteral("other:2"));
-  form.Button1->click();  // must not throw out of the handler
+  form.proxyEdit_->setText(QStringLiteral("other:2"));
+  form.okButton_->click();  // must not throw out of the handler
   EXPECT_FALSE(form.isVisible());
   EXPECT_EQ(messages, Texts{"[stop] Quillet: " + IniPath() + " に書き込めません."});
   EXPECT_EQ(Ini(), stored);

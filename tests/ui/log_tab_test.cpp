@@ -26,15 +26,15 @@ namespace {
 
 class LogTabTest : public ::testing::Test {
  protected:
-  LogTabTest() : tab(*w.form1.TabSheet6), list(*tab.ListView6) {
-    w.form1.show();
-    w.form1.PageControl1->setCurrentWidget(&tab);
+  LogTabTest() : tab(*w.mainWindow.logTab_), list(*tab.recordList_) {
+    w.mainWindow.show();
+    w.mainWindow.tabs_->setCurrentWidget(&tab);
   }
   QTreeWidgetItem* Node(int site, int category = -1) {
-    QTreeWidgetItem* node = tab.TreeView1->topLevelItem(site);
+    QTreeWidgetItem* node = tab.siteTree_->topLevelItem(site);
     return category < 0 ? node : node->child(category);
   }
-  void Select(QTreeWidgetItem* node) { tab.TreeView1->setCurrentItem(node); }
+  void Select(QTreeWidgetItem* node) { tab.siteTree_->setCurrentItem(node); }
   std::vector<std::string> Column(int column) {
     std::vector<std::string> texts;
     for (int i = 0; i < list.topLevelItemCount(); ++i)
@@ -51,7 +51,7 @@ class LogTabTest : public ::testing::Test {
 };
 
 TEST_F(LogTabTest, TreeHoldsTheSitesAndTheirCategoriesInIndexOrder) {
-  ASSERT_EQ(tab.TreeView1->topLevelItemCount(), kSiteCount);
+  ASSERT_EQ(tab.siteTree_->topLevelItemCount(), kSiteCount);
   const std::vector<std::string> siteTexts = {
       "YOL",      "アサヒ",  "Impress", "ZAKZAK", Cp932ToUtf8(Sites()[4].displayLabel),
       "中央日報", "毎日新聞"};
@@ -104,8 +104,8 @@ TEST_F(LogTabTest, ReturningToTheTabReloadsTheSelectedLog) {
   const std::string path = LogFilePath(31);  // ZAKZAK
   test::WriteBytes(path, "one\thttp://z.example/1\t2024/5/1\t1\r\n");
   // Switching tabs with nothing selected leaves the list alone.
-  w.form1.PageControl1->setCurrentIndex(0);
-  w.form1.PageControl1->setCurrentWidget(&tab);
+  w.mainWindow.tabs_->setCurrentIndex(0);
+  w.mainWindow.tabs_->setCurrentWidget(&tab);
   EXPECT_EQ(list.topLevelItemCount(), 0);
 
   Select(Node(3, 0));
@@ -113,8 +113,8 @@ TEST_F(LogTabTest, ReturningToTheTabReloadsTheSelectedLog) {
   test::WriteBytes(
       path, "two\thttp://z.example/2\t2024/5/2\t1\r\none\thttp://z.example/1\t2024/5/1\t1\r\n");
   EXPECT_EQ(Column(1), (std::vector<std::string>{"one"}));  // nothing reloads on its own
-  w.form1.PageControl1->setCurrentIndex(0);
-  w.form1.PageControl1->setCurrentWidget(&tab);
+  w.mainWindow.tabs_->setCurrentIndex(0);
+  w.mainWindow.tabs_->setCurrentWidget(&tab);
   EXPECT_EQ(Column(1), (std::vector<std::string>{"two", "one"}));
 }
 
@@ -129,18 +129,18 @@ TEST_F(LogTabTest, RightPressSelectsTheRecordForTheMenu) {
   test::SendMouse(list.viewport(), QEvent::MouseButtonPress, second, Qt::RightButton);
   ASSERT_NE(tab.SelectedLog(), nullptr);
   EXPECT_EQ(tab.SelectedLog()->Headline, "b");
-  EXPECT_TRUE(tab.PopupMenu3->isVisible());
-  EXPECT_EQ(tab.URL3->text().toStdString(), "http://m.example/b?p=1&&q=2");
-  EXPECT_EQ(tab.URL2->text().toStdString(), "URLのコピー");
-  tab.URL2->trigger();
+  EXPECT_TRUE(tab.recordMenu_->isVisible());
+  EXPECT_EQ(tab.urlCaptionAction_->text().toStdString(), "http://m.example/b?p=1&&q=2");
+  EXPECT_EQ(tab.copyUrlAction_->text().toStdString(), "URLのコピー");
+  tab.copyUrlAction_->trigger();
   EXPECT_EQ(QGuiApplication::clipboard()->text().toStdString(), "http://m.example/b?p=1&q=2");
-  tab.N6->trigger();
-  tab.PopupMenu3->hide();
+  tab.openArticleAction_->trigger();
+  tab.recordMenu_->hide();
 
   // Over empty space: no menu; a double click there opens the selected record.
   test::SendMouse(list.viewport(), QEvent::MouseButtonPress,
                   QPoint(10, list.viewport()->height() - 5), Qt::RightButton);
-  EXPECT_FALSE(tab.PopupMenu3->isVisible());
+  EXPECT_FALSE(tab.recordMenu_->isVisible());
   test::SendMouse(list.viewport(), QEvent::MouseButtonDblClick,
                   QPoint(10, list.viewport()->height() - 5), Qt::LeftButton);
   EXPECT_EQ(opener.opened,

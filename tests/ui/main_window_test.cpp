@@ -28,24 +28,25 @@
 namespace quillet {
 namespace {
 
-std::unique_ptr<TNewsItem> News(const std::string& url) {
-  return std::make_unique<TNewsItem>(TNewsItem{"YOL", "headline", url, "genre"});
+std::unique_ptr<NewsItem> News(const std::string& url) {
+  return std::make_unique<NewsItem>(NewsItem{"YOL", "headline", url, "genre"});
 }
 
-class MainWindow : public ::testing::Test {
+class MainWindowTest : public ::testing::Test {
  protected:
   void AddRows() {
-    w.form1.AppendRow("YOL", CP932("トップ"), "first", 0, News("http://a.example/1"));
-    w.form1.AppendRow("YOL", CP932("トップ"), "second", 0, News("http://a.example/2?x=1&y=2"));
-    w.form1.AppendRow("CNN", CP932("国際"), "third", 4, News("http://c.example/3"));
+    w.mainWindow.AppendRow("YOL", CP932("トップ"), "first", 0, News("http://a.example/1"));
+    w.mainWindow.AppendRow("YOL", CP932("トップ"), "second", 0, News("http://a.example/2?x=1&y=2"));
+    w.mainWindow.AppendRow("CNN", CP932("国際"), "third", 4, News("http://c.example/3"));
   }
-  QWidget* Viewport() { return w.form1.ListView1->viewport(); }
+  QWidget* Viewport() { return w.mainWindow.headlineList_->viewport(); }
   QPoint RowCentre(int row) {
-    return w.form1.ListView1->visualItemRect(w.form1.ListView1->topLevelItem(row)).center();
+    return w.mainWindow.headlineList_->visualItemRect(w.mainWindow.headlineList_->topLevelItem(row))
+        .center();
   }
   QPoint EmptySpace() { return QPoint(20, Viewport()->height() - 5); }
   std::string SelectedUrl() {
-    const TNewsItem* news = w.form1.SelectedNews();
+    const NewsItem* news = w.mainWindow.SelectedNews();
     return news ? news->URL : "(none)";
   }
   settings::Geometry Stored() { return settings::ReadGeometry(settings::Geometry{-1, -1, -1, -1}); }
@@ -53,13 +54,16 @@ class MainWindow : public ::testing::Test {
   test::ProgramWindows w;
 };
 
-TEST_F(MainWindow, ToolbarButtonsAndMenusInTheirOrder) {
-  w.form1.show();
-  EXPECT_EQ(w.form1.windowTitle().toStdString(), "Quillet 0.12β");
+TEST_F(MainWindowTest, ToolbarButtonsAndMenusInTheirOrder) {
+  w.mainWindow.show();
+  EXPECT_EQ(w.mainWindow.windowTitle().toStdString(), "Quillet 0.12β");
   const std::vector<std::pair<QToolButton*, std::string>> buttons = {
-      {w.form1.ToolButton3, "ヘッドラインの取得"}, {w.form1.ToolButton5, "巡回タイマーのON/OFF"},
-      {w.form1.ToolButton8, "常に全面に表示"},     {w.form1.ToolButton6, "アイコン化"},
-      {w.form1.ToolButton9, "ログ検索"},           {w.form1.ToolButton1, "設定"}};
+      {w.mainWindow.fetchButton_, "ヘッドラインの取得"},
+      {w.mainWindow.patrolButton_, "巡回タイマーのON/OFF"},
+      {w.mainWindow.alwaysOnTopButton_, "常に全面に表示"},
+      {w.mainWindow.trayButton_, "アイコン化"},
+      {w.mainWindow.logSearchButton_, "ログ検索"},
+      {w.mainWindow.settingsButton_, "設定"}};
   int lastX = -1;
   for (const auto& [button, hint] : buttons) {
     SCOPED_TRACE(hint);
@@ -68,10 +72,10 @@ TEST_F(MainWindow, ToolbarButtonsAndMenusInTheirOrder) {
     EXPECT_GT(button->x(), lastX);
     lastX = button->x();
   }
-  EXPECT_TRUE(w.form1.ToolButton5->isCheckable());
-  EXPECT_TRUE(w.form1.ToolButton8->isCheckable());
-  EXPECT_FALSE(w.form1.ToolButton5->isChecked());
-  EXPECT_EQ(w.form1.ToolButton1->menu(), w.form1.PopupMenu2);
+  EXPECT_TRUE(w.mainWindow.patrolButton_->isCheckable());
+  EXPECT_TRUE(w.mainWindow.alwaysOnTopButton_->isCheckable());
+  EXPECT_FALSE(w.mainWindow.patrolButton_->isChecked());
+  EXPECT_EQ(w.mainWindow.settingsButton_->menu(), w.mainWindow.settingsMenu_);
 
   auto captions = [](QMenu* menu) {
     std::vector<std::string> texts;
@@ -79,76 +83,78 @@ TEST_F(MainWindow, ToolbarButtonsAndMenusInTheirOrder) {
       texts.push_back(action->isSeparator() ? "-" : action->text().toStdString());
     return texts;
   };
-  EXPECT_EQ(captions(w.form1.PopupMenu1),
+  EXPECT_EQ(captions(w.mainWindow.headlineMenu_),
             (std::vector<std::string>{"この記事をブラウザで開く", "URLをコピー", "-", "URL"}));
-  EXPECT_EQ(captions(w.form1.PopupMenu2), (std::vector<std::string>{"動作設定", "接続設定"}));
-  EXPECT_EQ(w.form1.PageControl1->tabText(0).toStdString(), "ヘッドライン");
-  EXPECT_EQ(w.form1.PageControl1->tabText(1).toStdString(), "ログ");
-  EXPECT_EQ(w.form1.PageControl1->currentIndex(), 0);
+  EXPECT_EQ(captions(w.mainWindow.settingsMenu_),
+            (std::vector<std::string>{"動作設定", "接続設定"}));
+  EXPECT_EQ(w.mainWindow.tabs_->tabText(0).toStdString(), "ヘッドライン");
+  EXPECT_EQ(w.mainWindow.tabs_->tabText(1).toStdString(), "ログ");
+  EXPECT_EQ(w.mainWindow.tabs_->currentIndex(), 0);
 }
 
-TEST_F(MainWindow, TabReachesEveryToolbarButton) {
-  w.form1.show();
-  QApplication::setActiveWindow(&w.form1);
-  w.form1.ListView1->setFocus();
-  ASSERT_EQ(QApplication::focusWidget(), w.form1.ListView1);
+TEST_F(MainWindowTest, TabReachesEveryToolbarButton) {
+  w.mainWindow.show();
+  QApplication::setActiveWindow(&w.mainWindow);
+  w.mainWindow.headlineList_->setFocus();
+  ASSERT_EQ(QApplication::focusWidget(), w.mainWindow.headlineList_);
   std::set<QWidget*> reached;
   for (int i = 0; i < 20; ++i) {
     QKeyEvent tab(QEvent::KeyPress, Qt::Key_Tab, Qt::NoModifier);
     QApplication::sendEvent(QApplication::focusWidget(), &tab);
     reached.insert(QApplication::focusWidget());
   }
-  for (QToolButton* button : {w.form1.ToolButton3, w.form1.ToolButton5, w.form1.ToolButton8,
-                              w.form1.ToolButton6, w.form1.ToolButton9, w.form1.ToolButton1}) {
+  for (QToolButton* button :
+       {w.mainWindow.fetchButton_, w.mainWindow.patrolButton_, w.mainWindow.alwaysOnTopButton_,
+        w.mainWindow.trayButton_, w.mainWindow.logSearchButton_, w.mainWindow.settingsButton_}) {
     SCOPED_TRACE(button->toolTip().toStdString());
     EXPECT_TRUE(reached.count(button));
   }
 }
 
-TEST_F(MainWindow, RightPressSelectsTheRowUnderThePointerAndOpensItsMenu) {
-  w.form1.show();
+TEST_F(MainWindowTest, RightPressSelectsTheRowUnderThePointerAndOpensItsMenu) {
+  w.mainWindow.show();
   AddRows();
-  w.form1.ListView1->setCurrentItem(w.form1.ListView1->topLevelItem(0));
+  w.mainWindow.headlineList_->setCurrentItem(w.mainWindow.headlineList_->topLevelItem(0));
 
   test::SendMouse(Viewport(), QEvent::MouseButtonPress, RowCentre(1), Qt::RightButton);
   EXPECT_EQ(SelectedUrl(), "http://a.example/2?x=1&y=2");
-  EXPECT_TRUE(w.form1.PopupMenu1->isVisible());
+  EXPECT_TRUE(w.mainWindow.headlineMenu_->isVisible());
   // The last item shows the URL itself; its '&' is not taken as an access key.
-  EXPECT_EQ(w.form1.URL4->text().toStdString(), "http://a.example/2?x=1&&y=2");
-  w.form1.URL1->trigger();
+  EXPECT_EQ(w.mainWindow.urlCaptionAction_->text().toStdString(), "http://a.example/2?x=1&&y=2");
+  w.mainWindow.copyUrlAction_->trigger();
   EXPECT_EQ(QGuiApplication::clipboard()->text().toStdString(), "http://a.example/2?x=1&y=2");
-  w.form1.PopupMenu1->hide();
+  w.mainWindow.headlineMenu_->hide();
 
   // Empty space below the rows: no menu, and the selection stays.
   test::SendMouse(Viewport(), QEvent::MouseButtonPress, EmptySpace(), Qt::RightButton);
-  EXPECT_FALSE(w.form1.PopupMenu1->isVisible());
+  EXPECT_FALSE(w.mainWindow.headlineMenu_->isVisible());
   EXPECT_EQ(SelectedUrl(), "http://a.example/2?x=1&y=2");
 
   // The menu opened over another row shows that row's URL.
   test::SendMouse(Viewport(), QEvent::MouseButtonPress, RowCentre(2), Qt::RightButton);
-  EXPECT_EQ(w.form1.URL4->text().toStdString(), "http://c.example/3");
-  w.form1.PopupMenu1->hide();
+  EXPECT_EQ(w.mainWindow.urlCaptionAction_->text().toStdString(), "http://c.example/3");
+  w.mainWindow.headlineMenu_->hide();
 }
 
-TEST_F(MainWindow, DoubleClickOpensTheSelectedArticleAlsoFromEmptySpace) {
+TEST_F(MainWindowTest, DoubleClickOpensTheSelectedArticleAlsoFromEmptySpace) {
   test::RecordingOpener opener;
-  w.form1.show();
+  w.mainWindow.show();
   AddRows();
 
   // Nothing selected: nothing opens.
   test::SendMouse(Viewport(), QEvent::MouseButtonDblClick, EmptySpace(), Qt::LeftButton);
-  w.form1.N2->trigger();
-  w.form1.URL1->trigger();
+  w.mainWindow.openArticleAction_->trigger();
+  w.mainWindow.copyUrlAction_->trigger();
   EXPECT_TRUE(opener.opened.empty());
 
-  w.form1.ListView1->setCurrentItem(w.form1.ListView1->topLevelItem(2));
+  w.mainWindow.headlineList_->setCurrentItem(w.mainWindow.headlineList_->topLevelItem(2));
   test::SendMouse(Viewport(), QEvent::MouseButtonDblClick, EmptySpace(), Qt::LeftButton);
-  w.form1.N2->trigger();
+  w.mainWindow.openArticleAction_->trigger();
   EXPECT_EQ(opener.opened, (std::vector<std::string>{"http://c.example/3", "http://c.example/3"}));
   EXPECT_TRUE(w.messages.empty());
 }
 
-TEST_F(MainWindow, NetworkUnavailableLeavesTheListAsItWas) {
+TEST_F(MainWindowTest, NetworkUnavailableLeavesTheListAsItWas) {
   const std::string proxy = "192.0.2.1:8080";
   std::vector<std::string> asked;
   SetNetworkCheckForTesting([&asked](const std::string& p) {
@@ -159,27 +165,27 @@ TEST_F(MainWindow, NetworkUnavailableLeavesTheListAsItWas) {
     ~RealCheckAgain() { SetNetworkCheckForTesting(nullptr); }
   } realCheckAgain;
   settings::WriteString("HTTP", "Proxy", proxy);
-  w.form1.show();
+  w.mainWindow.show();
   AddRows();
-  w.form1.ToolButton3->click();
+  w.mainWindow.fetchButton_->click();
   ASSERT_EQ(w.messages.size(), 1u);
   EXPECT_EQ(w.messages[0].text, "ネットワークに接続されていません");
   EXPECT_EQ(w.messages[0].caption, "エラー");
   EXPECT_EQ(w.messages[0].icon, MessageIcon::kExclamation);
-  EXPECT_EQ(w.form1.ListView1->topLevelItemCount(), 3);
-  EXPECT_TRUE(w.form1.ToolButton3->isEnabled());
-  EXPECT_FALSE(w.form2.isVisible());
+  EXPECT_EQ(w.mainWindow.headlineList_->topLevelItemCount(), 3);
+  EXPECT_TRUE(w.mainWindow.fetchButton_->isEnabled());
+  EXPECT_FALSE(w.progressDialog.isVisible());
   EXPECT_EQ(asked, std::vector<std::string>{proxy});
 }
 
 // --- Geometry. ---------------------------------------------------------------
 
-TEST_F(MainWindow, GeometryIsReadAtStartAndWrittenAtClose) {
+TEST_F(MainWindowTest, GeometryIsReadAtStartAndWrittenAtClose) {
   // Nothing stored: the built-in bounds, written back at close.
-  w.form1.show();
-  EXPECT_EQ(w.form1.pos(), QPoint(408, 156));
-  EXPECT_EQ(w.form1.size(), QSize(505, 657));
-  EXPECT_TRUE(w.form1.close());
+  w.mainWindow.show();
+  EXPECT_EQ(w.mainWindow.pos(), QPoint(408, 156));
+  EXPECT_EQ(w.mainWindow.size(), QSize(505, 657));
+  EXPECT_TRUE(w.mainWindow.close());
   settings::Geometry stored = Stored();
   EXPECT_EQ(std::vector<int>({stored.left, stored.top, stored.width, stored.height}),
             std::vector<int>({408, 156, 505, 657}));
@@ -188,7 +194,7 @@ TEST_F(MainWindow, GeometryIsReadAtStartAndWrittenAtClose) {
   // Stored bounds are applied unchanged at the next start, even off the screen.
   settings::WriteGeometry({-3000, 40, 600, 500, false});
   settings::WriteInteger("Main", "TimerInterval", 3);
-  TForm1 again;
+  MainWindow again;
   again.show();
   EXPECT_EQ(again.pos(), QPoint(-3000, 40));
   EXPECT_EQ(again.size(), QSize(600, 500));
@@ -206,31 +212,31 @@ TEST_F(MainWindow, GeometryIsReadAtStartAndWrittenAtClose) {
   EXPECT_TRUE(again.close());
 }
 
-TEST_F(MainWindow, AMaximizedWindowStoresItsNormalBoundsAndComesBackMaximized) {
+TEST_F(MainWindowTest, AMaximizedWindowStoresItsNormalBoundsAndComesBackMaximized) {
   settings::WriteGeometry({50, 60, 400, 300, false});
-  w.form1.show();
-  w.form1.showMaximized();
-  ASSERT_TRUE(test::SpinUntil([&] { return w.form1.isMaximized(); }));
-  EXPECT_TRUE(w.form1.close());
+  w.mainWindow.show();
+  w.mainWindow.showMaximized();
+  ASSERT_TRUE(test::SpinUntil([&] { return w.mainWindow.isMaximized(); }));
+  EXPECT_TRUE(w.mainWindow.close());
   const settings::Geometry stored = Stored();
   EXPECT_TRUE(stored.maximized);
   EXPECT_EQ(std::vector<int>({stored.left, stored.top, stored.width, stored.height}),
             std::vector<int>({50, 60, 400, 300}));
 
-  TForm1 again;
+  MainWindow again;
   again.show();
   EXPECT_TRUE(again.isMaximized());
   EXPECT_EQ(again.normalGeometry().size(), QSize(400, 300));
   EXPECT_TRUE(again.close());
 }
 
-TEST_F(MainWindow, AGeometryThatCannotBeWrittenIsReportedOnceAndTheWindowCloses) {
-  w.form1.show();
-  ASSERT_TRUE(w.form1.close());
+TEST_F(MainWindowTest, AGeometryThatCannotBeWrittenIsReportedOnceAndTheWindowCloses) {
+  w.mainWindow.show();
+  ASSERT_TRUE(w.mainWindow.close());
   ASSERT_EQ(chmod(settings::SettingsFilePath().c_str(), 0444), 0);
-  w.form1.show();
-  EXPECT_TRUE(w.form1.close());
-  EXPECT_FALSE(w.form1.isVisible());
+  w.mainWindow.show();
+  EXPECT_TRUE(w.mainWindow.close());
+  EXPECT_FALSE(w.mainWindow.isVisible());
   ASSERT_EQ(w.messages.size(), 1u);
   EXPECT_NE(w.messages[0].text.find("に書き込めません"), std::string::npos) << w.messages[0].text;
   EXPECT_EQ(w.messages[0].text.back(), '.');
@@ -238,36 +244,36 @@ TEST_F(MainWindow, AGeometryThatCannotBeWrittenIsReportedOnceAndTheWindowCloses)
   EXPECT_EQ(w.messages[0].icon, MessageIcon::kStop);
 }
 
-TEST_F(MainWindow, AlwaysOnTopKeepsPositionAndSize) {
-  w.form1.show();
-  w.form1.move(120, 130);
+TEST_F(MainWindowTest, AlwaysOnTopKeepsPositionAndSize) {
+  w.mainWindow.show();
+  w.mainWindow.move(120, 130);
   // Settings that a fresh showing would apply: the toggle must not read them.
   settings::WriteGeometry({1, 2, 300, 200, false});
 
-  w.form1.ToolButton8->click();
-  EXPECT_TRUE(w.form1.windowFlags() & Qt::WindowStaysOnTopHint);
-  EXPECT_TRUE(w.form1.isVisible());
-  EXPECT_EQ(w.form1.pos(), QPoint(120, 130));
-  EXPECT_EQ(w.form1.size(), QSize(505, 657));
+  w.mainWindow.alwaysOnTopButton_->click();
+  EXPECT_TRUE(w.mainWindow.windowFlags() & Qt::WindowStaysOnTopHint);
+  EXPECT_TRUE(w.mainWindow.isVisible());
+  EXPECT_EQ(w.mainWindow.pos(), QPoint(120, 130));
+  EXPECT_EQ(w.mainWindow.size(), QSize(505, 657));
 
-  w.form1.ToolButton8->click();
-  EXPECT_FALSE(w.form1.windowFlags() & Qt::WindowStaysOnTopHint);
-  EXPECT_EQ(w.form1.pos(), QPoint(120, 130));
+  w.mainWindow.alwaysOnTopButton_->click();
+  EXPECT_FALSE(w.mainWindow.windowFlags() & Qt::WindowStaysOnTopHint);
+  EXPECT_EQ(w.mainWindow.pos(), QPoint(120, 130));
 }
 
 // --- The windows it opens. ---------------------------------------------------
 
-TEST_F(MainWindow, EachLogSearchClickOpensAnotherWindow) {
-  w.form1.show();
-  w.form1.ToolButton9->click();
-  w.form1.ToolButton9->click();
-  // TForm5 has no meta-object of its own, so findChildren<TForm5*> would
+TEST_F(MainWindowTest, EachLogSearchClickOpensAnotherWindow) {
+  w.mainWindow.show();
+  w.mainWindow.logSearchButton_->click();
+  w.mainWindow.logSearchButton_->click();
+  // LogSearchWindow has no meta-object of its own, so findChildren<LogSearchWindow*> would
   // match every widget.
-  std::vector<TForm5*> windows;
-  for (QWidget* child : w.form1.findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
-    if (auto* search = dynamic_cast<TForm5*>(child)) windows.push_back(search);
+  std::vector<LogSearchWindow*> windows;
+  for (QWidget* child : w.mainWindow.findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+    if (auto* search = dynamic_cast<LogSearchWindow*>(child)) windows.push_back(search);
   ASSERT_EQ(windows.size(), 2u);
-  for (TForm5* window : windows) {
+  for (LogSearchWindow* window : windows) {
     EXPECT_TRUE(window->isVisible());
     EXPECT_TRUE(window->isWindow());
   }
@@ -276,20 +282,20 @@ TEST_F(MainWindow, EachLogSearchClickOpensAnotherWindow) {
   windows[1]->close();
 }
 
-TEST_F(MainWindow, SettingsMenuOpensTheSettingsDialogs) {
-  w.form1.show();
-  w.form1.N5->trigger();
-  EXPECT_TRUE(w.form4.isVisible());
-  EXPECT_TRUE(w.form4.isModal());
-  EXPECT_EQ(w.form4.windowTitle().toStdString(), "動作設定");
-  w.form4.Button1->click();
-  EXPECT_FALSE(w.form4.isVisible());
+TEST_F(MainWindowTest, SettingsMenuOpensTheSettingsDialogs) {
+  w.mainWindow.show();
+  w.mainWindow.behaviourAction_->trigger();
+  EXPECT_TRUE(w.behaviourDialog.isVisible());
+  EXPECT_TRUE(w.behaviourDialog.isModal());
+  EXPECT_EQ(w.behaviourDialog.windowTitle().toStdString(), "動作設定");
+  w.behaviourDialog.okButton_->click();
+  EXPECT_FALSE(w.behaviourDialog.isVisible());
 
-  w.form1.N4->trigger();
-  EXPECT_TRUE(w.form3.isVisible());
-  EXPECT_EQ(w.form3.windowTitle().toStdString(), "接続設定");
-  w.form3.Button2->click();
-  EXPECT_FALSE(w.form3.isVisible());
+  w.mainWindow.connectionAction_->trigger();
+  EXPECT_TRUE(w.connectionDialog.isVisible());
+  EXPECT_EQ(w.connectionDialog.windowTitle().toStdString(), "接続設定");
+  w.connectionDialog.cancelButton_->click();
+  EXPECT_FALSE(w.connectionDialog.isVisible());
 }
 
 // --- The program as a whole. -------------------------------------------------

@@ -50,34 +50,34 @@ class NetworkCheckStub {
 class PatrolTray : public ::testing::Test {
  protected:
   PatrolTray() {
-    w.form2.FetchRun().HttpClient().IdleTimeout = std::chrono::seconds(10);
-    w.form1.show();
+    w.progressDialog.Runner().Http().IdleTimeout = std::chrono::seconds(10);
+    w.mainWindow.show();
   }
   void AddOldRows() {
     for (const char* headline : {"old one", "old two"}) {
-      w.form1.AppendRow("OLD", "genre", headline, 0,
-                        std::make_unique<TNewsItem>(TNewsItem{"OLD", headline, "u", "genre"}));
+      w.mainWindow.AppendRow("OLD", "genre", headline, 0,
+                             std::make_unique<NewsItem>(NewsItem{"OLD", headline, "u", "genre"}));
     }
   }
-  int Rows() const { return w.form1.ListView1->topLevelItemCount(); }
+  int Rows() const { return w.mainWindow.headlineList_->topLevelItemCount(); }
   std::string Text(int row, int column) const {
-    return w.form1.ListView1->topLevelItem(row)->text(column).toStdString();
+    return w.mainWindow.headlineList_->topLevelItem(row)->text(column).toStdString();
   }
   // Serves events until the progress dialog has shown and hidden again;
   // `whenShown` runs as it appears.
   bool RunOneFetch(const std::function<void()>& whenShown) {
     bool shown = false;
     test::WhenReady(
-        &w.form1, [this] { return w.form2.isVisible(); },
+        &w.mainWindow, [this] { return w.progressDialog.isVisible(); },
         [&] {
           shown = true;
           whenShown();
         });
-    return test::SpinUntil([&] { return shown && !w.form2.isVisible(); });
+    return test::SpinUntil([&] { return shown && !w.progressDialog.isVisible(); });
   }
   void BehaviourDialog(int minutes, QPushButton* close) {
-    w.form1.N5->trigger();
-    w.form4.SpinEdit1->setValue(minutes);
+    w.mainWindow.behaviourAction_->trigger();
+    w.behaviourDialog.intervalSpin_->setValue(minutes);
     close->click();
   }
 
@@ -85,25 +85,25 @@ class PatrolTray : public ::testing::Test {
 };
 
 TEST_F(PatrolTray, ToolbarToggleAndTrayItemMirrorEachOther) {
-  TForm1& f = w.form1;
-  EXPECT_FALSE(f.N10->isChecked());
-  EXPECT_FALSE(f.Timer1.Enabled());
+  MainWindow& f = w.mainWindow;
+  EXPECT_FALSE(f.trayPatrolAction_->isChecked());
+  EXPECT_FALSE(f.patrolTimer_.Enabled());
   const std::tuple<const char*, std::function<void()>, bool> steps[] = {
-      {"toolbar on", [&] { f.ToolButton5->click(); }, true},
-      {"tray item off", [&] { f.N10->trigger(); }, false},
-      {"tray item on", [&] { f.N10->trigger(); }, true},
-      {"toolbar off", [&] { f.ToolButton5->click(); }, false},
-      {"toolbar on again", [&] { f.ToolButton5->click(); }, true},
+      {"toolbar on", [&] { f.patrolButton_->click(); }, true},
+      {"tray item off", [&] { f.trayPatrolAction_->trigger(); }, false},
+      {"tray item on", [&] { f.trayPatrolAction_->trigger(); }, true},
+      {"toolbar off", [&] { f.patrolButton_->click(); }, false},
+      {"toolbar on again", [&] { f.patrolButton_->click(); }, true},
   };
   for (const auto& [what, action, on] : steps) {
     SCOPED_TRACE(what);
     action();
-    EXPECT_EQ(f.ToolButton5->isChecked(), on);
-    EXPECT_EQ(f.N10->isChecked(), on);
-    EXPECT_EQ(f.Timer1.Enabled(), on);
-    EXPECT_EQ(f.Timer1.Counting(), on);  // 120 minutes when nothing is stored
+    EXPECT_EQ(f.patrolButton_->isChecked(), on);
+    EXPECT_EQ(f.trayPatrolAction_->isChecked(), on);
+    EXPECT_EQ(f.patrolTimer_.Enabled(), on);
+    EXPECT_EQ(f.patrolTimer_.Counting(), on);  // 120 minutes when nothing is stored
   }
-  EXPECT_FALSE(w.form2.isVisible());
+  EXPECT_FALSE(w.progressDialog.isVisible());
 }
 
 TEST_F(PatrolTray, ATickInTheTrayAddsRowsAfterTheListsWithTheWindowHidden) {
@@ -112,20 +112,20 @@ TEST_F(PatrolTray, ATickInTheTrayAddsRowsAfterTheListsWithTheWindowHidden) {
   ASSERT_TRUE(sites.Listen());
   w.UseProxy(sites.Port());
   AddOldRows();
-  w.form1.ToolButton6->click();
-  ASSERT_FALSE(w.form1.isVisible());
+  w.mainWindow.trayButton_->click();
+  ASSERT_FALSE(w.mainWindow.isVisible());
 
-  w.form1.Timer1.SetIntervalMs(20);
-  w.form1.N10->trigger();  // on, from the tray menu
+  w.mainWindow.patrolTimer_.SetIntervalMs(20);
+  w.mainWindow.trayPatrolAction_->trigger();  // on, from the tray menu
   bool hiddenAndBusy = false;
   ASSERT_TRUE(RunOneFetch([&] {
-    hiddenAndBusy = !w.form1.isVisible() && !w.form1.ToolButton3->isEnabled();
-    w.form1.N10->trigger();  // one run is enough
+    hiddenAndBusy = !w.mainWindow.isVisible() && !w.mainWindow.fetchButton_->isEnabled();
+    w.mainWindow.trayPatrolAction_->trigger();  // one run is enough
   }));
   EXPECT_TRUE(hiddenAndBusy);
-  EXPECT_FALSE(w.form1.isVisible());
-  EXPECT_TRUE(w.form1.TaskTray1.Registered());
-  EXPECT_TRUE(w.form1.ToolButton3->isEnabled());
+  EXPECT_FALSE(w.mainWindow.isVisible());
+  EXPECT_TRUE(w.mainWindow.trayIcon_.Registered());
+  EXPECT_TRUE(w.mainWindow.fetchButton_->isEnabled());
   ASSERT_EQ(Rows(), 2 + 286);
   EXPECT_EQ(Text(0, 2), "old one");
   EXPECT_EQ(Text(1, 2), "old two");
@@ -133,11 +133,11 @@ TEST_F(PatrolTray, ATickInTheTrayAddsRowsAfterTheListsWithTheWindowHidden) {
   EXPECT_EQ(Text(2 + 285, 0), "毎日");
 
   // The tray menu's fetch, unlike a tick, empties the list first.
-  w.form1.H1->trigger();
+  w.mainWindow.trayFetchAction_->trigger();
   EXPECT_EQ(Rows(), 0);
-  EXPECT_TRUE(w.form2.isVisible());
-  ASSERT_TRUE(test::SpinUntil([&] { return !w.form2.isVisible(); }));
-  EXPECT_FALSE(w.form1.isVisible());
+  EXPECT_TRUE(w.progressDialog.isVisible());
+  ASSERT_TRUE(test::SpinUntil([&] { return !w.progressDialog.isVisible(); }));
+  EXPECT_FALSE(w.mainWindow.isVisible());
   EXPECT_EQ(Rows(), 286);
   EXPECT_TRUE(w.messages.empty());
 }
@@ -151,7 +151,7 @@ TEST_F(PatrolTray, TicksPassWhileTheDialogShowsAndTheNextOneAfterItStartsARun) {
   NetworkCheckStub network(true);
   AddOldRows();
   int ticks = 0;
-  w.form1.Timer1.OnTick = [&, tick = std::move(w.form1.Timer1.OnTick)] {
+  w.mainWindow.patrolTimer_.OnTick = [&, tick = std::move(w.mainWindow.patrolTimer_.OnTick)] {
     ++ticks;
     tick();
   };
@@ -159,25 +159,25 @@ TEST_F(PatrolTray, TicksPassWhileTheDialogShowsAndTheNextOneAfterItStartsARun) {
   // Three ticks during the run, watched from inside its network waits, do not
   // even ask for the network.
   size_t checksDuringRun = 0;
-  w.form1.Timer1.SetIntervalMs(20);
-  w.form1.ToolButton5->click();
+  w.mainWindow.patrolTimer_.SetIntervalMs(20);
+  w.mainWindow.patrolButton_->click();
   ASSERT_TRUE(RunOneFetch([&] {
     test::WhenReady(
-        &w.form1, [&, ticksAtStart = ticks] { return ticks >= ticksAtStart + 3; },
+        &w.mainWindow, [&, ticksAtStart = ticks] { return ticks >= ticksAtStart + 3; },
         [&] {
           checksDuringRun = network.proxies.size();
-          w.form2.BitBtn1->click();
+          w.progressDialog.cancelButton_->click();
         });
   }));
   EXPECT_EQ(checksDuringRun, 1u);
 
   // The dialog gone, the next tick starts another run.
-  ASSERT_TRUE(RunOneFetch([&] { w.form1.ToolButton5->click(); }));
+  ASSERT_TRUE(RunOneFetch([&] { w.mainWindow.patrolButton_->click(); }));
   ASSERT_EQ(network.proxies.size(), 2u);
   EXPECT_EQ(network.proxies[1], "127.0.0.1:" + std::to_string(server.Port()));
   EXPECT_GT(server.Connections(), 1);
   EXPECT_EQ(Rows(), 2);  // the old rows stay; the sites gave nothing
-  EXPECT_TRUE(w.form1.ToolButton3->isEnabled());
+  EXPECT_TRUE(w.mainWindow.fetchButton_->isEnabled());
 }
 
 TEST_F(PatrolTray, TicksWaitWhileTheErrorOfARunIsOpen) {
@@ -188,9 +188,9 @@ TEST_F(PatrolTray, TicksWaitWhileTheErrorOfARunIsOpen) {
   ASSERT_TRUE(sites.Listen());
   w.UseProxy(sites.Port());
   NetworkCheckStub network(true);
-  w.form1.ToolButton6->click();
+  w.mainWindow.trayButton_->click();
   int ticks = 0;
-  w.form1.Timer1.OnTick = [&, tick = std::move(w.form1.Timer1.OnTick)] {
+  w.mainWindow.patrolTimer_.OnTick = [&, tick = std::move(w.mainWindow.patrolTimer_.OnTick)] {
     ++ticks;
     tick();
   };
@@ -203,13 +203,13 @@ TEST_F(PatrolTray, TicksWaitWhileTheErrorOfARunIsOpen) {
     const int ticksAtBox = ticks;
     test::SpinUntil([&] { return ticks >= ticksAtBox + 3; });
     checksWhileOpen = network.proxies.size() - checks;
-    dialogWhileOpen = w.form2.isVisible();
+    dialogWhileOpen = w.progressDialog.isVisible();
   };
-  w.form1.Timer1.SetIntervalMs(20);
-  w.form1.ToolButton5->click();
+  w.mainWindow.patrolTimer_.SetIntervalMs(20);
+  w.mainWindow.patrolButton_->click();
   // Once the box is closed, the next tick runs (and fails) again.
   ASSERT_TRUE(test::SpinUntil([&] { return w.messages.size() >= 2; }));
-  w.form1.ToolButton5->click();
+  w.mainWindow.patrolButton_->click();
   EXPECT_EQ(checksWhileOpen, 0u);
   EXPECT_FALSE(dialogWhileOpen);
   EXPECT_EQ(w.messages[1].text, "Proxy Authentication Required.");
@@ -219,56 +219,56 @@ TEST_F(PatrolTray, ATickWithoutANetworkPassesSilently) {
   settings::WriteString("HTTP", "Proxy", "192.0.2.1:8080");
   NetworkCheckStub network(false);
   AddOldRows();
-  w.form1.Timer1.SetIntervalMs(20);
-  w.form1.ToolButton5->click();
+  w.mainWindow.patrolTimer_.SetIntervalMs(20);
+  w.mainWindow.patrolButton_->click();
   ASSERT_TRUE(test::SpinUntil([&] { return network.proxies.size() >= 3; }));
-  w.form1.ToolButton5->click();
+  w.mainWindow.patrolButton_->click();
 
   EXPECT_EQ(network.proxies[0], "192.0.2.1:8080");
   EXPECT_TRUE(w.messages.empty());
-  EXPECT_FALSE(w.form2.isVisible());
+  EXPECT_FALSE(w.progressDialog.isVisible());
   EXPECT_EQ(Rows(), 2);
-  EXPECT_TRUE(w.form1.ToolButton3->isEnabled());
+  EXPECT_TRUE(w.mainWindow.fetchButton_->isEnabled());
 }
 
 TEST_F(PatrolTray, TheBehaviourDialogSetsTheIntervalOnOkOnly) {
   // The interval read from the settings at each showing is checked with the
   // window's geometry.
-  EXPECT_EQ(w.form1.Timer1.IntervalMs(), 120 * 60 * 1000);
-  w.form1.ToolButton5->click();
-  BehaviourDialog(45, w.form4.Button1);
-  EXPECT_EQ(w.form1.Timer1.IntervalMs(), 45 * 60 * 1000);
-  EXPECT_TRUE(w.form1.Timer1.Counting());
+  EXPECT_EQ(w.mainWindow.patrolTimer_.IntervalMs(), 120 * 60 * 1000);
+  w.mainWindow.patrolButton_->click();
+  BehaviourDialog(45, w.behaviourDialog.okButton_);
+  EXPECT_EQ(w.mainWindow.patrolTimer_.IntervalMs(), 45 * 60 * 1000);
+  EXPECT_TRUE(w.mainWindow.patrolTimer_.Counting());
   EXPECT_EQ(settings::TimerInterval(), 45);
-  BehaviourDialog(7, w.form4.Button2);  // Cancel
-  EXPECT_EQ(w.form1.Timer1.IntervalMs(), 45 * 60 * 1000);
+  BehaviourDialog(7, w.behaviourDialog.cancelButton_);  // Cancel
+  EXPECT_EQ(w.mainWindow.patrolTimer_.IntervalMs(), 45 * 60 * 1000);
 
   // With the timer off the value is still taken, for the next switch on.
-  w.form1.ToolButton5->click();
-  BehaviourDialog(6000, w.form4.Button1);
-  EXPECT_EQ(w.form1.Timer1.IntervalMs(), int64_t{6000} * 60 * 1000);
-  EXPECT_FALSE(w.form1.Timer1.Counting());
+  w.mainWindow.patrolButton_->click();
+  BehaviourDialog(6000, w.behaviourDialog.okButton_);
+  EXPECT_EQ(w.mainWindow.patrolTimer_.IntervalMs(), int64_t{6000} * 60 * 1000);
+  EXPECT_FALSE(w.mainWindow.patrolTimer_.Counting());
   EXPECT_TRUE(w.messages.empty());
 }
 
 TEST_F(PatrolTray, WithoutATrayTheWindowStaysAndTheErrorIsShown) {
   TrayAvailable tray(false);
-  w.form1.ToolButton6->click();
+  w.mainWindow.trayButton_->click();
   ASSERT_EQ(w.messages.size(), 1u);
   EXPECT_EQ(w.messages[0].text, "タスクトレイに登録できません.");
   EXPECT_EQ(w.messages[0].caption, "Quillet");
   EXPECT_EQ(w.messages[0].icon, MessageIcon::kStop);
-  EXPECT_TRUE(w.form1.isVisible());
-  EXPECT_FALSE(w.form1.TaskTray1.Registered());
+  EXPECT_TRUE(w.mainWindow.isVisible());
+  EXPECT_FALSE(w.mainWindow.trayIcon_.Registered());
 }
 
 TEST_F(PatrolTray, IntoTheTrayAndBackAsTheUserLeftIt) {
   TrayAvailable tray(true);
   settings::WriteGeometry({30, 40, 400, 300, false});
-  TTaskTray& icon = w.form1.TaskTray1;
+  TrayIcon& icon = w.mainWindow.trayIcon_;
   QSystemTrayIcon& shown = icon.HostForTesting().SystemTrayIcon();
   EXPECT_FALSE(icon.Registered());
-  EXPECT_EQ(icon.PopupMenuR(), w.form1.PopupMenu4);
+  EXPECT_EQ(icon.PopupMenuR(), w.mainWindow.trayMenu_);
 
   const std::pair<const char*, std::function<void()>> restores[] = {
       {"left double click",
@@ -279,9 +279,9 @@ TEST_F(PatrolTray, IntoTheTrayAndBackAsTheUserLeftIt) {
        }},
       {"right double click",
        [&] {
-         TTaskTray::HandleTrayMessage(icon.IconID(), TrayMouseMessage::kRightDblClk, QPoint(5, 6));
+         TrayIcon::HandleTrayMessage(icon.IconID(), TrayMouseMessage::kRightDblClk, QPoint(5, 6));
        }},
-      {"tray menu", [&] { w.form1.R1->trigger(); }},
+      {"tray menu", [&] { w.mainWindow.trayRestoreAction_->trigger(); }},
   };
   int step = 0;
   for (const auto& [what, restore] : restores) {
@@ -289,39 +289,39 @@ TEST_F(PatrolTray, IntoTheTrayAndBackAsTheUserLeftIt) {
     const QPoint left(200 + step, 210);
     const QSize size(420 + step, 330);
     ++step;
-    w.form1.move(left);
-    w.form1.resize(size);
-    w.form1.ToolButton6->click();
+    w.mainWindow.move(left);
+    w.mainWindow.resize(size);
+    w.mainWindow.trayButton_->click();
     EXPECT_TRUE(icon.Registered());
     EXPECT_TRUE(shown.isVisible());
-    EXPECT_FALSE(w.form1.isVisible());
+    EXPECT_FALSE(w.mainWindow.isVisible());
 
     restore();
     EXPECT_FALSE(icon.Registered());
     EXPECT_FALSE(shown.isVisible());
-    EXPECT_TRUE(w.form1.isVisible());
+    EXPECT_TRUE(w.mainWindow.isVisible());
     // Where and as large as it was when it was hidden, not the stored bounds.
-    EXPECT_EQ(w.form1.pos(), left);
-    EXPECT_EQ(w.form1.size(), size);
+    EXPECT_EQ(w.mainWindow.pos(), left);
+    EXPECT_EQ(w.mainWindow.size(), size);
   }
   EXPECT_TRUE(w.messages.empty());
 }
 
 TEST_F(PatrolTray, ExitFromTheTrayQuitsWithTheGeometryOfTheHiddenWindow) {
   TrayAvailable tray(true);
-  w.form1.move(250, 260);
-  w.form1.resize(450, 350);
-  w.form1.ToolButton6->click();
-  ASSERT_FALSE(w.form1.isVisible());
+  w.mainWindow.move(250, 260);
+  w.mainWindow.resize(450, 350);
+  w.mainWindow.trayButton_->click();
+  ASSERT_FALSE(w.mainWindow.isVisible());
   settings::WriteGeometry({30, 40, 400, 300, false});
 
   bool shownAgain = false;
   test::WhenReady(
-      &w.form1, [&] { return w.form1.isVisible(); }, [&] { shownAgain = true; });
-  w.form1.Exit1->trigger();
+      &w.mainWindow, [&] { return w.mainWindow.isVisible(); }, [&] { shownAgain = true; });
+  w.mainWindow.trayQuitAction_->trigger();
   QCoreApplication::processEvents();
   EXPECT_FALSE(shownAgain);
-  EXPECT_FALSE(w.form1.isVisible());
+  EXPECT_FALSE(w.mainWindow.isVisible());
   const settings::Geometry stored = settings::ReadGeometry({-1, -1, -1, -1, true});
   EXPECT_EQ(std::vector<int>({stored.left, stored.top, stored.width, stored.height}),
             std::vector<int>({250, 260, 450, 350}));
@@ -339,15 +339,16 @@ TEST_F(PatrolTray, ClosingTheWindowDuringAFetchCancelsIt) {
   NetworkCheckStub network(true);
   bool closed = false;
   test::WhenReady(
-      &w.form1, [&] { return w.form2.FetchRun().State().FStatusText.find("Yomiuri") == 0; },
+      &w.mainWindow,
+      [&] { return w.progressDialog.Runner().State().statusText.find("Yomiuri") == 0; },
       [&] {
-        w.form1.close();
+        w.mainWindow.close();
         closed = true;
       });
-  w.form1.ToolButton3->click();
-  ASSERT_TRUE(test::SpinUntil([&] { return closed && !w.form2.isVisible(); }));
-  EXPECT_FALSE(w.form1.isVisible());
-  EXPECT_TRUE(w.form2.FetchRun().State().FCancelled);
+  w.mainWindow.fetchButton_->click();
+  ASSERT_TRUE(test::SpinUntil([&] { return closed && !w.progressDialog.isVisible(); }));
+  EXPECT_FALSE(w.mainWindow.isVisible());
+  EXPECT_TRUE(w.progressDialog.Runner().State().cancelled);
   EXPECT_EQ(server.Connections(), 2);  // no later site was asked for
 }
 

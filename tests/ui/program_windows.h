@@ -31,10 +31,10 @@ struct ShownMessage {
 
 class ProgramWindows {
  public:
-  ProgramWindows() : form2(form1) {
+  ProgramWindows() : progressDialog(mainWindow) {
     // The tests close the main window; that must not end the test program.
     QApplication::setQuitOnLastWindowClosed(false);
-    form1.SetWindows(&form2, &form3, &form4);
+    mainWindow.SetWindows(&progressDialog, &connectionDialog, &behaviourDialog);
     SetMessageHookForTesting(
         [this](const std::string& text, const std::string& caption, MessageIcon icon) {
           messages.push_back({Cp932ToUtf8(text), Cp932ToUtf8(caption), icon});
@@ -50,10 +50,10 @@ class ProgramWindows {
   }
 
   TempHome home;  // first: the windows read their settings from it
-  TForm1 form1;
-  TForm2 form2;
-  TForm3 form3;
-  TForm4 form4;
+  MainWindow mainWindow;
+  FetchProgressDialog progressDialog;
+  ConnectionDialog connectionDialog;
+  BehaviourDialog behaviourDialog;
   std::vector<ShownMessage> messages;
   std::function<void()> OnMessage;  // runs inside the (not shown) box
 };

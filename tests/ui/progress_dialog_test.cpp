@@ -21,29 +21,29 @@
 namespace quillet {
 namespace {
 
-class ProgressDialog : public ::testing::Test {
+class ProgressDialogTest : public ::testing::Test {
  protected:
-  ProgressDialog() {
-    w.form2.FetchRun().HttpClient().IdleTimeout = std::chrono::seconds(10);
-    w.form1.show();
+  ProgressDialogTest() {
+    w.progressDialog.Runner().Http().IdleTimeout = std::chrono::seconds(10);
+    w.mainWindow.show();
   }
   // Clicks the fetch button and serves events until the dialog is gone.
   void Fetch() {
-    w.form1.ToolButton3->click();
-    ASSERT_TRUE(test::SpinUntil([this] { return !w.form2.isVisible(); }));
+    w.mainWindow.fetchButton_->click();
+    ASSERT_TRUE(test::SpinUntil([this] { return !w.progressDialog.isVisible(); }));
   }
-  int Rows() const { return w.form1.ListView1->topLevelItemCount(); }
+  int Rows() const { return w.mainWindow.headlineList_->topLevelItemCount(); }
   std::string Text(int row, int column) const {
-    return w.form1.ListView1->topLevelItem(row)->text(column).toStdString();
+    return w.mainWindow.headlineList_->topLevelItem(row)->text(column).toStdString();
   }
   bool StatusIs(const char* utf8) const {
-    return w.form2.Label1->text() == QString::fromUtf8(utf8);
+    return w.progressDialog.statusLabel_->text() == QString::fromUtf8(utf8);
   }
 
   test::ProgramWindows w;
 };
 
-TEST_F(ProgressDialog, SampleSitesFillTheListWhileTheWindowStaysUsable) {
+TEST_F(ProgressDialogTest, SampleSitesFillTheListWhileTheWindowStaysUsable) {
   SampleSiteServer sites(QUILLET_SAMPLE_DIR);
   ASSERT_TRUE(sites.Listen());
   w.UseProxy(sites.Port());
@@ -52,32 +52,32 @@ TEST_F(ProgressDialog, SampleSitesFillTheListWhileTheWindowStaysUsable) {
   // the list already: rows appear during the run, not at its end.
   int rowsBeforeLastSite = -1;
   test::WhenReady(
-      &w.form1, [&] { return sites.Requests().size() == 12; },
+      &w.mainWindow, [&] { return sites.Requests().size() == 12; },
       [&] { rowsBeforeLastSite = Rows(); });
 
-  w.form1.ToolButton3->click();
-  EXPECT_FALSE(w.form1.ToolButton3->isEnabled());
-  EXPECT_TRUE(w.form2.isVisible());
-  EXPECT_EQ(w.form2.windowTitle().toStdString(), "データの取得");
-  ASSERT_TRUE(test::SpinUntil([this] { return !w.form2.isVisible(); }));
+  w.mainWindow.fetchButton_->click();
+  EXPECT_FALSE(w.mainWindow.fetchButton_->isEnabled());
+  EXPECT_TRUE(w.progressDialog.isVisible());
+  EXPECT_EQ(w.progressDialog.windowTitle().toStdString(), "データの取得");
+  ASSERT_TRUE(test::SpinUntil([this] { return !w.progressDialog.isVisible(); }));
 
   EXPECT_TRUE(w.messages.empty());
-  EXPECT_TRUE(w.form1.ToolButton3->isEnabled());
+  EXPECT_TRUE(w.mainWindow.fetchButton_->isEnabled());
   ASSERT_EQ(Rows(), 286);
   EXPECT_EQ(rowsBeforeLastSite, 286 - 41);
   EXPECT_EQ(Text(0, 0), "YOL");
   EXPECT_EQ(Text(285, 0), "毎日");
-  EXPECT_FALSE(w.form1.ListView1->topLevelItem(0)->icon(0).isNull());
+  EXPECT_FALSE(w.mainWindow.headlineList_->topLevelItem(0)->icon(0).isNull());
 
   // The last page's progress: 9,617 bytes of a known size.
-  EXPECT_EQ(w.form2.Label1->text().toStdString(), "毎日新聞 の取得が終了しました");
-  EXPECT_EQ(w.form2.Label2->text().toStdString(), "9KB / 9KB");
-  EXPECT_EQ(w.form2.ProgressBar1->maximum(), 9617);
-  EXPECT_EQ(w.form2.ProgressBar1->value(), 9617);
+  EXPECT_EQ(w.progressDialog.statusLabel_->text().toStdString(), "毎日新聞 の取得が終了しました");
+  EXPECT_EQ(w.progressDialog.amountLabel_->text().toStdString(), "9KB / 9KB");
+  EXPECT_EQ(w.progressDialog.progressBar_->maximum(), 9617);
+  EXPECT_EQ(w.progressDialog.progressBar_->value(), 9617);
 
   // The columns are fitted at the end of the run (the fit itself is the
   // report view's): wider than the widest site label.
-  ReportView& list = *w.form1.ListView1;
+  ReportView& list = *w.mainWindow.headlineList_;
   int site = 0;
   for (int i = 0; i < Rows(); ++i)
     site = std::max(site, list.fontMetrics().horizontalAdvance(list.topLevelItem(i)->text(0)));
@@ -98,7 +98,7 @@ std::string Ok(const std::string& body, bool withLength = true) {
          body;
 }
 
-TEST_F(ProgressDialog, CancelButtonEndsTheRunAndKeepsTheRowsSoFar) {
+TEST_F(ProgressDialogTest, CancelButtonEndsTheRunAndKeepsTheRowsSoFar) {
   test::TestServer server;
   w.UseProxy(server.Port());
   server.Add(Ok(""));        // YOL size probe
@@ -110,15 +110,16 @@ TEST_F(ProgressDialog, CancelButtonEndsTheRunAndKeepsTheRowsSoFar) {
 
   bool dialogWasInFront = false;
   test::WhenReady(
-      &w.form2, [&] { return StatusIs("Impress Watch のヘッドラインを取得しています..."); },
+      &w.progressDialog,
+      [&] { return StatusIs("Impress Watch のヘッドラインを取得しています..."); },
       [&] {
-        EXPECT_EQ(w.form2.Label2->text().toStdString(), "0KB / 不明");
+        EXPECT_EQ(w.progressDialog.amountLabel_->text().toStdString(), "0KB / 不明");
         // The tray's fetch item during a run only brings the dialog forward:
         // the list stays and no second run starts.
-        w.form1.H1Click();
-        dialogWasInFront = w.form2.isVisible() && !w.form1.ToolButton3->isEnabled();
+        w.mainWindow.FetchFromTray();
+        dialogWasInFront = w.progressDialog.isVisible() && !w.mainWindow.fetchButton_->isEnabled();
         EXPECT_EQ(Rows(), 2);
-        w.form2.BitBtn1->click();
+        w.progressDialog.cancelButton_->click();
       });
   Fetch();
 
@@ -127,12 +128,12 @@ TEST_F(ProgressDialog, CancelButtonEndsTheRunAndKeepsTheRowsSoFar) {
   EXPECT_EQ(Text(0, 2), "Alpha");
   EXPECT_EQ(Text(1, 2), "Beta");
   EXPECT_EQ(server.Connections(), 5);  // the four later sites are not visited
-  EXPECT_TRUE(w.form2.FetchRun().State().FCancelled);
-  EXPECT_TRUE(w.form1.ToolButton3->isEnabled());
+  EXPECT_TRUE(w.progressDialog.Runner().State().cancelled);
+  EXPECT_TRUE(w.mainWindow.fetchButton_->isEnabled());
   EXPECT_TRUE(w.messages.empty());
 }
 
-TEST_F(ProgressDialog, SkipButtonEndsOnlyTheCurrentDownload) {
+TEST_F(ProgressDialogTest, SkipButtonEndsOnlyTheCurrentDownload) {
   test::TestServer server;
   w.UseProxy(server.Port());
   server.Add(Ok("", false));
@@ -141,27 +142,30 @@ TEST_F(ProgressDialog, SkipButtonEndsOnlyTheCurrentDownload) {
     server.Add(Ok(""));  // the other six sites, all empty
 
   test::WhenReady(
-      &w.form2, [&] { return StatusIs("Yomiuri On Line のヘッドラインを取得しています..."); },
-      [&] { w.form2.BitBtn2->click(); });
+      &w.progressDialog,
+      [&] { return StatusIs("Yomiuri On Line のヘッドラインを取得しています..."); },
+      [&] { w.progressDialog.skipButton_->click(); });
   Fetch();
 
   EXPECT_EQ(Rows(), 0);
   EXPECT_EQ(server.Connections(), 13);  // every later site was still fetched
-  EXPECT_FALSE(w.form2.FetchRun().State().FCancelled);
-  EXPECT_TRUE(w.form1.ToolButton3->isEnabled());
+  EXPECT_FALSE(w.progressDialog.Runner().State().cancelled);
+  EXPECT_TRUE(w.mainWindow.fetchButton_->isEnabled());
   // With no size known the bar stays empty.
-  EXPECT_EQ(w.form2.ProgressBar1->value(), 0);
-  EXPECT_EQ(w.form2.Label2->text().toStdString(), "0KB / 不明");
+  EXPECT_EQ(w.progressDialog.progressBar_->value(), 0);
+  EXPECT_EQ(w.progressDialog.amountLabel_->text().toStdString(), "0KB / 不明");
 }
 
-TEST_F(ProgressDialog, AnErrorEndingTheRunIsShownAfterTheCleanUp) {
+TEST_F(ProgressDialogTest, AnErrorEndingTheRunIsShownAfterTheCleanUp) {
   SampleSiteServer sites(QUILLET_SAMPLE_DIR);
   sites.RequireProxyCredentials("reader", "s3cret");
   ASSERT_TRUE(sites.Listen());
   w.UseProxy(sites.Port());
 
   bool cleanedUpFirst = false;
-  w.OnMessage = [&] { cleanedUpFirst = !w.form2.isVisible() && w.form1.ToolButton3->isEnabled(); };
+  w.OnMessage = [&] {
+    cleanedUpFirst = !w.progressDialog.isVisible() && w.mainWindow.fetchButton_->isEnabled();
+  };
   Fetch();
 
   ASSERT_EQ(w.messages.size(), 1u);

@@ -47,18 +47,18 @@ std::vector<QString> AllStatusTexts() {
   return texts;
 }
 
-class SearchWindow : public ::testing::Test {
+class SearchWindowTest : public ::testing::Test {
  protected:
-  SearchWindow() : form(new TForm5) {
+  SearchWindowTest() : form(new LogSearchWindow) {
     // Each error box is recorded with the status line it appeared over.
     SetMessageHookForTesting(
         [this](const std::string& text, const std::string& caption, MessageIcon icon) {
-          messages.push_back(form->Panel1->text().toStdString() + " | " + Cp932ToUtf8(caption) +
-                             ": " + Cp932ToUtf8(text));
+          messages.push_back(form->statusPanel_->text().toStdString() + " | " +
+                             Cp932ToUtf8(caption) + ": " + Cp932ToUtf8(text));
           EXPECT_EQ(icon, MessageIcon::kStop);
         });
   }
-  ~SearchWindow() override {
+  ~SearchWindowTest() override {
     delete form.data();
     SetMessageHookForTesting(nullptr);
   }
@@ -75,23 +75,23 @@ class SearchWindow : public ::testing::Test {
   // Searches for `keyword`, recording the status line at every event break
   // and running `duringSearch` there as well.
   void Search(const QString& keyword, const std::function<void()>& duringSearch = {}) {
-    form->Edit1->setText(keyword);
+    form->keywordEdit_->setText(keyword);
     statuses.clear();
     QTimer probe;  // a zero timer fires in every pass over the events
     QObject::connect(&probe, &QTimer::timeout, [&] {
-      if (statuses.empty() || statuses.back() != form->Panel1->text())
-        statuses.push_back(form->Panel1->text());
+      if (statuses.empty() || statuses.back() != form->statusPanel_->text())
+        statuses.push_back(form->statusPanel_->text());
       if (duringSearch) duringSearch();
     });
     probe.start(0);
-    form->RunLogSearch();
+    form->Search();
     probe.stop();
     QCoreApplication::processEvents();
   }
 
-  int Rows() const { return form->ListView1->model()->rowCount(); }
+  int Rows() const { return form->resultList_->model()->rowCount(); }
   QString Cell(int row, int column) const {
-    return form->ListView1->model()->index(row, column).data().toString();
+    return form->resultList_->model()->index(row, column).data().toString();
   }
   std::vector<QString> Headlines() const {
     std::vector<QString> out;
@@ -101,26 +101,26 @@ class SearchWindow : public ::testing::Test {
   }
   void SendKey(int key, const QString& text) {
     QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, text);
-    QApplication::sendEvent(form->Edit1, &press);
+    QApplication::sendEvent(form->keywordEdit_, &press);
   }
 
   test::TempHome home;
   test::RecordingOpener opener;
   std::vector<std::string> messages;
-  QPointer<TForm5> form;
+  QPointer<LogSearchWindow> form;
   std::vector<QString> statuses;
 };
 
-TEST_F(SearchWindow, SearchShowsEveryStatusThenTheCountAndFittedRowsBySite) {
+TEST_F(SearchWindowTest, SearchShowsEveryStatusThenTheCountAndFittedRowsBySite) {
   Log(0, {"ABC top story", "unrelated"});
   Log(31, {"zakzak abc"});
   Log(33, {"CNN abc", "CNN other"});
-  EXPECT_TRUE(form->Panel1->text().isEmpty());
+  EXPECT_TRUE(form->statusPanel_->text().isEmpty());
   form->show();
   Search(QStringLiteral("abc"));
 
   EXPECT_EQ(statuses, AllStatusTexts());
-  EXPECT_EQ(form->Panel1->text(), Q("3件見つかりました"));
+  EXPECT_EQ(form->statusPanel_->text(), Q("3件見つかりました"));
   const struct {
     int site, category;
     const char *siteLabel, *headline;
@@ -135,21 +135,21 @@ TEST_F(SearchWindow, SearchShowsEveryStatusThenTheCountAndFittedRowsBySite) {
     EXPECT_EQ(Cell(row, 2), FromCp932(Categories()[static_cast<size_t>(e.category)].genre));
     EXPECT_EQ(Cell(row, 3), Q(e.headline));
     const QIcon icon =
-        form->ListView1->model()->index(row, 0).data(Qt::DecorationRole).value<QIcon>();
+        form->resultList_->model()->index(row, 0).data(Qt::DecorationRole).value<QIcon>();
     EXPECT_EQ(icon.pixmap(16).toImage(), SiteIcon(e.site).pixmap(16).toImage());
   }
 
   // The columns are fitted once the rows are in.
-  EXPECT_GT(form->ListView1->columnWidth(0),
-            form->ListView1->fontMetrics().horizontalAdvance(QStringLiteral("ZAKZAK")));
+  EXPECT_GT(form->resultList_->columnWidth(0),
+            form->resultList_->fontMetrics().horizontalAdvance(QStringLiteral("ZAKZAK")));
 
   // A second search replaces the rows.
   Search(QStringLiteral("CNN"));
   EXPECT_EQ(Headlines(), (std::vector<QString>{Q("CNN abc"), Q("CNN other")}));
-  EXPECT_EQ(form->Panel1->text(), Q("2件見つかりました"));
+  EXPECT_EQ(form->statusPanel_->text(), Q("2件見つかりました"));
 }
 
-TEST_F(SearchWindow, EnterInTheKeywordBoxSearchesAndIsConsumed) {
+TEST_F(SearchWindowTest, EnterInTheKeywordBoxSearchesAndIsConsumed) {
   Log(9, {"Asahi news"});
   struct KeyCounter : QObject {
     bool eventFilter(QObject*, QEvent* event) override {
@@ -160,13 +160,13 @@ TEST_F(SearchWindow, EnterInTheKeywordBoxSearchesAndIsConsumed) {
   } reachedWindow;
   form->installEventFilter(&reachedWindow);
   form->show();
-  form->Edit1->setText(QStringLiteral("new"));
+  form->keywordEdit_->setText(QStringLiteral("new"));
   SendKey(Qt::Key_S, QStringLiteral("s"));  // other keys still type
   SendKey(Qt::Key_Return, QStringLiteral("\r"));
-  EXPECT_EQ(form->Panel1->text(), Q("1件見つかりました"));
+  EXPECT_EQ(form->statusPanel_->text(), Q("1件見つかりました"));
   EXPECT_EQ(Headlines(), std::vector<QString>{Q("Asahi news")});
   SendKey(Qt::Key_Enter, QStringLiteral("\r"));  // the keypad's Enter
-  EXPECT_EQ(form->Edit1->text(), QStringLiteral("news"));
+  EXPECT_EQ(form->keywordEdit_->text(), QStringLiteral("news"));
   EXPECT_EQ(reachedWindow.count, 0) << "Enter was passed on to the window";
   form->removeEventFilter(&reachedWindow);
 
@@ -177,39 +177,40 @@ TEST_F(SearchWindow, EnterInTheKeywordBoxSearchesAndIsConsumed) {
   EXPECT_TRUE(form.isNull());
 }
 
-TEST_F(SearchWindow, RightClickSelectsTheRowAndTheMenuActsOnIt) {
+TEST_F(SearchWindowTest, RightClickSelectsTheRowAndTheMenuActsOnIt) {
   SaveLogFile(LogFilePath(43), {"Chuou one\thttp://127.0.0.1/a?b=1&c=2\td\t1",
                                 "Chuou two\thttp://127.0.0.1/2\td\t1"});
   const std::string url = "http://127.0.0.1/a?b=1&c=2";
   form->show();
   Search(QStringLiteral("chuou"));
   ASSERT_EQ(Rows(), 2);
-  ReportView* list = form->ListView1;
+  ReportView* list = form->resultList_;
   list->setCurrentItem(list->topLevelItem(1));
 
   const QPoint first = list->visualItemRect(list->topLevelItem(0)).center();
   test::SendMouse(list->viewport(), QEvent::MouseButtonPress, first, Qt::RightButton);
   EXPECT_EQ(list->SelectedRow(), list->topLevelItem(0));
-  EXPECT_TRUE(form->PopupMenu1->isVisible());
-  EXPECT_EQ(form->URL3->text(), QStringLiteral("http://127.0.0.1/a?b=1&&c=2"));  // "&&" shows '&'
-  form->PopupMenu1->hide();
+  EXPECT_TRUE(form->resultMenu_->isVisible());
+  EXPECT_EQ(form->urlCaptionAction_->text(),
+            QStringLiteral("http://127.0.0.1/a?b=1&&c=2"));  // "&&" shows '&'
+  form->resultMenu_->hide();
 
-  form->N6->trigger();
+  form->openArticleAction_->trigger();
   test::SendMouse(list->viewport(), QEvent::MouseButtonDblClick, first, Qt::LeftButton);
   EXPECT_EQ(opener.opened, (std::vector<std::string>(2, url)));
-  form->URL2->trigger();
+  form->copyUrlAction_->trigger();
   EXPECT_EQ(QGuiApplication::clipboard()->text().toStdString(), url);
 
   // With no row selected the actions do nothing.
   list->clearSelection();
   QGuiApplication::clipboard()->setText(QStringLiteral("kept"));
-  form->N6->trigger();
-  form->URL2->trigger();
+  form->openArticleAction_->trigger();
+  form->copyUrlAction_->trigger();
   EXPECT_EQ(opener.opened.size(), 2u);
   EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("kept"));
 }
 
-TEST_F(SearchWindow, DuringASearchRequestsAreIgnoredTheKeywordIsReadPerSiteAndACloseWaits) {
+TEST_F(SearchWindowTest, DuringASearchRequestsAreIgnoredTheKeywordIsReadPerSiteAndACloseWaits) {
   Log(0, {"abc yol", "xyz yol"});
   Log(55, {"abc chuou", "xyz chuou"});
   form->show();
@@ -218,9 +219,9 @@ TEST_F(SearchWindow, DuringASearchRequestsAreIgnoredTheKeywordIsReadPerSiteAndAC
   Search(QStringLiteral("abc"), [&] {
     if (requested) return;
     requested = true;
-    form->BitBtn1->click();
+    form->searchButton_->click();
     SendKey(Qt::Key_Return, QStringLiteral("\r"));
-    form->Edit1->setText(QStringLiteral("xyz"));  // taken by the next site's scan
+    form->keywordEdit_->setText(QStringLiteral("xyz"));  // taken by the next site's scan
     form->close();
     visibleAfterClose = form->isVisible();
   });
@@ -234,14 +235,14 @@ TEST_F(SearchWindow, DuringASearchRequestsAreIgnoredTheKeywordIsReadPerSiteAndAC
   EXPECT_TRUE(form.isNull()) << "not destroyed after the search ended";
 
   // Closed while idle, a window goes at once.
-  form = new TForm5;
+  form = new LogSearchWindow;
   form->show();
-  form->BitBtn2->click();
+  form->closeButton_->click();
   QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
   EXPECT_TRUE(form.isNull());
 }
 
-TEST_F(SearchWindow, AnUnreadableLogEndsTheSearchWithTheCountThenTheError) {
+TEST_F(SearchWindowTest, AnUnreadableLogEndsTheSearchWithTheCountThenTheError) {
   Log(0, {"abc yol"});
   Log(32, {"abc cnn"});
   const std::string fifo = LogFilePath(20);  // second category of Impress Watch
@@ -252,7 +253,7 @@ TEST_F(SearchWindow, AnUnreadableLogEndsTheSearchWithTheCountThenTheError) {
   EXPECT_EQ(Headlines(), std::vector<QString>{Q("abc yol")});
   EXPECT_EQ(messages, std::vector<std::string>{"1件見つかりました | Quillet: ファイル " + fifo +
                                                " は開けません."});
-  EXPECT_EQ(form->Panel1->text(), Q("1件見つかりました"));
+  EXPECT_EQ(form->statusPanel_->text(), Q("1件見つかりました"));
   EXPECT_FALSE(form->Searching());
 }
 

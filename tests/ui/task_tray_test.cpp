@@ -55,20 +55,20 @@ std::string At(const QPoint& p) {
 
 // Records every event of `tray` as text, e.g. "down R 5,6". The button state
 // of a press or release is that button alone, of a move empty.
-void Record(TTaskTray& tray, Log& log) {
+void Record(TrayIcon& tray, Log& log) {
   static const auto name = [](Qt::MouseButton b) {
     return std::string(b == Qt::LeftButton ? "L" : b == Qt::RightButton ? "R" : "M");
   };
   auto mouse = [&log](std::string what) {
-    return [&log, what](TTaskTray&, Qt::MouseButton b, Qt::MouseButtons state, const QPoint& p) {
+    return [&log, what](TrayIcon&, Qt::MouseButton b, Qt::MouseButtons state, const QPoint& p) {
       EXPECT_EQ(state, Qt::MouseButtons(b));
       log.push_back(what + name(b) + At(p));
     };
   };
   tray.OnMouseDown = mouse("down ");
   tray.OnMouseUp = mouse("up ");
-  tray.OnDblClick = [&log](TTaskTray&, Qt::MouseButton b) { log.push_back("dbl " + name(b)); };
-  tray.OnMouseMove = [&log](TTaskTray&, Qt::MouseButtons state, const QPoint& p) {
+  tray.OnDblClick = [&log](TrayIcon&, Qt::MouseButton b) { log.push_back("dbl " + name(b)); };
+  tray.OnMouseMove = [&log](TrayIcon&, Qt::MouseButtons state, const QPoint& p) {
     EXPECT_EQ(state, Qt::MouseButtons());
     log.push_back("move" + At(p));
   };
@@ -76,7 +76,7 @@ void Record(TTaskTray& tray, Log& log) {
 
 // Gives `tray` the right-button menu `menu`; once it shows, `whileShown` runs
 // from its event loop and the menu is closed (if still open).
-void SetSelfClosingMenu(TTaskTray& tray, QMenu& menu, std::function<void()> whileShown) {
+void SetSelfClosingMenu(TrayIcon& tray, QMenu& menu, std::function<void()> whileShown) {
   menu.addAction(QStringLiteral("x"));
   tray.SetPopupMenuR(&menu);
   QObject::connect(&menu, &QMenu::aboutToShow, &menu, [&menu, whileShown] {
@@ -89,20 +89,20 @@ void SetSelfClosingMenu(TTaskTray& tray, QMenu& menu, std::function<void()> whil
 
 TEST(TaskTrayIconId, NumberingFollowsTheRegistrysLastEntryAndBadValuesAreRefused) {
   {
-    auto first = std::make_unique<TTaskTray>();
-    TTaskTray second;
+    auto first = std::make_unique<TrayIcon>();
+    TrayIcon second;
     EXPECT_EQ(first->IconID(), 1);
     EXPECT_EQ(second.IconID(), 2);
     first.reset();
-    TTaskTray third;
+    TrayIcon third;
     EXPECT_EQ(third.IconID(), 3);
     // A changed identifier keeps its place in the registry: numbering goes on
     // from the last entry, not from the largest identifier.
     third.SetIconID(10);
-    TTaskTray fourth;
+    TrayIcon fourth;
     EXPECT_EQ(fourth.IconID(), 11);
     second.SetIconID(20);
-    TTaskTray fifth;
+    TrayIcon fifth;
     EXPECT_EQ(fifth.IconID(), 12);
     fifth.SetIconID(1);  // freed above
     EXPECT_EQ(fifth.IconID(), 1);
@@ -117,12 +117,12 @@ TEST(TaskTrayIconId, NumberingFollowsTheRegistrysLastEntryAndBadValuesAreRefused
       EXPECT_EQ(fifth.IconID(), 1);
     }
   }
-  TTaskTray alone;
+  TrayIcon alone;
   EXPECT_EQ(alone.IconID(), 1);
 }
 
 TEST(TaskTrayRegistration, FailuresLeaveItOutOtherwiseItShowsTheIconAndItsTip) {
-  TTaskTray tray;
+  TrayIcon tray;
   const QSystemTrayIcon& shown = tray.HostForTesting().SystemTrayIcon();
   EXPECT_EQ(ErrorText([&] { tray.SetRegistered(true); }), "アイコンが指定されていません");
   EXPECT_FALSE(tray.Registered());
@@ -162,8 +162,8 @@ TEST(TaskTrayRegistration, FailuresLeaveItOutOtherwiseItShowsTheIconAndItsTip) {
 }
 
 TEST(TaskTrayMessages, EachFiresItsEventAndThoseArrivingWhileOneIsHandledAreDropped) {
-  TTaskTray a;
-  TTaskTray b;
+  TrayIcon a;
+  TrayIcon b;
   // In the order of TrayMouseMessage; the middle double click does nothing.
   const char* const events[] = {"move 5,6", "down L 5,6", "up L 5,6",   "dbl L",    "down R 5,6",
                                 "up R 5,6", "dbl R",      "down M 5,6", "up M 5,6", nullptr};
@@ -172,27 +172,27 @@ TEST(TaskTrayMessages, EachFiresItsEventAndThoseArrivingWhileOneIsHandledAreDrop
     Log log;
     Record(b, log);
     const auto message = static_cast<TrayMouseMessage>(m);
-    TTaskTray::HandleTrayMessage(b.IconID(), message, QPoint(5, 6));
-    TTaskTray::HandleTrayMessage(b.IconID() + 1, message, QPoint(5, 6));  // nobody's
+    TrayIcon::HandleTrayMessage(b.IconID(), message, QPoint(5, 6));
+    TrayIcon::HandleTrayMessage(b.IconID() + 1, message, QPoint(5, 6));  // nobody's
     EXPECT_EQ(log, events[m] ? Log{events[m]} : Log{});
   }
 
   Log log;
   Record(b, log);
-  a.OnMouseDown = [&](TTaskTray&, Qt::MouseButton, Qt::MouseButtons, const QPoint&) {
+  a.OnMouseDown = [&](TrayIcon&, Qt::MouseButton, Qt::MouseButtons, const QPoint&) {
     log.push_back("down a");
-    TTaskTray::HandleTrayMessage(b.IconID(), TrayMouseMessage::kLeftDblClk, {});
-    TTaskTray::HandleTrayMessage(a.IconID(), TrayMouseMessage::kLeftUp, {});
+    TrayIcon::HandleTrayMessage(b.IconID(), TrayMouseMessage::kLeftDblClk, {});
+    TrayIcon::HandleTrayMessage(a.IconID(), TrayMouseMessage::kLeftUp, {});
   };
-  a.OnMouseUp = [&](TTaskTray&, Qt::MouseButton, Qt::MouseButtons, const QPoint&) {
+  a.OnMouseUp = [&](TrayIcon&, Qt::MouseButton, Qt::MouseButtons, const QPoint&) {
     throw QuilletError("up a");
   };
-  TTaskTray::HandleTrayMessage(a.IconID(), TrayMouseMessage::kLeftDown, {});
+  TrayIcon::HandleTrayMessage(a.IconID(), TrayMouseMessage::kLeftDown, {});
   EXPECT_EQ(log, Log{"down a"});
   // Once the handling has ended, also by an error, messages come through.
-  EXPECT_THROW(TTaskTray::HandleTrayMessage(a.IconID(), TrayMouseMessage::kLeftUp, {}),
+  EXPECT_THROW(TrayIcon::HandleTrayMessage(a.IconID(), TrayMouseMessage::kLeftUp, {}),
                QuilletError);
-  TTaskTray::HandleTrayMessage(b.IconID(), TrayMouseMessage::kLeftDblClk, {});
+  TrayIcon::HandleTrayMessage(b.IconID(), TrayMouseMessage::kLeftDblClk, {});
   EXPECT_EQ(log, (Log{"down a", "dbl L"}));
 }
 
@@ -246,7 +246,7 @@ TEST(TrayIconHost, RightPressOpensTheMenuWhichHoldsTheTrayAndCanCompleteADoubleC
   QStyleHints* hints = QGuiApplication::styleHints();
   const int interval = hints->mouseDoubleClickInterval();
   hints->setMouseDoubleClickInterval(60000);
-  TTaskTray tray;
+  TrayIcon tray;
   hints->setMouseDoubleClickInterval(interval);
   Log log;
   Record(tray, log);
@@ -256,7 +256,7 @@ TEST(TrayIconHost, RightPressOpensTheMenuWhichHoldsTheTrayAndCanCompleteADoubleC
   SetSelfClosingMenu(tray, menu, [&] {
     ++shown;
     // Tray messages wait while the menu shows: this one is dropped.
-    TTaskTray::HandleTrayMessage(tray.IconID(), TrayMouseMessage::kLeftDblClk, {});
+    TrayIcon::HandleTrayMessage(tray.IconID(), TrayMouseMessage::kLeftDblClk, {});
     // The second press of a right double click lands on the menu and closes it.
     const QPoint at = QCursor::pos();
     QMouseEvent press(QEvent::MouseButtonPress, menu.mapFromGlobal(at), at, Qt::RightButton,
@@ -264,7 +264,7 @@ TEST(TrayIconHost, RightPressOpensTheMenuWhichHoldsTheTrayAndCanCompleteADoubleC
     QCoreApplication::sendEvent(&menu, &press);
     closedByPress = !menu.isVisible();
   });
-  TTaskTray::HandleTrayMessage(tray.IconID(), TrayMouseMessage::kLeftDown, QPoint(5, 6));
+  TrayIcon::HandleTrayMessage(tray.IconID(), TrayMouseMessage::kLeftDown, QPoint(5, 6));
   EXPECT_EQ(shown, 0);  // the left button has no menu here
   emit tray.HostForTesting().SystemTrayIcon().activated(QSystemTrayIcon::Context);
   EXPECT_EQ(shown, 0);  // handled from the event loop, after the tray's own handler
@@ -278,20 +278,20 @@ TEST(TrayIconHost, RightPressOpensTheMenuWhichHoldsTheTrayAndCanCompleteADoubleC
 TEST(TrayIconHost, AHandlerMayDestroyTheComponent) {
   // Closing the program from the tray menu can end the component while its
   // own press is still being handled.
-  auto* doomed = new TTaskTray;
+  auto* doomed = new TrayIcon;
   QMenu menu;
   int shown = 0;
   SetSelfClosingMenu(*doomed, menu, [&] { ++shown; });
-  doomed->OnMouseDown = [](TTaskTray& sender, Qt::MouseButton, Qt::MouseButtons, const QPoint&) {
+  doomed->OnMouseDown = [](TrayIcon& sender, Qt::MouseButton, Qt::MouseButtons, const QPoint&) {
     delete &sender;
   };
   emit doomed->HostForTesting().SystemTrayIcon().activated(QSystemTrayIcon::Context);
   QCoreApplication::processEvents();
   EXPECT_EQ(shown, 0);
-  TTaskTray next;
+  TrayIcon next;
   Log log;
   Record(next, log);
-  TTaskTray::HandleTrayMessage(next.IconID(), TrayMouseMessage::kLeftDblClk, {});
+  TrayIcon::HandleTrayMessage(next.IconID(), TrayMouseMessage::kLeftDblClk, {});
   EXPECT_EQ(log, Log{"dbl L"});
 }
 

@@ -84,11 +84,11 @@ class Terminal {
   bool progressShown_ = false;
 };
 
-class PrintedList : public HeadlineList, public ProgressView, public ErrorDisplay {
+class PrintedList : public HeadlineSink, public ProgressView, public ErrorDisplay {
  public:
   explicit PrintedList(Terminal& terminal) : terminal_(terminal) {}
   void AppendRow(const std::string& caption, const std::string& genre, const std::string& headline,
-                 int, std::unique_ptr<TNewsItem> item) override {
+                 int, std::unique_ptr<NewsItem> item) override {
     terminal_.PrintRow({caption, genre, headline, item->URL});
   }
   void ShowProgress(const std::string& status, const std::string& amount, int, int) override {
@@ -111,8 +111,8 @@ int Fetch(Terminal& terminal, int argc, char** argv) {
   }
   QCoreApplication app(argc, argv);
   PrintedList list(terminal);
-  TFetchRun run(list, list);
-  RunGuarded(list, [&] { run.Timer1Timer(); });
+  FetchRun run(list, list);
+  RunGuarded(list, [&] { run.Run(); });
   terminal.ClearProgress();
   return list.failed ? 1 : 0;
 }
@@ -151,7 +151,7 @@ int Log(Terminal& terminal, const std::string& indexText) {
     return Usage("log: INDEX must be a category index from 0 to 64");
   }
   try {
-    for (const TLogItem& item : LoadLogView(static_cast<int>(index))) {
+    for (const LogItem& item : LoadLogView(static_cast<int>(index))) {
       terminal.PrintRow({item.Date, item.Headline, item.URL});
     }
   } catch (const std::exception& e) {

@@ -48,18 +48,18 @@ int main(int argc, char** argv) {
   QApplication::setFont(font);
 
   // Created in this order and kept until the program ends.
-  TForm1 form1;
-  TForm2 form2(form1);
-  TForm3 form3;
-  TForm4 form4;
-  form1.SetWindows(&form2, &form3, &form4);
-  form1.show();
+  MainWindow mainWindow;
+  FetchProgressDialog progressDialog(mainWindow);
+  ConnectionDialog connectionDialog;
+  BehaviourDialog behaviourDialog;
+  mainWindow.SetWindows(&progressDialog, &connectionDialog, &behaviourDialog);
+  mainWindow.show();
 
   // For the start-up check of the tests only: QUILLET_QUIT_AFTER_MS closes
   // the main window after that many milliseconds, through the same close as
   // the title bar (the geometry is saved), which ends the program.
   if (const char* quitAfter = std::getenv("QUILLET_QUIT_AFTER_MS"))
-    QTimer::singleShot(std::atoi(quitAfter), &form1, [&form1] { form1.close(); });
+    QTimer::singleShot(std::atoi(quitAfter), &mainWindow, [&mainWindow] { mainWindow.close(); });
 
   return app.exec();
 }

@@ -19,55 +19,53 @@ void ReplaceTabs(std::string& text) {
   std::replace(text.begin(), text.end(), '\t', ' ');
 }
 
-void AppendRow(const TFetchState& state, HeadlineList& list) {
-  list.AppendRow(state.FSiteLabel, state.FGenre, state.FHeadline, SiteImageIndex(state.FSiteName),
-                 std::make_unique<TNewsItem>(
-                     TNewsItem{state.FSiteLabel, state.FHeadline, state.FURL, state.FGenre}));
+void AppendRow(const FetchState& state, HeadlineSink& list) {
+  list.AppendRow(state.siteLabel, state.genre, state.headline, SiteImageIndex(state.siteName),
+                 std::make_unique<NewsItem>(
+                     NewsItem{state.siteLabel, state.headline, state.url, state.genre}));
 }
 
 }  // namespace
 
-void AddNewsItem(TFetchState& state, HeadlineList& list, CategoryLog& log, int category) {
-  if (state.FHeadline.empty()) {
+void AddNewsItem(FetchState& state, HeadlineSink& list, CategoryLog& log, int category) {
+  if (state.headline.empty()) {
     if (!settings::NoAddEmpty()) AppendRow(state, list);
     return;
   }
-  Lines& lines = log.Open(state.FLogPath);
+  Lines& lines = log.Open(state.logPath);
   const bool enabled = IsCategoryEnabled(category);
   const bool saveLog = settings::SaveLog();
   if (settings::AddNewsOnly()) {
-    if (FindShownLogRecord(lines, state.FHeadline) >= 0) return;
+    if (FindShownLogRecord(lines, state.headline) >= 0) return;
     if (saveLog) {
-      state.FInsertPos =
-          RecordHeadline(lines, state.FHeadline, state.FURL, enabled, state.FInsertPos);
+      state.insertPos = RecordHeadline(lines, state.headline, state.url, enabled, state.insertPos);
       log.MarkForSave();
     }
   } else if (saveLog) {
-    if (FindShownLogRecord(lines, state.FHeadline) < 0) {
-      state.FInsertPos =
-          RecordHeadline(lines, state.FHeadline, state.FURL, enabled, state.FInsertPos);
+    if (FindShownLogRecord(lines, state.headline) < 0) {
+      state.insertPos = RecordHeadline(lines, state.headline, state.url, enabled, state.insertPos);
     }
     log.MarkForSave();
   }
   if (enabled) AppendRow(state, list);
 }
 
-void ExtractHeadlines(TFetchState& state, const Lines& document, HeadlineList& list) {
-  state.FInsertPos = 0;
+void ExtractHeadlines(FetchState& state, const Lines& document, HeadlineSink& list) {
+  state.insertPos = 0;
   bool absoluteLinks = false;
   std::optional<int> category;
   CategoryLog log;
   try {
     for (const std::string& line : document) {
-      const std::string previousGenre = state.FGenre;
+      const std::string previousGenre = state.genre;
       std::string text = line;
-      if (auto marker = CategoryOfMarker(state.FSiteLabel, line)) {
+      if (auto marker = CategoryOfMarker(state.siteLabel, line)) {
         const Category& c = Categories()[static_cast<size_t>(*marker)];
         category = marker;
-        state.FGenre = c.genre;
-        state.FLogPath = ProgramDirectory() + c.logFile;
-        state.FInsertPos = 0;
-        state.FMarker = line;
+        state.genre = c.genre;
+        state.logPath = ProgramDirectory() + c.logFile;
+        state.insertPos = 0;
+        state.marker = line;
         if (c.site == kImpressSite) absoluteLinks = c.absoluteLinks;
         // The later sites' markers are our own lines, not HTML comments.
         if (c.site >= kZakzakSite) text.clear();
@@ -75,11 +73,11 @@ void ExtractHeadlines(TFetchState& state, const Lines& document, HeadlineList& l
         continue;
       }
       const std::string target = ExtractHref(text);
-      state.FURL = absoluteLinks ? target : state.FBaseURL + target;
-      state.FHeadline = RemoveTags(text);
-      ReplaceTabs(state.FURL);
-      ReplaceTabs(state.FHeadline);
-      if (!(state.FGenre == previousGenre && state.FHeadline.empty())) {
+      state.url = absoluteLinks ? target : state.baseUrl + target;
+      state.headline = RemoveTags(text);
+      ReplaceTabs(state.url);
+      ReplaceTabs(state.headline);
+      if (!(state.genre == previousGenre && state.headline.empty())) {
         AddNewsItem(state, list, log, *category);
       }
     }

@@ -11,13 +11,13 @@
 namespace quillet {
 
 // Walks `document` (marker lines open categories of the site named by
-// state.FSiteLabel; every other line is one headline). Content lines before the
+// state.siteLabel; every other line is one headline). Content lines before the
 // first marker line belong to no category and are passed over. Log errors
 // propagate; the log of the category in progress is saved first.
-void ExtractHeadlines(TFetchState& state, const Lines& document, HeadlineList& list);
+void ExtractHeadlines(FetchState& state, const Lines& document, HeadlineSink& list);
 
-// Records the headline in state.FHeadline (or a separator when it is empty) for
+// Records the headline in state.headline (or a separator when it is empty) for
 // `category`, reading AddNewsOnly, SaveLog and NoAddEmpty afresh.
-void AddNewsItem(TFetchState& state, HeadlineList& list, CategoryLog& log, int category);
+void AddNewsItem(FetchState& state, HeadlineSink& list, CategoryLog& log, int category);
 
 }  // namespace quillet

@@ -7,20 +7,20 @@
 
 namespace quillet {
 
-struct TFetchState {
-  std::string FStatusText;     // text of the status label
-  int32_t FReceived = 0;       // body bytes of the current page received so far
-  int32_t FContentLength = 0;  // expected size of the current page; 0 = unknown
-  std::string FHeadline;       // current headline text
-  std::string FSiteLabel;      // short label of the site being fetched
-  std::string FURL;            // URL of the current headline
-  std::string FBaseURL;        // prefix of relative links
-  std::string FGenre;          // genre label of the current category
-  std::string FSiteName;       // display label of the site being fetched
-  std::string FLogPath;        // full path of the current category's log file
-  bool FCancelled = false;     // Cancel was pressed during this run
-  int32_t FInsertPos = 0;      // line at which the next new log record goes
-  std::string FMarker;         // section marker of the current category
+struct FetchState {
+  std::string statusText;     // text of the status label
+  int32_t received = 0;       // body bytes of the current page received so far
+  int32_t contentLength = 0;  // expected size of the current page; 0 = unknown
+  std::string headline;       // current headline text
+  std::string siteLabel;      // short label of the site being fetched
+  std::string url;            // URL of the current headline
+  std::string baseUrl;        // prefix of relative links
+  std::string genre;          // genre label of the current category
+  std::string siteName;       // display label of the site being fetched
+  std::string logPath;        // full path of the current category's log file
+  bool cancelled = false;     // Cancel was pressed during this run
+  int32_t insertPos = 0;      // line at which the next new log record goes
+  std::string marker;         // section marker of the current category
 };
 
 }  // namespace quillet

@@ -8,21 +8,21 @@
 namespace quillet {
 
 // The record a row of the headline list owns.
-struct TNewsItem {
+struct NewsItem {
   std::string Site;
   std::string Headline;  // "" for a separator row
   std::string URL;
   std::string Genre;
 };
 
-class HeadlineList {
+class HeadlineSink {
  public:
-  virtual ~HeadlineList() = default;
+  virtual ~HeadlineSink() = default;
   // Appends a row at the end: caption (site label), genre, headline, the
   // site's image index (-1 for none) and the row's record.
   virtual void AppendRow(const std::string& caption, const std::string& genre,
                          const std::string& headline, int imageIndex,
-                         std::unique_ptr<TNewsItem> item) = 0;
+                         std::unique_ptr<NewsItem> item) = 0;
 };
 
 }  // namespace quillet

@@ -4,9 +4,9 @@
 
 namespace quillet {
 
-std::vector<TLogItem> LoadLogView(int categoryIndex) {
+std::vector<LogItem> LoadLogView(int categoryIndex) {
   const std::string path = LogFilePath(categoryIndex);
-  std::vector<TLogItem> rows;
+  std::vector<LogItem> rows;
   if (!FileExists(path)) return rows;
   for (const std::string& line : LoadLogFile(path))
     rows.push_back(LogItemFromLine(line));

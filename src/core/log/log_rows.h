@@ -10,6 +10,6 @@ namespace quillet {
 // Every line of the category's log, blank lines included, in file order (newest
 // first); none when the file does not exist. Raises the log store's read error
 // when it exists but cannot be read.
-std::vector<TLogItem> LoadLogView(int categoryIndex);
+std::vector<LogItem> LoadLogView(int categoryIndex);
 
 }  // namespace quillet

@@ -17,7 +17,7 @@ struct SearchRow {
   int site;               // site number, also the row's image index
   std::string siteLabel;  // short label
   std::string genre;
-  TLogItem item;
+  LogItem item;
 };
 
 // "<display label> を検索しています...(k/n)", without the counter for a site

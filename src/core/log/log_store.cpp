@@ -80,7 +80,7 @@ std::string_view LogField(std::string_view line, int k) {
   return line.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start);
 }
 
-TLogItem LogItemFromLine(std::string_view line) {
+LogItem LogItemFromLine(std::string_view line) {
   return {std::string(LogField(line, 0)), std::string(LogField(line, 1)),
           std::string(LogField(line, 2))};
 }

@@ -10,7 +10,7 @@
 
 namespace quillet {
 
-struct TLogItem {
+struct LogItem {
   std::string Headline;
   std::string URL;
   std::string Date;
@@ -40,7 +40,7 @@ void PrepareLogFile(const std::string& path);
 // Field k (from 0) of a record: the text after the k-th TAB up to the next
 // TAB; "" beyond the last TAB.
 std::string_view LogField(std::string_view line, int k);
-TLogItem LogItemFromLine(std::string_view line);
+LogItem LogItemFromLine(std::string_view line);
 
 // First line beginning with the headline (single-byte letters folded), or -1.
 int FindLogRecord(const Lines& lines, std::string_view headline);

@@ -17,7 +17,7 @@ namespace {
 // its place. New components are numbered after the last entry.
 struct RegistryEntry {
   int id;
-  TTaskTray* tray;
+  TrayIcon* tray;
 };
 
 std::vector<RegistryEntry>& Registry() {
@@ -58,7 +58,7 @@ QString ShownTip(const std::string& tip) {
 
 }  // namespace
 
-TTaskTray::TTaskTray(QWidget* owner)
+TrayIcon::TrayIcon(QWidget* owner)
     : owner_(owner),
       host_(std::make_unique<TrayIconHost>([this](TrayMouseMessage message, const QPoint& cursor) {
         HandleTrayMessage(iconId_, message, cursor);
@@ -68,18 +68,18 @@ TTaskTray::TTaskTray(QWidget* owner)
   registry.push_back({iconId_, this});
 }
 
-TTaskTray::~TTaskTray() {
+TrayIcon::~TrayIcon() {
   DeleteIcon();
   Registry().erase(FindEntry(iconId_));
 }
 
-void TTaskTray::SetTipString(const std::string& tip) {
+void TrayIcon::SetTipString(const std::string& tip) {
   if (tip == tipString_) return;
   tipString_ = tip;
   UpdateIcon();
 }
 
-void TTaskTray::SetIcon(const QIcon& icon) {
+void TrayIcon::SetIcon(const QIcon& icon) {
   // The same image (a copy of the owned icon included) changes nothing.
   if (icon.cacheKey() == icon_.cacheKey()) return;
   if (icon.isNull()) {
@@ -91,7 +91,7 @@ void TTaskTray::SetIcon(const QIcon& icon) {
   UpdateIcon();
 }
 
-void TTaskTray::SetIconID(int id) {
+void TrayIcon::SetIconID(int id) {
   if (id < 1) throw QuilletError(CP932("0以下は指定できません"));
   if (id == iconId_) return;
   if (FindEntry(id) != Registry().end()) throw QuilletError(CP932("同じアイコン識別子が有ります"));
@@ -104,7 +104,7 @@ void TTaskTray::SetIconID(int id) {
   UpdateIcon();
 }
 
-void TTaskTray::SetRegistered(bool registered) {
+void TrayIcon::SetRegistered(bool registered) {
   if (registered == registered_) return;
   if (!registered) {
     DeleteIcon();
@@ -115,7 +115,7 @@ void TTaskTray::SetRegistered(bool registered) {
   UpdateIcon();
 }
 
-void TTaskTray::UpdateIcon() {
+void TrayIcon::UpdateIcon() {
   if (!registered_) return;
   if (!host_->Show(icon_, ShownTip(tipString_))) {
     // Registered means "in the tray": a refused icon leaves the component
@@ -128,16 +128,16 @@ void TTaskTray::UpdateIcon() {
   added_ = true;
 }
 
-void TTaskTray::DeleteIcon() {
+void TrayIcon::DeleteIcon() {
   if (added_) host_->Hide();
   added_ = false;
   registered_ = false;
 }
 
-void TTaskTray::HandleTrayMessage(int iconId, TrayMouseMessage message, const QPoint& cursor) {
+void TrayIcon::HandleTrayMessage(int iconId, TrayMouseMessage message, const QPoint& cursor) {
   const auto entry = FindEntry(iconId);
   if (entry == Registry().end() || busy) return;
-  TTaskTray& tray = *entry->tray;
+  TrayIcon& tray = *entry->tray;
   BusyScope scope;
   switch (message) {
     case TrayMouseMessage::kMove:
@@ -172,11 +172,11 @@ void TTaskTray::HandleTrayMessage(int iconId, TrayMouseMessage message, const QP
   }
 }
 
-void TTaskTray::DoDblClick(Qt::MouseButton button) {
+void TrayIcon::DoDblClick(Qt::MouseButton button) {
   if (OnDblClick) OnDblClick(*this, button);
 }
 
-void TTaskTray::DoMouseDown(Qt::MouseButton button, const QPoint& cursor) {
+void TrayIcon::DoMouseDown(Qt::MouseButton button, const QPoint& cursor) {
   const std::weak_ptr<bool> alive = alive_;
   // The owner window comes to the front (when shown) and pending events run
   // before the handler and the menu; tray messages among them are dropped.
@@ -193,11 +193,11 @@ void TTaskTray::DoMouseDown(Qt::MouseButton button, const QPoint& cursor) {
   if (menu) menu->exec(cursor);
 }
 
-void TTaskTray::DoMouseUp(Qt::MouseButton button, const QPoint& cursor) {
+void TrayIcon::DoMouseUp(Qt::MouseButton button, const QPoint& cursor) {
   if (OnMouseUp) OnMouseUp(*this, button, button, cursor);
 }
 
-void TTaskTray::DoMouseMove(const QPoint& cursor) {
+void TrayIcon::DoMouseMove(const QPoint& cursor) {
   if (OnMouseMove) OnMouseMove(*this, Qt::NoButton, cursor);
 }
 

@@ -1,11 +1,11 @@
-// TTaskTray: one icon in the notification area, with its tooltip, popup menus
+// TrayIcon: one icon in the notification area, with its tooltip, popup menus
 // and mouse events.
 //
 // What the main window uses:
-//   TTaskTray TaskTray1{this};               // this: brought to the front on a press
+//   TrayIcon TaskTray1{this};               // this: brought to the front on a press
 //   TaskTray1.SetIcon(AppIcon());            // an image is needed before registering
 //   TaskTray1.SetPopupMenuR(PopupMenu4);     // opened by the right button
-//   TaskTray1.OnDblClick = [this](TTaskTray&, Qt::MouseButton) { TaskTray1DblClick(); };
+//   TaskTray1.OnDblClick = [this](TrayIcon&, Qt::MouseButton) { TaskTray1DblClick(); };
 //   TaskTray1.SetRegistered(true);           // shows the icon; throws QuilletError
 //   TaskTray1.SetRegistered(false);          // removes it (also done by the destructor)
 //   TaskTray1.Registered()
@@ -45,26 +45,26 @@
 
 namespace quillet {
 
-class TTaskTray;
+class TrayIcon;
 
 // A double click with `button` (left or right).
-using TButtonDblClick = std::function<void(TTaskTray& sender, Qt::MouseButton button)>;
+using TButtonDblClick = std::function<void(TrayIcon& sender, Qt::MouseButton button)>;
 // A press or release of `button`; `buttons` is the button state ({button});
 // `pos` the cursor in screen coordinates.
-using TrayMouseEvent = std::function<void(TTaskTray& sender, Qt::MouseButton button,
+using TrayMouseEvent = std::function<void(TrayIcon& sender, Qt::MouseButton button,
                                           Qt::MouseButtons buttons, const QPoint& pos)>;
 using TrayMouseMoveEvent =
-    std::function<void(TTaskTray& sender, Qt::MouseButtons buttons, const QPoint& pos)>;
+    std::function<void(TrayIcon& sender, Qt::MouseButtons buttons, const QPoint& pos)>;
 
-class TTaskTray {
+class TrayIcon {
  public:
   // Takes the next identifier: 1 when no other component exists, else the
   // identifier of the registry's last entry plus 1. The registry lists the
   // components in order of creation; a changed identifier keeps its place.
-  explicit TTaskTray(QWidget* owner = nullptr);
-  ~TTaskTray();
-  TTaskTray(const TTaskTray&) = delete;
-  TTaskTray& operator=(const TTaskTray&) = delete;
+  explicit TrayIcon(QWidget* owner = nullptr);
+  ~TrayIcon();
+  TrayIcon(const TrayIcon&) = delete;
+  TrayIcon& operator=(const TrayIcon&) = delete;
 
   // Menus opened by a left or right press; cleared when the menu is destroyed.
   QMenu* PopupMenuL() const { return popupMenuL_; }

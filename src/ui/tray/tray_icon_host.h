@@ -15,7 +15,7 @@
 
 namespace quillet {
 
-// Mouse messages of a tray icon, the vocabulary of TTaskTray's event handling.
+// Mouse messages of a tray icon, the vocabulary of TrayIcon's event handling.
 enum class TrayMouseMessage {
   kMove,
   kLeftDown,
