@@ -21,10 +21,10 @@ void BM_Download(benchmark::State& state) {
     return;
   }
   quillet::HttpClient cli;
-  cli.URL = url;
-  cli.Proxy = proxy;
+  cli.url = url;
+  cli.proxy = proxy;
   std::string body;
-  cli.ReceiveStream = &body;
+  cli.receiveStream = &body;
   for (auto _ : state) {
     body.clear();
     cli.SendGet();

@@ -21,8 +21,8 @@ void BM_SilentServerWait(benchmark::State& state) {
     return;
   }
   quillet::HttpClient cli;
-  cli.URL = "http://127.0.0.1:" + std::to_string(server.serverPort()) + "/";
-  cli.IdleTimeout = std::chrono::milliseconds(state.range(0));  // ends the wait
+  cli.url = "http://127.0.0.1:" + std::to_string(server.serverPort()) + "/";
+  cli.idleTimeout = std::chrono::milliseconds(state.range(0));  // ends the wait
   for (auto _ : state) {
     try {
       cli.SendGet();

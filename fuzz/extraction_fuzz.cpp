@@ -18,7 +18,7 @@ class CountingList : public quillet::HeadlineSink {
  public:
   void AppendRow(const std::string&, const std::string&, const std::string& headline, int,
                  std::unique_ptr<quillet::NewsItem> item) override {
-    if (item->Headline != headline || headline.find('\t') != std::string::npos) std::abort();
+    if (item->headline != headline || headline.find('\t') != std::string::npos) std::abort();
     ++rows;
   }
   size_t rows = 0;

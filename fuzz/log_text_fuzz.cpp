@@ -15,7 +15,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     quillet::LogItem item = quillet::LogItemFromLine(line);
     (void)quillet::LogField(line, 3);
-    if (item.Headline.size() > line.size()) std::abort();
+    if (item.headline.size() > line.size()) std::abort();
   }
   // The headline to merge: the first line's first field, cut short.
   std::string headline = lines.empty() ? "x" : std::string(quillet::LogField(lines[0], 0));

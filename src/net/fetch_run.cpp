@@ -40,11 +40,11 @@ std::string AmountText(int32_t received, int32_t contentLength) {
 }
 
 FetchRun::FetchRun(HeadlineSink& list, ProgressView& view) : list_(list), view_(view) {
-  http_.LocalAddr = "0.0.0.0";
-  http_.ProxyPort = "80";
-  http_.Agent = "Mozilla/3.0 (compatible)";
-  http_.Accept = "image/gif, image/x-xbitmap, image/jpeg, image/pjpeg, */*";
-  http_.NoCache = true;
+  http_.localAddr = "0.0.0.0";
+  http_.proxyPort = "80";
+  http_.agent = "Mozilla/3.0 (compatible)";
+  http_.accept = "image/gif, image/x-xbitmap, image/jpeg, image/pjpeg, */*";
+  http_.noCache = true;
 }
 
 void FetchRun::SetStatus(const std::string& suffix) {
@@ -59,23 +59,23 @@ void FetchRun::UpdateProgress() {
 
 void FetchRun::Run() {
   running_ = true;
-  http_.ReceiveStream = &receiveStream_;
+  http_.receiveStream = &receiveStream_;
   settings::Proxy proxy = settings::ReadProxy();
-  http_.Proxy = proxy.address;
-  http_.ProxyUsername = proxy.userName;
-  http_.ProxyPassword = proxy.password;
-  http_.OnDocBegin = [this](HttpClient&) { SetStatus(CP932(" に接続しています...")); };
-  http_.OnDocData = [this](HttpClient& client, std::string_view) {
+  http_.proxy = proxy.address;
+  http_.proxyUsername = proxy.userName;
+  http_.proxyPassword = proxy.password;
+  http_.onDocBegin = [this](HttpClient&) { SetStatus(CP932(" に接続しています...")); };
+  http_.onDocData = [this](HttpClient& client, std::string_view) {
     state_.statusText = state_.siteName + CP932(" のヘッドラインを取得しています...");
     state_.received = client.ReceivedCount();
     UpdateProgress();
   };
-  http_.OnDocEnd = [this](HttpClient&) { SetStatus(CP932(" の取得が終了しました")); };
+  http_.onDocEnd = [this](HttpClient&) { SetStatus(CP932(" の取得が終了しました")); };
 
   auto cleanUp = [this] {
     receiveStream_.clear();
     receiveStream_.shrink_to_fit();
-    http_.ReceiveStream = nullptr;
+    http_.receiveStream = nullptr;
     running_ = false;
     if (OnRunEnded) OnRunEnded();
   };
@@ -85,13 +85,9 @@ void FetchRun::Run() {
     state_.received = 0;
     state_.contentLength = 0;
     UpdateProgress();
-    void (FetchRun::*const sites[])() = {
-        &FetchRun::FetchYomiuri,  &FetchRun::FetchAsahi, &FetchRun::FetchImpress,
-        &FetchRun::FetchZakzak,   &FetchRun::FetchCnn,   &FetchRun::FetchChuou,
-        &FetchRun::FetchMainichi,
-    };
-    for (auto fetch : sites) {
-      (this->*fetch)();
+    // The sites in their fixed order.
+    for (int site = 0; site < kSiteCount; ++site) {
+      FetchSite(SiteRowOf(site));
       if (state_.cancelled) break;
       receiveStream_.clear();
     }
@@ -128,7 +124,7 @@ void FetchRun::FetchSite(const SiteRow& row) {
   }
   if (!anyEnabled) return;
 
-  http_.URL = row.FrontPageUrl();
+  http_.url = row.FrontPageUrl();
   if (row.sizeProbe) {
     // Errors of the size probe are not absorbed: they end the run.
     http_.SendHead();

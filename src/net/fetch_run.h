@@ -45,14 +45,6 @@ class FetchRun {
   // columns, hide the dialog.
   std::function<void()> OnRunEnded;
 
-  void FetchYomiuri() { FetchSite(SiteRowOf(0)); }
-  void FetchAsahi() { FetchSite(SiteRowOf(1)); }
-  void FetchImpress() { FetchSite(SiteRowOf(2)); }
-  void FetchZakzak() { FetchSite(SiteRowOf(3)); }
-  void FetchCnn() { FetchSite(SiteRowOf(4)); }
-  void FetchChuou() { FetchSite(SiteRowOf(5)); }
-  void FetchMainichi() { FetchSite(SiteRowOf(6)); }
-
  private:
   void FetchSite(const SiteRow& row);
   void UpdateProgress();

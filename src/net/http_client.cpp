@@ -36,19 +36,6 @@ std::string Base64(const std::string& text) {
   return QByteArray::fromStdString(text).toBase64().toStdString();
 }
 
-// RFC 1123 date without its zone, e.g. "Sun, 06 Nov 1994 08:49:37".
-std::string Rfc1123Date(std::time_t time) {
-  static constexpr const char* kDays[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
-  static constexpr const char* kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
-                                            "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
-  std::tm tm{};
-  gmtime_r(&time, &tm);
-  char text[40];
-  std::snprintf(text, sizeof text, "%s, %02d %s %04d %02d:%02d:%02d", kDays[tm.tm_wday], tm.tm_mday,
-                kMonths[tm.tm_mon], tm.tm_year + 1900, tm.tm_hour, tm.tm_min, tm.tm_sec);
-  return text;
-}
-
 // The system's error number where Qt's error class stands for exactly one;
 // Qt's own error value otherwise.
 int ErrorNumber(QAbstractSocket::SocketError error) {
@@ -120,11 +107,9 @@ void HttpClient::Start(Method method) {
   newLocation_.clear();
   errorCode_ = 0;
   relocations_ = 0;
-  target_ = ParseUrl(URL);
-  if (!target_.user.empty()) {
-    Username = target_.user;
-    Password = target_.password;
-  }
+  target_ = ParseUrl(url);
+  user_ = target_.user;
+  password_ = target_.password;
   Connect();
 }
 
@@ -146,17 +131,17 @@ void HttpClient::Connect() {
 
   std::string host = target_.host;
   std::string port = target_.port.empty() ? "80" : target_.port;
-  if (!Proxy.empty()) {
-    const UrlParts proxy = ParseUrl(Proxy);
-    host = proxy.host;
-    port = proxy.port.empty() ? ProxyPort : proxy.port;
+  if (!proxy.empty()) {
+    const UrlParts proxyParts = ParseUrl(proxy);
+    host = proxyParts.host;
+    port = proxyParts.port.empty() ? proxyPort : proxyParts.port;
   }
   // A port that is not a number gets 0, which no connection accepts.
   const int64_t portNumber = ParseDecimal(port, 0);
   connectPort_ = portNumber > 0 && portNumber <= 65535 ? static_cast<uint16_t>(portNumber) : 0;
 
   state_ = State::kResolving;
-  idleTimer_.start(IdleTimeout);
+  idleTimer_.start(idleTimeout);
   lookupId_ = QHostInfo::lookupHost(QString::fromLatin1(host), &context_,
                                     [this](const QHostInfo& info) { OnLookedUp(info); });
 }
@@ -168,12 +153,12 @@ void HttpClient::OnLookedUp(const QHostInfo& info) {
     Fail("can't resolve hostname to IP address");
     return;
   }
-  idleTimer_.start(IdleTimeout);
+  idleTimer_.start(idleTimeout);
   state_ = State::kConnecting;
 
   // Prefer an address of the local address's family.
   QHostAddress local;
-  const bool bind = !LocalAddr.empty() && local.setAddress(QString::fromLatin1(LocalAddr));
+  const bool bind = !localAddr.empty() && local.setAddress(QString::fromLatin1(localAddr));
   QHostAddress address = info.addresses().front();
   for (const QHostAddress& candidate : info.addresses()) {
     if (!bind || candidate.protocol() == local.protocol()) {
@@ -190,7 +175,7 @@ void HttpClient::OnLookedUp(const QHostInfo& info) {
 
 void HttpClient::OnConnected() {
   if (state_ != State::kConnecting) return;
-  idleTimer_.start(IdleTimeout);
+  idleTimer_.start(idleTimeout);
   state_ = State::kWaitingForHeader;
   const std::string request = BuildRequest();
   socket_.write(request.data(), static_cast<qint64>(request.size()));
@@ -211,7 +196,7 @@ void HttpClient::OnReadyRead() {
   while (state_ == State::kWaitingForHeader || state_ == State::kReceivingBody) {
     const qint64 count = socket_.read(buffer, sizeof buffer);
     if (count <= 0) break;
-    idleTimer_.start(IdleTimeout);
+    idleTimer_.start(idleTimeout);
     const std::string_view bytes(buffer, static_cast<size_t>(count));
     if (state_ == State::kWaitingForHeader) {
       pending_ += bytes;
@@ -234,7 +219,7 @@ void HttpClient::OnConnectionClosed() {
   } else if (state_ == State::kReceivingBody) {
     const bool hadBody = bodyStarted_;
     Finish();
-    if (hadBody && OnDocEnd) OnDocEnd(*this);
+    if (hadBody && onDocEnd) onDocEnd(*this);
   }
 }
 
@@ -304,19 +289,19 @@ void HttpClient::EndOfHeader() {
 }
 
 void HttpClient::DeliverBody(std::string_view piece) {
-  const int64_t limit = std::min<int64_t>(MaxDocumentSize, INT32_MAX);  // ReceivedCount's range
+  const int64_t limit = std::min<int64_t>(maxDocumentSize, INT32_MAX);  // ReceivedCount's range
   if (receivedCount_ + static_cast<int64_t>(piece.size()) > limit) {
     Fail("document too large");
     return;
   }
   if (!bodyStarted_) {
     bodyStarted_ = true;
-    if (OnDocBegin) OnDocBegin(*this);
+    if (onDocBegin) onDocBegin(*this);
     if (state_ != State::kReceivingBody) return;  // aborted by the handler
   }
   receivedCount_ += static_cast<int32_t>(piece.size());
-  if (ReceiveStream) ReceiveStream->append(piece);
-  if (OnDocData) OnDocData(*this, piece);
+  if (receiveStream) receiveStream->append(piece);
+  if (onDocData) onDocData(*this, piece);
 }
 
 void HttpClient::Relocate() {
@@ -332,7 +317,7 @@ void HttpClient::Relocate() {
 }
 
 std::string HttpClient::RequestTarget() const {
-  if (!Proxy.empty()) return AbsoluteUrl(target_);
+  if (!proxy.empty()) return AbsoluteUrl(target_);
   if (target_.path.starts_with('/')) return target_.path;
   return "/" + target_.path;
 }
@@ -343,20 +328,13 @@ std::string HttpClient::BuildRequest() const {
   auto line = [&request](std::string_view name, std::string_view value) {
     request.append(name).append(value).append("\r\n");
   };
-  if (!Sender.empty()) line("From: ", Sender);
-  if (!Accept.empty()) line("Accept: ", Accept);
-  if (!Reference.empty()) line("Referer: ", Reference);
-  if (!Agent.empty()) line("User-Agent: ", Agent);
+  if (!accept.empty()) line("Accept: ", accept);
+  if (!agent.empty()) line("User-Agent: ", agent);
   line("Host: ", target_.host);
-  if (NoCache) line("Pragma: no-cache", "");
-  if (ModifiedSince != 0) line("If-Modified-Since: ", Rfc1123Date(ModifiedSince) + " GMT");
-  if (!Username.empty()) line("Authorization: Basic ", Base64(Username + ":" + Password));
-  if (!Proxy.empty() && !ProxyUsername.empty()) {
-    line("Proxy-Authorization: Basic ", Base64(ProxyUsername + ":" + ProxyPassword));
-  }
-  if (!Cookie.empty()) line("Cookie: ", Cookie);
-  if (!RangeFirst.empty() || !RangeLast.empty()) {
-    line("Range: bytes=", RangeFirst + "-" + RangeLast);
+  if (noCache) line("Pragma: no-cache", "");
+  if (!user_.empty()) line("Authorization: Basic ", Base64(user_ + ":" + password_));
+  if (!proxy.empty() && !proxyUsername.empty()) {
+    line("Proxy-Authorization: Basic ", Base64(proxyUsername + ":" + proxyPassword));
   }
   request += "\r\n";
   return request;
@@ -369,7 +347,7 @@ void HttpClient::AbortRequest() {
   }
   const bool hadBody = state_ == State::kReceivingBody && bodyStarted_;
   Fail("Connection aborted on request");
-  if (hadBody && OnDocEnd) OnDocEnd(*this);
+  if (hadBody && onDocEnd) onDocEnd(*this);
 }
 
 void HttpClient::Fail(const std::string& text, int errorCode) {

@@ -10,7 +10,6 @@
 
 #include <chrono>
 #include <cstdint>
-#include <ctime>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -38,36 +37,28 @@ class HttpClient {
 
   // Request settings (CP932 bytes), read when an exchange starts and again at
   // each relocation.
-  std::string URL;
-  std::string Proxy;  // "host" or "host:port"; empty for a direct connection
-  std::string ProxyPort = "80";
-  std::string ProxyUsername;
-  std::string ProxyPassword;
-  std::string Username;  // replaced by the user part of URL when it has one
-  std::string Password;
-  std::string LocalAddr = "0.0.0.0";  // empty: no bind
-  std::string Agent;
-  std::string Accept;
-  bool NoCache = false;
-  std::string Sender;     // From
-  std::string Reference;  // Referer
-  std::string Cookie;
-  std::time_t ModifiedSince = 0;  // If-Modified-Since when not 0
-  std::string RangeFirst;         // Range when either bound is set
-  std::string RangeLast;
-  std::string* ReceiveStream = nullptr;  // every body byte is appended; may be null
+  std::string url;
+  std::string proxy;  // "host" or "host:port"; empty for a direct connection
+  std::string proxyPort = "80";
+  std::string proxyUsername;
+  std::string proxyPassword;
+  std::string localAddr = "0.0.0.0";  // empty: no bind
+  std::string agent;
+  std::string accept;
+  bool noCache = false;
+  std::string* receiveStream = nullptr;  // every body byte is appended; may be null
   // The exchange fails with "Connection timed out" after this long without
   // any progress, and with "document too large" past this many body bytes.
-  std::chrono::milliseconds IdleTimeout = kDefaultIdleTimeout;
-  int64_t MaxDocumentSize = kDefaultMaxDocumentSize;
+  std::chrono::milliseconds idleTimeout = kDefaultIdleTimeout;
+  int64_t maxDocumentSize = kDefaultMaxDocumentSize;
 
   // Document events. They run inside the wait and must not throw nor start
   // another exchange on this client; AbortRequest is allowed.
-  std::function<void(HttpClient&)> OnDocBegin;                   // first body bytes
-  std::function<void(HttpClient&, std::string_view)> OnDocData;  // every piece of body
-  std::function<void(HttpClient&)> OnDocEnd;                     // closed after at least one piece
+  std::function<void(HttpClient&)> onDocBegin;                   // first body bytes
+  std::function<void(HttpClient&, std::string_view)> onDocData;  // every piece of body
+  std::function<void(HttpClient&)> onDocEnd;                     // closed after at least one piece
 
-  // Fetch URL and return when the exchange is over, serving the application's
+  // Fetch `url` and return when the exchange is over, serving the application's
   // events meanwhile. Raise QuilletError(ResponseText, code) when
   // ResponseCode is 400 or more (code 4 for "HTTP line too long"), and
   // QuilletError("HTTP component is busy", 1) while an exchange runs.
@@ -115,7 +106,9 @@ class HttpClient {
 
   State state_ = State::kReady;
   Method method_ = Method::kGet;
-  UrlParts target_;  // the document asked for, after relocations
+  UrlParts target_;   // the document asked for, after relocations
+  std::string user_;  // basic authentication from the URL's user part
+  std::string password_;
   uint16_t connectPort_ = 0;
   int lookupId_ = -1;
   std::string pending_;  // header bytes not yet cut into lines

@@ -124,8 +124,8 @@ void LogSearchWindow::Search() {
       std::vector<SearchRow> found;
       ScanSiteLogs(site, keyword, showStatus, found);
       for (SearchRow& row : found) {
-        auto* item = new QTreeWidgetItem(QStringList{UiText(row.siteLabel), UiText(row.item.Date),
-                                                     UiText(row.genre), UiText(row.item.Headline)});
+        auto* item = new QTreeWidgetItem(QStringList{UiText(row.siteLabel), UiText(row.item.date),
+                                                     UiText(row.genre), UiText(row.item.headline)});
         item->setIcon(0, icons[static_cast<size_t>(row.site)]);
         resultList_->addTopLevelItem(item);
         rows_.push_back(std::move(row));
@@ -149,7 +149,7 @@ void LogSearchWindow::Search() {
 const std::string* LogSearchWindow::SelectedUrl() const {
   QTreeWidgetItem* selected = resultList_->SelectedRow();
   if (!selected) return nullptr;
-  return &rows_[static_cast<size_t>(resultList_->indexOfTopLevelItem(selected))].item.URL;
+  return &rows_[static_cast<size_t>(resultList_->indexOfTopLevelItem(selected))].item.url;
 }
 
 bool LogSearchWindow::eventFilter(QObject* watched, QEvent* event) {

@@ -29,8 +29,8 @@ constexpr int kCategoryRole = Qt::UserRole;
 class LogRow : public QTreeWidgetItem {
  public:
   explicit LogRow(LogItem item) : record(std::move(item)) {
-    setText(0, UiText(record.Date));
-    setText(1, UiText(record.Headline));
+    setText(0, UiText(record.date));
+    setText(1, UiText(record.headline));
   }
   LogItem record;
 };
@@ -181,7 +181,7 @@ void LogTab::NodeChanged() {
 
 void LogTab::OpenSelectedArticle() {
   RunGuarded(errors_, [this] {
-    if (const LogItem* item = SelectedLog()) OpenArticle(item->URL, window());
+    if (const LogItem* item = SelectedLog()) OpenArticle(item->url, window());
   });
 }
 
@@ -190,12 +190,12 @@ void LogTab::ShowRecordMenu(const QPoint& globalPos) {
 }
 
 void LogTab::ShowUrlInMenu() {
-  if (const LogItem* item = SelectedLog()) urlCaptionAction_->setText(MenuCaption(item->URL));
+  if (const LogItem* item = SelectedLog()) urlCaptionAction_->setText(MenuCaption(item->url));
 }
 
 void LogTab::CopySelectedUrl() {
   RunGuarded(errors_, [this] {
-    if (const LogItem* item = SelectedLog()) CopyUrl(item->URL);
+    if (const LogItem* item = SelectedLog()) CopyUrl(item->url);
   });
 }
 

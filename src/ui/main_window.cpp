@@ -191,12 +191,12 @@ void MainWindow::ShowHeadlineMenu(const QPoint& globalPos) {
 }
 
 void MainWindow::ShowUrlInMenu() {
-  if (const NewsItem* news = SelectedNews()) urlCaptionAction_->setText(MenuCaption(news->URL));
+  if (const NewsItem* news = SelectedNews()) urlCaptionAction_->setText(MenuCaption(news->url));
 }
 
 void MainWindow::OpenSelectedArticle() {
   RunGuarded(errors_, [this] {
-    if (const NewsItem* news = SelectedNews()) OpenArticle(news->URL, this);
+    if (const NewsItem* news = SelectedNews()) OpenArticle(news->url, this);
   });
 }
 
@@ -206,7 +206,7 @@ void MainWindow::OpenArticleFromMenu() {
 
 void MainWindow::CopySelectedUrl() {
   RunGuarded(errors_, [this] {
-    if (const NewsItem* news = SelectedNews()) CopyUrl(news->URL);
+    if (const NewsItem* news = SelectedNews()) CopyUrl(news->url);
   });
 }
 

@@ -55,9 +55,9 @@ TEST_F(Extraction, RowsCarryTextUrlGenreAndSiteImage) {
   EXPECT_EQ(list.rows[0].genre, CP932("トップ"));
   EXPECT_EQ(list.rows[0].headline, "Headline one");
   EXPECT_EQ(list.rows[0].imageIndex, 0);
-  EXPECT_EQ(list.rows[0].item.URL, "http://www.yomiuri.co.jp/n/1.htm");
-  EXPECT_EQ(list.rows[1].item.URL, "http://www.yomiuri.co.jp/n/2.htm");
-  EXPECT_EQ(list.rows[2].item.URL, "http://www.yomiuri.co.jp");  // single quotes: no target
+  EXPECT_EQ(list.rows[0].item.url, "http://www.yomiuri.co.jp/n/1.htm");
+  EXPECT_EQ(list.rows[1].item.url, "http://www.yomiuri.co.jp/n/2.htm");
+  EXPECT_EQ(list.rows[2].item.url, "http://www.yomiuri.co.jp");  // single quotes: no target
   EXPECT_EQ(Log(0).size(), 3u);
   EXPECT_EQ(Log(0)[0],
             "Headline one\thttp://www.yomiuri.co.jp/n/1.htm\t" + TodayShortDate() + "\t1");
@@ -145,9 +145,9 @@ TEST_F(Extraction, ImpressLinkFormFollowsTheCategory) {
                    Link("http://k.example/2.htm", "Keitai"), Link("", "Empty")},
                   "Impress", "Impress Watch", "http://www.watch.impress.co.jp");
   ASSERT_EQ(list.rows.size(), 3u);
-  EXPECT_EQ(list.rows[0].item.URL, "http://www.watch.impress.co.jp/bb/1.htm");
-  EXPECT_EQ(list.rows[1].item.URL, "http://k.example/2.htm");
-  EXPECT_EQ(list.rows[2].item.URL, "");
+  EXPECT_EQ(list.rows[0].item.url, "http://www.watch.impress.co.jp/bb/1.htm");
+  EXPECT_EQ(list.rows[1].item.url, "http://k.example/2.htm");
+  EXPECT_EQ(list.rows[2].item.url, "");
   EXPECT_EQ(list.rows[1].imageIndex, 2);
 }
 
@@ -156,7 +156,7 @@ TEST_F(Extraction, TabsBecomeSpacesSoRecordsKeepTheirFields) {
   auto list = Run(doc);
   ASSERT_EQ(list.rows.size(), 1u);
   EXPECT_EQ(list.rows[0].headline, "  Tabbed headline");
-  EXPECT_EQ(list.rows[0].item.URL, "http://www.yomiuri.co.jp/a b");
+  EXPECT_EQ(list.rows[0].item.url, "http://www.yomiuri.co.jp/a b");
   Set("Main", "AddNewsOnly", "1");
   EXPECT_TRUE(Run(doc).rows.empty());  // found as shown on the next run
   ASSERT_EQ(Log(0).size(), 1u);

@@ -28,7 +28,7 @@ class LogSearch : public ::testing::Test {
   static std::vector<std::string> Headlines(const std::vector<SearchRow>& rows) {
     std::vector<std::string> out;
     for (const SearchRow& r : rows)
-      out.push_back(r.item.Headline);
+      out.push_back(r.item.headline);
     return out;
   }
 
@@ -47,8 +47,8 @@ TEST_F(LogSearch, FindsByHeadlineOnlyFoldingSingleByteLetters) {
   EXPECT_EQ(rows[0].genre, CP932("主要"));
   EXPECT_EQ(rows[1].genre, CP932("社会"));
   EXPECT_EQ(rows[0].siteLabel, "YOL");
-  EXPECT_EQ(rows[0].item.Date, "2026/12/05");
-  EXPECT_EQ(rows[1].item.URL, "http://y/2");
+  EXPECT_EQ(rows[0].item.date, "2026/12/05");
+  EXPECT_EQ(rows[1].item.url, "http://y/2");
   EXPECT_EQ(Search("STOCKS").size(), 2u);
   EXPECT_TRUE(Search("").empty());
   EXPECT_TRUE(Search("http").empty());  // the URL is not searched
@@ -102,9 +102,9 @@ TEST_F(LogSearch, LogViewListsEveryLineInFileOrder) {
   Log(5, "New\thttp://n\t2026/12/06\t1\r\n\r\nOld\thttp://o\t2026/12/01\t0");
   auto rows = LoadLogView(5);
   ASSERT_EQ(rows.size(), 3u);
-  EXPECT_EQ(rows[0].Headline, "New");
-  EXPECT_EQ(rows[1].Headline, "");  // blank lines give rows too
-  EXPECT_EQ(rows[2].Date, "2026/12/01");
+  EXPECT_EQ(rows[0].headline, "New");
+  EXPECT_EQ(rows[1].headline, "");  // blank lines give rows too
+  EXPECT_EQ(rows[2].date, "2026/12/01");
   Log(6, "");
   EXPECT_TRUE(LoadLogView(6).empty());
 }

@@ -31,8 +31,8 @@ TEST(LogField, CountsTabsAndGivesEmptyFieldsBeyondTheLast) {
   EXPECT_EQ(LogField("only", 1), "");
   EXPECT_EQ(LogField("a\t\tc", 1), "");
   LogItem item = LogItemFromLine("h\tu");
-  EXPECT_EQ(item.URL, "u");
-  EXPECT_EQ(item.Date, "");
+  EXPECT_EQ(item.url, "u");
+  EXPECT_EQ(item.date, "");
 }
 
 TEST(LogLookup, MatchesPrefixesWithFoldedLettersAndChecksTheFlag) {

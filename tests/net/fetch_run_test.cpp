@@ -43,7 +43,7 @@ class FetchRunTest : public ::testing::Test {
  protected:
   FetchRunTest() : run(list, view) {
     run.OnRunEnded = [this] { ++ended; };
-    run.Http().IdleTimeout = std::chrono::seconds(10);
+    run.Http().idleTimeout = std::chrono::seconds(10);
   }
   void UseProxy(uint16_t port) {
     settings::WriteString("HTTP", "Proxy", "127.0.0.1:" + std::to_string(port));

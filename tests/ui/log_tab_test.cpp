@@ -128,7 +128,7 @@ TEST_F(LogTabTest, RightPressSelectsTheRecordForTheMenu) {
   const QPoint second = list.visualItemRect(list.topLevelItem(1)).center();
   test::SendMouse(list.viewport(), QEvent::MouseButtonPress, second, Qt::RightButton);
   ASSERT_NE(tab.SelectedLog(), nullptr);
-  EXPECT_EQ(tab.SelectedLog()->Headline, "b");
+  EXPECT_EQ(tab.SelectedLog()->headline, "b");
   EXPECT_TRUE(tab.recordMenu_->isVisible());
   EXPECT_EQ(tab.urlCaptionAction_->text().toStdString(), "http://m.example/b?p=1&&q=2");
   EXPECT_EQ(tab.copyUrlAction_->text().toStdString(), "URLのコピー");

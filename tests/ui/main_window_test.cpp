@@ -47,7 +47,7 @@ class MainWindowTest : public ::testing::Test {
   QPoint EmptySpace() { return QPoint(20, Viewport()->height() - 5); }
   std::string SelectedUrl() {
     const NewsItem* news = w.mainWindow.SelectedNews();
-    return news ? news->URL : "(none)";
+    return news ? news->url : "(none)";
   }
   settings::Geometry Stored() { return settings::ReadGeometry(settings::Geometry{-1, -1, -1, -1}); }
 

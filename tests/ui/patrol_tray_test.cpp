@@ -50,7 +50,7 @@ class NetworkCheckStub {
 class PatrolTray : public ::testing::Test {
  protected:
   PatrolTray() {
-    w.progressDialog.Runner().Http().IdleTimeout = std::chrono::seconds(10);
+    w.progressDialog.Runner().Http().idleTimeout = std::chrono::seconds(10);
     w.mainWindow.show();
   }
   void AddOldRows() {

@@ -24,7 +24,7 @@ namespace {
 class ProgressDialogTest : public ::testing::Test {
  protected:
   ProgressDialogTest() {
-    w.progressDialog.Runner().Http().IdleTimeout = std::chrono::seconds(10);
+    w.progressDialog.Runner().Http().idleTimeout = std::chrono::seconds(10);
     w.mainWindow.show();
   }
   // Clicks the fetch button and serves events until the dialog is gone.

@@ -89,7 +89,7 @@ class PrintedList : public HeadlineSink, public ProgressView, public ErrorDispla
   explicit PrintedList(Terminal& terminal) : terminal_(terminal) {}
   void AppendRow(const std::string& caption, const std::string& genre, const std::string& headline,
                  int, std::unique_ptr<NewsItem> item) override {
-    terminal_.PrintRow({caption, genre, headline, item->URL});
+    terminal_.PrintRow({caption, genre, headline, item->url});
   }
   void ShowProgress(const std::string& status, const std::string& amount, int, int) override {
     terminal_.Progress(status + "  " + amount);
@@ -123,7 +123,7 @@ int Search(Terminal& terminal, const std::string& keyword) {
   auto printNew = [&] {
     for (; printed < rows.size(); ++printed) {
       const SearchRow& r = rows[printed];
-      terminal.PrintRow({r.siteLabel, r.item.Date, r.genre, r.item.Headline, r.item.URL});
+      terminal.PrintRow({r.siteLabel, r.item.date, r.genre, r.item.headline, r.item.url});
     }
   };
   int status = 0;
@@ -152,7 +152,7 @@ int Log(Terminal& terminal, const std::string& indexText) {
   }
   try {
     for (const LogItem& item : LoadLogView(static_cast<int>(index))) {
-      terminal.PrintRow({item.Date, item.Headline, item.URL});
+      terminal.PrintRow({item.date, item.headline, item.url});
     }
   } catch (const std::exception& e) {
     terminal.Message(TopLevelErrorText(e.what()));

@@ -9,10 +9,10 @@ namespace quillet {
 
 // The record a row of the headline list owns.
 struct NewsItem {
-  std::string Site;
-  std::string Headline;  // "" for a separator row
-  std::string URL;
-  std::string Genre;
+  std::string site;
+  std::string headline;  // "" for a separator row
+  std::string url;
+  std::string genre;
 };
 
 class HeadlineSink {

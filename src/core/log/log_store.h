@@ -11,9 +11,9 @@
 namespace quillet {
 
 struct LogItem {
-  std::string Headline;
-  std::string URL;
-  std::string Date;
+  std::string headline;
+  std::string url;
+  std::string date;
 };
 
 // Program directory followed by the catalogue's log file of the category.
