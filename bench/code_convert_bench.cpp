@@ -106,7 +106,7 @@ void BM_EucToSjis(benchmark::State& state) {
     std::string sjis = quillet::EucToSjis(page);
     benchmark::DoNotOptimize(sjis.data());
   }
-  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * page.size()));
+  state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(page.size()));
 }
 BENCHMARK(BM_EucToSjis)->Unit(benchmark::kMillisecond)->UseRealTime();
 
@@ -120,7 +120,7 @@ void BM_ConvertToSjis(benchmark::State& state) {
     std::string sjis = quillet::ConvertTo(page, quillet::kCodeSjis);
     benchmark::DoNotOptimize(sjis.data());
   }
-  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * page.size()));
+  state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(page.size()));
 }
 BENCHMARK(BM_ConvertToSjis)->Unit(benchmark::kMillisecond)->UseRealTime();
 
@@ -136,7 +136,7 @@ void BM_DetectCodeAsciiPage(benchmark::State& state) {
   const std::string& page = AsciiPage();
   for (auto _ : state)
     benchmark::DoNotOptimize(quillet::DetectCode(page));
-  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * page.size()));
+  state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(page.size()));
 }
 BENCHMARK(BM_DetectCodeAsciiPage)->Unit(benchmark::kMillisecond)->UseRealTime();
 
@@ -149,7 +149,7 @@ void BM_IconvEucToCp932(benchmark::State& state) {
     cp932 = Iconv("CP932", "EUC-JP", page, page.size());
     benchmark::DoNotOptimize(cp932.data());
   }
-  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * page.size()));
+  state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(page.size()));
   if (cp932 != quillet::EucToSjis(page)) state.SkipWithError("iconv and EucToSjis differ");
 }
 BENCHMARK(BM_IconvEucToCp932)->Unit(benchmark::kMillisecond)->UseRealTime();

@@ -2,7 +2,8 @@
 add_library(quillet_options INTERFACE)
 target_compile_features(quillet_options INTERFACE cxx_std_20)
 target_compile_options(quillet_options INTERFACE
-  -Wall -Wextra -Wold-style-cast -Wnon-virtual-dtor $<$<CXX_COMPILER_ID:GNU>:-Wshadow=local>)
+  -Wall -Wextra -Wconversion -Wsign-conversion -Wold-style-cast -Wnon-virtual-dtor
+  $<$<CXX_COMPILER_ID:GNU>:-Wshadow=local>)
 target_compile_definitions(quillet_options INTERFACE
   QT_NO_CAST_FROM_ASCII QT_NO_CAST_TO_ASCII QT_NO_CAST_FROM_BYTEARRAY)
 

@@ -36,7 +36,7 @@ Lines CutAsahi(const Lines& page) {
 
     bool opened = false;
     for (size_t row = 0; row < kPairedEnds.size() && !opened; ++row) {
-      if (line == Categories()[kFirstPaired + static_cast<int>(row)].markers.front()) {
+      if (line == Categories()[static_cast<size_t>(kFirstPaired) + row].markers.front()) {
         collecting = true;
         pairing = true;
         doc.push_back(line);

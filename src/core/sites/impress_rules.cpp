@@ -72,7 +72,7 @@ void CutHeadlineLists(const Lines& page, Lines& doc) {
     }
     bool opened = false;
     for (int category = kFirstList; category <= kLastList; ++category) {
-      if (line == Categories()[category].markers.front()) {
+      if (line == Categories()[static_cast<size_t>(category)].markers.front()) {
         section = true;
         table = table || category == kAkiba;
         doc.push_back(line);

@@ -47,7 +47,7 @@ Lines CutYomiuri(const Lines& page) {
     bool startLine = false;
     for (size_t row = 0; row < kEndLines.size(); ++row) {
       const int category = kFirstCategory + static_cast<int>(row);
-      if (line == Categories()[category].markers.front()) {
+      if (line == Categories()[static_cast<size_t>(category)].markers.front()) {
         collecting = true;
         top = top || row == 0;
         startLine = true;

@@ -35,7 +35,7 @@ size_t Cp932Find(std::string_view haystack, std::string_view needle, size_t from
         std::memcmp(haystack.data() + i, needle.data(), needle.size()) == 0) {
       return i;
     }
-    i += IsCp932LeadByte(static_cast<unsigned char>(haystack[i])) ? 2 : 1;
+    i += IsCp932LeadByte(static_cast<unsigned char>(haystack[i])) ? size_t{2} : size_t{1};
     if (i > haystack.size()) break;
   }
   return std::string_view::npos;
