@@ -18,7 +18,7 @@
 #include <vector>
 
 #include "core/sites/catalogue.h"
-#include "core/sites/site_rows.h"
+#include "core/sites/front_page.h"
 #include "core/sys/error.h"
 #include "core/sys/file_system.h"
 #include "core/text/text_codec.h"
@@ -72,15 +72,15 @@ inline void ExpectCutErrors(CutRules cut, std::span<const CutErrorCase> cases) {
 inline Lines SamplePageLines(int site, const std::string& file) {
   std::string body;
   EXPECT_EQ(ReadWholeFile(QUILLET_SAMPLE_DIR "/" + file, body), ReadResult::kOk) << file;
-  return PageLines(SiteRowOf(site).pageLines, body);
+  return PageLines(Sites()[static_cast<std::size_t>(site)].pageLines, body);
 }
 
 // The section document the fetch run cuts from the page lines of `site`:
 // the site's rules, then break splitting where the site's row asks for it.
 inline Lines SectionDocument(int site, const Lines& page) {
-  const SiteRow& row = SiteRowOf(site);
-  Lines document = row.cut(page);
-  if (row.normalise) SplitBreaks(document);
+  const Site& s = Sites()[static_cast<std::size_t>(site)];
+  Lines document = s.cut(page);
+  if (s.normalise) SplitBreaks(document);
   return document;
 }
 
