@@ -58,18 +58,12 @@ struct CategoryRow {
 };
 
 // The three section markers of ZAKZAK's one category, as the page carries them.
-constexpr const char* kZakFinal =
-    "<FONT SIZE=2 COLOR=\"#0000CC\"><SPAN style=\"font-size: "
-    "10pt\">◆◆◆ニュース最終版◆◆◆</SPAN></FONT><BR>";
-constexpr const char* kZakTopNews =
-    "<FONT SIZE=2 COLOR=\"#0000CC\"><SPAN style=\"font-size: 10pt\">◆◆◆TODAY'S TOP "
-    "NEWS◆◆◆</SPAN></FONT><BR>";
-constexpr const char* kZakSports =
-    "<FONT SIZE=2 COLOR=\"#0000CC\"><SPAN STYLE=\"font-size: "
-    "10pt\">◆◆◆サンスポＮＥＷＳ◆◆◆</SPAN></FONT><BR>";
+// clang-format off
+constexpr const char* kZakFinal = "<FONT SIZE=2 COLOR=\"#0000CC\"><SPAN style=\"font-size: 10pt\">◆◆◆ニュース最終版◆◆◆</SPAN></FONT><BR>";
+constexpr const char* kZakTopNews = "<FONT SIZE=2 COLOR=\"#0000CC\"><SPAN style=\"font-size: 10pt\">◆◆◆TODAY'S TOP NEWS◆◆◆</SPAN></FONT><BR>";
+constexpr const char* kZakSports = "<FONT SIZE=2 COLOR=\"#0000CC\"><SPAN STYLE=\"font-size: 10pt\">◆◆◆サンスポＮＥＷＳ◆◆◆</SPAN></FONT><BR>";
 
 // Grouped by site, in site order; the row's position is the category index.
-// clang-format off
 constexpr CategoryRow kCategoryRows[] = {
     // site, genre, checklist genre, log tree text, log file, log-search marker, absolute links, section markers
     {0, "トップ", "トップ", "トップ", "top.log", "<!--YOL_top-->", false, {"<!-- /topnews/headline=start -->"}},
