@@ -29,11 +29,12 @@ void BM_ExtractHeadlines(benchmark::State& bench) {
   test::TempHome home;
   test::WriteBytes(home.Path("quillet.ini"), "[Main]\r\nSaveLog=0\r\n");
   const Lines document = LargeDocument(static_cast<int>(bench.range(0)));
+  const Site& yol = Sites()[0];
   for (auto _ : bench) {
     FetchState s;
-    s.siteLabel = "YOL";
-    s.siteName = "Yomiuri On Line";
-    s.baseUrl = "http://www.yomiuri.co.jp";
+    s.siteLabel = yol.shortLabel;
+    s.siteName = yol.displayLabel;
+    s.baseUrl = yol.baseUrl;
     test::RecordingList list;
     ExtractHeadlines(s, document, list);
     benchmark::DoNotOptimize(list.rows.size());

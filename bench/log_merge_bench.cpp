@@ -3,6 +3,7 @@
 #include <benchmark/benchmark.h>
 
 #include "core/headlines/extraction.h"
+#include "core/sites/catalogue.h"
 #include "support/reference_walk.h"
 
 namespace quillet {
@@ -15,11 +16,11 @@ struct Fixture {
   Fixture() {
     Lines log;
     for (int i = 0; i < kRecords; ++i) {
-      log.push_back("Earlier headline number " + std::to_string(i) +
-                    "\thttp://www.yomiuri.co.jp/old/" + std::to_string(i) + ".htm\t2026/11/30\t1");
+      log.push_back("Earlier headline number " + std::to_string(i) + "\t" + Sites()[0].baseUrl +
+                    "/old/" + std::to_string(i) + ".htm\t2026/11/30\t1");
     }
     original = FormatLogText(log);
-    document.push_back("<!-- /topnews/headline=start -->");
+    document.push_back(Categories()[0].markers[0]);
     for (int i = 0; i < kHeadlines; ++i) {
       // Half of the page is new, half was logged in earlier runs.
       std::string text = i % 2 ? "Fresh story " + std::to_string(i)
@@ -30,9 +31,10 @@ struct Fixture {
   void Restore() { test::WriteBytes(LogFilePath(0), original); }
   FetchState State() {
     FetchState s;
-    s.siteLabel = "YOL";
-    s.siteName = "Yomiuri On Line";
-    s.baseUrl = "http://www.yomiuri.co.jp";
+    const Site& yol = Sites()[0];
+    s.siteLabel = yol.shortLabel;
+    s.siteName = yol.displayLabel;
+    s.baseUrl = yol.baseUrl;
     return s;
   }
 

@@ -3,6 +3,7 @@
 #include "core/headlines/extraction.h"
 #include "core/settings/settings.h"
 #include "core/sites/catalogue.h"
+#include "core/sites/front_page.h"
 #include "core/sys/error.h"
 #include "core/text/text_codec.h"
 
@@ -86,8 +87,8 @@ void FetchRun::Run() {
     state_.contentLength = 0;
     UpdateProgress();
     // The sites in their fixed order.
-    for (int site = 0; site < kSiteCount; ++site) {
-      FetchSite(SiteRowOf(site));
+    for (const Site& site : Sites()) {
+      FetchSite(site);
       if (state_.cancelled) break;
       receiveStream_.clear();
     }
@@ -107,15 +108,14 @@ void FetchRun::Skip() {
   http_.AbortRequest();
 }
 
-void FetchRun::FetchSite(const SiteRow& row) {
-  const Site& site = Sites()[static_cast<size_t>(row.site)];
+void FetchRun::FetchSite(const Site& site) {
   state_.statusText.clear();
   state_.received = 0;
   state_.contentLength = 0;
   state_.headline.clear();
   state_.siteLabel = site.shortLabel;
   state_.siteName = site.displayLabel;
-  state_.baseUrl = row.baseUrl;
+  state_.baseUrl = site.baseUrl;
   state_.genre.clear();
 
   bool anyEnabled = false;
@@ -124,8 +124,8 @@ void FetchRun::FetchSite(const SiteRow& row) {
   }
   if (!anyEnabled) return;
 
-  http_.url = row.FrontPageUrl();
-  if (row.sizeProbe) {
+  http_.url = site.FrontPageUrl();
+  if (site.sizeProbe) {
     // Errors of the size probe are not absorbed: they end the run.
     http_.SendHead();
     const Lines& header = http_.ResponseHeader();
@@ -138,11 +138,7 @@ void FetchRun::FetchSite(const SiteRow& row) {
     return;  // a failed or aborted download skips the site quietly
   }
 
-  Lines page = PageLines(row.pageLines, receiveStream_);
-  Lines document = row.cut(page);
-  page.clear();
-  if (row.normalise) SplitBreaks(document);
-  ExtractHeadlines(state_, document, list_);
+  ExtractHeadlines(state_, SectionDocument(site, receiveStream_), list_);
 }
 
 }  // namespace quillet

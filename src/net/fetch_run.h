@@ -7,7 +7,7 @@
 
 #include "core/headlines/fetch_state.h"
 #include "core/headlines/headline_sink.h"
-#include "core/sites/site_rows.h"
+#include "core/sites/catalogue.h"
 #include "net/http_client.h"
 
 namespace quillet {
@@ -46,7 +46,7 @@ class FetchRun {
   std::function<void()> OnRunEnded;
 
  private:
-  void FetchSite(const SiteRow& row);
+  void FetchSite(const Site& site);
   void UpdateProgress();
   void SetStatus(const std::string& suffix);
 

@@ -35,39 +35,24 @@ class LogRow : public QTreeWidgetItem {
   LogItem record;
 };
 
-// The tree's own texts (CP932); they differ in places from the catalogue's
-// genres. The CNN site node, with an empty text here, shows the site's
-// display label.
+// The tree's own texts (CP932), from the catalogue; they differ in places
+// from the genres.
 struct SiteNode {
   std::string text;
   std::vector<std::string> categories;
 };
 
 const std::array<SiteNode, kSiteCount>& SiteNodes() {
-  static const std::array<SiteNode, kSiteCount> kNodes = {{
-      {"YOL",
-       {CP932("トップ"), CP932("主要"), CP932("国際"), CP932("社会"), CP932("スポーツ"),
-        CP932("政治"), CP932("経済"), CP932("おくやみ"), CP932("コラム")}},
-      {CP932("アサヒ"),
-       {CP932("トップ"), CP932("最新５ニュース"), CP932("国際"), CP932("社会"), CP932("スポーツ"),
-        CP932("経済"), CP932("政治"), CP932("文化・芸能"), CP932("ひと"), CP932("おくやみ")}},
-      {"Impress",
-       {CP932("トップ"), CP932("インターネット"), CP932("パソコン"), CP932("アキバ"),
-        CP932("ブロードバンド"), CP932("携帯"), CP932("デジタルＡＶ"), CP932("ゲーム"),
-        CP932("投資情報"), CP932("Winソフト"), CP932("Macソフト"), CP932("シネマ")}},
-      {"ZAKZAK", {CP932("トップ")}},
-      {"",
-       {CP932("トップ"), CP932("最新"), CP932("注目"), CP932("国際"), CP932("日本"), CP932("米国"),
-        CP932("経済＆マネー"), CP932("スポーツ"), CP932("テクノロジー"), CP932("こぼれ話"),
-        CP932("エンタテインメント")}},
-      {CP932("中央日報"),
-       {CP932("トップ"), CP932("最新"), CP932("特集"), CP932("南北新時代"), CP932("政治"),
-        CP932("経済"), CP932("社会"), CP932("北朝鮮"), CP932("スポーツ"), CP932("文化・芸能"),
-        CP932("カートゥーン"), CP932("社説"), CP932("コラム")}},
-      {CP932("毎日新聞"),
-       {CP932("トップ"), CP932("最新"), CP932("国際"), CP932("社会"), "IT", CP932("スポーツ"),
-        CP932("政治"), CP932("経済"), CP932("人事・訃報")}},
-  }};
+  static const std::array<SiteNode, kSiteCount> kNodes = [] {
+    std::array<SiteNode, kSiteCount> nodes;
+    for (const Site& site : Sites()) {
+      SiteNode& node = nodes[static_cast<size_t>(site.number)];
+      node.text = site.treeText;
+      for (int c = site.firstCategory; c <= site.lastCategory; ++c)
+        node.categories.push_back(Categories()[static_cast<size_t>(c)].treeText);
+    }
+    return nodes;
+  }();
   return kNodes;
 }
 

@@ -1,4 +1,5 @@
-// The category catalogue: marker look-up, enabled flags, site labels.
+// The catalogue's look-ups: category ranges, markers, image indexes, checklist
+// labels and the enabled flags.
 #include <gtest/gtest.h>
 
 #include <set>
@@ -10,56 +11,50 @@
 namespace quillet {
 namespace {
 
-TEST(Catalogue, RowsCoverEverySiteInOrderWithUniqueLogs) {
-  ASSERT_EQ(Categories().size(), 65u);
-  std::set<std::string> logs;
-  for (const Category& c : Categories()) {
-    const Site& s = Sites()[static_cast<size_t>(c.site)];
-    EXPECT_GE(c.index, s.firstCategory);
-    EXPECT_LE(c.index, s.lastCategory);
-    EXPECT_EQ(c.logFile.rfind(s.logDirectory + "/", 0), 0u) << c.logFile;
-    EXPECT_TRUE(logs.insert(c.logFile).second) << c.logFile;
-    EXPECT_EQ(c.searchMarker.empty(), c.site == 6);
+// Each site owns the categories after the previous site's, each with a log
+// file and a search marker of its own (毎日新聞's logs are not searched).
+TEST(Catalogue, SitesOwnConsecutiveCategoriesWithLogsOfTheirOwn) {
+  int next = 0;
+  std::set<std::string> logs, searchMarkers = {""};
+  for (const Site& site : Sites()) {
+    EXPECT_EQ(site.firstCategory, next);
+    for (; next <= site.lastCategory; ++next) {
+      const Category& c = Categories().at(static_cast<size_t>(next));
+      EXPECT_TRUE(c.index == next && c.site == site.number) << next;
+      EXPECT_TRUE(logs.insert(c.logFile).second) << c.logFile;
+      EXPECT_EQ(searchMarkers.insert(c.searchMarker).second, site.number != 6) << next;
+    }
   }
-  EXPECT_EQ(Categories()[1].logFile, "YOL/shuyou.log");
-  EXPECT_EQ(Categories()[64].genre, CP932("人事訃報"));
-  EXPECT_EQ(Categories()[42].genre, "\xB4\xDD\xC0\xC3\xB2\xDD\xD2\xDD\xC4");  // ｴﾝﾀﾃｲﾝﾒﾝﾄ
+  EXPECT_EQ(next, kCategoryCount);
 }
 
-TEST(Catalogue, MarkerMustMatchTheWholeLineOfTheRightSite) {
-  const std::string yol = "YOL";
-  EXPECT_EQ(CategoryOfMarker(yol, "<!-- /news/shuyo start -->"), 1);
-  EXPECT_EQ(CategoryOfMarker(yol, "<!-- /NEWS/shuyo start -->"), std::nullopt);
-  EXPECT_EQ(CategoryOfMarker(yol, " <!-- /news/shuyo start -->"), std::nullopt);
-  EXPECT_EQ(CategoryOfMarker(yol, "<!-- /news/shuyo start --> "), std::nullopt);
-  EXPECT_EQ(CategoryOfMarker("CNN", "<!-- /news/shuyo start -->"), std::nullopt);
-  EXPECT_EQ(CategoryOfMarker("Impress", CP932("<!--●●●●●ヘッドライン・ケータイ●●●●●-->")), 24);
-  EXPECT_TRUE(Categories()[24].absoluteLinks);
-}
-
-TEST(Catalogue, AnyOfTheThreeZakzakMarkersOpensCategory31) {
-  const char* markers[] = {
-      "<FONT SIZE=2 COLOR=\"#0000CC\"><SPAN style=\"font-size: 10pt\">◆◆◆ニュース最終版◆◆◆"
-      "</SPAN></FONT><BR>",
-      "<FONT SIZE=2 COLOR=\"#0000CC\"><SPAN style=\"font-size: 10pt\">◆◆◆TODAY'S TOP "
-      "NEWS◆◆◆</SPAN></FONT><BR>",
-      "<FONT SIZE=2 COLOR=\"#0000CC\"><SPAN STYLE=\"font-size: "
-      "10pt\">◆◆◆サンスポＮＥＷＳ◆◆◆</SPAN></FONT><BR>",
-  };
-  for (const char* m : markers)
-    EXPECT_EQ(CategoryOfMarker("ZAKZAK", Utf8ToCp932(m)), 31) << m;
+// A marker line names its category only among its own site's markers, and
+// only as the whole line.
+TEST(Catalogue, EveryMarkerLeadsBackToItsCategoryAsAWholeLine) {
+  for (const Category& c : Categories()) {
+    for (const std::string& marker : c.markers) {
+      SCOPED_TRACE(Cp932ToUtf8(marker));
+      for (const Site& site : Sites()) {
+        EXPECT_EQ(CategoryOfMarker(site.shortLabel, marker),
+                  site.number == c.site ? std::optional<int>(c.index) : std::nullopt);
+      }
+      for (const std::string& nearMiss : {" " + marker, marker + " "})
+        EXPECT_EQ(CategoryOfMarker(Sites()[static_cast<size_t>(c.site)].shortLabel, nearMiss),
+                  std::nullopt);
+    }
+  }
+  EXPECT_EQ(CategoryOfMarker("YOL", "<!-- /NEWS/shuyo start -->"), std::nullopt);
 }
 
 TEST(Catalogue, SiteImageIndexComparesWholeDisplayLabels) {
-  EXPECT_EQ(SiteImageIndex("CNN.co.jp"), 4);
-  EXPECT_EQ(SiteImageIndex(CP932("毎日新聞")), 6);
-  EXPECT_EQ(SiteImageIndex("YOL"), -1);
-  EXPECT_EQ(SiteImageIndex(""), -1);
-  EXPECT_EQ(SiteImageIndex("yomiuri on line"), -1);
+  const std::pair<std::string, int> cases[] = {
+      {"CNN.co.jp", 4}, {CP932("毎日新聞"), 6}, {"YOL", -1}, {"", -1}, {"yomiuri on line", -1},
+  };
+  for (const auto& [label, index] : cases)
+    EXPECT_EQ(SiteImageIndex(label), index) << label;
 }
 
 TEST(Catalogue, ChecklistLabelsJoinDisplayLabelAndChecklistGenre) {
-  EXPECT_EQ(Cp932ToUtf8(ChecklistLabel(0)), "Yomiuri On Line (トップ)");
   EXPECT_EQ(Cp932ToUtf8(ChecklistLabel(10)), "アサヒ・コム (最新５ニュース)");
   EXPECT_EQ(Cp932ToUtf8(ChecklistLabel(64)), "毎日新聞 (人事・訃報)");
 }

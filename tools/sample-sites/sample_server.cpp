@@ -6,6 +6,10 @@
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
+#include <string_view>
+
+#include "core/sites/catalogue.h"
+#include "sample_pages.h"
 
 namespace quillet {
 namespace {
@@ -46,20 +50,10 @@ std::string PageKey(const std::string& url, const std::string& request) {
 }  // namespace
 
 SampleSiteServer::SampleSiteServer(const std::string& dir) {
-  std::istringstream table(ReadFile(dir + "/sites.tsv"));
-  for (std::string line; std::getline(table, line);) {
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    if (line.empty() || line[0] == '#') continue;
-    std::vector<std::string> cells;
-    std::istringstream fields(line);
-    for (std::string cell; std::getline(fields, cell, '\t');)
-      cells.push_back(cell);
-    if (cells.size() < 4 || cells[0].find_first_not_of("0123456789") != std::string::npos) {
-      continue;  // a heading or a malformed row
-    }
-    pages_["http://" + cells[1] + cells[2]] = ReadFile(dir + "/" + cells[3]);
+  for (const Site& site : Sites()) {
+    const std::string_view file = kSamplePageFiles[static_cast<size_t>(site.number)];
+    pages_[site.FrontPageUrl()] = ReadFile(dir + "/" + std::string(file));
   }
-  if (pages_.empty()) throw std::runtime_error("no pages listed in " + dir + "/sites.tsv");
   QObject::connect(&server_, &QTcpServer::newConnection, [this] { OnNewConnection(); });
 }
 

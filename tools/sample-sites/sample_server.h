@@ -12,8 +12,9 @@ namespace quillet {
 
 class SampleSiteServer {
  public:
-  // `dir` holds sites.tsv (site, host, path, file, encoding per line) and the
-  // pages it names. Throws std::runtime_error when they cannot be read.
+  // `dir` holds the sample front page of every site (kSamplePageFiles), each
+  // served at its site's front-page URL. Throws std::runtime_error when one
+  // cannot be read.
   explicit SampleSiteServer(const std::string& dir);
 
   // Listens on 127.0.0.1:`port` (0 picks a free port); false on failure.
