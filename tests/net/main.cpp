@@ -1,5 +1,4 @@
-// Test main of the network tests: the client needs an application object for
-// its event loop.
+// Test main of the network tests: the client's wait needs an application object.
 #include <QCoreApplication>
 
 #include <gtest/gtest.h>
