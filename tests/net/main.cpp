@@ -1,4 +1,3 @@
-// Test main of the network tests: the client's wait needs an application object.
 #include <QCoreApplication>
 
 #include <gtest/gtest.h>

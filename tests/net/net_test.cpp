@@ -181,8 +181,7 @@ TEST_F(HttpClientTest, FollowsRelocationsThroughTheProxyUpToTheLimitAndOnlyOverH
     EXPECT_EQ(Get(server.Url("/")), want);
     EXPECT_EQ(server.Connections(), 21);
   }
-  // Refused before connecting, though the server would answer.
-  TestServer server;
+  TestServer server;  // refused before connecting, though the server would answer
   server.Add("HTTP/1.0 301 Moved\r\nLocation: https:" + server.Url("/s").substr(5) + "\r\n\r\n");
   EXPECT_EQ(Get(server.Url("/")), "unsupported scheme: https");
   EXPECT_EQ(server.Connections(), 1);
@@ -192,12 +191,10 @@ TEST_F(HttpClientTest, SilenceTimesOutButATrickleDoesNot) {
   cli_.idleTimeout = 400ms;
   server_.Add(TestServer::Script{{}, false});  // silent
   EXPECT_EQ(Get(server_.Url("/")), "Connection timed out");
-  TestServer::Script trickle{{{"HTTP/1.0 200 OK\r\n\r\n", 0}}, true};
-  for (int i = 0; i < 6; ++i)
-    trickle.pieces.push_back({"x", 150});
-  server_.Add(trickle);
+  const TestServer::Piece x{"x", 150};
+  server_.Add({{{"HTTP/1.0 200 OK\r\n\r\n", 0}, x, x, x, x}, true});
   EXPECT_EQ(Get(server_.Url("/")), "");
-  EXPECT_EQ(body_, "xxxxxx");
+  EXPECT_EQ(body_, "xxxx");
 }
 
 // The last progress shown as "status|amount|maximum|position" in UTF-8.

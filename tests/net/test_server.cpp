@@ -3,6 +3,7 @@
 #include <QTcpSocket>
 #include <QTimer>
 
+#include <functional>
 #include <memory>
 #include <stdexcept>
 
@@ -18,24 +19,26 @@ TestServer::TestServer() {
         *script = std::move(scripts_.front());
         scripts_.pop_front();
       }
-      auto play = [socket, script] {
-        int at = 0;
-        for (const Piece& piece : script->pieces) {
-          at += piece.delayMs;
-          QTimer::singleShot(at, socket, [socket, script, &piece] {
-            socket->write(piece.bytes.data(), static_cast<qint64>(piece.bytes.size()));
-            socket->flush();
-          });
+      // Plays the pieces from `next` on, each `delayMs` after the one before.
+      auto play = std::make_shared<std::function<void(size_t)>>();
+      *play = [socket, script, weak = std::weak_ptr(play)](size_t next) {
+        if (next == script->pieces.size()) {
+          if (script->close) socket->disconnectFromHost();
+          return;
         }
-        if (script->close)
-          QTimer::singleShot(at, socket, [socket] { socket->disconnectFromHost(); });
+        const Piece& piece = script->pieces[next];
+        QTimer::singleShot(piece.delayMs, socket, [socket, &piece, next, weak] {
+          socket->write(piece.bytes.data(), static_cast<qint64>(piece.bytes.size()));
+          socket->flush();
+          if (auto self = weak.lock()) (*self)(next + 1);
+        });
       };
       QObject::connect(socket, &QTcpSocket::readyRead, socket,
                        [this, socket, index = requests_.size() - 1, play] {
                          std::string& request = requests_[index];
                          const bool complete = request.find("\r\n\r\n") != std::string::npos;
                          request += socket->readAll().toStdString();
-                         if (!complete && request.find("\r\n\r\n") != std::string::npos) play();
+                         if (!complete && request.find("\r\n\r\n") != std::string::npos) (*play)(0);
                        });
     }
   });

@@ -1,6 +1,5 @@
-// A scripted HTTP server on 127.0.0.1. Each connection reads the request up to
-// its empty line, then plays the next script: pieces of response, each after its
-// delay, then a close (or silence, the connection kept open).
+// A scripted HTTP server on 127.0.0.1: each connection reads the request, then
+// plays the next script (pieces of response, then a close or silence).
 #pragma once
 
 #include <QTcpServer>
