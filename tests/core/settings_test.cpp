@@ -1,8 +1,17 @@
-// The settings file: location, defaults, encodings, write order and errors.
+// Profile (ini) files, the settings file, the network check's view of the proxy,
+// the browser chosen to open an article and where browsers are found.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
+#include <array>
+
+#include "core/settings/browser_choice.h"
+#include "core/settings/browser_lookup.h"
 #include "core/settings/settings.h"
 #include "core/sys/error.h"
+#include "core/sys/network_check.h"
+#include "core/sys/profile_file.h"
 #include "core/text/text_codec.h"
 #include "support/temp_home.h"
 
@@ -10,133 +19,177 @@ namespace quillet {
 namespace {
 
 using namespace settings;
+using Strings = std::vector<std::string>;
 
-TEST(ProgramDirectory, ComesFromQuilletHomeWithATrailingSlash) {
+// Names match without regard to case or blanks; a write changes only its line.
+TEST(ProfileDocument, ReadsAndWritesKeysInPlace) {
+  const std::string text =
+      "; x=1\r\n[main]\r\n\tleft =10\r\nnot a key\r\n [ HTTP ]\t\nProxy=h=x\r\nK=";
+  auto doc = ProfileDocument::Parse(text + std::string(3000, 'v'));
+  EXPECT_EQ(doc.Get("MAIN", "LEFT"), "10");
+  EXPECT_EQ(doc.Get("Http", "proxy"), "h=x");  // everything after the first '='
+  EXPECT_EQ(doc.Get("Main", "Proxy"), std::nullopt);
+  EXPECT_EQ(doc.Get("Other", "Left"), std::nullopt);
+  EXPECT_EQ(doc.Get("HTTP", "K"), std::string(kProfileValueMax, 'v'));
+  doc = ProfileDocument::Parse("; keep\r\n[Main]\r\nLeft=1\r\n odd \r\nTop=2\r\n\r\n[B]\ry=2");
+  doc.Set("main", "LEFT", "5");
+  doc.Set("Main", "Width", "7");       // after the section's last line, ahead of the blank
+  doc.Set("B", "z", "line\r\nbreak");  // a value never splits its line
+  doc.Set("C", "3", "0");
+  EXPECT_EQ(doc.Serialize(),
+            "; keep\r\n[Main]\r\nLEFT=5\r\n odd \r\nTop=2\r\nWidth=7\r\n\r\n[B]\ry=2\r\n"
+            "z=line  break\r\n[C]\r\n3=0\r\n");
+}
+
+TEST(ProfileDocument, IntegersAreDecimalOrHexOnly) {
+  const char* texts[] = {"120",  "-5",         "+7",         "0x1E",
+                         "0X1e", "0xFFFFFFFF", "2147483647", "-2147483648"};
+  const int32_t values[] = {120, -5, 7, 30, 30, -1, INT32_MAX, INT32_MIN};
+  for (size_t i = 0; i < std::size(texts); ++i)
+    EXPECT_EQ(ParseProfileInteger(texts[i]), values[i]) << texts[i];
+  for (const char* text :
+       {"2147483648", "0x100000000", "0x", "yes", "12abc", "", "-", " 5", "0x1G"})
+    EXPECT_EQ(ParseProfileInteger(text), std::nullopt) << text;
+}
+
+TEST(ProfileFile, NewFilesAreTheUsersAloneAndOthersKeepTheirModeOrAreLeftAlone) {
+  test::TempHome home;
+  const std::string path = home.Path("q.ini");
+  using enum std::filesystem::perms;
+  auto mode = [&] { return std::filesystem::status(path).permissions() & all; };
+  EXPECT_EQ(ProfileRead(path, "Main", "Left"), std::nullopt);
+  ASSERT_TRUE(ProfileWrite(path, "Main", "Left", "3"));
+  ASSERT_TRUE(ProfileWrite(path, "Main", "Top", "4"));
+  EXPECT_EQ(test::ReadBytes(path), "[Main]\r\nLeft=3\r\nTop=4\r\n");
+  EXPECT_EQ(mode(), owner_read | owner_write);
+  chmod(path.c_str(), 0640);
+  ASSERT_TRUE(ProfileWrite(path, "Main", "Top", "5"));
+  EXPECT_EQ(mode(), owner_read | owner_write | group_read);
+  EXPECT_EQ(ProfileRead(path, "main", "top"), "5");
+  // Never replaced, even by root: read-only, below a file, a FIFO (no hang), a device.
+  chmod(path.c_str(), 0444);
+  ASSERT_EQ(mkfifo(home.Path("fifo.ini").c_str(), 0644), 0);
+  std::filesystem::create_symlink("/dev/null", home.Path("dev.ini"));
+  for (const char* name : {"q.ini", "q.ini/x", "fifo.ini", "dev.ini"})
+    EXPECT_FALSE(ProfileWrite(home.Path(name), "Main", "Left", "2")) << name;
+  EXPECT_EQ(ProfileRead(path, "Main", "Left"), "3");
+  EXPECT_EQ(ProfileRead(home.Path("fifo.ini"), "Main", "Left"), std::nullopt);
+  EXPECT_TRUE(std::filesystem::is_fifo(home.Path("fifo.ini")));
+  EXPECT_TRUE(std::filesystem::is_symlink(home.Path("dev.ini")));
+}
+
+TEST(Settings, ProgramDirectoryComesFromTheOverrideQuilletHomeOrTheExecutable) {
   const char* saved = std::getenv("QUILLET_HOME");
   setenv("QUILLET_HOME", "/tmp/some/where", 1);
-  EXPECT_EQ(ProgramDirectory(), "/tmp/some/where/");
   EXPECT_EQ(SettingsFilePath(), "/tmp/some/where/quillet.ini");
-  SetProgramDirectory("/override");  // the command line's --home wins
+  SetProgramDirectory("/override");
   EXPECT_EQ(ProgramDirectory(), "/override/");
   SetProgramDirectory("");
-  setenv("QUILLET_HOME", "", 1);  // empty: the executable's folder
-  std::string exeDir = ProgramDirectory();
-  EXPECT_EQ(exeDir.back(), '/');
-  EXPECT_TRUE(DirectoryExists(exeDir));
-  if (saved) {
-    setenv("QUILLET_HOME", saved, 1);
-  } else {
-    unsetenv("QUILLET_HOME");
-  }
+  setenv("QUILLET_HOME", "", 1);
+  EXPECT_EQ(ProgramDirectory() + "quillet_core_tests",
+            std::filesystem::read_symlink("/proc/self/exe").string());
+  saved ? setenv("QUILLET_HOME", saved, 1) : unsetenv("QUILLET_HOME");
 }
 
-TEST(Settings, NoFileGivesEveryDefault) {
+// The defaults read from no file and written back give every key in its order.
+TEST(Settings, DefaultsAreWrittenBackInTheirOrder) {
   test::TempHome home;
-  Behaviour b = ReadBehaviour();
-  EXPECT_EQ(b.timerInterval, 120);
-  EXPECT_TRUE(b.saveLog);
-  EXPECT_TRUE(b.noAddEmpty);
-  EXPECT_FALSE(b.addNewsOnly);
-  EXPECT_FALSE(b.newWindowOnly);
-  EXPECT_TRUE(b.ieSelect);
-  EXPECT_EQ(b.iePath, "");
-  Connection c = ReadConnection();
-  for (bool enabled : c.enabled)
-    EXPECT_TRUE(enabled);
-  EXPECT_EQ(c.proxy.address, "");
-  EXPECT_TRUE(c.proxyList.empty());
-  Geometry g = ReadGeometry({1, 2, 3, 4, false});
-  EXPECT_EQ(g.left, 1);
-  EXPECT_EQ(g.height, 4);
-  EXPECT_FALSE(g.maximized);
-  EXPECT_FALSE(FileExists(SettingsFilePath()));  // reading never creates the file
+  WriteGeometry(ReadGeometry({1, 2, 3, 4, true}));
+  WriteBehaviour(ReadBehaviour());
+  WriteConnection(ReadConnection());
+  std::string want =
+      "[Main]\r\nMaximized=0\r\nLeft=1\r\nTop=2\r\nWidth=3\r\nHeight=4\r\nNoAddEmpty=1\r\n"
+      "SaveLog=1\r\nAddNewsOnly=0\r\nNewWindowOnly=0\r\nIESelect=1\r\nIEPath=\r\nNNPath=\r\n"
+      "TimerInterval=120\r\n[CheckRoute]\r\n";
+  for (int i = 0; i < kCategoryCount; ++i)
+    want += std::to_string(i) + "=1\r\n";
+  want += "[HTTP]\r\nProxy=\r\nProxyUserName=\r\nProxyPassword=\r\nProxyCount=0\r\n";
+  EXPECT_EQ(test::ReadBytes(SettingsFilePath()), want);
 }
 
-TEST(Settings, ValuesAreReadByTheirEncoding) {
+TEST(Settings, ValuesAreReadByTheirEncodingAndWrittenUnlessTheFileIsReadOnly) {
   test::TempHome home;
-  test::WriteBytes(SettingsFilePath(),
-                   "[CheckRoute]\r\n5=0\r\n6=yes\r\n7=2\r\n[Main]\r\nTimerInterval=0x1E\r\n"
-                   "SaveLog=0\r\nIEPath=/usr/bin/x y\r\n[http]\r\nproxy=127.0.0.1:3128\r\n");
+  test::WriteBytes(SettingsFilePath(), "[CheckRoute]\n5=0\n6=yes\n[main]\nMaximized=2\n");
   EXPECT_FALSE(CheckRoute(5));
   EXPECT_TRUE(CheckRoute(6));  // not a number: the default
-  EXPECT_TRUE(CheckRoute(7));  // non-zero
-  EXPECT_TRUE(CheckRoute(4));  // missing
-  EXPECT_EQ(TimerInterval(), 30);
-  EXPECT_FALSE(SaveLog());
-  EXPECT_EQ(IEPath(), "/usr/bin/x y");
-  EXPECT_EQ(ReadProxy().address, "127.0.0.1:3128");
-}
-
-TEST(Settings, BehaviourAndGeometryAreWrittenInTheirOrder) {
-  test::TempHome home;
-  WriteGeometry({10, 20, 300, 400, true});
-  Behaviour b;
-  b.iePath = "/opt/b";
-  b.timerInterval = 15;
-  WriteBehaviour(b);
-  EXPECT_EQ(test::ReadBytes(SettingsFilePath()),
-            "[Main]\r\nMaximized=1\r\nLeft=10\r\nTop=20\r\nWidth=300\r\nHeight=400\r\n"
-            "NoAddEmpty=1\r\nSaveLog=1\r\nAddNewsOnly=0\r\nNewWindowOnly=0\r\nIESelect=1\r\n"
-            "IEPath=/opt/b\r\nNNPath=\r\nTimerInterval=15\r\n");
-  Geometry g = ReadGeometry({});
-  EXPECT_EQ(g.width, 300);
-  EXPECT_TRUE(g.maximized);
-}
-
-TEST(Settings, ProxyListRoundTripsAndShrinkingLeavesOldKeys) {
-  test::TempHome home;
-  Connection c;
-  c.enabled.fill(true);
-  c.enabled[5] = false;
+  EXPECT_TRUE(ReadGeometry({}).maximized);
+  Connection c = ReadConnection();
   c.proxy = {"proxy.example:8080", "me", "pw"};
-  c.proxyList = {"a:1\tu1\tp1", "b:2\t\t", "c:3\tu3\tp\t3"};
+  c.proxyList = {"a:1\tu1\tp1", "b:2\t\t", "c:3\tu3\tp\t3", "d"};
   WriteConnection(c);
-  Connection back = ReadConnection();
-  EXPECT_FALSE(back.enabled[5]);
-  EXPECT_TRUE(back.enabled[64]);
-  EXPECT_EQ(back.proxy.userName, "me");
-  EXPECT_EQ(back.proxyList, c.proxyList);  // a TAB in the password survives
-
-  c.proxyList.resize(2);
+  const Connection back = ReadConnection();
+  EXPECT_EQ(back.enabled, c.enabled);
+  EXPECT_EQ(JoinProxyEntry(back.proxy), "proxy.example:8080\tme\tpw");
+  EXPECT_EQ(back.proxyList, (Strings{"a:1\tu1\tp1", "b:2\t\t", "c:3\tu3\tp\t3", "d\t\t"}));
+  c.proxyList = {"a\tuser"};  // a shorter list comes back alone
   WriteConnection(c);
-  const std::string text = test::ReadBytes(SettingsFilePath());
-  EXPECT_NE(text.find("ProxyCount=2\r\n"), std::string::npos);
-  EXPECT_NE(text.find("ProxyList2=c:3\r\n"), std::string::npos);
-  EXPECT_NE(text.find("ProxyListUserName1=\r\nProxyListPassword1=\r\n"), std::string::npos);
-  EXPECT_EQ(ReadConnection().proxyList, (std::vector<std::string>{"a:1\tu1\tp1", "b:2\t\t"}));
-}
-
-TEST(Settings, ConnectionKeysAreWrittenInIndexOrder) {
-  test::TempHome home;
-  Connection c;
-  c.enabled.fill(true);
-  WriteConnection(c);
-  std::string expected = "[CheckRoute]\r\n";
-  for (int i = 0; i < kCategoryCount; ++i)
-    expected += std::to_string(i) + "=1\r\n";
-  expected += "[HTTP]\r\nProxy=\r\nProxyUserName=\r\nProxyPassword=\r\nProxyCount=0\r\n";
-  EXPECT_EQ(test::ReadBytes(SettingsFilePath()), expected);
-}
-
-TEST(Settings, SplittingAnEntryWithoutTabs) {
-  Proxy p = SplitProxyEntry("only-address");
-  EXPECT_EQ(p.address, "only-address");
-  EXPECT_EQ(p.userName, "");
-  p = SplitProxyEntry("a\tuser");
-  EXPECT_EQ(p.userName, "user");
-  EXPECT_EQ(JoinProxyEntry({"a", "", ""}), "a\t\t");
-}
-
-TEST(Settings, FailedWriteRaisesTheMessageWithThePath) {
-  test::TempHome home;
-  test::WriteBytes(home.Path("notadir"), "x");
-  SetProgramDirectory(home.Path("notadir"));
+  EXPECT_EQ(ReadConnection().proxyList, Strings{"a\tuser\t"});
+  chmod(SettingsFilePath().c_str(), 0444);
   try {
-    WriteBool("Main", "SaveLog", true);
-    FAIL() << "write into a missing folder succeeded";
+    WriteBool("Main", "SaveLog", false);
+    FAIL() << "a read-only file was written";
   } catch (const QuilletError& e) {
-    EXPECT_EQ(Cp932ToUtf8(e.what()), home.Path("notadir/quillet.ini") + " に書き込めません");
+    EXPECT_EQ(Cp932ToUtf8(e.what()), SettingsFilePath() + " に書き込めません");
   }
+  EXPECT_TRUE(SaveLog());
+}
+
+TEST(NetworkCheck, ProxyHostsOnLoopbackAreKnown) {
+  for (const std::string proxy :
+       {" localhost:8080 ", "LocalHost", "[::1]:3128", "::1", "127.2.3.4"})
+    EXPECT_TRUE(IsLoopbackHost(ProxyHost(proxy))) << proxy;
+  EXPECT_EQ(ProxyHost("proxy.example"), "proxy.example");
+  for (const char* host : {"", "128.0.0.1", "localhost.example", "::2", "127.0.0"})
+    EXPECT_FALSE(IsLoopbackHost(host)) << host;
+}
+
+TEST(ArticleOpening, DefaultHandlerChosenBrowserOrAMessage) {
+  test::TempHome home;
+  const std::string b = home.Path("bin/b"), nf = "message |ファイルが見つかりません\n\n";
+  test::WriteBytes(b, "#!/bin/sh\n");
+  const std::array<std::string, 3> cases[] = {
+      // settings, URL, "kind program|message|caption"
+      {"IEPath=/nowhere", "HTTPS://x/", "default ||"},
+      {"NewWindowOnly=1", "http://x/", nf + "|Internet Explorerが見つかりません"},
+      {"NewWindowOnly=1\nIEPath=" + b, "http://", "program " + b + "||"},
+      {"NewWindowOnly=1\nIESelect=0\nIEPath=" + b + "\nNNPath=" + home.Dir(), "http://x/",
+       nf + home.Dir() + "|Netscape Navigaterが見つかりません"},
+      {"", "file:///etc/passwd", "message |このURLは開けません\n\nfile:///etc/passwd|Quillet"},
+  };
+  for (const auto& [ini, url, shown] : cases) {
+    test::WriteBytes(home.Path("quillet.ini"), "[Main]\n" + ini + "\n");
+    const BrowserAction a = ChooseBrowserAction(url);
+    const char* kinds[] = {"default ", "program ", "message "};
+    EXPECT_EQ(kinds[static_cast<int>(a.kind)] + a.program + "|" +
+                  Cp932ToUtf8(a.message + "|" + a.caption),
+              shown)
+        << ini;
+    EXPECT_EQ(a.url, url);
+  }
+}
+
+// Name order over folder order; only executable files; absolute results.
+TEST(PathLookup, FirstNameThatAFolderOnThePathHoldsAsAnExecutableFile) {
+  test::TempHome home;
+  for (const std::string name :
+       {"a/firefox", "a/chromium", "b/x-www-browser", "b/firefox", "b/chromium"}) {
+    test::WriteBytes(home.Path(name), "#!/bin/sh\n");
+    chmod(home.Path(name).c_str(),
+          name == "a/chromium" ? 0644 : 0755);  // not executable, even for root
+  }
+  ForceDirectories(home.Path("a/konqueror"));  // a folder
+  const std::string path = home.Path("missing") + ":" + home.Path("a") + ":" + home.Path("b");
+  EXPECT_EQ(FindProgramOnPath({"x-www-browser", "firefox"}, path), home.Path("b/x-www-browser"));
+  EXPECT_EQ(FindProgramOnPath({"firefox", "x-www-browser"}, path), home.Path("a/firefox"));
+  EXPECT_EQ(FindProgramOnPath({"chromium"}, path), home.Path("b/chromium"));
+  EXPECT_EQ(FindProgramOnPath({"konqueror", "epiphany"}, path), "");
+  // Relative and empty entries, against the current folder.
+  char* savedCwd = getcwd(nullptr, 0);
+  ASSERT_EQ(chdir(home.Path("a").c_str()), 0);
+  EXPECT_EQ(FindProgramOnPath({"chromium"}, "/nonexistent:../b/../b"), home.Path("b/chromium"));
+  EXPECT_EQ(FindProgramOnPath({"firefox"}, "/nonexistent:"), home.Path("a/firefox"));
+  ASSERT_EQ(chdir(savedCwd), 0);
+  std::free(savedCwd);
 }
 
 }  // namespace

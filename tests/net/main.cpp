@@ -1,5 +1,3 @@
-// Test main of the network tests: the client needs an application object for
-// its event loop.
 #include <QCoreApplication>
 
 #include <gtest/gtest.h>

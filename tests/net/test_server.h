@@ -1,15 +1,11 @@
-// A scripted HTTP server on 127.0.0.1 for the client tests. Each connection
-// reads the request up to its empty line, then plays the next script: pieces
-// of response, each after its delay, then a close (or silence, connection
-// kept open). Runs in the test's thread, served by the client's wait.
+// A scripted HTTP server on 127.0.0.1: each connection reads the request, then
+// plays the next script (pieces of response, then a close or silence).
 #pragma once
 
 #include <QTcpServer>
 
-#include <cstdint>
 #include <deque>
 #include <string>
-#include <string_view>
 #include <vector>
 
 namespace quillet::test {
@@ -26,31 +22,20 @@ class TestServer {
   };
 
   TestServer();
-
-  uint16_t Port() const { return port_; }
-  // "http://127.0.0.1:<port>" followed by `path`.
-  std::string Url(std::string_view path) const;
-
-  // Scripts for the coming connections, in order; a connection without one
-  // is closed at once.
+  uint16_t Port() const { return server_.serverPort(); }
+  std::string Url(std::string_view path) const {
+    return "http://127.0.0.1:" + std::to_string(Port()) + std::string(path);
+  }
+  // Scripts for the coming connections, in order; one without is closed at once.
   void Add(Script script) { scripts_.push_back(std::move(script)); }
   void Add(std::string response) { Add(Script{{{std::move(response), 0}}, true}); }
-
-  int Connections() const { return connections_; }
-  // The request of every connection so far, as received.
-  const std::vector<std::string>& Requests() const { return requests_; }
+  int Connections() const { return static_cast<int>(requests_.size()); }
+  const std::vector<std::string>& Requests() const { return requests_; }  // as received
 
  private:
-  void Accept();
-
-  uint16_t port_ = 0;
   std::deque<Script> scripts_;
-  int connections_ = 0;
   std::vector<std::string> requests_;
   QTcpServer server_;  // last, so that its connections go before the rest
 };
-
-// A port on 127.0.0.1 on which nothing listens.
-uint16_t ClosedPort();
 
 }  // namespace quillet::test

@@ -1,13 +1,12 @@
-// The extraction walk done the plain way, reading and rewriting the category's
-// log file for every headline. Tests compare the real walk against it and the
-// benchmarks measure what keeping the log in memory saves.
+// The extraction walk of the sites with relative links (all but Impress Watch)
+// done the plain way, the log read and rewritten for every headline: the oracle
+// of the real walk's tests and the baseline of the benchmarks.
 #pragma once
 
 #include "core/headlines/extraction.h"
 #include "core/log/log_store.h"
 #include "core/settings/settings.h"
 #include "core/sites/catalogue.h"
-#include "core/sys/program_dir.h"
 #include "support/temp_home.h"
 
 namespace quillet::test {
@@ -18,23 +17,16 @@ inline void ReferenceAddNewsItem(FetchState& s, RecordingList& list, int categor
     return;
   }
   Lines lines = LoadLogFile(s.logPath);
-  const bool enabled = IsCategoryEnabled(category);
-  if (settings::AddNewsOnly()) {
-    if (FindShownLogRecord(lines, s.headline) >= 0) return;
-    if (settings::SaveLog()) {
-      s.insertPos = RecordHeadline(lines, s.headline, s.url, enabled, s.insertPos);
-      SaveLogFile(s.logPath, lines);
-    }
-  } else if (settings::SaveLog()) {
-    if (FindShownLogRecord(lines, s.headline) < 0) {
-      s.insertPos = RecordHeadline(lines, s.headline, s.url, enabled, s.insertPos);
-    }
+  const bool enabled = IsCategoryEnabled(category),
+             shown = FindShownLogRecord(lines, s.headline) >= 0;
+  if (settings::AddNewsOnly() && shown) return;
+  if (settings::SaveLog()) {
+    if (!shown) s.insertPos = RecordHeadline(lines, s.headline, s.url, enabled, s.insertPos);
     SaveLogFile(s.logPath, lines);
   }
   if (enabled) list.rows.push_back({s.siteLabel, s.genre, s.headline, 0, {}});
 }
 
-// The walk for sites with relative links only (every site but Impress Watch).
 inline void ReferenceExtractHeadlines(FetchState& s, const Lines& document, RecordingList& list) {
   s.insertPos = 0;
   int category = -1;
@@ -46,7 +38,6 @@ inline void ReferenceExtractHeadlines(FetchState& s, const Lines& document, Reco
       s.genre = c.genre;
       s.logPath = ProgramDirectory() + c.logFile;
       s.insertPos = 0;
-      s.marker = line;
       if (c.site >= 3) text.clear();
     } else if (category < 0) {
       continue;

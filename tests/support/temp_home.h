@@ -1,13 +1,9 @@
-// Test helpers: a temporary program directory per test, whole-file read and
-// write, and a headline list that records its rows.
+// Test helpers: a fresh folder made the program directory for a test's lifetime,
+// whole-file read and write, and a headline list that records its rows.
 #pragma once
-
-#include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
-#include <memory>
-#include <string>
 #include <vector>
 
 #include "core/headlines/headline_sink.h"
@@ -17,7 +13,6 @@
 
 namespace quillet::test {
 
-// A fresh folder, made the program directory for the test's lifetime.
 class TempHome {
  public:
   TempHome() {
@@ -33,8 +28,6 @@ class TempHome {
   }
   TempHome(const TempHome&) = delete;
   TempHome& operator=(const TempHome&) = delete;
-
-  // The folder with a trailing '/'.
   std::string Dir() const { return dir_ + "/"; }
   std::string Path(const std::string& relative) const { return Dir() + relative; }
 
@@ -43,8 +36,7 @@ class TempHome {
 };
 
 inline void WriteBytes(const std::string& path, const std::string& bytes) {
-  ForceDirectories(DirectoryOf(path));
-  if (!WriteFileAtomic(path, bytes)) std::abort();
+  if (!ForceDirectories(DirectoryOf(path)) || !WriteFileAtomic(path, bytes)) std::abort();
 }
 
 inline std::string ReadBytes(const std::string& path) {

@@ -1,0 +1,152 @@
+// Log files (format, look-ups, merge, atomic saving), search and browser rows.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+
+#include <thread>
+
+#include "core/log/log_rows.h"
+#include "core/log/log_search.h"
+#include "core/sys/error.h"
+#include "core/text/text_codec.h"
+#include "support/temp_home.h"
+
+namespace quillet {
+namespace {
+
+using Strings = std::vector<std::string>;
+
+TEST(Logs, TextFieldsAndLookUps) {
+  EXPECT_EQ(ParseLogText(std::string("a\r\nb\rc\nd\r\n\r\ne\0f\r\n", 17)),
+            (Lines{"a", "b", "c", "d", "", "e"}));
+  EXPECT_EQ(LogField("head\turl\t\t1", 2), "");
+  EXPECT_EQ(LogField("head\turl\t\t1", 3), "1");
+  EXPECT_EQ(LogField("head\turl\t\t1", 4), "");
+  const Lines lines = {"Tokyo STOCKS fall\tu1\td\t0", "Tokyo stocks fall sharply\tu2\td\t1",
+                       "short\tu3\td", CP932("アジア") + "\tu4\td\t1"};
+  EXPECT_EQ(FindLogRecord(lines, "tokyo stocks"), 0);
+  EXPECT_EQ(FindShownLogRecord(lines, "tokyo stocks"), 1);  // the "0" record is passed over
+  EXPECT_EQ(FindShownLogRecord(lines, "short"), -1);        // three fields: never shown
+  EXPECT_EQ(FindLogRecord(lines, "short and longer"), -1);
+  EXPECT_EQ(FindLogRecord(lines, CP932("ア")), 3);
+  EXPECT_EQ(FindLogRecord(lines, "\x83\x61"), -1);  // the trail byte 'A' is not folded
+  EXPECT_EQ(FindLogRecord(lines, CP932("あ")), -1);
+}
+
+TEST(Logs, RecordHeadlineInsertsAtThePositionOrRenewsInPlace) {
+  SetClockForTesting(1796515200);
+  const std::string today = TodayShortDate();
+  Lines lines = {"old\tu0\t2020/01/01\t0", "hidden\tu1\t2020/01/01\t0"};
+  EXPECT_EQ(RecordHeadline(lines, "OLD", "u9", false, 0), 0);  // disabled: left as it is
+  EXPECT_EQ(RecordHeadline(lines, "old", "u9", true, 0), 0);   // enabled: renewed as shown
+  EXPECT_EQ(RecordHeadline(lines, "new", "u2", true, 0), 1);
+  EXPECT_EQ(RecordHeadline(lines, "newer", "u3", false, 1), 2);
+  EXPECT_EQ(RecordHeadline(lines, "last", "u4", true, 9), 10);  // past the end: appended
+  EXPECT_EQ(lines, (Lines{"new\tu2\t" + today + "\t1", "newer\tu3\t" + today + "\t0",
+                          "old\tu9\t" + today + "\t1", "hidden\tu1\t2020/01/01\t0",
+                          "last\tu4\t" + today + "\t1"}));
+  SetClockForTesting(std::nullopt);
+}
+
+TEST(Logs, FilesAreSavedWholeAndErrorsNameTheFile) {
+  test::TempHome home;
+  const std::string path = LogFilePath(7);
+  EXPECT_TRUE(LoadLogFile(path).empty());
+  SaveLogFile(path, {"a\tb", "d"});
+  EXPECT_EQ(test::ReadBytes(path), "a\tb\r\nd\r\n");
+  EXPECT_EQ(LoadLogView(7)[0].url, "b");
+  chmod(path.c_str(), 0444);  // read-only: neither replaced nor prepared, even for root
+  try {
+    SaveLogFile(path, {"x"});
+    ADD_FAILURE() << "saved";
+  } catch (const QuilletError& e) {
+    EXPECT_EQ(Cp932ToUtf8(e.what()), "ファイル " + path + " を作成できません");
+  }
+  EXPECT_THROW(PrepareLogFile(path), QuilletError);
+  EXPECT_EQ(LoadLogFile(path), (Lines{"a\tb", "d"}));
+  ForceDirectories(home.Path("CNN/top.log"));  // a folder where the file should be
+  try {
+    LoadLogFile(LogFilePath(32));
+    ADD_FAILURE() << "loaded";
+  } catch (const QuilletError& e) {
+    EXPECT_EQ(Cp932ToUtf8(e.what()), "ファイル " + LogFilePath(32) + " は開けません");
+  }
+}
+
+// A child saving logs killed at random moments leaves every file whole.
+TEST(Logs, KillDuringSavesLeavesEveryFileWhole) {
+  test::TempHome home;
+  auto version = [](int g) { return Lines(2000, "headline " + std::to_string(g) + "\tu\td\t1"); };
+  for (int round = 0; round < 5; ++round) {
+    const pid_t child = fork();
+    for (int generation = 0; child == 0; ++generation) {
+      for (int f = 0; f < 8; ++f)
+        SaveLogFile(LogFilePath(f), version(generation));
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(40 + 37 * round));
+    kill(child, SIGKILL);
+    waitpid(child, nullptr, 0);
+    for (int f = 0; f < 8; ++f) {
+      const std::string bytes = test::ReadBytes(LogFilePath(f));
+      if (bytes.empty()) continue;  // killed before its first save
+      ASSERT_EQ(bytes, FormatLogText(version(std::stoi(bytes.substr(9)))));
+    }
+  }
+}
+
+class HeadlineSearch : public ::testing::Test {
+ protected:
+  void Log(int category, const std::string& text) { test::WriteBytes(LogFilePath(category), text); }
+  // The rows found as "site label genre headline url date"; statuses as shown.
+  Strings Search(const std::string& keyword) {
+    std::vector<SearchRow> rows;
+    for (int site = 0; site < kSearchedSites; ++site)
+      ScanSiteLogs(
+          site, keyword, [&](const std::string& s) { statuses.push_back(s); }, rows);
+    Strings out;
+    for (const SearchRow& r : rows) {
+      out.push_back(Cp932ToUtf8(std::to_string(r.site) + " " + r.siteLabel + " " + r.genre + " " +
+                                r.item.headline + " " + r.item.url + " " + r.item.date));
+    }
+    return out;
+  }
+
+  test::TempHome home;
+  Strings statuses;
+};
+
+TEST_F(HeadlineSearch, FindsHeadlinesInCategoryOrderFoldingSingleByteLettersOnly) {
+  Log(1, "Tokyo STOCKS rise\thttp://y/1\t2026/12/05\t1\r\nSnow\thttp://y/tokyo\t2026/12/04\t1\r\n");
+  Log(3, "tokyo stocks drop\thttp://y/2\t2026/12/03\t0\r\n");
+  // "ソ" ends in 0x5C and "ア" in 0x41 ('A'): neither may match "\" or "a".
+  Log(9, CP932("ソフト") + "\r\n" + CP932("アジア") + "\r\nA\\B\r\n");
+  Log(34, "Tokyo CNN\tc\td\t1\r\n");
+  Log(32, "<!-- odd record\tu\td\t1\r\n");             // kept whatever the keyword
+  Log(60, "Tokyo IT\thttp://m/1\t2026/12/03\t1\r\n");  // 毎日新聞: never searched
+  const std::string odd = "4 CNN トップ <!-- odd record u d", ab = "1 アサヒ トップ A\\B  ";
+  EXPECT_EQ(Search("tokyo"), (Strings{"0 YOL 主要 Tokyo STOCKS rise http://y/1 2026/12/05",
+                                      "0 YOL 社会 tokyo stocks drop http://y/2 2026/12/03", odd,
+                                      "4 CNN 注目 Tokyo CNN c d"}));
+  ASSERT_EQ(statuses.size(), 9u + 10 + 12 + 1 + 11 + 13);
+  EXPECT_EQ(Cp932ToUtf8(statuses[18]), "アサヒ・コム を検索しています...(10/10)");
+  EXPECT_EQ(Cp932ToUtf8(statuses[31]), "ZAKZAK を検索しています...");
+  EXPECT_EQ(Search("STOCKS").size(), 3u);
+  EXPECT_EQ(Search(""), Strings{odd});
+  EXPECT_EQ(Search("http"), Strings{odd});  // the URL is not searched
+  EXPECT_EQ(Search("\\"), (Strings{ab, odd}));
+  EXPECT_EQ(Search("a"), (Strings{ab, odd}));
+  EXPECT_EQ(Search(CP932("ジア")), (Strings{"1 アサヒ トップ アジア  ", odd}));
+}
+
+// A FIFO in place of Impress' first log stops the search, without hanging.
+TEST_F(HeadlineSearch, UnreadableLogStopsTheSearch) {
+  Log(0, "Alpha\tu\td\t1\r\n");
+  ForceDirectories(DirectoryOf(LogFilePath(19)));
+  ASSERT_EQ(mkfifo(LogFilePath(19).c_str(), 0644), 0);
+  EXPECT_THROW(Search("alpha"), QuilletError);
+  EXPECT_EQ(statuses.size(), 9u + 10 + 1);
+}
+
+}  // namespace
+}  // namespace quillet

@@ -1,0 +1,164 @@
+// Japanese character codes, CP932 text and its UTF-8 boundary, lines, links, tags.
+#include <gtest/gtest.h>
+#include <iconv.h>
+
+#include <vector>
+
+#include "core/text/code_convert.h"
+#include "core/text/cp932.h"
+#include "core/text/text_codec.h"
+#include "core/text/text_ops.h"
+
+namespace quillet {
+namespace {
+
+using namespace std::string_literals;
+
+// `convert` on a heap block of exactly the bytes: ASan reports a read past them.
+template <typename Convert>
+auto OnExactBytes(const std::string& bytes, Convert convert) {
+  const std::vector<char> exact(bytes.begin(), bytes.end());
+  return convert(std::string_view(exact.data(), exact.size()));
+}
+
+TEST(CodeConvert, DetectCodeTakesTheFirstDecidingByte) {
+  const std::string a509(509, 'a');
+  const std::pair<int, std::vector<std::string>> groups[] = {
+      // The last byte never decides, nor do byte pairs outside every range.
+      {kCodeAscii,
+       {""s, "<p>\x08\t\r\n"s, "abc\x00"s, "\x1B(Ba\x1B$(D"s, "abc\x1B$"s, "abc\x88"s, "\x8E\xFDz"s,
+        "\xB0\xA0z"s}},
+      // Below 0x08 or 0xFF among the first 512 bytes, or later while guessing.
+      {kCodeBinary, {"a\x07z"s, "a\xFFz"s, "\x88\x9F"s + a509 + "\x00t"s, a509 + a509 + "\x00t"s}},
+      {kCodeJisB, {"\x1B$B\x30\x21\x1B(B"s, "\x1B$B"s, "\xB0\xE0 \x1B$B\x30\x21"s}},
+      {kCodeJisAt, {"\x1B$@\x30\x21\x1B(J"s}},
+      {kCodeEuc,
+       {"\xA0\xA4\xF3"s, "\xA4\xA2\xA4\xF3\x1B$B\x30\x21"s, "\xDF\xFE"s, "\xF0\xA1"s, "\xFE\xA1"s,
+        "\xE0\xFDz"s, "\xB0\xE0XY\xFD"s}},
+      // Shift_JIS lead bytes (0x80 decides nothing), found by running ahead too.
+      {kCodeSjis,
+       {"\x81\x40"s, "\x8D\x40"s, "\x8F\xA1"s, "\x9F\xFC"s, "\x80\x88\x9F"s,
+        "\x88\x9F"s + a509 + "a\x00t"s, "\x8E\x40z"s, "\x8E\xA0z"s, "\x8E\xE0z"s, "\x8E\xFCz"s,
+        "\xB1xyz"s, "\xE0\x40z"s, "\xEF\xA0z"s, "\xB0\xE0XY\x88"s, "\xB0\xE0\x9C"s,
+        "\xB0\xE0\x88\xFD"s}},
+      // The run ahead ends at a byte below 0x40, which is skipped.
+      {kCodeEucOrSjis,
+       {"\x8E\xB6z"s, "\xB0\xA1\xDF\xDF"s, "\xE0\xA1z"s, "\xEF\xFCz"s, "\xB0\xA1\xE0\x7Fz"s,
+        "\xB0\xE0\x9D\x9E\x9F\x8E"s, "\xB0\xE0xyz"s, "\xB0\xE0\x1B$B\x30\x21"s}},
+  };
+  for (const auto& [code, texts] : groups) {
+    for (const std::string& text : texts)
+      EXPECT_EQ(OnExactBytes(text, DetectCode), code) << testing::PrintToString(text);
+  }
+}
+
+TEST(CodeConvert, ConvertersTakeBytesAndDropWhatTheEndCutsOff) {
+  const std::string euc = "<p>\xC6\xFC\xCB\xDC</p>"s, sjis = "<p>\x93\xFA\x96\x7B</p>"s;
+  auto toSjis = [](std::string_view t) { return ConvertTo(t, kCodeSjis); };
+  EXPECT_EQ(OnExactBytes(euc, toSjis), sjis);
+  EXPECT_EQ(OnExactBytes("\x1B$@\x46\x7C\x1B(J!"s, toSjis), "\x93\xFA!");
+  // Shift_JIS, undecided and binary text stay, and so does any other target.
+  for (const std::string& text : {sjis, "\xB0\xA1\xB0\xA1"s, "\x01\xC6\xFC"s})
+    EXPECT_EQ(ConvertTo(text, kCodeSjis), text);
+  EXPECT_EQ(ConvertTo(euc, kCodeJisB), euc);
+  EXPECT_EQ(EucToSjis("a\x8E\xB6\x8E\xC0z\r\n\x00\x7F\x80\xFF"s),
+            "a\xB6\xC0z\r\n\x00\x7F\x80\xFF"s);
+  // Odd and even rows, cells on both sides of 0x60, rows on both sides of 0x5F.
+  EXPECT_EQ(
+      JisToSjis(
+          "\x1B$B\x21\x21\x21\x5F\x21\x60\x21\x7E\x22\x21\x22\x7E\x30\x21\x5E\x7E\x5F\x21\x74\x26"),
+      "\x81\x40\x81\x7E\x81\x80\x81\x9E\x81\x9F\x81\xFC\x88\x9F\x9F\xFC\xE0\x40\xEA\xA4");
+  EXPECT_EQ(JisToSjis("\x1B$B\x30\x21\x1B.A\x30\x21\x1B(Bz"), "\x88\x9F\x88\x9Fz");  // mode kept
+  // A character or escape sequence cut off by the end produces nothing.
+  for (const std::string& text : {"ab\xB0"s, "ab\x8E"s})
+    EXPECT_EQ(OnExactBytes(text, EucToSjis), "ab") << testing::PrintToString(text);
+  for (const std::string& tail : {"\x1B"s, "\x1B$"s, "\x1B$B"s, "\x30"s}) {
+    EXPECT_EQ(OnExactBytes("\x1B$B\x30\x21"s + tail, JisToSjis), "\x88\x9F")
+        << testing::PrintToString(tail);
+  }
+}
+
+// JIS X 0208 text (mapped alike in JIS and CP932) in EUC-JP and JIS from iconv.
+TEST(CodeConvert, ConversionsMatchIconvOnJapaneseText) {
+  for (std::string utf8 :
+       {"政府は来年度の予算案を閣議決定した。「速報」：台風１５号が接近中！",
+        "魑魅魍魎が跋扈する、鬱蒼とした森で蝙蝠と薔薇と檸檬を見た。熙と漾、凜と堯。",
+        "ＷＥＢ版 2024年 <b>速報</b>\r\n記号※〒→○◎□△▽◆★ αβΓ абв ─│┌"}) {
+    const std::string want = Utf8ToCp932(utf8);
+    for (const char* code : {"EUC-JP", "ISO-2022-JP"}) {
+      iconv_t cd = iconv_open(code, "UTF-8");
+      std::string in = utf8, out(in.size() * 8, '\0');
+      char *src = in.data(), *dst = out.data();
+      size_t srcLeft = in.size(), dstLeft = out.size();
+      ASSERT_NE(iconv(cd, &src, &srcLeft, &dst, &dstLeft), static_cast<size_t>(-1)) << utf8;
+      iconv(cd, nullptr, nullptr, &dst, &dstLeft);  // back to ASCII at the end
+      iconv_close(cd);
+      out.resize(out.size() - dstLeft);
+      EXPECT_EQ(code[0] == 'E' ? EucToSjis(out) : ConvertTo(out, kCodeSjis), want) << code << utf8;
+    }
+  }
+}
+
+// Where CP932 differs from Shift_JIS (backslash, wave dash, NEC and IBM rows) or
+// has an ASCII trail byte; what the other side cannot hold becomes one stand-in.
+TEST(TextOps, Cp932ConvertsBothWaysWithItsOwnTable) {
+  const std::pair<std::string, std::string> cases[] = {
+      {"ソ", "\x83\x5C"}, {"ｴ", "\xB4"},      {"～", "\x81\x60"}, {"①", "\x87\x40"},
+      {"\\", "\\"},       {"＆", "\x81\x95"}, {"髙", "\xFB\xFC"}, {"", ""}};
+  for (const auto& [utf8, cp932] : cases) {
+    EXPECT_EQ(Utf8ToCp932(utf8), cp932) << utf8;
+    EXPECT_EQ(Cp932ToUtf8(cp932), utf8) << utf8;
+  }
+  EXPECT_EQ(CP932("ソ・ｴ"), "\x83\x5C\x81\x45\xB4");
+  EXPECT_EQ(Utf8ToCp932("a\xF0\x9F\x98\x80z\xE3\x81"), "a?z?");  // emoji, cut-off UTF-8
+  EXPECT_EQ(Cp932ToUtf8("a\x85\x40z\xA0x\x83"), "a�z�x�");
+  EXPECT_EQ(FileNameForMessage("/tmp/ソ"), "/tmp/\x83\x5C");
+  EXPECT_EQ(FileNameForMessage("/tmp/\xFF\x83\x5C"), "/tmp/\xFF\x83\x5C");  // not UTF-8: kept
+}
+
+// "ア" is 0x83 0x41 and "ソ" 0x83 0x5C: trail bytes 'A' and '\'.
+TEST(TextOps, FoldingAndSearchRespectDoubleByteCharacters) {
+  EXPECT_EQ(Cp932Lower("ABC\x83\x41Z\x82\x60\xB1X"), "abc\x83\x41z\x82\x60\xB1x");
+  EXPECT_EQ(Cp932Lower("Q\x83"), "q\x83");
+  EXPECT_EQ(Cp932Find("\x83\x5C\\", "\\"), 2u);
+  EXPECT_EQ(Cp932Find("\x83\x41", "A"), std::string::npos);
+  EXPECT_EQ(Cp932Find("xyz", ""), 0u);
+  EXPECT_EQ(Cp932Find("xyz", "z", 3), std::string::npos);
+  // `from` inside a double-byte character lines up with the real starts.
+  EXPECT_EQ(Cp932Find("\x83\x5C\x83\x5C", "\x5C\x83", 1), std::string::npos);
+  EXPECT_EQ(Cp932Find("ab\x83\x5C\x61\x62", "ab", 1), 4u);
+  const Lines lines = {"\x82\xA0", "Content-Length: 1", "content-length: 9", "\x83\x41X"};
+  EXPECT_EQ(FindLinePrefix(lines, "content-length"), 1);
+  EXPECT_EQ(FindLinePrefix(lines, "CONTENT-LENGTH: 9"), 2);
+  EXPECT_EQ(FindLinePrefix(lines, "Content-Length: 12"), -1);
+  EXPECT_EQ(FindLinePrefix(lines, "\x83\x61x"), -1);
+  EXPECT_EQ(FindLinePrefix(lines, "\x83\x41x"), 3);
+  EXPECT_EQ(TrimSpaces(" \t\r x\x01\x81\x40 \x01"), "x\x01\x81\x40");  // 0x81 0x40: text
+}
+
+TEST(TextOps, LinesBreaksLinksAndTags) {
+  const std::pair<std::string, Lines> bodies[] = {
+      {"<p>\r\n\na\rb", {"<p>", "", "a", "b"}},
+      {"\n\r\r\n", {"", "", ""}},
+      {"", {}},
+      {std::string("ab\0cd\r\nef\0", 10), {"ab", "ef"}}};
+  for (const auto& [body, want] : bodies) {
+    Lines lines = {"stale"};
+    StreamToLines(lines, body);
+    EXPECT_EQ(lines, want) << testing::PrintToString(body);
+  }
+  Lines lines = {"a<br>b<BR>c", "  \t ", "<br><br>d<br>", "", "\x81\x40"};
+  SplitBreaks(lines);
+  EXPECT_EQ(lines, (Lines{"a", "b<BR>c", "d", "\x81\x40"}));
+  EXPECT_EQ(ExtractHref("<A  HREF = \"/News/1.htm\">Head</A>"), "/News/1.htm");
+  EXPECT_EQ(ExtractHref("<a href=\"/a b.htm\">x</a><a href=\"/2\">"), "/ab.htm");
+  EXPECT_EQ(ExtractHref("<a href=\"/open"), "/open");
+  EXPECT_EQ(ExtractHref("<a href='/x.htm'>Head</a>"), "");
+  EXPECT_EQ(RemoveTags("<a href=\"x\"><b>Head</b></a> (1)"), "Head (1)");
+  EXPECT_EQ(RemoveTags("a > b <i>c</i>"), "a > b <i>c</i>");  // '>' first: all stay
+  EXPECT_EQ(RemoveTags("<b>x</b> 5 > 3 <i>y</i>"), "x 5 > 3 <i>y</i>");
+  EXPECT_EQ(RemoveTags("open <tag"), "open <tag");
+}
+
+}  // namespace
+}  // namespace quillet
