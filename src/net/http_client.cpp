@@ -311,7 +311,17 @@ void HttpClient::Relocate() {
   }
   CloseSocket();
   responseHeader_.clear();
-  target_ = ResolveLocation(target_, location_);
+  const UrlParts next = ResolveLocation(target_, location_);
+  // The URL's credentials are for its own host: a relocation elsewhere does
+  // not carry them along, unless it names its own.
+  if (!next.user.empty()) {
+    user_ = next.user;
+    password_ = next.password;
+  } else if (next.host != target_.host || next.port != target_.port) {
+    user_.clear();
+    password_.clear();
+  }
+  target_ = next;
   newLocation_ = AbsoluteUrl(target_);
   Connect();
 }

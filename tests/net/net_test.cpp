@@ -165,12 +165,15 @@ TEST_F(HttpClientTest, FollowsRelocationsThroughTheProxyUpToTheLimitAndOnlyOverH
   server_.Add("HTTP/1.0 301 Moved\r\nLocation: http://other.example:8080/c\r\n");
   server_.Add("HTTP/1.0 200 OK\r\nX-Third: 1\r\n\r\nthird");
   cli_.proxy = "127.0.0.1:" + std::to_string(server_.Port());
-  EXPECT_EQ(Get("http://www.example.com/news/today/index.html?d=/x"), "");
+  // The URL's credentials go to its own host only, not to another one.
+  EXPECT_EQ(Get("http://u:p@www.example.com/news/today/index.html?d=/x"), "");
+  const std::string auth = "Authorization: Basic dTpw\r\n";
   EXPECT_EQ(
       server_.Requests(),
-      (Lines{Request("GET http://www.example.com/news/today/index.html?d=/x", "www.example.com"),
-             Request("GET http://www.example.com/news/today/next.html", "www.example.com"),
-             Request("GET http://other.example:8080/c", "other.example")}));
+      (Lines{
+          Request("GET http://www.example.com/news/today/index.html?d=/x", "www.example.com", auth),
+          Request("GET http://www.example.com/news/today/next.html", "www.example.com", auth),
+          Request("GET http://other.example:8080/c", "other.example")}));
   EXPECT_EQ(Outcome(), "200 OK|2 lines|BDE third|-1 ");
   cli_.proxy.clear();
   for (const auto& [count, want] : {std::pair{20, ""}, {21, "too many relocations"}}) {

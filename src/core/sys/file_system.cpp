@@ -75,10 +75,12 @@ ReadResult ReadWholeFile(const std::string& path, std::string& out) {
   // O_NONBLOCK: a FIFO or device in place of the file must not hang the reader.
   int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (fd < 0) return errno == ENOENT ? ReadResult::kNotFound : ReadResult::kFailed;
-  struct stat st;
-  if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+  struct stat st {};
+  const bool statted = fstat(fd, &st) == 0;
+  if (!statted || !S_ISREG(st.st_mode)) {
+    const int error = !statted ? errno : S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
     close(fd);
-    errno = S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
+    errno = error;
     return ReadResult::kFailed;
   }
   if (st.st_size > 0) out.reserve(static_cast<size_t>(st.st_size));
