@@ -28,30 +28,15 @@ class LogSearchWindow : public ProgramWindow {
   explicit LogSearchWindow(QWidget* parent = nullptr);
   ~LogSearchWindow() override;
 
-  // The search over the logs (also the "検索" button and Enter in the box).
-  // Ignored while a search of this window is running.
-  void Search();
-  bool Searching() const { return searching_; }
-
-  QLabel* keywordLabel_ = nullptr;
-  QLineEdit* keywordEdit_ = nullptr;
-  QPushButton* searchButton_ = nullptr;
-  QPushButton* closeButton_ = nullptr;
-  QRadioButton* allLogsRadio_ = nullptr;
-  QLabel* statusPanel_ = nullptr;
-  ReportView* resultList_ = nullptr;
-  QMenu* resultMenu_ = nullptr;
-  QAction* openArticleAction_ = nullptr;
-  QAction* copyUrlAction_ = nullptr;
-  QAction* resultMenuSeparator_ = nullptr;
-  QAction* urlCaptionAction_ = nullptr;
-
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
 
  private:
+  // The search over the logs (the "検索" button and Enter in the box).
+  // Ignored while a search of this window is running.
+  void Search();
   // The URL of the selected result row, or nullptr when none is selected.
   const std::string* SelectedUrl() const;
   void FitColumns();
@@ -60,6 +45,17 @@ class LogSearchWindow : public ProgramWindow {
   void ShowUrlInMenu();
   void CopySelectedUrl();
 
+  QLabel* keywordLabel_;
+  QLineEdit* keywordEdit_;
+  QPushButton* searchButton_;
+  QPushButton* closeButton_;
+  QRadioButton* allLogsRadio_;
+  QLabel* statusPanel_;
+  ReportView* resultList_;
+  QMenu* resultMenu_;
+  QAction* openArticleAction_;
+  QAction* copyUrlAction_;
+  QAction* urlCaptionAction_;
   std::vector<SearchRow> rows_;  // one per list row, in list order
   bool searching_ = false;
   bool closeRequested_ = false;  // closed during a search: delete when it ends

@@ -37,8 +37,9 @@ class HeadlineRow : public QTreeWidgetItem {
   std::unique_ptr<NewsItem> record;
 };
 
-QToolButton* AddButton(QToolBar* bar, int image, const std::string& hint, bool toggle) {
-  auto* button = new QToolButton;
+QToolButton* AddButton(QToolBar* bar, const QString& name, int image, const std::string& hint,
+                       bool toggle) {
+  auto* button = Named(new QToolButton, name);
   button->setIcon(ToolbarIcon(image));
   button->setToolTip(UiText(hint));
   button->setAutoRaise(true);
@@ -60,15 +61,17 @@ MainWindow::MainWindow(QWidget* parent) : ProgramWindow(parent), errors_(this) {
 
   BuildToolBar();
 
-  headlineList_ = new ReportView(
-      {{CP932("サイト"), 60}, {CP932("ジャンル"), 60}, {CP932("ヘッドライン"), 300}});
+  headlineList_ =
+      Named(new ReportView(
+                {{CP932("サイト"), 60}, {CP932("ジャンル"), 60}, {CP932("ヘッドライン"), 300}}),
+            QStringLiteral("headlineList"));
   headlinePage_ = new QWidget;
   auto* sheetLayout = new QVBoxLayout(headlinePage_);
   sheetLayout->setContentsMargins(0, 0, 0, 0);
   sheetLayout->addWidget(headlineList_);
-  logTab_ = new LogTab(errors_);
+  logTab_ = Named(new LogTab(errors_), QStringLiteral("logTab"));
 
-  tabs_ = new QTabWidget;
+  tabs_ = Named(new QTabWidget, QStringLiteral("tabs"));
   tabs_->addTab(headlinePage_, UiText(CP932("ヘッドライン")));
   tabs_->addTab(logTab_, ToolbarIcon(5), UiText(CP932("ログ")));
 
@@ -102,43 +105,56 @@ void MainWindow::BuildToolBar() {
   toolBar_->setMovable(false);
   toolBar_->setFloatable(false);
   toolBar_->setIconSize(QSize(16, 16));
-  fetchButton_ = AddButton(toolBar_, 1, CP932("ヘッドラインの取得"), false);
-  patrolButton_ = AddButton(toolBar_, 2, CP932("巡回タイマーのON/OFF"), true);
+  fetchButton_ =
+      AddButton(toolBar_, QStringLiteral("fetchButton"), 1, CP932("ヘッドラインの取得"), false);
+  patrolButton_ =
+      AddButton(toolBar_, QStringLiteral("patrolButton"), 2, CP932("巡回タイマーのON/OFF"), true);
   toolBar_->addSeparator();
-  alwaysOnTopButton_ = AddButton(toolBar_, 4, CP932("常に全面に表示"), true);
-  trayButton_ = AddButton(toolBar_, 3, CP932("アイコン化"), false);
+  alwaysOnTopButton_ =
+      AddButton(toolBar_, QStringLiteral("alwaysOnTopButton"), 4, CP932("常に全面に表示"), true);
+  trayButton_ = AddButton(toolBar_, QStringLiteral("trayButton"), 3, CP932("アイコン化"), false);
   toolBar_->addSeparator();
-  logSearchButton_ = AddButton(toolBar_, 5, CP932("ログ検索"), false);
+  logSearchButton_ =
+      AddButton(toolBar_, QStringLiteral("logSearchButton"), 5, CP932("ログ検索"), false);
   toolBar_->addSeparator();
-  settingsButton_ = AddButton(toolBar_, 0, CP932("設定"), false);
+  settingsButton_ = AddButton(toolBar_, QStringLiteral("settingsButton"), 0, CP932("設定"), false);
 }
 
 void MainWindow::BuildMenus() {
-  headlineMenu_ = new QMenu(this);
-  openArticleAction_ = headlineMenu_->addAction(UiText(CP932("この記事をブラウザで開く")));
-  copyUrlAction_ = headlineMenu_->addAction(UiText(CP932("URLをコピー")));
-  headlineMenuSeparator_ = headlineMenu_->addSeparator();
+  headlineMenu_ = Named(new QMenu(this), QStringLiteral("headlineMenu"));
+  openArticleAction_ = Named(headlineMenu_->addAction(UiText(CP932("この記事をブラウザで開く"))),
+                             QStringLiteral("openArticleAction"));
+  copyUrlAction_ = Named(headlineMenu_->addAction(UiText(CP932("URLをコピー"))),
+                         QStringLiteral("copyUrlAction"));
+  headlineMenu_->addSeparator();
+  // Shows the URL; does nothing.
   urlCaptionAction_ =
-      headlineMenu_->addAction(QStringLiteral("URL"));  // shows the URL; does nothing
+      Named(headlineMenu_->addAction(QStringLiteral("URL")), QStringLiteral("urlCaptionAction"));
   connect(headlineMenu_, &QMenu::aboutToShow, this, [this] { ShowUrlInMenu(); });
   connect(openArticleAction_, &QAction::triggered, this, [this] { OpenArticleFromMenu(); });
   connect(copyUrlAction_, &QAction::triggered, this, [this] { CopySelectedUrl(); });
 
-  settingsMenu_ = new QMenu(this);
-  behaviourAction_ = settingsMenu_->addAction(UiText(CP932("動作設定")));
-  connectionAction_ = settingsMenu_->addAction(UiText(CP932("接続設定")));
+  settingsMenu_ = Named(new QMenu(this), QStringLiteral("settingsMenu"));
+  behaviourAction_ =
+      Named(settingsMenu_->addAction(UiText(CP932("動作設定"))), QStringLiteral("behaviourAction"));
+  connectionAction_ = Named(settingsMenu_->addAction(UiText(CP932("接続設定"))),
+                            QStringLiteral("connectionAction"));
   connect(behaviourAction_, &QAction::triggered, this, [this] { OpenBehaviourDialog(); });
   connect(connectionAction_, &QAction::triggered, this, [this] { OpenConnectionDialog(); });
   settingsButton_->setMenu(settingsMenu_);
   settingsButton_->setPopupMode(QToolButton::InstantPopup);
 
-  trayMenu_ = new QMenu(this);
-  trayFetchAction_ = trayMenu_->addAction(UiText(CP932("ヘッドラインの取得(&H)")));
-  trayRestoreAction_ = trayMenu_->addAction(UiText(CP932("元のサイズに戻す(&R)")));
-  trayPatrolAction_ = trayMenu_->addAction(UiText(CP932("巡回タイマー")));
+  trayMenu_ = Named(new QMenu(this), QStringLiteral("trayMenu"));
+  trayFetchAction_ = Named(trayMenu_->addAction(UiText(CP932("ヘッドラインの取得(&H)"))),
+                           QStringLiteral("trayFetchAction"));
+  trayRestoreAction_ = Named(trayMenu_->addAction(UiText(CP932("元のサイズに戻す(&R)"))),
+                             QStringLiteral("trayRestoreAction"));
+  trayPatrolAction_ = Named(trayMenu_->addAction(UiText(CP932("巡回タイマー"))),
+                            QStringLiteral("trayPatrolAction"));
   trayPatrolAction_->setCheckable(true);
-  trayMenuSeparator_ = trayMenu_->addSeparator();
-  trayQuitAction_ = trayMenu_->addAction(UiText(CP932("終了(&X)")));
+  trayMenu_->addSeparator();
+  trayQuitAction_ =
+      Named(trayMenu_->addAction(UiText(CP932("終了(&X)"))), QStringLiteral("trayQuitAction"));
   connect(trayFetchAction_, &QAction::triggered, this, [this] { FetchFromTray(); });
   connect(trayRestoreAction_, &QAction::triggered, this, [this] { RestoreFromTrayMenu(); });
   // The item's check mark has flipped already; TogglePatrolFromTray sets it again from

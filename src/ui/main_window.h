@@ -43,14 +43,22 @@ class MainWindow : public ProgramWindow, public HeadlineSink {
   // The window's part of the end of a fetch run: the fetch button comes
   // back and the headline list's columns are fitted to their contents.
   void FetchRunEnded();
-  void FitColumns();
 
   // The record of the selected headline row, or nullptr.
   const NewsItem* SelectedNews() const;
 
   // The patrol timer's interval in milliseconds.
   int64_t PatrolIntervalMs() const { return patrolTimer_.IntervalMs(); }
+  // The patrol timer itself, for tests that run it at a short interval.
+  PatrolTimer& PatrolTimerForTesting() { return patrolTimer_; }
+  TrayIcon& TrayIconForTesting() { return trayIcon_; }
 
+ protected:
+  void showEvent(QShowEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+  void moveEvent(QMoveEvent* event) override;
+
+ private:
   // What the buttons and menu items do.
   void StartFetch();  // start a fetch
   // The tray menu's fetch item: while a run shows its dialog it only brings
@@ -76,6 +84,12 @@ class MainWindow : public ProgramWindow, public HeadlineSink {
   void OpenSelectedArticle();
   void ShowUrlInMenu();
   void TabChanged();
+  void FitColumns();
+  void BuildToolBar();
+  void BuildMenus();
+  void ApplySettingsOnShow();
+  void SaveGeometry();
+  void ShowHeadlineMenu(const QPoint& globalPos);
 
   QToolBar* toolBar_;
   QToolButton* fetchButton_;        // fetch
@@ -91,7 +105,6 @@ class MainWindow : public ProgramWindow, public HeadlineSink {
   QMenu* headlineMenu_;
   QAction* openArticleAction_;
   QAction* copyUrlAction_;
-  QAction* headlineMenuSeparator_;
   QAction* urlCaptionAction_;
   QMenu* settingsMenu_;
   QAction* behaviourAction_;
@@ -100,24 +113,10 @@ class MainWindow : public ProgramWindow, public HeadlineSink {
   QAction* trayFetchAction_;
   QAction* trayRestoreAction_;
   QAction* trayPatrolAction_;
-  QAction* trayMenuSeparator_;
   QAction* trayQuitAction_;
   // Registered only while the window is hidden in the tray.
   TrayIcon trayIcon_{this};
   PatrolTimer patrolTimer_;  // off at start
-
- protected:
-  void showEvent(QShowEvent* event) override;
-  void closeEvent(QCloseEvent* event) override;
-  void moveEvent(QMoveEvent* event) override;
-
- private:
-  void BuildToolBar();
-  void BuildMenus();
-  void ApplySettingsOnShow();
-  void SaveGeometry();
-  void ShowHeadlineMenu(const QPoint& globalPos);
-
   ErrorBox errors_;
   FetchProgressDialog* progressDialog_ = nullptr;
   ConnectionDialog* connectionDialog_ = nullptr;

@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "core/text/text_codec.h"
+#include "program_windows.h"
 #include "support/temp_home.h"
 #include "ui/behaviour_dialog.h"
 #include "ui/message_box.h"
@@ -57,33 +58,41 @@ class BehaviourDialogTest : public testing::Test {
   std::string State() const {
     std::string s;
     for (const QCheckBox* box :
-         {form.noAddEmptyCheck_, form.saveLogCheck_, form.newOnlyCheck_, form.newWindowOnlyCheck_})
+         {test::Find<QCheckBox>(form, "noAddEmptyCheck"),
+          test::Find<QCheckBox>(form, "saveLogCheck"), test::Find<QCheckBox>(form, "newOnlyCheck"),
+          test::Find<QCheckBox>(form, "newWindowOnlyCheck")})
       s += box->isChecked() ? '1' : '0';
-    const bool ie = form.firstBrowserRadio_->isChecked();
-    s += ie == form.secondBrowserRadio_->isChecked() ? " ??" : ie ? " IE" : " NN";
-    return s + " [" + form.firstBrowserEdit_->text().toStdString() + "] [" +
-           form.secondBrowserEdit_->text().toStdString() + "] " +
-           form.intervalSpin_->text().toStdString();
+    const bool ie = test::Find<QRadioButton>(form, "firstBrowserRadio")->isChecked();
+    s += ie == test::Find<QRadioButton>(form, "secondBrowserRadio")->isChecked() ? " ??"
+         : ie                                                                    ? " IE"
+                                                                                 : " NN";
+    return s + " [" + test::Find<QLineEdit>(form, "firstBrowserEdit")->text().toStdString() +
+           "] [" + test::Find<QLineEdit>(form, "secondBrowserEdit")->text().toStdString() + "] " +
+           test::Find<QSpinBox>(form, "intervalSpin")->text().toStdString();
   }
   void SetState(const char* ticks, bool ie, const char* iePath, const char* nnPath, int minutes) {
     for (QCheckBox* box :
-         {form.noAddEmptyCheck_, form.saveLogCheck_, form.newOnlyCheck_, form.newWindowOnlyCheck_})
+         {test::Find<QCheckBox>(form, "noAddEmptyCheck"),
+          test::Find<QCheckBox>(form, "saveLogCheck"), test::Find<QCheckBox>(form, "newOnlyCheck"),
+          test::Find<QCheckBox>(form, "newWindowOnlyCheck")})
       box->setChecked(*ticks++ == '1');
-    (ie ? form.firstBrowserRadio_ : form.secondBrowserRadio_)->setChecked(true);
-    form.firstBrowserEdit_->setText(QString::fromUtf8(iePath));
-    form.secondBrowserEdit_->setText(QString::fromUtf8(nnPath));
-    form.intervalSpin_->setValue(minutes);
+    (ie ? test::Find<QRadioButton>(form, "firstBrowserRadio")
+        : test::Find<QRadioButton>(form, "secondBrowserRadio"))
+        ->setChecked(true);
+    test::Find<QLineEdit>(form, "firstBrowserEdit")->setText(QString::fromUtf8(iePath));
+    test::Find<QLineEdit>(form, "secondBrowserEdit")->setText(QString::fromUtf8(nnPath));
+    test::Find<QSpinBox>(form, "intervalSpin")->setValue(minutes);
   }
   // Typing into the number box, key by key, as a person would.
   void Type(const std::string& keys) {
-    form.intervalSpin_->selectAll();
-    Press(form.intervalSpin_, Qt::Key_Backspace);
+    test::Find<QSpinBox>(form, "intervalSpin")->selectAll();
+    Press(test::Find<QSpinBox>(form, "intervalSpin"), Qt::Key_Backspace);
     for (char c : keys) {
       QKeyEvent press(QEvent::KeyPress, std::toupper(c), Qt::NoModifier,
                       QString(QChar::fromLatin1(c)));
-      QApplication::sendEvent(form.intervalSpin_, &press);
+      QApplication::sendEvent(test::Find<QSpinBox>(form, "intervalSpin"), &press);
     }
-    ASSERT_EQ(form.intervalSpin_->text().toStdString(), keys);
+    ASSERT_EQ(test::Find<QSpinBox>(form, "intervalSpin")->text().toStdString(), keys);
   }
   void Press(QWidget* target, int key) {
     target->setFocus();
@@ -123,17 +132,17 @@ TEST_F(BehaviourDialogTest, OkWritesWhatTheControlsShowCancelEscAndTheCloseBoxWr
   // Two rounds, so that every tick box differs from every other in one of them.
   form.show();
   SetState("1010", true, "/a", "/b", 6000);
-  form.okButton_->click();
+  test::Find<QPushButton>(form, "okButton")->click();
   form.show();
   EXPECT_EQ(State(), "1010 IE [/a] [/b] 6000");
   SetState("0110", false, "/opt/ブラウザ", "/usr/bin/nn", 45);
-  form.okButton_->click();
+  test::Find<QPushButton>(form, "okButton")->click();
   EXPECT_FALSE(form.isVisible());
   EXPECT_EQ(messages, Texts{});
   const std::string written = Ini();
   const std::pair<const char*, std::function<void()>> closings[] = {
-      {"Cancel", [this] { form.cancelButton_->click(); }},
-      {"Esc", [this] { Press(form.secondBrowserEdit_, Qt::Key_Escape); }},
+      {"Cancel", [this] { test::Find<QPushButton>(form, "cancelButton")->click(); }},
+      {"Esc", [this] { Press(test::Find<QLineEdit>(form, "secondBrowserEdit"), Qt::Key_Escape); }},
       {"close box", [this] { form.close(); }},
   };
   for (const auto& [name, close] : closings) {
@@ -158,10 +167,10 @@ TEST_F(BehaviourDialogTest, TypedIntervalSettlesOnLeavingOkOrEnter) {
       {"focus out",
        [this] {
          QFocusEvent out(QEvent::FocusOut, Qt::TabFocusReason);
-         QApplication::sendEvent(form.intervalSpin_, &out);
+         QApplication::sendEvent(test::Find<QSpinBox>(form, "intervalSpin"), &out);
        }},
-      {"OK", [this] { form.okButton_->click(); }},
-      {"Enter", [this] { Press(form.intervalSpin_, Qt::Key_Return); }},
+      {"OK", [this] { test::Find<QPushButton>(form, "okButton")->click(); }},
+      {"Enter", [this] { Press(test::Find<QSpinBox>(form, "intervalSpin"), Qt::Key_Return); }},
   };
   for (const auto& [typed, settled] : cases) {
     for (const auto& [how, settle] : settlings) {
@@ -170,8 +179,9 @@ TEST_F(BehaviourDialogTest, TypedIntervalSettlesOnLeavingOkOrEnter) {
       form.show();
       Type(typed);
       settle();
-      EXPECT_EQ(form.intervalSpin_->value(), settled);
-      EXPECT_EQ(form.intervalSpin_->text().toStdString(), std::to_string(settled));
+      EXPECT_EQ(test::Find<QSpinBox>(form, "intervalSpin")->value(), settled);
+      EXPECT_EQ(test::Find<QSpinBox>(form, "intervalSpin")->text().toStdString(),
+                std::to_string(settled));
       // OK and Enter also close the dialog and confirm the interval.
       EXPECT_EQ(confirmed, how == "focus out" ? std::vector<int>{} : std::vector<int>{settled});
     }
@@ -189,24 +199,24 @@ TEST_F(BehaviourDialogTest, PathFieldsComeFromTheStoredPathThePathLookupOrThePic
   form.show();
   EXPECT_EQ(State(), "1100 IE [" + bin + "/firefox-esr] [" + bin + "/chromium] 120");
   nextFileName = QString::fromUtf8("/opt/ブラウザ/iexplore.exe");
-  form.firstBrowserBrowseButton_->click();
+  test::Find<QPushButton>(form, "firstBrowserBrowseButton")->click();
   nextFileName = QStringLiteral("/opt/netscape.exe");
-  form.secondBrowserBrowseButton_->click();
+  test::Find<QPushButton>(form, "secondBrowserBrowseButton")->click();
   nextFileName.clear();  // cancelled
-  form.firstBrowserBrowseButton_->click();
-  form.secondBrowserBrowseButton_->click();
+  test::Find<QPushButton>(form, "firstBrowserBrowseButton")->click();
+  test::Find<QPushButton>(form, "secondBrowserBrowseButton")->click();
   EXPECT_EQ(State(), "1100 IE [/opt/ブラウザ/iexplore.exe] [/opt/netscape.exe] 120");
   const std::string ie = "Internet Explorer(iexplore.exe);;すべてのファイル (*)";
   const std::string nn = "Netscape Navigater(netscape.exe);;すべてのファイル (*)";
   EXPECT_EQ(offeredFilters, (Texts{ie, nn, ie, nn}));
-  form.cancelButton_->click();
+  test::Find<QPushButton>(form, "cancelButton")->click();
   EXPECT_EQ(Ini(), "");
 
   // A stored path, even a wrong one, is not looked up.
   test::WriteBytes(IniPath(), "[Main]\r\nIEPath=C:\\ie.exe\r\n");
   form.show();
   EXPECT_EQ(State(), "1100 IE [C:\\ie.exe] [" + bin + "/chromium] 120");
-  form.okButton_->click();
+  test::Find<QPushButton>(form, "okButton")->click();
   EXPECT_NE(Ini().find("NNPath=" + bin + "/chromium\r\n"), std::string::npos) << Ini();
 }
 
@@ -215,8 +225,8 @@ TEST_F(BehaviourDialogTest, AWriteErrorReachesTheErrorDisplayAndLeavesTheTimer) 
   test::WriteBytes(IniPath(), stored);
   ASSERT_EQ(chmod(IniPath().c_str(), 0444), 0);
   form.show();
-  form.intervalSpin_->setValue(10);
-  form.okButton_->click();  // must not throw out of the handler
+  test::Find<QSpinBox>(form, "intervalSpin")->setValue(10);
+  test::Find<QPushButton>(form, "okButton")->click();  // must not throw out of the handler
   EXPECT_FALSE(form.isVisible());
   EXPECT_EQ(messages, Texts{"[stop] Quillet: " + IniPath() + " に書き込めません."});
   EXPECT_EQ(confirmed, std::vector<int>{});

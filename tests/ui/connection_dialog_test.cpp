@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "core/text/text_codec.h"
+#include "program_windows.h"
 #include "support/temp_home.h"
 #include "ui/connection_dialog.h"
 #include "ui/message_box.h"
@@ -40,31 +41,33 @@ class ConnectionDialogTest : public testing::Test {
   std::string Ini() const { return test::ReadBytes(IniPath()); }
   std::vector<int> UncheckedCategories() const {
     std::vector<int> rows;
-    for (int i = 0; i < form.categoryList_->count(); ++i)
-      if (form.categoryList_->item(i)->checkState() != Qt::Checked) rows.push_back(i);
+    for (int i = 0; i < test::Find<QListWidget>(form, "categoryList")->count(); ++i)
+      if (test::Find<QListWidget>(form, "categoryList")->item(i)->checkState() != Qt::Checked)
+        rows.push_back(i);
     return rows;
   }
   Texts Lines() const {
     Texts lines;
-    for (int i = 0; i < form.proxyList_->count(); ++i)
-      lines.push_back(form.proxyList_->item(i)->text().toStdString());
+    for (int i = 0; i < test::Find<QListWidget>(form, "proxyList")->count(); ++i)
+      lines.push_back(test::Find<QListWidget>(form, "proxyList")->item(i)->text().toStdString());
     return lines;
   }
   // The three fields in the form of a proxy-list line.
   std::string Fields() const {
-    return (form.proxyEdit_->text() + u'\t' + form.userNameEdit_->text() + u'\t' +
-            form.passwordEdit_->text())
+    return (test::Find<QLineEdit>(form, "proxyEdit")->text() + u'\t' +
+            test::Find<QLineEdit>(form, "userNameEdit")->text() + u'\t' +
+            test::Find<QLineEdit>(form, "passwordEdit")->text())
         .toStdString();
   }
   void SetFields(const char* address, const char* user, const char* password) {
-    form.proxyEdit_->setText(QString::fromUtf8(address));
-    form.userNameEdit_->setText(QString::fromUtf8(user));
-    form.passwordEdit_->setText(QString::fromUtf8(password));
+    test::Find<QLineEdit>(form, "proxyEdit")->setText(QString::fromUtf8(address));
+    test::Find<QLineEdit>(form, "userNameEdit")->setText(QString::fromUtf8(user));
+    test::Find<QLineEdit>(form, "passwordEdit")->setText(QString::fromUtf8(password));
   }
-  void Select(int line) { form.proxyList_->setCurrentRow(line); }
+  void Select(int line) { test::Find<QListWidget>(form, "proxyList")->setCurrentRow(line); }
   void Delete(int line) {
     Select(line);
-    form.deleteButton_->click();
+    test::Find<QToolButton>(form, "deleteButton")->click();
   }
   // A key press as the window system delivers it: to the focused control.
   void PressKey(QWidget* target, int key) {
@@ -85,31 +88,32 @@ TEST_F(ConnectionDialogTest, OpeningShowsTheCatalogueAndTheStoredSettings) {
                      "\r\nProxyCount=2\r\nProxyList0=a:1\r\nProxyListUserName0=u\r\n"
                      "ProxyListPassword0=p\r\nProxyList1=b:2\r\nProxyList2=stale\r\n");
   form.show();
-  ASSERT_EQ(form.categoryList_->count(), 65);
-  EXPECT_EQ(form.categoryList_->item(64)->text().toStdString(), "毎日新聞 (人事・訃報)");
+  ASSERT_EQ(test::Find<QListWidget>(form, "categoryList")->count(), 65);
+  EXPECT_EQ(test::Find<QListWidget>(form, "categoryList")->item(64)->text().toStdString(),
+            "毎日新聞 (人事・訃報)");
   EXPECT_EQ(UncheckedCategories(), (std::vector<int>{5, 64}));
   EXPECT_EQ(Fields(), "10.0.0.1:8080\t利用者\t");
   EXPECT_EQ(Lines(), (Texts{"a:1\tu\tp", "b:2\t\t"}));
-  EXPECT_TRUE(form.proxyList_->selectedItems().isEmpty());
+  EXPECT_TRUE(test::Find<QListWidget>(form, "proxyList")->selectedItems().isEmpty());
 }
 
 // Enter presses the focused button, or else OK.
 TEST_F(ConnectionDialogTest, OkWritesWhatTheDialogShowsCancelEscAndTheCloseBoxWriteNothing) {
   form.show();
-  form.categoryList_->item(0)->setCheckState(Qt::Unchecked);
-  form.categoryList_->item(63)->setCheckState(Qt::Unchecked);
+  test::Find<QListWidget>(form, "categoryList")->item(0)->setCheckState(Qt::Unchecked);
+  test::Find<QListWidget>(form, "categoryList")->item(63)->setCheckState(Qt::Unchecked);
   SetFields("", "", "");
-  PressKey(form.addButton_, Qt::Key_Return);
+  PressKey(test::Find<QPushButton>(form, "addButton"), Qt::Key_Return);
   SetFields("proxy:3128", "ユーザー", " pw ");
-  form.addButton_->click();
+  test::Find<QPushButton>(form, "addButton")->click();
   EXPECT_EQ(Ini(), "");
-  PressKey(form.proxyEdit_, Qt::Key_Return);
+  PressKey(test::Find<QLineEdit>(form, "proxyEdit"), Qt::Key_Return);
   EXPECT_FALSE(form.isVisible());
   EXPECT_TRUE(messages.empty());
   const std::string written = Ini();
   const std::pair<const char*, std::function<void()>> closings[] = {
-      {"Cancel", [this] { form.cancelButton_->click(); }},
-      {"Esc", [this] { PressKey(form.proxyEdit_, Qt::Key_Escape); }},
+      {"Cancel", [this] { test::Find<QPushButton>(form, "cancelButton")->click(); }},
+      {"Esc", [this] { PressKey(test::Find<QLineEdit>(form, "proxyEdit"), Qt::Key_Escape); }},
       {"close box", [this] { form.close(); }},
   };
   for (const auto& [name, close] : closings) {
@@ -118,9 +122,9 @@ TEST_F(ConnectionDialogTest, OkWritesWhatTheDialogShowsCancelEscAndTheCloseBoxWr
     EXPECT_EQ(UncheckedCategories(), (std::vector<int>{0, 63}));
     EXPECT_EQ(Fields(), "proxy:3128\tユーザー\t pw ");
     EXPECT_EQ(Lines(), (Texts{"\t\t", "proxy:3128\tユーザー\t pw "}));
-    form.categoryList_->item(3)->setCheckState(Qt::Unchecked);
+    test::Find<QListWidget>(form, "categoryList")->item(3)->setCheckState(Qt::Unchecked);
     SetFields("changed:9", "u", "p");
-    form.addButton_->click();
+    test::Find<QPushButton>(form, "addButton")->click();
     Delete(0);
     close();
     EXPECT_FALSE(form.isVisible());
@@ -132,40 +136,43 @@ TEST_F(ConnectionDialogTest, ThePasswordIsMaskedUntilTheEyeIsPressedAndAgainAtEa
   form.show();
   auto* eye = form.findChild<QAction*>(QStringLiteral("showPassword"));
   ASSERT_NE(eye, nullptr);
-  EXPECT_EQ(form.passwordEdit_->echoMode(), QLineEdit::Password);
+  EXPECT_EQ(test::Find<QLineEdit>(form, "passwordEdit")->echoMode(), QLineEdit::Password);
   eye->trigger();
-  EXPECT_EQ(form.passwordEdit_->echoMode(), QLineEdit::Normal);
-  form.cancelButton_->click();
+  EXPECT_EQ(test::Find<QLineEdit>(form, "passwordEdit")->echoMode(), QLineEdit::Normal);
+  test::Find<QPushButton>(form, "cancelButton")->click();
   form.show();
-  EXPECT_EQ(form.passwordEdit_->echoMode(), QLineEdit::Password);
+  EXPECT_EQ(test::Find<QLineEdit>(form, "passwordEdit")->echoMode(), QLineEdit::Password);
   EXPECT_FALSE(eye->isChecked());
 }
 
 TEST_F(ConnectionDialogTest, ProxyListButtons) {
   form.show();
   SetFields("f1", "f2", "f3");
-  for (QAbstractButton* button : std::initializer_list<QAbstractButton*>{
-           form.copyButton_, form.replaceButton_, form.deleteButton_}) {
+  for (QAbstractButton* button :
+       std::initializer_list<QAbstractButton*>{test::Find<QPushButton>(form, "copyButton"),
+                                               test::Find<QPushButton>(form, "replaceButton"),
+                                               test::Find<QToolButton>(form, "deleteButton")}) {
     button->click();  // no line selected: nothing happens
     EXPECT_EQ(Lines(), Texts{});
     EXPECT_EQ(Fields(), "f1\tf2\tf3");
   }
   SetFields("h:1", "u", "p\tq");
-  form.addButton_->click();  // 追加, duplicates too
-  form.addButton_->click();
+  test::Find<QPushButton>(form, "addButton")->click();  // 追加, duplicates too
+  test::Find<QPushButton>(form, "addButton")->click();
   Select(0);
   SetFields("", "", "");
-  form.copyButton_->click();  // 複写: the rest after the second tab is the password
+  test::Find<QPushButton>(form, "copyButton")
+      ->click();  // 複写: the rest after the second tab is the password
   EXPECT_EQ(Fields(), "h:1\tu\tp\tq");
 
   SetFields("r:2", "", "x");
   Select(1);
-  form.replaceButton_->click();  // 置換 in place
+  test::Find<QPushButton>(form, "replaceButton")->click();  // 置換 in place
   EXPECT_EQ(Lines(), (Texts{"h:1\tu\tp\tq", "r:2\t\tx"}));
 
   Delete(0);  // 削除 leaves no line selected
-  EXPECT_TRUE(form.proxyList_->selectedItems().isEmpty());
-  form.deleteButton_->click();
+  EXPECT_TRUE(test::Find<QListWidget>(form, "proxyList")->selectedItems().isEmpty());
+  test::Find<QToolButton>(form, "deleteButton")->click();
   EXPECT_EQ(Lines(), (Texts{"r:2\t\tx"}));
   EXPECT_EQ(Ini(), "");  // nothing before OK
 }
@@ -176,7 +183,7 @@ TEST_F(ConnectionDialogTest, ShrinkingTheListLeavesStaleKeysThatTheCountHides) {
                    "ProxyList2=c\r\nProxyListUserName2=uc\r\n");
   form.show();
   Delete(0);
-  form.okButton_->click();
+  test::Find<QPushButton>(form, "okButton")->click();
   EXPECT_NE(Ini().find("ProxyCount=2\r\nProxyList0=b\r\nProxyList1=c\r\nProxyList2=c\r\n"
                        "ProxyListUserName2=uc\r\n"),
             std::string::npos)
@@ -185,7 +192,7 @@ TEST_F(ConnectionDialogTest, ShrinkingTheListLeavesStaleKeysThatTheCountHides) {
   EXPECT_EQ(Lines(), (Texts{"b\t\t", "c\tuc\t"}));
   Delete(1);
   Delete(0);
-  form.okButton_->click();
+  test::Find<QPushButton>(form, "okButton")->click();
   form.show();
   EXPECT_EQ(Lines(), Texts{});
 }
@@ -195,8 +202,8 @@ TEST_F(ConnectionDialogTest, AWriteErrorReachesTheErrorDisplay) {
   test::WriteBytes(IniPath(), stored);
   ASSERT_EQ(chmod(IniPath().c_str(), 0444), 0);
   form.show();
-  form.proxyEdit_->setText(QStringLiteral("other:2"));
-  form.okButton_->click();  // must not throw out of the handler
+  test::Find<QLineEdit>(form, "proxyEdit")->setText(QStringLiteral("other:2"));
+  test::Find<QPushButton>(form, "okButton")->click();  // must not throw out of the handler
   EXPECT_FALSE(form.isVisible());
   EXPECT_EQ(messages, Texts{"[stop] Quillet: " + IniPath() + " に書き込めません."});
   EXPECT_EQ(Ini(), stored);

@@ -39,15 +39,19 @@ class MainWindowTest : public ::testing::Test {
     w.mainWindow.AppendRow("YOL", CP932("トップ"), "second", 0, News("http://a.example/2?x=1&y=2"));
     w.mainWindow.AppendRow("CNN", CP932("国際"), "third", 4, News("http://c.example/3"));
   }
-  QWidget* Viewport() { return w.mainWindow.headlineList_->viewport(); }
+  QWidget* Viewport() { return test::Find<ReportView>(w.mainWindow, "headlineList")->viewport(); }
   QPoint RowCentre(int row) {
-    return w.mainWindow.headlineList_->visualItemRect(w.mainWindow.headlineList_->topLevelItem(row))
+    return test::Find<ReportView>(w.mainWindow, "headlineList")
+        ->visualItemRect(test::Find<ReportView>(w.mainWindow, "headlineList")->topLevelItem(row))
         .center();
   }
   QPoint EmptySpace() { return QPoint(20, Viewport()->height() - 5); }
   std::string SelectedUrl() {
     const NewsItem* news = w.mainWindow.SelectedNews();
     return news ? news->url : "(none)";
+  }
+  QAction* MenuItem(const char* name) {
+    return test::Find<QAction>(*test::Find<QMenu>(w.mainWindow, "headlineMenu"), name);
   }
   settings::Geometry Stored() { return settings::ReadGeometry(settings::Geometry{-1, -1, -1, -1}); }
 
@@ -58,12 +62,12 @@ TEST_F(MainWindowTest, ToolbarButtonsAndMenusInTheirOrder) {
   w.mainWindow.show();
   EXPECT_EQ(w.mainWindow.windowTitle().toStdString(), "Quillet 0.12β");
   const std::vector<std::pair<QToolButton*, std::string>> buttons = {
-      {w.mainWindow.fetchButton_, "ヘッドラインの取得"},
-      {w.mainWindow.patrolButton_, "巡回タイマーのON/OFF"},
-      {w.mainWindow.alwaysOnTopButton_, "常に全面に表示"},
-      {w.mainWindow.trayButton_, "アイコン化"},
-      {w.mainWindow.logSearchButton_, "ログ検索"},
-      {w.mainWindow.settingsButton_, "設定"}};
+      {test::Find<QToolButton>(w.mainWindow, "fetchButton"), "ヘッドラインの取得"},
+      {test::Find<QToolButton>(w.mainWindow, "patrolButton"), "巡回タイマーのON/OFF"},
+      {test::Find<QToolButton>(w.mainWindow, "alwaysOnTopButton"), "常に全面に表示"},
+      {test::Find<QToolButton>(w.mainWindow, "trayButton"), "アイコン化"},
+      {test::Find<QToolButton>(w.mainWindow, "logSearchButton"), "ログ検索"},
+      {test::Find<QToolButton>(w.mainWindow, "settingsButton"), "設定"}};
   int lastX = -1;
   for (const auto& [button, hint] : buttons) {
     SCOPED_TRACE(hint);
@@ -72,10 +76,11 @@ TEST_F(MainWindowTest, ToolbarButtonsAndMenusInTheirOrder) {
     EXPECT_GT(button->x(), lastX);
     lastX = button->x();
   }
-  EXPECT_TRUE(w.mainWindow.patrolButton_->isCheckable());
-  EXPECT_TRUE(w.mainWindow.alwaysOnTopButton_->isCheckable());
-  EXPECT_FALSE(w.mainWindow.patrolButton_->isChecked());
-  EXPECT_EQ(w.mainWindow.settingsButton_->menu(), w.mainWindow.settingsMenu_);
+  EXPECT_TRUE(test::Find<QToolButton>(w.mainWindow, "patrolButton")->isCheckable());
+  EXPECT_TRUE(test::Find<QToolButton>(w.mainWindow, "alwaysOnTopButton")->isCheckable());
+  EXPECT_FALSE(test::Find<QToolButton>(w.mainWindow, "patrolButton")->isChecked());
+  EXPECT_EQ(test::Find<QToolButton>(w.mainWindow, "settingsButton")->menu(),
+            test::Find<QMenu>(w.mainWindow, "settingsMenu"));
 
   auto captions = [](QMenu* menu) {
     std::vector<std::string> texts;
@@ -83,29 +88,32 @@ TEST_F(MainWindowTest, ToolbarButtonsAndMenusInTheirOrder) {
       texts.push_back(action->isSeparator() ? "-" : action->text().toStdString());
     return texts;
   };
-  EXPECT_EQ(captions(w.mainWindow.headlineMenu_),
+  EXPECT_EQ(captions(test::Find<QMenu>(w.mainWindow, "headlineMenu")),
             (std::vector<std::string>{"この記事をブラウザで開く", "URLをコピー", "-", "URL"}));
-  EXPECT_EQ(captions(w.mainWindow.settingsMenu_),
+  EXPECT_EQ(captions(test::Find<QMenu>(w.mainWindow, "settingsMenu")),
             (std::vector<std::string>{"動作設定", "接続設定"}));
-  EXPECT_EQ(w.mainWindow.tabs_->tabText(0).toStdString(), "ヘッドライン");
-  EXPECT_EQ(w.mainWindow.tabs_->tabText(1).toStdString(), "ログ");
-  EXPECT_EQ(w.mainWindow.tabs_->currentIndex(), 0);
+  EXPECT_EQ(test::Find<QTabWidget>(w.mainWindow, "tabs")->tabText(0).toStdString(), "ヘッドライン");
+  EXPECT_EQ(test::Find<QTabWidget>(w.mainWindow, "tabs")->tabText(1).toStdString(), "ログ");
+  EXPECT_EQ(test::Find<QTabWidget>(w.mainWindow, "tabs")->currentIndex(), 0);
 }
 
 TEST_F(MainWindowTest, TabReachesEveryToolbarButton) {
   w.mainWindow.show();
   QApplication::setActiveWindow(&w.mainWindow);
-  w.mainWindow.headlineList_->setFocus();
-  ASSERT_EQ(QApplication::focusWidget(), w.mainWindow.headlineList_);
+  test::Find<ReportView>(w.mainWindow, "headlineList")->setFocus();
+  ASSERT_EQ(QApplication::focusWidget(), test::Find<ReportView>(w.mainWindow, "headlineList"));
   std::set<QWidget*> reached;
   for (int i = 0; i < 20; ++i) {
     QKeyEvent tab(QEvent::KeyPress, Qt::Key_Tab, Qt::NoModifier);
     QApplication::sendEvent(QApplication::focusWidget(), &tab);
     reached.insert(QApplication::focusWidget());
   }
-  for (QToolButton* button :
-       {w.mainWindow.fetchButton_, w.mainWindow.patrolButton_, w.mainWindow.alwaysOnTopButton_,
-        w.mainWindow.trayButton_, w.mainWindow.logSearchButton_, w.mainWindow.settingsButton_}) {
+  for (QToolButton* button : {test::Find<QToolButton>(w.mainWindow, "fetchButton"),
+                              test::Find<QToolButton>(w.mainWindow, "patrolButton"),
+                              test::Find<QToolButton>(w.mainWindow, "alwaysOnTopButton"),
+                              test::Find<QToolButton>(w.mainWindow, "trayButton"),
+                              test::Find<QToolButton>(w.mainWindow, "logSearchButton"),
+                              test::Find<QToolButton>(w.mainWindow, "settingsButton")}) {
     SCOPED_TRACE(button->toolTip().toStdString());
     EXPECT_TRUE(reached.count(button));
   }
@@ -114,26 +122,27 @@ TEST_F(MainWindowTest, TabReachesEveryToolbarButton) {
 TEST_F(MainWindowTest, RightPressSelectsTheRowUnderThePointerAndOpensItsMenu) {
   w.mainWindow.show();
   AddRows();
-  w.mainWindow.headlineList_->setCurrentItem(w.mainWindow.headlineList_->topLevelItem(0));
+  test::Find<ReportView>(w.mainWindow, "headlineList")
+      ->setCurrentItem(test::Find<ReportView>(w.mainWindow, "headlineList")->topLevelItem(0));
 
   test::SendMouse(Viewport(), QEvent::MouseButtonPress, RowCentre(1), Qt::RightButton);
   EXPECT_EQ(SelectedUrl(), "http://a.example/2?x=1&y=2");
-  EXPECT_TRUE(w.mainWindow.headlineMenu_->isVisible());
+  EXPECT_TRUE(test::Find<QMenu>(w.mainWindow, "headlineMenu")->isVisible());
   // The last item shows the URL itself; its '&' is not taken as an access key.
-  EXPECT_EQ(w.mainWindow.urlCaptionAction_->text().toStdString(), "http://a.example/2?x=1&&y=2");
-  w.mainWindow.copyUrlAction_->trigger();
+  EXPECT_EQ(MenuItem("urlCaptionAction")->text().toStdString(), "http://a.example/2?x=1&&y=2");
+  MenuItem("copyUrlAction")->trigger();
   EXPECT_EQ(QGuiApplication::clipboard()->text().toStdString(), "http://a.example/2?x=1&y=2");
-  w.mainWindow.headlineMenu_->hide();
+  test::Find<QMenu>(w.mainWindow, "headlineMenu")->hide();
 
   // Empty space below the rows: no menu, and the selection stays.
   test::SendMouse(Viewport(), QEvent::MouseButtonPress, EmptySpace(), Qt::RightButton);
-  EXPECT_FALSE(w.mainWindow.headlineMenu_->isVisible());
+  EXPECT_FALSE(test::Find<QMenu>(w.mainWindow, "headlineMenu")->isVisible());
   EXPECT_EQ(SelectedUrl(), "http://a.example/2?x=1&y=2");
 
   // The menu opened over another row shows that row's URL.
   test::SendMouse(Viewport(), QEvent::MouseButtonPress, RowCentre(2), Qt::RightButton);
-  EXPECT_EQ(w.mainWindow.urlCaptionAction_->text().toStdString(), "http://c.example/3");
-  w.mainWindow.headlineMenu_->hide();
+  EXPECT_EQ(MenuItem("urlCaptionAction")->text().toStdString(), "http://c.example/3");
+  test::Find<QMenu>(w.mainWindow, "headlineMenu")->hide();
 }
 
 TEST_F(MainWindowTest, DoubleClickOpensTheSelectedArticleAlsoFromEmptySpace) {
@@ -143,13 +152,14 @@ TEST_F(MainWindowTest, DoubleClickOpensTheSelectedArticleAlsoFromEmptySpace) {
 
   // Nothing selected: nothing opens.
   test::SendMouse(Viewport(), QEvent::MouseButtonDblClick, EmptySpace(), Qt::LeftButton);
-  w.mainWindow.openArticleAction_->trigger();
-  w.mainWindow.copyUrlAction_->trigger();
+  MenuItem("openArticleAction")->trigger();
+  MenuItem("copyUrlAction")->trigger();
   EXPECT_TRUE(opener.opened.empty());
 
-  w.mainWindow.headlineList_->setCurrentItem(w.mainWindow.headlineList_->topLevelItem(2));
+  test::Find<ReportView>(w.mainWindow, "headlineList")
+      ->setCurrentItem(test::Find<ReportView>(w.mainWindow, "headlineList")->topLevelItem(2));
   test::SendMouse(Viewport(), QEvent::MouseButtonDblClick, EmptySpace(), Qt::LeftButton);
-  w.mainWindow.openArticleAction_->trigger();
+  MenuItem("openArticleAction")->trigger();
   EXPECT_EQ(opener.opened, (std::vector<std::string>{"http://c.example/3", "http://c.example/3"}));
   EXPECT_TRUE(w.messages.empty());
 }
@@ -167,13 +177,13 @@ TEST_F(MainWindowTest, NetworkUnavailableLeavesTheListAsItWas) {
   settings::WriteString("HTTP", "Proxy", proxy);
   w.mainWindow.show();
   AddRows();
-  w.mainWindow.fetchButton_->click();
+  test::Find<QToolButton>(w.mainWindow, "fetchButton")->click();
   ASSERT_EQ(w.messages.size(), 1u);
   EXPECT_EQ(w.messages[0].text, "ネットワークに接続されていません");
   EXPECT_EQ(w.messages[0].caption, "エラー");
   EXPECT_EQ(w.messages[0].icon, MessageIcon::kExclamation);
-  EXPECT_EQ(w.mainWindow.headlineList_->topLevelItemCount(), 3);
-  EXPECT_TRUE(w.mainWindow.fetchButton_->isEnabled());
+  EXPECT_EQ(test::Find<ReportView>(w.mainWindow, "headlineList")->topLevelItemCount(), 3);
+  EXPECT_TRUE(test::Find<QToolButton>(w.mainWindow, "fetchButton")->isEnabled());
   EXPECT_FALSE(w.progressDialog.isVisible());
   EXPECT_EQ(asked, std::vector<std::string>{proxy});
 }
@@ -250,13 +260,13 @@ TEST_F(MainWindowTest, AlwaysOnTopKeepsPositionAndSize) {
   // Settings that a fresh showing would apply: the toggle must not read them.
   settings::WriteGeometry({1, 2, 300, 200, false});
 
-  w.mainWindow.alwaysOnTopButton_->click();
+  test::Find<QToolButton>(w.mainWindow, "alwaysOnTopButton")->click();
   EXPECT_TRUE(w.mainWindow.windowFlags() & Qt::WindowStaysOnTopHint);
   EXPECT_TRUE(w.mainWindow.isVisible());
   EXPECT_EQ(w.mainWindow.pos(), QPoint(120, 130));
   EXPECT_EQ(w.mainWindow.size(), QSize(505, 657));
 
-  w.mainWindow.alwaysOnTopButton_->click();
+  test::Find<QToolButton>(w.mainWindow, "alwaysOnTopButton")->click();
   EXPECT_FALSE(w.mainWindow.windowFlags() & Qt::WindowStaysOnTopHint);
   EXPECT_EQ(w.mainWindow.pos(), QPoint(120, 130));
 }
@@ -265,8 +275,8 @@ TEST_F(MainWindowTest, AlwaysOnTopKeepsPositionAndSize) {
 
 TEST_F(MainWindowTest, EachLogSearchClickOpensAnotherWindow) {
   w.mainWindow.show();
-  w.mainWindow.logSearchButton_->click();
-  w.mainWindow.logSearchButton_->click();
+  test::Find<QToolButton>(w.mainWindow, "logSearchButton")->click();
+  test::Find<QToolButton>(w.mainWindow, "logSearchButton")->click();
   // LogSearchWindow has no meta-object of its own, so findChildren<LogSearchWindow*> would
   // match every widget.
   std::vector<LogSearchWindow*> windows;
@@ -284,17 +294,17 @@ TEST_F(MainWindowTest, EachLogSearchClickOpensAnotherWindow) {
 
 TEST_F(MainWindowTest, SettingsMenuOpensTheSettingsDialogs) {
   w.mainWindow.show();
-  w.mainWindow.behaviourAction_->trigger();
+  test::Find<QAction>(w.mainWindow, "behaviourAction")->trigger();
   EXPECT_TRUE(w.behaviourDialog.isVisible());
   EXPECT_TRUE(w.behaviourDialog.isModal());
   EXPECT_EQ(w.behaviourDialog.windowTitle().toStdString(), "動作設定");
-  w.behaviourDialog.okButton_->click();
+  test::Find<QPushButton>(w.behaviourDialog, "okButton")->click();
   EXPECT_FALSE(w.behaviourDialog.isVisible());
 
-  w.mainWindow.connectionAction_->trigger();
+  test::Find<QAction>(w.mainWindow, "connectionAction")->trigger();
   EXPECT_TRUE(w.connectionDialog.isVisible());
   EXPECT_EQ(w.connectionDialog.windowTitle().toStdString(), "接続設定");
-  w.connectionDialog.cancelButton_->click();
+  test::Find<QPushButton>(w.connectionDialog, "cancelButton")->click();
   EXPECT_FALSE(w.connectionDialog.isVisible());
 }
 

@@ -59,9 +59,14 @@ class PatrolTray : public ::testing::Test {
                              std::make_unique<NewsItem>(NewsItem{"OLD", headline, "u", "genre"}));
     }
   }
-  int Rows() const { return w.mainWindow.headlineList_->topLevelItemCount(); }
+  int Rows() const {
+    return test::Find<ReportView>(w.mainWindow, "headlineList")->topLevelItemCount();
+  }
   std::string Text(int row, int column) const {
-    return w.mainWindow.headlineList_->topLevelItem(row)->text(column).toStdString();
+    return test::Find<ReportView>(w.mainWindow, "headlineList")
+        ->topLevelItem(row)
+        ->text(column)
+        .toStdString();
   }
   // Serves events until the progress dialog has shown and hidden again;
   // `whenShown` runs as it appears.
@@ -76,8 +81,8 @@ class PatrolTray : public ::testing::Test {
     return test::SpinUntil([&] { return shown && !w.progressDialog.isVisible(); });
   }
   void BehaviourDialog(int minutes, QPushButton* close) {
-    w.mainWindow.behaviourAction_->trigger();
-    w.behaviourDialog.intervalSpin_->setValue(minutes);
+    test::Find<QAction>(w.mainWindow, "behaviourAction")->trigger();
+    test::Find<QSpinBox>(w.behaviourDialog, "intervalSpin")->setValue(minutes);
     close->click();
   }
 
@@ -86,22 +91,22 @@ class PatrolTray : public ::testing::Test {
 
 TEST_F(PatrolTray, ToolbarToggleAndTrayItemMirrorEachOther) {
   MainWindow& f = w.mainWindow;
-  EXPECT_FALSE(f.trayPatrolAction_->isChecked());
-  EXPECT_FALSE(f.patrolTimer_.Enabled());
+  EXPECT_FALSE(test::Find<QAction>(f, "trayPatrolAction")->isChecked());
+  EXPECT_FALSE(f.PatrolTimerForTesting().Enabled());
   const std::tuple<const char*, std::function<void()>, bool> steps[] = {
-      {"toolbar on", [&] { f.patrolButton_->click(); }, true},
-      {"tray item off", [&] { f.trayPatrolAction_->trigger(); }, false},
-      {"tray item on", [&] { f.trayPatrolAction_->trigger(); }, true},
-      {"toolbar off", [&] { f.patrolButton_->click(); }, false},
-      {"toolbar on again", [&] { f.patrolButton_->click(); }, true},
+      {"toolbar on", [&] { test::Find<QToolButton>(f, "patrolButton")->click(); }, true},
+      {"tray item off", [&] { test::Find<QAction>(f, "trayPatrolAction")->trigger(); }, false},
+      {"tray item on", [&] { test::Find<QAction>(f, "trayPatrolAction")->trigger(); }, true},
+      {"toolbar off", [&] { test::Find<QToolButton>(f, "patrolButton")->click(); }, false},
+      {"toolbar on again", [&] { test::Find<QToolButton>(f, "patrolButton")->click(); }, true},
   };
   for (const auto& [what, action, on] : steps) {
     SCOPED_TRACE(what);
     action();
-    EXPECT_EQ(f.patrolButton_->isChecked(), on);
-    EXPECT_EQ(f.trayPatrolAction_->isChecked(), on);
-    EXPECT_EQ(f.patrolTimer_.Enabled(), on);
-    EXPECT_EQ(f.patrolTimer_.Counting(), on);  // 120 minutes when nothing is stored
+    EXPECT_EQ(test::Find<QToolButton>(f, "patrolButton")->isChecked(), on);
+    EXPECT_EQ(test::Find<QAction>(f, "trayPatrolAction")->isChecked(), on);
+    EXPECT_EQ(f.PatrolTimerForTesting().Enabled(), on);
+    EXPECT_EQ(f.PatrolTimerForTesting().Counting(), on);  // 120 minutes when nothing is stored
   }
   EXPECT_FALSE(w.progressDialog.isVisible());
 }
@@ -112,20 +117,21 @@ TEST_F(PatrolTray, ATickInTheTrayAddsRowsAfterTheListsWithTheWindowHidden) {
   ASSERT_TRUE(sites.Listen());
   w.UseProxy(sites.Port());
   AddOldRows();
-  w.mainWindow.trayButton_->click();
+  test::Find<QToolButton>(w.mainWindow, "trayButton")->click();
   ASSERT_FALSE(w.mainWindow.isVisible());
 
-  w.mainWindow.patrolTimer_.SetIntervalMs(20);
-  w.mainWindow.trayPatrolAction_->trigger();  // on, from the tray menu
+  w.mainWindow.PatrolTimerForTesting().SetIntervalMs(20);
+  test::Find<QAction>(w.mainWindow, "trayPatrolAction")->trigger();  // on, from the tray menu
   bool hiddenAndBusy = false;
   ASSERT_TRUE(RunOneFetch([&] {
-    hiddenAndBusy = !w.mainWindow.isVisible() && !w.mainWindow.fetchButton_->isEnabled();
-    w.mainWindow.trayPatrolAction_->trigger();  // one run is enough
+    hiddenAndBusy = !w.mainWindow.isVisible() &&
+                    !test::Find<QToolButton>(w.mainWindow, "fetchButton")->isEnabled();
+    test::Find<QAction>(w.mainWindow, "trayPatrolAction")->trigger();  // one run is enough
   }));
   EXPECT_TRUE(hiddenAndBusy);
   EXPECT_FALSE(w.mainWindow.isVisible());
-  EXPECT_TRUE(w.mainWindow.trayIcon_.Registered());
-  EXPECT_TRUE(w.mainWindow.fetchButton_->isEnabled());
+  EXPECT_TRUE(w.mainWindow.TrayIconForTesting().Registered());
+  EXPECT_TRUE(test::Find<QToolButton>(w.mainWindow, "fetchButton")->isEnabled());
   ASSERT_EQ(Rows(), 2 + 286);
   EXPECT_EQ(Text(0, 2), "old one");
   EXPECT_EQ(Text(1, 2), "old two");
@@ -133,7 +139,7 @@ TEST_F(PatrolTray, ATickInTheTrayAddsRowsAfterTheListsWithTheWindowHidden) {
   EXPECT_EQ(Text(2 + 285, 0), "毎日");
 
   // The tray menu's fetch, unlike a tick, empties the list first.
-  w.mainWindow.trayFetchAction_->trigger();
+  test::Find<QAction>(w.mainWindow, "trayFetchAction")->trigger();
   EXPECT_EQ(Rows(), 0);
   EXPECT_TRUE(w.progressDialog.isVisible());
   ASSERT_TRUE(test::SpinUntil([&] { return !w.progressDialog.isVisible(); }));
@@ -151,33 +157,34 @@ TEST_F(PatrolTray, TicksPassWhileTheDialogShowsAndTheNextOneAfterItStartsARun) {
   NetworkCheckStub network(true);
   AddOldRows();
   int ticks = 0;
-  w.mainWindow.patrolTimer_.OnTick = [&, tick = std::move(w.mainWindow.patrolTimer_.OnTick)] {
-    ++ticks;
-    tick();
-  };
+  w.mainWindow.PatrolTimerForTesting().OnTick =
+      [&, tick = std::move(w.mainWindow.PatrolTimerForTesting().OnTick)] {
+        ++ticks;
+        tick();
+      };
 
   // Three ticks during the run, watched from inside its network waits, do not
   // even ask for the network.
   size_t checksDuringRun = 0;
-  w.mainWindow.patrolTimer_.SetIntervalMs(20);
-  w.mainWindow.patrolButton_->click();
+  w.mainWindow.PatrolTimerForTesting().SetIntervalMs(20);
+  test::Find<QToolButton>(w.mainWindow, "patrolButton")->click();
   ASSERT_TRUE(RunOneFetch([&] {
     test::WhenReady(
         &w.mainWindow, [&, ticksAtStart = ticks] { return ticks >= ticksAtStart + 3; },
         [&] {
           checksDuringRun = network.proxies.size();
-          w.progressDialog.cancelButton_->click();
+          test::Find<QPushButton>(w.progressDialog, "cancelButton")->click();
         });
   }));
   EXPECT_EQ(checksDuringRun, 1u);
 
   // The dialog gone, the next tick starts another run.
-  ASSERT_TRUE(RunOneFetch([&] { w.mainWindow.patrolButton_->click(); }));
+  ASSERT_TRUE(RunOneFetch([&] { test::Find<QToolButton>(w.mainWindow, "patrolButton")->click(); }));
   ASSERT_EQ(network.proxies.size(), 2u);
   EXPECT_EQ(network.proxies[1], "127.0.0.1:" + std::to_string(server.Port()));
   EXPECT_GT(server.Connections(), 1);
   EXPECT_EQ(Rows(), 2);  // the old rows stay; the sites gave nothing
-  EXPECT_TRUE(w.mainWindow.fetchButton_->isEnabled());
+  EXPECT_TRUE(test::Find<QToolButton>(w.mainWindow, "fetchButton")->isEnabled());
 }
 
 TEST_F(PatrolTray, TicksWaitWhileTheErrorOfARunIsOpen) {
@@ -188,12 +195,13 @@ TEST_F(PatrolTray, TicksWaitWhileTheErrorOfARunIsOpen) {
   ASSERT_TRUE(sites.Listen());
   w.UseProxy(sites.Port());
   NetworkCheckStub network(true);
-  w.mainWindow.trayButton_->click();
+  test::Find<QToolButton>(w.mainWindow, "trayButton")->click();
   int ticks = 0;
-  w.mainWindow.patrolTimer_.OnTick = [&, tick = std::move(w.mainWindow.patrolTimer_.OnTick)] {
-    ++ticks;
-    tick();
-  };
+  w.mainWindow.PatrolTimerForTesting().OnTick =
+      [&, tick = std::move(w.mainWindow.PatrolTimerForTesting().OnTick)] {
+        ++ticks;
+        tick();
+      };
   size_t checksWhileOpen = 0;
   bool dialogWhileOpen = false;
   w.OnMessage = [&] {
@@ -205,11 +213,11 @@ TEST_F(PatrolTray, TicksWaitWhileTheErrorOfARunIsOpen) {
     checksWhileOpen = network.proxies.size() - checks;
     dialogWhileOpen = w.progressDialog.isVisible();
   };
-  w.mainWindow.patrolTimer_.SetIntervalMs(20);
-  w.mainWindow.patrolButton_->click();
+  w.mainWindow.PatrolTimerForTesting().SetIntervalMs(20);
+  test::Find<QToolButton>(w.mainWindow, "patrolButton")->click();
   // Once the box is closed, the next tick runs (and fails) again.
   ASSERT_TRUE(test::SpinUntil([&] { return w.messages.size() >= 2; }));
-  w.mainWindow.patrolButton_->click();
+  test::Find<QToolButton>(w.mainWindow, "patrolButton")->click();
   EXPECT_EQ(checksWhileOpen, 0u);
   EXPECT_FALSE(dialogWhileOpen);
   EXPECT_EQ(w.messages[1].text, "Proxy Authentication Required.");
@@ -219,56 +227,56 @@ TEST_F(PatrolTray, ATickWithoutANetworkPassesSilently) {
   settings::WriteString("HTTP", "Proxy", "192.0.2.1:8080");
   NetworkCheckStub network(false);
   AddOldRows();
-  w.mainWindow.patrolTimer_.SetIntervalMs(20);
-  w.mainWindow.patrolButton_->click();
+  w.mainWindow.PatrolTimerForTesting().SetIntervalMs(20);
+  test::Find<QToolButton>(w.mainWindow, "patrolButton")->click();
   ASSERT_TRUE(test::SpinUntil([&] { return network.proxies.size() >= 3; }));
-  w.mainWindow.patrolButton_->click();
+  test::Find<QToolButton>(w.mainWindow, "patrolButton")->click();
 
   EXPECT_EQ(network.proxies[0], "192.0.2.1:8080");
   EXPECT_TRUE(w.messages.empty());
   EXPECT_FALSE(w.progressDialog.isVisible());
   EXPECT_EQ(Rows(), 2);
-  EXPECT_TRUE(w.mainWindow.fetchButton_->isEnabled());
+  EXPECT_TRUE(test::Find<QToolButton>(w.mainWindow, "fetchButton")->isEnabled());
 }
 
 TEST_F(PatrolTray, TheBehaviourDialogSetsTheIntervalOnOkOnly) {
   // The interval read from the settings at each showing is checked with the
   // window's geometry.
-  EXPECT_EQ(w.mainWindow.patrolTimer_.IntervalMs(), 120 * 60 * 1000);
-  w.mainWindow.patrolButton_->click();
-  BehaviourDialog(45, w.behaviourDialog.okButton_);
-  EXPECT_EQ(w.mainWindow.patrolTimer_.IntervalMs(), 45 * 60 * 1000);
-  EXPECT_TRUE(w.mainWindow.patrolTimer_.Counting());
+  EXPECT_EQ(w.mainWindow.PatrolTimerForTesting().IntervalMs(), 120 * 60 * 1000);
+  test::Find<QToolButton>(w.mainWindow, "patrolButton")->click();
+  BehaviourDialog(45, test::Find<QPushButton>(w.behaviourDialog, "okButton"));
+  EXPECT_EQ(w.mainWindow.PatrolTimerForTesting().IntervalMs(), 45 * 60 * 1000);
+  EXPECT_TRUE(w.mainWindow.PatrolTimerForTesting().Counting());
   EXPECT_EQ(settings::TimerInterval(), 45);
-  BehaviourDialog(7, w.behaviourDialog.cancelButton_);  // Cancel
-  EXPECT_EQ(w.mainWindow.patrolTimer_.IntervalMs(), 45 * 60 * 1000);
+  BehaviourDialog(7, test::Find<QPushButton>(w.behaviourDialog, "cancelButton"));  // Cancel
+  EXPECT_EQ(w.mainWindow.PatrolTimerForTesting().IntervalMs(), 45 * 60 * 1000);
 
   // With the timer off the value is still taken, for the next switch on.
-  w.mainWindow.patrolButton_->click();
-  BehaviourDialog(6000, w.behaviourDialog.okButton_);
-  EXPECT_EQ(w.mainWindow.patrolTimer_.IntervalMs(), int64_t{6000} * 60 * 1000);
-  EXPECT_FALSE(w.mainWindow.patrolTimer_.Counting());
+  test::Find<QToolButton>(w.mainWindow, "patrolButton")->click();
+  BehaviourDialog(6000, test::Find<QPushButton>(w.behaviourDialog, "okButton"));
+  EXPECT_EQ(w.mainWindow.PatrolTimerForTesting().IntervalMs(), int64_t{6000} * 60 * 1000);
+  EXPECT_FALSE(w.mainWindow.PatrolTimerForTesting().Counting());
   EXPECT_TRUE(w.messages.empty());
 }
 
 TEST_F(PatrolTray, WithoutATrayTheWindowStaysAndTheErrorIsShown) {
   TrayAvailable tray(false);
-  w.mainWindow.trayButton_->click();
+  test::Find<QToolButton>(w.mainWindow, "trayButton")->click();
   ASSERT_EQ(w.messages.size(), 1u);
   EXPECT_EQ(w.messages[0].text, "タスクトレイに登録できません.");
   EXPECT_EQ(w.messages[0].caption, "Quillet");
   EXPECT_EQ(w.messages[0].icon, MessageIcon::kStop);
   EXPECT_TRUE(w.mainWindow.isVisible());
-  EXPECT_FALSE(w.mainWindow.trayIcon_.Registered());
+  EXPECT_FALSE(w.mainWindow.TrayIconForTesting().Registered());
 }
 
 TEST_F(PatrolTray, IntoTheTrayAndBackAsTheUserLeftIt) {
   TrayAvailable tray(true);
   settings::WriteGeometry({30, 40, 400, 300, false});
-  TrayIcon& icon = w.mainWindow.trayIcon_;
+  TrayIcon& icon = w.mainWindow.TrayIconForTesting();
   QSystemTrayIcon& shown = icon.HostForTesting().SystemTrayIcon();
   EXPECT_FALSE(icon.Registered());
-  EXPECT_EQ(icon.PopupMenuR(), w.mainWindow.trayMenu_);
+  EXPECT_EQ(icon.PopupMenuR(), test::Find<QMenu>(w.mainWindow, "trayMenu"));
 
   const std::pair<const char*, std::function<void()>> restores[] = {
       {"left double click",
@@ -281,7 +289,7 @@ TEST_F(PatrolTray, IntoTheTrayAndBackAsTheUserLeftIt) {
        [&] {
          TrayIcon::HandleTrayMessage(icon.IconID(), TrayMouseMessage::kRightDblClk, QPoint(5, 6));
        }},
-      {"tray menu", [&] { w.mainWindow.trayRestoreAction_->trigger(); }},
+      {"tray menu", [&] { test::Find<QAction>(w.mainWindow, "trayRestoreAction")->trigger(); }},
   };
   int step = 0;
   for (const auto& [what, restore] : restores) {
@@ -291,7 +299,7 @@ TEST_F(PatrolTray, IntoTheTrayAndBackAsTheUserLeftIt) {
     ++step;
     w.mainWindow.move(left);
     w.mainWindow.resize(size);
-    w.mainWindow.trayButton_->click();
+    test::Find<QToolButton>(w.mainWindow, "trayButton")->click();
     EXPECT_TRUE(icon.Registered());
     EXPECT_TRUE(shown.isVisible());
     EXPECT_FALSE(w.mainWindow.isVisible());
@@ -311,14 +319,14 @@ TEST_F(PatrolTray, ExitFromTheTrayQuitsWithTheGeometryOfTheHiddenWindow) {
   TrayAvailable tray(true);
   w.mainWindow.move(250, 260);
   w.mainWindow.resize(450, 350);
-  w.mainWindow.trayButton_->click();
+  test::Find<QToolButton>(w.mainWindow, "trayButton")->click();
   ASSERT_FALSE(w.mainWindow.isVisible());
   settings::WriteGeometry({30, 40, 400, 300, false});
 
   bool shownAgain = false;
   test::WhenReady(
       &w.mainWindow, [&] { return w.mainWindow.isVisible(); }, [&] { shownAgain = true; });
-  w.mainWindow.trayQuitAction_->trigger();
+  test::Find<QAction>(w.mainWindow, "trayQuitAction")->trigger();
   QCoreApplication::processEvents();
   EXPECT_FALSE(shownAgain);
   EXPECT_FALSE(w.mainWindow.isVisible());
@@ -345,7 +353,7 @@ TEST_F(PatrolTray, ClosingTheWindowDuringAFetchCancelsIt) {
         w.mainWindow.close();
         closed = true;
       });
-  w.mainWindow.fetchButton_->click();
+  test::Find<QToolButton>(w.mainWindow, "fetchButton")->click();
   ASSERT_TRUE(test::SpinUntil([&] { return closed && !w.progressDialog.isVisible(); }));
   EXPECT_FALSE(w.mainWindow.isVisible());
   EXPECT_TRUE(w.progressDialog.Runner().State().cancelled);

@@ -8,6 +8,7 @@
 #include <QTimer>
 
 #include <functional>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -28,6 +29,15 @@ struct ShownMessage {
   std::string caption;  // UTF-8
   MessageIcon icon;
 };
+
+// The control or action named `name` inside `parent`; a missing one ends the
+// test with an error.
+template <typename T>
+T* Find(const QObject& parent, const char* name) {
+  T* child = parent.findChild<T*>(QString::fromLatin1(name));
+  if (child == nullptr) throw std::runtime_error(std::string("no child named ") + name);
+  return child;
+}
 
 class ProgramWindows {
  public:

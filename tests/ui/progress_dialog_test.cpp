@@ -3,6 +3,7 @@
 // from the dialog's buttons, and an error that ends a run.
 #include "ui/fetch_progress_dialog.h"
 
+#include <QAction>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
@@ -29,15 +30,20 @@ class ProgressDialogTest : public ::testing::Test {
   }
   // Clicks the fetch button and serves events until the dialog is gone.
   void Fetch() {
-    w.mainWindow.fetchButton_->click();
+    test::Find<QToolButton>(w.mainWindow, "fetchButton")->click();
     ASSERT_TRUE(test::SpinUntil([this] { return !w.progressDialog.isVisible(); }));
   }
-  int Rows() const { return w.mainWindow.headlineList_->topLevelItemCount(); }
+  int Rows() const {
+    return test::Find<ReportView>(w.mainWindow, "headlineList")->topLevelItemCount();
+  }
   std::string Text(int row, int column) const {
-    return w.mainWindow.headlineList_->topLevelItem(row)->text(column).toStdString();
+    return test::Find<ReportView>(w.mainWindow, "headlineList")
+        ->topLevelItem(row)
+        ->text(column)
+        .toStdString();
   }
   bool StatusIs(const char* utf8) const {
-    return w.progressDialog.statusLabel_->text() == QString::fromUtf8(utf8);
+    return test::Find<QLabel>(w.progressDialog, "statusLabel")->text() == QString::fromUtf8(utf8);
   }
 
   test::ProgramWindows w;
@@ -55,29 +61,31 @@ TEST_F(ProgressDialogTest, SampleSitesFillTheListWhileTheWindowStaysUsable) {
       &w.mainWindow, [&] { return sites.Requests().size() == 12; },
       [&] { rowsBeforeLastSite = Rows(); });
 
-  w.mainWindow.fetchButton_->click();
-  EXPECT_FALSE(w.mainWindow.fetchButton_->isEnabled());
+  test::Find<QToolButton>(w.mainWindow, "fetchButton")->click();
+  EXPECT_FALSE(test::Find<QToolButton>(w.mainWindow, "fetchButton")->isEnabled());
   EXPECT_TRUE(w.progressDialog.isVisible());
   EXPECT_EQ(w.progressDialog.windowTitle().toStdString(), "データの取得");
   ASSERT_TRUE(test::SpinUntil([this] { return !w.progressDialog.isVisible(); }));
 
   EXPECT_TRUE(w.messages.empty());
-  EXPECT_TRUE(w.mainWindow.fetchButton_->isEnabled());
+  EXPECT_TRUE(test::Find<QToolButton>(w.mainWindow, "fetchButton")->isEnabled());
   ASSERT_EQ(Rows(), 286);
   EXPECT_EQ(rowsBeforeLastSite, 286 - 41);
   EXPECT_EQ(Text(0, 0), "YOL");
   EXPECT_EQ(Text(285, 0), "毎日");
-  EXPECT_FALSE(w.mainWindow.headlineList_->topLevelItem(0)->icon(0).isNull());
+  EXPECT_FALSE(
+      test::Find<ReportView>(w.mainWindow, "headlineList")->topLevelItem(0)->icon(0).isNull());
 
   // The last page's progress: 9,617 bytes of a known size.
-  EXPECT_EQ(w.progressDialog.statusLabel_->text().toStdString(), "毎日新聞 の取得が終了しました");
-  EXPECT_EQ(w.progressDialog.amountLabel_->text().toStdString(), "9KB / 9KB");
-  EXPECT_EQ(w.progressDialog.progressBar_->maximum(), 9617);
-  EXPECT_EQ(w.progressDialog.progressBar_->value(), 9617);
+  EXPECT_EQ(test::Find<QLabel>(w.progressDialog, "statusLabel")->text().toStdString(),
+            "毎日新聞 の取得が終了しました");
+  EXPECT_EQ(test::Find<QLabel>(w.progressDialog, "amountLabel")->text().toStdString(), "9KB / 9KB");
+  EXPECT_EQ(test::Find<QProgressBar>(w.progressDialog, "progressBar")->maximum(), 9617);
+  EXPECT_EQ(test::Find<QProgressBar>(w.progressDialog, "progressBar")->value(), 9617);
 
   // The columns are fitted at the end of the run (the fit itself is the
   // report view's): wider than the widest site label.
-  ReportView& list = *w.mainWindow.headlineList_;
+  ReportView& list = *test::Find<ReportView>(w.mainWindow, "headlineList");
   int site = 0;
   for (int i = 0; i < Rows(); ++i)
     site = std::max(site, list.fontMetrics().horizontalAdvance(list.topLevelItem(i)->text(0)));
@@ -113,13 +121,15 @@ TEST_F(ProgressDialogTest, CancelButtonEndsTheRunAndKeepsTheRowsSoFar) {
       &w.progressDialog,
       [&] { return StatusIs("Impress Watch のヘッドラインを取得しています..."); },
       [&] {
-        EXPECT_EQ(w.progressDialog.amountLabel_->text().toStdString(), "0KB / 不明");
+        EXPECT_EQ(test::Find<QLabel>(w.progressDialog, "amountLabel")->text().toStdString(),
+                  "0KB / 不明");
         // The tray's fetch item during a run only brings the dialog forward:
         // the list stays and no second run starts.
-        w.mainWindow.FetchFromTray();
-        dialogWasInFront = w.progressDialog.isVisible() && !w.mainWindow.fetchButton_->isEnabled();
+        test::Find<QAction>(w.mainWindow, "trayFetchAction")->trigger();
+        dialogWasInFront = w.progressDialog.isVisible() &&
+                           !test::Find<QToolButton>(w.mainWindow, "fetchButton")->isEnabled();
         EXPECT_EQ(Rows(), 2);
-        w.progressDialog.cancelButton_->click();
+        test::Find<QPushButton>(w.progressDialog, "cancelButton")->click();
       });
   Fetch();
 
@@ -129,7 +139,7 @@ TEST_F(ProgressDialogTest, CancelButtonEndsTheRunAndKeepsTheRowsSoFar) {
   EXPECT_EQ(Text(1, 2), "Beta");
   EXPECT_EQ(server.Connections(), 5);  // the four later sites are not visited
   EXPECT_TRUE(w.progressDialog.Runner().State().cancelled);
-  EXPECT_TRUE(w.mainWindow.fetchButton_->isEnabled());
+  EXPECT_TRUE(test::Find<QToolButton>(w.mainWindow, "fetchButton")->isEnabled());
   EXPECT_TRUE(w.messages.empty());
 }
 
@@ -144,16 +154,17 @@ TEST_F(ProgressDialogTest, SkipButtonEndsOnlyTheCurrentDownload) {
   test::WhenReady(
       &w.progressDialog,
       [&] { return StatusIs("Yomiuri On Line のヘッドラインを取得しています..."); },
-      [&] { w.progressDialog.skipButton_->click(); });
+      [&] { test::Find<QPushButton>(w.progressDialog, "skipButton")->click(); });
   Fetch();
 
   EXPECT_EQ(Rows(), 0);
   EXPECT_EQ(server.Connections(), 13);  // every later site was still fetched
   EXPECT_FALSE(w.progressDialog.Runner().State().cancelled);
-  EXPECT_TRUE(w.mainWindow.fetchButton_->isEnabled());
+  EXPECT_TRUE(test::Find<QToolButton>(w.mainWindow, "fetchButton")->isEnabled());
   // With no size known the bar stays empty.
-  EXPECT_EQ(w.progressDialog.progressBar_->value(), 0);
-  EXPECT_EQ(w.progressDialog.amountLabel_->text().toStdString(), "0KB / 不明");
+  EXPECT_EQ(test::Find<QProgressBar>(w.progressDialog, "progressBar")->value(), 0);
+  EXPECT_EQ(test::Find<QLabel>(w.progressDialog, "amountLabel")->text().toStdString(),
+            "0KB / 不明");
 }
 
 TEST_F(ProgressDialogTest, AnErrorEndingTheRunIsShownAfterTheCleanUp) {
@@ -164,7 +175,8 @@ TEST_F(ProgressDialogTest, AnErrorEndingTheRunIsShownAfterTheCleanUp) {
 
   bool cleanedUpFirst = false;
   w.OnMessage = [&] {
-    cleanedUpFirst = !w.progressDialog.isVisible() && w.mainWindow.fetchButton_->isEnabled();
+    cleanedUpFirst = !w.progressDialog.isVisible() &&
+                     test::Find<QToolButton>(w.mainWindow, "fetchButton")->isEnabled();
   };
   Fetch();
 

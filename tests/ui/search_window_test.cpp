@@ -53,8 +53,8 @@ class SearchWindowTest : public ::testing::Test {
     // Each error box is recorded with the status line it appeared over.
     SetMessageHookForTesting(
         [this](const std::string& text, const std::string& caption, MessageIcon icon) {
-          messages.push_back(form->statusPanel_->text().toStdString() + " | " +
-                             Cp932ToUtf8(caption) + ": " + Cp932ToUtf8(text));
+          messages.push_back(test::Find<QLabel>(*form, "statusPanel")->text().toStdString() +
+                             " | " + Cp932ToUtf8(caption) + ": " + Cp932ToUtf8(text));
           EXPECT_EQ(icon, MessageIcon::kStop);
         });
   }
@@ -75,23 +75,27 @@ class SearchWindowTest : public ::testing::Test {
   // Searches for `keyword`, recording the status line at every event break
   // and running `duringSearch` there as well.
   void Search(const QString& keyword, const std::function<void()>& duringSearch = {}) {
-    form->keywordEdit_->setText(keyword);
+    test::Find<QLineEdit>(*form, "keywordEdit")->setText(keyword);
     statuses.clear();
     QTimer probe;  // a zero timer fires in every pass over the events
     QObject::connect(&probe, &QTimer::timeout, [&] {
-      if (statuses.empty() || statuses.back() != form->statusPanel_->text())
-        statuses.push_back(form->statusPanel_->text());
+      if (statuses.empty() || statuses.back() != test::Find<QLabel>(*form, "statusPanel")->text())
+        statuses.push_back(test::Find<QLabel>(*form, "statusPanel")->text());
       if (duringSearch) duringSearch();
     });
     probe.start(0);
-    form->Search();
+    test::Find<QPushButton>(*form, "searchButton")->click();
     probe.stop();
     QCoreApplication::processEvents();
   }
 
-  int Rows() const { return form->resultList_->model()->rowCount(); }
+  int Rows() const { return test::Find<ReportView>(*form, "resultList")->model()->rowCount(); }
   QString Cell(int row, int column) const {
-    return form->resultList_->model()->index(row, column).data().toString();
+    return test::Find<ReportView>(*form, "resultList")
+        ->model()
+        ->index(row, column)
+        .data()
+        .toString();
   }
   std::vector<QString> Headlines() const {
     std::vector<QString> out;
@@ -101,7 +105,7 @@ class SearchWindowTest : public ::testing::Test {
   }
   void SendKey(int key, const QString& text) {
     QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, text);
-    QApplication::sendEvent(form->keywordEdit_, &press);
+    QApplication::sendEvent(test::Find<QLineEdit>(*form, "keywordEdit"), &press);
   }
 
   test::TempHome home;
@@ -115,12 +119,12 @@ TEST_F(SearchWindowTest, SearchShowsEveryStatusThenTheCountAndFittedRowsBySite) 
   Log(0, {"ABC top story", "unrelated"});
   Log(31, {"zakzak abc"});
   Log(33, {"CNN abc", "CNN other"});
-  EXPECT_TRUE(form->statusPanel_->text().isEmpty());
+  EXPECT_TRUE(test::Find<QLabel>(*form, "statusPanel")->text().isEmpty());
   form->show();
   Search(QStringLiteral("abc"));
 
   EXPECT_EQ(statuses, AllStatusTexts());
-  EXPECT_EQ(form->statusPanel_->text(), Q("3件見つかりました"));
+  EXPECT_EQ(test::Find<QLabel>(*form, "statusPanel")->text(), Q("3件見つかりました"));
   const struct {
     int site, category;
     const char *siteLabel, *headline;
@@ -134,19 +138,24 @@ TEST_F(SearchWindowTest, SearchShowsEveryStatusThenTheCountAndFittedRowsBySite) 
     EXPECT_EQ(Cell(row, 1), QStringLiteral("2026/01/0%1").arg(e.category % 9 + 1));
     EXPECT_EQ(Cell(row, 2), FromCp932(Categories()[static_cast<size_t>(e.category)].genre));
     EXPECT_EQ(Cell(row, 3), Q(e.headline));
-    const QIcon icon =
-        form->resultList_->model()->index(row, 0).data(Qt::DecorationRole).value<QIcon>();
+    const QIcon icon = test::Find<ReportView>(*form, "resultList")
+                           ->model()
+                           ->index(row, 0)
+                           .data(Qt::DecorationRole)
+                           .value<QIcon>();
     EXPECT_EQ(icon.pixmap(16).toImage(), SiteIcon(e.site).pixmap(16).toImage());
   }
 
   // The columns are fitted once the rows are in.
-  EXPECT_GT(form->resultList_->columnWidth(0),
-            form->resultList_->fontMetrics().horizontalAdvance(QStringLiteral("ZAKZAK")));
+  EXPECT_GT(test::Find<ReportView>(*form, "resultList")->columnWidth(0),
+            test::Find<ReportView>(*form, "resultList")
+                ->fontMetrics()
+                .horizontalAdvance(QStringLiteral("ZAKZAK")));
 
   // A second search replaces the rows.
   Search(QStringLiteral("CNN"));
   EXPECT_EQ(Headlines(), (std::vector<QString>{Q("CNN abc"), Q("CNN other")}));
-  EXPECT_EQ(form->statusPanel_->text(), Q("2件見つかりました"));
+  EXPECT_EQ(test::Find<QLabel>(*form, "statusPanel")->text(), Q("2件見つかりました"));
 }
 
 TEST_F(SearchWindowTest, EnterInTheKeywordBoxSearchesAndIsConsumed) {
@@ -160,13 +169,13 @@ TEST_F(SearchWindowTest, EnterInTheKeywordBoxSearchesAndIsConsumed) {
   } reachedWindow;
   form->installEventFilter(&reachedWindow);
   form->show();
-  form->keywordEdit_->setText(QStringLiteral("new"));
+  test::Find<QLineEdit>(*form, "keywordEdit")->setText(QStringLiteral("new"));
   SendKey(Qt::Key_S, QStringLiteral("s"));  // other keys still type
   SendKey(Qt::Key_Return, QStringLiteral("\r"));
-  EXPECT_EQ(form->statusPanel_->text(), Q("1件見つかりました"));
+  EXPECT_EQ(test::Find<QLabel>(*form, "statusPanel")->text(), Q("1件見つかりました"));
   EXPECT_EQ(Headlines(), std::vector<QString>{Q("Asahi news")});
   SendKey(Qt::Key_Enter, QStringLiteral("\r"));  // the keypad's Enter
-  EXPECT_EQ(form->keywordEdit_->text(), QStringLiteral("news"));
+  EXPECT_EQ(test::Find<QLineEdit>(*form, "keywordEdit")->text(), QStringLiteral("news"));
   EXPECT_EQ(reachedWindow.count, 0) << "Enter was passed on to the window";
   form->removeEventFilter(&reachedWindow);
 
@@ -184,28 +193,28 @@ TEST_F(SearchWindowTest, RightClickSelectsTheRowAndTheMenuActsOnIt) {
   form->show();
   Search(QStringLiteral("chuou"));
   ASSERT_EQ(Rows(), 2);
-  ReportView* list = form->resultList_;
+  ReportView* list = test::Find<ReportView>(*form, "resultList");
   list->setCurrentItem(list->topLevelItem(1));
 
   const QPoint first = list->visualItemRect(list->topLevelItem(0)).center();
   test::SendMouse(list->viewport(), QEvent::MouseButtonPress, first, Qt::RightButton);
   EXPECT_EQ(list->SelectedRow(), list->topLevelItem(0));
-  EXPECT_TRUE(form->resultMenu_->isVisible());
-  EXPECT_EQ(form->urlCaptionAction_->text(),
+  EXPECT_TRUE(test::Find<QMenu>(*form, "resultMenu")->isVisible());
+  EXPECT_EQ(test::Find<QAction>(*form, "urlCaptionAction")->text(),
             QStringLiteral("http://127.0.0.1/a?b=1&&c=2"));  // "&&" shows '&'
-  form->resultMenu_->hide();
+  test::Find<QMenu>(*form, "resultMenu")->hide();
 
-  form->openArticleAction_->trigger();
+  test::Find<QAction>(*form, "openArticleAction")->trigger();
   test::SendMouse(list->viewport(), QEvent::MouseButtonDblClick, first, Qt::LeftButton);
   EXPECT_EQ(opener.opened, (std::vector<std::string>(2, url)));
-  form->copyUrlAction_->trigger();
+  test::Find<QAction>(*form, "copyUrlAction")->trigger();
   EXPECT_EQ(QGuiApplication::clipboard()->text().toStdString(), url);
 
   // With no row selected the actions do nothing.
   list->clearSelection();
   QGuiApplication::clipboard()->setText(QStringLiteral("kept"));
-  form->openArticleAction_->trigger();
-  form->copyUrlAction_->trigger();
+  test::Find<QAction>(*form, "openArticleAction")->trigger();
+  test::Find<QAction>(*form, "copyUrlAction")->trigger();
   EXPECT_EQ(opener.opened.size(), 2u);
   EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("kept"));
 }
@@ -219,9 +228,10 @@ TEST_F(SearchWindowTest, DuringASearchRequestsAreIgnoredTheKeywordIsReadPerSiteA
   Search(QStringLiteral("abc"), [&] {
     if (requested) return;
     requested = true;
-    form->searchButton_->click();
+    test::Find<QPushButton>(*form, "searchButton")->click();
     SendKey(Qt::Key_Return, QStringLiteral("\r"));
-    form->keywordEdit_->setText(QStringLiteral("xyz"));  // taken by the next site's scan
+    test::Find<QLineEdit>(*form, "keywordEdit")
+        ->setText(QStringLiteral("xyz"));  // taken by the next site's scan
     form->close();
     visibleAfterClose = form->isVisible();
   });
@@ -230,14 +240,13 @@ TEST_F(SearchWindowTest, DuringASearchRequestsAreIgnoredTheKeywordIsReadPerSiteA
   EXPECT_EQ(statuses, AllStatusTexts()) << "a second search ran inside the first";
   EXPECT_EQ(Headlines(), (std::vector<QString>{Q("abc yol"), Q("xyz chuou")}));
   ASSERT_FALSE(form.isNull()) << "destroyed during its search";
-  EXPECT_FALSE(form->Searching());
   QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
   EXPECT_TRUE(form.isNull()) << "not destroyed after the search ended";
 
   // Closed while idle, a window goes at once.
   form = new LogSearchWindow;
   form->show();
-  form->closeButton_->click();
+  test::Find<QPushButton>(*form, "closeButton")->click();
   QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
   EXPECT_TRUE(form.isNull());
 }
@@ -253,8 +262,7 @@ TEST_F(SearchWindowTest, AnUnreadableLogEndsTheSearchWithTheCountThenTheError) {
   EXPECT_EQ(Headlines(), std::vector<QString>{Q("abc yol")});
   EXPECT_EQ(messages, std::vector<std::string>{"1件見つかりました | Quillet: ファイル " + fifo +
                                                " は開けません."});
-  EXPECT_EQ(form->statusPanel_->text(), Q("1件見つかりました"));
-  EXPECT_FALSE(form->Searching());
+  EXPECT_EQ(test::Find<QLabel>(*form, "statusPanel")->text(), Q("1件見つかりました"));
 }
 
 }  // namespace
