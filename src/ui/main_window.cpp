@@ -52,7 +52,8 @@ QToolButton* AddButton(QToolBar* bar, const QString& name, int image, const std:
 
 }  // namespace
 
-MainWindow::MainWindow(QWidget* parent) : ProgramWindow(parent), errors_(this) {
+MainWindow::MainWindow(QWidget* parent)
+    : ProgramWindow(parent), trayIcon_(this, AppIcon()), errors_(this) {
   setAttribute(Qt::WA_QuitOnClose, true);
   setWindowTitle(UiText(CP932("Quillet " QUILLET_VERSION "β")));
   setWindowIcon(AppIcon());
@@ -93,9 +94,8 @@ MainWindow::MainWindow(QWidget* parent) : ProgramWindow(parent), errors_(this) {
   headlineList_->OnRowRightPress = [this](const QPoint& at) { ShowHeadlineMenu(at); };
 
   patrolTimer_.OnTick = [this] { PatrolTick(); };
-  trayIcon_.SetIcon(AppIcon());
-  trayIcon_.SetPopupMenuR(trayMenu_);
-  trayIcon_.OnDblClick = [this](TrayIcon&, Qt::MouseButton) { RestoreFromTray(); };
+  trayIcon_.SetRightButtonMenu(trayMenu_);
+  trayIcon_.OnDoubleClick = [this] { RestoreFromTray(); };
 }
 
 MainWindow::~MainWindow() = default;

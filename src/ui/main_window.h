@@ -51,7 +51,6 @@ class MainWindow : public ProgramWindow, public HeadlineSink {
   int64_t PatrolIntervalMs() const { return patrolTimer_.IntervalMs(); }
   // The patrol timer itself, for tests that run it at a short interval.
   PatrolTimer& PatrolTimerForTesting() { return patrolTimer_; }
-  TrayIcon& TrayIconForTesting() { return trayIcon_; }
 
  protected:
   void showEvent(QShowEvent* event) override;
@@ -115,7 +114,7 @@ class MainWindow : public ProgramWindow, public HeadlineSink {
   QAction* trayPatrolAction_;
   QAction* trayQuitAction_;
   // Registered only while the window is hidden in the tray.
-  TrayIcon trayIcon_{this};
+  TrayIcon trayIcon_;
   PatrolTimer patrolTimer_;  // off at start
   ErrorBox errors_;
   FetchProgressDialog* progressDialog_ = nullptr;

@@ -3,9 +3,12 @@
 // window sits in the tray) or pass silently, the interval from the behaviour
 // dialog, and hiding into the tray and coming back.
 #include <QAction>
+#include <QCursor>
 #include <QMenu>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QSpinBox>
+#include <QTimer>
 #include <QToolButton>
 
 #include <gtest/gtest.h>
@@ -130,7 +133,7 @@ TEST_F(PatrolTray, ATickInTheTrayAddsRowsAfterTheListsWithTheWindowHidden) {
   }));
   EXPECT_TRUE(hiddenAndBusy);
   EXPECT_FALSE(w.mainWindow.isVisible());
-  EXPECT_TRUE(w.mainWindow.TrayIconForTesting().Registered());
+  EXPECT_TRUE(test::Find<QSystemTrayIcon>(w.mainWindow, "trayIcon")->isVisible());
   EXPECT_TRUE(test::Find<QToolButton>(w.mainWindow, "fetchButton")->isEnabled());
   ASSERT_EQ(Rows(), 2 + 286);
   EXPECT_EQ(Text(0, 2), "old one");
@@ -267,27 +270,41 @@ TEST_F(PatrolTray, WithoutATrayTheWindowStaysAndTheErrorIsShown) {
   EXPECT_EQ(w.messages[0].caption, "Quillet");
   EXPECT_EQ(w.messages[0].icon, MessageIcon::kStop);
   EXPECT_TRUE(w.mainWindow.isVisible());
-  EXPECT_FALSE(w.mainWindow.TrayIconForTesting().Registered());
+  EXPECT_FALSE(test::Find<QSystemTrayIcon>(w.mainWindow, "trayIcon")->isVisible());
 }
 
 TEST_F(PatrolTray, IntoTheTrayAndBackAsTheUserLeftIt) {
   TrayAvailable tray(true);
   settings::WriteGeometry({30, 40, 400, 300, false});
-  TrayIcon& icon = w.mainWindow.TrayIconForTesting();
-  QSystemTrayIcon& shown = icon.HostForTesting().SystemTrayIcon();
-  EXPECT_FALSE(icon.Registered());
-  EXPECT_EQ(icon.PopupMenuR(), test::Find<QMenu>(w.mainWindow, "trayMenu"));
-
+  QSystemTrayIcon& shown = *test::Find<QSystemTrayIcon>(w.mainWindow, "trayIcon");
+  QMenu& menu = *test::Find<QMenu>(w.mainWindow, "trayMenu");
+  // The tray's clicks are handled from the event loop.
+  const auto activate = [&](QSystemTrayIcon::ActivationReason reason) {
+    emit shown.activated(reason);
+    QCoreApplication::processEvents();
+  };
   const std::pair<const char*, std::function<void()>> restores[] = {
-      {"left double click",
+      {"left double click", [&] { activate(QSystemTrayIcon::DoubleClick); }},
+      {"two close left clicks",
        [&] {
-         emit shown.activated(QSystemTrayIcon::DoubleClick);
-         // The tray's reports are handled from the event loop.
-         QCoreApplication::processEvents();
+         activate(QSystemTrayIcon::Trigger);
+         activate(QSystemTrayIcon::Trigger);
        }},
       {"right double click",
        [&] {
-         TrayIcon::HandleTrayMessage(icon.IconID(), TrayMouseMessage::kRightDblClk, QPoint(5, 6));
+         // The first click opens the menu, which takes the second press.
+         const QMetaObject::Connection secondPress =
+             QObject::connect(&menu, &QMenu::aboutToShow, &menu, [&menu] {
+               QTimer::singleShot(0, &menu, [&menu] {
+                 const QPoint at = QCursor::pos();
+                 QMouseEvent press(QEvent::MouseButtonPress, menu.mapFromGlobal(at), at,
+                                   Qt::RightButton, Qt::RightButton, Qt::NoModifier);
+                 QCoreApplication::sendEvent(&menu, &press);
+                 if (menu.isVisible()) menu.close();  // so that a failure cannot hang the test
+               });
+             });
+         activate(QSystemTrayIcon::Context);
+         QObject::disconnect(secondPress);
        }},
       {"tray menu", [&] { test::Find<QAction>(w.mainWindow, "trayRestoreAction")->trigger(); }},
   };
@@ -300,12 +317,10 @@ TEST_F(PatrolTray, IntoTheTrayAndBackAsTheUserLeftIt) {
     w.mainWindow.move(left);
     w.mainWindow.resize(size);
     test::Find<QToolButton>(w.mainWindow, "trayButton")->click();
-    EXPECT_TRUE(icon.Registered());
     EXPECT_TRUE(shown.isVisible());
     EXPECT_FALSE(w.mainWindow.isVisible());
 
     restore();
-    EXPECT_FALSE(icon.Registered());
     EXPECT_FALSE(shown.isVisible());
     EXPECT_TRUE(w.mainWindow.isVisible());
     // Where and as large as it was when it was hidden, not the stored bounds.
