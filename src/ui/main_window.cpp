@@ -131,7 +131,7 @@ void MainWindow::BuildMenus() {
   urlCaptionAction_ =
       Named(headlineMenu_->addAction(QStringLiteral("URL")), QStringLiteral("urlCaptionAction"));
   connect(headlineMenu_, &QMenu::aboutToShow, this, [this] { ShowUrlInMenu(); });
-  connect(openArticleAction_, &QAction::triggered, this, [this] { OpenArticleFromMenu(); });
+  connect(openArticleAction_, &QAction::triggered, this, [this] { OpenSelectedArticle(); });
   connect(copyUrlAction_, &QAction::triggered, this, [this] { CopySelectedUrl(); });
 
   settingsMenu_ = Named(new QMenu(this), QStringLiteral("settingsMenu"));
@@ -156,7 +156,7 @@ void MainWindow::BuildMenus() {
   trayQuitAction_ =
       Named(trayMenu_->addAction(UiText(CP932("終了(&X)"))), QStringLiteral("trayQuitAction"));
   connect(trayFetchAction_, &QAction::triggered, this, [this] { FetchFromTray(); });
-  connect(trayRestoreAction_, &QAction::triggered, this, [this] { RestoreFromTrayMenu(); });
+  connect(trayRestoreAction_, &QAction::triggered, this, [this] { RestoreFromTray(); });
   // The item's check mark has flipped already; TogglePatrolFromTray sets it again from
   // the toolbar button, which it flips.
   connect(trayPatrolAction_, &QAction::triggered, this, [this] { TogglePatrolFromTray(); });
@@ -214,10 +214,6 @@ void MainWindow::OpenSelectedArticle() {
   RunGuarded(errors_, [this] {
     if (const NewsItem* news = SelectedNews()) OpenArticle(news->url, this);
   });
-}
-
-void MainWindow::OpenArticleFromMenu() {
-  OpenSelectedArticle();
 }
 
 void MainWindow::CopySelectedUrl() {
@@ -280,21 +276,7 @@ void MainWindow::PatrolTick() {
 }
 
 void MainWindow::AlwaysOnTopToggled() {
-  // Changing the flag makes Qt recreate the window; position, size and state
-  // are put back, and that showing does not read the settings again.
-  const bool visible = isVisible();
-  const QPoint position = pos();
-  const QSize size = this->size();
-  const Qt::WindowStates states = windowState();
-  recreating_ = true;
-  setWindowFlag(Qt::WindowStaysOnTopHint, alwaysOnTopButton_->isChecked());
-  if (!(states & (Qt::WindowMaximized | Qt::WindowFullScreen))) {
-    move(position);
-    resize(size);
-  }
-  setWindowState(states);
-  if (visible) show();
-  recreating_ = false;
+  placement_.SetAlwaysOnTop(alwaysOnTopButton_->isChecked());
 }
 
 void MainWindow::HideIntoTray() {
@@ -309,10 +291,6 @@ void MainWindow::RestoreFromTray() {
   // The window comes back where and as large as it was when it was hidden.
   trayIcon_.SetRegistered(false);
   show();
-}
-
-void MainWindow::RestoreFromTrayMenu() {
-  RestoreFromTray();
 }
 
 void MainWindow::QuitFromTray() {
@@ -351,37 +329,24 @@ void MainWindow::TabChanged() {
 void MainWindow::showEvent(QShowEvent* event) {
   ProgramWindow::showEvent(event);
   // A spontaneous show is the window system restoring a minimized window,
-  // not the window becoming visible.
-  if (!event->spontaneous() && !recreating_) RunGuarded(errors_, [this] { ApplySettingsOnShow(); });
-  shownOnce_ = true;
-}
-
-void MainWindow::ApplySettingsOnShow() {
-  patrolTimer_.SetIntervalMinutes(settings::TimerInterval());
-  // The stored geometry applies at start-up; later showings (back from the
-  // tray) keep the window as the user left it.
-  if (shownOnce_) return;
-  settings::Geometry current;
-  current.left = pos().x();
-  current.top = pos().y();
-  current.width = width();
-  current.height = height();
-  const settings::Geometry stored = settings::ReadGeometry(current);
-  move(stored.left, stored.top);
-  resize(stored.width, stored.height);
-  if (stored.maximized) setWindowState(windowState() | Qt::WindowMaximized);
+  // and a re-creation for always on top keeps the window as it was: neither
+  // reads the settings.
+  if (event->spontaneous() || placement_.Recreating()) return;
+  RunGuarded(errors_, [this] {
+    patrolTimer_.SetIntervalMinutes(settings::TimerInterval());
+    placement_.Showing();
+  });
 }
 
 void MainWindow::moveEvent(QMoveEvent* event) {
   ProgramWindow::moveEvent(event);
-  if (windowState() == Qt::WindowNoState && isVisible())
-    frameOffset_ = geometry().topLeft() - pos();
+  placement_.Moved();
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
   // A geometry that cannot be written is reported once; quitting goes on.
   try {
-    SaveGeometry();
+    placement_.Save();
   } catch (const std::exception& e) {
     errors_.ShowError(TopLevelErrorText(e.what()));
   }
@@ -389,27 +354,6 @@ void MainWindow::closeEvent(QCloseEvent* event) {
   // stops after the current site instead of going on with no window.
   if (progressDialog_ != nullptr && progressDialog_->Runner().Running()) progressDialog_->Cancel();
   ProgramWindow::closeEvent(event);
-}
-
-void MainWindow::SaveGeometry() {
-  settings::Geometry geometry;
-  geometry.maximized = isMaximized();
-  if (geometry.maximized) {
-    // normalGeometry() is the client area; the settings hold the frame's
-    // position, as move() takes it.
-    const QRect normal = normalGeometry();
-    geometry.left = normal.x() - frameOffset_.x();
-    geometry.top = normal.y() - frameOffset_.y();
-    geometry.width = normal.width();
-    geometry.height = normal.height();
-    if (isVisible()) showNormal();
-  } else {
-    geometry.left = pos().x();
-    geometry.top = pos().y();
-    geometry.width = width();
-    geometry.height = height();
-  }
-  settings::WriteGeometry(geometry);
 }
 
 }  // namespace quillet

@@ -12,6 +12,7 @@
 #include "ui/patrol_timer.h"
 #include "ui/program_window.h"
 #include "ui/tray/tray_icon.h"
+#include "ui/window_placement.h"
 
 class QAction;
 class QMenu;
@@ -73,12 +74,10 @@ class MainWindow : public ProgramWindow, public HeadlineSink {
   // Back from the tray: a double click on the icon with either button, and
   // the tray menu's "元のサイズに戻す(&R)".
   void RestoreFromTray();
-  void RestoreFromTrayMenu();
   void QuitFromTray();   // shows the window, then closes it
   void OpenLogSearch();  // a new log search window
   void OpenBehaviourDialog();
   void OpenConnectionDialog();
-  void OpenArticleFromMenu();
   void CopySelectedUrl();
   void OpenSelectedArticle();
   void ShowUrlInMenu();
@@ -86,8 +85,6 @@ class MainWindow : public ProgramWindow, public HeadlineSink {
   void FitColumns();
   void BuildToolBar();
   void BuildMenus();
-  void ApplySettingsOnShow();
-  void SaveGeometry();
   void ShowHeadlineMenu(const QPoint& globalPos);
 
   QToolBar* toolBar_;
@@ -120,14 +117,7 @@ class MainWindow : public ProgramWindow, public HeadlineSink {
   FetchProgressDialog* progressDialog_ = nullptr;
   ConnectionDialog* connectionDialog_ = nullptr;
   BehaviourDialog* behaviourDialog_ = nullptr;
-  // The window is being recreated for a flag change: that showing is not a
-  // ApplySettingsOnShow.
-  bool recreating_ = false;
-  // Shown before: only the first showing takes the stored geometry.
-  bool shownOnce_ = false;
-  // Client area against frame in the normal state, to store the normal
-  // bounds of a maximized window as frame position and client size.
-  QPoint frameOffset_;
+  WindowPlacement placement_{*this};
 };
 
 }  // namespace quillet
