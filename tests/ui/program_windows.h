@@ -1,11 +1,16 @@
 // The four windows of the program over a temporary program folder, with the
-// message boxes recorded instead of shown, and an event pump for the tests.
+// message boxes recorded instead of shown, and what the window tests share:
+// controls found by name, an event pump, and stand-ins for the tray, the
+// network check and the browser.
 #pragma once
 
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QMouseEvent>
 #include <QTimer>
+#include <QToolButton>
+
+#include <gtest/gtest.h>
 
 #include <functional>
 #include <stdexcept>
@@ -13,6 +18,7 @@
 #include <vector>
 
 #include "core/settings/settings.h"
+#include "core/sys/network_check.h"
 #include "core/text/text_codec.h"
 #include "support/temp_home.h"
 #include "ui/behaviour_dialog.h"
@@ -24,12 +30,6 @@
 
 namespace quillet::test {
 
-struct ShownMessage {
-  std::string text;     // UTF-8
-  std::string caption;  // UTF-8
-  MessageIcon icon;
-};
-
 // The control or action named `name` inside `parent`; a missing one ends the
 // test with an error.
 template <typename T>
@@ -38,6 +38,12 @@ T* Find(const QObject& parent, const char* name) {
   if (child == nullptr) throw std::runtime_error(std::string("no child named ") + name);
   return child;
 }
+
+struct ShownMessage {
+  std::string text;     // UTF-8
+  std::string caption;  // UTF-8
+  MessageIcon icon;
+};
 
 class ProgramWindows {
  public:
@@ -55,6 +61,11 @@ class ProgramWindows {
   ProgramWindows(const ProgramWindows&) = delete;
   ProgramWindows& operator=(const ProgramWindows&) = delete;
 
+  // A control or action of the main window.
+  template <typename T = QToolButton>
+  T* Main(const char* name) {
+    return Find<T>(mainWindow, name);
+  }
   void UseProxy(uint16_t port) {
     settings::WriteString("HTTP", "Proxy", "127.0.0.1:" + std::to_string(port));
   }
@@ -66,6 +77,11 @@ class ProgramWindows {
   BehaviourDialog behaviourDialog;
   std::vector<ShownMessage> messages;
   std::function<void()> OnMessage;  // runs inside the (not shown) box
+};
+
+class WindowsTest : public ::testing::Test {
+ protected:
+  ProgramWindows w;
 };
 
 // Serves events until `done` holds. The limit only keeps a broken run from
@@ -101,19 +117,39 @@ inline void SendMouse(QWidget* widget, QEvent::Type type, const QPoint& at,
   QApplication::sendEvent(widget, &event);
 }
 
-class RecordingOpener : public UrlOpener {
- public:
+// Pretends that the desktop has (or has not) a notification area.
+struct TrayAvailable {
+  explicit TrayAvailable(bool available) { TrayIconHost::SetAvailableForTesting(available); }
+  ~TrayAvailable() { TrayIconHost::SetAvailableForTesting(std::nullopt); }
+};
+
+// Answers the network check with `up` and records the proxies it was asked
+// about.
+struct NetworkCheckStub {
+  explicit NetworkCheckStub(bool up) {
+    SetNetworkCheckForTesting([this, up](const std::string& proxy) {
+      proxies.push_back(proxy);
+      return up;
+    });
+  }
+  ~NetworkCheckStub() { SetNetworkCheckForTesting(nullptr); }
+  std::vector<std::string> proxies;
+};
+
+// Records what would go to the browser: the URL (UTF-8), after the program
+// for a program start.
+struct RecordingOpener : UrlOpener {
   RecordingOpener() { SetUrlOpener(this); }
   ~RecordingOpener() override { SetUrlOpener(nullptr); }
   bool OpenUrl(const std::string& url) override {
     opened.push_back(url);
-    return true;
+    return false;  // a failed launch is not reported
   }
-  bool StartProgram(const std::string&, const std::string& url) override {
-    opened.push_back(url);
-    return true;
+  bool StartProgram(const std::string& program, const std::string& url) override {
+    opened.push_back(program + " " + url);
+    return false;
   }
-  std::vector<std::string> opened;  // UTF-8
+  std::vector<std::string> opened;
 };
 
 }  // namespace quillet::test
