@@ -1,27 +1,16 @@
 // The main window: the menus of the three lists it reaches, the keyboard's
 // way through the toolbar, the geometry kept in the settings file, and the
 // program starting, answering --help and quitting offscreen.
-#include "ui/main_window.h"
-
 #include <sys/stat.h>
 
-#include <QAction>
 #include <QClipboard>
-#include <QKeyEvent>
-#include <QLineEdit>
-#include <QMenu>
 #include <QProcess>
-#include <QPushButton>
-#include <QTabWidget>
-#include <QTreeWidget>
 
 #include <filesystem>
 #include <set>
 
 #include "core/log/log_store.h"
 #include "program_windows.h"
-#include "ui/log_search_window.h"
-#include "ui/report_view.h"
 
 namespace quillet {
 namespace {
@@ -29,11 +18,9 @@ namespace {
 using test::Find;
 using MainWindowTest = test::WindowsTest;
 
-settings::Geometry Stored() {
-  return settings::ReadGeometry({-1, -1, -1, -1, true});
-}
-std::vector<int> Bounds(const settings::Geometry& g) {
-  return {g.left, g.top, g.width, g.height};
+std::vector<int> Stored() {
+  const settings::Geometry g = settings::ReadGeometry({-1, -1, -1, -1, true});
+  return {g.left, g.top, g.width, g.height, g.maximized};
 }
 
 // The headline list, the log tab's list and a log search's results, each with
@@ -43,37 +30,34 @@ TEST_F(MainWindowTest, EachListsMenuShowsCopiesAndOpensTheRowsUrl) {
   test::RecordingOpener opener;
   const std::string url = "http://127.0.0.1/2?x=1&y=2";
   w.mainWindow.show();
-  for (const std::string& u : {std::string("http://127.0.0.1/1"), url}) {
-    w.mainWindow.AppendRow("YOL", "genre", "abc", 0,
-                           std::make_unique<NewsItem>(NewsItem{"YOL", "abc", u, "genre"}));
-  }
-  test::WriteBytes(LogFilePath(0),
-                   "abc\thttp://127.0.0.1/1\t2024/5/1\t1\r\nabc\t" + url + "\t2024/5/1\t1\r\n");
+  for (const std::string& u : {std::string("http://127.0.0.1/1"), url})
+    w.mainWindow.AppendRow("YOL", "", "abc", 0,
+                           std::make_unique<NewsItem>(NewsItem{"", "", u, ""}));
+  test::WriteBytes(LogFilePath(0), "abc\thttp://127.0.0.1/1\td\t1\r\nabc\t" + url + "\td\t1\r\n");
   auto* logTab = w.Main<QWidget>("logTab");
   w.Main<QTabWidget>("tabs")->setCurrentWidget(logTab);
-  auto* tree = Find<QTreeWidget>(*logTab, "siteTree");
-  tree->setCurrentItem(tree->topLevelItem(0)->child(0));  // YOL トップ
+  Find<QTreeWidget>(*logTab, "siteTree")
+      ->setCurrentItem(
+          Find<QTreeWidget>(*logTab, "siteTree")->topLevelItem(0)->child(0));  // YOL トップ
   w.Main("logSearchButton")->click();
-  QWidget* search = nullptr;
-  for (QWidget* child : w.mainWindow.findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
-    if (dynamic_cast<LogSearchWindow*>(child) != nullptr) search = child;
-  ASSERT_NE(search, nullptr);
+  QWidget* search = w.mainWindow.findChildren<QWidget*>(Qt::FindDirectChildrenOnly).back();
+  ASSERT_NE(dynamic_cast<LogSearchWindow*>(search), nullptr);
   Find<QLineEdit>(*search, "keywordEdit")->setText(QStringLiteral("abc"));
   Find<QPushButton>(*search, "searchButton")->click();
 
-  const std::pair<QWidget*, std::string> lists[] = {
-      {&w.mainWindow, "headline"}, {logTab, "record"}, {search, "result"}};
-  for (const auto& [window, name] : lists) {
+  for (const auto& [window, name] : {std::pair<QWidget*, std::string>{&w.mainWindow, "headline"},
+                                     {logTab, "record"},
+                                     {search, "result"}}) {
     SCOPED_TRACE(name);
     auto* list = Find<ReportView>(*window, (name + "List").c_str());
     auto* menu = Find<QMenu>(*window, (name + "Menu").c_str());
     ASSERT_EQ(list->topLevelItemCount(), 2);
     list->setCurrentItem(list->topLevelItem(0));
-    const QPoint second = list->visualItemRect(list->topLevelItem(1)).center();
-    test::SendMouse(list->viewport(), QEvent::MouseButtonPress, second, Qt::RightButton);
+    test::SendMouse(list->viewport(), QEvent::MouseButtonPress,
+                    list->visualItemRect(list->topLevelItem(1)).center(), Qt::RightButton);
     EXPECT_TRUE(menu->isVisible());
-    EXPECT_EQ(Find<QAction>(*menu, "urlCaptionAction")->text().toStdString(),
-              "http://127.0.0.1/2?x=1&&y=2");
+    EXPECT_EQ(Find<QAction>(*menu, "urlCaptionAction")->text(),
+              QStringLiteral("http://127.0.0.1/2?x=1&&y=2"));
     menu->hide();
     QGuiApplication::clipboard()->clear();
     Find<QAction>(*menu, "copyUrlAction")->trigger();
@@ -88,9 +72,8 @@ TEST_F(MainWindowTest, TabReachesEveryToolbarButton) {
   w.mainWindow.show();
   QApplication::setActiveWindow(&w.mainWindow);
   w.Main<ReportView>("headlineList")->setFocus();
-  ASSERT_EQ(QApplication::focusWidget(), w.Main<ReportView>("headlineList"));
   std::set<QWidget*> reached;
-  for (int i = 0; i < 20; ++i) {
+  for (int i = 0; i < 20 && QApplication::focusWidget() != nullptr; ++i) {
     QKeyEvent tab(QEvent::KeyPress, Qt::Key_Tab, Qt::NoModifier);
     QApplication::sendEvent(QApplication::focusWidget(), &tab);
     reached.insert(QApplication::focusWidget());
@@ -104,53 +87,41 @@ TEST_F(MainWindowTest, TheStoredGeometryAppliesAtTheFirstShowingAndIsWrittenAtCl
   // Nothing stored: the built-in bounds, written back at close.
   w.mainWindow.show();
   ASSERT_TRUE(w.mainWindow.close());
-  EXPECT_EQ(Bounds(Stored()), (std::vector<int>{408, 156, 505, 657}));
-  EXPECT_FALSE(Stored().maximized);
+  EXPECT_EQ(Stored(), (std::vector<int>{408, 156, 505, 657, false}));
 
-  // Stored bounds are applied unchanged, even off the screen.
+  // Stored bounds are applied unchanged, even off the screen. Later showings
+  // (back from the tray) keep the window where the user left it and read the
+  // interval again; always on top re-creates the window in place, no showing.
   settings::WriteGeometry({-3000, 40, 600, 500, false});
   settings::WriteInteger("Main", "TimerInterval", 3);
-  MainWindow again;
-  again.show();
-  EXPECT_EQ(again.pos(), QPoint(-3000, 40));
-  EXPECT_EQ(again.size(), QSize(600, 500));
-  EXPECT_EQ(again.PatrolIntervalMs(), 3 * 60'000);
-
-  // Later showings (back from the tray) keep the window where the user left
-  // it and read the interval again; always on top re-creates the window in
-  // place, which is no showing.
-  again.move(100, 120);
+  auto again = std::make_unique<MainWindow>();
+  again->show();
+  EXPECT_EQ(again->size(), QSize(600, 500));
+  EXPECT_EQ(again->pos(), QPoint(-3000, 40));
+  EXPECT_EQ(again->PatrolIntervalMs(), 3 * 60'000);
+  again->move(100, 120);
+  again->hide();
   settings::WriteInteger("Main", "TimerInterval", 4);
-  again.hide();
-  again.show();
+  again->show();
   settings::WriteInteger("Main", "TimerInterval", 5);
   for (bool onTop : {true, false}) {
-    SCOPED_TRACE(onTop);
-    Find<QToolButton>(again, "alwaysOnTopButton")->click();
-    EXPECT_EQ(bool(again.windowFlags() & Qt::WindowStaysOnTopHint), onTop);
-    EXPECT_TRUE(again.isVisible());
-    EXPECT_EQ(again.pos(), QPoint(100, 120));
-    EXPECT_EQ(again.size(), QSize(600, 500));
-    EXPECT_EQ(again.PatrolIntervalMs(), 4 * 60'000);
+    Find<QToolButton>(*again, "alwaysOnTopButton")->click();
+    EXPECT_EQ(bool(again->windowFlags() & Qt::WindowStaysOnTopHint), onTop);
+    EXPECT_TRUE(again->isVisible());
+    EXPECT_EQ(again->size(), QSize(600, 500));
+    EXPECT_EQ(again->pos(), QPoint(100, 120));
+    EXPECT_EQ(again->PatrolIntervalMs(), 4 * 60'000);
   }
-  EXPECT_TRUE(again.close());
-  EXPECT_EQ(Bounds(Stored()), (std::vector<int>{100, 120, 600, 500}));
-}
 
-TEST_F(MainWindowTest, AMaximizedWindowStoresItsNormalBoundsAndComesBackMaximized) {
-  settings::WriteGeometry({50, 60, 400, 300, false});
-  w.mainWindow.show();
-  w.mainWindow.showMaximized();
-  ASSERT_TRUE(test::SpinUntil([&] { return w.mainWindow.isMaximized(); }));
-  EXPECT_TRUE(w.mainWindow.close());
-  EXPECT_TRUE(Stored().maximized);
-  EXPECT_EQ(Bounds(Stored()), (std::vector<int>{50, 60, 400, 300}));
-
-  MainWindow again;
-  again.show();
-  EXPECT_TRUE(again.isMaximized());
-  EXPECT_EQ(again.normalGeometry().size(), QSize(400, 300));
-  EXPECT_TRUE(again.close());
+  // A maximized window stores its normal bounds and comes back maximized.
+  again->showMaximized();
+  ASSERT_TRUE(test::SpinUntil([&] { return again->isMaximized(); }));
+  EXPECT_TRUE(again->close());
+  EXPECT_EQ(Stored(), (std::vector<int>{100, 120, 600, 500, true}));
+  again = std::make_unique<MainWindow>();
+  again->show();
+  EXPECT_TRUE(again->isMaximized());
+  EXPECT_EQ(again->normalGeometry().size(), QSize(600, 500));
 }
 
 TEST_F(MainWindowTest, ASettingsFileThatCannotBeWrittenIsReportedOnceAndTheWindowCloses) {
@@ -166,47 +137,41 @@ TEST_F(MainWindowTest, ASettingsFileThatCannotBeWrittenIsReportedOnceAndTheWindo
   EXPECT_EQ(w.messages[0].icon, MessageIcon::kStop);
 }
 
-// --- The program as a whole. -------------------------------------------------
-
 struct ProgramRun {
   int exitCode = -1;
   std::string out, err;
 };
 
-// Runs the window program with `args` and `environment`.
-ProgramRun RunProgram(const QStringList& args, const QProcessEnvironment& environment) {
+// Runs the window program on a temporary program folder; `change` adjusts
+// its environment.
+ProgramRun RunProgram(const QStringList& args,
+                      const std::function<void(QProcessEnvironment&)>& change) {
+  QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+  environment.insert(QStringLiteral("QUILLET_HOME"), QString::fromStdString(ProgramDirectory()));
+  change(environment);
   QProcess program;
   program.setProcessEnvironment(environment);
   program.start(QStringLiteral(QUILLET_EXE), args);
   ProgramRun run;
-  if (!program.waitForFinished(60'000)) {
-    program.kill();
-    program.waitForFinished();
-    return run;
-  }
+  if (!program.waitForFinished(60'000)) program.kill();
+  program.waitForFinished();
   if (program.exitStatus() == QProcess::NormalExit) run.exitCode = program.exitCode();
   run.out = program.readAllStandardOutput().toStdString();
   run.err = program.readAllStandardError().toStdString();
   return run;
 }
 
-QProcessEnvironment Environment(const test::TempHome& home) {
-  QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-  environment.insert(QStringLiteral("QUILLET_HOME"), QString::fromStdString(home.Dir()));
-  return environment;
-}
-
 TEST(Program, StartsWithQtOptionsAndQuitsThroughTheNormalClose) {
   test::TempHome home;
-  QProcessEnvironment environment = Environment(home);
-  environment.remove(QStringLiteral("QT_QPA_PLATFORM"));
-  environment.insert(QStringLiteral("QUILLET_QUIT_AFTER_MS"), QStringLiteral("200"));
   const ProgramRun run =
-      RunProgram({QStringLiteral("-platform"), QStringLiteral("offscreen")}, environment);
+      RunProgram({QStringLiteral("-platform"), QStringLiteral("offscreen")}, [](auto& env) {
+        env.remove(QStringLiteral("QT_QPA_PLATFORM"));
+        env.insert(QStringLiteral("QUILLET_QUIT_AFTER_MS"), QStringLiteral("200"));
+      });
   EXPECT_EQ(run.exitCode, 0) << run.err;
-  // The close went the normal way: the geometry is in the settings file.
-  EXPECT_EQ(Bounds(Stored()), (std::vector<int>{408, 156, 505, 657}));
-  // A new settings file is the user's alone: it may hold a proxy password.
+  // The close went the normal way: the geometry is in the settings file,
+  // which is the user's alone: it may hold a proxy password.
+  EXPECT_EQ(Stored(), (std::vector<int>{408, 156, 505, 657, false}));
   struct stat st {};
   ASSERT_EQ(stat(settings::SettingsFilePath().c_str(), &st), 0);
   EXPECT_EQ(st.st_mode & 0777, 0600u);
@@ -214,11 +179,6 @@ TEST(Program, StartsWithQtOptionsAndQuitsThroughTheNormalClose) {
 
 TEST(Program, HelpAndVersionNeedNoDisplayAndUnknownOptionsAreRefused) {
   test::TempHome home;
-  // No display at all: the xcb platform would fail to start.
-  QProcessEnvironment environment = Environment(home);
-  environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
-  environment.remove(QStringLiteral("DISPLAY"));
-  environment.remove(QStringLiteral("WAYLAND_DISPLAY"));
   const QString platform[] = {QStringLiteral("-platform"), QStringLiteral("offscreen")};
   const struct {
     QStringList args;
@@ -234,10 +194,15 @@ TEST(Program, HelpAndVersionNeedNoDisplayAndUnknownOptionsAreRefused) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.args.join(QLatin1Char(' ')).toStdString());
-    const ProgramRun run = RunProgram(c.args, environment);
+    // No display at all: the xcb platform would fail to start.
+    const ProgramRun run = RunProgram(c.args, [](auto& env) {
+      env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+      env.remove(QStringLiteral("DISPLAY"));
+      env.remove(QStringLiteral("WAYLAND_DISPLAY"));
+    });
     EXPECT_EQ(run.exitCode, c.exitCode);
     EXPECT_EQ(run.out.substr(0, c.out.empty() ? std::string::npos : c.out.size()), c.out);
-    // The usage goes to stderr when an option is refused.
+    // A refused option has the usage on stderr.
     EXPECT_EQ(run.err.starts_with("Usage: quillet"), c.exitCode == 2) << run.err;
   }
   EXPECT_FALSE(std::filesystem::exists(settings::SettingsFilePath()));

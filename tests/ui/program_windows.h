@@ -1,14 +1,27 @@
 // The four windows of the program over a temporary program folder, with the
 // message boxes recorded instead of shown, and what the window tests share:
-// controls found by name, an event pump, and stand-ins for the tray, the
-// network check and the browser.
+// controls found by name, an event pump, stand-ins for the tray, the network
+// check and the browser.
 #pragma once
 
+#include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QElapsedTimer>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
 #include <QMouseEvent>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <QSystemTrayIcon>
+#include <QTabWidget>
 #include <QTimer>
 #include <QToolButton>
+#include <QTreeWidget>
 
 #include <gtest/gtest.h>
 
@@ -25,8 +38,10 @@
 #include "ui/browser_launch.h"
 #include "ui/connection_dialog.h"
 #include "ui/fetch_progress_dialog.h"
+#include "ui/log_search_window.h"
 #include "ui/main_window.h"
 #include "ui/message_box.h"
+#include "ui/report_view.h"
 
 namespace quillet::test {
 
