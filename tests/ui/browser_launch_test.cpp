@@ -41,8 +41,7 @@ TEST_F(BrowserLaunch, TheSettingsChooseTheDesktopTheBrowserProgramOrAMessage) {
     test::RecordingOpener opener;
     w.messages.clear();
     OpenArticle(Utf8ToCp932(c.url), nullptr);
-    EXPECT_EQ(opener.opened,
-              c.opened.empty() ? std::vector<std::string>{} : std::vector<std::string>{c.opened});
+    EXPECT_EQ(opener.opened, c.opened.empty() ? test::Texts{} : test::Texts{c.opened});
     // A launch that fails (the recording opener fails every one) is not reported.
     ASSERT_EQ(w.messages.size(), c.message.empty() ? 0u : 1u);
     if (!c.message.empty()) {

@@ -1,6 +1,5 @@
-// The main window: the menus of the three lists it reaches, the keyboard's
-// way through the toolbar, the geometry kept in the settings file, and the
-// program starting, answering --help and quitting offscreen.
+// The main window: the headline menu, the keyboard's way through the toolbar,
+// the geometry kept in the settings file, and the program itself.
 #include <sys/stat.h>
 
 #include <QClipboard>
@@ -9,7 +8,6 @@
 #include <filesystem>
 #include <set>
 
-#include "core/log/log_store.h"
 #include "program_windows.h"
 
 namespace quillet {
@@ -23,48 +21,27 @@ std::vector<int> Stored() {
   return {g.left, g.top, g.width, g.height, g.maximized};
 }
 
-// The headline list, the log tab's list and a log search's results, each with
-// the same two records: a right-button press on the second gives a menu that
-// shows its URL ('&' doubled, so that it shows), copies and opens it.
-TEST_F(MainWindowTest, EachListsMenuShowsCopiesAndOpensTheRowsUrl) {
+// The headline list's menu acts on the row of the right-button press: it
+// shows the row's URL ('&' doubled, so that it shows), copies and opens it.
+TEST_F(MainWindowTest, TheHeadlineMenuShowsCopiesAndOpensTheRowsUrl) {
   test::RecordingOpener opener;
   const std::string url = "http://127.0.0.1/2?x=1&y=2";
   w.mainWindow.show();
   for (const std::string& u : {std::string("http://127.0.0.1/1"), url})
-    w.mainWindow.AppendRow("YOL", "", "abc", 0,
-                           std::make_unique<NewsItem>(NewsItem{"", "", u, ""}));
-  test::WriteBytes(LogFilePath(0), "abc\thttp://127.0.0.1/1\td\t1\r\nabc\t" + url + "\td\t1\r\n");
-  auto* logTab = w.Main<QWidget>("logTab");
-  w.Main<QTabWidget>("tabs")->setCurrentWidget(logTab);
-  Find<QTreeWidget>(*logTab, "siteTree")
-      ->setCurrentItem(
-          Find<QTreeWidget>(*logTab, "siteTree")->topLevelItem(0)->child(0));  // YOL トップ
-  w.Main("logSearchButton")->click();
-  QWidget* search = w.mainWindow.findChildren<QWidget*>(Qt::FindDirectChildrenOnly).back();
-  ASSERT_NE(dynamic_cast<LogSearchWindow*>(search), nullptr);
-  Find<QLineEdit>(*search, "keywordEdit")->setText(QStringLiteral("abc"));
-  Find<QPushButton>(*search, "searchButton")->click();
-
-  for (const auto& [window, name] : {std::pair<QWidget*, std::string>{&w.mainWindow, "headline"},
-                                     {logTab, "record"},
-                                     {search, "result"}}) {
-    SCOPED_TRACE(name);
-    auto* list = Find<ReportView>(*window, (name + "List").c_str());
-    auto* menu = Find<QMenu>(*window, (name + "Menu").c_str());
-    ASSERT_EQ(list->topLevelItemCount(), 2);
-    list->setCurrentItem(list->topLevelItem(0));
-    test::SendMouse(list->viewport(), QEvent::MouseButtonPress,
-                    list->visualItemRect(list->topLevelItem(1)).center(), Qt::RightButton);
-    EXPECT_TRUE(menu->isVisible());
-    EXPECT_EQ(Find<QAction>(*menu, "urlCaptionAction")->text(),
-              QStringLiteral("http://127.0.0.1/2?x=1&&y=2"));
-    menu->hide();
-    QGuiApplication::clipboard()->clear();
-    Find<QAction>(*menu, "copyUrlAction")->trigger();
-    EXPECT_EQ(QGuiApplication::clipboard()->text().toStdString(), url);
-    Find<QAction>(*menu, "openArticleAction")->trigger();
-  }
-  EXPECT_EQ(opener.opened, std::vector<std::string>(3, url));
+    w.mainWindow.AppendRow("YOL", "", "", 0, std::make_unique<NewsItem>(NewsItem{"", "", u, ""}));
+  auto* list = w.Main<ReportView>("headlineList");
+  auto* menu = w.Main<QMenu>("headlineMenu");
+  list->setCurrentItem(list->topLevelItem(0));
+  test::SendMouse(list->viewport(), QEvent::MouseButtonPress,
+                  list->visualItemRect(list->topLevelItem(1)).center(), Qt::RightButton);
+  EXPECT_TRUE(menu->isVisible());
+  EXPECT_EQ(Find<QAction>(*menu, "urlCaptionAction")->text(),
+            QStringLiteral("http://127.0.0.1/2?x=1&&y=2"));
+  menu->hide();
+  Find<QAction>(*menu, "copyUrlAction")->trigger();
+  EXPECT_EQ(QGuiApplication::clipboard()->text().toStdString(), url);
+  Find<QAction>(*menu, "openArticleAction")->trigger();
+  EXPECT_EQ(opener.opened, test::Texts{url});
   EXPECT_TRUE(w.messages.empty());
 }
 
@@ -142,13 +119,15 @@ struct ProgramRun {
   std::string out, err;
 };
 
-// Runs the window program on a temporary program folder; `change` adjusts
-// its environment.
-ProgramRun RunProgram(const QStringList& args,
-                      const std::function<void(QProcessEnvironment&)>& change) {
+// Runs the window program on the test's program folder, with no display at
+// all (the xcb platform would fail to start), quitting after 200 ms.
+ProgramRun RunProgram(const QStringList& args) {
   QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
   environment.insert(QStringLiteral("QUILLET_HOME"), QString::fromStdString(ProgramDirectory()));
-  change(environment);
+  environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+  environment.remove(QStringLiteral("DISPLAY"));
+  environment.remove(QStringLiteral("WAYLAND_DISPLAY"));
+  environment.insert(QStringLiteral("QUILLET_QUIT_AFTER_MS"), QStringLiteral("200"));
   QProcess program;
   program.setProcessEnvironment(environment);
   program.start(QStringLiteral(QUILLET_EXE), args);
@@ -161,23 +140,7 @@ ProgramRun RunProgram(const QStringList& args,
   return run;
 }
 
-TEST(Program, StartsWithQtOptionsAndQuitsThroughTheNormalClose) {
-  test::TempHome home;
-  const ProgramRun run =
-      RunProgram({QStringLiteral("-platform"), QStringLiteral("offscreen")}, [](auto& env) {
-        env.remove(QStringLiteral("QT_QPA_PLATFORM"));
-        env.insert(QStringLiteral("QUILLET_QUIT_AFTER_MS"), QStringLiteral("200"));
-      });
-  EXPECT_EQ(run.exitCode, 0) << run.err;
-  // The close went the normal way: the geometry is in the settings file,
-  // which is the user's alone: it may hold a proxy password.
-  EXPECT_EQ(Stored(), (std::vector<int>{408, 156, 505, 657, false}));
-  struct stat st {};
-  ASSERT_EQ(stat(settings::SettingsFilePath().c_str(), &st), 0);
-  EXPECT_EQ(st.st_mode & 0777, 0600u);
-}
-
-TEST(Program, HelpAndVersionNeedNoDisplayAndUnknownOptionsAreRefused) {
+TEST(Program, HelpAndVersionNeedNoDisplayUnknownOptionsAreRefusedAndTheWindowQuitsNormally) {
   test::TempHome home;
   const QString platform[] = {QStringLiteral("-platform"), QStringLiteral("offscreen")};
   const struct {
@@ -194,18 +157,23 @@ TEST(Program, HelpAndVersionNeedNoDisplayAndUnknownOptionsAreRefused) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.args.join(QLatin1Char(' ')).toStdString());
-    // No display at all: the xcb platform would fail to start.
-    const ProgramRun run = RunProgram(c.args, [](auto& env) {
-      env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
-      env.remove(QStringLiteral("DISPLAY"));
-      env.remove(QStringLiteral("WAYLAND_DISPLAY"));
-    });
+    const ProgramRun run = RunProgram(c.args);
     EXPECT_EQ(run.exitCode, c.exitCode);
     EXPECT_EQ(run.out.substr(0, c.out.empty() ? std::string::npos : c.out.size()), c.out);
     // A refused option has the usage on stderr.
     EXPECT_EQ(run.err.starts_with("Usage: quillet"), c.exitCode == 2) << run.err;
   }
   EXPECT_FALSE(std::filesystem::exists(settings::SettingsFilePath()));
+
+  // With a platform that needs no display the window comes up and closes the
+  // normal way: the geometry is in the settings file, which is the user's
+  // alone (it may hold a proxy password).
+  const ProgramRun run = RunProgram({platform[0], platform[1]});
+  EXPECT_EQ(run.exitCode, 0) << run.err;
+  EXPECT_EQ(Stored(), (std::vector<int>{408, 156, 505, 657, false}));
+  struct stat st {};
+  ASSERT_EQ(stat(settings::SettingsFilePath().c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0600u);
 }
 
 }  // namespace

@@ -1,7 +1,5 @@
 // The four windows of the program over a temporary program folder, with the
-// message boxes recorded instead of shown, and what the window tests share:
-// controls found by name, an event pump, stand-ins for the tray, the network
-// check and the browser.
+// message boxes recorded instead of shown, and what the window tests share.
 #pragma once
 
 #include <QAction>
@@ -45,6 +43,8 @@
 
 namespace quillet::test {
 
+using Texts = std::vector<std::string>;  // UTF-8
+
 // The control or action named `name` inside `parent`; a missing one ends the
 // test with an error.
 template <typename T>
@@ -54,9 +54,16 @@ T* Find(const QObject& parent, const char* name) {
   return child;
 }
 
+// The texts of a list's column, top to bottom.
+inline Texts Column(const QTreeWidget& list, int column) {
+  Texts texts;
+  for (int row = 0; row < list.topLevelItemCount(); ++row)
+    texts.push_back(list.topLevelItem(row)->text(column).toStdString());
+  return texts;
+}
+
 struct ShownMessage {
-  std::string text;     // UTF-8
-  std::string caption;  // UTF-8
+  std::string text, caption;  // UTF-8
   MessageIcon icon;
 };
 
@@ -73,8 +80,6 @@ class ProgramWindows {
         });
   }
   ~ProgramWindows() { SetMessageHookForTesting(nullptr); }
-  ProgramWindows(const ProgramWindows&) = delete;
-  ProgramWindows& operator=(const ProgramWindows&) = delete;
 
   // A control or action of the main window.
   template <typename T = QToolButton>
@@ -132,14 +137,14 @@ inline void SendMouse(QWidget* widget, QEvent::Type type, const QPoint& at,
   QApplication::sendEvent(widget, &event);
 }
 
-// Pretends that the desktop has (or has not) a notification area.
-struct TrayAvailable {
-  explicit TrayAvailable(bool available) { TrayIconHost::SetAvailableForTesting(available); }
-  ~TrayAvailable() { TrayIconHost::SetAvailableForTesting(std::nullopt); }
-};
+// A key press as the window system delivers it: to the focused control.
+inline void PressKey(QWidget* target, int key, const QString& text = {}) {
+  target->setFocus();
+  QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, text);
+  QApplication::sendEvent(target, &press);
+}
 
-// Answers the network check with `up` and records the proxies it was asked
-// about.
+// Answers the network check with `up`, recording the proxies asked about.
 struct NetworkCheckStub {
   explicit NetworkCheckStub(bool up) {
     SetNetworkCheckForTesting([this, up](const std::string& proxy) {
@@ -148,23 +153,23 @@ struct NetworkCheckStub {
     });
   }
   ~NetworkCheckStub() { SetNetworkCheckForTesting(nullptr); }
-  std::vector<std::string> proxies;
+  Texts proxies;
 };
 
-// Records what would go to the browser: the URL (UTF-8), after the program
-// for a program start.
+// Records the URL (UTF-8) that would go to the browser, after the program
+// for a program start; every launch fails, which is not reported.
 struct RecordingOpener : UrlOpener {
   RecordingOpener() { SetUrlOpener(this); }
   ~RecordingOpener() override { SetUrlOpener(nullptr); }
   bool OpenUrl(const std::string& url) override {
     opened.push_back(url);
-    return false;  // a failed launch is not reported
+    return false;
   }
   bool StartProgram(const std::string& program, const std::string& url) override {
     opened.push_back(program + " " + url);
     return false;
   }
-  std::vector<std::string> opened;
+  Texts opened;
 };
 
 }  // namespace quillet::test

@@ -1,6 +1,4 @@
-// The report view every list of the program uses: the mouse's right-button
-// press and double click, their keys, and columns that follow the window and
-// never clip their headers.
+// The report view every list of the program uses: mouse, keys and columns.
 #include <QContextMenuEvent>
 #include <QHeaderView>
 #include <QVBoxLayout>
