@@ -201,9 +201,11 @@ TEST_F(PatrolTray, IntoTheTrayAndBackAsTheUserLeftIt) {
   EXPECT_TRUE(w.mainWindow.isVisible() && !InTray());
   settings::WriteGeometry({30, 40, 400, 300, false});
   QMenu& menu = *w.Main<QMenu>("trayMenu");
-  // The tray's clicks are handled from the event loop.
+  // The tray's clicks are handled from the event loop, not inside the tray
+  // widget's handler: removing the icon deletes that widget.
   const auto click = [&](QSystemTrayIcon::ActivationReason reason) {
     emit w.Main<QSystemTrayIcon>("trayIcon")->activated(reason);
+    EXPECT_TRUE(InTray()) << "handled inside the tray's own handler";
     QCoreApplication::processEvents();
   };
   bool restoredDuringMenu = false;
@@ -250,19 +252,26 @@ TEST_F(PatrolTray, IntoTheTrayAndBackAsTheUserLeftIt) {
 }
 
 TEST_F(PatrolTray, ExitFromTheTrayQuitsWithTheGeometryOfTheHiddenWindow) {
+  // Maximized: the normal bounds are stored, and the window stays hidden.
   w.mainWindow.move(250, 260);
   w.mainWindow.resize(450, 350);
+  w.mainWindow.showMaximized();
+  ASSERT_TRUE(test::SpinUntil([&] { return w.mainWindow.isMaximized(); }));
   w.Main("trayButton")->click();
-  settings::WriteGeometry({30, 40, 400, 300, true});
-  bool shownAgain = false;
-  test::WhenReady(
-      &w.mainWindow, [&] { return w.mainWindow.isVisible(); }, [&] { shownAgain = true; });
+  settings::WriteGeometry({30, 40, 400, 300, false});
+  struct ShowWatch : QObject {
+    bool eventFilter(QObject*, QEvent* event) override {
+      shown = shown || event->type() == QEvent::Show;
+      return false;
+    }
+    bool shown = false;
+  } watch;
+  w.mainWindow.installEventFilter(&watch);
   w.Main<QAction>("trayQuitAction")->trigger();
-  QCoreApplication::processEvents();
-  EXPECT_FALSE(shownAgain);
+  EXPECT_FALSE(watch.shown);
   const settings::Geometry g = settings::ReadGeometry({-1, -1, -1, -1, true});
   EXPECT_EQ((std::vector<int>{g.left, g.top, g.width, g.height, g.maximized}),
-            (std::vector<int>{250, 260, 450, 350, false}));
+            (std::vector<int>{250, 260, 450, 350, true}));
 }
 
 }  // namespace

@@ -1,10 +1,11 @@
-// A fetch of the bundled sample sites from the main window's fetch button,
-// driven by the progress dialog into the headline list. Skip and Cancel are
-// tried with the patrol timer's runs.
+// Fetches from the main window's fetch button, driven by the progress dialog:
+// the bundled sample sites into the headline list, and a close of the main
+// window during a run. Skip and Cancel are tried with the patrol's runs.
 #include <QProgressBar>
 
 #include <algorithm>
 
+#include "net/test_server.h"
 #include "program_windows.h"
 #include "sample_server.h"
 
@@ -54,6 +55,22 @@ TEST_F(ProgressDialog, TheSampleSitesFillTheListDuringTheRun) {
   for (int i = 0; i < 286; ++i)
     site = std::max(site, list.fontMetrics().horizontalAdvance(list.topLevelItem(i)->text(0)));
   EXPECT_GT(list.columnWidth(0), site);
+}
+
+TEST_F(ProgressDialog, ClosingTheMainWindowCancelsTheRun) {
+  // YOL's page never ends; without the cancel the run would go on to the
+  // other six sites after the window has closed.
+  test::TestServer server;
+  server.Add("HTTP/1.0 200 OK\r\n\r\n");
+  server.Add({{{"HTTP/1.0 200 OK\r\n\r\n<html>", 0}}, false});
+  w.UseProxy(server.Port());
+  w.mainWindow.show();
+  test::WhenReady(
+      &w.mainWindow, [&] { return server.Connections() == 2; }, [&] { w.mainWindow.close(); });
+  w.Main("fetchButton")->click();
+  ASSERT_TRUE(test::SpinUntil([&] { return !w.progressDialog.isVisible(); }));
+  EXPECT_TRUE(w.progressDialog.Runner().State().cancelled);
+  EXPECT_EQ(server.Connections(), 2);  // no later site was asked for
 }
 
 }  // namespace
