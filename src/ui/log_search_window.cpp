@@ -45,9 +45,8 @@ LogSearchWindow::LogSearchWindow(QWidget* parent) : ProgramWindow(parent) {
       Named(new QPushButton(QIcon::fromTheme(QStringLiteral("edit-find"), ToolbarIcon(5)),
                             UiText(CP932("検索")), this),
             QStringLiteral("searchButton"));
-  closeButton_ = Named(new QPushButton(style()->standardIcon(QStyle::SP_DialogCloseButton),
-                                       UiText(CP932("閉じる")), this),
-                       QStringLiteral("closeButton"));
+  closeButton_ = new QPushButton(style()->standardIcon(QStyle::SP_DialogCloseButton),
+                                 UiText(CP932("閉じる")), this);
   searchButton_->setAutoDefault(false);
   closeButton_->setAutoDefault(false);
   allLogsRadio_ = new QRadioButton(UiText(CP932("全てのログから検索")), this);
@@ -69,14 +68,11 @@ LogSearchWindow::LogSearchWindow(QWidget* parent) : ProgramWindow(parent) {
   resultList_->OnRowRightPress = [this](const QPoint& globalPos) { ShowResultMenu(globalPos); };
   resultList_->OnDblClick = [this] { OpenSelectedArticle(); };
 
-  resultMenu_ = Named(new QMenu(this), QStringLiteral("resultMenu"));
-  openArticleAction_ = Named(resultMenu_->addAction(UiText(CP932("この記事をブラウザで開く"))),
-                             QStringLiteral("openArticleAction"));
-  copyUrlAction_ =
-      Named(resultMenu_->addAction(UiText(CP932("URLのコピー"))), QStringLiteral("copyUrlAction"));
+  resultMenu_ = new QMenu(this);
+  openArticleAction_ = resultMenu_->addAction(UiText(CP932("この記事をブラウザで開く")));
+  copyUrlAction_ = resultMenu_->addAction(UiText(CP932("URLのコピー")));
   resultMenu_->addSeparator();
-  urlCaptionAction_ =
-      Named(resultMenu_->addAction(QStringLiteral("URL")), QStringLiteral("urlCaptionAction"));
+  urlCaptionAction_ = resultMenu_->addAction(QStringLiteral("URL"));
 
   auto* keywordRow = new QHBoxLayout;
   keywordRow->addWidget(keywordLabel_);

@@ -114,14 +114,11 @@ LogTab::LogTab(ErrorDisplay& errors, QWidget* parent) : QWidget(parent), errors_
   layout->setContentsMargins(0, 0, 0, 0);
   layout->addWidget(splitter_);
 
-  recordMenu_ = Named(new QMenu(this), QStringLiteral("recordMenu"));
-  openArticleAction_ = Named(recordMenu_->addAction(UiText(CP932("この記事をブラウザで開く"))),
-                             QStringLiteral("openArticleAction"));
-  copyUrlAction_ =
-      Named(recordMenu_->addAction(UiText(CP932("URLのコピー"))), QStringLiteral("copyUrlAction"));
+  recordMenu_ = new QMenu(this);
+  openArticleAction_ = recordMenu_->addAction(UiText(CP932("この記事をブラウザで開く")));
+  copyUrlAction_ = recordMenu_->addAction(UiText(CP932("URLのコピー")));
   recordMenu_->addSeparator();
-  urlCaptionAction_ =
-      Named(recordMenu_->addAction(QStringLiteral("URL")), QStringLiteral("urlCaptionAction"));
+  urlCaptionAction_ = recordMenu_->addAction(QStringLiteral("URL"));
 
   connect(siteTree_, &QTreeWidget::currentItemChanged, this, [this] { NodeChanged(); });
   recordList_->OnDblClick = [this] { OpenSelectedArticle(); };

@@ -134,7 +134,7 @@ void MainWindow::BuildMenus() {
   connect(openArticleAction_, &QAction::triggered, this, [this] { OpenSelectedArticle(); });
   connect(copyUrlAction_, &QAction::triggered, this, [this] { CopySelectedUrl(); });
 
-  settingsMenu_ = Named(new QMenu(this), QStringLiteral("settingsMenu"));
+  settingsMenu_ = new QMenu(this);
   behaviourAction_ =
       Named(settingsMenu_->addAction(UiText(CP932("動作設定"))), QStringLiteral("behaviourAction"));
   connectionAction_ = Named(settingsMenu_->addAction(UiText(CP932("接続設定"))),
@@ -188,13 +188,9 @@ void MainWindow::AppendRow(const std::string& caption, const std::string& genre,
   headlineList_->addTopLevelItem(row);
 }
 
-void MainWindow::FitColumns() {
-  headlineList_->FitColumns();
-}
-
 void MainWindow::FetchRunEnded() {
   fetchButton_->setEnabled(true);
-  FitColumns();
+  headlineList_->FitColumns();
 }
 
 const NewsItem* MainWindow::SelectedNews() const {

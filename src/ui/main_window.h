@@ -74,7 +74,7 @@ class MainWindow : public ProgramWindow, public HeadlineSink {
   // Back from the tray: a double click on the icon with either button, and
   // the tray menu's "元のサイズに戻す(&R)".
   void RestoreFromTray();
-  void QuitFromTray();   // shows the window, then closes it
+  void QuitFromTray();   // the normal close, also of a hidden window
   void OpenLogSearch();  // a new log search window
   void OpenBehaviourDialog();
   void OpenConnectionDialog();
@@ -82,7 +82,6 @@ class MainWindow : public ProgramWindow, public HeadlineSink {
   void OpenSelectedArticle();
   void ShowUrlInMenu();
   void TabChanged();
-  void FitColumns();
   void BuildToolBar();
   void BuildMenus();
   void ShowHeadlineMenu(const QPoint& globalPos);

@@ -91,8 +91,8 @@ class BehaviourDialogTest : public SettingsDialogTest {
 };
 
 TEST_F(BehaviourDialogTest, OpeningShowsTheStoredSettingsAndOkAloneWritesWhatItShows) {
-  w.behaviourDialog.show();
-  EXPECT_EQ(State(), "1100 IE [] [] 120");  // nothing stored, no browser on PATH
+  w.Main<QAction>("behaviourAction")->trigger();  // from the settings menu
+  EXPECT_EQ(State(), "1100 IE [] [] 120");        // nothing stored, no browser on PATH
   w.behaviourDialog.hide();
   // The number box pulls a stored interval into its range.
   test::WriteBytes(settings::SettingsFilePath(),
@@ -149,7 +149,7 @@ TEST_F(ConnectionDialogTest, OpeningShowsTheStoredSettingsAndOkAloneWritesWhatIt
           Utf8ToCp932("利用者") +
           "\r\nProxyCount=2\r\nProxyList0=a:1\r\nProxyListUserName0=u\r\n"
           "ProxyListPassword0=p\r\nProxyList1=b:2\r\nProxyList2=stale\r\n");
-  w.connectionDialog.show();
+  w.Main<QAction>("connectionAction")->trigger();  // from the settings menu
   EXPECT_EQ(Control<QListWidget>("categoryList")->count(), kCategoryCount);
   EXPECT_EQ(State(), "5 64 | 10.0.0.1:8080\t利用者\t | a:1\tu\tp | b:2\t\t");
   EXPECT_TRUE(Lines()->selectedItems().isEmpty());
