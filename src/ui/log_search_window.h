@@ -45,17 +45,17 @@ class LogSearchWindow : public ProgramWindow {
   void ShowUrlInMenu();
   void CopySelectedUrl();
 
-  QLabel* keywordLabel_;
-  QLineEdit* keywordEdit_;
-  QPushButton* searchButton_;
-  QPushButton* closeButton_;
-  QRadioButton* allLogsRadio_;
-  QLabel* statusPanel_;
-  ReportView* resultList_;
-  QMenu* resultMenu_;
-  QAction* openArticleAction_;
-  QAction* copyUrlAction_;
-  QAction* urlCaptionAction_;
+  QLabel* keywordLabel_ = nullptr;
+  QLineEdit* keywordEdit_ = nullptr;
+  QPushButton* searchButton_ = nullptr;
+  QPushButton* closeButton_ = nullptr;
+  QRadioButton* allLogsRadio_ = nullptr;
+  QLabel* statusPanel_ = nullptr;
+  ReportView* resultList_ = nullptr;
+  QMenu* resultMenu_ = nullptr;
+  QAction* openArticleAction_ = nullptr;
+  QAction* copyUrlAction_ = nullptr;
+  QAction* urlCaptionAction_ = nullptr;
   std::vector<SearchRow> rows_;  // one per list row, in list order
   bool searching_ = false;
   bool closeRequested_ = false;  // closed during a search: delete when it ends

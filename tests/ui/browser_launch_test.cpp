@@ -1,11 +1,11 @@
 // Open article: what the settings hand to the desktop or the browser program,
-// the messages instead of a launch, and a real program start.
+// the messages instead of a launch, and real launches.
 #include "ui/browser_launch.h"
 
 #include <QThread>
 
+#include <cstdlib>
 #include <filesystem>
-#include <optional>
 
 #include "program_windows.h"
 
@@ -51,26 +51,44 @@ TEST_F(BrowserLaunch, TheSettingsChooseTheDesktopTheBrowserProgramOrAMessage) {
   }
 }
 
-TEST_F(BrowserLaunch, ARealProgramStartPassesTheUrlAsOneArgument) {
-  // The stand-in browser writes its argument count and arguments to a file
-  // beside itself, renamed into place when complete.
-  const std::string browser = w.home.Path("bin/browser");
+// Puts a stand-in program at `path`, opens `url` and returns the program's
+// argument count and arguments, one per line ("" when it did not run).
+std::string ArgumentsOfLaunch(const std::string& path, const std::string& url) {
   test::WriteBytes(
-      browser,
+      path,
       "#!/bin/sh\n"
       "out=\"$(dirname \"$0\")/args.txt\"\n"
       "{ echo \"$#\"; for a in \"$@\"; do printf '%s\\n' \"$a\"; done; } > \"$out.tmp\"\n"
       "mv \"$out.tmp\" \"$out\"\n");
-  std::filesystem::permissions(browser, std::filesystem::perms::owner_all);
-  settings::WriteBool("Main", "NewWindowOnly", true);
-  settings::WriteString("Main", "IEPath", browser);
-  OpenArticle(Utf8ToCp932("http://127.0.0.1/a b?x=1&y=記事;echo z"), nullptr);
+  std::filesystem::permissions(path, std::filesystem::perms::owner_all);
+  OpenArticle(Utf8ToCp932(url), nullptr);
   // A generous limit only keeps a broken launch from hanging the run.
-  const std::string args = w.home.Path("bin/args.txt");
+  const std::string args = DirectoryOf(path) + "/args.txt";
   for (int i = 0; i < 1000 && !FileExists(args); ++i)
     QThread::msleep(10);
-  EXPECT_EQ(test::ReadBytes(args), "1\nhttp://127.0.0.1/a b?x=1&y=記事;echo z\n");
+  return test::ReadBytes(args);
+}
+
+TEST_F(BrowserLaunch, ARealProgramStartPassesTheUrlAsOneArgument) {
+  const std::string browser = w.home.Path("bin/browser");
+  settings::WriteBool("Main", "NewWindowOnly", true);
+  settings::WriteString("Main", "IEPath", browser);
+  EXPECT_EQ(ArgumentsOfLaunch(browser, "http://127.0.0.1/a b?x=1&y=記事;echo z"),
+            "1\nhttp://127.0.0.1/a b?x=1&y=記事;echo z\n");
   EXPECT_TRUE(w.messages.empty());
+}
+
+// The offscreen platform opens nothing; with a display (scripts/test runs
+// this under Xvfb) the desktop's handler is the first xdg-open on PATH.
+TEST_F(BrowserLaunch, TheRealDesktopHandlerIsXdgOpen) {
+  if (QGuiApplication::platformName() == QStringLiteral("offscreen"))
+    GTEST_SKIP() << "needs a display platform";
+  const std::string path = std::getenv("PATH") ? std::getenv("PATH") : "";
+  setenv("PATH", (w.home.Path("bin") + ":" + path).c_str(), 1);
+  const std::string args =
+      ArgumentsOfLaunch(w.home.Path("bin/xdg-open"), "http://127.0.0.1/a?id=1");
+  setenv("PATH", path.c_str(), 1);
+  EXPECT_EQ(args, "1\nhttp://127.0.0.1/a?id=1\n");
 }
 
 }  // namespace
