@@ -92,25 +92,33 @@ BehaviourDialog::BehaviourDialog(QWidget* parent) : ProgramWindow(parent), error
   setWindowTitle(UiText(CP932("動作設定")));
   setWindowModality(Qt::ApplicationModal);
 
-  noAddEmptyCheck_ = new QCheckBox(UiText(CP932("空行を挿入しない")), this);
-  saveLogCheck_ = new QCheckBox(UiText(CP932("ログを保存する")), this);
-  newOnlyCheck_ = new QCheckBox(UiText(CP932("新着ヘッドラインのみ表示する")), this);
-  newWindowOnlyCheck_ =
-      new QCheckBox(UiText(CP932("ヘッドラインのダブルクリック時、新しいブラウザで開く")), this);
+  noAddEmptyCheck_ = Named(new QCheckBox(UiText(CP932("空行を挿入しない")), this),
+                           QStringLiteral("noAddEmptyCheck"));
+  saveLogCheck_ =
+      Named(new QCheckBox(UiText(CP932("ログを保存する")), this), QStringLiteral("saveLogCheck"));
+  newOnlyCheck_ = Named(new QCheckBox(UiText(CP932("新着ヘッドラインのみ表示する")), this),
+                        QStringLiteral("newOnlyCheck"));
+  newWindowOnlyCheck_ = Named(
+      new QCheckBox(UiText(CP932("ヘッドラインのダブルクリック時、新しいブラウザで開く")), this),
+      QStringLiteral("newWindowOnlyCheck"));
   browserLabel_ = new QLabel(UiText(CP932("使用するブラウザとプログラムパス")), this);
-  firstBrowserRadio_ = new QRadioButton(QStringLiteral("Internet Explorer"), this);
+  firstBrowserRadio_ = Named(new QRadioButton(QStringLiteral("Internet Explorer"), this),
+                             QStringLiteral("firstBrowserRadio"));
   firstBrowserRadio_->setChecked(true);
-  firstBrowserEdit_ = new QLineEdit(this);
-  firstBrowserBrowseButton_ = BrowseButton(this);
-  secondBrowserRadio_ = new QRadioButton(QStringLiteral("Netscape Navigater"), this);
-  secondBrowserEdit_ = new QLineEdit(this);
-  secondBrowserBrowseButton_ = BrowseButton(this);
+  firstBrowserEdit_ = Named(new QLineEdit(this), QStringLiteral("firstBrowserEdit"));
+  firstBrowserBrowseButton_ = Named(BrowseButton(this), QStringLiteral("firstBrowserBrowseButton"));
+  secondBrowserRadio_ = Named(new QRadioButton(QStringLiteral("Netscape Navigater"), this),
+                              QStringLiteral("secondBrowserRadio"));
+  secondBrowserEdit_ = Named(new QLineEdit(this), QStringLiteral("secondBrowserEdit"));
+  secondBrowserBrowseButton_ =
+      Named(BrowseButton(this), QStringLiteral("secondBrowserBrowseButton"));
   intervalLabel_ = new QLabel(UiText(CP932("巡回タイマー間隔")), this);
-  intervalSpin_ = new IntervalBox(this);
+  intervalSpin_ = Named(new IntervalBox(this), QStringLiteral("intervalSpin"));
   intervalSpin_->setValue(120);
   minutesLabel_ = new QLabel(UiText(CP932("分")), this);
-  okButton_ = new QPushButton(QStringLiteral("OK"), this);
-  cancelButton_ = new QPushButton(UiText(CP932("キャンセル")), this);
+  okButton_ = Named(new QPushButton(QStringLiteral("OK"), this), QStringLiteral("okButton"));
+  cancelButton_ =
+      Named(new QPushButton(UiText(CP932("キャンセル")), this), QStringLiteral("cancelButton"));
   okButton_->setDefault(true);
 
   auto* layout = new QVBoxLayout(this);

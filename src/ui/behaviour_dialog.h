@@ -27,11 +27,22 @@ class BehaviourDialog : public ProgramWindow {
  public:
   explicit BehaviourDialog(QWidget* parent = nullptr);
 
-  // What the buttons and menu items do.
+  // Called after OK has written the settings, with the confirmed patrol
+  // interval in minutes (1..6000).
+  std::function<void(int minutes)> OnIntervalConfirmed;
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+
+ private:
+  // What the buttons do.
   void Confirm();              // OK: close, write every key, then OnIntervalConfirmed
   void Cancel();               // Cancel: close, write nothing
   void BrowseSecondBrowser();  // "..." beside secondBrowserEdit_
   void BrowseFirstBrowser();   // "..." beside firstBrowserEdit_
+  void LoadSettings();
+  void Browse(QLineEdit* edit, const QString& filter);
 
   QCheckBox* noAddEmptyCheck_;     // NoAddEmpty
   QCheckBox* saveLogCheck_;        // SaveLog
@@ -51,18 +62,6 @@ class BehaviourDialog : public ProgramWindow {
   QLabel* minutesLabel_;
   QPushButton* okButton_;      // OK (Enter)
   QPushButton* cancelButton_;  // Cancel (Esc)
-
-  // Called after OK has written the settings, with the confirmed patrol
-  // interval in minutes (1..6000).
-  std::function<void(int minutes)> OnIntervalConfirmed;
-
- protected:
-  void showEvent(QShowEvent* event) override;
-  void keyPressEvent(QKeyEvent* event) override;
-
- private:
-  void LoadSettings();
-  void Browse(QLineEdit* edit, const QString& filter);
 
   ErrorBox errors_;
 };

@@ -37,7 +37,7 @@ ConnectionDialog::ConnectionDialog(QWidget* parent) : ProgramWindow(parent), err
 
   categoryLabel_ =
       new QLabel(UiText(CP932("巡回するヘッドライン (巡回しない場合はチェックを外す)")), this);
-  categoryList_ = new QListWidget(this);
+  categoryList_ = Named(new QListWidget(this), QStringLiteral("categoryList"));
   categoryList_->setFixedSize(281, 265);
   for (int i = 0; i < kCategoryCount; ++i) {
     auto* row = new QListWidgetItem(UiText(ChecklistLabel(i)), categoryList_);
@@ -49,36 +49,40 @@ ConnectionDialog::ConnectionDialog(QWidget* parent) : ProgramWindow(parent), err
   divider_->setFrameShadow(QFrame::Sunken);
 
   proxyLabel_ = new QLabel(UiText(CP932("HTTPプロクシ (アドレス : ポート番号)")), this);
-  proxyEdit_ = new QLineEdit(this);
+  proxyEdit_ = Named(new QLineEdit(this), QStringLiteral("proxyEdit"));
   userNameLabel_ = new QLabel(UiText(CP932("ユーザー名")), this);
-  userNameEdit_ = new QLineEdit(this);
+  userNameEdit_ = Named(new QLineEdit(this), QStringLiteral("userNameEdit"));
   passwordLabel_ = new QLabel(UiText(CP932("パスワード")), this);
-  passwordEdit_ = new QLineEdit(this);
+  passwordEdit_ = Named(new QLineEdit(this), QStringLiteral("passwordEdit"));
   // The password is masked; the eye shows it while it is pressed in.
   passwordEdit_->setEchoMode(QLineEdit::Password);
-  showPassword_ = passwordEdit_->addAction(RevealIcon(), QLineEdit::TrailingPosition);
+  showPassword_ = Named(passwordEdit_->addAction(RevealIcon(), QLineEdit::TrailingPosition),
+                        QStringLiteral("showPassword"));
   showPassword_->setCheckable(true);
   showPassword_->setToolTip(UiText(CP932("パスワードを表示")));
-  showPassword_->setObjectName(QStringLiteral("showPassword"));
   connect(showPassword_, &QAction::toggled, this, [this](bool shown) {
     passwordEdit_->setEchoMode(shown ? QLineEdit::Normal : QLineEdit::Password);
   });
-  addButton_ =
-      new QPushButton(style()->standardIcon(QStyle::SP_ArrowDown), UiText(CP932("追加")), this);
-  replaceButton_ =
-      new QPushButton(style()->standardIcon(QStyle::SP_BrowserReload), UiText(CP932("置換")), this);
+  addButton_ = Named(
+      new QPushButton(style()->standardIcon(QStyle::SP_ArrowDown), UiText(CP932("追加")), this),
+      QStringLiteral("addButton"));
+  replaceButton_ = Named(
+      new QPushButton(style()->standardIcon(QStyle::SP_BrowserReload), UiText(CP932("置換")), this),
+      QStringLiteral("replaceButton"));
   copyButton_ =
-      new QPushButton(style()->standardIcon(QStyle::SP_ArrowUp), UiText(CP932("複写")), this);
+      Named(new QPushButton(style()->standardIcon(QStyle::SP_ArrowUp), UiText(CP932("複写")), this),
+            QStringLiteral("copyButton"));
   proxyListLabel_ = new QLabel(UiText(CP932("プロクシリスト")), this);
-  proxyList_ = new QListWidget(this);
+  proxyList_ = Named(new QListWidget(this), QStringLiteral("proxyList"));
   proxyList_->setSelectionMode(QAbstractItemView::SingleSelection);
-  deleteButton_ = new QToolButton(this);
+  deleteButton_ = Named(new QToolButton(this), QStringLiteral("deleteButton"));
   deleteButton_->setIcon(style()->standardIcon(QStyle::SP_TrashIcon));
   deleteButton_->setText(UiText(CP932("削除")));
   deleteButton_->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
 
-  okButton_ = new QPushButton(QStringLiteral("OK"), this);
-  cancelButton_ = new QPushButton(UiText(CP932("キャンセル")), this);
+  okButton_ = Named(new QPushButton(QStringLiteral("OK"), this), QStringLiteral("okButton"));
+  cancelButton_ =
+      Named(new QPushButton(UiText(CP932("キャンセル")), this), QStringLiteral("cancelButton"));
   okButton_->setDefault(true);
 
   auto* categories = new QVBoxLayout;

@@ -24,14 +24,23 @@ class ConnectionDialog : public ProgramWindow {
  public:
   explicit ConnectionDialog(QWidget* parent = nullptr);
 
-  // What the buttons do. The proxy-list buttons
-  // work on the controls only.
+ protected:
+  void showEvent(QShowEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+
+ private:
+  // What the buttons do. The proxy-list buttons work on the controls only.
   void AddProxyLine();      // 追加: append the three fields as a line
   void CopyProxyLine();     // 複写: the selected line into the three fields
   void ReplaceProxyLine();  // 置換: the three fields into the selected line
   void DeleteProxyLine();   // 削除: delete the selected line
   void Confirm();           // OK: close, then write every key
   void Cancel();            // Cancel: close, write nothing
+  void LoadSettings();
+  // The selected line of the proxy list, or -1.
+  int SelectedLine() const;
+  // The three fields joined into a proxy-list line, as CP932.
+  std::string FieldsLine() const;
 
   QLabel* categoryLabel_;
   QListWidget* categoryList_;  // row i = category i, ticked = enabled
@@ -41,7 +50,8 @@ class ConnectionDialog : public ProgramWindow {
   QLabel* userNameLabel_;
   QLineEdit* userNameEdit_;  // proxy user name
   QLabel* passwordLabel_;
-  QLineEdit* passwordEdit_;  // proxy password, not masked
+  QLineEdit* passwordEdit_;  // proxy password, masked
+  QAction* showPassword_;    // the eye in the password field
   QPushButton* addButton_;
   QPushButton* replaceButton_;
   QPushButton* copyButton_;
@@ -50,20 +60,7 @@ class ConnectionDialog : public ProgramWindow {
   QToolButton* deleteButton_;
   QPushButton* okButton_;      // OK (Enter)
   QPushButton* cancelButton_;  // Cancel (Esc)
-
- protected:
-  void showEvent(QShowEvent* event) override;
-  void keyPressEvent(QKeyEvent* event) override;
-
- private:
-  void LoadSettings();
-  // The selected line of the proxy list, or -1.
-  int SelectedLine() const;
-  // The three fields joined into a proxy-list line, as CP932.
-  std::string FieldsLine() const;
-
   ErrorBox errors_;
-  QAction* showPassword_ = nullptr;  // the eye in the password field
 };
 
 }  // namespace quillet

@@ -29,21 +29,23 @@ FetchProgressDialog::FetchProgressDialog(MainWindow& mainWindow, QWidget* parent
   setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
   setWindowTitle(UiText(CP932("データの取得")));
 
-  statusLabel_ = new QLabel(this);
+  statusLabel_ = Named(new QLabel(this), QStringLiteral("statusLabel"));
   statusLabel_->setTextFormat(Qt::PlainText);
   // A long status must not widen the dialog.
   statusLabel_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
-  progressBar_ = new QProgressBar(this);
+  progressBar_ = Named(new QProgressBar(this), QStringLiteral("progressBar"));
   progressBar_->setFixedHeight(16);
   progressBar_->setTextVisible(false);
   progressBar_->setRange(0, 100);
   progressBar_->setValue(0);
-  amountLabel_ = new QLabel(this);
+  amountLabel_ = Named(new QLabel(this), QStringLiteral("amountLabel"));
   amountLabel_->setTextFormat(Qt::PlainText);
-  cancelButton_ = new QPushButton(style()->standardIcon(QStyle::SP_DialogCancelButton),
-                                  UiText(CP932("キャンセル")), this);
-  skipButton_ = new QPushButton(style()->standardIcon(QStyle::SP_MediaSkipForward),
-                                UiText(CP932("スキップ")), this);
+  cancelButton_ = Named(new QPushButton(style()->standardIcon(QStyle::SP_DialogCancelButton),
+                                        UiText(CP932("キャンセル")), this),
+                        QStringLiteral("cancelButton"));
+  skipButton_ = Named(new QPushButton(style()->standardIcon(QStyle::SP_MediaSkipForward),
+                                      UiText(CP932("スキップ")), this),
+                      QStringLiteral("skipButton"));
 
   // The style's margins and spacing keep the buttons off the frame.
   auto* amountRow = new QHBoxLayout;

@@ -27,10 +27,21 @@ class FetchProgressDialog : public ProgramWindow, private ProgressView {
   // True while the box of an error that ended a run is open.
   bool ShowingRunError() const { return errors_.Showing(); }
 
-  // The run itself (from the timer), Cancel and Skip.
-  void RunFetch();
+  // Cancel: the run ends after the current site.
   void Cancel();
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  // The run itself (from the timer), and Skip: only the current download ends.
+  void RunFetch();
   void Skip();
+  // UpdateProgress: the labels and the bar, repainted at once.
+  void ShowProgress(const std::string& status, const std::string& amount, int maximum,
+                    int position) override;
+  void RunEnded();
 
   QLabel* statusLabel_;
   QProgressBar* progressBar_;
@@ -38,17 +49,6 @@ class FetchProgressDialog : public ProgramWindow, private ProgressView {
   QPushButton* cancelButton_;
   QPushButton* skipButton_;
   QTimer* startTimer_;
-
- protected:
-  void showEvent(QShowEvent* event) override;
-  void closeEvent(QCloseEvent* event) override;
-
- private:
-  // UpdateProgress: the labels and the bar, repainted at once.
-  void ShowProgress(const std::string& status, const std::string& amount, int maximum,
-                    int position) override;
-  void RunEnded();
-
   MainWindow& mainWindow_;
   ErrorBox errors_;
   FetchRun run_;

@@ -39,10 +39,12 @@ LogSearchWindow::LogSearchWindow(QWidget* parent) : ProgramWindow(parent) {
   setWindowTitle(UiText(CP932("ログ検索")));
 
   keywordLabel_ = new QLabel(UiText(CP932("キーワード")), this);
-  keywordEdit_ = new QLineEdit(this);
+  keywordEdit_ = Named(new QLineEdit(this), QStringLiteral("keywordEdit"));
   keywordLabel_->setBuddy(keywordEdit_);
-  searchButton_ = new QPushButton(QIcon::fromTheme(QStringLiteral("edit-find"), ToolbarIcon(5)),
-                                  UiText(CP932("検索")), this);
+  searchButton_ =
+      Named(new QPushButton(QIcon::fromTheme(QStringLiteral("edit-find"), ToolbarIcon(5)),
+                            UiText(CP932("検索")), this),
+            QStringLiteral("searchButton"));
   closeButton_ = new QPushButton(style()->standardIcon(QStyle::SP_DialogCloseButton),
                                  UiText(CP932("閉じる")), this);
   searchButton_->setAutoDefault(false);
@@ -50,25 +52,26 @@ LogSearchWindow::LogSearchWindow(QWidget* parent) : ProgramWindow(parent) {
   allLogsRadio_ = new QRadioButton(UiText(CP932("全てのログから検索")), this);
   allLogsRadio_->setChecked(true);
 
-  statusPanel_ = new QLabel(this);
+  statusPanel_ = Named(new QLabel(this), QStringLiteral("statusPanel"));
   statusPanel_->setFrameStyle(QFrame::Panel | QFrame::Sunken);
   statusPanel_->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
   statusPanel_->setTextFormat(Qt::PlainText);
   // A long status text must not widen the window.
   statusPanel_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
 
-  resultList_ = new ReportView({{CP932("サイト"), kFirstColumnsWidth},
-                                {CP932("取得日時"), kFirstColumnsWidth},
-                                {CP932("ジャンル"), kFirstColumnsWidth},
-                                {CP932("ヘッドライン"), kFirstColumnsWidth}},
-                               this);
+  resultList_ = Named(new ReportView({{CP932("サイト"), kFirstColumnsWidth},
+                                      {CP932("取得日時"), kFirstColumnsWidth},
+                                      {CP932("ジャンル"), kFirstColumnsWidth},
+                                      {CP932("ヘッドライン"), kFirstColumnsWidth}},
+                                     this),
+                      QStringLiteral("resultList"));
   resultList_->OnRowRightPress = [this](const QPoint& globalPos) { ShowResultMenu(globalPos); };
   resultList_->OnDblClick = [this] { OpenSelectedArticle(); };
 
   resultMenu_ = new QMenu(this);
   openArticleAction_ = resultMenu_->addAction(UiText(CP932("この記事をブラウザで開く")));
   copyUrlAction_ = resultMenu_->addAction(UiText(CP932("URLのコピー")));
-  resultMenuSeparator_ = resultMenu_->addSeparator();
+  resultMenu_->addSeparator();
   urlCaptionAction_ = resultMenu_->addAction(QStringLiteral("URL"));
 
   auto* keywordRow = new QHBoxLayout;
@@ -200,10 +203,7 @@ void LogSearchWindow::ShowResultMenu(const QPoint& globalPos) {
 }
 
 void LogSearchWindow::ShowUrlInMenu() {
-  const std::string* url = SelectedUrl();
-  if (!url) return;
-  // '&' would otherwise mark a shortcut letter and vanish from the caption.
-  urlCaptionAction_->setText(UiText(*url).replace(QLatin1Char('&'), QStringLiteral("&&")));
+  if (const std::string* url = SelectedUrl()) urlCaptionAction_->setText(MenuCaption(*url));
 }
 
 void LogSearchWindow::CopySelectedUrl() {

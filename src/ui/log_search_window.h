@@ -28,10 +28,22 @@ class LogSearchWindow : public ProgramWindow {
   explicit LogSearchWindow(QWidget* parent = nullptr);
   ~LogSearchWindow() override;
 
-  // The search over the logs (also the "検索" button and Enter in the box).
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+
+ private:
+  // The search over the logs (the "検索" button and Enter in the box).
   // Ignored while a search of this window is running.
   void Search();
-  bool Searching() const { return searching_; }
+  // The URL of the selected result row, or nullptr when none is selected.
+  const std::string* SelectedUrl() const;
+  void FitColumns();
+  void OpenSelectedArticle();
+  void ShowResultMenu(const QPoint& globalPos);
+  void ShowUrlInMenu();
+  void CopySelectedUrl();
 
   QLabel* keywordLabel_ = nullptr;
   QLineEdit* keywordEdit_ = nullptr;
@@ -43,23 +55,7 @@ class LogSearchWindow : public ProgramWindow {
   QMenu* resultMenu_ = nullptr;
   QAction* openArticleAction_ = nullptr;
   QAction* copyUrlAction_ = nullptr;
-  QAction* resultMenuSeparator_ = nullptr;
   QAction* urlCaptionAction_ = nullptr;
-
- protected:
-  bool eventFilter(QObject* watched, QEvent* event) override;
-  void closeEvent(QCloseEvent* event) override;
-  void keyPressEvent(QKeyEvent* event) override;
-
- private:
-  // The URL of the selected result row, or nullptr when none is selected.
-  const std::string* SelectedUrl() const;
-  void FitColumns();
-  void OpenSelectedArticle();
-  void ShowResultMenu(const QPoint& globalPos);
-  void ShowUrlInMenu();
-  void CopySelectedUrl();
-
   std::vector<SearchRow> rows_;  // one per list row, in list order
   bool searching_ = false;
   bool closeRequested_ = false;  // closed during a search: delete when it ends

@@ -17,6 +17,7 @@
 #include "core/text/text_codec.h"
 #include "ui/browser_launch.h"
 #include "ui/icons.h"
+#include "ui/program_window.h"
 #include "ui/report_view.h"
 #include "ui/ui_text.h"
 
@@ -74,7 +75,7 @@ class UpdatesSuspended {
 }  // namespace
 
 LogTab::LogTab(ErrorDisplay& errors, QWidget* parent) : QWidget(parent), errors_(errors) {
-  siteTree_ = new QTreeWidget;
+  siteTree_ = Named(new QTreeWidget, QStringLiteral("siteTree"));
   siteTree_->setHeaderHidden(true);
   siteTree_->setIndentation(19);
   siteTree_->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -82,7 +83,8 @@ LogTab::LogTab(ErrorDisplay& errors, QWidget* parent) : QWidget(parent), errors_
   siteTree_->setIconSize(QSize(16, 16));
   BuildTree();
 
-  recordList_ = new ReportView({{CP932("取得日時"), 60}, {CP932("ヘッドライン"), 300}});
+  recordList_ = Named(new ReportView({{CP932("取得日時"), 60}, {CP932("ヘッドライン"), 300}}),
+                      QStringLiteral("recordList"));
 
   splitter_ = new QSplitter(Qt::Horizontal);
   splitter_->setHandleWidth(3);
@@ -100,7 +102,7 @@ LogTab::LogTab(ErrorDisplay& errors, QWidget* parent) : QWidget(parent), errors_
   recordMenu_ = new QMenu(this);
   openArticleAction_ = recordMenu_->addAction(UiText(CP932("この記事をブラウザで開く")));
   copyUrlAction_ = recordMenu_->addAction(UiText(CP932("URLのコピー")));
-  recordMenuSeparator_ = recordMenu_->addSeparator();
+  recordMenu_->addSeparator();
   urlCaptionAction_ = recordMenu_->addAction(QStringLiteral("URL"));
 
   connect(siteTree_, &QTreeWidget::currentItemChanged, this, [this] { NodeChanged(); });

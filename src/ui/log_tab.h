@@ -25,27 +25,17 @@ class LogTab : public QWidget {
   // Errors of the tab's handlers go to `errors`.
   explicit LogTab(ErrorDisplay& errors, QWidget* parent = nullptr);
 
-  // The category index a node of the tree stands for; -1 for a site node.
-  static int NodeCategory(const QTreeWidgetItem* node);
-
-  // Fills the log list with the records of the node's log file.
-  void LoadLogView(const QTreeWidgetItem* node);
-  // The main window's page control has made this tab the active page.
+  // The main window's page control has made this tab the active page: the
+  // selected category's log is read again.
   void Reload();
 
+ private:
+  // The category index a node of the tree stands for; -1 for a site node.
+  static int NodeCategory(const QTreeWidgetItem* node);
+  // Fills the log list with the records of the node's log file.
+  void LoadLogView(const QTreeWidgetItem* node);
   // The record of the selected row, or nullptr when no row is selected.
   const LogItem* SelectedLog() const;
-
-  QTreeWidget* siteTree_;
-  QSplitter* splitter_;
-  ReportView* recordList_;
-  QMenu* recordMenu_;
-  QAction* openArticleAction_;
-  QAction* copyUrlAction_;
-  QAction* recordMenuSeparator_;
-  QAction* urlCaptionAction_;
-
- private:
   void BuildTree();
   void FitColumns();
   void NodeChanged();
@@ -54,6 +44,13 @@ class LogTab : public QWidget {
   void ShowUrlInMenu();
   void CopySelectedUrl();
 
+  QTreeWidget* siteTree_;
+  QSplitter* splitter_;
+  ReportView* recordList_;
+  QMenu* recordMenu_;
+  QAction* openArticleAction_;
+  QAction* copyUrlAction_;
+  QAction* urlCaptionAction_;
   ErrorDisplay& errors_;
 };
 

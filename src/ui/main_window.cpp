@@ -37,8 +37,9 @@ class HeadlineRow : public QTreeWidgetItem {
   std::unique_ptr<NewsItem> record;
 };
 
-QToolButton* AddButton(QToolBar* bar, int image, const std::string& hint, bool toggle) {
-  auto* button = new QToolButton;
+QToolButton* AddButton(QToolBar* bar, const QString& name, int image, const std::string& hint,
+                       bool toggle) {
+  auto* button = Named(new QToolButton, name);
   button->setIcon(ToolbarIcon(image));
   button->setToolTip(UiText(hint));
   button->setAutoRaise(true);
@@ -51,7 +52,8 @@ QToolButton* AddButton(QToolBar* bar, int image, const std::string& hint, bool t
 
 }  // namespace
 
-MainWindow::MainWindow(QWidget* parent) : ProgramWindow(parent), errors_(this) {
+MainWindow::MainWindow(QWidget* parent)
+    : ProgramWindow(parent), trayIcon_(this, AppIcon()), errors_(this) {
   setAttribute(Qt::WA_QuitOnClose, true);
   setWindowTitle(UiText(CP932("Quillet " QUILLET_VERSION "β")));
   setWindowIcon(AppIcon());
@@ -60,15 +62,17 @@ MainWindow::MainWindow(QWidget* parent) : ProgramWindow(parent), errors_(this) {
 
   BuildToolBar();
 
-  headlineList_ = new ReportView(
-      {{CP932("サイト"), 60}, {CP932("ジャンル"), 60}, {CP932("ヘッドライン"), 300}});
+  headlineList_ =
+      Named(new ReportView(
+                {{CP932("サイト"), 60}, {CP932("ジャンル"), 60}, {CP932("ヘッドライン"), 300}}),
+            QStringLiteral("headlineList"));
   headlinePage_ = new QWidget;
   auto* sheetLayout = new QVBoxLayout(headlinePage_);
   sheetLayout->setContentsMargins(0, 0, 0, 0);
   sheetLayout->addWidget(headlineList_);
-  logTab_ = new LogTab(errors_);
+  logTab_ = Named(new LogTab(errors_), QStringLiteral("logTab"));
 
-  tabs_ = new QTabWidget;
+  tabs_ = Named(new QTabWidget, QStringLiteral("tabs"));
   tabs_->addTab(headlinePage_, UiText(CP932("ヘッドライン")));
   tabs_->addTab(logTab_, ToolbarIcon(5), UiText(CP932("ログ")));
 
@@ -90,9 +94,8 @@ MainWindow::MainWindow(QWidget* parent) : ProgramWindow(parent), errors_(this) {
   headlineList_->OnRowRightPress = [this](const QPoint& at) { ShowHeadlineMenu(at); };
 
   patrolTimer_.OnTick = [this] { PatrolTick(); };
-  trayIcon_.SetIcon(AppIcon());
-  trayIcon_.SetPopupMenuR(trayMenu_);
-  trayIcon_.OnDblClick = [this](TrayIcon&, Qt::MouseButton) { RestoreFromTray(); };
+  trayIcon_.SetRightButtonMenu(trayMenu_);
+  trayIcon_.OnDoubleClick = [this] { RestoreFromTray(); };
 }
 
 MainWindow::~MainWindow() = default;
@@ -102,45 +105,58 @@ void MainWindow::BuildToolBar() {
   toolBar_->setMovable(false);
   toolBar_->setFloatable(false);
   toolBar_->setIconSize(QSize(16, 16));
-  fetchButton_ = AddButton(toolBar_, 1, CP932("ヘッドラインの取得"), false);
-  patrolButton_ = AddButton(toolBar_, 2, CP932("巡回タイマーのON/OFF"), true);
+  fetchButton_ =
+      AddButton(toolBar_, QStringLiteral("fetchButton"), 1, CP932("ヘッドラインの取得"), false);
+  patrolButton_ =
+      AddButton(toolBar_, QStringLiteral("patrolButton"), 2, CP932("巡回タイマーのON/OFF"), true);
   toolBar_->addSeparator();
-  alwaysOnTopButton_ = AddButton(toolBar_, 4, CP932("常に全面に表示"), true);
-  trayButton_ = AddButton(toolBar_, 3, CP932("アイコン化"), false);
+  alwaysOnTopButton_ =
+      AddButton(toolBar_, QStringLiteral("alwaysOnTopButton"), 4, CP932("常に全面に表示"), true);
+  trayButton_ = AddButton(toolBar_, QStringLiteral("trayButton"), 3, CP932("アイコン化"), false);
   toolBar_->addSeparator();
-  logSearchButton_ = AddButton(toolBar_, 5, CP932("ログ検索"), false);
+  logSearchButton_ =
+      AddButton(toolBar_, QStringLiteral("logSearchButton"), 5, CP932("ログ検索"), false);
   toolBar_->addSeparator();
-  settingsButton_ = AddButton(toolBar_, 0, CP932("設定"), false);
+  settingsButton_ = AddButton(toolBar_, QStringLiteral("settingsButton"), 0, CP932("設定"), false);
 }
 
 void MainWindow::BuildMenus() {
-  headlineMenu_ = new QMenu(this);
-  openArticleAction_ = headlineMenu_->addAction(UiText(CP932("この記事をブラウザで開く")));
-  copyUrlAction_ = headlineMenu_->addAction(UiText(CP932("URLをコピー")));
-  headlineMenuSeparator_ = headlineMenu_->addSeparator();
+  headlineMenu_ = Named(new QMenu(this), QStringLiteral("headlineMenu"));
+  openArticleAction_ = Named(headlineMenu_->addAction(UiText(CP932("この記事をブラウザで開く"))),
+                             QStringLiteral("openArticleAction"));
+  copyUrlAction_ = Named(headlineMenu_->addAction(UiText(CP932("URLをコピー"))),
+                         QStringLiteral("copyUrlAction"));
+  headlineMenu_->addSeparator();
+  // Shows the URL; does nothing.
   urlCaptionAction_ =
-      headlineMenu_->addAction(QStringLiteral("URL"));  // shows the URL; does nothing
+      Named(headlineMenu_->addAction(QStringLiteral("URL")), QStringLiteral("urlCaptionAction"));
   connect(headlineMenu_, &QMenu::aboutToShow, this, [this] { ShowUrlInMenu(); });
-  connect(openArticleAction_, &QAction::triggered, this, [this] { OpenArticleFromMenu(); });
+  connect(openArticleAction_, &QAction::triggered, this, [this] { OpenSelectedArticle(); });
   connect(copyUrlAction_, &QAction::triggered, this, [this] { CopySelectedUrl(); });
 
   settingsMenu_ = new QMenu(this);
-  behaviourAction_ = settingsMenu_->addAction(UiText(CP932("動作設定")));
-  connectionAction_ = settingsMenu_->addAction(UiText(CP932("接続設定")));
+  behaviourAction_ =
+      Named(settingsMenu_->addAction(UiText(CP932("動作設定"))), QStringLiteral("behaviourAction"));
+  connectionAction_ = Named(settingsMenu_->addAction(UiText(CP932("接続設定"))),
+                            QStringLiteral("connectionAction"));
   connect(behaviourAction_, &QAction::triggered, this, [this] { OpenBehaviourDialog(); });
   connect(connectionAction_, &QAction::triggered, this, [this] { OpenConnectionDialog(); });
   settingsButton_->setMenu(settingsMenu_);
   settingsButton_->setPopupMode(QToolButton::InstantPopup);
 
-  trayMenu_ = new QMenu(this);
-  trayFetchAction_ = trayMenu_->addAction(UiText(CP932("ヘッドラインの取得(&H)")));
-  trayRestoreAction_ = trayMenu_->addAction(UiText(CP932("元のサイズに戻す(&R)")));
-  trayPatrolAction_ = trayMenu_->addAction(UiText(CP932("巡回タイマー")));
+  trayMenu_ = Named(new QMenu(this), QStringLiteral("trayMenu"));
+  trayFetchAction_ = Named(trayMenu_->addAction(UiText(CP932("ヘッドラインの取得(&H)"))),
+                           QStringLiteral("trayFetchAction"));
+  trayRestoreAction_ = Named(trayMenu_->addAction(UiText(CP932("元のサイズに戻す(&R)"))),
+                             QStringLiteral("trayRestoreAction"));
+  trayPatrolAction_ = Named(trayMenu_->addAction(UiText(CP932("巡回タイマー"))),
+                            QStringLiteral("trayPatrolAction"));
   trayPatrolAction_->setCheckable(true);
-  trayMenuSeparator_ = trayMenu_->addSeparator();
-  trayQuitAction_ = trayMenu_->addAction(UiText(CP932("終了(&X)")));
+  trayMenu_->addSeparator();
+  trayQuitAction_ =
+      Named(trayMenu_->addAction(UiText(CP932("終了(&X)"))), QStringLiteral("trayQuitAction"));
   connect(trayFetchAction_, &QAction::triggered, this, [this] { FetchFromTray(); });
-  connect(trayRestoreAction_, &QAction::triggered, this, [this] { RestoreFromTrayMenu(); });
+  connect(trayRestoreAction_, &QAction::triggered, this, [this] { RestoreFromTray(); });
   // The item's check mark has flipped already; TogglePatrolFromTray sets it again from
   // the toolbar button, which it flips.
   connect(trayPatrolAction_, &QAction::triggered, this, [this] { TogglePatrolFromTray(); });
@@ -172,13 +188,9 @@ void MainWindow::AppendRow(const std::string& caption, const std::string& genre,
   headlineList_->addTopLevelItem(row);
 }
 
-void MainWindow::FitColumns() {
-  headlineList_->FitColumns();
-}
-
 void MainWindow::FetchRunEnded() {
   fetchButton_->setEnabled(true);
-  FitColumns();
+  headlineList_->FitColumns();
 }
 
 const NewsItem* MainWindow::SelectedNews() const {
@@ -198,10 +210,6 @@ void MainWindow::OpenSelectedArticle() {
   RunGuarded(errors_, [this] {
     if (const NewsItem* news = SelectedNews()) OpenArticle(news->url, this);
   });
-}
-
-void MainWindow::OpenArticleFromMenu() {
-  OpenSelectedArticle();
 }
 
 void MainWindow::CopySelectedUrl() {
@@ -264,21 +272,7 @@ void MainWindow::PatrolTick() {
 }
 
 void MainWindow::AlwaysOnTopToggled() {
-  // Changing the flag makes Qt recreate the window; position, size and state
-  // are put back, and that showing does not read the settings again.
-  const bool visible = isVisible();
-  const QPoint position = pos();
-  const QSize size = this->size();
-  const Qt::WindowStates states = windowState();
-  recreating_ = true;
-  setWindowFlag(Qt::WindowStaysOnTopHint, alwaysOnTopButton_->isChecked());
-  if (!(states & (Qt::WindowMaximized | Qt::WindowFullScreen))) {
-    move(position);
-    resize(size);
-  }
-  setWindowState(states);
-  if (visible) show();
-  recreating_ = false;
+  placement_.SetAlwaysOnTop(alwaysOnTopButton_->isChecked());
 }
 
 void MainWindow::HideIntoTray() {
@@ -293,10 +287,6 @@ void MainWindow::RestoreFromTray() {
   // The window comes back where and as large as it was when it was hidden.
   trayIcon_.SetRegistered(false);
   show();
-}
-
-void MainWindow::RestoreFromTrayMenu() {
-  RestoreFromTray();
 }
 
 void MainWindow::QuitFromTray() {
@@ -335,37 +325,24 @@ void MainWindow::TabChanged() {
 void MainWindow::showEvent(QShowEvent* event) {
   ProgramWindow::showEvent(event);
   // A spontaneous show is the window system restoring a minimized window,
-  // not the window becoming visible.
-  if (!event->spontaneous() && !recreating_) RunGuarded(errors_, [this] { ApplySettingsOnShow(); });
-  shownOnce_ = true;
-}
-
-void MainWindow::ApplySettingsOnShow() {
-  patrolTimer_.SetIntervalMinutes(settings::TimerInterval());
-  // The stored geometry applies at start-up; later showings (back from the
-  // tray) keep the window as the user left it.
-  if (shownOnce_) return;
-  settings::Geometry current;
-  current.left = pos().x();
-  current.top = pos().y();
-  current.width = width();
-  current.height = height();
-  const settings::Geometry stored = settings::ReadGeometry(current);
-  move(stored.left, stored.top);
-  resize(stored.width, stored.height);
-  if (stored.maximized) setWindowState(windowState() | Qt::WindowMaximized);
+  // and a re-creation for always on top keeps the window as it was: neither
+  // reads the settings.
+  if (event->spontaneous() || placement_.Recreating()) return;
+  RunGuarded(errors_, [this] {
+    patrolTimer_.SetIntervalMinutes(settings::TimerInterval());
+    placement_.Showing();
+  });
 }
 
 void MainWindow::moveEvent(QMoveEvent* event) {
   ProgramWindow::moveEvent(event);
-  if (windowState() == Qt::WindowNoState && isVisible())
-    frameOffset_ = geometry().topLeft() - pos();
+  placement_.Moved();
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
   // A geometry that cannot be written is reported once; quitting goes on.
   try {
-    SaveGeometry();
+    placement_.Save();
   } catch (const std::exception& e) {
     errors_.ShowError(TopLevelErrorText(e.what()));
   }
@@ -373,27 +350,6 @@ void MainWindow::closeEvent(QCloseEvent* event) {
   // stops after the current site instead of going on with no window.
   if (progressDialog_ != nullptr && progressDialog_->Runner().Running()) progressDialog_->Cancel();
   ProgramWindow::closeEvent(event);
-}
-
-void MainWindow::SaveGeometry() {
-  settings::Geometry geometry;
-  geometry.maximized = isMaximized();
-  if (geometry.maximized) {
-    // normalGeometry() is the client area; the settings hold the frame's
-    // position, as move() takes it.
-    const QRect normal = normalGeometry();
-    geometry.left = normal.x() - frameOffset_.x();
-    geometry.top = normal.y() - frameOffset_.y();
-    geometry.width = normal.width();
-    geometry.height = normal.height();
-    if (isVisible()) showNormal();
-  } else {
-    geometry.left = pos().x();
-    geometry.top = pos().y();
-    geometry.width = width();
-    geometry.height = height();
-  }
-  settings::WriteGeometry(geometry);
 }
 
 }  // namespace quillet

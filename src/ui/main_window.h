@@ -12,6 +12,7 @@
 #include "ui/patrol_timer.h"
 #include "ui/program_window.h"
 #include "ui/tray/tray_icon.h"
+#include "ui/window_placement.h"
 
 class QAction;
 class QMenu;
@@ -43,14 +44,21 @@ class MainWindow : public ProgramWindow, public HeadlineSink {
   // The window's part of the end of a fetch run: the fetch button comes
   // back and the headline list's columns are fitted to their contents.
   void FetchRunEnded();
-  void FitColumns();
 
   // The record of the selected headline row, or nullptr.
   const NewsItem* SelectedNews() const;
 
   // The patrol timer's interval in milliseconds.
   int64_t PatrolIntervalMs() const { return patrolTimer_.IntervalMs(); }
+  // The patrol timer itself, for tests that run it at a short interval.
+  PatrolTimer& PatrolTimerForTesting() { return patrolTimer_; }
 
+ protected:
+  void showEvent(QShowEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+  void moveEvent(QMoveEvent* event) override;
+
+ private:
   // What the buttons and menu items do.
   void StartFetch();  // start a fetch
   // The tray menu's fetch item: while a run shows its dialog it only brings
@@ -66,16 +74,17 @@ class MainWindow : public ProgramWindow, public HeadlineSink {
   // Back from the tray: a double click on the icon with either button, and
   // the tray menu's "元のサイズに戻す(&R)".
   void RestoreFromTray();
-  void RestoreFromTrayMenu();
-  void QuitFromTray();   // shows the window, then closes it
+  void QuitFromTray();   // the normal close, also of a hidden window
   void OpenLogSearch();  // a new log search window
   void OpenBehaviourDialog();
   void OpenConnectionDialog();
-  void OpenArticleFromMenu();
   void CopySelectedUrl();
   void OpenSelectedArticle();
   void ShowUrlInMenu();
   void TabChanged();
+  void BuildToolBar();
+  void BuildMenus();
+  void ShowHeadlineMenu(const QPoint& globalPos);
 
   QToolBar* toolBar_;
   QToolButton* fetchButton_;        // fetch
@@ -91,7 +100,6 @@ class MainWindow : public ProgramWindow, public HeadlineSink {
   QMenu* headlineMenu_;
   QAction* openArticleAction_;
   QAction* copyUrlAction_;
-  QAction* headlineMenuSeparator_;
   QAction* urlCaptionAction_;
   QMenu* settingsMenu_;
   QAction* behaviourAction_;
@@ -100,36 +108,15 @@ class MainWindow : public ProgramWindow, public HeadlineSink {
   QAction* trayFetchAction_;
   QAction* trayRestoreAction_;
   QAction* trayPatrolAction_;
-  QAction* trayMenuSeparator_;
   QAction* trayQuitAction_;
   // Registered only while the window is hidden in the tray.
-  TrayIcon trayIcon_{this};
+  TrayIcon trayIcon_;
   PatrolTimer patrolTimer_;  // off at start
-
- protected:
-  void showEvent(QShowEvent* event) override;
-  void closeEvent(QCloseEvent* event) override;
-  void moveEvent(QMoveEvent* event) override;
-
- private:
-  void BuildToolBar();
-  void BuildMenus();
-  void ApplySettingsOnShow();
-  void SaveGeometry();
-  void ShowHeadlineMenu(const QPoint& globalPos);
-
   ErrorBox errors_;
   FetchProgressDialog* progressDialog_ = nullptr;
   ConnectionDialog* connectionDialog_ = nullptr;
   BehaviourDialog* behaviourDialog_ = nullptr;
-  // The window is being recreated for a flag change: that showing is not a
-  // ApplySettingsOnShow.
-  bool recreating_ = false;
-  // Shown before: only the first showing takes the stored geometry.
-  bool shownOnce_ = false;
-  // Client area against frame in the normal state, to store the normal
-  // bounds of a maximized window as frame position and client size.
-  QPoint frameOffset_;
+  WindowPlacement placement_{*this};
 };
 
 }  // namespace quillet

@@ -28,4 +28,12 @@ class ProgramWindow : public QWidget {
   bool DialogKeyPress(QKeyEvent* event, QAbstractButton* ok, QAbstractButton* cancel);
 };
 
+// Gives a control or action the object name that tests and inspection tools
+// find it by, and returns it.
+template <typename T>
+T* Named(T* object, const QString& name) {
+  object->setObjectName(name);
+  return object;
+}
+
 }  // namespace quillet

@@ -1,49 +1,59 @@
-// Open article and Copy URL: the choice handed to an opener, the messages, and
-// the real program start and desktop handler with stand-in scripts.
-#include <QClipboard>
-#include <QGuiApplication>
-#include <QThread>
+// Open article: what the settings hand to the desktop or the browser program,
+// the messages instead of a launch, and real launches.
+#include "ui/browser_launch.h"
 
-#include <gtest/gtest.h>
+#include <QThread>
 
 #include <cstdlib>
 #include <filesystem>
-#include <optional>
-#include <utility>
-#include <vector>
 
-#include "core/settings/settings.h"
-#include "core/text/text_codec.h"
-#include "support/temp_home.h"
-#include "ui/browser_launch.h"
-#include "ui/message_box.h"
+#include "program_windows.h"
 
 namespace quillet {
 namespace {
 
-struct Message {
-  std::string text, caption;
-  MessageIcon icon;
-};
+using BrowserLaunch = test::WindowsTest;
 
-class RecordingOpener : public UrlOpener {
- public:
-  // Both report failure: a launch that fails is not reported to the user.
-  bool OpenUrl(const std::string& url) override {
-    opened.push_back(url);
-    return false;
+TEST_F(BrowserLaunch, TheSettingsChooseTheDesktopTheBrowserProgramOrAMessage) {
+  const std::string browser = w.home.Path("bin/browser");
+  test::WriteBytes(browser, "#!/bin/sh\n");
+  std::filesystem::permissions(browser, std::filesystem::perms::owner_all);
+  const struct {
+    const char* what;
+    std::string ini;  // [Main] section
+    std::string url;  // UTF-8
+    std::string opened;
+    std::string message;  // "caption: text"
+  } cases[] = {
+      {"the desktop", "IEPath=" + browser, "http://127.0.0.1/記事?a=1&b=2",
+       "http://127.0.0.1/記事?a=1&b=2", ""},
+      {"the chosen program", "NewWindowOnly=1\r\nIEPath=" + browser,
+       "http://127.0.0.1/a b?q=ニュース", browser + " http://127.0.0.1/a b?q=ニュース", ""},
+      {"a program that is not there", "NewWindowOnly=1\r\nIESelect=0", "http://x/", "",
+       "Netscape Navigaterが見つかりません: ファイルが見つかりません\n\n"},
+      {"no web URL", "", "file:///etc/passwd", "",
+       "Quillet: このURLは開けません\n\nfile:///etc/passwd"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    // Every launch reads the settings file afresh.
+    test::WriteBytes(settings::SettingsFilePath(), "[Main]\r\n" + c.ini + "\r\n");
+    test::RecordingOpener opener;
+    w.messages.clear();
+    OpenArticle(Utf8ToCp932(c.url), nullptr);
+    EXPECT_EQ(opener.opened, c.opened.empty() ? test::Texts{} : test::Texts{c.opened});
+    // A launch that fails (the recording opener fails every one) is not reported.
+    ASSERT_EQ(w.messages.size(), c.message.empty() ? 0u : 1u);
+    if (!c.message.empty()) {
+      EXPECT_EQ(w.messages[0].caption + ": " + w.messages[0].text, c.message);
+      EXPECT_EQ(w.messages[0].icon, MessageIcon::kExclamation);
+    }
   }
-  bool StartProgram(const std::string& program, const std::string& url) override {
-    started.emplace_back(program, url);
-    return false;
-  }
-  std::vector<std::string> opened;
-  std::vector<std::pair<std::string, std::string>> started;
-};
+}
 
-// A script that writes its argument count and then its arguments, one per
-// line, to args.txt beside itself (renamed into place when complete).
-void WriteRecordingScript(const std::string& path) {
+// Puts a stand-in program at `path`, opens `url` and returns the program's
+// argument count and arguments, one per line ("" when it did not run).
+std::string ArgumentsOfLaunch(const std::string& path, const std::string& url) {
   test::WriteBytes(
       path,
       "#!/bin/sh\n"
@@ -51,108 +61,34 @@ void WriteRecordingScript(const std::string& path) {
       "{ echo \"$#\"; for a in \"$@\"; do printf '%s\\n' \"$a\"; done; } > \"$out.tmp\"\n"
       "mv \"$out.tmp\" \"$out\"\n");
   std::filesystem::permissions(path, std::filesystem::perms::owner_all);
-}
-
-// Waits for a detached process to leave its file; a generous limit only keeps
-// a broken launch from hanging the run.
-std::optional<std::string> WaitForFile(const std::string& path) {
-  for (int i = 0; i < 1000; ++i) {
-    if (FileExists(path)) return test::ReadBytes(path);
+  OpenArticle(Utf8ToCp932(url), nullptr);
+  // A generous limit only keeps a broken launch from hanging the run.
+  const std::string args = DirectoryOf(path) + "/args.txt";
+  for (int i = 0; i < 1000 && !FileExists(args); ++i)
     QThread::msleep(10);
-  }
-  return std::nullopt;
+  return test::ReadBytes(args);
 }
 
-class BrowserLaunch : public ::testing::Test {
- protected:
-  BrowserLaunch() {
-    SetUrlOpener(&opener);
-    SetMessageHookForTesting(
-        [this](const std::string& text, const std::string& caption, MessageIcon icon) {
-          messages.push_back({text, caption, icon});
-        });
-  }
-  ~BrowserLaunch() override {
-    SetUrlOpener(nullptr);
-    SetMessageHookForTesting(nullptr);
-  }
-
-  test::TempHome home;
-  RecordingOpener opener;
-  std::vector<Message> messages;
-};
-
-TEST_F(BrowserLaunch, OpenerReceivesTheUrlAsUnicode) {
-  const std::string browser = home.Path("bin/browser");
-  WriteRecordingScript(browser);
-  settings::WriteString("Main", "IEPath", browser);
-  OpenArticle(Utf8ToCp932("http://127.0.0.1/記事?a=1&b=2"), nullptr);
-  EXPECT_EQ(opener.opened, std::vector<std::string>{"http://127.0.0.1/記事?a=1&b=2"});
-  EXPECT_TRUE(opener.started.empty());
-
-  // Every launch reads the settings file afresh.
-  settings::WriteBool("Main", "NewWindowOnly", true);
-  OpenArticle(Utf8ToCp932("http://127.0.0.1/a b?q=ニュース"), nullptr);
-  ASSERT_EQ(opener.started.size(), 1u);
-  EXPECT_EQ(opener.started[0].first, browser);
-  EXPECT_EQ(opener.started[0].second, "http://127.0.0.1/a b?q=ニュース");
-  EXPECT_EQ(opener.opened.size(), 1u);
-  EXPECT_TRUE(messages.empty()) << "a failed launch was reported";
-}
-
-TEST_F(BrowserLaunch, MessagesInsteadOfALaunch) {
-  settings::WriteBool("Main", "NewWindowOnly", true);
-  settings::WriteBool("Main", "IESelect", false);
-  OpenArticle("http://x/", nullptr);
-  OpenArticle("file:///etc/passwd", nullptr);
-  ASSERT_EQ(messages.size(), 2u);
-  EXPECT_EQ(Cp932ToUtf8(messages[0].text), "ファイルが見つかりません\n\n");
-  EXPECT_EQ(Cp932ToUtf8(messages[0].caption), "Netscape Navigaterが見つかりません");
-  EXPECT_EQ(Cp932ToUtf8(messages[1].text), "このURLは開けません\n\nfile:///etc/passwd");
-  EXPECT_EQ(messages[1].caption, "Quillet");
-  for (const Message& m : messages)
-    EXPECT_EQ(m.icon, MessageIcon::kExclamation);
-  EXPECT_TRUE(opener.opened.empty());
-  EXPECT_TRUE(opener.started.empty());
-}
-
-TEST_F(BrowserLaunch, RealProgramStartPassesTheUrlAsOneArgument) {
-  SetUrlOpener(nullptr);
-  const std::string browser = home.Path("bin/browser");
-  WriteRecordingScript(browser);
+TEST_F(BrowserLaunch, ARealProgramStartPassesTheUrlAsOneArgument) {
+  const std::string browser = w.home.Path("bin/browser");
   settings::WriteBool("Main", "NewWindowOnly", true);
   settings::WriteString("Main", "IEPath", browser);
-  OpenArticle(Utf8ToCp932("http://127.0.0.1/a b?x=1&y=記事;echo z"), nullptr);
-  const std::optional<std::string> args = WaitForFile(home.Path("bin/args.txt"));
-  ASSERT_TRUE(args) << "the stand-in browser did not run";
-  EXPECT_EQ(*args, "1\nhttp://127.0.0.1/a b?x=1&y=記事;echo z\n");
-  EXPECT_TRUE(messages.empty());
+  EXPECT_EQ(ArgumentsOfLaunch(browser, "http://127.0.0.1/a b?x=1&y=記事;echo z"),
+            "1\nhttp://127.0.0.1/a b?x=1&y=記事;echo z\n");
+  EXPECT_TRUE(w.messages.empty());
 }
 
-// QDesktopServices cannot open anything on the offscreen platform; with a
-// display (e.g. under Xvfb) the desktop handler is the first xdg-open on PATH.
-TEST_F(BrowserLaunch, RealDesktopHandlerIsXdgOpen) {
+// The offscreen platform opens nothing; with a display (scripts/test runs
+// this under Xvfb) the desktop's handler is the first xdg-open on PATH.
+TEST_F(BrowserLaunch, TheRealDesktopHandlerIsXdgOpen) {
   if (QGuiApplication::platformName() == QStringLiteral("offscreen"))
     GTEST_SKIP() << "needs a display platform";
-  SetUrlOpener(nullptr);
-  WriteRecordingScript(home.Path("bin/xdg-open"));
-  const char* oldPath = std::getenv("PATH");
-  const std::string savedPath = oldPath ? oldPath : "";
-  setenv("PATH", (home.Path("bin") + ":" + savedPath).c_str(), 1);
-  OpenArticle("http://127.0.0.1/article?id=1", nullptr);
-  setenv("PATH", savedPath.c_str(), 1);
-  const std::optional<std::string> args = WaitForFile(home.Path("bin/args.txt"));
-  ASSERT_TRUE(args) << "xdg-open was not started";
-  EXPECT_EQ(*args, "1\nhttp://127.0.0.1/article?id=1\n");
-}
-
-TEST_F(BrowserLaunch, CopyUrlReplacesTheClipboardText) {
-  QClipboard* clipboard = QGuiApplication::clipboard();
-  clipboard->setText(QStringLiteral("earlier"));
-  CopyUrl(Utf8ToCp932("http://127.0.0.1/記事?a=1"));
-  EXPECT_EQ(clipboard->text(), QString::fromUtf8("http://127.0.0.1/記事?a=1"));
-  CopyUrl("");
-  EXPECT_EQ(clipboard->text(), QString());
+  const std::string path = std::getenv("PATH") ? std::getenv("PATH") : "";
+  setenv("PATH", (w.home.Path("bin") + ":" + path).c_str(), 1);
+  const std::string args =
+      ArgumentsOfLaunch(w.home.Path("bin/xdg-open"), "http://127.0.0.1/a?id=1");
+  setenv("PATH", path.c_str(), 1);
+  EXPECT_EQ(args, "1\nhttp://127.0.0.1/a?id=1\n");
 }
 
 }  // namespace

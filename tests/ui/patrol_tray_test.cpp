@@ -1,70 +1,74 @@
-// The main window's patrol timer and tray icon: the toolbar toggle and the
-// tray menu item mirroring each other, ticks that fetch (also while the
-// window sits in the tray) or pass silently, the interval from the behaviour
-// dialog, and hiding into the tray and coming back.
-#include <QAction>
-#include <QMenu>
-#include <QPushButton>
-#include <QSpinBox>
-#include <QToolButton>
+// The tray's clicks, and the main window's patrol timer and tray: toggle and
+// tray item mirroring each other, ticks that fetch (also with the window in
+// the tray), wait or pass silently, Skip and Cancel, and hiding into the tray
+// and coming back.
+#include <QCursor>
 
-#include <gtest/gtest.h>
-
-#include <functional>
-#include <string>
+#include <array>
 #include <tuple>
-#include <utility>
-#include <vector>
 
-#include "core/sys/network_check.h"
 #include "net/test_server.h"
 #include "program_windows.h"
-#include "sample_server.h"
-#include "ui/report_view.h"
 
 namespace quillet {
 namespace {
 
-// Pretends that the desktop has (or has not) a notification area.
-class TrayAvailable {
- public:
-  explicit TrayAvailable(bool available) { TrayIconHost::SetAvailableForTesting(available); }
-  ~TrayAvailable() { TrayIconHost::SetAvailableForTesting(std::nullopt); }
-};
-
-// Answers the network check with `up` and records the proxies it was asked
-// about.
-class NetworkCheckStub {
- public:
-  explicit NetworkCheckStub(bool up) {
-    SetNetworkCheckForTesting([this, up](const std::string& proxy) {
-      proxies.push_back(proxy);
-      return up;
-    });
+TEST(TrayActivationMapper, ClicksCloseInTimeAndPlaceBecomeDoubleClicks) {
+  using R = QSystemTrayIcon::ActivationReason;
+  const R press = R::Unknown;  // a right press seen by the program itself
+  const QPoint p(100, 200);
+  const struct {
+    std::vector<std::tuple<R, int64_t, QPoint>> steps;
+    const char* clicks;
+  } cases[] = {
+      {{{R::Trigger, 0, p}, {R::Trigger, 399, p + QPoint(5, -5)}, {R::Trigger, 500, p}}, "L LD L"},
+      {{{R::Trigger, 0, p}, {R::Trigger, 400, p}, {R::Trigger, 410, p + QPoint(6, 0)}}, "L L L"},
+      {{{R::Trigger, 0, p}, {R::DoubleClick, 100, p}, {R::Trigger, 200, p}}, "L LD L"},
+      {{{R::Trigger, 0, p}, {R::Context, 100, p}, {R::Context, 300, p}}, "L R RD"},
+      {{{R::MiddleClick, 0, p}, {R::MiddleClick, 100, p}}, "M M"},
+      {{{R::Context, 0, p}, {press, 100, p}, {R::Context, 200, p}}, "R RD R"},
+      {{{R::Context, 0, p}, {press, 400, p}}, "R -"},
+  };
+  for (const auto& c : cases) {
+    TrayActivationMapper mapper(400, 5);
+    std::string got;
+    for (const auto& [reason, ms, at] : c.steps) {
+      std::optional<TrayClick> click = mapper.Map(reason, ms, at);
+      if (reason == press && mapper.TakeSecondRightPress(ms, at)) click = TrayClick::kRightDouble;
+      got += std::string(got.empty() ? "" : " ") +
+             (click ? std::array{"L", "LD", "R", "RD", "M"}[static_cast<size_t>(*click)] : "-");
+    }
+    EXPECT_EQ(got, c.clicks);
   }
-  ~NetworkCheckStub() { SetNetworkCheckForTesting(nullptr); }
+}
 
-  std::vector<std::string> proxies;
-};
+const std::string kYolPage =
+    "<!-- /topnews/headline=start -->\r\n<a href=\"/a.htm\">Alpha</a>\r\n"
+    "<a href=\"/b.htm\">Beta</a>\r\n<!-- /topnews/headline=end -->\r\n";
 
-class PatrolTray : public ::testing::Test {
+class PatrolTray : public test::WindowsTest {
  protected:
   PatrolTray() {
+    TrayIconHost::SetAvailableForTesting(true);  // a desktop with a notification area
     w.progressDialog.Runner().Http().idleTimeout = std::chrono::seconds(10);
     w.mainWindow.show();
+    PatrolTimer& timer = w.mainWindow.PatrolTimerForTesting();
+    timer.OnTick = [this, tick = std::move(timer.OnTick)] {
+      ++ticks;
+      tick();
+    };
+    for (const char* headline : {"old one", "old two"})
+      w.mainWindow.AppendRow("", "", headline, 0, std::make_unique<NewsItem>());
   }
-  void AddOldRows() {
-    for (const char* headline : {"old one", "old two"}) {
-      w.mainWindow.AppendRow("OLD", "genre", headline, 0,
-                             std::make_unique<NewsItem>(NewsItem{"OLD", headline, "u", "genre"}));
-    }
+  ~PatrolTray() override { TrayIconHost::SetAvailableForTesting(std::nullopt); }
+  test::Texts Headlines() { return test::Column(*w.Main<ReportView>("headlineList"), 2); }
+  // The patrol timer on or off from the tray menu; on, it ticks every 20 ms.
+  void TogglePatrol() {
+    w.mainWindow.PatrolTimerForTesting().SetIntervalMs(20);
+    w.Main<QAction>("trayPatrolAction")->trigger();
   }
-  int Rows() const { return w.mainWindow.headlineList_->topLevelItemCount(); }
-  std::string Text(int row, int column) const {
-    return w.mainWindow.headlineList_->topLevelItem(row)->text(column).toStdString();
-  }
-  // Serves events until the progress dialog has shown and hidden again;
-  // `whenShown` runs as it appears.
+  // Serves events until the progress dialog has come and gone; `whenShown`
+  // runs as it appears.
   bool RunOneFetch(const std::function<void()>& whenShown) {
     bool shown = false;
     test::WhenReady(
@@ -75,281 +79,199 @@ class PatrolTray : public ::testing::Test {
         });
     return test::SpinUntil([&] { return shown && !w.progressDialog.isVisible(); });
   }
-  void BehaviourDialog(int minutes, QPushButton* close) {
-    w.mainWindow.behaviourAction_->trigger();
-    w.behaviourDialog.intervalSpin_->setValue(minutes);
-    close->click();
-  }
+  bool InTray() { return w.Main<QSystemTrayIcon>("trayIcon")->isVisible(); }
 
-  test::ProgramWindows w;
+  int ticks = 0;
 };
 
 TEST_F(PatrolTray, ToolbarToggleAndTrayItemMirrorEachOther) {
-  MainWindow& f = w.mainWindow;
-  EXPECT_FALSE(f.trayPatrolAction_->isChecked());
-  EXPECT_FALSE(f.patrolTimer_.Enabled());
-  const std::tuple<const char*, std::function<void()>, bool> steps[] = {
-      {"toolbar on", [&] { f.patrolButton_->click(); }, true},
-      {"tray item off", [&] { f.trayPatrolAction_->trigger(); }, false},
-      {"tray item on", [&] { f.trayPatrolAction_->trigger(); }, true},
-      {"toolbar off", [&] { f.patrolButton_->click(); }, false},
-      {"toolbar on again", [&] { f.patrolButton_->click(); }, true},
-  };
-  for (const auto& [what, action, on] : steps) {
-    SCOPED_TRACE(what);
-    action();
-    EXPECT_EQ(f.patrolButton_->isChecked(), on);
-    EXPECT_EQ(f.trayPatrolAction_->isChecked(), on);
-    EXPECT_EQ(f.patrolTimer_.Enabled(), on);
-    EXPECT_EQ(f.patrolTimer_.Counting(), on);  // 120 minutes when nothing is stored
+  QToolButton* button = w.Main("patrolButton");
+  QAction* item = w.Main<QAction>("trayPatrolAction");
+  for (const auto& [toggle, on] :
+       {std::pair<std::function<void()>, bool>{[&] { button->click(); }, true},
+        {[&] { item->trigger(); }, false},
+        {[&] { item->trigger(); }, true},
+        {[&] { button->click(); }, false}}) {
+    toggle();
+    EXPECT_EQ(button->isChecked(), on);
+    EXPECT_EQ(item->isChecked(), on);
+    EXPECT_EQ(w.mainWindow.PatrolTimerForTesting().Counting(), on);
   }
-  EXPECT_FALSE(w.progressDialog.isVisible());
 }
 
-TEST_F(PatrolTray, ATickInTheTrayAddsRowsAfterTheListsWithTheWindowHidden) {
-  TrayAvailable tray(true);
-  SampleSiteServer sites(QUILLET_SAMPLE_DIR);
-  ASSERT_TRUE(sites.Listen());
-  w.UseProxy(sites.Port());
-  AddOldRows();
-  w.mainWindow.trayButton_->click();
-  ASSERT_FALSE(w.mainWindow.isVisible());
-
-  w.mainWindow.patrolTimer_.SetIntervalMs(20);
-  w.mainWindow.trayPatrolAction_->trigger();  // on, from the tray menu
-  bool hiddenAndBusy = false;
-  ASSERT_TRUE(RunOneFetch([&] {
-    hiddenAndBusy = !w.mainWindow.isVisible() && !w.mainWindow.fetchButton_->isEnabled();
-    w.mainWindow.trayPatrolAction_->trigger();  // one run is enough
-  }));
-  EXPECT_TRUE(hiddenAndBusy);
-  EXPECT_FALSE(w.mainWindow.isVisible());
-  EXPECT_TRUE(w.mainWindow.trayIcon_.Registered());
-  EXPECT_TRUE(w.mainWindow.fetchButton_->isEnabled());
-  ASSERT_EQ(Rows(), 2 + 286);
-  EXPECT_EQ(Text(0, 2), "old one");
-  EXPECT_EQ(Text(1, 2), "old two");
-  EXPECT_EQ(Text(2, 0), "YOL");
-  EXPECT_EQ(Text(2 + 285, 0), "毎日");
-
-  // The tray menu's fetch, unlike a tick, empties the list first.
-  w.mainWindow.trayFetchAction_->trigger();
-  EXPECT_EQ(Rows(), 0);
-  EXPECT_TRUE(w.progressDialog.isVisible());
-  ASSERT_TRUE(test::SpinUntil([&] { return !w.progressDialog.isVisible(); }));
-  EXPECT_FALSE(w.mainWindow.isVisible());
-  EXPECT_EQ(Rows(), 286);
-  EXPECT_TRUE(w.messages.empty());
-}
-
-TEST_F(PatrolTray, TicksPassWhileTheDialogShowsAndTheNextOneAfterItStartsARun) {
-  // The first site's size probe gets half an answer, then silence: the run
-  // waits until it is cancelled. Later connections are closed at once.
+// A tick with the window in the tray runs behind it and adds its rows after
+// the old ones; Skip and Cancel end a download and the run. Later ticks wait
+// for the dialog and for the error box of a run.
+TEST_F(PatrolTray, TicksFetchBehindTheTrayAndWaitForTheDialogAndForTheErrorOfARun) {
+  // The first run: YOL in full; アサヒ (of no known size) and Impress Watch
+  // (no size probe) hang in their pages. The runs after it meet the proxy's
+  // refusal at once.
   test::TestServer server;
-  server.Add({{{"HTTP/1.0 200 OK\r\n", 0}}, false});
+  server.Add("HTTP/1.0 200 OK\r\n\r\n");
+  server.Add("HTTP/1.0 200 OK\r\n\r\n" + kYolPage);
+  server.Add("HTTP/1.0 200 OK\r\n\r\n");
+  for (int site = 0; site < 2; ++site)
+    server.Add({{{"HTTP/1.0 200 OK\r\n\r\n<html>", 0}}, false});
+  for (int run = 0; run < 3; ++run)
+    server.Add("HTTP/1.0 407 Proxy Authentication Required\r\n\r\n");
   w.UseProxy(server.Port());
-  NetworkCheckStub network(true);
-  AddOldRows();
-  int ticks = 0;
-  w.mainWindow.patrolTimer_.OnTick = [&, tick = std::move(w.mainWindow.patrolTimer_.OnTick)] {
-    ++ticks;
-    tick();
+  test::NetworkCheckStub network(true);
+  w.Main("trayButton")->click();
+  const auto downloading = [&](int connections) {
+    return server.Connections() == connections &&
+           test::Find<QLabel>(w.progressDialog, "statusLabel")
+               ->text()
+               .endsWith(QString::fromUtf8("のヘッドラインを取得しています..."));
   };
-
-  // Three ticks during the run, watched from inside its network waits, do not
-  // even ask for the network.
+  const auto press = [&](const char* button) {
+    test::Find<QPushButton>(w.progressDialog, button)->click();
+  };
+  // Ticks during the run, watched from inside its network waits, do not even
+  // ask for the network.
   size_t checksDuringRun = 0;
-  w.mainWindow.patrolTimer_.SetIntervalMs(20);
-  w.mainWindow.patrolButton_->click();
+  bool hiddenAndBusy = false;
+  TogglePatrol();
   ASSERT_TRUE(RunOneFetch([&] {
+    hiddenAndBusy = !w.mainWindow.isVisible() && !w.Main("fetchButton")->isEnabled();
     test::WhenReady(
-        &w.mainWindow, [&, ticksAtStart = ticks] { return ticks >= ticksAtStart + 3; },
+        &w.mainWindow, [&] { return downloading(4); },
         [&] {
-          checksDuringRun = network.proxies.size();
-          w.progressDialog.cancelButton_->click();
+          press("skipButton");
+          test::WhenReady(
+              &w.mainWindow, [&, start = ticks] { return downloading(5) && ticks >= start + 3; },
+              [&] {
+                checksDuringRun = network.proxies.size();
+                press("cancelButton");
+              });
         });
   }));
+  EXPECT_TRUE(hiddenAndBusy);
   EXPECT_EQ(checksDuringRun, 1u);
+  EXPECT_EQ(server.Connections(), 5);  // Skip went on to the next site, Cancel ended the run
+  EXPECT_EQ(Headlines(), (test::Texts{"old one", "old two", "Alpha", "Beta"}));
+  EXPECT_TRUE(w.Main("fetchButton")->isEnabled());
+  EXPECT_TRUE(!w.mainWindow.isVisible() && InTray());
+  EXPECT_TRUE(w.messages.empty());
 
-  // The dialog gone, the next tick starts another run.
-  ASSERT_TRUE(RunOneFetch([&] { w.mainWindow.patrolButton_->click(); }));
-  ASSERT_EQ(network.proxies.size(), 2u);
-  EXPECT_EQ(network.proxies[1], "127.0.0.1:" + std::to_string(server.Port()));
-  EXPECT_GT(server.Connections(), 1);
-  EXPECT_EQ(Rows(), 2);  // the old rows stay; the sites gave nothing
-  EXPECT_TRUE(w.mainWindow.fetchButton_->isEnabled());
-}
-
-TEST_F(PatrolTray, TicksWaitWhileTheErrorOfARunIsOpen) {
-  // Every run ends with the proxy's refusal; the window sits in the tray.
-  TrayAvailable tray(true);
-  SampleSiteServer sites(QUILLET_SAMPLE_DIR);
-  sites.RequireProxyCredentials("reader", "s3cret");
-  ASSERT_TRUE(sites.Listen());
-  w.UseProxy(sites.Port());
-  NetworkCheckStub network(true);
-  w.mainWindow.trayButton_->click();
-  int ticks = 0;
-  w.mainWindow.patrolTimer_.OnTick = [&, tick = std::move(w.mainWindow.patrolTimer_.OnTick)] {
-    ++ticks;
-    tick();
-  };
+  // The next tick's run fails; its box comes after the clean-up, and while it
+  // is open three ticks start nothing. Once it is closed, the next tick runs.
+  bool cleanedUpFirst = false;
   size_t checksWhileOpen = 0;
-  bool dialogWhileOpen = false;
+  bool dialogWhileOpen = true;
   w.OnMessage = [&] {
     if (w.messages.size() != 1) return;
-    // Inside the first box: three ticks pass without starting anything.
+    cleanedUpFirst = !w.progressDialog.isVisible() && w.Main("fetchButton")->isEnabled();
     const size_t checks = network.proxies.size();
-    const int ticksAtBox = ticks;
-    test::SpinUntil([&] { return ticks >= ticksAtBox + 3; });
+    test::SpinUntil([&, start = ticks] { return ticks >= start + 3; });
     checksWhileOpen = network.proxies.size() - checks;
     dialogWhileOpen = w.progressDialog.isVisible();
   };
-  w.mainWindow.patrolTimer_.SetIntervalMs(20);
-  w.mainWindow.patrolButton_->click();
-  // Once the box is closed, the next tick runs (and fails) again.
   ASSERT_TRUE(test::SpinUntil([&] { return w.messages.size() >= 2; }));
-  w.mainWindow.patrolButton_->click();
+  TogglePatrol();
+  EXPECT_TRUE(cleanedUpFirst);
   EXPECT_EQ(checksWhileOpen, 0u);
   EXPECT_FALSE(dialogWhileOpen);
-  EXPECT_EQ(w.messages[1].text, "Proxy Authentication Required.");
-}
-
-TEST_F(PatrolTray, ATickWithoutANetworkPassesSilently) {
-  settings::WriteString("HTTP", "Proxy", "192.0.2.1:8080");
-  NetworkCheckStub network(false);
-  AddOldRows();
-  w.mainWindow.patrolTimer_.SetIntervalMs(20);
-  w.mainWindow.patrolButton_->click();
-  ASSERT_TRUE(test::SpinUntil([&] { return network.proxies.size() >= 3; }));
-  w.mainWindow.patrolButton_->click();
-
-  EXPECT_EQ(network.proxies[0], "192.0.2.1:8080");
-  EXPECT_TRUE(w.messages.empty());
-  EXPECT_FALSE(w.progressDialog.isVisible());
-  EXPECT_EQ(Rows(), 2);
-  EXPECT_TRUE(w.mainWindow.fetchButton_->isEnabled());
-}
-
-TEST_F(PatrolTray, TheBehaviourDialogSetsTheIntervalOnOkOnly) {
-  // The interval read from the settings at each showing is checked with the
-  // window's geometry.
-  EXPECT_EQ(w.mainWindow.patrolTimer_.IntervalMs(), 120 * 60 * 1000);
-  w.mainWindow.patrolButton_->click();
-  BehaviourDialog(45, w.behaviourDialog.okButton_);
-  EXPECT_EQ(w.mainWindow.patrolTimer_.IntervalMs(), 45 * 60 * 1000);
-  EXPECT_TRUE(w.mainWindow.patrolTimer_.Counting());
-  EXPECT_EQ(settings::TimerInterval(), 45);
-  BehaviourDialog(7, w.behaviourDialog.cancelButton_);  // Cancel
-  EXPECT_EQ(w.mainWindow.patrolTimer_.IntervalMs(), 45 * 60 * 1000);
-
-  // With the timer off the value is still taken, for the next switch on.
-  w.mainWindow.patrolButton_->click();
-  BehaviourDialog(6000, w.behaviourDialog.okButton_);
-  EXPECT_EQ(w.mainWindow.patrolTimer_.IntervalMs(), int64_t{6000} * 60 * 1000);
-  EXPECT_FALSE(w.mainWindow.patrolTimer_.Counting());
-  EXPECT_TRUE(w.messages.empty());
-}
-
-TEST_F(PatrolTray, WithoutATrayTheWindowStaysAndTheErrorIsShown) {
-  TrayAvailable tray(false);
-  w.mainWindow.trayButton_->click();
-  ASSERT_EQ(w.messages.size(), 1u);
-  EXPECT_EQ(w.messages[0].text, "タスクトレイに登録できません.");
-  EXPECT_EQ(w.messages[0].caption, "Quillet");
+  EXPECT_EQ(w.messages[0].text, "Proxy Authentication Required.");
   EXPECT_EQ(w.messages[0].icon, MessageIcon::kStop);
-  EXPECT_TRUE(w.mainWindow.isVisible());
-  EXPECT_FALSE(w.mainWindow.trayIcon_.Registered());
+}
+
+TEST_F(PatrolTray, WithoutANetworkTheFetchButtonSaysSoAndATickPassesSilently) {
+  settings::WriteString("HTTP", "Proxy", "192.0.2.1:8080");
+  test::NetworkCheckStub network(false);
+  w.Main("fetchButton")->click();
+  TogglePatrol();
+  ASSERT_TRUE(test::SpinUntil([&] { return network.proxies.size() >= 3; }));
+  TogglePatrol();
+  EXPECT_EQ(network.proxies[0], "192.0.2.1:8080");
+  ASSERT_EQ(w.messages.size(), 1u);  // the button's, not the ticks'
+  EXPECT_EQ(w.messages[0].text, "ネットワークに接続されていません");
+  EXPECT_EQ(w.messages[0].caption, "エラー");
+  EXPECT_FALSE(w.progressDialog.isVisible());
+  EXPECT_EQ(Headlines().size(), 2u);  // the list as it was
+  EXPECT_TRUE(w.Main("fetchButton")->isEnabled());
 }
 
 TEST_F(PatrolTray, IntoTheTrayAndBackAsTheUserLeftIt) {
-  TrayAvailable tray(true);
+  // Without a tray the window stays, and the next attempt tries again.
+  TrayIconHost::SetAvailableForTesting(false);
+  w.Main("trayButton")->click();
+  TrayIconHost::SetAvailableForTesting(true);
+  ASSERT_EQ(w.messages.size(), 1u);
+  EXPECT_EQ(w.messages[0].text, "タスクトレイに登録できません.");
+  EXPECT_TRUE(w.mainWindow.isVisible() && !InTray());
   settings::WriteGeometry({30, 40, 400, 300, false});
-  TrayIcon& icon = w.mainWindow.trayIcon_;
-  QSystemTrayIcon& shown = icon.HostForTesting().SystemTrayIcon();
-  EXPECT_FALSE(icon.Registered());
-  EXPECT_EQ(icon.PopupMenuR(), w.mainWindow.trayMenu_);
-
-  const std::pair<const char*, std::function<void()>> restores[] = {
-      {"left double click",
-       [&] {
-         emit shown.activated(QSystemTrayIcon::DoubleClick);
-         // The tray's reports are handled from the event loop.
-         QCoreApplication::processEvents();
-       }},
-      {"right double click",
-       [&] {
-         TrayIcon::HandleTrayMessage(icon.IconID(), TrayMouseMessage::kRightDblClk, QPoint(5, 6));
-       }},
-      {"tray menu", [&] { w.mainWindow.trayRestoreAction_->trigger(); }},
+  QMenu& menu = *w.Main<QMenu>("trayMenu");
+  // The tray's clicks are handled from the event loop, not inside the tray
+  // widget's handler: removing the icon deletes that widget.
+  const auto click = [&](QSystemTrayIcon::ActivationReason reason) {
+    emit w.Main<QSystemTrayIcon>("trayIcon")->activated(reason);
+    EXPECT_TRUE(InTray()) << "handled inside the tray's own handler";
+    QCoreApplication::processEvents();
   };
-  int step = 0;
-  for (const auto& [what, restore] : restores) {
-    SCOPED_TRACE(what);
-    const QPoint left(200 + step, 210);
-    const QSize size(420 + step, 330);
-    ++step;
-    w.mainWindow.move(left);
-    w.mainWindow.resize(size);
-    w.mainWindow.trayButton_->click();
-    EXPECT_TRUE(icon.Registered());
-    EXPECT_TRUE(shown.isVisible());
-    EXPECT_FALSE(w.mainWindow.isVisible());
-
-    restore();
-    EXPECT_FALSE(icon.Registered());
-    EXPECT_FALSE(shown.isVisible());
-    EXPECT_TRUE(w.mainWindow.isVisible());
+  bool restoredDuringMenu = false;
+  const std::function<void()> restores[] = {
+      [&] { click(QSystemTrayIcon::DoubleClick); },
+      [&] {
+        click(QSystemTrayIcon::Trigger);  // two close clicks
+        click(QSystemTrayIcon::Trigger);
+      },
+      [&] {
+        // A right double click: the first click opens the menu, which holds
+        // the tray (a double click meanwhile is dropped) and takes the
+        // second press.
+        const auto second = QObject::connect(&menu, &QMenu::aboutToShow, &menu, [&] {
+          QTimer::singleShot(0, &menu, [&] {
+            click(QSystemTrayIcon::DoubleClick);
+            restoredDuringMenu = w.mainWindow.isVisible();
+            const QPoint at = QCursor::pos();
+            QMouseEvent press(QEvent::MouseButtonPress, menu.mapFromGlobal(at), at, Qt::RightButton,
+                              Qt::RightButton, Qt::NoModifier);
+            QCoreApplication::sendEvent(&menu, &press);
+            if (menu.isVisible()) menu.close();  // so that a failure cannot hang the test
+          });
+        });
+        click(QSystemTrayIcon::Context);
+        QObject::disconnect(second);
+      },
+      [&] { w.Main<QAction>("trayRestoreAction")->trigger(); },
+  };
+  for (int step = 0; step < 4; ++step) {
+    SCOPED_TRACE(step);
+    const QRect left(200 + step, 210, 420 + step, 330);
+    w.mainWindow.move(left.topLeft());
+    w.mainWindow.resize(left.size());
+    w.Main("trayButton")->click();
+    EXPECT_TRUE(InTray() && !w.mainWindow.isVisible());
+    restores[step]();
+    EXPECT_TRUE(!InTray() && w.mainWindow.isVisible());
     // Where and as large as it was when it was hidden, not the stored bounds.
-    EXPECT_EQ(w.mainWindow.pos(), left);
-    EXPECT_EQ(w.mainWindow.size(), size);
+    EXPECT_EQ(QRect(w.mainWindow.pos(), w.mainWindow.size()), left);
   }
-  EXPECT_TRUE(w.messages.empty());
+  EXPECT_FALSE(restoredDuringMenu);
+  EXPECT_EQ(w.messages.size(), 1u);
 }
 
 TEST_F(PatrolTray, ExitFromTheTrayQuitsWithTheGeometryOfTheHiddenWindow) {
-  TrayAvailable tray(true);
+  // Maximized: the normal bounds are stored, and the window stays hidden.
   w.mainWindow.move(250, 260);
   w.mainWindow.resize(450, 350);
-  w.mainWindow.trayButton_->click();
-  ASSERT_FALSE(w.mainWindow.isVisible());
+  w.mainWindow.showMaximized();
+  ASSERT_TRUE(test::SpinUntil([&] { return w.mainWindow.isMaximized(); }));
+  w.Main("trayButton")->click();
   settings::WriteGeometry({30, 40, 400, 300, false});
-
-  bool shownAgain = false;
-  test::WhenReady(
-      &w.mainWindow, [&] { return w.mainWindow.isVisible(); }, [&] { shownAgain = true; });
-  w.mainWindow.trayQuitAction_->trigger();
-  QCoreApplication::processEvents();
-  EXPECT_FALSE(shownAgain);
-  EXPECT_FALSE(w.mainWindow.isVisible());
-  const settings::Geometry stored = settings::ReadGeometry({-1, -1, -1, -1, true});
-  EXPECT_EQ(std::vector<int>({stored.left, stored.top, stored.width, stored.height}),
-            std::vector<int>({250, 260, 450, 350}));
-  EXPECT_FALSE(stored.maximized);
-  EXPECT_TRUE(w.messages.empty());
-}
-
-TEST_F(PatrolTray, ClosingTheWindowDuringAFetchCancelsIt) {
-  // The first site's page never finishes; without the cancel the run would go
-  // on to the other six sites after the window has closed.
-  test::TestServer server;
-  server.Add("HTTP/1.0 200 OK\r\n\r\n");
-  server.Add({{{"HTTP/1.0 200 OK\r\n\r\n<html>", 0}}, false});
-  w.UseProxy(server.Port());
-  NetworkCheckStub network(true);
-  bool closed = false;
-  test::WhenReady(
-      &w.mainWindow,
-      [&] { return w.progressDialog.Runner().State().statusText.find("Yomiuri") == 0; },
-      [&] {
-        w.mainWindow.close();
-        closed = true;
-      });
-  w.mainWindow.fetchButton_->click();
-  ASSERT_TRUE(test::SpinUntil([&] { return closed && !w.progressDialog.isVisible(); }));
-  EXPECT_FALSE(w.mainWindow.isVisible());
-  EXPECT_TRUE(w.progressDialog.Runner().State().cancelled);
-  EXPECT_EQ(server.Connections(), 2);  // no later site was asked for
+  struct ShowWatch : QObject {
+    bool eventFilter(QObject*, QEvent* event) override {
+      shown = shown || event->type() == QEvent::Show;
+      return false;
+    }
+    bool shown = false;
+  } watch;
+  w.mainWindow.installEventFilter(&watch);
+  w.Main<QAction>("trayQuitAction")->trigger();
+  EXPECT_FALSE(watch.shown);
+  const settings::Geometry g = settings::ReadGeometry({-1, -1, -1, -1, true});
+  EXPECT_EQ((std::vector<int>{g.left, g.top, g.width, g.height, g.maximized}),
+            (std::vector<int>{250, 260, 450, 350, true}));
 }
 
 }  // namespace

@@ -1,31 +1,69 @@
 // The four windows of the program over a temporary program folder, with the
-// message boxes recorded instead of shown, and an event pump for the tests.
+// message boxes recorded instead of shown, and what the window tests share.
 #pragma once
 
+#include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QElapsedTimer>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
 #include <QMouseEvent>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <QSystemTrayIcon>
+#include <QTabWidget>
 #include <QTimer>
+#include <QToolButton>
+#include <QTreeWidget>
+
+#include <gtest/gtest.h>
 
 #include <functional>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "core/settings/settings.h"
+#include "core/sys/network_check.h"
 #include "core/text/text_codec.h"
 #include "support/temp_home.h"
 #include "ui/behaviour_dialog.h"
 #include "ui/browser_launch.h"
 #include "ui/connection_dialog.h"
 #include "ui/fetch_progress_dialog.h"
+#include "ui/log_search_window.h"
 #include "ui/main_window.h"
 #include "ui/message_box.h"
+#include "ui/report_view.h"
 
 namespace quillet::test {
 
+using Texts = std::vector<std::string>;  // UTF-8
+
+// The control or action named `name` inside `parent`; a missing one ends the
+// test with an error.
+template <typename T>
+T* Find(const QObject& parent, const char* name) {
+  T* child = parent.findChild<T*>(QString::fromLatin1(name));
+  if (child == nullptr) throw std::runtime_error(std::string("no child named ") + name);
+  return child;
+}
+
+// The texts of a list's column, top to bottom.
+inline Texts Column(const QTreeWidget& list, int column) {
+  Texts texts;
+  for (int row = 0; row < list.topLevelItemCount(); ++row)
+    texts.push_back(list.topLevelItem(row)->text(column).toStdString());
+  return texts;
+}
+
 struct ShownMessage {
-  std::string text;     // UTF-8
-  std::string caption;  // UTF-8
+  std::string text, caption;  // UTF-8
   MessageIcon icon;
 };
 
@@ -42,9 +80,12 @@ class ProgramWindows {
         });
   }
   ~ProgramWindows() { SetMessageHookForTesting(nullptr); }
-  ProgramWindows(const ProgramWindows&) = delete;
-  ProgramWindows& operator=(const ProgramWindows&) = delete;
 
+  // A control or action of the main window.
+  template <typename T = QToolButton>
+  T* Main(const char* name) {
+    return Find<T>(mainWindow, name);
+  }
   void UseProxy(uint16_t port) {
     settings::WriteString("HTTP", "Proxy", "127.0.0.1:" + std::to_string(port));
   }
@@ -56,6 +97,11 @@ class ProgramWindows {
   BehaviourDialog behaviourDialog;
   std::vector<ShownMessage> messages;
   std::function<void()> OnMessage;  // runs inside the (not shown) box
+};
+
+class WindowsTest : public ::testing::Test {
+ protected:
+  ProgramWindows w;
 };
 
 // Serves events until `done` holds. The limit only keeps a broken run from
@@ -91,19 +137,39 @@ inline void SendMouse(QWidget* widget, QEvent::Type type, const QPoint& at,
   QApplication::sendEvent(widget, &event);
 }
 
-class RecordingOpener : public UrlOpener {
- public:
+// A key press as the window system delivers it: to the focused control.
+inline void PressKey(QWidget* target, int key, const QString& text = {}) {
+  target->setFocus();
+  QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, text);
+  QApplication::sendEvent(target, &press);
+}
+
+// Answers the network check with `up`, recording the proxies asked about.
+struct NetworkCheckStub {
+  explicit NetworkCheckStub(bool up) {
+    SetNetworkCheckForTesting([this, up](const std::string& proxy) {
+      proxies.push_back(proxy);
+      return up;
+    });
+  }
+  ~NetworkCheckStub() { SetNetworkCheckForTesting(nullptr); }
+  Texts proxies;
+};
+
+// Records the URL (UTF-8) that would go to the browser, after the program
+// for a program start; every launch fails, which is not reported.
+struct RecordingOpener : UrlOpener {
   RecordingOpener() { SetUrlOpener(this); }
   ~RecordingOpener() override { SetUrlOpener(nullptr); }
   bool OpenUrl(const std::string& url) override {
     opened.push_back(url);
-    return true;
+    return false;
   }
-  bool StartProgram(const std::string&, const std::string& url) override {
-    opened.push_back(url);
-    return true;
+  bool StartProgram(const std::string& program, const std::string& url) override {
+    opened.push_back(program + " " + url);
+    return false;
   }
-  std::vector<std::string> opened;  // UTF-8
+  Texts opened;
 };
 
 }  // namespace quillet::test

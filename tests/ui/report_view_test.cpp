@@ -1,20 +1,9 @@
-// The report view every list of the program uses: columns that follow the
-// window and never clip their headers, and the keyboard's double click and
-// row menu.
-#include "ui/report_view.h"
-
-#include <QApplication>
+// The report view every list of the program uses: mouse, keys and columns.
 #include <QContextMenuEvent>
 #include <QHeaderView>
-#include <QKeyEvent>
 #include <QVBoxLayout>
-#include <QWidget>
 
-#include <gtest/gtest.h>
-
-#include <vector>
-
-#include "core/text/text_codec.h"
+#include "program_windows.h"
 #include "ui/icons.h"
 
 namespace quillet {
@@ -23,91 +12,80 @@ namespace {
 class ReportViewTest : public ::testing::Test {
  protected:
   ReportViewTest() {
-    // Designed narrower than the header texts, as the search window's are.
-    list = new ReportView({{CP932("サイト"), 20}, {CP932("ジャンル"), 20}, {"x", 100}});
-    auto* layout = new QVBoxLayout(&window);
-    layout->addWidget(list);
+    (new QVBoxLayout(&window))->addWidget(list);
     window.resize(500, 300);
     window.show();
-  }
-  void AddRow(const char* site, const char* genre, const char* headline) {
-    auto* row = new QTreeWidgetItem(QStringList{QString::fromUtf8(site), QString::fromUtf8(genre),
-                                                QString::fromUtf8(headline)});
-    row->setIcon(0, SiteIcon(0));
-    list->addTopLevelItem(row);
-  }
-  int ColumnsTotal() const {
-    return list->columnWidth(0) + list->columnWidth(1) + list->columnWidth(2);
+    for (const char* site : {"YOL", "CNN", "ZAKZAK"}) {
+      auto* row = new QTreeWidgetItem(QStringList{QString::fromLatin1(site)});
+      row->setIcon(0, SiteIcon(0));
+      list->addTopLevelItem(row);
+    }
+    list->OnDblClick = [this] { ++doubleClicks; };
+    list->OnRowRightPress = [this](const QPoint& at) { menus.push_back(at); };
   }
   void Press(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
     QKeyEvent event(QEvent::KeyPress, key, modifiers);
     QApplication::sendEvent(list, &event);
   }
+  QRect Row(int row) { return list->visualItemRect(list->topLevelItem(row)); }
 
   QWidget window;
-  ReportView* list;
+  // Designed narrower than the header texts, as the search window's are.
+  ReportView* list = new ReportView({{CP932("サイト"), 20}, {CP932("ジャンル"), 20}, {"x", 100}});
+  int doubleClicks = 0;
+  std::vector<QPoint> menus;  // where each menu was asked for, on the screen
 };
 
-TEST_F(ReportViewTest, ColumnsNeverClipTheirHeadersAndTheLastFollowsTheWidth) {
-  QHeaderView* header = list->header();
-  for (int column : {0, 1}) {
-    SCOPED_TRACE(column);
-    EXPECT_GE(list->columnWidth(column), header->sectionSizeHint(column));
-  }
-  // Short contents fit beside the icon, and no column gets below its header.
-  AddRow("YOL", "A", "headline");
-  list->FitColumns();
-  EXPECT_GT(list->columnWidth(0), list->fontMetrics().horizontalAdvance(QStringLiteral("YOL")) +
-                                      list->iconSize().width());
-  EXPECT_GE(list->columnWidth(0), header->sectionSizeHint(0));
-  EXPECT_GE(list->columnWidth(1), header->sectionSizeHint(1));
-  EXPECT_EQ(ColumnsTotal(), list->viewport()->width());
+TEST_F(ReportViewTest, MouseAndKeyboardSelectRowsOpenThemAndAskForTheirMenu) {
+  QWidget* viewport = list->viewport();
+  const QPoint empty(20, viewport->height() - 5);
+  Press(Qt::Key_Menu);  // nothing selected: no menu
+  list->setCurrentItem(list->topLevelItem(0));
+  test::SendMouse(viewport, QEvent::MouseButtonPress, Row(1).center(), Qt::RightButton);
+  test::SendMouse(viewport, QEvent::MouseButtonPress, empty, Qt::RightButton);  // no menu
+  EXPECT_EQ(list->SelectedRow(), list->topLevelItem(1));
+  EXPECT_EQ(menus, std::vector<QPoint>{viewport->mapToGlobal(Row(1).center())});
 
-  // Widened and narrowed, the last column takes what the others leave.
-  for (int width : {1280, 700}) {
-    SCOPED_TRACE(width);
-    window.resize(width, 300);
-    QApplication::processEvents();
-    EXPECT_EQ(ColumnsTotal(), list->viewport()->width());
-  }
-
-  // An empty list keeps the widths it has.
-  const int site = list->columnWidth(0);
-  list->clear();
-  list->FitColumns();
-  EXPECT_EQ(list->columnWidth(0), site);
-}
-
-TEST_F(ReportViewTest, EnterOpensAndTheMenuKeysAskForTheSelectedRowsMenu) {
-  AddRow("YOL", "A", "first");
-  AddRow("CNN", "B", "second");
-  int opened = 0;
-  std::vector<QPoint> menus;
-  list->OnDblClick = [&] { ++opened; };
-  list->OnRowRightPress = [&](const QPoint& at) { menus.push_back(at); };
-
-  // Nothing selected: no menu.
-  Press(Qt::Key_Menu);
-  EXPECT_TRUE(menus.empty());
-
-  list->setCurrentItem(list->topLevelItem(1));
+  // A double click anywhere, empty space included, and Enter open.
+  test::SendMouse(viewport, QEvent::MouseButtonDblClick, empty, Qt::LeftButton);
+  test::SendMouse(viewport, QEvent::MouseButtonDblClick, Row(2).center(), Qt::LeftButton);
   Press(Qt::Key_Return);
   Press(Qt::Key_Enter, Qt::KeypadModifier);
-  EXPECT_EQ(opened, 2);
+  EXPECT_EQ(doubleClicks, 4);
 
+  // The Menu key and Shift+F10 ask for the selected row's menu, at that row.
+  menus.clear();
+  list->setCurrentItem(list->topLevelItem(1));
   Press(Qt::Key_Menu);
   Press(Qt::Key_F10, Qt::ShiftModifier);
   QContextMenuEvent keyboardMenu(QContextMenuEvent::Keyboard, QPoint(0, 0), QPoint(0, 0));
-  QApplication::sendEvent(list->viewport(), &keyboardMenu);
+  QApplication::sendEvent(viewport, &keyboardMenu);
   Press(Qt::Key_F10);  // without Shift: not a menu key
   ASSERT_EQ(menus.size(), 3u);
-  const QRect row = list->visualItemRect(list->topLevelItem(1));
   for (const QPoint& at : menus) {
-    const QPoint local = list->viewport()->mapFromGlobal(at);
-    EXPECT_GE(local.y(), row.top());
-    EXPECT_LE(local.y(), row.bottom());
+    const int y = viewport->mapFromGlobal(at).y();
+    EXPECT_TRUE(y >= Row(1).top() && y <= Row(1).bottom()) << y;
   }
-  EXPECT_EQ(opened, 2);
+  EXPECT_EQ(doubleClicks, 4);
+}
+
+TEST_F(ReportViewTest, ColumnsNeverClipTheirHeadersAndTheLastFollowsTheWidth) {
+  for (int column : {0, 1})
+    EXPECT_GE(list->columnWidth(column), list->header()->sectionSizeHint(column)) << column;
+  list->FitColumns();  // with room for the icon beside the text
+  EXPECT_GT(list->columnWidth(0), list->fontMetrics().horizontalAdvance(QStringLiteral("ZAKZAK")) +
+                                      list->iconSize().width());
+  for (int width : {500, 1280, 700}) {
+    window.resize(width, 300);
+    QApplication::processEvents();
+    EXPECT_EQ(list->columnWidth(0) + list->columnWidth(1) + list->columnWidth(2),
+              list->viewport()->width())
+        << width;
+  }
+  const int site = list->columnWidth(0);
+  list->clear();
+  list->FitColumns();  // an empty list keeps the widths it has
+  EXPECT_EQ(list->columnWidth(0), site);
 }
 
 }  // namespace

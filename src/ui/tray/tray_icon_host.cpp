@@ -69,34 +69,33 @@ bool TrayActivationMapper::Pairs(const Click& first, int64_t nowMs, const QPoint
          std::abs(cursor.y() - first.pos.y()) <= doubleClickDistance_;
 }
 
-std::vector<TrayMouseMessage> TrayActivationMapper::Map(QSystemTrayIcon::ActivationReason reason,
-                                                        int64_t nowMs, const QPoint& cursor) {
+bool TrayActivationMapper::PairWith(Click& last, int64_t nowMs, const QPoint& cursor) {
+  if (Pairs(last, nowMs, cursor)) {
+    last = {};
+    return true;
+  }
+  last = {true, nowMs, cursor};
+  return false;
+}
+
+std::optional<TrayClick> TrayActivationMapper::Map(QSystemTrayIcon::ActivationReason reason,
+                                                   int64_t nowMs, const QPoint& cursor) {
   switch (reason) {
     case QSystemTrayIcon::Trigger:
-      if (Pairs(lastLeft_, nowMs, cursor)) {
-        lastLeft_ = {};
-        return {TrayMouseMessage::kLeftDblClk};
-      }
-      lastLeft_ = {true, nowMs, cursor};
-      return {TrayMouseMessage::kLeftDown, TrayMouseMessage::kLeftUp};
+      return PairWith(lastLeft_, nowMs, cursor) ? TrayClick::kLeftDouble : TrayClick::kLeft;
     case QSystemTrayIcon::DoubleClick:
       // The platform paired the clicks itself; a click reported after this
       // one (some platforms report the second release too) starts anew.
       lastLeft_ = {};
-      return {TrayMouseMessage::kLeftDblClk};
+      return TrayClick::kLeftDouble;
     case QSystemTrayIcon::Context:
-      if (Pairs(lastRight_, nowMs, cursor)) {
-        lastRight_ = {};
-        return {TrayMouseMessage::kRightDblClk};
-      }
-      lastRight_ = {true, nowMs, cursor};
-      return {TrayMouseMessage::kRightDown, TrayMouseMessage::kRightUp};
+      return PairWith(lastRight_, nowMs, cursor) ? TrayClick::kRightDouble : TrayClick::kRight;
     case QSystemTrayIcon::MiddleClick:
-      return {TrayMouseMessage::kMiddleDown, TrayMouseMessage::kMiddleUp};
+      return TrayClick::kMiddle;
     case QSystemTrayIcon::Unknown:
       break;
   }
-  return {};
+  return std::nullopt;
 }
 
 bool TrayActivationMapper::TakeSecondRightPress(int64_t nowMs, const QPoint& cursor) {
@@ -105,32 +104,35 @@ bool TrayActivationMapper::TakeSecondRightPress(int64_t nowMs, const QPoint& cur
   return true;
 }
 
-TrayIconHost::TrayIconHost(Report report)
+TrayIconHost::TrayIconHost(QObject* parent, Report report)
     : report_(std::move(report)),
+      icon_(new QSystemTrayIcon(parent)),
       mapper_(QGuiApplication::styleHints()->mouseDoubleClickInterval(),
               QGuiApplication::styleHints()->mouseDoubleClickDistance()) {
+  icon_->setObjectName(QStringLiteral("trayIcon"));
   // Queued: the handlers (a menu, a restore that removes the icon) run after
   // the tray widget's own mouse handler has returned. Removing the icon
   // deletes that widget, which must not happen under its own event handler.
   QObject::connect(
-      &icon_, &QSystemTrayIcon::activated, &icon_,
+      icon_, &QSystemTrayIcon::activated, icon_,
       [this](QSystemTrayIcon::ActivationReason reason) { Activated(reason); },
       Qt::QueuedConnection);
 }
 
-TrayIconHost::~TrayIconHost() = default;
+TrayIconHost::~TrayIconHost() {
+  delete icon_.data();  // unless its parent has taken it along already
+}
 
-bool TrayIconHost::Show(const QIcon& icon, const QString& tip) {
+bool TrayIconHost::Show(const QIcon& icon) {
   const std::optional<bool>& available = AvailableOverride();
-  if (!available.value_or(QSystemTrayIcon::isSystemTrayAvailable())) return false;
-  icon_.setIcon(icon);
-  icon_.setToolTip(tip);
-  icon_.show();
+  if (!icon_ || !available.value_or(QSystemTrayIcon::isSystemTrayAvailable())) return false;
+  icon_->setIcon(icon);
+  icon_->show();
   return true;
 }
 
 void TrayIconHost::Hide() {
-  icon_.hide();
+  if (icon_) icon_->hide();
 }
 
 void TrayIconHost::SetAvailableForTesting(std::optional<bool> available) {
@@ -138,23 +140,25 @@ void TrayIconHost::SetAvailableForTesting(std::optional<bool> available) {
 }
 
 void TrayIconHost::Activated(QSystemTrayIcon::ActivationReason reason) {
-  // As with the shell's own tray messages, every event gets the cursor
+  // As with the shell's own tray messages, the click gets the cursor
   // position at the time the activation is handled.
   const QPoint cursor = QCursor::pos();
+  const std::optional<TrayClick> click = mapper_.Map(reason, NowMs(), cursor);
+  if (!click) return;
+  if (*click != TrayClick::kRight) {
+    report_(*click, cursor);
+    return;
+  }
+  // The menu a right click opens may take the second click of a double click.
   const std::weak_ptr<bool> alive = alive_;
   bool secondRightPress = false;
-  for (TrayMouseMessage message : mapper_.Map(reason, NowMs(), cursor)) {
-    if (message == TrayMouseMessage::kRightDown) {
-      SecondRightPressWatch watch(mapper_);
-      report_(message, cursor);
-      if (alive.expired()) return;
-      secondRightPress = watch.Seen();
-    } else {
-      report_(message, cursor);
-      if (alive.expired()) return;
-    }
+  {
+    SecondRightPressWatch watch(mapper_);
+    report_(*click, cursor);
+    if (alive.expired()) return;
+    secondRightPress = watch.Seen();
   }
-  if (secondRightPress) report_(TrayMouseMessage::kRightDblClk, cursor);
+  if (secondRightPress) report_(TrayClick::kRightDouble, cursor);
 }
 
 }  // namespace quillet

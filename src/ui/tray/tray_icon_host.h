@@ -1,45 +1,33 @@
-// The notification-area side of the tray icon component, on QSystemTrayIcon:
-// shows and hides one icon and turns its activations into mouse messages.
+// The notification-area side of the tray icon, on QSystemTrayIcon: shows and
+// hides one icon and turns its activations into clicks.
 #pragma once
 
 #include <QIcon>
 #include <QPoint>
-#include <QString>
+#include <QPointer>
 #include <QSystemTrayIcon>
 
 #include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>
-#include <vector>
 
 namespace quillet {
 
-// Mouse messages of a tray icon, the vocabulary of TrayIcon's event handling.
-enum class TrayMouseMessage {
-  kMove,
-  kLeftDown,
-  kLeftUp,
-  kLeftDblClk,
-  kRightDown,
-  kRightUp,
-  kRightDblClk,
-  kMiddleDown,
-  kMiddleUp,
-  kMiddleDblClk,
-};
+// A click on the tray icon: a single one of a button, or a double click.
+enum class TrayClick { kLeft, kLeftDouble, kRight, kRightDouble, kMiddle };
 
-// QSystemTrayIcon reports clicks, not presses and releases, and a double click
-// only for the left button and only on some platforms (elsewhere a double
-// click arrives as two clicks). A click becomes a press and a release; a second
-// click with the same button within the double-click interval and distance of
-// the first becomes a double click of that button.
+// QSystemTrayIcon reports clicks, and a double click only for the left button
+// and only on some platforms (elsewhere a double click arrives as two clicks).
+// A second click with the same button within the double-click interval and
+// distance of the first becomes a double click of that button.
 class TrayActivationMapper {
  public:
   TrayActivationMapper(int doubleClickMs, int doubleClickDistance);
 
-  std::vector<TrayMouseMessage> Map(QSystemTrayIcon::ActivationReason reason, int64_t nowMs,
-                                    const QPoint& cursor);
+  // The click an activation stands for; nothing for an unknown one.
+  std::optional<TrayClick> Map(QSystemTrayIcon::ActivationReason reason, int64_t nowMs,
+                               const QPoint& cursor);
 
   // A right press seen by the program itself (a popup menu opened by the
   // first right click takes the second one, so the tray never reports it):
@@ -53,6 +41,9 @@ class TrayActivationMapper {
     QPoint pos;
   };
   bool Pairs(const Click& first, int64_t nowMs, const QPoint& cursor) const;
+  // True when this click completes a double click with `last`; otherwise it
+  // becomes `last`, the first click of a possible pair.
+  bool PairWith(Click& last, int64_t nowMs, const QPoint& cursor);
 
   int doubleClickMs_;
   int doubleClickDistance_;
@@ -62,21 +53,19 @@ class TrayActivationMapper {
 
 class TrayIconHost {
  public:
-  // Receives every mouse message with the cursor's screen position.
-  using Report = std::function<void(TrayMouseMessage message, const QPoint& cursor)>;
+  // Receives every click with the cursor's screen position.
+  using Report = std::function<void(TrayClick click, const QPoint& cursor)>;
 
-  explicit TrayIconHost(Report report);
+  // The icon object is a child of `parent` (when given) named "trayIcon".
+  TrayIconHost(QObject* parent, Report report);
   ~TrayIconHost();
   TrayIconHost(const TrayIconHost&) = delete;
   TrayIconHost& operator=(const TrayIconHost&) = delete;
 
-  // Puts the icon into the notification area or updates it there; false when
-  // the desktop has no notification area.
-  bool Show(const QIcon& icon, const QString& tip);
+  // Puts the icon into the notification area; false when the desktop has no
+  // notification area.
+  bool Show(const QIcon& icon);
   void Hide();
-
-  // The icon object itself, for tests that play the notification area.
-  QSystemTrayIcon& SystemTrayIcon() { return icon_; }
 
   // Makes Show behave as if a notification area were (or were not) present;
   // nullopt asks the desktop again.
@@ -86,7 +75,7 @@ class TrayIconHost {
   void Activated(QSystemTrayIcon::ActivationReason reason);
 
   Report report_;
-  QSystemTrayIcon icon_;
+  QPointer<QSystemTrayIcon> icon_;
   TrayActivationMapper mapper_;
   // Expires when the host is destroyed, possibly by one of its own reports.
   std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);

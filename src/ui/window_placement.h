@@ -1,0 +1,44 @@
+// Where the main window stands on the screen: the geometry stored in the
+// settings file, applied at the first showing and written at close, and the
+// always-on-top flag, whose change re-creates the window in place.
+#pragma once
+
+#include <QPoint>
+
+class QWidget;
+
+namespace quillet {
+
+class WindowPlacement {
+ public:
+  explicit WindowPlacement(QWidget& window) : window_(window) {}
+  WindowPlacement(const WindowPlacement&) = delete;
+  WindowPlacement& operator=(const WindowPlacement&) = delete;
+
+  // The window is being shown: the first time it takes the stored geometry;
+  // later showings (back from the tray) keep it as the user left it.
+  void Showing();
+  // The window has moved; called from its moveEvent.
+  void Moved();
+  // Writes the geometry to the settings file; throws QuilletError when the
+  // file cannot be written. A maximized window stores its normal bounds and,
+  // when visible, goes back to them.
+  void Save();
+
+  // Sets or clears always on top. Qt re-creates the window for it; position,
+  // size and state are put back, and the window stays visible or hidden.
+  void SetAlwaysOnTop(bool on);
+  // True during that re-creation: the window's showing then is no showing
+  // for the program.
+  bool Recreating() const { return recreating_; }
+
+ private:
+  QWidget& window_;
+  bool recreating_ = false;
+  bool shownOnce_ = false;
+  // Client area against frame in the normal state, to store the normal
+  // bounds of a maximized window as frame position and client size.
+  QPoint frameOffset_;
+};
+
+}  // namespace quillet
