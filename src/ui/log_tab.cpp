@@ -7,8 +7,6 @@
 #include <QTreeWidget>
 
 #include <algorithm>
-#include <array>
-#include <vector>
 
 #include "core/log/log_rows.h"
 #include "core/sites/catalogue.h"
@@ -35,27 +33,6 @@ class LogRow : public QTreeWidgetItem {
   }
   LogItem record;
 };
-
-// The tree's own texts (CP932), from the catalogue; they differ in places
-// from the genres.
-struct SiteNode {
-  std::string text;
-  std::vector<std::string> categories;
-};
-
-const std::array<SiteNode, kSiteCount>& SiteNodes() {
-  static const std::array<SiteNode, kSiteCount> kNodes = [] {
-    std::array<SiteNode, kSiteCount> nodes;
-    for (const Site& site : Sites()) {
-      SiteNode& node = nodes[static_cast<size_t>(site.number)];
-      node.text = site.treeText;
-      for (int c = site.firstCategory; c <= site.lastCategory; ++c)
-        node.categories.push_back(Categories()[static_cast<size_t>(c)].treeText);
-    }
-    return nodes;
-  }();
-  return kNodes;
-}
 
 // Repainting stays off while the list is refilled, and comes back however
 // the refill ends.
@@ -114,21 +91,19 @@ LogTab::LogTab(ErrorDisplay& errors, QWidget* parent) : QWidget(parent), errors_
 }
 
 void LogTab::BuildTree() {
-  const auto& nodes = SiteNodes();
-  for (int site = 0; site < kSiteCount; ++site) {
-    const SiteNode& node = nodes[static_cast<size_t>(site)];
-    const Site& catalogue = Sites()[static_cast<size_t>(site)];
-    const QIcon icon = SiteIcon(site);
+  // The tree's own texts come from the catalogue; they differ in places from
+  // the genres.
+  for (const Site& site : Sites()) {
+    const QIcon icon = SiteIcon(site.number);
     auto* siteItem = new QTreeWidgetItem(siteTree_);
-    siteItem->setText(0, UiText(node.text.empty() ? catalogue.displayLabel : node.text));
+    siteItem->setText(0, UiText(site.treeText));
     siteItem->setIcon(0, icon);
     siteItem->setData(0, kCategoryRole, -1);
-    int index = catalogue.firstCategory;
-    for (const std::string& text : node.categories) {
+    for (int category = site.firstCategory; category <= site.lastCategory; ++category) {
       auto* categoryItem = new QTreeWidgetItem(siteItem);
-      categoryItem->setText(0, UiText(text));
+      categoryItem->setText(0, UiText(Categories()[static_cast<size_t>(category)].treeText));
       categoryItem->setIcon(0, icon);
-      categoryItem->setData(0, kCategoryRole, index++);
+      categoryItem->setData(0, kCategoryRole, category);
     }
   }
 }
