@@ -77,8 +77,10 @@ LogTab::LogTab(ErrorDisplay& errors, QWidget* parent) : QWidget(parent), errors_
   layout->addWidget(splitter_);
 
   recordMenu_ = new QMenu(this);
-  openArticleAction_ = recordMenu_->addAction(UiText(CP932("この記事をブラウザで開く")));
-  copyUrlAction_ = recordMenu_->addAction(UiText(CP932("URLのコピー")));
+  openArticleAction_ = Named(recordMenu_->addAction(UiText(CP932("この記事をブラウザで開く"))),
+                             QStringLiteral("openArticleAction"));
+  copyUrlAction_ =
+      Named(recordMenu_->addAction(UiText(CP932("URLのコピー"))), QStringLiteral("copyUrlAction"));
   recordMenu_->addSeparator();
   urlCaptionAction_ = recordMenu_->addAction(QStringLiteral("URL"));
 

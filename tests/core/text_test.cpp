@@ -111,6 +111,10 @@ TEST(TextOps, Cp932ConvertsBothWaysWithItsOwnTable) {
   }
   EXPECT_EQ(CP932("ソ・ｴ"), "\x83\x5C\x81\x45\xB4");
   EXPECT_EQ(Utf8ToCp932("a\xF0\x9F\x98\x80z\xE3\x81"), "a?z?");  // emoji, cut-off UTF-8
+  EXPECT_EQ(Utf8ToCp932("\xC3"
+                        "A\xE3\x81"
+                        "B"),
+            "?A?B");  // a lead byte without its rest
   EXPECT_EQ(Cp932ToUtf8("a\x85\x40z\xA0x\x83"), "a�z�x�");
   EXPECT_EQ(FileNameForMessage("/tmp/ソ"), "/tmp/\x83\x5C");
   EXPECT_EQ(FileNameForMessage("/tmp/\xFF\x83\x5C"), "/tmp/\xFF\x83\x5C");  // not UTF-8: kept

@@ -2,6 +2,7 @@
 // and the log search window.
 #include <sys/stat.h>
 
+#include <QClipboard>
 #include <QPointer>
 
 #include "core/log/log_search.h"
@@ -62,10 +63,18 @@ TEST_F(LogTabTest, ACategoryListsItsLogInFileOrderAndReloadsWhenTheTabIsShown) {
   Select(1, 1);
   EXPECT_EQ(Column(list, 0), (Texts{"2024/05/02", "", "2024/5/1"}));  // a blank line is a row
   EXPECT_EQ(Column(list, 1), (Texts{"新しい記事", "", "古い記事"}));
-  test::WriteBytes(path, "two\tu\t2024/5/3\t1\r\n" + records);
+  test::WriteBytes(path, "two\thttp://127.0.0.1/2\t2024/5/3\t1\r\n" + records);
   EXPECT_EQ(list.topLevelItemCount(), 3);  // nothing reloads on its own
   ShowTab();
   EXPECT_EQ(Column(list, 1), (Texts{"two", "新しい記事", "", "古い記事"}));
+
+  // The record menu acts on the selected record.
+  test::RecordingOpener opener;
+  list.setCurrentItem(list.topLevelItem(0));
+  Find<QAction>(tab, "openArticleAction")->trigger();
+  Find<QAction>(tab, "copyUrlAction")->trigger();
+  EXPECT_EQ(opener.opened, Texts{"http://127.0.0.1/2"});
+  EXPECT_EQ(QApplication::clipboard()->text(), QStringLiteral("http://127.0.0.1/2"));
 }
 
 QString Q(const std::string& cp932) {

@@ -72,9 +72,12 @@ TEST_F(ReportViewTest, MouseAndKeyboardSelectRowsOpenThemAndAskForTheirMenu) {
 TEST_F(ReportViewTest, ColumnsNeverClipTheirHeadersAndTheLastFollowsTheWidth) {
   for (int column : {0, 1})
     EXPECT_GE(list->columnWidth(column), list->header()->sectionSizeHint(column)) << column;
+  const QString genre = QStringLiteral("a genre wider than its header");
+  list->topLevelItem(0)->setText(1, genre);
   list->FitColumns();  // with room for the icon beside the text
   EXPECT_GT(list->columnWidth(0), list->fontMetrics().horizontalAdvance(QStringLiteral("ZAKZAK")) +
                                       list->iconSize().width());
+  EXPECT_GT(list->columnWidth(1), list->fontMetrics().horizontalAdvance(genre));
   for (int width : {500, 1280, 700}) {
     window.resize(width, 300);
     QApplication::processEvents();
