@@ -1,12 +1,10 @@
-// The catalogue's look-ups: category ranges, markers, image indexes, checklist
-// labels and the enabled flags.
+// The catalogue's look-ups: category ranges, markers and image indexes.
 #include <gtest/gtest.h>
 
 #include <set>
 
 #include "core/sites/catalogue.h"
 #include "core/text/text_codec.h"
-#include "support/temp_home.h"
 
 namespace quillet {
 namespace {
@@ -52,19 +50,6 @@ TEST(Catalogue, SiteImageIndexComparesWholeDisplayLabels) {
   };
   for (const auto& [label, index] : cases)
     EXPECT_EQ(SiteImageIndex(label), index) << label;
-}
-
-TEST(Catalogue, ChecklistLabelsJoinDisplayLabelAndChecklistGenre) {
-  EXPECT_EQ(Cp932ToUtf8(ChecklistLabel(10)), "アサヒ・コム (最新５ニュース)");
-  EXPECT_EQ(Cp932ToUtf8(ChecklistLabel(64)), "毎日新聞 (人事・訃報)");
-}
-
-TEST(Catalogue, EnabledFlagsAreReadAfreshFromTheSettingsFile) {
-  test::TempHome home;
-  EXPECT_TRUE(IsCategoryEnabled(5));  // empty settings: everything enabled
-  test::WriteBytes(home.Path("quillet.ini"), "[CheckRoute]\r\n5=0\r\n");
-  EXPECT_FALSE(IsCategoryEnabled(5));
-  EXPECT_TRUE(IsCategoryEnabled(6));
 }
 
 }  // namespace

@@ -139,14 +139,5 @@ TEST_F(HeadlineSearch, FindsHeadlinesInCategoryOrderFoldingSingleByteLettersOnly
   EXPECT_EQ(Search(CP932("ジア")), (Strings{"1 アサヒ トップ アジア  ", odd}));
 }
 
-// A FIFO in place of Impress' first log stops the search, without hanging.
-TEST_F(HeadlineSearch, UnreadableLogStopsTheSearch) {
-  Log(0, "Alpha\tu\td\t1\r\n");
-  ForceDirectories(DirectoryOf(LogFilePath(19)));
-  ASSERT_EQ(mkfifo(LogFilePath(19).c_str(), 0644), 0);
-  EXPECT_THROW(Search("alpha"), QuilletError);
-  EXPECT_EQ(statuses.size(), 9u + 10 + 1);
-}
-
 }  // namespace
 }  // namespace quillet

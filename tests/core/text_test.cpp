@@ -1,6 +1,5 @@
 // Japanese character codes, CP932 text and its UTF-8 boundary, lines, links, tags.
 #include <gtest/gtest.h>
-#include <iconv.h>
 
 #include <vector>
 
@@ -75,27 +74,6 @@ TEST(CodeConvert, ConvertersTakeBytesAndDropWhatTheEndCutsOff) {
   for (const std::string& tail : {"\x1B"s, "\x1B$"s, "\x1B$B"s, "\x30"s}) {
     EXPECT_EQ(OnExactBytes("\x1B$B\x30\x21"s + tail, JisToSjis), "\x88\x9F")
         << testing::PrintToString(tail);
-  }
-}
-
-// JIS X 0208 text (mapped alike in JIS and CP932) in EUC-JP and JIS from iconv.
-TEST(CodeConvert, ConversionsMatchIconvOnJapaneseText) {
-  for (std::string utf8 :
-       {"政府は来年度の予算案を閣議決定した。「速報」：台風１５号が接近中！",
-        "魑魅魍魎が跋扈する、鬱蒼とした森で蝙蝠と薔薇と檸檬を見た。熙と漾、凜と堯。",
-        "ＷＥＢ版 2024年 <b>速報</b>\r\n記号※〒→○◎□△▽◆★ αβΓ абв ─│┌"}) {
-    const std::string want = Utf8ToCp932(utf8);
-    for (const char* code : {"EUC-JP", "ISO-2022-JP"}) {
-      iconv_t cd = iconv_open(code, "UTF-8");
-      std::string in = utf8, out(in.size() * 8, '\0');
-      char *src = in.data(), *dst = out.data();
-      size_t srcLeft = in.size(), dstLeft = out.size();
-      ASSERT_NE(iconv(cd, &src, &srcLeft, &dst, &dstLeft), static_cast<size_t>(-1)) << utf8;
-      iconv(cd, nullptr, nullptr, &dst, &dstLeft);  // back to ASCII at the end
-      iconv_close(cd);
-      out.resize(out.size() - dstLeft);
-      EXPECT_EQ(code[0] == 'E' ? EucToSjis(out) : ConvertTo(out, kCodeSjis), want) << code << utf8;
-    }
   }
 }
 

@@ -1,17 +1,13 @@
-// URLs, the HTTP client against scripted servers on 127.0.0.1, and whole fetch
-// runs: the sample sites behind a proxy asking for credentials, Cancel and Skip.
+// URLs, the HTTP client against scripted servers on 127.0.0.1, and a fetch run
+// with nothing enabled. Whole runs, on the sample sites and with Skip and
+// Cancel, are tried from the progress dialog.
 #include <gtest/gtest.h>
 
-#include <functional>
-#include <map>
-
-#include "core/log/log_store.h"
 #include "core/settings/settings.h"
 #include "core/sys/error.h"
 #include "core/text/text_codec.h"
 #include "net/fetch_run.h"
 #include "net/http_client.h"
-#include "sample_server.h"
 #include "support/temp_home.h"
 #include "test_server.h"
 
@@ -204,100 +200,24 @@ TEST_F(HttpClientTest, SilenceTimesOutButATrickleDoesNot) {
 struct RecordingView : ProgressView {
   void ShowProgress(const std::string& s, const std::string& a, int m, int p) override {
     shown = Cp932ToUtf8(s + "|" + a) + "|" + std::to_string(m) + "|" + std::to_string(p);
-    if (onShow) onShow();
   }
   std::string shown;
-  std::function<void()> onShow;
 };
 
-class FetchRunTest : public ::testing::Test {
- protected:
-  FetchRunTest() : run(list, view) {
-    run.OnRunEnded = [this] { ++ended; };
-    run.Http().idleTimeout = std::chrono::seconds(10);
-  }
-  void UseProxy(uint16_t port, const std::string& user = "", const std::string& password = "") {
-    settings::WriteString("HTTP", "Proxy", "127.0.0.1:" + std::to_string(port));
-    settings::WriteString("HTTP", "ProxyUserName", user);
-    settings::WriteString("HTTP", "ProxyPassword", password);
-  }
-  // Presses a button once, as soon as the status line shows `status`.
-  void PressWhen(const std::string& status, void (FetchRun::*button)()) {
-    view.onShow = [=, this, pressed = false]() mutable {
-      if (pressed || !view.shown.starts_with(status + "|")) return;
-      pressed = true;
-      (run.*button)();
-    };
-  }
-
+TEST(FetchRunTest, NothingEnabledAsksNothing) {
   test::TempHome home;
+  settings::WriteConnection(settings::Connection{});
+  TestServer server;
+  settings::WriteString("HTTP", "Proxy", "127.0.0.1:" + std::to_string(server.Port()));
   test::RecordingList list;
   RecordingView view;
-  FetchRun run;
+  FetchRun run(list, view);
   int ended = 0;
-};
-
-TEST_F(FetchRunTest, SampleSitesGiveEveryCategoryItsHeadlinesAndLogs) {
-  SampleSiteServer sites(QUILLET_SAMPLE_DIR);
-  sites.RequireProxyCredentials("reader", "s3cret");
-  ASSERT_TRUE(sites.Listen());
-  UseProxy(sites.Port(), "reader", "s3cret");
-  run.Run();
-  std::map<std::string, int> perSite;  // rows per site label and image
-  for (const auto& row : list.rows)
-    ++perSite[Cp932ToUtf8(row.caption) + std::to_string(row.imageIndex)];
-  std::string rows, methods;  // and a size probe (HEAD) before every page but one
-  for (const auto& [site, count] : perSite)
-    rows += site + ":" + std::to_string(count) + " ";
-  for (const std::string& request : sites.Requests())
-    methods += request[0];
-  EXPECT_EQ(rows, "CNN4:51 Impress2:49 YOL0:45 ZAKZAK3:10 アサヒ1:43 中央日報5:47 毎日6:41 ");
-  EXPECT_EQ(methods, "HGHGGHGHGHGHG");
-  for (int c = 0; c < settings::kCategoryCount; ++c)
-    EXPECT_GE(LoadLogFile(LogFilePath(c)).size(), 2u) << "category " << c;
-  EXPECT_EQ(view.shown, "毎日新聞 の取得が終了しました|9KB / 9KB|9617|9617");
-}
-
-const std::string kYolPage =
-    "<!-- /topnews/headline=start -->\r\n<a href=\"/a.htm\">Alpha</a>\r\n"
-    "<a href=\"/b.htm\">Beta</a>\r\n<!-- /topnews/headline=end -->\r\n";
-
-std::string Ok(const std::string& body) {
-  return "HTTP/1.0 200 OK\r\nContent-Length: " + std::to_string(body.size()) + "\r\n\r\n" + body;
-}
-
-TEST_F(FetchRunTest, NothingEnabledSkipAndCancel) {
-  settings::WriteConnection(settings::Connection{});  // nothing enabled: no request
-  test::TestServer server;
-  UseProxy(server.Port());
+  run.OnRunEnded = [&] { ++ended; };
   run.Run();
   EXPECT_EQ(server.Connections(), 0);
   EXPECT_EQ(view.shown, "取得の準備をしています...|0KB / 不明|0|0");
-  std::filesystem::remove(settings::SettingsFilePath());  // everything enabled again
-  UseProxy(server.Port());
-  // Skip during YOL's page: the run goes on with the six other sites, all empty.
-  server.Add("HTTP/1.0 200 OK\r\n\r\n");
-  server.Add({{{"HTTP/1.0 200 OK\r\n\r\n" + kYolPage.substr(0, 40), 0}}, false});
-  for (int i = 0; i < 11; ++i)
-    server.Add(Ok(""));
-  PressWhen("Yomiuri On Line のヘッドラインを取得しています...", &FetchRun::Skip);
-  run.Run();
-  EXPECT_EQ(server.Connections(), 13);
-  EXPECT_TRUE(list.rows.empty());
-  EXPECT_FALSE(run.State().cancelled);
-  // The aborted download still ends its document; no later site had a body.
-  EXPECT_TRUE(view.shown.starts_with("Yomiuri On Line の取得が終了しました|"));
-  // Cancel during Impress Watch's page, which starts and goes quiet: YOL's rows
-  // stay and the four later sites are not visited.
-  for (const std::string& response : {Ok(""), Ok(kYolPage), Ok(""), Ok("")})
-    server.Add(response);
-  server.Add({{{"HTTP/1.0 200 OK\r\n\r\n<html>", 0}}, false});
-  PressWhen("Impress Watch のヘッドラインを取得しています...", &FetchRun::Cancel);
-  run.Run();
-  EXPECT_EQ(server.Connections(), 18);
-  EXPECT_EQ(list.Headlines(), (std::vector<std::string>{"Alpha", "Beta"}));
-  EXPECT_TRUE(run.State().cancelled);
-  EXPECT_EQ(ended, 3);
+  EXPECT_EQ(ended, 1);
 }
 
 }  // namespace

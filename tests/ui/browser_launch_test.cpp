@@ -31,6 +31,9 @@ TEST_F(BrowserLaunch, TheSettingsChooseTheDesktopTheBrowserProgramOrAMessage) {
        "http://127.0.0.1/a b?q=ニュース", browser + " http://127.0.0.1/a b?q=ニュース", ""},
       {"a program that is not there", "NewWindowOnly=1\r\nIESelect=0", "http://x/", "",
        "Netscape Navigaterが見つかりません: ファイルが見つかりません\n\n"},
+      {"a folder is no program", "NewWindowOnly=1\r\nIEPath=" + w.home.Dir(), "HTTPS://x/", "",
+       "Internet Explorerが見つかりません: ファイルが見つかりません\n\n" + w.home.Dir()},
+      {"https, any case", "IEPath=/nowhere", "hTTps://x/", "hTTps://x/", ""},
       {"no web URL", "", "file:///etc/passwd", "",
        "Quillet: このURLは開けません\n\nfile:///etc/passwd"},
   };
