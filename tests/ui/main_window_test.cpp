@@ -7,6 +7,7 @@
 
 #include <filesystem>
 
+#include "app/quillet/command_line.h"
 #include "program_windows.h"
 
 namespace quillet {
@@ -147,6 +148,17 @@ TEST(Program, HelpAndVersionNeedNoDisplayAndUnknownOptionsAreRefused) {
     EXPECT_EQ(run.err.starts_with("Usage: quillet"), c.exitCode == 2) << run.err;
   }
   EXPECT_FALSE(std::filesystem::exists(settings::SettingsFilePath()));
+}
+
+// Qt's own options, with their values, start the window; others are refused.
+TEST(Program, QtOptionsStartTheWindow) {
+  using Args = std::vector<std::string>;
+  for (const Args& args : {Args{}, Args{"-platform", "offscreen"},
+                           Args{"--style=fusion", "-nograb"}, Args{"-display", "-reverse"}})
+    EXPECT_EQ(ParseCommandLine(args), CommandLineRequest::kRun) << testing::PrintToString(args);
+  for (const Args& args : {Args{"-reverse=1"}, Args{"-"}, Args{"x"}, Args{"-style", "x", "-bogus"}})
+    EXPECT_EQ(ParseCommandLine(args), CommandLineRequest::kUnknownOption)
+        << testing::PrintToString(args);
 }
 
 }  // namespace

@@ -1,9 +1,7 @@
 // quillet: the window program.
 #include <QApplication>
 #include <QFont>
-#include <QTimer>
 
-#include <cstdlib>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -54,12 +52,6 @@ int main(int argc, char** argv) {
   BehaviourDialog behaviourDialog;
   mainWindow.SetWindows(&progressDialog, &connectionDialog, &behaviourDialog);
   mainWindow.show();
-
-  // For the start-up check of the tests only: QUILLET_QUIT_AFTER_MS closes
-  // the main window after that many milliseconds, through the same close as
-  // the title bar (the geometry is saved), which ends the program.
-  if (const char* quitAfter = std::getenv("QUILLET_QUIT_AFTER_MS"))
-    QTimer::singleShot(std::atoi(quitAfter), &mainWindow, [&mainWindow] { mainWindow.close(); });
 
   return app.exec();
 }
