@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <cstring>
 #include <stdexcept>
+#include <vector>
 
 namespace quillet {
 namespace {
@@ -78,9 +79,8 @@ size_t Utf8SequenceLength(std::string_view rest) {
   return i;
 }
 
-}  // namespace
-
-std::string Cp932ToUtf8(std::string_view cp932) {
+// CP932 through iconv, bytes that are not valid CP932 as U+FFFD.
+std::string IconvCp932ToUtf8(std::string_view cp932) {
   thread_local Converter conv("UTF-8", "CP932");
   return conv.Run(cp932, "\xEF\xBF\xBD", [](std::string_view rest) -> size_t {
     // An unmapped double-byte character is one replacement, not two.
@@ -90,6 +90,78 @@ std::string Cp932ToUtf8(std::string_view cp932) {
     }
     return 1;
   });
+}
+
+// The conversion a character at a time through tables that iconv fills as
+// the characters are first met: iconv stays the one source of the mapping, at
+// the cost of a lookup. CP932 has no shift states, so a text converts as its
+// pieces do, a piece being a lead byte with the byte after it (whatever iconv
+// makes of the two) or a single byte.
+class Cp932Table {
+ public:
+  Cp932Table() : pairs_(size_t{256} * 256) {
+    asciiKept_ = true;
+    for (unsigned c = 0; c < 256; ++c) {
+      const char byte = static_cast<char>(c);
+      singles_[c] = Piece::Of(IconvCp932ToUtf8(std::string_view(&byte, 1)));
+      if (c < 0x80)
+        asciiKept_ = asciiKept_ && singles_[c].size == 1 && singles_[c].bytes[0] == byte;
+    }
+  }
+
+  std::string Convert(std::string_view in) {
+    std::string out(in.size() * 3, '\0');  // no piece grows by more than 3 a byte
+    char* to = out.data();
+    const auto* p = reinterpret_cast<const unsigned char*>(in.data());
+    const auto* const end = p + in.size();
+    while (p < end) {
+      if (asciiKept_ && *p < 0x80) {
+        const auto* run = p;
+        while (p < end && *p < 0x80)
+          ++p;
+        std::memcpy(to, run, static_cast<size_t>(p - run));
+        to += p - run;
+        continue;
+      }
+      const Piece* piece;
+      if (IsLead(*p) && end - p >= 2) {
+        Piece& pair = pairs_[size_t{p[0]} << 8 | p[1]];
+        if (pair.size == 0)
+          pair = Piece::Of(IconvCp932ToUtf8(std::string_view(reinterpret_cast<const char*>(p), 2)));
+        piece = &pair;
+        p += 2;
+      } else {
+        piece = &singles_[*p];
+        ++p;
+      }
+      std::memcpy(to, piece->bytes, piece->size);
+      to += piece->size;
+    }
+    out.resize(static_cast<size_t>(to - out.data()));
+    return out;
+  }
+
+ private:
+  struct Piece {
+    char bytes[7];
+    unsigned char size;  // 0: not converted yet
+    static Piece Of(const std::string& utf8) {
+      Piece piece{};
+      std::memcpy(piece.bytes, utf8.data(), std::min(utf8.size(), sizeof piece.bytes));
+      piece.size = static_cast<unsigned char>(std::min(utf8.size(), sizeof piece.bytes));
+      return piece;
+    }
+  };
+  Piece singles_[256];
+  std::vector<Piece> pairs_;
+  bool asciiKept_;
+};
+
+}  // namespace
+
+std::string Cp932ToUtf8(std::string_view cp932) {
+  thread_local Cp932Table table;
+  return table.Convert(cp932);
 }
 
 std::string Utf8ToCp932(std::string_view utf8, char replacement) {
