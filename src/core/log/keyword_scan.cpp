@@ -1,5 +1,6 @@
 #include "core/log/keyword_scan.h"
 
+#include <cstdint>
 #include <cstring>
 
 #include "core/text/cp932.h"
@@ -45,34 +46,73 @@ struct BytePair {
   }
 };
 
+constexpr size_t kStride = 32;  // bytes the block scan looks at in one step
+
+#if defined(__SSE2__)
+__m128i Load(const unsigned char* at) {
+  return _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
+}
+__m128i Splat(unsigned char c) {
+  return _mm_set1_epi8(static_cast<char>(c));
+}
+
 // Bit i is set when position p + i needs a closer look: the pair matches
 // there, or the byte is '<' (a line may start with "<!--") or NUL (the end
 // of the text).
-#if defined(__SSE2__)
-unsigned TriggerBits(const unsigned char* p, const BytePair& pair) {
-  const auto load = [](const unsigned char* at) {
-    return _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
-  };
-  const auto splat = [](unsigned char c) { return _mm_set1_epi8(static_cast<char>(c)); };
-  const __m128i here = load(p);
-  const __m128i first =
-      _mm_cmpeq_epi8(_mm_or_si128(load(p + pair.offset1), splat(pair.fold1)), splat(pair.want1));
-  const __m128i second =
-      _mm_cmpeq_epi8(_mm_or_si128(load(p + pair.offset2), splat(pair.fold2)), splat(pair.want2));
-  const __m128i special =
-      _mm_or_si128(_mm_cmpeq_epi8(here, splat('<')), _mm_cmpeq_epi8(here, _mm_setzero_si128()));
-  return static_cast<unsigned>(
-      _mm_movemask_epi8(_mm_or_si128(_mm_and_si128(first, second), special)));
+uint32_t TriggerBits(const unsigned char* p, const BytePair& pair) {
+  const __m128i fold1 = Splat(pair.fold1), want1 = Splat(pair.want1);
+  const __m128i fold2 = Splat(pair.fold2), want2 = Splat(pair.want2);
+  const __m128i angle = Splat('<'), zero = _mm_setzero_si128();
+  uint32_t bits = 0;
+  for (unsigned half = 0; half < 2; ++half) {
+    const unsigned char* at = p + 16 * half;
+    const __m128i here = Load(at);
+    const __m128i first = _mm_cmpeq_epi8(_mm_or_si128(Load(at + pair.offset1), fold1), want1);
+    const __m128i second = _mm_cmpeq_epi8(_mm_or_si128(Load(at + pair.offset2), fold2), want2);
+    const __m128i special = _mm_or_si128(_mm_cmpeq_epi8(here, angle), _mm_cmpeq_epi8(here, zero));
+    const __m128i hit = _mm_or_si128(_mm_and_si128(first, second), special);
+    bits |= static_cast<uint32_t>(_mm_movemask_epi8(hit)) << (16 * half);
+  }
+  return bits;
+}
+
+// Bit i is set when the byte at p + i is at most 13 (TAB, CR, LF and NUL
+// among them).
+uint32_t LowBits(const unsigned char* p) {
+  const __m128i v = Load(p);
+  return static_cast<uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(_mm_min_epu8(v, Splat(13)), v)));
 }
 #else
-unsigned TriggerBits(const unsigned char* p, const BytePair& pair) {
-  unsigned bits = 0;
+uint32_t TriggerBits(const unsigned char* p, const BytePair& pair) {
+  uint32_t bits = 0;
+  for (unsigned i = 0; i < kStride; ++i) {
+    if (p[i] == '<' || p[i] == 0 || pair.At(p + i)) bits |= uint32_t{1} << i;
+  }
+  return bits;
+}
+uint32_t LowBits(const unsigned char* p) {
+  uint32_t bits = 0;
   for (unsigned i = 0; i < 16; ++i) {
-    if (p[i] == '<' || p[i] == 0 || pair.At(p + i)) bits |= 1u << i;
+    if (p[i] <= 13) bits |= uint32_t{1} << i;
   }
   return bits;
 }
 #endif
+
+// The first byte at or after p that ends the line (CR, LF, NUL) or, with
+// `tab`, the headline; `end` when none comes before it. Reads up to 15 bytes
+// past `end`.
+const char* FindEnd(const char* p, const char* end, bool tab) {
+  for (; p < end; p += 16) {
+    for (uint32_t bits = LowBits(reinterpret_cast<const unsigned char*>(p)); bits != 0;
+         bits &= bits - 1) {
+      const char* q = p + __builtin_ctz(bits);
+      if (q >= end) return end;
+      if (IsLineBreak(*q) || *q == '\0' || (tab && *q == '\t')) return q;
+    }
+  }
+  return end;
+}
 
 }  // namespace
 
@@ -96,11 +136,14 @@ bool KeywordScan::HeadlineHasKeyword(const char* line, const char* from,
   if (m == 0 || static_cast<size_t>(headlineEnd - line) < m) return false;
   const auto* k = reinterpret_cast<const unsigned char*>(keyword_.data());
   const auto* last = reinterpret_cast<const unsigned char*>(headlineEnd - m);
-  // Walk the character starts from the line's start so that the folding and
-  // the match starts follow the headline's own character boundaries.
-  for (const auto* s = reinterpret_cast<const unsigned char*>(line); s <= last;
-       s += IsCp932LeadByte(*s) ? 2 : 1) {
-    if (s < reinterpret_cast<const unsigned char*>(from)) continue;
+  // The first character start at or after `from`, by the headline's own
+  // boundaries: a byte that cannot be a lead byte ends a character, and the
+  // lead-range bytes after it pair up.
+  const auto* first = reinterpret_cast<const unsigned char*>(from);
+  const auto* run = first;
+  while (run > reinterpret_cast<const unsigned char*>(line) && IsCp932LeadByte(run[-1]))
+    --run;
+  for (const auto* s = first + ((first - run) & 1); s <= last; s += IsCp932LeadByte(*s) ? 2 : 1) {
     size_t j = 0;
     while (j < m) {
       unsigned char c = s[j];
@@ -142,7 +185,7 @@ bool KeywordScan::Scan(std::string_view text,
   const char* lineStart = begin;  // a line start at or before p
   const char* p = begin;
   while (p < end) {
-    unsigned bits = TriggerBits(reinterpret_cast<const unsigned char*>(p), pair);
+    uint32_t bits = TriggerBits(reinterpret_cast<const unsigned char*>(p), pair);
     const char* next = nullptr;
     for (; bits != 0 && next == nullptr; bits &= bits - 1) {
       const char* q = p + __builtin_ctz(bits);
@@ -157,13 +200,10 @@ bool KeywordScan::Scan(std::string_view text,
       const char* start = q;
       while (start > lineStart && !IsLineBreak(start[-1]))
         --start;
-      const char* headlineEnd = start;
-      while (headlineEnd < end && *headlineEnd != '\t' && !IsLineBreak(*headlineEnd) &&
-             *headlineEnd != '\0')
-        ++headlineEnd;
-      const char* lineEnd = headlineEnd;
-      while (lineEnd < end && !IsLineBreak(*lineEnd) && *lineEnd != '\0')
-        ++lineEnd;
+      const char* headlineEnd = FindEnd(start, end, true);
+      const char* lineEnd = headlineEnd < end && *headlineEnd == '\t'
+                                ? FindEnd(headlineEnd, end, false)
+                                : headlineEnd;
       if (comment || (q < headlineEnd && static_cast<size_t>(headlineEnd - q) >= m &&
                       HeadlineHasKeyword(start, q, headlineEnd))) {
         onLine(std::string_view(start, static_cast<size_t>(lineEnd - start)));
@@ -175,7 +215,7 @@ bool KeywordScan::Scan(std::string_view text,
     if (next != nullptr) {
       p = lineStart = next;
     } else {
-      p += 16;
+      p += kStride;
     }
   }
   return true;

@@ -20,7 +20,7 @@ class KeywordScan {
   bool Keeps(std::string_view line) const;
 
   // Bytes Scan may read (never use) past the end of the text it is given.
-  size_t Overrun() const { return keyword_.size() + 32; }
+  size_t Overrun() const { return keyword_.size() + 64; }
 
   // Calls onLine for every kept line of `text`, in order. `text` begins at a
   // line start and holds whole lines: CR LF, lone CR and lone LF end a line,

@@ -37,16 +37,27 @@ void SearchSiteLogs(int site, std::string_view keyword,
 
   // Each log's lines follow its category's search marker; a kept line equal
   // to a marker sets the genre instead of making a row.
+  std::vector<std::pair<std::string_view, std::string_view>> markerGenres;
+  for (int c = s.firstCategory; c <= s.lastCategory; ++c) {
+    const Category& category = Categories()[static_cast<size_t>(c)];
+    markerGenres.emplace_back(category.searchMarker, category.genre);
+  }
   std::string_view genre;
   const auto take = [&](std::string_view line) {
-    for (int c = s.firstCategory; c <= s.lastCategory; ++c) {
-      const Category& category = Categories()[static_cast<size_t>(c)];
-      if (line == category.searchMarker) {
-        genre = category.genre;
+    for (const auto& [marker, markerGenre] : markerGenres) {
+      if (line == marker) {
+        genre = markerGenre;
         return;
       }
     }
-    onRow({site, s.shortLabel, genre, LogField(line, 0), LogField(line, 1), LogField(line, 2)});
+    std::string_view fields[3];  // headline, URL, date: LogField's 0, 1, 2
+    for (std::string_view& field : fields) {
+      const size_t tab = line.find('\t');
+      field = line.substr(0, tab);
+      if (tab == std::string_view::npos) break;
+      line.remove_prefix(tab + 1);
+    }
+    onRow({site, s.shortLabel, genre, fields[0], fields[1], fields[2]});
   };
   std::vector<char> buffer;
   for (int k = 1; k <= n; ++k) {

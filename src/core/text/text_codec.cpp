@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
 #include <stdexcept>
 #include <vector>
@@ -110,17 +111,21 @@ class Cp932Table {
   }
 
   std::string Convert(std::string_view in) {
-    std::string out(in.size() * 3, '\0');  // no piece grows by more than 3 a byte
+    // No piece grows by more than 3 a byte; each is copied as one 8-byte word.
+    std::string out(in.size() * 3 + sizeof(Piece), '\0');
     char* to = out.data();
     const auto* p = reinterpret_cast<const unsigned char*>(in.data());
     const auto* const end = p + in.size();
     while (p < end) {
-      if (asciiKept_ && *p < 0x80) {
-        const auto* run = p;
+      if (asciiKept_ && *p < 0x80) {  // ASCII runs go over 8 bytes at a time
+        uint64_t word;
+        while (end - p >= 8 && (std::memcpy(&word, p, 8), (word & 0x8080808080808080u) == 0)) {
+          std::memcpy(to, &word, 8);
+          p += 8;
+          to += 8;
+        }
         while (p < end && *p < 0x80)
-          ++p;
-        std::memcpy(to, run, static_cast<size_t>(p - run));
-        to += p - run;
+          *to++ = static_cast<char>(*p++);
         continue;
       }
       const Piece* piece;
@@ -134,7 +139,7 @@ class Cp932Table {
         piece = &singles_[*p];
         ++p;
       }
-      std::memcpy(to, piece->bytes, piece->size);
+      std::memcpy(to, piece, sizeof(Piece));
       to += piece->size;
     }
     out.resize(static_cast<size_t>(to - out.data()));
@@ -142,7 +147,7 @@ class Cp932Table {
   }
 
  private:
-  struct Piece {
+  struct Piece {  // 8 bytes
     char bytes[7];
     unsigned char size;  // 0: not converted yet
     static Piece Of(const std::string& utf8) {
@@ -152,6 +157,7 @@ class Cp932Table {
       return piece;
     }
   };
+  static_assert(sizeof(Piece) == 8);
   Piece singles_[256];
   std::vector<Piece> pairs_;
   bool asciiKept_;
