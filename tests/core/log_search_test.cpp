@@ -29,13 +29,15 @@ size_t Below(std::mt19937& rng, size_t n) {
 }
 
 // ASCII of both cases, half-width kana, double-byte characters whose trail
-// byte is a letter or '\' (ア ャ ソ 表) or not (あ), and the bytes that end a
-// field, a line or the text; now and then a lone lead byte or a NUL.
+// byte is a letter or '\' (ア ヂ ソ 表), a lead-range byte (ャ 首) or neither
+// (あ), and the bytes that end a field, a line or the text; now and then a
+// lone lead byte or a NUL.
 std::string RandomLog(std::mt19937& rng, int site, size_t pieces) {
   static const std::vector<std::string> kPieces = {
-      "a",  "A",  "b",    "B",    "z",        "Z",        " ",        "\\",       "1",
-      "<",  "-",  "\xB1", "\xDE", "\x83\x41", "\x83\x61", "\x83\x5C", "\x95\x5C", "\x82\xA0",
-      "aB", "\t", "\t",   "\r\n", "\r\n",     "\r",       "\n"};
+      "a",        "A",        "b",        "B",        "z",        "Z",        " ",
+      "\\",       "1",        "<",        "-",        "\xB1",     "\xDE",     "\x83\x41",
+      "\x83\x61", "\x83\x5C", "\x95\x5C", "\x82\xA0", "\x83\x83", "\x8E\xF1", "aB",
+      "\t",       "\t",       "\r\n",     "\r\n",     "\r",       "\n"};
   const Site& s = Sites()[static_cast<size_t>(site)];
   std::string log;
   for (size_t i = 0; i < pieces; ++i) {

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <vector>
 
 #include "core/text/cp932.h"
 
@@ -20,18 +21,31 @@ bool IsLineBreak(char c) {
   return c == '\r' || c == '\n';
 }
 
-// A rough rank of how often a byte occurs in headline logs (higher is more
-// common), letters counted in both cases; the block scan looks for the two
-// keyword bytes that rank lowest, so that few places need a closer look.
-int Commonness(unsigned char c) {
+// A rough rank of how often a keyword byte occurs in headline logs (higher is
+// more common), letters counted in both cases; the block scan looks for the
+// two keyword bytes that rank lowest, so that few places need a closer look.
+// A trail byte takes one of 188 values after its lead, so it ranks low; a lead
+// byte of kana or common kanji ranks high.
+int Commonness(unsigned char c, bool trail) {
+  if (trail) return 30;
   if (c >= 'A' && c <= 'Z') c = static_cast<unsigned char>(c + ('a' - 'A'));
   static constexpr std::string_view kLettersByUse = "etaoinsrhldcumfpgwybvkxjqz";
   if (c >= 'a' && c <= 'z') return 60 - static_cast<int>(kLettersByUse.find(static_cast<char>(c)));
   if (c == ' ' || (c >= '0' && c <= '9')) return 70;
-  if (c >= 0x81 && c <= 0x83) return 90;  // leads of kana and punctuation
-  if (c >= 0x88 && c <= 0x9F) return 50;  // leads of the common kanji
-  if (c >= 0x40) return 30;               // trail bytes, other leads, half-width kana
+  if (c >= 0x81 && c <= 0x83) return 90;  // kana and punctuation
+  if (c >= 0x88 && c <= 0x9F) return 50;  // the common kanji
+  if (c >= 0x40) return 30;               // other leads, half-width kana
   return 10;                              // other signs and controls
+}
+
+// True when `at` is a character start of the line: the byte after one that
+// cannot be a lead byte starts a character, and the lead-range bytes from
+// there on pair up.
+bool IsCharStart(const char* line, const char* at) {
+  const char* run = at;
+  while (run > line && IsCp932LeadByte(static_cast<unsigned char>(run[-1])))
+    --run;
+  return (at - run) % 2 == 0;
 }
 
 // What the block scan compares: a byte of the folded keyword, with 0x20 in
@@ -120,52 +134,47 @@ KeywordScan::KeywordScan(std::string_view keyword) : keyword_(Cp932Lower(keyword
   // Headlines hold no TAB, line break or NUL: such a keyword is never found.
   if (keyword_.find_first_of(std::string_view("\t\r\n\0", 4)) != std::string::npos)
     keyword_.clear();
-  const auto rank = [&](size_t i) { return Commonness(static_cast<unsigned char>(keyword_[i])); };
+  std::vector<int> rank(keyword_.size());
+  for (size_t i = 0; i < keyword_.size(); i += Cp932CharLength(keyword_, i)) {
+    rank[i] = Commonness(static_cast<unsigned char>(keyword_[i]), false);
+    if (i + 1 < keyword_.size())
+      rank[i + 1] = Commonness(static_cast<unsigned char>(keyword_[i + 1]), true);
+  }
   for (size_t i = 1; i < keyword_.size(); ++i) {
-    if (rank(i) < rank(rare2_)) rare2_ = i;
+    if (rank[i] < rank[rare2_]) rare2_ = i;
   }
   rare1_ = rare2_ == 0 && keyword_.size() > 1 ? 1 : 0;
   for (size_t i = 0; i < keyword_.size(); ++i) {
-    if (i != rare2_ && rank(i) < rank(rare1_)) rare1_ = i;
+    if (i != rare2_ && rank[i] < rank[rare1_]) rare1_ = i;
   }
 }
 
-bool KeywordScan::HeadlineHasKeyword(const char* line, const char* from,
-                                     const char* headlineEnd) const {
-  const size_t m = keyword_.size();
-  if (m == 0 || static_cast<size_t>(headlineEnd - line) < m) return false;
+bool KeywordScan::MatchesAt(const char* at) const {
   const auto* k = reinterpret_cast<const unsigned char*>(keyword_.data());
-  const auto* last = reinterpret_cast<const unsigned char*>(headlineEnd - m);
-  // The first character start at or after `from`, by the headline's own
-  // boundaries: a byte that cannot be a lead byte ends a character, and the
-  // lead-range bytes after it pair up.
-  const auto* first = reinterpret_cast<const unsigned char*>(from);
-  const auto* run = first;
-  while (run > reinterpret_cast<const unsigned char*>(line) && IsCp932LeadByte(run[-1]))
-    --run;
-  for (const auto* s = first + ((first - run) & 1); s <= last; s += IsCp932LeadByte(*s) ? 2 : 1) {
-    size_t j = 0;
-    while (j < m) {
-      unsigned char c = s[j];
-      if (IsCp932LeadByte(c)) {
-        if (c != k[j] || (j + 1 < m && s[j + 1] != k[j + 1])) break;
-        j += 2;
-      } else {
-        if (c >= 'A' && c <= 'Z') c = static_cast<unsigned char>(c + ('a' - 'A'));
-        if (c != k[j]) break;
-        ++j;
-      }
+  const auto* s = reinterpret_cast<const unsigned char*>(at);
+  const size_t m = keyword_.size();
+  for (size_t j = 0; j < m;) {
+    unsigned char c = s[j];
+    if (IsCp932LeadByte(c)) {
+      if (c != k[j] || (j + 1 < m && s[j + 1] != k[j + 1])) return false;
+      j += 2;
+    } else {
+      if (c >= 'A' && c <= 'Z') c = static_cast<unsigned char>(c + ('a' - 'A'));
+      if (c != k[j]) return false;
+      ++j;
     }
-    if (j >= m) return true;
   }
-  return false;
+  return true;
 }
 
 bool KeywordScan::Keeps(std::string_view line) const {
   if (line.starts_with("<!--")) return true;
-  const size_t tab = line.find('\t');
-  const char* headlineEnd = line.data() + (tab == std::string_view::npos ? line.size() : tab);
-  return HeadlineHasKeyword(line.data(), line.data(), headlineEnd);
+  const std::string_view headline = line.substr(0, line.find('\t'));
+  if (keyword_.empty() || headline.size() < keyword_.size()) return false;
+  for (size_t i = 0; i <= headline.size() - keyword_.size(); i += Cp932CharLength(headline, i)) {
+    if (MatchesAt(headline.data() + i)) return true;
+  }
+  return false;
 }
 
 bool KeywordScan::Scan(std::string_view text,
@@ -183,11 +192,16 @@ bool KeywordScan::Scan(std::string_view text,
                         fold(rare2_), static_cast<unsigned char>(byte(rare2_) | fold(rare2_))};
 
   const char* lineStart = begin;  // a line start at or before p
+  // The line of the last keyword candidate: [start, lineEnd), its headline
+  // ending at headlineEnd; no line before the first candidate.
+  const char* start = nullptr;
+  const char* headlineEnd = nullptr;
+  const char* lineEnd = nullptr;
   const char* p = begin;
   while (p < end) {
     uint32_t bits = TriggerBits(reinterpret_cast<const unsigned char*>(p), pair);
-    const char* next = nullptr;
-    for (; bits != 0 && next == nullptr; bits &= bits - 1) {
+    bool lineDone = false;
+    for (; bits != 0 && !lineDone; bits &= bits - 1) {
       const char* q = p + __builtin_ctz(bits);
       if (q >= end) return true;
       // A NUL no earlier look has reached: its line holds nothing to keep.
@@ -196,27 +210,28 @@ bool KeywordScan::Scan(std::string_view text,
       const bool comment = atLineStart && end - q >= 4 && std::memcmp(q, "<!--", 4) == 0;
       if (!comment && (m == 0 || !pair.At(reinterpret_cast<const unsigned char*>(q)))) continue;
 
-      // The whole line is decided here, at its first place worth a look.
-      const char* start = q;
-      while (start > lineStart && !IsLineBreak(start[-1]))
-        --start;
-      const char* headlineEnd = FindEnd(start, end, true);
-      const char* lineEnd = headlineEnd < end && *headlineEnd == '\t'
-                                ? FindEnd(headlineEnd, end, false)
-                                : headlineEnd;
-      if (comment || (q < headlineEnd && static_cast<size_t>(headlineEnd - q) >= m &&
-                      HeadlineHasKeyword(start, q, headlineEnd))) {
-        onLine(std::string_view(start, static_cast<size_t>(lineEnd - start)));
+      if (lineEnd == nullptr || q > lineEnd) {  // the first look at this line: find its ends
+        start = q;
+        while (start > lineStart && !IsLineBreak(start[-1]))
+          --start;
+        headlineEnd = FindEnd(start, end, true);
+        lineEnd = headlineEnd < end && *headlineEnd == '\t' ? FindEnd(headlineEnd, end, false)
+                                                            : headlineEnd;
       }
-      if (lineEnd == end) return true;
-      if (*lineEnd == '\0') return false;
-      next = lineEnd + (*lineEnd == '\r' && lineEnd + 1 < end && lineEnd[1] == '\n' ? 2 : 1);
+      // Every place the keyword starts is a candidate: once a candidate is
+      // too close to the headline's end, the line is decided.
+      const bool fits = q < headlineEnd && static_cast<size_t>(headlineEnd - q) >= m;
+      const bool keep = comment || (fits && IsCharStart(start, q) && MatchesAt(q));
+      if (keep) onLine(std::string_view(start, static_cast<size_t>(lineEnd - start)));
+      lineDone = keep || !fits;
     }
-    if (next != nullptr) {
-      p = lineStart = next;
-    } else {
+    if (!lineDone) {
       p += kStride;
+      continue;
     }
+    if (lineEnd == end) return true;
+    if (*lineEnd == '\0') return false;
+    p = lineStart = lineEnd + (*lineEnd == '\r' && lineEnd + 1 < end && lineEnd[1] == '\n' ? 2 : 1);
   }
   return true;
 }

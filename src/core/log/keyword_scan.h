@@ -30,9 +30,9 @@ class KeywordScan {
   bool Scan(std::string_view text, const std::function<void(std::string_view)>& onLine) const;
 
  private:
-  // True when the headline [line, headlineEnd) holds the keyword at a
-  // character start at or after `from`.
-  bool HeadlineHasKeyword(const char* line, const char* from, const char* headlineEnd) const;
+  // True when the folded text at `at`, a character start, is the keyword.
+  // Reads keyword-length bytes.
+  bool MatchesAt(const char* at) const;
 
   std::string keyword_;  // folded; empty when no headline can hold it
   size_t rare1_ = 0;     // offsets of the two keyword bytes the block scan looks for
