@@ -63,18 +63,20 @@ class Terminal {
     std::fwrite(line.data(), 1, line.size(), stdout);
     std::fflush(stdout);
   }
-  // The same row into stdout's buffer, converted in one piece: TAB is never
-  // part of a CP932 character, so the fields convert as they would alone.
+  // The same row into stdout's buffer, without a flush.
   void WriteRow(std::initializer_list<std::string_view> fields) {
     ClearProgress();
     row_.clear();
     for (const std::string_view& field : fields) {
       if (&field != fields.begin()) row_ += '\t';
-      row_ += field;
+      if (utf8_) {
+        AppendCp932ToUtf8(row_, field);
+      } else {
+        row_ += field;
+      }
     }
-    std::string line = utf8_ ? Cp932ToUtf8(row_) : row_;
-    line += '\n';
-    std::fwrite(line.data(), 1, line.size(), stdout);
+    row_ += '\n';
+    std::fwrite(row_.data(), 1, row_.size(), stdout);
   }
   // One updating line on a terminal; nothing otherwise.
   void Progress(const std::string& text) {

@@ -100,7 +100,7 @@ std::string IconvCp932ToUtf8(std::string_view cp932) {
 // makes of the two) or a single byte.
 class Cp932Table {
  public:
-  Cp932Table() : pairs_(size_t{256} * 256) {
+  Cp932Table() : pairs_(size_t{60} * 256) {
     asciiKept_ = true;
     for (unsigned c = 0; c < 256; ++c) {
       const char byte = static_cast<char>(c);
@@ -110,10 +110,11 @@ class Cp932Table {
     }
   }
 
-  std::string Convert(std::string_view in) {
+  void AppendTo(std::string& out, std::string_view in) {
     // No piece grows by more than 3 a byte; each is copied as one 8-byte word.
-    std::string out(in.size() * 3 + sizeof(Piece), '\0');
-    char* to = out.data();
+    const size_t kept = out.size();
+    out.resize(kept + in.size() * 3 + sizeof(Piece));
+    char* to = out.data() + kept;
     const auto* p = reinterpret_cast<const unsigned char*>(in.data());
     const auto* const end = p + in.size();
     while (p < end) {
@@ -130,7 +131,9 @@ class Cp932Table {
       }
       const Piece* piece;
       if (IsLead(*p) && end - p >= 2) {
-        Piece& pair = pairs_[size_t{p[0]} << 8 | p[1]];
+        // The 60 lead bytes, 0x81-0x9F then 0xE0-0xFC, by every next byte.
+        const size_t lead = p[0] <= 0x9F ? p[0] - 0x81u : p[0] - 0xE0u + 31;
+        Piece& pair = pairs_[lead << 8 | p[1]];
         if (pair.size == 0)
           pair = Piece::Of(IconvCp932ToUtf8(std::string_view(reinterpret_cast<const char*>(p), 2)));
         piece = &pair;
@@ -143,7 +146,6 @@ class Cp932Table {
       to += piece->size;
     }
     out.resize(static_cast<size_t>(to - out.data()));
-    return out;
   }
 
  private:
@@ -165,9 +167,15 @@ class Cp932Table {
 
 }  // namespace
 
-std::string Cp932ToUtf8(std::string_view cp932) {
+void AppendCp932ToUtf8(std::string& out, std::string_view cp932) {
   thread_local Cp932Table table;
-  return table.Convert(cp932);
+  table.AppendTo(out, cp932);
+}
+
+std::string Cp932ToUtf8(std::string_view cp932) {
+  std::string out;
+  AppendCp932ToUtf8(out, cp932);
+  return out;
 }
 
 std::string Utf8ToCp932(std::string_view utf8, char replacement) {
