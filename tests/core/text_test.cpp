@@ -114,7 +114,8 @@ std::string IconvToUtf8(std::string_view in) {
     const size_t rc = iconv(cd, &src, &left, &dst, &room);
     out.append(buffer, static_cast<size_t>(dst - buffer));
     if (rc != static_cast<size_t>(-1)) break;
-    const auto c = static_cast<unsigned char>(src[0]), t = static_cast<unsigned char>(src[1]);
+    const auto c = static_cast<unsigned char>(src[0]),
+               t = static_cast<unsigned char>(left > 1 ? src[1] : 0);
     const bool pair = left > 1 && ((c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC)) &&
                       t >= 0x40 && t <= 0xFC && t != 0x7F;
     src += pair ? 2 : 1;
