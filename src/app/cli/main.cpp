@@ -6,7 +6,9 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <initializer_list>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "core/log/log_rows.h"
@@ -61,6 +63,21 @@ class Terminal {
     std::fwrite(line.data(), 1, line.size(), stdout);
     std::fflush(stdout);
   }
+  // The same row into stdout's buffer, without a flush.
+  void WriteRow(std::initializer_list<std::string_view> fields) {
+    ClearProgress();
+    row_.clear();
+    for (const std::string_view& field : fields) {
+      if (&field != fields.begin()) row_ += '\t';
+      if (utf8_) {
+        AppendCp932ToUtf8(row_, field);
+      } else {
+        row_ += field;
+      }
+    }
+    row_ += '\n';
+    std::fwrite(row_.data(), 1, row_.size(), stdout);
+  }
   // One updating line on a terminal; nothing otherwise.
   void Progress(const std::string& text) {
     if (!progressOnTty_) return;
@@ -82,6 +99,7 @@ class Terminal {
   bool utf8_;
   bool progressOnTty_;
   bool progressShown_ = false;
+  std::string row_;
 };
 
 class PrintedList : public HeadlineSink, public ProgressView, public ErrorDisplay {
@@ -117,29 +135,32 @@ int Fetch(Terminal& terminal, int argc, char** argv) {
   return list.failed ? 1 : 0;
 }
 
+// Rows go out as they are found, flushed before each log is read; only the
+// count is held.
 int Search(Terminal& terminal, const std::string& keyword) {
-  std::vector<SearchRow> rows;
-  size_t printed = 0;
-  auto printNew = [&] {
-    for (; printed < rows.size(); ++printed) {
-      const SearchRow& r = rows[printed];
-      terminal.PrintRow({r.siteLabel, r.item.date, r.genre, r.item.headline, r.item.url});
-    }
-  };
+  if (isatty(STDOUT_FILENO) == 0) std::setvbuf(stdout, nullptr, _IOFBF, 1 << 16);
+  size_t count = 0;
   int status = 0;
   std::string error;
   try {
     for (int site = 0; site < kSearchedSites; ++site) {
-      ScanSiteLogs(
-          site, keyword, [&](const std::string& text) { terminal.Progress(text); }, rows);
-      printNew();
+      SearchSiteLogs(
+          site, keyword,
+          [&](const std::string& text) {
+            std::fflush(stdout);
+            terminal.Progress(text);
+          },
+          [&](const SearchRowView& r) {
+            terminal.WriteRow({r.siteLabel, r.date, r.genre, r.headline, r.url});
+            ++count;
+          });
     }
   } catch (const std::exception& e) {
-    printNew();
     error = TopLevelErrorText(e.what());
     status = 1;
   }
-  terminal.Message(FoundCountText(rows.size()));
+  std::fflush(stdout);
+  terminal.Message(FoundCountText(count));
   if (status != 0) terminal.Message(error);
   return status;
 }

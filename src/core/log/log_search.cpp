@@ -1,8 +1,8 @@
 #include "core/log/log_search.h"
 
+#include "core/log/keyword_scan.h"
+#include "core/log/log_blocks.h"
 #include "core/sites/catalogue.h"
-#include "core/sys/file_system.h"
-#include "core/text/cp932.h"
 #include "core/text/text_codec.h"
 
 namespace quillet {
@@ -19,46 +19,72 @@ std::string FoundCountText(size_t count) {
   return std::to_string(count) + CP932("件見つかりました");
 }
 
-void FilterByKeyword(Lines& gathered, const std::string& keyword) {
-  const std::string lowerKeyword = Cp932Lower(keyword);
-  std::erase_if(gathered, [&](const std::string& line) {
-    if (line.compare(0, 4, "<!--") == 0) return false;
-    if (lowerKeyword.empty()) return true;
-    return Cp932Find(Cp932Lower(LogField(line, 0)), lowerKeyword) == std::string::npos;
-  });
+void SearchSiteLogs(int site, std::string_view keyword,
+                    const std::function<void(const std::string&)>& showStatus,
+                    const std::function<void(const SearchRowView&)>& onRow) {
+  const Site& s = Sites()[static_cast<size_t>(site)];
+  const int n = s.lastCategory - s.firstCategory + 1;
+  const KeywordScan scan(keyword);
+
+  // Every log is opened before the first is read, so that one that cannot be
+  // read ends the search before any row of the site has gone out.
+  std::vector<LogBlocks> logs;
+  bool anyFailed = false;
+  for (int c = s.firstCategory; c <= s.lastCategory; ++c) {
+    logs.emplace_back(LogFilePath(c));
+    anyFailed = anyFailed || logs.back().Failed();
+  }
+
+  // Each log's lines follow its category's search marker; a kept line equal
+  // to a marker sets the genre instead of making a row.
+  std::vector<std::pair<std::string_view, std::string_view>> markerGenres;
+  for (int c = s.firstCategory; c <= s.lastCategory; ++c) {
+    const Category& category = Categories()[static_cast<size_t>(c)];
+    markerGenres.emplace_back(category.searchMarker, category.genre);
+  }
+  std::string_view genre;
+  const auto take = [&](std::string_view line) {
+    for (const auto& [marker, markerGenre] : markerGenres) {
+      if (line == marker) {
+        genre = markerGenre;
+        return;
+      }
+    }
+    std::string_view fields[3];  // headline, URL, date: LogField's 0, 1, 2
+    for (std::string_view& field : fields) {
+      const size_t tab = line.find('\t');
+      field = line.substr(0, tab);
+      if (tab == std::string_view::npos) break;
+      line.remove_prefix(tab + 1);
+    }
+    onRow({site, s.shortLabel, genre, fields[0], fields[1], fields[2]});
+  };
+  std::vector<char> buffer;
+  for (int k = 1; k <= n; ++k) {
+    showStatus(SearchStatusText(site, k, n));
+    LogBlocks& log = logs[static_cast<size_t>(k - 1)];
+    if (log.Failed()) log.ThrowCannotOpen();
+    if (log.Missing() || anyFailed) continue;
+    const std::string& marker =
+        Categories()[static_cast<size_t>(s.firstCategory + k - 1)].searchMarker;
+    if (scan.Keeps(marker)) take(marker);
+    log.Read(buffer, scan.Overrun(),
+             [&](std::string_view block) { return scan.Scan(block, take); });
+  }
 }
 
 void ScanSiteLogs(int site, const std::string& keyword,
                   const std::function<void(const std::string&)>& showStatus,
                   std::vector<SearchRow>& rows) {
-  const Site& s = Sites()[static_cast<size_t>(site)];
-  const int n = s.lastCategory - s.firstCategory + 1;
-  Lines gathered;
-  for (int k = 1; k <= n; ++k) {
-    showStatus(SearchStatusText(site, k, n));
-    const int category = s.firstCategory + k - 1;
-    const std::string path = LogFilePath(category);
-    if (!FileExists(path)) continue;
-    Lines lines = LoadLogFile(path);
-    gathered.push_back(Categories()[static_cast<size_t>(category)].searchMarker);
-    gathered.insert(gathered.end(), std::make_move_iterator(lines.begin()),
-                    std::make_move_iterator(lines.end()));
-  }
-  if (gathered.empty()) return;
-  FilterByKeyword(gathered, keyword);
-  std::string genre;
-  for (const std::string& line : gathered) {
-    bool isMarker = false;
-    for (int c = s.firstCategory; c <= s.lastCategory; ++c) {
-      const Category& category = Categories()[static_cast<size_t>(c)];
-      if (line == category.searchMarker) {
-        genre = category.genre;
-        isMarker = true;
-        break;
-      }
-    }
-    if (!isMarker) rows.push_back({site, s.shortLabel, genre, LogItemFromLine(line)});
-  }
+  std::vector<SearchRow> found;
+  SearchSiteLogs(site, keyword, showStatus, [&](const SearchRowView& r) {
+    found.push_back({r.site,
+                     std::string(r.siteLabel),
+                     std::string(r.genre),
+                     {std::string(r.headline), std::string(r.url), std::string(r.date)}});
+  });
+  rows.insert(rows.end(), std::make_move_iterator(found.begin()),
+              std::make_move_iterator(found.end()));
 }
 
 }  // namespace quillet

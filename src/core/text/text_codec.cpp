@@ -4,8 +4,10 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
 #include <stdexcept>
+#include <vector>
 
 namespace quillet {
 namespace {
@@ -78,9 +80,8 @@ size_t Utf8SequenceLength(std::string_view rest) {
   return i;
 }
 
-}  // namespace
-
-std::string Cp932ToUtf8(std::string_view cp932) {
+// CP932 through iconv, bytes that are not valid CP932 as U+FFFD.
+std::string IconvCp932ToUtf8(std::string_view cp932) {
   thread_local Converter conv("UTF-8", "CP932");
   return conv.Run(cp932, "\xEF\xBF\xBD", [](std::string_view rest) -> size_t {
     // An unmapped double-byte character is one replacement, not two.
@@ -90,6 +91,91 @@ std::string Cp932ToUtf8(std::string_view cp932) {
     }
     return 1;
   });
+}
+
+// The conversion a character at a time through tables that iconv fills as
+// the characters are first met: iconv stays the one source of the mapping, at
+// the cost of a lookup. CP932 has no shift states, so a text converts as its
+// pieces do, a piece being a lead byte with the byte after it (whatever iconv
+// makes of the two) or a single byte.
+class Cp932Table {
+ public:
+  Cp932Table() : pairs_(size_t{60} * 256) {
+    asciiKept_ = true;
+    for (unsigned c = 0; c < 256; ++c) {
+      const char byte = static_cast<char>(c);
+      singles_[c] = Piece::Of(IconvCp932ToUtf8(std::string_view(&byte, 1)));
+      if (c < 0x80)
+        asciiKept_ = asciiKept_ && singles_[c].size == 1 && singles_[c].bytes[0] == byte;
+    }
+  }
+
+  void AppendTo(std::string& out, std::string_view in) {
+    // No piece grows by more than 3 a byte; each is copied as one 8-byte word.
+    const size_t kept = out.size();
+    out.resize(kept + in.size() * 3 + sizeof(Piece));
+    char* to = out.data() + kept;
+    const auto* p = reinterpret_cast<const unsigned char*>(in.data());
+    const auto* const end = p + in.size();
+    while (p < end) {
+      if (asciiKept_ && *p < 0x80) {  // ASCII runs go over 8 bytes at a time
+        uint64_t word;
+        while (end - p >= 8 && (std::memcpy(&word, p, 8), (word & 0x8080808080808080u) == 0)) {
+          std::memcpy(to, &word, 8);
+          p += 8;
+          to += 8;
+        }
+        while (p < end && *p < 0x80)
+          *to++ = static_cast<char>(*p++);
+        continue;
+      }
+      const Piece* piece;
+      if (IsLead(*p) && end - p >= 2) {
+        // The 60 lead bytes, 0x81-0x9F then 0xE0-0xFC, by every next byte.
+        const size_t lead = p[0] <= 0x9F ? p[0] - 0x81u : p[0] - 0xE0u + 31;
+        Piece& pair = pairs_[lead << 8 | p[1]];
+        if (pair.size == 0)
+          pair = Piece::Of(IconvCp932ToUtf8(std::string_view(reinterpret_cast<const char*>(p), 2)));
+        piece = &pair;
+        p += 2;
+      } else {
+        piece = &singles_[*p];
+        ++p;
+      }
+      std::memcpy(to, piece, sizeof(Piece));
+      to += piece->size;
+    }
+    out.resize(static_cast<size_t>(to - out.data()));
+  }
+
+ private:
+  struct Piece {  // 8 bytes
+    char bytes[7];
+    unsigned char size;  // 0: not converted yet
+    static Piece Of(const std::string& utf8) {
+      Piece piece{};
+      std::memcpy(piece.bytes, utf8.data(), std::min(utf8.size(), sizeof piece.bytes));
+      piece.size = static_cast<unsigned char>(std::min(utf8.size(), sizeof piece.bytes));
+      return piece;
+    }
+  };
+  static_assert(sizeof(Piece) == 8);
+  Piece singles_[256];
+  std::vector<Piece> pairs_;
+  bool asciiKept_;
+};
+
+}  // namespace
+
+void AppendCp932ToUtf8(std::string& out, std::string_view cp932) {
+  thread_local Cp932Table table;
+  table.AppendTo(out, cp932);
+}
+
+std::string Cp932ToUtf8(std::string_view cp932) {
+  std::string out;
+  AppendCp932ToUtf8(out, cp932);
+  return out;
 }
 
 std::string Utf8ToCp932(std::string_view utf8, char replacement) {

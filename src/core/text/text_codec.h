@@ -10,6 +10,8 @@ namespace quillet {
 
 // Bytes that are not valid CP932 become U+FFFD; never fails.
 std::string Cp932ToUtf8(std::string_view cp932);
+// The same, appended to `out`.
+void AppendCp932ToUtf8(std::string& out, std::string_view cp932);
 
 // Characters that CP932 cannot hold, and invalid UTF-8, become `replacement`.
 std::string Utf8ToCp932(std::string_view utf8, char replacement = '?');

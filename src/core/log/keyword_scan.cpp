@@ -1,0 +1,239 @@
+#include "core/log/keyword_scan.h"
+
+#include <cstdint>
+#include <cstring>
+#include <vector>
+
+#include "core/text/cp932.h"
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+namespace quillet {
+namespace {
+
+bool IsAsciiLetter(unsigned char c) {
+  return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+}
+
+bool IsLineBreak(char c) {
+  return c == '\r' || c == '\n';
+}
+
+// A rough rank of how often a keyword byte occurs in headline logs (higher is
+// more common), letters counted in both cases; the block scan looks for the
+// two keyword bytes that rank lowest, so that few places need a closer look.
+// A trail byte takes one of 188 values after its lead, so it ranks low; a lead
+// byte of kana or common kanji ranks high.
+int Commonness(unsigned char c, bool trail) {
+  if (trail) return 30;
+  if (c >= 'A' && c <= 'Z') c = static_cast<unsigned char>(c + ('a' - 'A'));
+  static constexpr std::string_view kLettersByUse = "etaoinsrhldcumfpgwybvkxjqz";
+  if (c >= 'a' && c <= 'z') return 60 - static_cast<int>(kLettersByUse.find(static_cast<char>(c)));
+  if (c == ' ' || (c >= '0' && c <= '9')) return 70;
+  if (c >= 0x81 && c <= 0x83) return 90;  // kana and punctuation
+  if (c >= 0x88 && c <= 0x9F) return 50;  // the common kanji
+  if (c >= 0x40) return 30;               // other leads, half-width kana
+  return 10;                              // other signs and controls
+}
+
+// True when `at` is a character start of the line: the byte after one that
+// cannot be a lead byte starts a character, and the lead-range bytes from
+// there on pair up.
+bool IsCharStart(const char* line, const char* at) {
+  const char* run = at;
+  while (run > line && IsCp932LeadByte(static_cast<unsigned char>(run[-1])))
+    --run;
+  return (at - run) % 2 == 0;
+}
+
+// What the block scan compares: a byte of the folded keyword, with 0x20 in
+// `fold` when it is a letter, so that (text byte | fold) == want finds both
+// of its cases. Bytes past a text's end are read but never used.
+struct BytePair {
+  size_t offset1, offset2;
+  unsigned char fold1, want1, fold2, want2;
+
+  bool At(const unsigned char* p) const {
+    return (p[offset1] | fold1) == want1 && (p[offset2] | fold2) == want2;
+  }
+};
+
+constexpr size_t kStride = 32;  // bytes the block scan looks at in one step
+
+#if defined(__SSE2__)
+__m128i Load(const unsigned char* at) {
+  return _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
+}
+__m128i Splat(unsigned char c) {
+  return _mm_set1_epi8(static_cast<char>(c));
+}
+
+// Bit i is set when position p + i needs a closer look: the pair matches
+// there, or the byte is '<' (a line may start with "<!--") or NUL (the end
+// of the text).
+uint32_t TriggerBits(const unsigned char* p, const BytePair& pair) {
+  const __m128i fold1 = Splat(pair.fold1), want1 = Splat(pair.want1);
+  const __m128i fold2 = Splat(pair.fold2), want2 = Splat(pair.want2);
+  const __m128i angle = Splat('<'), zero = _mm_setzero_si128();
+  uint32_t bits = 0;
+  for (unsigned half = 0; half < 2; ++half) {
+    const unsigned char* at = p + 16 * half;
+    const __m128i here = Load(at);
+    const __m128i first = _mm_cmpeq_epi8(_mm_or_si128(Load(at + pair.offset1), fold1), want1);
+    const __m128i second = _mm_cmpeq_epi8(_mm_or_si128(Load(at + pair.offset2), fold2), want2);
+    const __m128i special = _mm_or_si128(_mm_cmpeq_epi8(here, angle), _mm_cmpeq_epi8(here, zero));
+    const __m128i hit = _mm_or_si128(_mm_and_si128(first, second), special);
+    bits |= static_cast<uint32_t>(_mm_movemask_epi8(hit)) << (16 * half);
+  }
+  return bits;
+}
+
+// Bit i is set when the byte at p + i is at most 13 (TAB, CR, LF and NUL
+// among them).
+uint32_t LowBits(const unsigned char* p) {
+  const __m128i v = Load(p);
+  return static_cast<uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(_mm_min_epu8(v, Splat(13)), v)));
+}
+#else
+uint32_t TriggerBits(const unsigned char* p, const BytePair& pair) {
+  uint32_t bits = 0;
+  for (unsigned i = 0; i < kStride; ++i) {
+    if (p[i] == '<' || p[i] == 0 || pair.At(p + i)) bits |= uint32_t{1} << i;
+  }
+  return bits;
+}
+uint32_t LowBits(const unsigned char* p) {
+  uint32_t bits = 0;
+  for (unsigned i = 0; i < 16; ++i) {
+    if (p[i] <= 13) bits |= uint32_t{1} << i;
+  }
+  return bits;
+}
+#endif
+
+// The first byte at or after p that ends the line (CR, LF, NUL) or, with
+// `tab`, the headline; `end` when none comes before it. Reads up to 15 bytes
+// past `end`.
+const char* FindEnd(const char* p, const char* end, bool tab) {
+  for (; p < end; p += 16) {
+    for (uint32_t bits = LowBits(reinterpret_cast<const unsigned char*>(p)); bits != 0;
+         bits &= bits - 1) {
+      const char* q = p + __builtin_ctz(bits);
+      if (q >= end) return end;
+      if (IsLineBreak(*q) || *q == '\0' || (tab && *q == '\t')) return q;
+    }
+  }
+  return end;
+}
+
+}  // namespace
+
+KeywordScan::KeywordScan(std::string_view keyword) : keyword_(Cp932Lower(keyword)) {
+  // Headlines hold no TAB, line break or NUL: such a keyword is never found.
+  if (keyword_.find_first_of(std::string_view("\t\r\n\0", 4)) != std::string::npos)
+    keyword_.clear();
+  std::vector<int> rank(keyword_.size());
+  for (size_t i = 0; i < keyword_.size(); i += Cp932CharLength(keyword_, i)) {
+    rank[i] = Commonness(static_cast<unsigned char>(keyword_[i]), false);
+    if (i + 1 < keyword_.size())
+      rank[i + 1] = Commonness(static_cast<unsigned char>(keyword_[i + 1]), true);
+  }
+  for (size_t i = 1; i < keyword_.size(); ++i) {
+    if (rank[i] < rank[rare2_]) rare2_ = i;
+  }
+  rare1_ = rare2_ == 0 && keyword_.size() > 1 ? 1 : 0;
+  for (size_t i = 0; i < keyword_.size(); ++i) {
+    if (i != rare2_ && rank[i] < rank[rare1_]) rare1_ = i;
+  }
+}
+
+bool KeywordScan::MatchesAt(const char* at) const {
+  const auto* k = reinterpret_cast<const unsigned char*>(keyword_.data());
+  const auto* s = reinterpret_cast<const unsigned char*>(at);
+  const size_t m = keyword_.size();
+  for (size_t j = 0; j < m;) {
+    unsigned char c = s[j];
+    if (IsCp932LeadByte(c)) {
+      if (c != k[j] || (j + 1 < m && s[j + 1] != k[j + 1])) return false;
+      j += 2;
+    } else {
+      if (c >= 'A' && c <= 'Z') c = static_cast<unsigned char>(c + ('a' - 'A'));
+      if (c != k[j]) return false;
+      ++j;
+    }
+  }
+  return true;
+}
+
+bool KeywordScan::Keeps(std::string_view line) const {
+  if (line.starts_with("<!--")) return true;
+  const std::string_view headline = line.substr(0, line.find('\t'));
+  if (keyword_.empty() || headline.size() < keyword_.size()) return false;
+  for (size_t i = 0; i <= headline.size() - keyword_.size(); i += Cp932CharLength(headline, i)) {
+    if (MatchesAt(headline.data() + i)) return true;
+  }
+  return false;
+}
+
+bool KeywordScan::Scan(std::string_view text,
+                       const std::function<void(std::string_view)>& onLine) const {
+  const char* const begin = text.data();
+  const char* const end = begin + text.size();
+  const size_t m = keyword_.size();
+  const auto byte = [&](size_t i) { return static_cast<unsigned char>(keyword_[i]); };
+  const auto fold = [&](size_t i) -> unsigned char { return IsAsciiLetter(byte(i)) ? 0x20 : 0; };
+  // Without a keyword the pair looks for NUL, which is looked at anyway.
+  const BytePair pair =
+      m == 0 ? BytePair{0, 0, 0, 0, 0, 0}
+             : BytePair{rare1_,       rare2_,
+                        fold(rare1_), static_cast<unsigned char>(byte(rare1_) | fold(rare1_)),
+                        fold(rare2_), static_cast<unsigned char>(byte(rare2_) | fold(rare2_))};
+
+  const char* lineStart = begin;  // a line start at or before p
+  // The line of the last keyword candidate: [start, lineEnd), its headline
+  // ending at headlineEnd; no line before the first candidate.
+  const char* start = nullptr;
+  const char* headlineEnd = nullptr;
+  const char* lineEnd = nullptr;
+  const char* p = begin;
+  while (p < end) {
+    uint32_t bits = TriggerBits(reinterpret_cast<const unsigned char*>(p), pair);
+    bool lineDone = false;
+    for (; bits != 0 && !lineDone; bits &= bits - 1) {
+      const char* q = p + __builtin_ctz(bits);
+      if (q >= end) return true;
+      // A NUL no earlier look has reached: its line holds nothing to keep.
+      if (*q == '\0') return false;
+      const bool atLineStart = q == lineStart || IsLineBreak(q[-1]);
+      const bool comment = atLineStart && end - q >= 4 && std::memcmp(q, "<!--", 4) == 0;
+      if (!comment && (m == 0 || !pair.At(reinterpret_cast<const unsigned char*>(q)))) continue;
+
+      if (lineEnd == nullptr || q > lineEnd) {  // the first look at this line: find its ends
+        start = q;
+        while (start > lineStart && !IsLineBreak(start[-1]))
+          --start;
+        headlineEnd = FindEnd(start, end, true);
+        lineEnd = headlineEnd < end && *headlineEnd == '\t' ? FindEnd(headlineEnd, end, false)
+                                                            : headlineEnd;
+      }
+      // Every place the keyword starts is a candidate: once a candidate is
+      // too close to the headline's end, the line is decided.
+      const bool fits = q < headlineEnd && static_cast<size_t>(headlineEnd - q) >= m;
+      const bool keep = comment || (fits && IsCharStart(start, q) && MatchesAt(q));
+      if (keep) onLine(std::string_view(start, static_cast<size_t>(lineEnd - start)));
+      lineDone = keep || !fits;
+    }
+    if (!lineDone) {
+      p += kStride;
+      continue;
+    }
+    if (lineEnd == end) return true;
+    if (*lineEnd == '\0') return false;
+    p = lineStart = lineEnd + (*lineEnd == '\r' && lineEnd + 1 < end && lineEnd[1] == '\n' ? 2 : 1);
+  }
+  return true;
+}
+
+}  // namespace quillet

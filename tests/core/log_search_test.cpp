@@ -1,0 +1,152 @@
+// The streaming log search against the plain one (support/reference_search.h)
+// over random logs and keywords, and its behaviour when a log cannot be read.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <random>
+
+#include "core/log/log_search.h"
+#include "core/sys/error.h"
+#include "support/reference_search.h"
+#include "support/temp_home.h"
+
+namespace quillet {
+namespace {
+
+// Plain writes: the atomic save's flush to disk would make the many logs slow.
+void Write(const std::string& path, const std::string& bytes) {
+  ForceDirectories(DirectoryOf(path));
+  FILE* f = std::fopen(path.c_str(), "wb");
+  ASSERT_NE(f, nullptr);
+  std::fwrite(bytes.data(), 1, bytes.size(), f);
+  std::fclose(f);
+}
+
+size_t Below(std::mt19937& rng, size_t n) {
+  return rng() % n;
+}
+
+// ASCII of both cases, half-width kana, double-byte characters whose trail
+// byte is a letter or '\' (ア ヂ ソ 表), a lead-range byte (ャ 首) or neither
+// (あ), and the bytes that end a field, a line or the text; now and then a
+// lone lead byte or a NUL.
+std::string RandomLog(std::mt19937& rng, int site, size_t pieces) {
+  static const std::vector<std::string> kPieces = {
+      "a",        "A",        "b",        "B",        "z",        "Z",        " ",
+      "\\",       "1",        "<",        "-",        "\xB1",     "\xDE",     "\x83\x41",
+      "\x83\x61", "\x83\x5C", "\x95\x5C", "\x82\xA0", "\x83\x83", "\x8E\xF1", "aB",
+      "\t",       "\t",       "\r\n",     "\r\n",     "\r",       "\n"};
+  const Site& s = Sites()[static_cast<size_t>(site)];
+  std::string log;
+  for (size_t i = 0; i < pieces; ++i) {
+    const bool lineStart = log.empty() || log.back() == '\r' || log.back() == '\n';
+    const size_t roll = Below(rng, 1000);
+    if (roll < 40) {
+      log += "<!--";
+    } else if (lineStart && roll < 50) {  // a line equal to a search marker sets the genre
+      const size_t first = static_cast<size_t>(s.firstCategory);
+      log += Categories()[first + Below(rng, static_cast<size_t>(s.lastCategory) + 1 - first)]
+                 .searchMarker +
+             "\r\n";
+    } else if (roll == 999) {
+      log += Below(rng, 3) == 0 ? std::string(1, '\0') : std::string("\x83");
+    } else {
+      log += kPieces[Below(rng, kPieces.size())];
+    }
+  }
+  return log;
+}
+
+// A piece of one of the logs, perhaps starting inside a character, with the
+// case of its letters changed at random; sometimes nothing.
+std::string RandomKeyword(std::mt19937& rng, const std::vector<std::string>& logs) {
+  const std::string& log = logs[Below(rng, logs.size())];
+  if (log.empty() || Below(rng, 20) == 0) return "";
+  std::string keyword = log.substr(Below(rng, log.size()), 1 + Below(rng, 5));
+  for (char& c : keyword) {
+    if (((c | 0x20) >= 'a' && (c | 0x20) <= 'z') && Below(rng, 2) == 0) c ^= 0x20;
+  }
+  return keyword;
+}
+
+std::vector<std::string> Texts(const std::vector<SearchRow>& rows) {
+  std::vector<std::string> out;
+  for (const SearchRow& r : rows) {
+    out.push_back(std::to_string(r.site) + "|" + r.siteLabel + "|" + r.genre + "|" +
+                  r.item.headline + "|" + r.item.url + "|" + r.item.date);
+  }
+  return out;
+}
+
+// Writes the logs of random categories of the searched sites, then searches
+// them for random keywords both ways.
+void CompareOnRandomLogs(std::mt19937& rng, int logCount, size_t pieces, int keywords) {
+  test::TempHome home;
+  std::vector<std::string> logs;
+  for (int i = 0; i < logCount; ++i) {
+    const int category = static_cast<int>(Below(rng, Categories().size() - 9));  // not 毎日新聞
+    logs.push_back(RandomLog(rng, Categories()[static_cast<size_t>(category)].site, pieces));
+    Write(LogFilePath(category), logs.back());
+  }
+  for (int k = 0; k < keywords; ++k) {
+    const std::string keyword = RandomKeyword(rng, logs);
+    std::vector<SearchRow> expected, found;
+    for (int site = 0; site < kSearchedSites; ++site) {
+      test::ReferenceScanSiteLogs(site, keyword, expected);
+      ScanSiteLogs(
+          site, keyword, [](const std::string&) {}, found);
+    }
+    ASSERT_EQ(Texts(found), Texts(expected)) << "keyword " << ::testing::PrintToString(keyword);
+  }
+}
+
+TEST(LogSearch, FindsWhatTheWholeFileFilterFindsInSmallLogs) {
+  std::mt19937 rng(1205);
+  for (int round = 0; round < 150; ++round)
+    CompareOnRandomLogs(rng, 1 + static_cast<int>(Below(rng, 4)), 300, 12);
+}
+
+// Logs of several blocks: lines run across the block ends, one line is longer
+// than a block.
+TEST(LogSearch, FindsWhatTheWholeFileFilterFindsInLogsOfManyBlocks) {
+  std::mt19937 rng(1206);
+  CompareOnRandomLogs(rng, 3, 400000, 20);
+  test::TempHome home;
+  const std::string longLine = std::string(600000, 'x') + "Tokyo\tu\td\t1\r\n";
+  Write(LogFilePath(0), "tokyo\tu\td\t1\r\n" + longLine + longLine.substr(1));
+  std::vector<SearchRow> expected, found;
+  test::ReferenceScanSiteLogs(0, "TOKYO", expected);
+  ScanSiteLogs(
+      0, "TOKYO", [](const std::string&) {}, found);
+  EXPECT_EQ(found.size(), 3u);
+  EXPECT_EQ(Texts(found), Texts(expected));
+}
+
+// A log that cannot be read, or a status callback that throws, ends the site's
+// search before any of its rows goes out.
+TEST(LogSearch, AnEndedSiteSearchHandsOverNoRowOfTheSite) {
+  test::TempHome home;
+  Write(LogFilePath(0), "Tokyo\tu\td\t1\r\n");
+  Write(LogFilePath(2), "Tokyo\tu\td\t1\r\n");
+  ForceDirectories(DirectoryOf(LogFilePath(1)));
+  ASSERT_EQ(mkfifo(LogFilePath(1).c_str(), 0600), 0);
+  for (bool statusThrows : {false, true}) {
+    if (statusThrows) unlink(LogFilePath(1).c_str());
+    std::vector<SearchRow> rows;
+    int statuses = 0, handed = 0;
+    const auto status = [&](const std::string&) {
+      if (++statuses == 2 && statusThrows) throw std::runtime_error("stop");
+    };
+    EXPECT_ANY_THROW(SearchSiteLogs(0, "tokyo", status, [&](const SearchRowView&) { ++handed; }));
+    EXPECT_EQ(handed, statusThrows ? 1 : 0);
+    EXPECT_EQ(statuses, 2);
+    statuses = 0;
+    EXPECT_ANY_THROW(ScanSiteLogs(0, "tokyo", status, rows));
+    EXPECT_TRUE(rows.empty());
+  }
+}
+
+}  // namespace
+}  // namespace quillet
