@@ -4,6 +4,8 @@
 #include <QObject>
 #include <QThreadPool>
 
+#include <malloc.h>
+
 #include <utility>
 #include <vector>
 
@@ -84,10 +86,14 @@ void LogSearchJob::Run(const std::string& keyword) {
       Post([rows](Reports& r) { r.rows(std::move(*rows)); });
     }
   } catch (const SearchStopped&) {
+    malloc_trim(0);
     return;
   } catch (const std::exception&) {
     failure = std::current_exception();
   }
+  // The scan's blocks of a large search (tens of MB) would otherwise stay
+  // with this pool thread's allocator for as long as the program runs.
+  malloc_trim(0);
   Post([failure](Reports& r) { r.ended(failure); });
 }
 

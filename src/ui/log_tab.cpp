@@ -6,10 +6,13 @@
 #include <QSplitter>
 #include <QTreeWidget>
 
+#include <filesystem>
+#include <system_error>
+
+#include "core/log/log_rows.h"
 #include "core/log/log_store.h"
 #include "core/sites/catalogue.h"
 #include "core/sys/error_display.h"
-#include "core/sys/file_system.h"
 #include "core/text/text_codec.h"
 #include "ui/browser_launch.h"
 #include "ui/icons.h"
@@ -91,16 +94,15 @@ void LogTab::LoadLogView(const QTreeWidgetItem* node) {
   ReportModel& rows = recordList_->Rows();
   rows.Clear();
   const int category = NodeCategory(node);
-  if (category < 0 || !FileExists(LogFilePath(category))) return;
-  // Every line is a row, blank ones included, in file order.
-  const Lines lines = LoadLogFile(LogFilePath(category));
-  size_t bytes = 0;
-  for (const std::string& line : lines)
-    bytes += line.size();
+  if (category < 0) return;
+  // The text takes at most the file's size: no growing on the way.
   TextTable table = rows.NewRows();
-  table.Reserve(lines.size(), bytes);
-  for (const std::string& line : lines)
+  std::error_code unknown;
+  const uintmax_t size = std::filesystem::file_size(LogFilePath(category), unknown);
+  if (!unknown) table.Reserve(0, static_cast<size_t>(size));
+  ForEachLogLine(category, [&](std::string_view line) {
     table.Add({LogField(line, 2), LogField(line, 0), LogField(line, 1)}, -1);
+  });
   rows.Reset(std::move(table));
   FitColumns();
 }

@@ -1,5 +1,6 @@
 #include "ui/report_model.h"
 
+#include <algorithm>
 #include <utility>
 
 #include "core/sites/catalogue.h"
@@ -9,7 +10,7 @@
 namespace quillet {
 
 ReportModel::ReportModel(std::vector<std::string> captions, QObject* parent)
-    : QAbstractTableModel(parent), captions_(std::move(captions)), rows_(NewRows()) {
+    : QAbstractTableModel(parent), captions_(std::move(captions)) {
   for (const Site& site : Sites())
     icons_.push_back(SiteIcon(site.number));
 }
@@ -17,7 +18,12 @@ ReportModel::ReportModel(std::vector<std::string> captions, QObject* parent)
 void ReportModel::AppendRow(std::initializer_list<std::string_view> textsThenUrl, int icon) {
   const int row = rowCount();
   beginInsertRows(QModelIndex(), row, row);
-  rows_.Add(textsThenUrl, icon);
+  if (blocks_.empty()) {
+    blocks_.push_back(NewRows());
+    blockEnds_.push_back(0);
+  }
+  blocks_.back().Add(textsThenUrl, icon);
+  ++blockEnds_.back();
   endInsertRows();
 }
 
@@ -25,25 +31,36 @@ void ReportModel::Append(TextTable rows) {
   if (rows.Size() == 0) return;
   const int first = rowCount();
   beginInsertRows(QModelIndex(), first, first + static_cast<int>(rows.Size()) - 1);
-  if (rows_.Size() == 0)
-    rows_ = std::move(rows);
-  else
-    rows_.AddAll(rows);
+  blockEnds_.push_back(static_cast<size_t>(first) + rows.Size());
+  blocks_.push_back(std::move(rows));
   endInsertRows();
 }
 
 void ReportModel::Reset(TextTable rows) {
   beginResetModel();
-  rows_ = std::move(rows);
+  blocks_.clear();
+  blockEnds_.clear();
+  if (rows.Size() > 0) {
+    blockEnds_.push_back(rows.Size());
+    blocks_.push_back(std::move(rows));
+  }
   endResetModel();
 }
 
+std::pair<const TextTable*, size_t> ReportModel::Locate(int row) const {
+  const auto at = static_cast<size_t>(row);
+  const size_t block = static_cast<size_t>(
+      std::upper_bound(blockEnds_.begin(), blockEnds_.end(), at) - blockEnds_.begin());
+  return {&blocks_[block], block == 0 ? at : at - blockEnds_[block - 1]};
+}
+
 std::string_view ReportModel::Url(int row) const {
-  return rows_.Field(static_cast<size_t>(row), captions_.size());
+  const auto [block, at] = Locate(row);
+  return block->Field(at, captions_.size());
 }
 
 int ReportModel::rowCount(const QModelIndex& parent) const {
-  return parent.isValid() ? 0 : static_cast<int>(rows_.Size());
+  return parent.isValid() || blockEnds_.empty() ? 0 : static_cast<int>(blockEnds_.back());
 }
 
 int ReportModel::columnCount(const QModelIndex& parent) const {
@@ -52,10 +69,11 @@ int ReportModel::columnCount(const QModelIndex& parent) const {
 
 QVariant ReportModel::data(const QModelIndex& index, int role) const {
   if (!index.isValid()) return {};
-  const auto row = static_cast<size_t>(index.row());
-  if (role == Qt::DisplayRole) return UiText(rows_.Field(row, static_cast<size_t>(index.column())));
+  const auto [block, row] = Locate(index.row());
+  if (role == Qt::DisplayRole)
+    return UiText(block->Field(row, static_cast<size_t>(index.column())));
   if (role == Qt::DecorationRole && index.column() == 0) {
-    const int icon = rows_.Icon(row);
+    const int icon = block->Icon(row);
     if (icon >= 0 && static_cast<size_t>(icon) < icons_.size())
       return icons_[static_cast<size_t>(icon)];
   }

@@ -35,24 +35,6 @@ void TextTable::Add(std::initializer_list<std::string_view> texts, int icon) {
   icons_.push_back(static_cast<int8_t>(icon));
 }
 
-void TextTable::AddAll(const TextTable& other) {
-  assert(other.fields_ == fields_);
-  CheckRoom(bytes_.size(), other.bytes_.size());
-  const auto shift = static_cast<uint32_t>(bytes_.size());
-  bytes_.append(other.bytes_);
-  ends_.reserve(ends_.size() + other.ends_.size());
-  for (uint32_t end : other.ends_)
-    ends_.push_back(end + shift);
-  icons_.insert(icons_.end(), other.icons_.begin(), other.icons_.end());
-}
-
-void TextTable::Clear() {
-  // Gives the memory back: a cleared list may have held a million rows.
-  bytes_ = std::string();
-  ends_ = std::vector<uint32_t>();
-  icons_ = std::vector<int8_t>();
-}
-
 std::string_view TextTable::Field(size_t row, size_t field) const {
   const size_t at = row * fields_ + field;
   const size_t begin = at == 0 ? 0 : ends_[at - 1];

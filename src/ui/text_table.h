@@ -16,16 +16,12 @@ class TextTable {
  public:
   explicit TextTable(size_t fields) : fields_(fields) {}
 
-  size_t Fields() const { return fields_; }
   size_t Size() const { return icons_.size(); }
 
   // Room for `rows` more rows holding `bytes` more text.
   void Reserve(size_t rows, size_t bytes);
   // Appends a row of exactly Fields() texts; `icon` is -1 for none.
   void Add(std::initializer_list<std::string_view> texts, int icon);
-  // Appends every row of `other`, which has as many fields.
-  void AddAll(const TextTable& other);
-  void Clear();
 
   std::string_view Field(size_t row, size_t field) const;
   int Icon(size_t row) const { return icons_[row]; }
