@@ -43,7 +43,7 @@ TEST_F(LogTabTest, ACategoryListsItsLogInFileOrderAndReloadsWhenTheTabIsShown) {
   const std::string path = LogFilePath(10);  // アサヒ 最新５ニュース
   const std::string records =
       Utf8ToCp932("新しい記事\tu\t2024/05/02\t1\r\n\r\n古い記事\tu\t2024/5/1\t0\r\n");
-  test::WriteBytes(path, records);
+  test::WriteBytes(path, records + std::string("\0gone\r\n", 7));  // a NUL ends the text
   ShowTab();  // nothing selected, or a site: the list stays empty
   Select(1, -1);
   EXPECT_EQ(list.Rows().rowCount(), 0);
