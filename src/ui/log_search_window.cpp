@@ -2,7 +2,6 @@
 
 #include <QAction>
 #include <QCloseEvent>
-#include <QCoreApplication>
 #include <QHBoxLayout>
 #include <QIcon>
 #include <QKeyEvent>
@@ -15,15 +14,15 @@
 #include <QStyle>
 #include <QVBoxLayout>
 
-#include <algorithm>
-#include <array>
-#include <exception>
+#include <string>
 #include <utility>
 
+#include "core/log/log_search.h"
 #include "core/text/text_codec.h"
 #include "ui/browser_launch.h"
 #include "ui/error_box.h"
 #include "ui/icons.h"
+#include "ui/log_search_job.h"
 #include "ui/report_view.h"
 #include "ui/ui_text.h"
 
@@ -102,57 +101,37 @@ LogSearchWindow::LogSearchWindow(QWidget* parent) : ProgramWindow(parent) {
          QPoint(kStartSize.width() / 2, kStartSize.height() / 2));
 }
 
-LogSearchWindow::~LogSearchWindow() = default;
+LogSearchWindow::~LogSearchWindow() {
+  StopSearch();
+}
 
 void LogSearchWindow::Search() {
-  if (searching_) return;
-  searching_ = true;
-  resultList_->setUpdatesEnabled(false);
-  resultList_->clear();
-  rows_.clear();
+  StopSearch();
+  resultList_->Rows().Clear();
+  LogSearchJob::Reports reports;
+  reports.status = [this](const std::string& status) { statusPanel_->setText(UiText(status)); };
+  reports.rows = [this](TextTable rows) {
+    resultList_->Rows().Append(std::move(rows));
+    resultList_->FitColumns();
+  };
+  reports.ended = [this](const std::exception_ptr& failure) { SearchEnded(failure); };
+  search_ = LogSearchJob::Start(this, Utf8ToCp932(keywordEdit_->text().toStdString()),
+                                std::move(reports));
+}
 
-  std::exception_ptr failure;
-  try {
-    const auto showStatus = [this](const std::string& status) {
-      statusPanel_->setText(UiText(status));
-      QCoreApplication::processEvents();
-    };
-    std::array<QIcon, kSearchedSites> icons;
-    for (int site = 0; site < kSearchedSites; ++site)
-      icons[static_cast<size_t>(site)] = SiteIcon(site);
-    for (int site = 0; site < kSearchedSites; ++site) {
-      // The keyword may be changed while the search runs; each site takes the
-      // box's text as its scan begins.
-      const std::string keyword = Utf8ToCp932(keywordEdit_->text().toStdString());
-      std::vector<SearchRow> found;
-      ScanSiteLogs(site, keyword, showStatus, found);
-      for (SearchRow& row : found) {
-        auto* item = new QTreeWidgetItem(QStringList{UiText(row.siteLabel), UiText(row.item.date),
-                                                     UiText(row.genre), UiText(row.item.headline)});
-        item->setIcon(0, icons[static_cast<size_t>(row.site)]);
-        resultList_->addTopLevelItem(item);
-        rows_.push_back(std::move(row));
-      }
-    }
-  } catch (const std::exception&) {
-    failure = std::current_exception();
-  }
+void LogSearchWindow::StopSearch() {
+  if (search_) search_->Stop();
+  search_.reset();
+}
 
-  FitColumns();
-  resultList_->setUpdatesEnabled(true);
-  statusPanel_->setText(UiText(FoundCountText(rows_.size())));
+void LogSearchWindow::SearchEnded(const std::exception_ptr& failure) {
+  search_.reset();
+  statusPanel_->setText(
+      UiText(FoundCountText(static_cast<size_t>(resultList_->Rows().rowCount()))));
   if (failure) {
     ErrorBox display(this);
     RunGuarded(display, [&] { std::rethrow_exception(failure); });
   }
-  searching_ = false;
-  if (closeRequested_) deleteLater();
-}
-
-const std::string* LogSearchWindow::SelectedUrl() const {
-  QTreeWidgetItem* selected = resultList_->SelectedRow();
-  if (!selected) return nullptr;
-  return &rows_[static_cast<size_t>(resultList_->indexOfTopLevelItem(selected))].item.url;
 }
 
 bool LogSearchWindow::eventFilter(QObject* watched, QEvent* event) {
@@ -175,27 +154,14 @@ void LogSearchWindow::keyPressEvent(QKeyEvent* event) {
   ProgramWindow::keyPressEvent(event);
 }
 
-// A search works on this window and its rows between its event breaks, so a
-// close during a search only hides the window; it goes when the search ends.
+// A search under way is given up: the window goes at once.
 void LogSearchWindow::closeEvent(QCloseEvent* event) {
-  if (searching_) {
-    closeRequested_ = true;
-    hide();
-    event->ignore();
-    return;
-  }
+  StopSearch();
   ProgramWindow::closeEvent(event);
 }
 
-void LogSearchWindow::FitColumns() {
-  if (!rows_.empty()) resultList_->FitColumns();
-}
-
 void LogSearchWindow::OpenSelectedArticle() {
-  const std::string* url = SelectedUrl();
-  if (!url) return;
-  const std::string copy = *url;  // a message box lets events run
-  OpenArticle(copy, this);
+  if (const auto url = resultList_->SelectedUrl()) OpenArticle(*url, this);
 }
 
 void LogSearchWindow::ShowResultMenu(const QPoint& globalPos) {
@@ -203,11 +169,11 @@ void LogSearchWindow::ShowResultMenu(const QPoint& globalPos) {
 }
 
 void LogSearchWindow::ShowUrlInMenu() {
-  if (const std::string* url = SelectedUrl()) urlCaptionAction_->setText(MenuCaption(*url));
+  if (const auto url = resultList_->SelectedUrl()) urlCaptionAction_->setText(MenuCaption(*url));
 }
 
 void LogSearchWindow::CopySelectedUrl() {
-  if (const std::string* url = SelectedUrl()) CopyUrl(*url);
+  if (const auto url = resultList_->SelectedUrl()) CopyUrl(*url);
 }
 
 }  // namespace quillet

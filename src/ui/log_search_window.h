@@ -1,11 +1,12 @@
 // The log search window: finds logged headlines of the first six sites by
-// keyword and lists them with site, date and genre.
+// keyword and lists them with site, date and genre. The search runs off the
+// window's thread; its rows come in site by site while the window stays
+// usable.
 #pragma once
 
-#include <string>
-#include <vector>
+#include <exception>
+#include <memory>
 
-#include "core/log/log_search.h"
 #include "ui/program_window.h"
 
 class QAction;
@@ -20,6 +21,7 @@ class QRadioButton;
 
 namespace quillet {
 
+class LogSearchJob;
 class ReportView;
 
 class LogSearchWindow : public ProgramWindow {
@@ -28,18 +30,20 @@ class LogSearchWindow : public ProgramWindow {
   explicit LogSearchWindow(QWidget* parent = nullptr);
   ~LogSearchWindow() override;
 
+  // True while a search of this window is under way.
+  bool Searching() const { return search_ != nullptr; }
+
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
 
  private:
-  // The search over the logs (the "検索" button and Enter in the box).
-  // Ignored while a search of this window is running.
+  // The search over the logs for the box's keyword (the "検索" button and
+  // Enter in the box); a search under way is given up for it.
   void Search();
-  // The URL of the selected result row, or nullptr when none is selected.
-  const std::string* SelectedUrl() const;
-  void FitColumns();
+  void StopSearch();
+  void SearchEnded(const std::exception_ptr& failure);
   void OpenSelectedArticle();
   void ShowResultMenu(const QPoint& globalPos);
   void ShowUrlInMenu();
@@ -56,9 +60,7 @@ class LogSearchWindow : public ProgramWindow {
   QAction* openArticleAction_ = nullptr;
   QAction* copyUrlAction_ = nullptr;
   QAction* urlCaptionAction_ = nullptr;
-  std::vector<SearchRow> rows_;  // one per list row, in list order
-  bool searching_ = false;
-  bool closeRequested_ = false;  // closed during a search: delete when it ends
+  std::shared_ptr<LogSearchJob> search_;  // the search under way, or null
 };
 
 }  // namespace quillet

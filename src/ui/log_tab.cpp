@@ -6,12 +6,13 @@
 #include <QSplitter>
 #include <QTreeWidget>
 
-#include <algorithm>
+#include <filesystem>
+#include <system_error>
 
 #include "core/log/log_rows.h"
+#include "core/log/log_store.h"
 #include "core/sites/catalogue.h"
 #include "core/sys/error_display.h"
-#include "core/sys/file_system.h"
 #include "core/text/text_codec.h"
 #include "ui/browser_launch.h"
 #include "ui/icons.h"
@@ -23,31 +24,6 @@ namespace quillet {
 namespace {
 
 constexpr int kCategoryRole = Qt::UserRole;
-
-// A row of the log list; it owns its record.
-class LogRow : public QTreeWidgetItem {
- public:
-  explicit LogRow(LogItem item) : record(std::move(item)) {
-    setText(0, UiText(record.date));
-    setText(1, UiText(record.headline));
-  }
-  LogItem record;
-};
-
-// Repainting stays off while the list is refilled, and comes back however
-// the refill ends.
-class UpdatesSuspended {
- public:
-  explicit UpdatesSuspended(QWidget* widget) : widget_(widget) {
-    widget_->setUpdatesEnabled(false);
-  }
-  ~UpdatesSuspended() { widget_->setUpdatesEnabled(true); }
-  UpdatesSuspended(const UpdatesSuspended&) = delete;
-  UpdatesSuspended& operator=(const UpdatesSuspended&) = delete;
-
- private:
-  QWidget* widget_;
-};
 
 }  // namespace
 
@@ -115,12 +91,19 @@ int LogTab::NodeCategory(const QTreeWidgetItem* node) {
 }
 
 void LogTab::LoadLogView(const QTreeWidgetItem* node) {
-  UpdatesSuspended suspended(recordList_);
-  recordList_->clear();
+  ReportModel& rows = recordList_->Rows();
+  rows.Clear();
   const int category = NodeCategory(node);
-  if (category < 0 || !FileExists(LogFilePath(category))) return;
-  for (LogItem& item : quillet::LoadLogView(category))
-    recordList_->addTopLevelItem(new LogRow(std::move(item)));
+  if (category < 0) return;
+  // The text takes at most the file's size: no growing on the way.
+  TextTable table = rows.NewRows();
+  std::error_code unknown;
+  const uintmax_t size = std::filesystem::file_size(LogFilePath(category), unknown);
+  if (!unknown) table.Reserve(0, static_cast<size_t>(size));
+  ForEachLogLine(category, [&](std::string_view line) {
+    table.Add({LogField(line, 2), LogField(line, 0), LogField(line, 1)}, -1);
+  });
+  rows.Reset(std::move(table));
   FitColumns();
 }
 
@@ -132,11 +115,6 @@ void LogTab::Reload() {
   if (QTreeWidgetItem* node = siteTree_->currentItem()) LoadLogView(node);
 }
 
-const LogItem* LogTab::SelectedLog() const {
-  const auto* row = static_cast<const LogRow*>(recordList_->SelectedRow());
-  return row != nullptr ? &row->record : nullptr;
-}
-
 void LogTab::NodeChanged() {
   RunGuarded(errors_, [this] {
     if (QTreeWidgetItem* node = siteTree_->currentItem()) LoadLogView(node);
@@ -145,7 +123,7 @@ void LogTab::NodeChanged() {
 
 void LogTab::OpenSelectedArticle() {
   RunGuarded(errors_, [this] {
-    if (const LogItem* item = SelectedLog()) OpenArticle(item->url, window());
+    if (const auto url = recordList_->SelectedUrl()) OpenArticle(*url, window());
   });
 }
 
@@ -154,12 +132,12 @@ void LogTab::ShowRecordMenu(const QPoint& globalPos) {
 }
 
 void LogTab::ShowUrlInMenu() {
-  if (const LogItem* item = SelectedLog()) urlCaptionAction_->setText(MenuCaption(item->url));
+  if (const auto url = recordList_->SelectedUrl()) urlCaptionAction_->setText(MenuCaption(*url));
 }
 
 void LogTab::CopySelectedUrl() {
   RunGuarded(errors_, [this] {
-    if (const LogItem* item = SelectedLog()) CopyUrl(item->url);
+    if (const auto url = recordList_->SelectedUrl()) CopyUrl(*url);
   });
 }
 

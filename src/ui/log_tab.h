@@ -5,10 +5,6 @@
 
 #include <QWidget>
 
-#include <string>
-
-#include "core/log/log_store.h"
-
 class QAction;
 class QMenu;
 class QSplitter;
@@ -34,8 +30,6 @@ class LogTab : public QWidget {
   static int NodeCategory(const QTreeWidgetItem* node);
   // Fills the log list with the records of the node's log file.
   void LoadLogView(const QTreeWidgetItem* node);
-  // The record of the selected row, or nullptr when no row is selected.
-  const LogItem* SelectedLog() const;
   void BuildTree();
   void FitColumns();
   void NodeChanged();

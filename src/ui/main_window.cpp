@@ -30,13 +30,6 @@
 namespace quillet {
 namespace {
 
-// A row of the headline list; it owns its record.
-class HeadlineRow : public QTreeWidgetItem {
- public:
-  explicit HeadlineRow(std::unique_ptr<NewsItem> item) : record(std::move(item)) {}
-  std::unique_ptr<NewsItem> record;
-};
-
 QToolButton* AddButton(QToolBar* bar, const QString& name, int image, const std::string& hint,
                        bool toggle) {
   auto* button = Named(new QToolButton, name);
@@ -180,12 +173,9 @@ void MainWindow::SetWindows(FetchProgressDialog* progressDialog, ConnectionDialo
 void MainWindow::AppendRow(const std::string& caption, const std::string& genre,
                            const std::string& headline, int imageIndex,
                            std::unique_ptr<NewsItem> item) {
-  auto* row = new HeadlineRow(std::move(item));
-  row->setText(0, UiText(caption));
-  row->setText(1, UiText(genre));
-  row->setText(2, UiText(headline));
-  if (imageIndex >= 0) row->setIcon(0, SiteIcon(imageIndex));
-  headlineList_->addTopLevelItem(row);
+  // Of the record, the menus need the URL only.
+  headlineList_->Rows().AppendRow({caption, genre, headline, item ? item->url : std::string()},
+                                  imageIndex);
 }
 
 void MainWindow::FetchRunEnded() {
@@ -193,28 +183,23 @@ void MainWindow::FetchRunEnded() {
   headlineList_->FitColumns();
 }
 
-const NewsItem* MainWindow::SelectedNews() const {
-  const auto* row = static_cast<const HeadlineRow*>(headlineList_->SelectedRow());
-  return row != nullptr ? row->record.get() : nullptr;
-}
-
 void MainWindow::ShowHeadlineMenu(const QPoint& globalPos) {
   headlineMenu_->popup(globalPos);
 }
 
 void MainWindow::ShowUrlInMenu() {
-  if (const NewsItem* news = SelectedNews()) urlCaptionAction_->setText(MenuCaption(news->url));
+  if (const auto url = headlineList_->SelectedUrl()) urlCaptionAction_->setText(MenuCaption(*url));
 }
 
 void MainWindow::OpenSelectedArticle() {
   RunGuarded(errors_, [this] {
-    if (const NewsItem* news = SelectedNews()) OpenArticle(news->url, this);
+    if (const auto url = headlineList_->SelectedUrl()) OpenArticle(*url, this);
   });
 }
 
 void MainWindow::CopySelectedUrl() {
   RunGuarded(errors_, [this] {
-    if (const NewsItem* news = SelectedNews()) CopyUrl(news->url);
+    if (const auto url = headlineList_->SelectedUrl()) CopyUrl(*url);
   });
 }
 
@@ -227,7 +212,7 @@ void MainWindow::StartFetch() {
                   MessageIcon::kExclamation);
       return;
     }
-    headlineList_->clear();  // the rows take their records with them
+    headlineList_->Rows().Clear();
     fetchButton_->setEnabled(false);
     // The run starts from the dialog; this window stays usable meanwhile.
     progressDialog_->show();

@@ -37,16 +37,14 @@ class MainWindow : public ProgramWindow, public HeadlineSink {
   void SetWindows(FetchProgressDialog* progressDialog, ConnectionDialog* connectionDialog,
                   BehaviourDialog* behaviourDialog);
 
-  // HeadlineSink: a row at the end of the headline list, owning `item`.
+  // HeadlineSink: a row at the end of the headline list, keeping the URL of
+  // `item`.
   void AppendRow(const std::string& caption, const std::string& genre, const std::string& headline,
                  int imageIndex, std::unique_ptr<NewsItem> item) override;
 
   // The window's part of the end of a fetch run: the fetch button comes
   // back and the headline list's columns are fitted to their contents.
   void FetchRunEnded();
-
-  // The record of the selected headline row, or nullptr.
-  const NewsItem* SelectedNews() const;
 
   // The patrol timer's interval in milliseconds.
   int64_t PatrolIntervalMs() const { return patrolTimer_.IntervalMs(); }

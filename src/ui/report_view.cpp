@@ -9,8 +9,6 @@
 
 #include <algorithm>
 
-#include "ui/ui_text.h"
-
 namespace quillet {
 namespace {
 
@@ -42,9 +40,17 @@ class GridLineDelegate : public QStyledItemDelegate {
   }
 };
 
+std::vector<std::string> Captions(const std::vector<ReportView::Column>& columns) {
+  std::vector<std::string> captions;
+  for (const ReportView::Column& column : columns)
+    captions.push_back(column.caption);
+  return captions;
+}
+
 }  // namespace
 
-ReportView::ReportView(const std::vector<Column>& columns, QWidget* parent) : QTreeWidget(parent) {
+ReportView::ReportView(const std::vector<Column>& columns, QWidget* parent)
+    : QTreeView(parent), rows_(new ReportModel(Captions(columns), this)) {
   setRootIsDecorated(false);
   setItemsExpandable(false);
   setUniformRowHeights(true);
@@ -55,11 +61,7 @@ ReportView::ReportView(const std::vector<Column>& columns, QWidget* parent) : QT
   setSortingEnabled(false);
   setItemDelegate(new GridLineDelegate(this));
   setIconSize(QSize(16, 16));
-
-  QStringList captions;
-  for (const Column& column : columns)
-    captions << UiText(column.caption);
-  setHeaderLabels(captions);
+  setModel(rows_);
   // The last column follows the width of the list; the others start at their
   // designed width, or wider where the header text needs it.
   header()->setStretchLastSection(true);
@@ -70,38 +72,40 @@ ReportView::ReportView(const std::vector<Column>& columns, QWidget* parent) : QT
   }
 }
 
-int ReportView::TextWidth(const std::string& cp932) const {
-  return fontMetrics().horizontalAdvance(UiText(cp932));
+int ReportView::SelectedRow() const {
+  const QModelIndexList rows = selectionModel()->selectedRows();
+  return rows.isEmpty() ? -1 : rows.front().row();
 }
 
-QTreeWidgetItem* ReportView::SelectedRow() const {
-  const QList<QTreeWidgetItem*> rows = selectedItems();
-  return rows.isEmpty() ? nullptr : rows.front();
+std::optional<std::string> ReportView::SelectedUrl() const {
+  const int row = SelectedRow();
+  if (row < 0) return std::nullopt;
+  return std::string(rows_->Url(row));
 }
 
 void ReportView::FitColumns() {
   // An empty list keeps the widths it has.
-  if (topLevelItemCount() == 0) return;
+  if (rows_->rowCount() == 0) return;
   // Qt's fit takes the wider of the cells (icon included) and the header.
-  for (int column = 0; column + 1 < columnCount(); ++column)
+  for (int column = 0; column + 1 < rows_->columnCount(); ++column)
     resizeColumnToContents(column);
 }
 
 void ReportView::mousePressEvent(QMouseEvent* event) {
   if (event->button() != Qt::RightButton) {
-    QTreeWidget::mousePressEvent(event);
+    QTreeView::mousePressEvent(event);
     return;
   }
   // Over empty space the selection stays as it is and no menu opens.
   event->accept();
-  QTreeWidgetItem* row = itemAt(event->position().toPoint());
-  if (row == nullptr) return;
-  setCurrentItem(row);
+  const QModelIndex cell = indexAt(event->position().toPoint());
+  if (!cell.isValid()) return;
+  setCurrentIndex(cell);
   if (OnRowRightPress) OnRowRightPress(event->globalPosition().toPoint());
 }
 
 void ReportView::mouseDoubleClickEvent(QMouseEvent* event) {
-  QTreeWidget::mouseDoubleClickEvent(event);
+  QTreeView::mouseDoubleClickEvent(event);
   if (event->button() == Qt::LeftButton && OnDblClick) OnDblClick();
 }
 
@@ -117,7 +121,7 @@ void ReportView::keyPressEvent(QKeyEvent* event) {
     RequestMenuForSelectedRow();
     return;
   }
-  QTreeWidget::keyPressEvent(event);
+  QTreeView::keyPressEvent(event);
 }
 
 void ReportView::contextMenuEvent(QContextMenuEvent* event) {
@@ -127,10 +131,11 @@ void ReportView::contextMenuEvent(QContextMenuEvent* event) {
 }
 
 void ReportView::RequestMenuForSelectedRow() {
-  QTreeWidgetItem* row = SelectedRow();
-  if (row == nullptr || !OnRowRightPress) return;
-  scrollToItem(row);
-  const QRect cell = visualItemRect(row);
+  const int row = SelectedRow();
+  if (row < 0 || !OnRowRightPress) return;
+  const QModelIndex first = rows_->index(row, 0);
+  scrollTo(first);
+  const QRect cell = visualRect(first);
   OnRowRightPress(viewport()->mapToGlobal(QPoint(cell.left() + 8, cell.bottom())));
 }
 

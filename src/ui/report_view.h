@@ -1,5 +1,6 @@
 // A list view in report style, as the headline list and the log list show
 // one: column headers, grid lines, whole-row single selection, no editing.
+// Its rows are a ReportModel that the view owns.
 // A right-button press over a row selects that row and asks for its menu; a
 // double click anywhere in the list, empty space included, is reported. From
 // the keyboard, Enter acts as a double click and the Menu key or Shift+F10
@@ -7,15 +8,18 @@
 // width; no column is narrower than its header text.
 #pragma once
 
-#include <QTreeWidget>
+#include <QTreeView>
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "ui/report_model.h"
+
 namespace quillet {
 
-class ReportView : public QTreeWidget {
+class ReportView : public QTreeView {
  public:
   struct Column {
     std::string caption;  // CP932
@@ -23,10 +27,11 @@ class ReportView : public QTreeWidget {
   };
   explicit ReportView(const std::vector<Column>& columns, QWidget* parent = nullptr);
 
-  // Width in pixels of CP932 text in the list's font.
-  int TextWidth(const std::string& cp932) const;
-  // The selected row, or nullptr.
-  QTreeWidgetItem* SelectedRow() const;
+  ReportModel& Rows() const { return *rows_; }
+  // The selected row, or -1.
+  int SelectedRow() const;
+  // The URL of the selected row; none when no row is selected.
+  std::optional<std::string> SelectedUrl() const;
   // Fits the columns before the last to their contents and headers; an empty
   // list keeps its widths.
   void FitColumns();
@@ -45,6 +50,8 @@ class ReportView : public QTreeWidget {
 
  private:
   void RequestMenuForSelectedRow();
+
+  ReportModel* rows_;
 };
 
 }  // namespace quillet

@@ -4,6 +4,9 @@
 
 #include <QClipboard>
 #include <QPointer>
+#include <QThreadPool>
+
+#include <algorithm>
 
 #include "core/log/log_search.h"
 #include "core/log/log_store.h"
@@ -40,29 +43,30 @@ TEST_F(LogTabTest, ACategoryListsItsLogInFileOrderAndReloadsWhenTheTabIsShown) {
   const std::string path = LogFilePath(10);  // アサヒ 最新５ニュース
   const std::string records =
       Utf8ToCp932("新しい記事\tu\t2024/05/02\t1\r\n\r\n古い記事\tu\t2024/5/1\t0\r\n");
-  test::WriteBytes(path, records);
+  test::WriteBytes(path, records + std::string("\0gone\r\n", 7));  // a NUL ends the text
   ShowTab();  // nothing selected, or a site: the list stays empty
   Select(1, -1);
-  EXPECT_EQ(list.topLevelItemCount(), 0);
+  EXPECT_EQ(list.Rows().rowCount(), 0);
   Select(1, 1);
   EXPECT_EQ(Column(list, 0), (Texts{"2024/05/02", "", "2024/5/1"}));  // a blank line is a row
   EXPECT_EQ(Column(list, 1), (Texts{"新しい記事", "", "古い記事"}));
   test::WriteBytes(path, "two\thttp://127.0.0.1/2\t2024/5/3\t1\r\n" + records);
-  EXPECT_EQ(list.topLevelItemCount(), 3);  // nothing reloads on its own
+  EXPECT_EQ(list.Rows().rowCount(), 3);  // nothing reloads on its own
   ShowTab();
   EXPECT_EQ(Column(list, 1), (Texts{"two", "新しい記事", "", "古い記事"}));
 
   // The record menu acts on the selected record.
   test::RecordingOpener opener;
-  list.setCurrentItem(list.topLevelItem(0));
+  test::SelectRow(list, 0);
   Find<QAction>(tab, "openArticleAction")->trigger();
   Find<QAction>(tab, "copyUrlAction")->trigger();
   EXPECT_EQ(opener.opened, Texts{"http://127.0.0.1/2"});
   EXPECT_EQ(QApplication::clipboard()->text(), QStringLiteral("http://127.0.0.1/2"));
 }
 
-QString Q(const std::string& cp932) {
-  return QString::fromStdString(Cp932ToUtf8(cp932));
+// Program text as the window shows it, UTF-8.
+std::string U(const std::string& cp932) {
+  return Cp932ToUtf8(cp932);
 }
 
 class SearchWindowTest : public test::WindowsTest {
@@ -70,9 +74,16 @@ class SearchWindowTest : public test::WindowsTest {
   SearchWindowTest() {
     // Each error box is recorded with the status line it appeared over.
     w.OnMessage = [this] { statusAtMessage.push_back(Status()); };
+    form->installEventFilter(&watcher);
+    watcher.beforeReport = [this] { Note(); };
     form->show();
   }
-  ~SearchWindowTest() override { delete form.data(); }
+  ~SearchWindowTest() override {
+    delete form.data();
+    // A given-up scan may still be finishing a file of the program folder,
+    // which goes with the fixture.
+    QThreadPool::globalInstance()->waitForDone();
+  }
 
   // One record per headline, its date derived from the category.
   void Log(int category, const Texts& headlines) {
@@ -81,47 +92,92 @@ class SearchWindowTest : public test::WindowsTest {
       lines.push_back(h + "\tu\t2026/01/0" + std::to_string(category % 9 + 1) + "\t1");
     SaveLogFile(LogFilePath(category), lines);
   }
-  // Searches for `keyword`, recording the status line at every event break
-  // and running `duringSearch` there as well.
-  void Search(const char* keyword, const std::function<void()>& duringSearch = {}) {
-    Find<QLineEdit>(*form, "keywordEdit")->setText(QString::fromLatin1(keyword));
-    statuses.clear();
-    QTimer probe;  // a zero timer fires in every pass over the events
-    QObject::connect(&probe, &QTimer::timeout, [&] {
-      if (statuses.empty() || statuses.back() != Status()) statuses.push_back(Status());
-      if (duringSearch) duringSearch();
-    });
-    probe.start(0);
-    Find<QPushButton>(*form, "searchButton")->click();
+  // 中央日報's log, long enough that its scan is still going when the window
+  // acts on the first rows: "abc <n>" and "xyz <n>" by turns.
+  static constexpr int kLongLog = 40'000;
+  void LongLog() {
+    std::string bytes;
+    for (int n = 0; n < kLongLog; ++n)
+      bytes += (n % 2 ? "xyz " : "abc ") + std::to_string(n) + "\tu\t2026/01/01\t1\r\n";
+    test::WriteBytes(LogFilePath(55), bytes);
   }
-  QString Status() { return Find<QLabel>(*form, "statusPanel")->text(); }
+  // Searches for `keyword` with the button and waits for the end (or the
+  // window's). `duringSearch` runs before each report reaches the window.
+  void Search(const char* keyword, std::function<void()> duringSearch = {}) {
+    Find<QLineEdit>(*form, "keywordEdit")->setText(QString::fromLatin1(keyword));
+    steps.clear();
+    during = std::move(duringSearch);
+    Find<QPushButton>(*form, "searchButton")->click();
+    EXPECT_TRUE(test::SpinUntil([&] { return form.isNull() || !form->Searching(); }));
+    during = nullptr;
+    if (!form.isNull()) Note();
+  }
+  // Records the status line when it changed, with the rows in the list then.
+  void Note() {
+    if (!Status().empty() && (steps.empty() || steps.back().status != Status()))
+      steps.push_back({Status(), List().Rows().rowCount()});
+    if (during) during();
+  }
+  Texts Statuses() const {
+    Texts texts;
+    for (const Step& step : steps)
+      texts.push_back(step.status);
+    return texts;
+  }
+  std::string Status() { return Find<QLabel>(*form, "statusPanel")->text().toStdString(); }
   ReportView& List() { return *Find<ReportView>(*form, "resultList"); }
   void SendKey(int key, const QString& text) {
     test::PressKey(Find<QLineEdit>(*form, "keywordEdit"), key, text);
   }
-  // Every status text of a whole search, in order.
-  static std::vector<QString> AllStatusTexts() {
-    std::vector<QString> texts;
+  // Every status text of a whole search, in order, with its site.
+  static std::vector<std::pair<std::string, int>> AllStatusTexts() {
+    std::vector<std::pair<std::string, int>> texts;
     for (int site = 0; site < kSearchedSites; ++site) {
       const Site& s = Sites()[static_cast<size_t>(site)];
       for (int k = 1, n = s.lastCategory - s.firstCategory + 1; k <= n; ++k)
-        texts.push_back(Q(SearchStatusText(site, k, n)));
+        texts.emplace_back(U(SearchStatusText(site, k, n)), site);
     }
     return texts;
   }
+  // The status texts of a whole search that found `count` rows.
+  static Texts SearchStatuses(size_t count) {
+    Texts texts;
+    for (const auto& [text, site] : AllStatusTexts())
+      texts.push_back(text);
+    texts.push_back(U(FoundCountText(count)));
+    return texts;
+  }
 
+  // The search's reports reach the window as queued calls.
+  class ReportWatcher : public QObject {
+   public:
+    std::function<void()> beforeReport;
+    bool eventFilter(QObject*, QEvent* event) override {
+      if (event->type() == QEvent::MetaCall) beforeReport();
+      return false;
+    }
+  } watcher;
   QPointer<LogSearchWindow> form = new LogSearchWindow;
-  std::vector<QString> statuses;
-  std::vector<QString> statusAtMessage;
+  struct Step {
+    std::string status;
+    int rows;
+  };
+  std::vector<Step> steps;
+  std::function<void()> during;
+  Texts statusAtMessage;
 };
 
-TEST_F(SearchWindowTest, SearchShowsEveryStatusThenTheCountAndTheRowsBySiteAndEnterSearches) {
+TEST_F(SearchWindowTest, SearchShowsEveryStatusAndEachSitesRowsAsItGoesThenTheCount) {
   Log(0, {"ABC top story", "unrelated"});
   Log(31, {"zakzak abc"});
   Log(33, {"CNN abc", "CNN other"});
   Search("abc");
-  EXPECT_EQ(statuses, AllStatusTexts());
-  EXPECT_EQ(Status(), Q(FoundCountText(3)));
+  EXPECT_EQ(Statuses(), SearchStatuses(3));
+  // A site's rows are in the list before the next site's scan begins.
+  const int rowsBeforeSite[kSearchedSites] = {0, 1, 1, 1, 2, 3};
+  const auto all = AllStatusTexts();
+  for (size_t i = 0; i < all.size() && i < steps.size(); ++i)
+    EXPECT_EQ(steps[i].rows, rowsBeforeSite[all[i].second]) << steps[i].status;
   const auto genre = [](int category) {
     return Cp932ToUtf8(Categories()[static_cast<size_t>(category)].genre);
   };
@@ -129,42 +185,68 @@ TEST_F(SearchWindowTest, SearchShowsEveryStatusThenTheCountAndTheRowsBySiteAndEn
   EXPECT_EQ(Column(List(), 1), (Texts{"2026/01/01", "2026/01/05", "2026/01/07"}));
   EXPECT_EQ(Column(List(), 2), (Texts{genre(0), genre(31), genre(33)}));
   EXPECT_EQ(Column(List(), 3), (Texts{"ABC top story", "zakzak abc", "CNN abc"}));
-  for (const auto& [row, site] : {std::pair{0, 0}, {1, 3}, {2, 4}}) {
-    EXPECT_EQ(List().topLevelItem(row)->icon(0).pixmap(16).toImage(),
-              SiteIcon(site).pixmap(16).toImage());
-  }
+  for (const auto& [row, site] : {std::pair{0, 0}, {1, 3}, {2, 4}})
+    EXPECT_EQ(test::RowIcon(List(), row), SiteIcon(site).pixmap(16).toImage());
   // The columns are fitted once the rows are in.
   EXPECT_GT(List().columnWidth(0),
             List().fontMetrics().horizontalAdvance(QStringLiteral("ZAKZAK")));
-
-  // Enter in the keyword box searches again and replaces the rows; other keys
-  // still type.
-  Find<QLineEdit>(*form, "keywordEdit")->setText(QStringLiteral("CN"));
-  SendKey(Qt::Key_N, QStringLiteral("N"));
-  SendKey(Qt::Key_Return, QStringLiteral("\r"));
-  EXPECT_EQ(Column(List(), 3), (Texts{"CNN abc", "CNN other"}));
-  EXPECT_EQ(Status(), Q(FoundCountText(2)));
-  EXPECT_EQ(Find<QLineEdit>(*form, "keywordEdit")->text(), QStringLiteral("CNN"));
 }
 
-TEST_F(SearchWindowTest, DuringASearchRequestsAreIgnoredTheKeywordIsReadPerSiteAndACloseWaits) {
+TEST_F(SearchWindowTest, EnterOrTheButtonDuringASearchStartsTheNewSearchInItsPlace) {
   Log(0, {"abc yol", "xyz yol"});
-  Log(55, {"abc chuou", "xyz chuou"});
-  bool requested = false;
+  LongLog();
+  // Acts once, when the first rows are in and the long log is yet to come.
+  const auto onFirstRows = [&](std::function<void()> act) {
+    return [this, act, acted = std::make_shared<bool>(false)] {
+      if (List().Rows().rowCount() == 0 || *acted) return;
+      *acted = true;
+      EXPECT_TRUE(form->Searching());
+      act();
+    };
+  };
+  // Enter in the keyword box; other keys still type.
+  Search("abc", onFirstRows([&] {
+           Find<QLineEdit>(*form, "keywordEdit")->setText(QStringLiteral("CN"));
+           SendKey(Qt::Key_N, QStringLiteral("N"));
+           SendKey(Qt::Key_Return, QStringLiteral("\r"));
+         }));
+  EXPECT_EQ(Find<QLineEdit>(*form, "keywordEdit")->text(), QStringLiteral("CNN"));
+  EXPECT_EQ(Status(), U(FoundCountText(0)));
+  EXPECT_EQ(List().Rows().rowCount(), 0) << "rows of the first search after the second began";
+
+  // The button, once the first search has posted all it found: its later
+  // statuses, rows and end are dropped.
+  Search("abc", onFirstRows([&] {
+           QThreadPool::globalInstance()->waitForDone();
+           Find<QLineEdit>(*form, "keywordEdit")->setText(QStringLiteral("xyz"));
+           Find<QPushButton>(*form, "searchButton")->click();
+         }));
+  const Texts statuses = Statuses();
+  const Texts second = SearchStatuses(1 + kLongLog / 2);
+  ASSERT_GT(statuses.size(), second.size());
+  EXPECT_EQ(Texts(statuses.end() - static_cast<ptrdiff_t>(second.size()), statuses.end()), second);
+  const Texts headlines = Column(List(), 3);
+  EXPECT_EQ(headlines.size(), 1u + kLongLog / 2);
+  EXPECT_TRUE(std::all_of(headlines.begin(), headlines.end(),
+                          [](const std::string& h) { return h.starts_with("xyz"); }));
+  EXPECT_TRUE(w.messages.empty());
+}
+
+TEST_F(SearchWindowTest, EscDuringASearchEndsTheWindowAtOnce) {
+  Log(0, {"abc yol"});
+  LongLog();
+  bool closed = false;
   Search("abc", [&] {
-    if (requested) return;
-    requested = true;
-    Find<QPushButton>(*form, "searchButton")->click();
-    SendKey(Qt::Key_Return, QStringLiteral("\r"));
-    Find<QLineEdit>(*form, "keywordEdit")->setText(QStringLiteral("xyz"));  // for the next site
-    form->close();
+    if (List().Rows().rowCount() == 0 || closed) return;
+    closed = true;
+    EXPECT_TRUE(form->Searching());
+    test::PressKey(form, Qt::Key_Escape);
     EXPECT_FALSE(form->isVisible());
   });
-  EXPECT_EQ(statuses, AllStatusTexts()) << "a second search ran inside the first";
-  ASSERT_FALSE(form.isNull()) << "destroyed during its search";
-  EXPECT_EQ(Column(List(), 3), (Texts{"abc yol", "xyz chuou"}));
+  ASSERT_TRUE(closed);
   QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-  EXPECT_TRUE(form.isNull()) << "not destroyed after the search ended";
+  EXPECT_TRUE(form.isNull()) << "the window waited for its search";
+  // The given-up scan reports to nothing; the fixture waits for its end.
 }
 
 TEST_F(SearchWindowTest, AnUnreadableLogEndsTheSearchWithTheCountThenTheError) {
@@ -177,8 +259,8 @@ TEST_F(SearchWindowTest, AnUnreadableLogEndsTheSearchWithTheCountThenTheError) {
   EXPECT_EQ(Column(List(), 3), Texts{"abc yol"});
   ASSERT_EQ(w.messages.size(), 1u);
   EXPECT_EQ(w.messages[0].text, "ファイル " + fifo + " は開けません.");
-  EXPECT_EQ(statusAtMessage, std::vector<QString>{Q(FoundCountText(1))});
-  EXPECT_EQ(Status(), Q(FoundCountText(1)));
+  EXPECT_EQ(statusAtMessage, Texts{U(FoundCountText(1))});
+  EXPECT_EQ(Status(), U(FoundCountText(1)));
 }
 
 }  // namespace

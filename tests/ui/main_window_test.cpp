@@ -31,9 +31,9 @@ TEST_F(MainWindowTest, TheHeadlineMenuShowsCopiesAndOpensTheRowsUrl) {
     w.mainWindow.AppendRow("YOL", "", "", 0, std::make_unique<NewsItem>(NewsItem{"", "", u, ""}));
   auto* list = w.Main<ReportView>("headlineList");
   auto* menu = w.Main<QMenu>("headlineMenu");
-  list->setCurrentItem(list->topLevelItem(0));
+  test::SelectRow(*list, 0);
   test::SendMouse(list->viewport(), QEvent::MouseButtonPress,
-                  list->visualItemRect(list->topLevelItem(1)).center(), Qt::RightButton);
+                  list->visualRect(list->Rows().index(1, 2)).center(), Qt::RightButton);
   EXPECT_TRUE(menu->isVisible());
   EXPECT_EQ(Find<QAction>(*menu, "urlCaptionAction")->text(),
             QStringLiteral("http://127.0.0.1/2?x=1&&y=2"));

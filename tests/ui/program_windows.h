@@ -6,6 +6,8 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QElapsedTimer>
+#include <QIcon>
+#include <QImage>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -54,12 +56,23 @@ T* Find(const QObject& parent, const char* name) {
   return child;
 }
 
-// The texts of a list's column, top to bottom.
-inline Texts Column(const QTreeWidget& list, int column) {
+// The texts of a list's column, top to bottom, as its model gives them.
+inline Texts Column(const QAbstractItemView& list, int column) {
   Texts texts;
-  for (int row = 0; row < list.topLevelItemCount(); ++row)
-    texts.push_back(list.topLevelItem(row)->text(column).toStdString());
+  const QAbstractItemModel& rows = *list.model();
+  for (int row = 0; row < rows.rowCount(); ++row)
+    texts.push_back(rows.index(row, column).data().toString().toStdString());
   return texts;
+}
+
+// The icon of a list's row as 16 px pixels, for comparison.
+inline QImage RowIcon(const QAbstractItemView& list, int row) {
+  return list.model()->index(row, 0).data(Qt::DecorationRole).value<QIcon>().pixmap(16).toImage();
+}
+
+// Selects a list's row as a click would.
+inline void SelectRow(QAbstractItemView& list, int row) {
+  list.setCurrentIndex(list.model()->index(row, 0));
 }
 
 struct ShownMessage {

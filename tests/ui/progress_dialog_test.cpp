@@ -10,6 +10,7 @@
 #include "net/test_server.h"
 #include "program_windows.h"
 #include "sample_server.h"
+#include "ui/icons.h"
 
 namespace quillet {
 namespace {
@@ -33,7 +34,7 @@ TEST_F(ProgressDialog, TheSampleSitesFillTheListDuringTheRun) {
   test::WhenReady(
       &w.mainWindow, [&] { return sites.Requests().size() == 12; },
       [&] {
-        rowsBeforeLastSite = list.topLevelItemCount();
+        rowsBeforeLastSite = list.Rows().rowCount();
         w.Main<QAction>("trayFetchAction")->trigger();
       });
   w.Main("fetchButton")->click();
@@ -42,7 +43,6 @@ TEST_F(ProgressDialog, TheSampleSitesFillTheListDuringTheRun) {
   EXPECT_TRUE(w.Main("fetchButton")->isEnabled());
   EXPECT_TRUE(w.messages.empty());
   EXPECT_EQ(rowsBeforeLastSite, 286 - 41);
-  EXPECT_EQ(list.topLevelItem(0)->text(0).toStdString(), "YOL");
   // Rows per site, and a size probe (HEAD) before every page but one.
   std::map<std::string, int> perSite;
   for (const std::string& site : test::Column(list, 0))
@@ -54,7 +54,8 @@ TEST_F(ProgressDialog, TheSampleSitesFillTheListDuringTheRun) {
     methods += request[0];
   EXPECT_EQ(rows, "CNN:51 Impress:49 YOL:45 ZAKZAK:10 アサヒ:43 中央日報:47 毎日:41 ");
   EXPECT_EQ(methods, "HGHGGHGHGHGHG");
-  EXPECT_FALSE(list.topLevelItem(0)->icon(0).isNull());
+  EXPECT_EQ(test::Column(list, 0)[0], "YOL");
+  EXPECT_EQ(test::RowIcon(list, 0), SiteIcon(0).pixmap(16).toImage());
   for (int c = 0; c < kCategoryCount; ++c)
     EXPECT_GE(LoadLogFile(LogFilePath(c)).size(), 2u) << "category " << c;
 
@@ -68,8 +69,8 @@ TEST_F(ProgressDialog, TheSampleSitesFillTheListDuringTheRun) {
   EXPECT_EQ(std::pair(bar->value(), bar->maximum()), std::pair(9617, 9617));
   // The columns are fitted at the end of the run: wider than any site label.
   int site = 0;
-  for (int i = 0; i < 286; ++i)
-    site = std::max(site, list.fontMetrics().horizontalAdvance(list.topLevelItem(i)->text(0)));
+  for (const std::string& label : test::Column(list, 0))
+    site = std::max(site, list.fontMetrics().horizontalAdvance(QString::fromStdString(label)));
   EXPECT_GT(list.columnWidth(0), site);
 }
 

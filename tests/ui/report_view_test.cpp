@@ -4,7 +4,6 @@
 #include <QVBoxLayout>
 
 #include "program_windows.h"
-#include "ui/icons.h"
 
 namespace quillet {
 namespace {
@@ -15,11 +14,8 @@ class ReportViewTest : public ::testing::Test {
     (new QVBoxLayout(&window))->addWidget(list);
     window.resize(500, 300);
     window.show();
-    for (const char* site : {"YOL", "CNN", "ZAKZAK"}) {
-      auto* row = new QTreeWidgetItem(QStringList{QString::fromLatin1(site)});
-      row->setIcon(0, SiteIcon(0));
-      list->addTopLevelItem(row);
-    }
+    for (const char* site : {"YOL", "CNN", "ZAKZAK"})
+      list->Rows().AppendRow({site, "", "", ""}, 0);
     list->OnDblClick = [this] { ++doubleClicks; };
     list->OnRowRightPress = [this](const QPoint& at) { menus.push_back(at); };
   }
@@ -27,7 +23,7 @@ class ReportViewTest : public ::testing::Test {
     QKeyEvent event(QEvent::KeyPress, key, modifiers);
     QApplication::sendEvent(list, &event);
   }
-  QRect Row(int row) { return list->visualItemRect(list->topLevelItem(row)); }
+  QRect Row(int row) { return list->visualRect(list->Rows().index(row, 0)); }
 
   QWidget window;
   // Designed narrower than the header texts, as the search window's are.
@@ -40,10 +36,10 @@ TEST_F(ReportViewTest, MouseAndKeyboardSelectRowsOpenThemAndAskForTheirMenu) {
   QWidget* viewport = list->viewport();
   const QPoint empty(20, viewport->height() - 5);
   Press(Qt::Key_Menu);  // nothing selected: no menu
-  list->setCurrentItem(list->topLevelItem(0));
+  test::SelectRow(*list, 0);
   test::SendMouse(viewport, QEvent::MouseButtonPress, Row(1).center(), Qt::RightButton);
   test::SendMouse(viewport, QEvent::MouseButtonPress, empty, Qt::RightButton);  // no menu
-  EXPECT_EQ(list->SelectedRow(), list->topLevelItem(1));
+  EXPECT_EQ(list->SelectedRow(), 1);
   EXPECT_EQ(menus, std::vector<QPoint>{viewport->mapToGlobal(Row(1).center())});
 
   // A double click anywhere, empty space included, and Enter open.
@@ -55,7 +51,7 @@ TEST_F(ReportViewTest, MouseAndKeyboardSelectRowsOpenThemAndAskForTheirMenu) {
 
   // The Menu key and Shift+F10 ask for the selected row's menu, at that row.
   menus.clear();
-  list->setCurrentItem(list->topLevelItem(1));
+  test::SelectRow(*list, 1);
   Press(Qt::Key_Menu);
   Press(Qt::Key_F10, Qt::ShiftModifier);
   QContextMenuEvent keyboardMenu(QContextMenuEvent::Keyboard, QPoint(0, 0), QPoint(0, 0));
@@ -73,7 +69,7 @@ TEST_F(ReportViewTest, ColumnsNeverClipTheirHeadersAndTheLastFollowsTheWidth) {
   for (int column : {0, 1})
     EXPECT_GE(list->columnWidth(column), list->header()->sectionSizeHint(column)) << column;
   const QString genre = QStringLiteral("a genre wider than its header");
-  list->topLevelItem(0)->setText(1, genre);
+  list->Rows().AppendRow({"YOL", "a genre wider than its header", "", ""}, 0);
   list->FitColumns();  // with room for the icon beside the text
   EXPECT_GT(list->columnWidth(0), list->fontMetrics().horizontalAdvance(QStringLiteral("ZAKZAK")) +
                                       list->iconSize().width());
@@ -86,7 +82,7 @@ TEST_F(ReportViewTest, ColumnsNeverClipTheirHeadersAndTheLastFollowsTheWidth) {
         << width;
   }
   const int site = list->columnWidth(0);
-  list->clear();
+  list->Rows().Clear();
   list->FitColumns();  // an empty list keeps the widths it has
   EXPECT_EQ(list->columnWidth(0), site);
 }

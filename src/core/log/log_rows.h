@@ -1,6 +1,8 @@
 // The rows of the log browser: one per line of a category's log file.
 #pragma once
 
+#include <functional>
+#include <string_view>
 #include <vector>
 
 #include "core/log/log_store.h"
@@ -11,5 +13,9 @@ namespace quillet {
 // first); none when the file does not exist. Raises the log store's read error
 // when it exists but cannot be read.
 std::vector<LogItem> LoadLogView(int categoryIndex);
+
+// The same lines one by one, as LoadLogFile cuts them but without a string
+// per line, for logs of many records.
+void ForEachLogLine(int categoryIndex, const std::function<void(std::string_view)>& line);
 
 }  // namespace quillet

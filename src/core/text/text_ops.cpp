@@ -33,18 +33,7 @@ int FindLinePrefix(const Lines& lines, std::string_view text) {
 
 void StreamToLines(Lines& lines, std::string_view body) {
   lines.clear();
-  size_t pos = 0;
-  const size_t n = body.size();
-  while (pos < n) {
-    size_t end = pos;
-    while (end < n && body[end] != '\r' && body[end] != '\n')
-      ++end;
-    std::string_view line = body.substr(pos, end - pos);
-    size_t nul = line.find('\0');
-    lines.emplace_back(nul == std::string_view::npos ? line : line.substr(0, nul));
-    if (end < n && body[end] == '\r' && end + 1 < n && body[end + 1] == '\n') ++end;
-    pos = end + 1;
-  }
+  ForEachLine(body, [&](std::string_view line) { lines.emplace_back(line); });
 }
 
 void SplitBreaks(Lines& lines) {

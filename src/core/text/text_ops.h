@@ -21,6 +21,23 @@ int FindLinePrefix(const Lines& lines, std::string_view text);
 // taken up to its first NUL byte. A final line break adds no empty line.
 void StreamToLines(Lines& lines, std::string_view body);
 
+// Calls `line` with each line of `body` as StreamToLines cuts it, without
+// copying it.
+template <typename LineFn>
+void ForEachLine(std::string_view body, LineFn&& line) {
+  size_t pos = 0;
+  const size_t n = body.size();
+  while (pos < n) {
+    size_t end = pos;
+    while (end < n && body[end] != '\r' && body[end] != '\n')
+      ++end;
+    const std::string_view text = body.substr(pos, end - pos);
+    line(text.substr(0, text.find('\0')));
+    if (end < n && body[end] == '\r' && end + 1 < n && body[end + 1] == '\n') ++end;
+    pos = end + 1;
+  }
+}
+
 // Replaces every "<br>" (lower case only) by a line break and drops the lines
 // that are empty after trimming spaces and control bytes.
 void SplitBreaks(Lines& lines);

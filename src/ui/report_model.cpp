@@ -1,0 +1,90 @@
+#include "ui/report_model.h"
+
+#include <algorithm>
+#include <utility>
+
+#include "core/sites/catalogue.h"
+#include "ui/icons.h"
+#include "ui/ui_text.h"
+
+namespace quillet {
+
+ReportModel::ReportModel(std::vector<std::string> captions, QObject* parent)
+    : QAbstractTableModel(parent), captions_(std::move(captions)) {
+  for (const Site& site : Sites())
+    icons_.push_back(SiteIcon(site.number));
+}
+
+void ReportModel::AppendRow(std::initializer_list<std::string_view> textsThenUrl, int icon) {
+  const int row = rowCount();
+  beginInsertRows(QModelIndex(), row, row);
+  if (blocks_.empty()) {
+    blocks_.push_back(NewRows());
+    blockEnds_.push_back(0);
+  }
+  blocks_.back().Add(textsThenUrl, icon);
+  ++blockEnds_.back();
+  endInsertRows();
+}
+
+void ReportModel::Append(TextTable rows) {
+  if (rows.Size() == 0) return;
+  const int first = rowCount();
+  beginInsertRows(QModelIndex(), first, first + static_cast<int>(rows.Size()) - 1);
+  blockEnds_.push_back(static_cast<size_t>(first) + rows.Size());
+  blocks_.push_back(std::move(rows));
+  endInsertRows();
+}
+
+void ReportModel::Reset(TextTable rows) {
+  beginResetModel();
+  blocks_.clear();
+  blockEnds_.clear();
+  if (rows.Size() > 0) {
+    blockEnds_.push_back(rows.Size());
+    blocks_.push_back(std::move(rows));
+  }
+  endResetModel();
+}
+
+std::pair<const TextTable*, size_t> ReportModel::Locate(int row) const {
+  const auto at = static_cast<size_t>(row);
+  const size_t block = static_cast<size_t>(
+      std::upper_bound(blockEnds_.begin(), blockEnds_.end(), at) - blockEnds_.begin());
+  return {&blocks_[block], block == 0 ? at : at - blockEnds_[block - 1]};
+}
+
+std::string_view ReportModel::Url(int row) const {
+  const auto [block, at] = Locate(row);
+  return block->Field(at, captions_.size());
+}
+
+int ReportModel::rowCount(const QModelIndex& parent) const {
+  return parent.isValid() || blockEnds_.empty() ? 0 : static_cast<int>(blockEnds_.back());
+}
+
+int ReportModel::columnCount(const QModelIndex& parent) const {
+  return parent.isValid() ? 0 : static_cast<int>(captions_.size());
+}
+
+QVariant ReportModel::data(const QModelIndex& index, int role) const {
+  if (!index.isValid()) return {};
+  const auto [block, row] = Locate(index.row());
+  if (role == Qt::DisplayRole)
+    return UiText(block->Field(row, static_cast<size_t>(index.column())));
+  if (role == Qt::DecorationRole && index.column() == 0) {
+    const int icon = block->Icon(row);
+    if (icon >= 0 && static_cast<size_t>(icon) < icons_.size())
+      return icons_[static_cast<size_t>(icon)];
+  }
+  return {};
+}
+
+QVariant ReportModel::headerData(int section, Qt::Orientation orientation, int role) const {
+  if (orientation != Qt::Horizontal || role != Qt::DisplayRole || section < 0 ||
+      static_cast<size_t>(section) >= captions_.size())
+    return {};
+  return UiText(captions_[static_cast<size_t>(section)]);
+}
+
+}  // namespace quillet
