@@ -7,7 +7,6 @@
 #include <malloc.h>
 
 #include <utility>
-#include <vector>
 
 #include "core/log/log_search.h"
 
@@ -16,19 +15,6 @@ namespace {
 
 // Thrown through the scan when the job has been stopped.
 struct SearchStopped {};
-
-// The result list's rows of one site.
-TextTable ResultRows(const std::vector<SearchRow>& found) {
-  TextTable rows(5);
-  size_t bytes = 0;
-  for (const SearchRow& row : found)
-    bytes += row.siteLabel.size() + row.item.date.size() + row.genre.size() +
-             row.item.headline.size() + row.item.url.size();
-  rows.Reserve(found.size(), bytes);
-  for (const SearchRow& row : found)
-    rows.Add({row.siteLabel, row.item.date, row.genre, row.item.headline, row.item.url}, row.site);
-  return rows;
-}
 
 }  // namespace
 
@@ -76,13 +62,12 @@ void LogSearchJob::Run(const std::string& keyword) {
       Post([status](Reports& r) { r.status(status); });
     };
     for (int site = 0; site < kSearchedSites; ++site) {
-      auto rows = std::make_shared<TextTable>(0);
-      {
-        std::vector<SearchRow> found;
-        ScanSiteLogs(site, keyword, showStatus, found);
-        if (found.empty()) continue;
-        *rows = ResultRows(found);
-      }
+      // The site's rows go straight into the list's storage as they are found.
+      auto rows = std::make_shared<TextTable>(5);
+      SearchSiteLogs(site, keyword, showStatus, [&rows](const SearchRowView& row) {
+        rows->Add({row.siteLabel, row.date, row.genre, row.headline, row.url}, row.site);
+      });
+      if (rows->Size() == 0) continue;
       Post([rows](Reports& r) { r.rows(std::move(*rows)); });
     }
   } catch (const SearchStopped&) {
