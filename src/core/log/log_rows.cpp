@@ -1,6 +1,6 @@
 #include "core/log/log_rows.h"
 
-#include "core/sys/file_system.h"
+#include "core/log/log_blocks.h"
 
 namespace quillet {
 
@@ -12,23 +12,16 @@ std::vector<LogItem> LoadLogView(int categoryIndex) {
 }
 
 void ForEachLogLine(int categoryIndex, const std::function<void(std::string_view)>& line) {
-  const std::string path = LogFilePath(categoryIndex);
-  if (!FileExists(path)) return;
-  std::string bytes;
-  switch (ReadWholeFile(path, bytes)) {
-    case ReadResult::kOk:
-      // As ParseLogText: a NUL byte ends the text.
-      ForEachLine(std::string_view(bytes).substr(0, bytes.find('\0')), line);
-      return;
-    case ReadResult::kNotFound:
-      return;
-    case ReadResult::kFailed:
-      break;
-  }
-  // The store's reader raises its error for the file (or gives the lines of
-  // a file that has become readable meanwhile).
-  for (const std::string& text : LoadLogFile(path))
-    line(text);
+  LogBlocks log(LogFilePath(categoryIndex));
+  if (log.Missing()) return;
+  if (log.Failed()) log.ThrowCannotOpen();
+  // In blocks of whole lines, so that a large log is never held twice.
+  std::vector<char> buffer;
+  log.Read(buffer, 0, [&](std::string_view block) {
+    const size_t nul = block.find('\0');  // as ParseLogText: a NUL byte ends the text
+    ForEachLine(block.substr(0, nul), line);
+    return nul == std::string_view::npos;
+  });
 }
 
 }  // namespace quillet
