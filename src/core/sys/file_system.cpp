@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -83,25 +84,37 @@ ReadResult ReadWholeFile(const std::string& path, std::string& out) {
     errno = error;
     return ReadResult::kFailed;
   }
-  if (st.st_size > 0) out.reserve(static_cast<size_t>(st.st_size));
-  char buffer[65536];
+  // Straight into `out`, sized by the file; one that grows meanwhile is read
+  // on to its end.
+  constexpr size_t kBlock = 65536;
+  out.reserve(static_cast<size_t>(std::max<off_t>(st.st_size, 0)) + kBlock);
+  out.resize(static_cast<size_t>(std::max<off_t>(st.st_size, 0)));
+  size_t got = 0;
   for (;;) {
-    ssize_t n = read(fd, buffer, sizeof buffer);
+    if (got == out.size()) out.resize(got + kBlock);
+    ssize_t n = read(fd, out.data() + got, out.size() - got);
     if (n < 0) {
       if (errno == EINTR) continue;
       int saved = errno;
       close(fd);
+      out.clear();
       errno = saved;
       return ReadResult::kFailed;
     }
     if (n == 0) break;
-    out.append(buffer, static_cast<size_t>(n));
+    got += static_cast<size_t>(n);
   }
+  out.resize(got);
   close(fd);
   return ReadResult::kOk;
 }
 
 bool WriteFileAtomic(const std::string& path, const std::string& data, unsigned newFileMode) {
+  return WriteFileAtomic(path, std::vector<std::string_view>{data}, newFileMode);
+}
+
+bool WriteFileAtomic(const std::string& path, const std::vector<std::string_view>& pieces,
+                     unsigned newFileMode) {
   if (IsReadOnlyFile(path)) {
     errno = EACCES;
     return false;
@@ -109,8 +122,10 @@ bool WriteFileAtomic(const std::string& path, const std::string& data, unsigned 
   std::string tempName;
   int fd = OpenTemporaryBeside(path, tempName);
   if (fd < 0) return false;
-  bool ok = fchmod(fd, ReplacementMode(path, static_cast<mode_t>(newFileMode))) == 0 &&
-            WriteAll(fd, data.data(), data.size()) && fdatasync(fd) == 0;
+  bool ok = fchmod(fd, ReplacementMode(path, static_cast<mode_t>(newFileMode))) == 0;
+  for (size_t i = 0; ok && i < pieces.size(); ++i)
+    ok = WriteAll(fd, pieces[i].data(), pieces[i].size());
+  ok = ok && fdatasync(fd) == 0;
   int saved = errno;
   if (close(fd) != 0 && ok) {
     ok = false;

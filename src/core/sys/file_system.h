@@ -3,6 +3,8 @@
 #pragma once
 
 #include <string>
+#include <string_view>
+#include <vector>
 
 namespace quillet {
 
@@ -26,6 +28,9 @@ ReadResult ReadWholeFile(const std::string& path, std::string& out);
 // counts as read-only and is not replaced. A replaced file keeps its mode; a new
 // one gets `newFileMode` less the umask. Returns false (errno set) on failure.
 bool WriteFileAtomic(const std::string& path, const std::string& data, unsigned newFileMode = 0666);
+// The same with the file's bytes given as pieces, written one after another.
+bool WriteFileAtomic(const std::string& path, const std::vector<std::string_view>& pieces,
+                     unsigned newFileMode = 0666);
 
 // True when a file can be created or replaced at `path` (its folder exists and
 // takes a new file, and an existing file is not read-only). Creates nothing
