@@ -4,8 +4,10 @@
 #include <sys/stat.h>
 #include <sys/wait.h>
 
+#include <random>
 #include <thread>
 
+#include "core/log/category_log.h"
 #include "core/log/log_rows.h"
 #include "core/log/log_search.h"
 #include "core/sys/error.h"
@@ -47,6 +49,38 @@ TEST(Logs, RecordHeadlineInsertsAtThePositionOrRenewsInPlace) {
                           "old\tu9\t" + today + "\t1", "hidden\tu1\t2020/01/01\t0",
                           "last\tu4\t" + today + "\t1"}));
   SetClockForTesting(std::nullopt);
+}
+
+// The log held in memory answers as the functions on its lines would, in any
+// order of look-ups, renewals and inserts (at any position), and saves the same bytes.
+TEST(Logs, CategoryLogAnswersAsItsLines) {
+  test::TempHome home;
+  SetClockForTesting(1796515200);
+  std::mt19937 rng(20261206);
+  auto roll = [&](size_t n) { return rng() % n; };
+  const Strings texts = {"Story 1",       "story 1 more",      "STORY 12 more", "St",
+                         CP932("アジア"), CP932("アジア情勢"), "\x83\x61"};
+  auto text = [&] { return texts[roll(texts.size())] + std::string(" 12", roll(3)); };
+  const char* flags[] = {"0", "1", "", "10"};  // only "1" is shown
+  for (int trial = 0; trial < 100; ++trial) {
+    Lines lines;
+    for (size_t i = roll(30); i > 0; --i)
+      lines.push_back(text() + "\tu" + std::to_string(roll(2)) + "\t" +
+                      (roll(2) ? "2020/01/01" : TodayShortDate()) + "\t" + flags[roll(4)]);
+    SaveLogFile(LogFilePath(0), lines);
+    CategoryLog log(LogFilePath(0));
+    for (int step = 0; step < 30; ++step) {
+      const std::string h = text(), url = "u" + std::to_string(roll(2));
+      ASSERT_EQ(log.Find(h), FindLogRecord(lines, h));
+      ASSERT_EQ(log.FindShown(h), FindShownLogRecord(lines, h));
+      const bool enabled = roll(2);
+      const int at = static_cast<int>(roll(lines.size() + 3));
+      ASSERT_EQ(log.Record(h, url, enabled, at), RecordHeadline(lines, h, url, enabled, at));
+    }
+    log.MarkForSave();
+    log.Flush();
+    ASSERT_EQ(test::ReadBytes(LogFilePath(0)), FormatLogText(lines)) << "trial " << trial;
+  }
 }
 
 TEST(Logs, FilesAreSavedWholeAndErrorsNameTheFile) {
