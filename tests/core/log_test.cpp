@@ -1,10 +1,14 @@
 // Log files (format, look-ups, merge, atomic saving), search and browser rows.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 
+#include <filesystem>
 #include <random>
+#include <set>
 #include <thread>
 
 #include "core/log/category_log.h"
@@ -127,6 +131,26 @@ TEST(Logs, KillDuringSavesLeavesEveryFileWhole) {
       ASSERT_EQ(bytes, FormatLogText(version(std::stoi(bytes.substr(9)))));
     }
   }
+  // The next save of a file removes the temporary files killed saves left
+  // beside it; not other files', not other names, not one a live writer holds.
+  const std::string dir = home.Path("YOL/");
+  std::set<std::string> expected = {"top.log.tmp-abc",     "top.log.tmp-abcdefg",
+                                    "top.log.bak",         "top.log.tmp-ab-cde",
+                                    "xtop.log.tmp-abcdef", "top.log.tmp-HELD01"};
+  for (const std::string& name : expected)
+    test::WriteBytes(dir + name, "x");
+  test::WriteBytes(dir + "top.log.tmp-Old9z0", "left by a crash");
+  const int held = open((dir + "top.log.tmp-HELD01").c_str(), O_RDONLY);
+  flock(held, LOCK_EX);
+  for (int f = 0; f < 8; ++f) {
+    SaveLogFile(LogFilePath(f), {"last"});
+    expected.insert(LogFilePath(f).substr(dir.size()));
+  }
+  close(held);
+  std::set<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(dir))
+    names.insert(entry.path().filename().string());
+  EXPECT_EQ(names, expected);
 }
 
 class HeadlineSearch : public ::testing::Test {

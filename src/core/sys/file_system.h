@@ -24,7 +24,8 @@ ReadResult ReadWholeFile(const std::string& path, std::string& out);
 
 // Replaces the file's content atomically: the bytes go to a temporary file in
 // the same folder, which is flushed to disk and renamed over `path`, so a crash
-// leaves either the old or the new file. A file with no write permission bit
+// leaves either the old or the new file. Temporary files of `path` that a
+// writer killed earlier left behind are removed first. A file with no write permission bit
 // counts as read-only and is not replaced. A replaced file keeps its mode; a new
 // one gets `newFileMode` less the umask. Returns false (errno set) on failure.
 bool WriteFileAtomic(const std::string& path, const std::string& data, unsigned newFileMode = 0666);
