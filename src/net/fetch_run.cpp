@@ -1,14 +1,26 @@
 #include "net/fetch_run.h"
 
+#include <QDeadlineTimer>
+#include <QEventLoop>
+#include <QFile>
+#include <QLockFile>
+#include <QTimer>
+
 #include "core/headlines/extraction.h"
 #include "core/settings/settings.h"
 #include "core/sites/catalogue.h"
 #include "core/sites/front_page.h"
 #include "core/sys/error.h"
+#include "core/sys/file_system.h"
+#include "core/sys/program_dir.h"
 #include "core/text/text_codec.h"
 
 namespace quillet {
 namespace {
+
+// In the program folder while a run holds it.
+constexpr char kLockFile[] = "quillet.lock";
+constexpr std::chrono::milliseconds kLockPollInterval{100};
 
 // The value of a Content-Length line from its 17th character on, as a signed
 // decimal integer; anything else is an error that ends the run.
@@ -73,7 +85,10 @@ void FetchRun::Run() {
   };
   http_.onDocEnd = [this](HttpClient&) { SetStatus(CP932(" の取得が終了しました")); };
 
-  auto cleanUp = [this] {
+  QLockFile folderLock(
+      QFile::decodeName(QByteArray::fromStdString(ProgramDirectory() + kLockFile)));
+  auto cleanUp = [this, &folderLock] {
+    folderLock.unlock();
     receiveStream_.clear();
     receiveStream_.shrink_to_fit();
     http_.receiveStream = nullptr;
@@ -87,16 +102,41 @@ void FetchRun::Run() {
     state_.contentLength = 0;
     UpdateProgress();
     // The sites in their fixed order.
-    for (const Site& site : Sites()) {
-      FetchSite(site);
-      if (state_.cancelled) break;
-      receiveStream_.clear();
+    if (WaitForProgramFolder(folderLock)) {
+      for (const Site& site : Sites()) {
+        FetchSite(site);
+        if (state_.cancelled) break;
+        receiveStream_.clear();
+      }
     }
   } catch (...) {
     cleanUp();
     throw;
   }
   cleanUp();
+}
+
+bool FetchRun::WaitForProgramFolder(QLockFile& lock) {
+  // A run may take long: only the lock of a process that has ended is stale.
+  lock.setStaleLockTime(0);
+  ForceDirectories(ProgramDirectory());
+  // A folder that takes no lock file is fetched into without one.
+  if (lock.tryLock(0) || lock.error() != QLockFile::LockFailedError) return true;
+  state_.statusText = CP932("他の取得の終了を待っています...");
+  UpdateProgress();
+  // The wait sleeps in the event loop: the window stays responsive and Cancel ends it.
+  QDeadlineTimer deadline(folderWaitLimit.count() < 0 ? QDeadlineTimer(QDeadlineTimer::Forever)
+                                                      : QDeadlineTimer(folderWaitLimit));
+  QEventLoop loop;
+  QTimer poll;
+  QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
+    if (state_.cancelled || lock.tryLock(0) || deadline.hasExpired()) loop.quit();
+  });
+  poll.start(kLockPollInterval);
+  loop.exec();
+  if (lock.isLocked() || state_.cancelled) return lock.isLocked();
+  if (!deadline.hasExpired()) return false;  // the application is quitting
+  throw QuilletError(CP932("他の取得が終了しないため、取得を中止しました"));
 }
 
 void FetchRun::Cancel() {

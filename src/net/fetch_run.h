@@ -1,7 +1,9 @@
 // The fetch run: one pass over the seven sites, driven by the progress dialog
 // (or the terminal), with the fetch state, the HTTP client, Cancel and Skip.
+// One run at a time per program folder: a run holds the folder's lock file.
 #pragma once
 
+#include <chrono>
 #include <functional>
 #include <string>
 
@@ -9,6 +11,8 @@
 #include "core/headlines/headline_sink.h"
 #include "core/sites/catalogue.h"
 #include "net/http_client.h"
+
+class QLockFile;
 
 namespace quillet {
 
@@ -45,7 +49,12 @@ class FetchRun {
   // columns, hide the dialog.
   std::function<void()> OnRunEnded;
 
+  // How long a run waits for another run on the same program folder to end
+  // before it gives up with an error; negative: until that run ends or Cancel.
+  std::chrono::milliseconds folderWaitLimit{-1};
+
  private:
+  bool WaitForProgramFolder(QLockFile& lock);
   void FetchSite(const Site& site);
   void UpdateProgress();
   void SetStatus(const std::string& suffix);

@@ -98,34 +98,45 @@ TEST_F(Extraction, LogErrorEndsTheWalkAfterSavingEarlierCategories) {
 TEST(ExtractionDifferential, InMemoryMergeEqualsRewritePerHeadline) {
   SetClockForTesting(1796515200);
   std::mt19937 rng(20261206);
-  auto roll = [&](int n) { return static_cast<int>(rng() % static_cast<unsigned>(n)); };
-  auto pick = [&](int n) { return std::to_string(roll(n)); };
-  const auto& zak = Categories()[31].markers;
-  for (int trial = 0; trial < 40; ++trial) {
-    // The same settings, old log and page for both walks.
+  auto roll = [&](size_t n) { return rng() % n; };
+  auto pick = [&](size_t n) { return std::to_string(roll(n)); };
+  // Texts that begin one another, differ in case, fall short of or pass the
+  // index key's eight bytes, or hold "ア" (its trail byte is 'A').
+  const Strings texts = {"Story 1",       "story 1 more", "STORY 12 more", "St",
+                         "st 1",          "Sto",          CP932("アジア"), CP932("アジア情勢"),
+                         CP932("あジア"), "\x83\x61"};
+  auto text = [&] { return texts[roll(texts.size())] + (roll(3) ? "" : " " + pick(3)); };
+  const char* flags[] = {"0", "1", "", "10"};  // only "1" is shown
+  const int cnn = 32;  // three of CNN's categories: markers of the fetch's own, often repeated
+  for (int trial = 0; trial < 60; ++trial) {
+    // The same settings, old logs and page for both walks.
     std::string ini = "[Main]\nAddNewsOnly=" + pick(2) + "\nSaveLog=" + pick(4);
-    ini += "\nNoAddEmpty=" + pick(2) + "\n[CheckRoute]\n31=" + pick(3) + "\n";
-    std::string oldLog;
-    for (int i = roll(6); i > 0; --i)
-      oldLog += "Story " + pick(8) + " more\tu\t2020/01/01\t" + pick(2) + "\r\n";
-    Lines doc = {zak[0]};
-    for (int i = 1; i < 12; ++i) {
-      const std::string text = (roll(2) ? "story " : "Story ") + pick(8);
-      doc.push_back(roll(5) == 0 ? zak[static_cast<size_t>(roll(3))] : Link("/" + pick(9), text));
+    ini += "\nNoAddEmpty=" + pick(2) + "\n[CheckRoute]\n";
+    std::string oldLog[3];
+    for (int c = 0; c < 3; ++c) {
+      ini += std::to_string(cnn + c) + "=" + pick(3) + "\n";
+      for (size_t i = roll(40); i > 0; --i)
+        oldLog[c] += text() + "\t/" + pick(9) + "\t" + (roll(2) ? "2020/01/01" : TodayShortDate()) +
+                     "\t" + flags[roll(4)] + (roll(9) ? "\r\n" : "\n");
+    }
+    Lines doc;
+    for (int i = 0; i < 24; ++i) {
+      if (i == 0 || roll(3) > 0) doc.push_back(Categories()[cnn + roll(3)].markers[0]);
+      doc.push_back(roll(8) == 0 ? "" : Link("/" + pick(9), text()));
     }
     test::TempHome home;
     test::WriteBytes(home.Path("quillet.ini"), ini);
-    const std::string log = home.Path("ZAKZAK/top.log");
-    std::string result[2];  // rows, insert position and log of each walk
+    std::string result[2];  // rows, insert position and logs of each walk
     for (int walk = 0; walk < 2; ++walk) {
-      std::filesystem::remove(log);
-      if (!oldLog.empty()) test::WriteBytes(log, oldLog);
+      for (int c = 0; c < 3; ++c)
+        test::WriteBytes(LogFilePath(cnn + c), oldLog[c]);
       FetchState s;
-      s.siteLabel = s.siteName = "ZAKZAK";
+      s.siteLabel = s.siteName = "CNN";
       test::RecordingList rows;
       walk == 0 ? ExtractHeadlines(s, doc, rows) : test::ReferenceExtractHeadlines(s, doc, rows);
-      result[walk] = testing::PrintToString(rows.Headlines()) + std::to_string(s.insertPos) +
-                     (FileExists(log) ? test::ReadBytes(log) : "(no log)");
+      result[walk] = testing::PrintToString(rows.Headlines()) + std::to_string(s.insertPos);
+      for (int c = 0; c < 3; ++c)
+        result[walk] += "|" + test::ReadBytes(LogFilePath(cnn + c));
     }
     EXPECT_EQ(result[0], result[1]) << "trial " << trial;
   }

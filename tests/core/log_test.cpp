@@ -1,11 +1,17 @@
 // Log files (format, look-ups, merge, atomic saving), search and browser rows.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 
+#include <filesystem>
+#include <random>
+#include <set>
 #include <thread>
 
+#include "core/log/category_log.h"
 #include "core/log/log_rows.h"
 #include "core/log/log_search.h"
 #include "core/sys/error.h"
@@ -47,6 +53,38 @@ TEST(Logs, RecordHeadlineInsertsAtThePositionOrRenewsInPlace) {
                           "old\tu9\t" + today + "\t1", "hidden\tu1\t2020/01/01\t0",
                           "last\tu4\t" + today + "\t1"}));
   SetClockForTesting(std::nullopt);
+}
+
+// The log held in memory answers as the functions on its lines would, in any
+// order of look-ups, renewals and inserts (at any position), and saves the same bytes.
+TEST(Logs, CategoryLogAnswersAsItsLines) {
+  test::TempHome home;
+  SetClockForTesting(1796515200);
+  std::mt19937 rng(20261206);
+  auto roll = [&](size_t n) { return rng() % n; };
+  const Strings texts = {"Story 1",       "story 1 more",      "STORY 12 more", "St",
+                         CP932("アジア"), CP932("アジア情勢"), "\x83\x61"};
+  auto text = [&] { return texts[roll(texts.size())] + std::string(" 12", roll(3)); };
+  const char* flags[] = {"0", "1", "", "10"};  // only "1" is shown
+  for (int trial = 0; trial < 100; ++trial) {
+    Lines lines;
+    for (size_t i = roll(30); i > 0; --i)
+      lines.push_back(text() + "\tu" + std::to_string(roll(2)) + "\t" +
+                      (roll(2) ? "2020/01/01" : TodayShortDate()) + "\t" + flags[roll(4)]);
+    SaveLogFile(LogFilePath(0), lines);
+    CategoryLog log(LogFilePath(0));
+    for (int step = 0; step < 30; ++step) {
+      const std::string h = text(), url = "u" + std::to_string(roll(2));
+      ASSERT_EQ(log.Find(h), FindLogRecord(lines, h));
+      ASSERT_EQ(log.FindShown(h), FindShownLogRecord(lines, h));
+      const bool enabled = roll(2);
+      const int at = static_cast<int>(roll(lines.size() + 3));
+      ASSERT_EQ(log.Record(h, url, enabled, at), RecordHeadline(lines, h, url, enabled, at));
+    }
+    log.MarkForSave();
+    log.Flush();
+    ASSERT_EQ(test::ReadBytes(LogFilePath(0)), FormatLogText(lines)) << "trial " << trial;
+  }
 }
 
 TEST(Logs, FilesAreSavedWholeAndErrorsNameTheFile) {
@@ -93,6 +131,26 @@ TEST(Logs, KillDuringSavesLeavesEveryFileWhole) {
       ASSERT_EQ(bytes, FormatLogText(version(std::stoi(bytes.substr(9)))));
     }
   }
+  // The next save of a file removes the temporary files killed saves left
+  // beside it; not other files', not other names, not one a live writer holds.
+  const std::string dir = home.Path("YOL/");
+  std::set<std::string> expected = {"top.log.tmp-abc",     "top.log.tmp-abcdefg",
+                                    "top.log.bak",         "top.log.tmp-ab-cde",
+                                    "xtop.log.tmp-abcdef", "top.log.tmp-HELD01"};
+  for (const std::string& name : expected)
+    test::WriteBytes(dir + name, "x");
+  test::WriteBytes(dir + "top.log.tmp-Old9z0", "left by a crash");
+  const int held = open((dir + "top.log.tmp-HELD01").c_str(), O_RDONLY);
+  flock(held, LOCK_EX);
+  for (int f = 0; f < 8; ++f) {
+    SaveLogFile(LogFilePath(f), {"last"});
+    expected.insert(LogFilePath(f).substr(dir.size()));
+  }
+  close(held);
+  std::set<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(dir))
+    names.insert(entry.path().filename().string());
+  EXPECT_EQ(names, expected);
 }
 
 class HeadlineSearch : public ::testing::Test {

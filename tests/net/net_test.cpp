@@ -1,8 +1,19 @@
-// URLs, the HTTP client against scripted servers on 127.0.0.1, and a fetch run
-// with nothing enabled. Whole runs, on the sample sites and with Skip and
-// Cancel, are tried from the progress dialog.
+// URLs, the HTTP client against scripted servers on 127.0.0.1, and fetch runs:
+// with nothing enabled, and waiting for another run on the same folder. Whole
+// runs, on the sample sites and with Skip and Cancel, are tried from the
+// progress dialog.
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QLockFile>
+#include <QProcess>
+#include <QTimer>
+
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <memory>
+
+#include "core/log/log_store.h"
 #include "core/settings/settings.h"
 #include "core/sys/error.h"
 #include "core/text/text_codec.h"
@@ -218,6 +229,81 @@ TEST(FetchRunTest, NothingEnabledAsksNothing) {
   EXPECT_EQ(server.Connections(), 0);
   EXPECT_EQ(view.shown, "取得の準備をしています...|0KB / 不明|0|0");
   EXPECT_EQ(ended, 1);
+}
+
+// A program folder that fetches CNN's top news only, through `server`.
+void FetchCnnTopThrough(const TestServer& server) {
+  settings::Connection c;
+  c.enabled[32] = true;
+  c.proxy.address = "127.0.0.1:" + std::to_string(server.Port());
+  settings::WriteConnection(c);
+}
+
+bool SpinUntil(const std::function<bool()>& done) {
+  QDeadlineTimer limit(60s);
+  while (!done() && !limit.hasExpired())
+    QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 20);
+  return done();
+}
+
+// While another holds the program folder, a run waits, says so, and Cancel
+// ends the wait.
+TEST(FetchRunTest, WaitsForTheProgramFolderUntilCancel) {
+  test::TempHome home;
+  TestServer server;
+  FetchCnnTopThrough(server);
+  QLockFile other(QString::fromStdString(home.Path("quillet.lock")));
+  ASSERT_TRUE(other.tryLock());
+  test::RecordingList list;
+  RecordingView view;
+  FetchRun run(list, view);
+  run.folderWaitLimit = 30s;  // without Cancel, an error instead of a hang
+  std::string shownWhileWaiting;
+  QTimer::singleShot(200ms, [&] {
+    shownWhileWaiting = view.shown;
+    run.Cancel();
+  });
+  run.Run();
+  EXPECT_EQ(shownWhileWaiting, "他の取得の終了を待っています...|0KB / 不明|0|0");
+  EXPECT_EQ(server.Connections(), 0);
+}
+
+// Two terminal fetches of one program folder: the second waits for the first,
+// whose page the server holds, then runs, and the log keeps both runs'
+// records. A fetch that may wait only a second gives up with a message.
+TEST(FetchRunTest, SecondFetchOfAFolderWaitsForTheFirst) {
+  test::TempHome home;
+  TestServer server;
+  const std::string head = "HTTP/1.0 200 OK\r\n\r\n", headline = "<span class=\"headline\">";
+  server.Add(head);  // CNN's front page with one top news headline, held until released
+  server.Add({{{head + headline + "First run\r\n", 0, true}}, true});
+  server.Add(head);
+  server.Add(head + headline + "Second run\r\n");
+  FetchCnnTopThrough(server);
+  std::vector<std::unique_ptr<QProcess>> fetches;
+  const QStringList fetch = {QStringLiteral("fetch"), QStringLiteral("--home"),
+                             QString::fromStdString(home.Dir())};
+  auto start = [&](const QStringList& options) {
+    fetches.push_back(std::make_unique<QProcess>());
+    fetches.back()->start(QStringLiteral(QUILLET_CLI), fetch + options);
+  };
+  auto ended = [&](size_t i) { return fetches[i]->state() == QProcess::NotRunning; };
+  start({});
+  ASSERT_TRUE(SpinUntil([&] { return server.Connections() == 2; }));
+  start({});
+  start({QStringLiteral("--wait"), QStringLiteral("1")});
+  ASSERT_TRUE(SpinUntil([&] { return ended(2); }));
+  EXPECT_EQ(fetches[2]->exitCode(), 1);
+  EXPECT_EQ(fetches[2]->readAllStandardError().toStdString(),
+            "他の取得が終了しないため、取得を中止しました.\n");
+  EXPECT_EQ(server.Connections(), 2);
+  server.Release();
+  ASSERT_TRUE(SpinUntil([&] { return ended(0) && ended(1); }));
+  EXPECT_EQ(fetches[0]->exitCode() + fetches[1]->exitCode(), 0);
+  Lines headlines;
+  for (const std::string& line : LoadLogFile(LogFilePath(32)))
+    headlines.push_back(LogItemFromLine(line).headline);
+  EXPECT_EQ(headlines, (Lines{"Second run", "First run"}));
 }
 
 }  // namespace

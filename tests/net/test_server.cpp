@@ -21,12 +21,16 @@ TestServer::TestServer() {
       }
       // Plays the pieces from `next` on, each `delayMs` after the one before.
       auto play = std::make_shared<std::function<void(size_t)>>();
-      *play = [socket, script, weak = std::weak_ptr(play)](size_t next) {
+      *play = [this, socket, script, weak = std::weak_ptr(play)](size_t next) {
         if (next == script->pieces.size()) {
           if (script->close) socket->disconnectFromHost();
           return;
         }
         const Piece& piece = script->pieces[next];
+        if (piece.onRelease && !released_) {  // asks again shortly
+          QTimer::singleShot(10, socket, [weak, next] { (*weak.lock())(next); });
+          return;
+        }
         QTimer::singleShot(piece.delayMs, socket, [socket, &piece, next, weak] {
           socket->write(piece.bytes.data(), static_cast<qint64>(piece.bytes.size()));
           socket->flush();

@@ -14,7 +14,8 @@ class TestServer {
  public:
   struct Piece {
     std::string bytes;
-    int delayMs = 0;  // before this piece is sent
+    int delayMs = 0;         // before this piece is sent
+    bool onRelease = false;  // not before Release() is called
   };
   struct Script {
     std::vector<Piece> pieces;
@@ -29,12 +30,14 @@ class TestServer {
   // Scripts for the coming connections, in order; one without is closed at once.
   void Add(Script script) { scripts_.push_back(std::move(script)); }
   void Add(std::string response) { Add(Script{{{std::move(response), 0}}, true}); }
+  void Release() { released_ = true; }  // the pieces waiting for it go
   int Connections() const { return static_cast<int>(requests_.size()); }
   const std::vector<std::string>& Requests() const { return requests_; }  // as received
 
  private:
   std::deque<Script> scripts_;
   std::vector<std::string> requests_;
+  bool released_ = false;
   QTcpServer server_;  // last, so that its connections go before the rest
 };
 

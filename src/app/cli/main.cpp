@@ -4,6 +4,7 @@
 
 #include <QCoreApplication>
 
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <initializer_list>
@@ -36,6 +37,8 @@ const char kUsage[] =
     "options:\n"
     "  --home DIR                  program directory (settings file and logs)\n"
     "  --encoding utf-8|cp932      output encoding, and the keyword's (default utf-8)\n"
+    "  --wait SECONDS              fetch: how long to wait for another fetch of the same\n"
+    "                              program directory to end (default 60)\n"
     "  --help                      show this text\n";
 
 int Usage(const char* problem) {
@@ -122,7 +125,7 @@ class PrintedList : public HeadlineSink, public ProgressView, public ErrorDispla
   Terminal& terminal_;
 };
 
-int Fetch(Terminal& terminal, int argc, char** argv) {
+int Fetch(Terminal& terminal, int argc, char** argv, std::chrono::seconds folderWait) {
   if (!InternetAttemptConnect(settings::ReadProxy().address)) {
     terminal.Message(CP932("ネットワークに接続されていません"));
     return 2;
@@ -130,6 +133,7 @@ int Fetch(Terminal& terminal, int argc, char** argv) {
   QCoreApplication app(argc, argv);
   PrintedList list(terminal);
   FetchRun run(list, list);
+  run.folderWaitLimit = folderWait;
   RunGuarded(list, [&] { run.Run(); });
   terminal.ClearProgress();
   return list.failed ? 1 : 0;
@@ -195,16 +199,24 @@ int main(int argc, char** argv) {
   }
   std::vector<std::string> operands;
   bool utf8 = true;
+  std::chrono::seconds folderWait{60};
   for (int i = 2; i < argc; ++i) {
     const std::string arg = argv[i];
     if (arg == "--help") {
       std::fputs(kUsage, stdout);
       return 0;
     }
-    if (arg == "--home" || arg == "--encoding") {
+    if (arg == "--home" || arg == "--encoding" || arg == "--wait") {
       if (i + 1 >= argc) return Usage((arg + " needs a value").c_str());
       const std::string value = argv[++i];
-      if (arg == "--home") {
+      if (arg == "--wait") {
+        char* end = nullptr;
+        const long seconds = std::strtol(value.c_str(), &end, 10);
+        if (value.empty() || *end != '\0' || seconds < 0) {
+          return Usage("--wait needs a number of seconds");
+        }
+        folderWait = std::chrono::seconds(seconds);
+      } else if (arg == "--home") {
         if (value.empty()) return Usage("--home needs a folder");
         SetProgramDirectory(value);
       } else if (value == "utf-8" || value == "UTF-8" || value == "utf8") {
@@ -221,7 +233,7 @@ int main(int argc, char** argv) {
     }
   }
   Terminal terminal(utf8);
-  if (command == "fetch" && operands.empty()) return Fetch(terminal, argc, argv);
+  if (command == "fetch" && operands.empty()) return Fetch(terminal, argc, argv, folderWait);
   if (command == "search" && operands.size() == 1)
     return Search(terminal, terminal.In(operands[0]));
   if (command == "log" && operands.size() == 1) return Log(terminal, operands[0]);

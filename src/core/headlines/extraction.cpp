@@ -1,8 +1,10 @@
 #include "core/headlines/extraction.h"
 
 #include <algorithm>
+#include <map>
 #include <optional>
 
+#include "core/log/category_log.h"
 #include "core/log/log_store.h"
 #include "core/settings/settings.h"
 #include "core/sites/catalogue.h"
@@ -25,38 +27,86 @@ void AppendRow(const FetchState& state, HeadlineSink& list) {
                      NewsItem{state.siteLabel, state.headline, state.url, state.genre}));
 }
 
-}  // namespace
+// The logs of the categories the walk has met, each read once. A log is
+// written and let go when a later headline needs another log and no marker of
+// its category follows; the others are written when the walk ends.
+class WalkLogs {
+ public:
+  WalkLogs(const std::string& siteLabel, const Lines& document) {
+    for (size_t i = 0; i < document.size(); ++i) {
+      if (auto category = CategoryOfMarker(siteLabel, document[i])) lastMarker_[*category] = i;
+    }
+  }
 
-void AddNewsItem(FetchState& state, HeadlineSink& list, CategoryLog& log, int category) {
+  CategoryLog& Open(int category, const std::string& path, size_t line) {
+    for (auto it = logs_.begin(); it != logs_.end();) {
+      if (it->first == category || lastMarker_[it->first] > line) {
+        ++it;
+        continue;
+      }
+      it->second.Flush();
+      it = logs_.erase(it);
+    }
+    auto it = logs_.find(category);
+    if (it == logs_.end()) it = logs_.try_emplace(category, path).first;
+    return it->second;
+  }
+
+  void FlushAll() {
+    for (auto& [category, log] : logs_)
+      log.Flush();
+  }
+
+  // After an error: what can be saved is, and the first error is the one reported.
+  void FlushAllQuietly() noexcept {
+    for (auto& [category, log] : logs_) {
+      try {
+        log.Flush();
+      } catch (...) {
+      }
+    }
+  }
+
+ private:
+  std::map<int, size_t> lastMarker_;
+  std::map<int, CategoryLog> logs_;
+};
+
+// Records the headline in state.headline (or a separator when it is empty) for
+// `category`, reading AddNewsOnly, SaveLog and NoAddEmpty afresh.
+void AddNewsItem(FetchState& state, HeadlineSink& list, WalkLogs& logs, int category, size_t line) {
   if (state.headline.empty()) {
     if (!settings::NoAddEmpty()) AppendRow(state, list);
     return;
   }
-  Lines& lines = log.Open(state.logPath);
+  CategoryLog& log = logs.Open(category, state.logPath, line);
   const bool enabled = IsCategoryEnabled(category);
   const bool saveLog = settings::SaveLog();
   if (settings::AddNewsOnly()) {
-    if (FindShownLogRecord(lines, state.headline) >= 0) return;
+    if (log.FindShown(state.headline) >= 0) return;
     if (saveLog) {
-      state.insertPos = RecordHeadline(lines, state.headline, state.url, enabled, state.insertPos);
+      state.insertPos = log.Record(state.headline, state.url, enabled, state.insertPos);
       log.MarkForSave();
     }
   } else if (saveLog) {
-    if (FindShownLogRecord(lines, state.headline) < 0) {
-      state.insertPos = RecordHeadline(lines, state.headline, state.url, enabled, state.insertPos);
+    if (log.FindShown(state.headline) < 0) {
+      state.insertPos = log.Record(state.headline, state.url, enabled, state.insertPos);
     }
     log.MarkForSave();
   }
   if (enabled) AppendRow(state, list);
 }
 
+}  // namespace
+
 void ExtractHeadlines(FetchState& state, const Lines& document, HeadlineSink& list) {
   state.insertPos = 0;
   bool absoluteLinks = false;
   std::optional<int> category;
-  CategoryLog log;
+  WalkLogs logs(state.siteLabel, document);
   try {
-    for (const std::string& line : document) {
+    for (size_t i = 0; i < document.size(); ++i) {
+      const std::string& line = document[i];
       const std::string previousGenre = state.genre;
       std::string text = line;
       if (auto marker = CategoryOfMarker(state.siteLabel, line)) {
@@ -78,16 +128,12 @@ void ExtractHeadlines(FetchState& state, const Lines& document, HeadlineSink& li
       ReplaceTabs(state.url);
       ReplaceTabs(state.headline);
       if (!(state.genre == previousGenre && state.headline.empty())) {
-        AddNewsItem(state, list, log, *category);
+        AddNewsItem(state, list, logs, *category, i);
       }
     }
-    log.Flush();
+    logs.FlushAll();
   } catch (...) {
-    try {
-      log.Flush();
-    } catch (...) {
-      // The first error is the one to report.
-    }
+    logs.FlushAllQuietly();
     throw;
   }
 }

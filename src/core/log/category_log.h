@@ -1,10 +1,14 @@
-// The log of the category being merged, kept in memory while its headlines are
-// processed and written once when the category ends. The first headline that
-// needs a save checks at once that the file can be written, so a save error
-// surfaces at the same headline as it would with a write per headline.
+// A category log held in memory while a site's headlines are merged into it:
+// read once, its records found through an index of their first bytes, written
+// once from its buffer. It answers as FindLogRecord, FindShownLogRecord and
+// RecordHeadline would on the log's lines.
 #pragma once
 
+#include <cstdint>
+#include <map>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "core/text/text_ops.h"
 
@@ -12,25 +16,46 @@ namespace quillet {
 
 class CategoryLog {
  public:
-  CategoryLog() = default;
+  // Reads the log at `path`; a missing file is an empty log. Raises
+  // LoadLogFile's error when the file cannot be read.
+  explicit CategoryLog(std::string path);
   CategoryLog(const CategoryLog&) = delete;
   CategoryLog& operator=(const CategoryLog&) = delete;
 
-  // The lines of the log at `path`, loaded on first use. Switching to another
-  // path first saves the previous log when it needs saving.
-  Lines& Open(const std::string& path);
+  int Find(std::string_view headline) const;
+  int FindShown(std::string_view headline) const;
+  int Record(const std::string& headline, const std::string& url, bool enabled, int insertPos);
 
-  // Notes that the open log must be written (even when unchanged). Raises the
-  // log store's create error when the file cannot be written.
+  // Notes that the log is to be saved. The first call raises the log store's
+  // create error when the file cannot be written, so that the error surfaces
+  // at the headline that needs the save.
   void MarkForSave();
-
-  // Writes the open log when it needs saving.
+  // Writes the log when it is to be saved and its bytes differ from the file's.
   void Flush();
 
  private:
+  int FindFolded(std::string_view lower, bool shownOnly) const;
+  size_t LineCount() const { return head_.size() + (lineStarts_.size() - 1 - bodyStart_); }
+  std::string_view LineRead(size_t i) const;  // line i of the file as read
+  std::string_view LineNow(size_t i) const;   // line i of the file, renewed or not
+  uint32_t Bucket(uint64_t key) const;
+  void BuildIndex();
+  void Insert(size_t at, std::string record);
+  void Replace(size_t at, std::string record);
+  // The bytes the log is saved as, in order: its lines with their CR LF, the
+  // unchanged runs of text_ as they stand.
+  std::vector<std::string_view> Pieces() const;
+
   std::string path_;
-  Lines lines_;
-  bool open_ = false;
+  std::string text_;                  // the file's bytes, every line ending in CR LF
+  std::vector<size_t> lineStarts_;    // where each line of text_ starts, then text_.size()
+  std::vector<size_t> bucketStarts_;  // the index: the lines of text_, grouped by a hash of
+  std::vector<size_t> bucketLines_;   // their first folded bytes, in line order per group
+  int bucketBits_ = 0;
+  Lines head_;                             // the lines above bodyStart_: records inserted
+  size_t bodyStart_ = 0;                   // first line of text_ that follows head_
+  std::map<size_t, std::string> renewed_;  // lines of text_ replaced in place
+  bool changed_ = false;                   // the bytes differ from the file's
   bool needsSave_ = false;
 };
 

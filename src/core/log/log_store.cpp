@@ -17,11 +17,11 @@ namespace {
   throw QuilletError(CP932("ファイル ") + FileNameForMessage(path) + CP932(" を作成できません"));
 }
 
-std::string NewRecord(const std::string& headline, const std::string& url, bool enabled) {
+}  // namespace
+
+std::string NewLogRecord(const std::string& headline, const std::string& url, bool enabled) {
   return headline + '\t' + url + '\t' + TodayShortDate() + '\t' + (enabled ? "1" : "0");
 }
-
-}  // namespace
 
 std::string LogFilePath(int categoryIndex) {
   return ProgramDirectory() + Categories().at(static_cast<size_t>(categoryIndex)).logFile;
@@ -46,17 +46,16 @@ std::string FormatLogText(const Lines& lines) {
   return text;
 }
 
-Lines LoadLogFile(const std::string& path) {
+std::string ReadLogBytes(const std::string& path) {
   std::string bytes;
-  switch (ReadWholeFile(path, bytes)) {
-    case ReadResult::kOk:
-      return ParseLogText(bytes);
-    case ReadResult::kNotFound:
-      return {};
-    case ReadResult::kFailed:
-      break;
+  if (ReadWholeFile(path, bytes) == ReadResult::kFailed) {
+    throw QuilletError(CP932("ファイル ") + FileNameForMessage(path) + CP932(" は開けません"));
   }
-  throw QuilletError(CP932("ファイル ") + FileNameForMessage(path) + CP932(" は開けません"));
+  return bytes;
+}
+
+Lines LoadLogFile(const std::string& path) {
+  return ParseLogText(ReadLogBytes(path));
 }
 
 void PrepareLogFile(const std::string& path) {
@@ -64,9 +63,14 @@ void PrepareLogFile(const std::string& path) {
   if (!CanReplaceFile(path)) ThrowCannotCreate(path);
 }
 
-void SaveLogFile(const std::string& path, const Lines& lines) {
+void SaveLogPieces(const std::string& path, const std::vector<std::string_view>& pieces) {
   ForceDirectories(DirectoryOf(path));
-  if (!WriteFileAtomic(path, FormatLogText(lines))) ThrowCannotCreate(path);
+  if (!WriteFileAtomic(path, pieces)) ThrowCannotCreate(path);
+}
+
+void SaveLogFile(const std::string& path, const Lines& lines) {
+  const std::string text = FormatLogText(lines);
+  SaveLogPieces(path, {text});
 }
 
 std::string_view LogField(std::string_view line, int k) {
@@ -105,10 +109,10 @@ int RecordHeadline(Lines& lines, const std::string& headline, const std::string&
   if (r < 0) {
     size_t at = std::min(static_cast<size_t>(std::max(insertPos, 0)), lines.size());
     lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(at),
-                 NewRecord(headline, url, enabled));
+                 NewLogRecord(headline, url, enabled));
     return insertPos + 1;
   }
-  if (enabled) lines[static_cast<size_t>(r)] = NewRecord(headline, url, true);
+  if (enabled) lines[static_cast<size_t>(r)] = NewLogRecord(headline, url, true);
   return insertPos;
 }
 

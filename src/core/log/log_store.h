@@ -25,12 +25,17 @@ Lines ParseLogText(std::string_view bytes);
 // Every line followed by CR LF.
 std::string FormatLogText(const Lines& lines);
 
-// The file's lines, or none when it does not exist. Raises
+// The file's bytes, or "" when it does not exist. Raises
 // "ファイル <path> は開けません" when it exists but cannot be read.
+std::string ReadLogBytes(const std::string& path);
+// The file's lines (ParseLogText); raises as ReadLogBytes.
 Lines LoadLogFile(const std::string& path);
 
-// Creates missing directories, then replaces the file atomically. Raises
-// "ファイル <path> を作成できません" when the file cannot be written.
+// Creates missing directories, then replaces the file atomically with the
+// pieces one after another.
+// Raises "ファイル <path> を作成できません" when the file cannot be written.
+void SaveLogPieces(const std::string& path, const std::vector<std::string_view>& pieces);
+// SaveLogPieces of FormatLogText(lines).
 void SaveLogFile(const std::string& path, const Lines& lines);
 
 // Makes sure SaveLogFile can write `path`: creates missing directories and
@@ -46,6 +51,10 @@ LogItem LogItemFromLine(std::string_view line);
 int FindLogRecord(const Lines& lines, std::string_view headline);
 // The same, accepting only lines whose flag field is exactly "1".
 int FindShownLogRecord(const Lines& lines, std::string_view headline);
+
+// The record of a headline merged today: "headline TAB url TAB date TAB flag",
+// the flag "1" when the category is enabled.
+std::string NewLogRecord(const std::string& headline, const std::string& url, bool enabled);
 
 // Merges a headline into the lines with today's date: inserts a new record at
 // `insertPos` when none begins with it (returns insertPos + 1), renews the

@@ -1,12 +1,16 @@
 #include "core/sys/file_system.h"
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <string_view>
 
 namespace quillet {
 namespace {
@@ -39,10 +43,47 @@ bool WriteAll(int fd, const char* data, size_t size) {
   return true;
 }
 
-// Opens a new temporary file beside `path`; returns its fd and name.
+// A temporary file beside `path` is named as the file, then ".tmp-", then the
+// six letters and digits that mkstemp puts in place of the X's.
+bool IsTemporaryOf(std::string_view name, std::string_view fileName) {
+  constexpr std::string_view kInfix = ".tmp-";
+  if (!name.starts_with(fileName)) return false;
+  name.remove_prefix(fileName.size());
+  if (name.size() != kInfix.size() + 6 || !name.starts_with(kInfix)) return false;
+  return std::all_of(name.begin() + kInfix.size(), name.end(), [](char c) {
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9');
+  });
+}
+
+// Opens a new temporary file beside `path`, locked for as long as it is open
+// so that RemoveStaleTemporaries passes it over; returns its fd and name.
 int OpenTemporaryBeside(const std::string& path, std::string& tempName) {
   tempName = path + ".tmp-XXXXXX";
-  return mkstemp(tempName.data());
+  const int fd = mkstemp(tempName.data());
+  if (fd >= 0) flock(fd, LOCK_EX);
+  return fd;
+}
+
+// Removes the temporary files of `path` that writers killed during a save
+// left behind: those no open writer holds locked. Nothing else is touched.
+void RemoveStaleTemporaries(const std::string& path) {
+  const size_t slash = path.rfind('/');
+  const std::string dir = slash == std::string::npos ? "." : path.substr(0, slash + 1);
+  const std::string fileName = path.substr(slash == std::string::npos ? 0 : slash + 1);
+  DIR* folder = opendir(dir.c_str());
+  if (folder == nullptr) return;
+  while (const dirent* entry = readdir(folder)) {
+    if (!IsTemporaryOf(entry->d_name, fileName)) continue;
+    const int fd =
+        openat(dirfd(folder), entry->d_name, O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
+    if (fd < 0) continue;
+    struct stat st;
+    if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && flock(fd, LOCK_EX | LOCK_NB) == 0) {
+      unlinkat(dirfd(folder), entry->d_name, 0);
+    }
+    close(fd);
+  }
+  closedir(folder);
 }
 
 }  // namespace
@@ -83,34 +124,49 @@ ReadResult ReadWholeFile(const std::string& path, std::string& out) {
     errno = error;
     return ReadResult::kFailed;
   }
-  if (st.st_size > 0) out.reserve(static_cast<size_t>(st.st_size));
-  char buffer[65536];
+  // Straight into `out`, sized by the file; one that grows meanwhile is read
+  // on to its end.
+  constexpr size_t kBlock = 65536;
+  out.reserve(static_cast<size_t>(std::max<off_t>(st.st_size, 0)) + kBlock);
+  out.resize(static_cast<size_t>(std::max<off_t>(st.st_size, 0)));
+  size_t got = 0;
   for (;;) {
-    ssize_t n = read(fd, buffer, sizeof buffer);
+    if (got == out.size()) out.resize(got + kBlock);
+    ssize_t n = read(fd, out.data() + got, out.size() - got);
     if (n < 0) {
       if (errno == EINTR) continue;
       int saved = errno;
       close(fd);
+      out.clear();
       errno = saved;
       return ReadResult::kFailed;
     }
     if (n == 0) break;
-    out.append(buffer, static_cast<size_t>(n));
+    got += static_cast<size_t>(n);
   }
+  out.resize(got);
   close(fd);
   return ReadResult::kOk;
 }
 
 bool WriteFileAtomic(const std::string& path, const std::string& data, unsigned newFileMode) {
+  return WriteFileAtomic(path, std::vector<std::string_view>{data}, newFileMode);
+}
+
+bool WriteFileAtomic(const std::string& path, const std::vector<std::string_view>& pieces,
+                     unsigned newFileMode) {
   if (IsReadOnlyFile(path)) {
     errno = EACCES;
     return false;
   }
+  RemoveStaleTemporaries(path);
   std::string tempName;
   int fd = OpenTemporaryBeside(path, tempName);
   if (fd < 0) return false;
-  bool ok = fchmod(fd, ReplacementMode(path, static_cast<mode_t>(newFileMode))) == 0 &&
-            WriteAll(fd, data.data(), data.size()) && fdatasync(fd) == 0;
+  bool ok = fchmod(fd, ReplacementMode(path, static_cast<mode_t>(newFileMode))) == 0;
+  for (size_t i = 0; ok && i < pieces.size(); ++i)
+    ok = WriteAll(fd, pieces[i].data(), pieces[i].size());
+  ok = ok && fdatasync(fd) == 0;
   int saved = errno;
   if (close(fd) != 0 && ok) {
     ok = false;

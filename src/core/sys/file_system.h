@@ -3,6 +3,8 @@
 #pragma once
 
 #include <string>
+#include <string_view>
+#include <vector>
 
 namespace quillet {
 
@@ -22,10 +24,14 @@ ReadResult ReadWholeFile(const std::string& path, std::string& out);
 
 // Replaces the file's content atomically: the bytes go to a temporary file in
 // the same folder, which is flushed to disk and renamed over `path`, so a crash
-// leaves either the old or the new file. A file with no write permission bit
+// leaves either the old or the new file. Temporary files of `path` that a
+// writer killed earlier left behind are removed first. A file with no write permission bit
 // counts as read-only and is not replaced. A replaced file keeps its mode; a new
 // one gets `newFileMode` less the umask. Returns false (errno set) on failure.
 bool WriteFileAtomic(const std::string& path, const std::string& data, unsigned newFileMode = 0666);
+// The same with the file's bytes given as pieces, written one after another.
+bool WriteFileAtomic(const std::string& path, const std::vector<std::string_view>& pieces,
+                     unsigned newFileMode = 0666);
 
 // True when a file can be created or replaced at `path` (its folder exists and
 // takes a new file, and an existing file is not read-only). Creates nothing
