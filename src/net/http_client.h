@@ -19,6 +19,7 @@
 #include "net/url.h"
 
 class QEventLoop;
+class QHostAddress;
 class QHostInfo;
 
 namespace quillet {
@@ -91,6 +92,7 @@ class HttpClient {
   void Start(Method method);
   void Connect();
   void OnLookedUp(const QHostInfo& info);
+  void ConnectTo(const QList<QHostAddress>& addresses);
   void OnConnected();
   void OnSocketError(QAbstractSocket::SocketError error);
   void OnReadyRead();
