@@ -133,8 +133,7 @@ void HttpClient::Start(Method method) {
 // Starts the connection for target_: the name lookup of the site or of the
 // proxy. Used for the first request and for every relocation.
 void HttpClient::Connect() {
-  const int64_t limit = std::min<int64_t>(maxDocumentSize, INT32_MAX);  // ReceivedCount's range
-  response_ = HttpResponseParser(method_ == Method::kGet, limit,
+  response_ = HttpResponseParser(method_ == Method::kGet, BodyLimit(),
                                  [this](std::string_view piece) { DeliverBody(piece); });
   bodyStarted_ = false;
   if (!IsHttp(target_.scheme)) {
@@ -260,9 +259,8 @@ void HttpClient::DeliverBody(std::string_view piece) {
   if (state_ != State::kReceiving) return;  // ended by a document event
   if (!bodyStarted_) {
     bodyStarted_ = true;
-    if (receiveStream && DocumentLength() > 0) {
-      const int64_t expected =
-          std::min(DocumentLength(), std::min<int64_t>(maxDocumentSize, INT32_MAX));
+    const int64_t expected = std::min(DocumentLength(), BodyLimit());
+    if (receiveStream && expected > 0) {
       receiveStream->reserve(receiveStream->size() + static_cast<size_t>(expected));
       AdviseHugePages(*receiveStream);
     }
@@ -272,6 +270,10 @@ void HttpClient::DeliverBody(std::string_view piece) {
   receivedCount_ += static_cast<int32_t>(piece.size());
   if (receiveStream) receiveStream->append(piece);
   if (onDocData) onDocData(*this, piece);
+}
+
+int64_t HttpClient::BodyLimit() const {
+  return std::min<int64_t>(maxDocumentSize, INT32_MAX);  // ReceivedCount's range
 }
 
 void HttpClient::Relocate() {

@@ -100,6 +100,7 @@ class HttpClient {
   bool ReadAvailable();
   void OnResponseOutcome(HttpResponseParser::Outcome outcome);
   void DeliverBody(std::string_view piece);
+  int64_t BodyLimit() const;
   void Relocate();
   std::string RequestTarget() const;
   std::string BuildRequest() const;
