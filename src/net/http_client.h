@@ -53,7 +53,8 @@ class HttpClient {
   // The exchange fails with "Connection timed out" after this long without
   // any progress, or when it has not ended this long after SendGet or
   // SendHead began, relocations included, however steadily bytes arrive;
-  // and with "document too large" past this many body bytes.
+  // and with "document too large" past this many body bytes (the bytes up to
+  // the limit are delivered first).
   std::chrono::milliseconds idleTimeout = kDefaultIdleTimeout;
   std::chrono::milliseconds requestDeadline = kDefaultRequestDeadline;
   int64_t maxDocumentSize = kDefaultMaxDocumentSize;
