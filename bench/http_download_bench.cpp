@@ -1,7 +1,7 @@
-// Download throughput of the HTTP client: GET of one large body through the
-// proxy named by QUILLET_BENCH_PROXY ("127.0.0.1:port") for the URL in
-// QUILLET_BENCH_URL. scripts/bench-fetch serves the body and times curl on
-// the same URL for comparison.
+// Download throughput of the HTTP client: one GET of a large body, by a fresh
+// process as curl's is, through the proxy named by QUILLET_BENCH_PROXY
+// ("127.0.0.1:port") for the URL in QUILLET_BENCH_URL. scripts/bench-fetch
+// serves the body and alternates runs of this with curl on the same URL.
 #include <QCoreApplication>
 
 #include <benchmark/benchmark.h>
@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "core/sys/error.h"
 #include "net/http_client.h"
 
 namespace {
@@ -27,13 +28,18 @@ void BM_Download(benchmark::State& state) {
   cli.receiveStream = &body;
   for (auto _ : state) {
     body.clear();
-    cli.SendGet();
+    try {
+      cli.SendGet();
+    } catch (const quillet::QuilletError& e) {
+      state.SkipWithError(e.what());
+      break;
+    }
     benchmark::DoNotOptimize(body.data());
   }
   state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(body.size()));
   state.counters["MB"] = static_cast<double>(body.size()) / 1e6;
 }
-BENCHMARK(BM_Download)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2.0);
+BENCHMARK(BM_Download)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
 
 }  // namespace
 

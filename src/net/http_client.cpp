@@ -7,6 +7,8 @@
 #include <QSignalBlocker>
 #include <QString>
 
+#include <sys/mman.h>
+
 #include <algorithm>
 #include <cerrno>
 #include <charconv>
@@ -25,15 +27,27 @@ bool IsHttp(std::string_view scheme) {
   return scheme.empty() || Cp932Lower(scheme) == "http";
 }
 
-// A decimal number that fills `text`, or `fallback`.
-int64_t ParseDecimal(std::string_view text, int64_t fallback) {
-  int64_t value = 0;
-  const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-  return ec == std::errc() && end == text.data() + text.size() ? value : fallback;
+// A port number that fills `text`, or 0, which no connection accepts.
+uint16_t ParsePort(std::string_view text) {
+  uint16_t port = 0;
+  const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), port);
+  return ec == std::errc() && end == text.data() + text.size() ? port : 0;
 }
 
 std::string Base64(const std::string& text) {
   return QByteArray::fromStdString(text).toBase64().toStdString();
+}
+
+// Asks for huge pages for the room `buffer` holds beyond its contents: a
+// document of many megabytes would otherwise take a page fault every 4 KiB as
+// it arrives, which costs more than receiving it. A hint; it may be refused.
+void AdviseHugePages(std::string& buffer) {
+  constexpr uintptr_t kHugePage = 2 * 1024 * 1024;
+  const auto begin = reinterpret_cast<uintptr_t>(buffer.data() + buffer.size());
+  const auto end = reinterpret_cast<uintptr_t>(buffer.data() + buffer.capacity());
+  const uintptr_t first = (begin + kHugePage - 1) & ~(kHugePage - 1);
+  const uintptr_t last = end & ~(kHugePage - 1);
+  if (last > first) madvise(reinterpret_cast<void*>(first), last - first, MADV_HUGEPAGE);
 }
 
 // The system's error number where Qt's error class stands for exactly one;
@@ -57,17 +71,18 @@ int ErrorNumber(QAbstractSocket::SocketError error) {
 
 }  // namespace
 
-HttpClient::HttpClient() {
-  idleTimer_.setSingleShot(true);
-  idleTimer_.setTimerType(Qt::PreciseTimer);  // a coarse timer may fire 5% early
+HttpClient::HttpClient() : receiveBuffer_(kReceiveBufferSize) {
+  for (QTimer* timer : {&idleTimer_, &deadlineTimer_}) {
+    timer->setSingleShot(true);
+    timer->setTimerType(Qt::PreciseTimer);  // a coarse timer may fire 5% early
+    QObject::connect(timer, &QTimer::timeout, &context_, [this] { Fail("Connection timed out"); });
+  }
   QObject::connect(&socket_, &QTcpSocket::connected, &context_, [this] { OnConnected(); });
   QObject::connect(&socket_, &QTcpSocket::readyRead, &context_, [this] { OnReadyRead(); });
   QObject::connect(&socket_, &QTcpSocket::disconnected, &context_,
                    [this] { OnConnectionClosed(); });
   QObject::connect(&socket_, &QTcpSocket::errorOccurred, &context_,
                    [this](QAbstractSocket::SocketError error) { OnSocketError(error); });
-  QObject::connect(&idleTimer_, &QTimer::timeout, &context_,
-                   [this] { Fail("Connection timed out"); });
 }
 
 HttpClient::~HttpClient() {
@@ -94,35 +109,32 @@ void HttpClient::Send(Method method) {
     // outlive the wait.
     if (state_ != State::kReady) AbortRequest();
   }
-  if (responseCode_ >= 400) {
-    throw QuilletError(responseText_, errorCode_ != 0 ? errorCode_ : responseCode_);
+  if (ResponseCode() >= 400) {
+    throw QuilletError(ResponseText(), errorCode_ != 0 ? errorCode_ : ResponseCode());
   }
 }
 
 void HttpClient::Start(Method method) {
   if (state_ != State::kReady) throw QuilletError("HTTP component is busy", 1);
   method_ = method;
-  responseHeader_.clear();
   receivedCount_ = 0;
   newLocation_.clear();
+  failed_ = false;
+  failureText_.clear();
   errorCode_ = 0;
   relocations_ = 0;
   target_ = ParseUrl(url);
   user_ = target_.user;
   password_ = target_.password;
+  deadlineTimer_.start(requestDeadline);
   Connect();
 }
 
 // Starts the connection for target_: the name lookup of the site or of the
 // proxy. Used for the first request and for every relocation.
 void HttpClient::Connect() {
-  responseCode_ = 0;
-  responseText_.clear();
-  documentLength_ = -1;
-  documentType_.clear();
-  location_.clear();
-  pending_.clear();
-  lineCount_ = 0;
+  response_ = HttpResponseParser(method_ == Method::kGet, BodyLimit(),
+                                 [this](std::string_view piece) { DeliverBody(piece); });
   bodyStarted_ = false;
   if (!IsHttp(target_.scheme)) {
     Fail("unsupported scheme: " + target_.scheme);
@@ -136,12 +148,16 @@ void HttpClient::Connect() {
     host = proxyParts.host;
     port = proxyParts.port.empty() ? proxyPort : proxyParts.port;
   }
-  // A port that is not a number gets 0, which no connection accepts.
-  const int64_t portNumber = ParseDecimal(port, 0);
-  connectPort_ = portNumber > 0 && portNumber <= 65535 ? static_cast<uint16_t>(portNumber) : 0;
+  connectPort_ = ParsePort(port);
 
   state_ = State::kResolving;
   idleTimer_.start(idleTimeout);
+  // A numeric address is used as it is: its lookup would ask for its name.
+  QHostAddress numeric;
+  if (numeric.setAddress(QString::fromLatin1(host))) {
+    ConnectTo({numeric});
+    return;
+  }
   lookupId_ = QHostInfo::lookupHost(QString::fromLatin1(host), &context_,
                                     [this](const QHostInfo& info) { OnLookedUp(info); });
 }
@@ -153,14 +169,18 @@ void HttpClient::OnLookedUp(const QHostInfo& info) {
     Fail("can't resolve hostname to IP address");
     return;
   }
+  ConnectTo(info.addresses());
+}
+
+void HttpClient::ConnectTo(const QList<QHostAddress>& addresses) {
   idleTimer_.start(idleTimeout);
   state_ = State::kConnecting;
 
   // Prefer an address of the local address's family.
   QHostAddress local;
   const bool bind = !localAddr.empty() && local.setAddress(QString::fromLatin1(localAddr));
-  QHostAddress address = info.addresses().front();
-  for (const QHostAddress& candidate : info.addresses()) {
+  QHostAddress address = addresses.front();
+  for (const QHostAddress& candidate : addresses) {
     if (!bind || candidate.protocol() == local.protocol()) {
       address = candidate;
       break;
@@ -170,13 +190,14 @@ void HttpClient::OnLookedUp(const QHostInfo& info) {
     OnSocketError(socket_.error());
     return;
   }
-  socket_.connectToHost(address, connectPort_);
+  // Unbuffered: reads go straight from the system into receiveBuffer_.
+  socket_.connectToHost(address, connectPort_, QIODevice::ReadWrite | QIODevice::Unbuffered);
 }
 
 void HttpClient::OnConnected() {
   if (state_ != State::kConnecting) return;
   idleTimer_.start(idleTimeout);
-  state_ = State::kWaitingForHeader;
+  state_ = State::kReceiving;
   const std::string request = BuildRequest();
   socket_.write(request.data(), static_cast<qint64>(request.size()));
 }
@@ -192,116 +213,67 @@ void HttpClient::OnSocketError(QAbstractSocket::SocketError error) {
 }
 
 void HttpClient::OnReadyRead() {
-  char buffer[kReceiveBufferSize];
-  while (state_ == State::kWaitingForHeader || state_ == State::kReceivingBody) {
-    const qint64 count = socket_.read(buffer, sizeof buffer);
-    if (count <= 0) break;
-    idleTimer_.start(idleTimeout);
-    const std::string_view bytes(buffer, static_cast<size_t>(count));
-    if (state_ == State::kWaitingForHeader) {
-      pending_ += bytes;
-      ProcessHeader();
-    } else {
-      DeliverBody(bytes);
-    }
-  }
+  if (!ReadAvailable()) OnResponseOutcome(response_.Close());
 }
 
 void HttpClient::OnConnectionClosed() {
-  if (state_ != State::kWaitingForHeader && state_ != State::kReceivingBody) return;
-  OnReadyRead();  // what arrived before the close is still buffered
-  if (state_ == State::kWaitingForHeader) {
-    if (location_.empty()) {
-      Finish();
-    } else {
+  if (state_ != State::kReceiving) return;
+  ReadAvailable();  // what arrived before the close may not have been read
+  OnResponseOutcome(response_.Close());
+}
+
+// Feeds the response what the socket holds until it holds no more; false
+// when the connection has ended.
+bool HttpClient::ReadAvailable() {
+  while (state_ == State::kReceiving) {
+    const qint64 count = socket_.read(receiveBuffer_.data(), std::ssize(receiveBuffer_));
+    if (count < 0) return false;
+    if (count == 0) break;
+    idleTimer_.start(idleTimeout);
+    OnResponseOutcome(response_.Feed({receiveBuffer_.data(), static_cast<size_t>(count)}));
+  }
+  return true;
+}
+
+void HttpClient::OnResponseOutcome(HttpResponseParser::Outcome outcome) {
+  if (state_ != State::kReceiving) return;  // ended by a document event
+  switch (outcome) {
+    case HttpResponseParser::Outcome::kPending:
+      break;
+    case HttpResponseParser::Outcome::kRelocate:
       Relocate();
-    }
-  } else if (state_ == State::kReceivingBody) {
-    const bool hadBody = bodyStarted_;
-    Finish();
-    if (hadBody && onDocEnd) onDocEnd(*this);
-  }
-}
-
-void HttpClient::ProcessHeader() {
-  while (state_ == State::kWaitingForHeader) {
-    if (lineCount_ == 0 && pending_.size() >= 6 && Cp932Lower(pending_.substr(0, 6)) == "<html>") {
-      // A document without header: all of it is body.
-      if (documentType_.empty()) documentType_ = "text/html";
-      state_ = State::kReceivingBody;
-      DeliverBody(std::exchange(pending_, std::string()));
-      return;
-    }
-    const size_t lf = pending_.find('\n');
-    if (lf == std::string::npos || lf >= kReceiveBufferSize) {
-      if (pending_.size() >= kReceiveBufferSize) Fail("HTTP line too long", 4);
-      return;
-    }
-    std::string line = pending_.substr(0, lf);
-    pending_.erase(0, lf + 1);
-    ++lineCount_;
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    if (line.empty()) {
-      EndOfHeader();
-      return;
-    }
-    HeaderLine(line);
-    if (responseCode_ >= 400) {
+      break;
+    case HttpResponseParser::Outcome::kFailed:
+      Fail(response_.FailureText(), response_.FailureCode());
+      break;
+    case HttpResponseParser::Outcome::kComplete: {
+      const bool hadBody = bodyStarted_;
       Finish();
-      return;
+      if (hadBody && onDocEnd) onDocEnd(*this);
+      break;
     }
-  }
-}
-
-void HttpClient::HeaderLine(const std::string& line) {
-  responseHeader_.push_back(line);
-  if (line.starts_with("HTTP/1.0") || line.starts_with("HTTP/1.1")) {
-    // "HTTP/1.0 404 Not Found": the code in columns 10-12, the reason from 14.
-    responseCode_ = line.size() > 9 ? static_cast<int>(ParseDecimal(line.substr(9, 3), 0)) : 0;
-    responseText_ = line.size() > 13 ? line.substr(13) : std::string();
-    return;
-  }
-  const size_t colon = line.find(':');
-  if (colon == std::string::npos) return;
-  const std::string name = Cp932Lower(std::string_view(line).substr(0, colon));
-  std::string_view value = std::string_view(line).substr(colon + 1);
-  while (value.starts_with(' '))
-    value.remove_prefix(1);
-  if (name == "location") {
-    location_ = TrimSpaces(value);
-  } else if (name == "content-length") {
-    documentLength_ = std::max<int64_t>(ParseDecimal(TrimSpaces(value), -1), -1);
-  } else if (name == "content-type") {
-    documentType_ = Cp932Lower(value);
-  }
-}
-
-void HttpClient::EndOfHeader() {
-  // A relocation is followed even when its response announces an empty body.
-  if (!location_.empty()) {
-    Relocate();
-  } else if (documentLength_ == 0 || method_ == Method::kHead) {
-    Finish();
-  } else {
-    state_ = State::kReceivingBody;
-    if (!pending_.empty()) DeliverBody(std::exchange(pending_, std::string()));
   }
 }
 
 void HttpClient::DeliverBody(std::string_view piece) {
-  const int64_t limit = std::min<int64_t>(maxDocumentSize, INT32_MAX);  // ReceivedCount's range
-  if (receivedCount_ + static_cast<int64_t>(piece.size()) > limit) {
-    Fail("document too large");
-    return;
-  }
+  if (state_ != State::kReceiving) return;  // ended by a document event
   if (!bodyStarted_) {
     bodyStarted_ = true;
+    const int64_t expected = std::min(DocumentLength(), BodyLimit());
+    if (receiveStream && expected > 0) {
+      receiveStream->reserve(receiveStream->size() + static_cast<size_t>(expected));
+      AdviseHugePages(*receiveStream);
+    }
     if (onDocBegin) onDocBegin(*this);
-    if (state_ != State::kReceivingBody) return;  // aborted by the handler
+    if (state_ != State::kReceiving) return;  // aborted by the handler
   }
   receivedCount_ += static_cast<int32_t>(piece.size());
   if (receiveStream) receiveStream->append(piece);
   if (onDocData) onDocData(*this, piece);
+}
+
+int64_t HttpClient::BodyLimit() const {
+  return std::min<int64_t>(maxDocumentSize, INT32_MAX);  // ReceivedCount's range
 }
 
 void HttpClient::Relocate() {
@@ -310,8 +282,7 @@ void HttpClient::Relocate() {
     return;
   }
   CloseSocket();
-  responseHeader_.clear();
-  const UrlParts next = ResolveLocation(target_, location_);
+  const UrlParts next = ResolveLocation(target_, response_.Location());
   // The URL's credentials are for its own host: a relocation elsewhere does
   // not carry them along, unless it names its own.
   if (!next.user.empty()) {
@@ -355,14 +326,14 @@ void HttpClient::AbortRequest() {
     CloseSocket();
     return;
   }
-  const bool hadBody = state_ == State::kReceivingBody && bodyStarted_;
+  const bool hadBody = bodyStarted_;
   Fail("Connection aborted on request");
   if (hadBody && onDocEnd) onDocEnd(*this);
 }
 
 void HttpClient::Fail(const std::string& text, int errorCode) {
-  responseCode_ = 404;
-  responseText_ = text;
+  failed_ = true;
+  failureText_ = text;
   errorCode_ = errorCode;
   Finish();
 }
@@ -370,6 +341,7 @@ void HttpClient::Fail(const std::string& text, int errorCode) {
 // Ends the exchange: the client is ready again and the wait returns.
 void HttpClient::Finish() {
   idleTimer_.stop();
+  deadlineTimer_.stop();
   if (lookupId_ != -1) {
     QHostInfo::abortHostLookup(lookupId_);
     lookupId_ = -1;

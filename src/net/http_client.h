@@ -15,9 +15,11 @@
 #include <string_view>
 #include <vector>
 
+#include "core/http/http_response_parser.h"
 #include "net/url.h"
 
 class QEventLoop;
+class QHostAddress;
 class QHostInfo;
 
 namespace quillet {
@@ -25,10 +27,11 @@ namespace quillet {
 class HttpClient {
  public:
   static constexpr std::chrono::milliseconds kDefaultIdleTimeout{60'000};
+  static constexpr std::chrono::milliseconds kDefaultRequestDeadline{300'000};
   static constexpr int64_t kDefaultMaxDocumentSize = 64 * 1024 * 1024;
   static constexpr int kMaxRelocations = 20;
-  // Bytes taken from the socket at a time; a header line and its LF must fit.
-  static constexpr size_t kReceiveBufferSize = 8192;
+  // Bytes taken from the socket at a time, straight into one buffer.
+  static constexpr size_t kReceiveBufferSize = 64 * 1024;
 
   HttpClient();
   ~HttpClient();
@@ -48,8 +51,12 @@ class HttpClient {
   bool noCache = false;
   std::string* receiveStream = nullptr;  // every body byte is appended; may be null
   // The exchange fails with "Connection timed out" after this long without
-  // any progress, and with "document too large" past this many body bytes.
+  // any progress, or when it has not ended this long after SendGet or
+  // SendHead began, relocations included, however steadily bytes arrive;
+  // and with "document too large" past this many body bytes (the bytes up to
+  // the limit are delivered first).
   std::chrono::milliseconds idleTimeout = kDefaultIdleTimeout;
+  std::chrono::milliseconds requestDeadline = kDefaultRequestDeadline;
   int64_t maxDocumentSize = kDefaultMaxDocumentSize;
 
   // Document events. They run inside the wait and must not throw nor start
@@ -68,30 +75,33 @@ class HttpClient {
   void AbortRequest();
 
   // Results of the last exchange.
-  int ResponseCode() const { return responseCode_; }
-  const std::string& ResponseText() const { return responseText_; }
-  const std::vector<std::string>& ResponseHeader() const { return responseHeader_; }
+  int ResponseCode() const { return failed_ ? 404 : response_.StatusCode(); }
+  const std::string& ResponseText() const {
+    return failed_ ? failureText_ : response_.StatusText();
+  }
+  const std::vector<std::string>& ResponseHeader() const { return response_.HeaderLines(); }
   int32_t ReceivedCount() const { return receivedCount_; }
-  int64_t DocumentLength() const { return documentLength_; }  // -1: no Content-Length
-  const std::string& DocumentType() const { return documentType_; }
+  int64_t DocumentLength() const { return response_.ContentLength(); }  // -1: no Content-Length
+  const std::string& DocumentType() const { return response_.ContentType(); }
   const std::string& NewLocation() const { return newLocation_; }
 
  private:
   enum class Method { kGet, kHead };
-  enum class State { kReady, kResolving, kConnecting, kWaitingForHeader, kReceivingBody };
+  enum class State { kReady, kResolving, kConnecting, kReceiving };
 
   void Send(Method method);
   void Start(Method method);
   void Connect();
   void OnLookedUp(const QHostInfo& info);
+  void ConnectTo(const QList<QHostAddress>& addresses);
   void OnConnected();
   void OnSocketError(QAbstractSocket::SocketError error);
   void OnReadyRead();
   void OnConnectionClosed();
-  void ProcessHeader();
-  void HeaderLine(const std::string& line);
-  void EndOfHeader();
+  bool ReadAvailable();
+  void OnResponseOutcome(HttpResponseParser::Outcome outcome);
   void DeliverBody(std::string_view piece);
+  int64_t BodyLimit() const;
   void Relocate();
   std::string RequestTarget() const;
   std::string BuildRequest() const;
@@ -102,7 +112,9 @@ class HttpClient {
   QObject context_;  // receiver of the socket, lookup and timer notifications
   QTcpSocket socket_;
   QTimer idleTimer_;
+  QTimer deadlineTimer_;
   QEventLoop* waitLoop_ = nullptr;
+  std::vector<char> receiveBuffer_;
 
   State state_ = State::kReady;
   Method method_ = Method::kGet;
@@ -111,19 +123,14 @@ class HttpClient {
   std::string password_;
   uint16_t connectPort_ = 0;
   int lookupId_ = -1;
-  std::string pending_;  // header bytes not yet cut into lines
-  int lineCount_ = 0;
+  HttpResponseParser response_;  // of the current connection
   bool bodyStarted_ = false;
-  std::string location_;
   int relocations_ = 0;
-  int errorCode_ = 0;
 
-  int responseCode_ = 0;
-  std::string responseText_;
-  std::vector<std::string> responseHeader_;
+  bool failed_ = false;  // the exchange failed before or while it was received
+  std::string failureText_;
+  int errorCode_ = 0;
   int32_t receivedCount_ = 0;
-  int64_t documentLength_ = -1;
-  std::string documentType_;
   std::string newLocation_;
 };
 

@@ -135,7 +135,8 @@ TEST_F(HttpClientTest, ResponsesInAnyPiecesAndFailuresWithTheirCode) {
       {"/", {ok + tooLong + "\r\n"}, "4 HTTP line too long|1 lines| |-1 "},
       {"/", {ok + fits + "\r\nok"}, "200 OK|2 lines|BDE ok|-1 "},
       {"/", {ok + "\r\n" + limit}, "200 OK|1 lines|BDE " + limit + "|-1 "},
-      {"/", {ok + "\r\n" + limit + "b"}, "404 document too large|1 lines| |-1 "},
+      // The body up to the limit is delivered, whatever the pieces.
+      {"/", {ok + "\r\n" + limit + "b"}, "404 document too large|1 lines|BD " + limit + "|-1 "},
       {"/",
        {"HTTP/1.0 200 OK\r\nContent-Length:  15 \r\nContent-Type: Text/HTML\r\n\r\n", "first",
         "secnd", "third"},
@@ -197,7 +198,7 @@ TEST_F(HttpClientTest, FollowsRelocationsThroughTheProxyUpToTheLimitAndOnlyOverH
   EXPECT_EQ(server.Connections(), 1);
 }
 
-TEST_F(HttpClientTest, SilenceTimesOutButATrickleDoesNot) {
+TEST_F(HttpClientTest, SilenceTimesOutAndATrickleAtTheRequestDeadline) {
   cli_.idleTimeout = 400ms;
   server_.Add(TestServer::Script{{}, false});  // silent
   EXPECT_EQ(Get(server_.Url("/")), "Connection timed out");
@@ -205,6 +206,20 @@ TEST_F(HttpClientTest, SilenceTimesOutButATrickleDoesNot) {
   server_.Add({{{"HTTP/1.0 200 OK\r\n\r\n", 0}, x, x, x, x}, true});
   EXPECT_EQ(Get(server_.Url("/")), "");
   EXPECT_EQ(body_, "xxxx");
+  // The deadline ends a request that trickles on, and counts from its start
+  // across relocations: three hops of 200 ms each outlast 300 ms.
+  cli_.idleTimeout = 10s;
+  cli_.requestDeadline = 300ms;
+  TestServer::Script trickle{std::vector<TestServer::Piece>(30, {"y", 100}), true};
+  trickle.pieces.front().bytes = "HTTP/1.0 200 OK\r\n\r\n";
+  server_.Add(trickle);
+  EXPECT_EQ(Get(server_.Url("/")), "Connection timed out");
+  for (const char* status : {"302 Found\r\nLocation: /a", "302 Found\r\nLocation: /b", "200 OK"}) {
+    server_.Add(
+        {{{"HTTP/1.0 " + std::string(status) + "\r\n", 0}, {"X: 1\r\n", 100}, {"\r\nbody", 100}},
+         true});
+  }
+  EXPECT_EQ(Get(server_.Url("/")), "Connection timed out");
 }
 
 // The last progress shown as "status|amount|maximum|position" in UTF-8.

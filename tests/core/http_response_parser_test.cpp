@@ -1,0 +1,59 @@
+// The HTTP response parser on byte literals, each cut in two at every position.
+#include <gtest/gtest.h>
+
+#include "core/http/http_response_parser.h"
+
+namespace quillet {
+namespace {
+
+// "outcome before>after the close code text|header lines/|body|length type|
+// location|failure code"
+std::string Parse(std::string_view response, size_t cut, bool head, int64_t limit) {
+  std::string body, lines;
+  HttpResponseParser parser(!head, limit, [&](std::string_view piece) { body += piece; });
+  parser.Feed(response.substr(0, cut));
+  parser.Feed(response.substr(cut));
+  const char* outcomes[] = {"pending", "complete", "relocate", "failed"};
+  const std::string before = outcomes[static_cast<int>(parser.outcome())];
+  const std::string after = outcomes[static_cast<int>(parser.Close())];
+  for (const std::string& line : parser.HeaderLines())
+    lines += line + "/";
+  return before + ">" + after + " " + std::to_string(parser.StatusCode()) + " " +
+         parser.StatusText() + "|" + lines + "|" + body + "|" +
+         std::to_string(parser.ContentLength()) + " " + parser.ContentType() + "|" +
+         parser.Location() + "|" + parser.FailureText() + " " +
+         std::to_string(parser.FailureCode());
+}
+
+TEST(HttpResponseParser, RulesHoldWhereverTheBytesAreCut) {
+  const std::string ok = "HTTP/1.0 200 OK\n", x(8191, 'x'), y(8192, 'y');
+  const std::tuple<std::string, bool, int64_t, std::string> cases[] = {
+      // response, HEAD, body limit, Parse()
+      {ok + "Content-Length:  15 \r\nContent-Type: Text/HTML\r\n\r\nbody", false, 9,
+       "pending>complete 200 OK|HTTP/1.0 200 OK/Content-Length:  15 /Content-Type: Text/HTML/|"
+       "body|15 text/html|| 0"},
+      {ok + "Content-Length: 9\n\nbody", true, 9,
+       "complete>complete 200 OK|HTTP/1.0 200 OK/"
+       "Content-Length: 9/||9 || 0"},
+      {"<hTmL>\nno header", true, 99, "pending>complete 0 ||<hTmL>\nno header|-1 text/html|| 0"},
+      {"<htm\n<html>", false, 9, "pending>complete 0 |<htm/||-1 || 0"},
+      {"HTTP/1.1 302 Found\nLocation:  /a b \nContent-Length: 0\n\nignored", false, 9,
+       "relocate>relocate 302 Found|HTTP/1.1 302 Found/Location:  /a b /Content-Length: 0/||0 |"
+       "/a b| 0"},
+      {"HTTP/1.0 301 Moved\r\nLocation: /c\r\nX", false, 9,
+       "pending>relocate 301 Moved|HTTP/1.0 301 Moved/Location: /c/||-1 |/c| 0"},
+      {"HTTP/1.0 404 Not Found\r\nX: 1\r\n", false, 9,
+       "complete>complete 404 Not Found|HTTP/1.0 404 Not Found/||-1 || 0"},
+      {ok + "\nabcde", false, 3,
+       "failed>failed 200 OK|HTTP/1.0 200 OK/|abc|-1 ||document too large 404"},
+      {ok + x + "\n" + y, false, 9,
+       "failed>failed 200 OK|HTTP/1.0 200 OK/" + x + "/||-1 ||HTTP line too long 4"},
+  };
+  for (const auto& [response, head, limit, want] : cases) {
+    for (size_t cut = 0; cut <= response.size(); ++cut)
+      ASSERT_EQ(Parse(response, cut, head, limit), want) << "cut at " << cut;
+  }
+}
+
+}  // namespace
+}  // namespace quillet
