@@ -1,8 +1,10 @@
 #include "net/fetch_run.h"
 
+#include <QDateTime>
 #include <QDeadlineTimer>
 #include <QEventLoop>
 #include <QFile>
+#include <QFileInfo>
 #include <QLockFile>
 #include <QTimer>
 
@@ -21,6 +23,7 @@ namespace {
 // In the program folder while a run holds it.
 constexpr char kLockFile[] = "quillet.lock";
 constexpr std::chrono::milliseconds kLockPollInterval{100};
+constexpr qint64 kOwnerlessLockSeconds = 10;
 
 // The value of a Content-Length line from its 17th character on, as a signed
 // decimal integer; anything else is an error that ends the run.
@@ -116,10 +119,29 @@ void FetchRun::Run() {
   cleanUp();
 }
 
+namespace {
+
+// A lock file that names no owner and has been so for a while was left by a
+// process killed between creating it and writing its owner into it; with a
+// stale time of 0 the lock file itself would never count as stale.
+void RemoveOwnerlessLock(QLockFile& lock, const QString& path) {
+  qint64 pid = 0;
+  QString host, application;
+  const QDateTime changed = QFileInfo(path).lastModified();
+  if (!lock.getLockInfo(&pid, &host, &application) && changed.isValid() &&
+      changed.secsTo(QDateTime::currentDateTime()) > kOwnerlessLockSeconds) {
+    lock.removeStaleLockFile();
+  }
+}
+
+}  // namespace
+
 bool FetchRun::WaitForProgramFolder(QLockFile& lock) {
   // A run may take long: only the lock of a process that has ended is stale.
   lock.setStaleLockTime(0);
   ForceDirectories(ProgramDirectory());
+  const QString path = QFile::decodeName(QByteArray::fromStdString(ProgramDirectory() + kLockFile));
+  RemoveOwnerlessLock(lock, path);
   // A folder that takes no lock file is fetched into without one.
   if (lock.tryLock(0) || lock.error() != QLockFile::LockFailedError) return true;
   state_.statusText = CP932("他の取得の終了を待っています...");
@@ -130,6 +152,7 @@ bool FetchRun::WaitForProgramFolder(QLockFile& lock) {
   QEventLoop loop;
   QTimer poll;
   QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
+    RemoveOwnerlessLock(lock, path);
     if (state_.cancelled || lock.tryLock(0) || deadline.hasExpired()) loop.quit();
   });
   poll.start(kLockPollInterval);

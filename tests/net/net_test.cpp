@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <functional>
 #include <memory>
 
@@ -281,6 +282,25 @@ TEST(FetchRunTest, WaitsForTheProgramFolderUntilCancel) {
   run.Run();
   EXPECT_EQ(shownWhileWaiting, "他の取得の終了を待っています...|0KB / 不明|0|0");
   EXPECT_EQ(server.Connections(), 0);
+}
+
+// A lock file that names no owner (its writer was killed as it made it) no
+// longer holds the folder once it is some seconds old.
+TEST(FetchRunTest, AnOwnerlessLockFileIsTakenOver) {
+  test::TempHome home;
+  TestServer server;
+  server.Add("HTTP/1.0 200 OK\r\n\r\n");
+  server.Add("HTTP/1.0 200 OK\r\n\r\n");
+  FetchCnnTopThrough(server);
+  test::WriteBytes(home.Path("quillet.lock"), "");
+  std::filesystem::last_write_time(home.Path("quillet.lock"),
+                                   std::filesystem::file_time_type::clock::now() - 1min);
+  test::RecordingList list;
+  RecordingView view;
+  FetchRun run(list, view);
+  run.folderWaitLimit = 1s;
+  EXPECT_NO_THROW(run.Run());
+  EXPECT_GT(server.Connections(), 0);
 }
 
 // Two terminal fetches of one program folder: the second waits for the first,
