@@ -284,8 +284,7 @@ TEST(FetchRunTest, WaitsForTheProgramFolderUntilCancel) {
   EXPECT_EQ(server.Connections(), 0);
 }
 
-// A lock file that names no owner (its writer was killed as it made it) no
-// longer holds the folder once it is some seconds old.
+// A lock file that names no owner (its writer was killed) is taken over.
 TEST(FetchRunTest, AnOwnerlessLockFileIsTakenOver) {
   test::TempHome home;
   TestServer server;
