@@ -118,7 +118,6 @@ void HttpClient::Start(Method method) {
   if (state_ != State::kReady) throw QuilletError("HTTP component is busy", 1);
   method_ = method;
   receivedCount_ = 0;
-  newLocation_.clear();
   failed_ = false;
   failureText_.clear();
   errorCode_ = 0;
@@ -293,7 +292,6 @@ void HttpClient::Relocate() {
     password_.clear();
   }
   target_ = next;
-  newLocation_ = AbsoluteUrl(target_);
   Connect();
 }
 

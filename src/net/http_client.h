@@ -83,7 +83,6 @@ class HttpClient {
   int32_t ReceivedCount() const { return receivedCount_; }
   int64_t DocumentLength() const { return response_.ContentLength(); }  // -1: no Content-Length
   const std::string& DocumentType() const { return response_.ContentType(); }
-  const std::string& NewLocation() const { return newLocation_; }
 
  private:
   enum class Method { kGet, kHead };
@@ -131,7 +130,6 @@ class HttpClient {
   std::string failureText_;
   int errorCode_ = 0;
   int32_t receivedCount_ = 0;
-  std::string newLocation_;
 };
 
 }  // namespace quillet

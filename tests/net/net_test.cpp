@@ -2,8 +2,6 @@
 // with nothing enabled, and waiting for another run on the same folder. Whole
 // runs, on the sample sites and with Skip and Cancel, are tried from the
 // progress dialog.
-#include <QCoreApplication>
-#include <QDeadlineTimer>
 #include <QLockFile>
 #include <QProcess>
 #include <QTimer>
@@ -20,6 +18,7 @@
 #include "core/text/text_codec.h"
 #include "net/fetch_run.h"
 #include "net/http_client.h"
+#include "support/spin_until.h"
 #include "support/temp_home.h"
 #include "test_server.h"
 
@@ -255,13 +254,6 @@ void FetchCnnTopThrough(const TestServer& server) {
   settings::WriteConnection(c);
 }
 
-bool SpinUntil(const std::function<bool()>& done) {
-  QDeadlineTimer limit(60s);
-  while (!done() && !limit.hasExpired())
-    QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 20);
-  return done();
-}
-
 // While another holds the program folder, a run waits, says so, and Cancel
 // ends the wait.
 TEST(FetchRunTest, WaitsForTheProgramFolderUntilCancel) {
@@ -323,16 +315,16 @@ TEST(FetchRunTest, SecondFetchOfAFolderWaitsForTheFirst) {
   };
   auto ended = [&](size_t i) { return fetches[i]->state() == QProcess::NotRunning; };
   start({});
-  ASSERT_TRUE(SpinUntil([&] { return server.Connections() == 2; }));
+  ASSERT_TRUE(test::SpinUntil([&] { return server.Connections() == 2; }));
   start({});
   start({QStringLiteral("--wait"), QStringLiteral("1")});
-  ASSERT_TRUE(SpinUntil([&] { return ended(2); }));
+  ASSERT_TRUE(test::SpinUntil([&] { return ended(2); }));
   EXPECT_EQ(fetches[2]->exitCode(), 1);
   EXPECT_EQ(fetches[2]->readAllStandardError().toStdString(),
             "他の取得が終了しないため、取得を中止しました.\n");
   EXPECT_EQ(server.Connections(), 2);
   server.Release();
-  ASSERT_TRUE(SpinUntil([&] { return ended(0) && ended(1); }));
+  ASSERT_TRUE(test::SpinUntil([&] { return ended(0) && ended(1); }));
   EXPECT_EQ(fetches[0]->exitCode() + fetches[1]->exitCode(), 0);
   Lines headlines;
   for (const std::string& line : LoadLogFile(LogFilePath(32)))

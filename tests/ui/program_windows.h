@@ -5,7 +5,6 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
-#include <QElapsedTimer>
 #include <QIcon>
 #include <QImage>
 #include <QKeyEvent>
@@ -33,6 +32,7 @@
 #include "core/settings/settings.h"
 #include "core/sys/network_check.h"
 #include "core/text/text_codec.h"
+#include "support/spin_until.h"
 #include "support/temp_home.h"
 #include "ui/behaviour_dialog.h"
 #include "ui/browser_launch.h"
@@ -116,18 +116,6 @@ class WindowsTest : public ::testing::Test {
  protected:
   ProgramWindows w;
 };
-
-// Serves events until `done` holds. The limit only keeps a broken run from
-// hanging the test program; nothing is asserted about time.
-inline bool SpinUntil(const std::function<bool()>& done) {
-  QTimer wake;
-  wake.start(5);
-  QElapsedTimer clock;
-  clock.start();
-  while (!done() && clock.elapsed() < 60'000)
-    QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-  return done();
-}
 
 // Calls `action` once, from the event loop, as soon as `condition` holds;
 // the check runs on every pass, also inside the fetch run's network waits.

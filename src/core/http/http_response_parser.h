@@ -42,7 +42,6 @@ class HttpResponseParser {
   Outcome Close();
 
   Outcome outcome() const { return outcome_; }
-  bool InBody() const { return inBody_; }
   int StatusCode() const { return statusCode_; }  // 0 without a status line
   const std::string& StatusText() const { return statusText_; }
   // The header lines received so far without their line ends, the status
