@@ -1,21 +1,18 @@
-// Serving Qt events until a condition holds, for tests with an event loop.
 #pragma once
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QTimer>
 
-#include <chrono>
 #include <functional>
 
 namespace quillet::test {
 
-// Serves events until `done` holds. The limit only keeps a broken run from
-// hanging the test program; nothing is asserted about time.
+// Serves Qt events until `done` holds; the limit only keeps a broken run from hanging.
 inline bool SpinUntil(const std::function<bool()>& done) {
   QTimer wake;  // so that the wait for events ends to check again
   wake.start(5);
-  QDeadlineTimer limit(std::chrono::seconds(60));
+  QDeadlineTimer limit(60'000);
   while (!done() && !limit.hasExpired())
     QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
   return done();
