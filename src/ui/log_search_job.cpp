@@ -7,6 +7,7 @@
 #include <malloc.h>
 
 #include <utility>
+#include <vector>
 
 #include "core/log/log_search.h"
 
@@ -15,6 +16,24 @@ namespace {
 
 // Thrown through the scan when the job has been stopped.
 struct SearchStopped {};
+
+// A site's rows are kept in tables allocated once at this size rather than in
+// one growing table: growing copies the rows, and for a moment holds them
+// twice, which with hundreds of thousands of hits is tens of MB at the peak.
+constexpr size_t kTableRows = 4096;
+constexpr size_t kTableBytes = 512 * 1024;
+
+// Adds `row` to the last of `tables`, or to a new one once that is full.
+void AddRow(std::vector<TextTable>& tables, const SearchRowView& row) {
+  const size_t bytes = row.siteLabel.size() + row.date.size() + row.genre.size() +
+                       row.headline.size() + row.url.size();
+  if (tables.empty() || tables.back().Size() == kTableRows ||
+      tables.back().Bytes() + bytes > kTableBytes) {
+    tables.emplace_back(5);
+    tables.back().Reserve(kTableRows, kTableBytes);
+  }
+  tables.back().Add({row.siteLabel, row.date, row.genre, row.headline, row.url}, row.site);
+}
 
 }  // namespace
 
@@ -63,11 +82,10 @@ void LogSearchJob::Run(const std::string& keyword) {
     };
     for (int site = 0; site < kSearchedSites; ++site) {
       // The site's rows go straight into the list's storage as they are found.
-      auto rows = std::make_shared<TextTable>(5);
-      SearchSiteLogs(site, keyword, showStatus, [&rows](const SearchRowView& row) {
-        rows->Add({row.siteLabel, row.date, row.genre, row.headline, row.url}, row.site);
-      });
-      if (rows->Size() == 0) continue;
+      auto rows = std::make_shared<std::vector<TextTable>>();
+      SearchSiteLogs(site, keyword, showStatus,
+                     [&rows](const SearchRowView& row) { AddRow(*rows, row); });
+      if (rows->empty()) continue;
       Post([rows](Reports& r) { r.rows(std::move(*rows)); });
     }
   } catch (const SearchStopped&) {

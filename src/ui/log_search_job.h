@@ -9,6 +9,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <vector>
 
 #include "ui/text_table.h"
 
@@ -22,8 +23,8 @@ class LogSearchJob : public std::enable_shared_from_this<LogSearchJob> {
   struct Reports {
     std::function<void(const std::string& status)> status;  // before each log file, CP932
     // A site's rows, in the result list's layout: site label, date, genre,
-    // headline, URL; the site number as icon.
-    std::function<void(TextTable rows)> rows;
+    // headline, URL; the site number as icon. In tables of a few thousand.
+    std::function<void(std::vector<TextTable> rows)> rows;
     // The end: null, or the error that ended the search.
     std::function<void(std::exception_ptr failure)> ended;
   };

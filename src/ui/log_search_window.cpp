@@ -110,7 +110,7 @@ void LogSearchWindow::Search() {
   resultList_->Rows().Clear();
   LogSearchJob::Reports reports;
   reports.status = [this](const std::string& status) { statusPanel_->setText(UiText(status)); };
-  reports.rows = [this](TextTable rows) {
+  reports.rows = [this](std::vector<TextTable> rows) {
     resultList_->Rows().Append(std::move(rows));
     resultList_->FitColumns();
   };

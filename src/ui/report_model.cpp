@@ -27,12 +27,20 @@ void ReportModel::AppendRow(std::initializer_list<std::string_view> textsThenUrl
   endInsertRows();
 }
 
-void ReportModel::Append(TextTable rows) {
-  if (rows.Size() == 0) return;
+void ReportModel::Append(std::vector<TextTable> tables) {
+  size_t count = 0;
+  for (const TextTable& table : tables)
+    count += table.Size();
+  if (count == 0) return;
   const int first = rowCount();
-  beginInsertRows(QModelIndex(), first, first + static_cast<int>(rows.Size()) - 1);
-  blockEnds_.push_back(static_cast<size_t>(first) + rows.Size());
-  blocks_.push_back(std::move(rows));
+  beginInsertRows(QModelIndex(), first, first + static_cast<int>(count) - 1);
+  size_t end = static_cast<size_t>(first);
+  for (TextTable& table : tables) {
+    if (table.Size() == 0) continue;
+    end += table.Size();
+    blockEnds_.push_back(end);
+    blocks_.push_back(std::move(table));
+  }
   endInsertRows();
 }
 

@@ -1,7 +1,7 @@
 // The rows of a report view as a Qt model: a text per column, a site icon in
-// the first column and the URL each row stands for, kept in TextTables, one
-// per block of rows appended together (a search's site), so that appending
-// never copies the rows already there. Texts become Unicode only when the
+// the first column and the URL each row stands for, kept in the TextTables
+// they were appended in, so that appending never copies the rows already
+// there. Texts become Unicode only when the
 // view asks for a row it shows.
 #pragma once
 
@@ -30,8 +30,8 @@ class ReportModel : public QAbstractTableModel {
   // One row at the end: the column texts, then the URL; `icon` is a site
   // number or -1.
   void AppendRow(std::initializer_list<std::string_view> textsThenUrl, int icon);
-  // The rows of `rows` at the end, in one step, taken over as they are.
-  void Append(TextTable rows);
+  // The rows of `tables` at the end, in one step, taken over as they are.
+  void Append(std::vector<TextTable> tables);
   // Replaces every row.
   void Reset(TextTable rows);
   void Clear() { Reset(NewRows()); }

@@ -17,6 +17,8 @@ class TextTable {
   explicit TextTable(size_t fields) : fields_(fields) {}
 
   size_t Size() const { return icons_.size(); }
+  // The bytes of text held.
+  size_t Bytes() const { return bytes_.size(); }
 
   // Room for `rows` more rows holding `bytes` more text.
   void Reserve(size_t rows, size_t bytes);
