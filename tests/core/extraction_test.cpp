@@ -66,6 +66,39 @@ TEST_F(Extraction, NewHeadlinesGoAboveTheOldInPageOrderAndNewOnlyHidesShownOnes)
   EXPECT_EQ(test::ReadBytes(LogFilePath(0)), shown);
 }
 
+// New: its log held no record of it before (records found as the merge finds
+// them); without logs: no earlier row of this process showed it.
+TEST_F(Extraction, RowsAreNewWhenTheLogHeldNoRecordOfThemOrWithoutLogsWhenNotShownBefore) {
+  SaveLogFile(LogFilePath(0), {"old story goes on	u	2020/01/01	1"});
+  const auto news = [&](const Lines& doc) {
+    Run(doc);
+    Strings out;
+    for (const auto& r : list.rows)
+      if (r.item.isNew) out.push_back(r.headline);
+    return out;
+  };
+  const Lines doc = {kYolTop, Link("/1", "Fresh"), Link("/2", "OLD story"), Link("/1", "Fresh")};
+  EXPECT_EQ(news(doc), Strings{"Fresh"});
+  EXPECT_TRUE(news(doc).empty());
+  EXPECT_EQ(news({kYolTop, Link("/3", "Another"), Link("/1", "fresh")}), Strings{"Another"});
+  Settings("[Main]\r\nSaveLog=0\r\n");
+  EXPECT_EQ(news({kYolTop, Link("/4", "Logless"), Link("/2", "OLD story"), Link("/1", "Fresh")}),
+            Strings{"Logless"});
+  EXPECT_TRUE(news({kYolTop, Link("/4", "LOGLESS"), Link("/2", "OLD story")}).empty());
+}
+
+TEST(SeenHeadlines, AHeadlineStillMetIsNeverForgottenAndCategoriesAreApart) {
+  SeenHeadlines seen;
+  EXPECT_TRUE(seen.FirstSighting(0, "Kept"));
+  EXPECT_TRUE(seen.FirstSighting(1, "Kept"));
+  EXPECT_TRUE(seen.FirstSighting(0, "Once"));
+  for (size_t n = 0; n < 2 * SeenHeadlines::kGeneration; ++n) {
+    EXPECT_FALSE(seen.FirstSighting(0, "kept")) << n;
+    seen.FirstSighting(2, std::to_string(n));
+  }
+  EXPECT_TRUE(seen.FirstSighting(0, "Once"));
+}
+
 TEST_F(Extraction, DisabledCategoryIsLoggedHiddenThenRenewedWhenEnabled) {
   // Separators for both categories (not for strays nor others' markers); headlines if enabled.
   Settings("[Main]\r\nNoAddEmpty=0\r\n[CheckRoute]\r\n0=0\r\n");

@@ -7,6 +7,8 @@
 #include <cstdio>
 #include <random>
 
+#include "core/headlines/watch_match.h"
+#include "core/log/keyword_scan.h"
 #include "core/log/log_search.h"
 #include "core/sys/error.h"
 #include "support/reference_search.h"
@@ -100,6 +102,27 @@ void CompareOnRandomLogs(std::mt19937& rng, int logCount, size_t pieces, int key
     }
     ASSERT_EQ(Texts(found), Texts(expected)) << "keyword " << ::testing::PrintToString(keyword);
   }
+}
+
+// The watch list matches a headline exactly when the log search keeps it.
+TEST(WatchMatch, MatchesAHeadlineAsTheLogSearchFindsIt) {
+  std::mt19937 rng(1211);
+  std::vector<std::string> headlines;
+  for (int i = 0; i < 200; ++i) {
+    std::string line = RandomLog(rng, 0, 12);
+    line.resize(std::min(line.find_first_of(std::string("\t\r\n\0", 4)), line.size()));
+    if (line.rfind("<!--", 0) != 0) headlines.push_back(line);
+  }
+  for (int k = 0; k < 300; ++k) {
+    const std::string keyword = RandomKeyword(rng, headlines);
+    const KeywordScan scan(keyword);
+    const WatchMatch watch({keyword});
+    for (const std::string& headline : headlines)
+      ASSERT_EQ(watch.Matches(headline), scan.Keeps(headline))
+          << ::testing::PrintToString(keyword) << " in " << ::testing::PrintToString(headline);
+  }
+  EXPECT_TRUE(WatchMatch({"zz", "news"}).Matches("Top NEWS"));
+  EXPECT_FALSE(WatchMatch({"a"}).Matches("\x83\x41"));  // ア: its trail byte is 'A'
 }
 
 TEST(LogSearch, FindsWhatTheWholeFileFilterFindsInSmallLogs) {

@@ -5,6 +5,7 @@
 
 #include "core/settings/browser_lookup.h"
 #include "core/settings/settings.h"
+#include "core/settings/watch_list.h"
 #include "core/sys/network_check.h"
 #include "core/sys/profile_file.h"
 #include "core/text/text_codec.h"
@@ -118,6 +119,43 @@ TEST(Settings, ValuesAreReadAsStoredAndWrittenBack) {
   c.proxyList = {"a\tuser"};  // a shorter list comes back alone
   WriteConnection(c);
   EXPECT_EQ(ReadConnection().proxyList, Strings{"a\tuser\t"});
+}
+
+// The watch list is read as far as it makes sense and written in one go,
+// only when it changed, leaving the section's other lines.
+TEST(WatchList, ReadsWhatMakesSenseAndRewritesOnlyItsKeys) {
+  test::TempHome home;
+  const std::string ini = home.Path("quillet.ini");
+  WriteWatchList({});
+  WriteNotify(Notify::kNew);
+  EXPECT_FALSE(std::filesystem::exists(ini));
+  EXPECT_EQ(ReadNotify(), Notify::kNew);
+  const std::string junk =
+      "[watch]\r\nkeyword2=b\r\njunk\r\nKeyword0=a\r\nKeyword=x\r\n"
+      "Keyword1x=y\r\nKeyword5=\r\nKeyword7=a\r\nKeyword9=" +
+      std::string(256, 'z') + "\r\nNotify=1\r\n";
+  test::WriteBytes(ini, "[Main]\r\nLeft=1\r\n" + junk);
+  EXPECT_EQ(ReadWatchList(), (Strings{"a", "b"}));
+  EXPECT_EQ(ReadNotify(), Notify::kWatchOnly);
+  WriteWatchList({"a", "b"});
+  WriteNotify(Notify::kWatchOnly);
+  EXPECT_EQ(test::ReadBytes(ini), "[Main]\r\nLeft=1\r\n" + junk);
+  WriteWatchList({CP932("首相"), "c"});
+  WriteNotify(Notify::kNever);
+  EXPECT_EQ(test::ReadBytes(ini),
+            "[Main]\r\nLeft=1\r\n[watch]\r\njunk\r\nKeyword=x\r\n"
+            "Keyword1x=y\r\nNotify=2\r\nKeyword0=" +
+                CP932("首相") + "\r\nKeyword1=c\r\n");
+  EXPECT_EQ(ReadWatchList(), (Strings{CP932("首相"), "c"}));
+}
+
+TEST(WatchList, KeywordsThatCannotBeWatchedAreNamed) {
+  const std::string kana = CP932("ニュース");
+  for (const std::string& bad : {std::string(), std::string("a\tb"), std::string("a\nb"),
+                                 std::string("a\rb"), std::string(256, 'x'), kana.substr(0, 3)})
+    EXPECT_TRUE(WatchKeywordProblem(bad).has_value()) << bad;
+  for (const std::string& good : {std::string(255, 'x'), kana, std::string("A b")})
+    EXPECT_EQ(WatchKeywordProblem(good), std::nullopt) << good;
 }
 
 TEST(NetworkCheck, ProxyHostsOnLoopbackAreKnown) {

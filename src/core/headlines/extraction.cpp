@@ -21,10 +21,10 @@ void ReplaceTabs(std::string& text) {
   std::replace(text.begin(), text.end(), '\t', ' ');
 }
 
-void AppendRow(const FetchState& state, HeadlineSink& list) {
+void AppendRow(const FetchState& state, HeadlineSink& list, bool isNew = false) {
   list.AppendRow(state.siteLabel, state.genre, state.headline, SiteImageIndex(state.siteName),
                  std::make_unique<NewsItem>(
-                     NewsItem{state.siteLabel, state.headline, state.url, state.genre}));
+                     NewsItem{state.siteLabel, state.headline, state.url, state.genre, isNew}));
 }
 
 // The logs of the categories the walk has met, each read once. A log is
@@ -82,6 +82,10 @@ void AddNewsItem(FetchState& state, HeadlineSink& list, WalkLogs& logs, int cate
   CategoryLog& log = logs.Open(category, state.logPath, line);
   const bool enabled = IsCategoryEnabled(category);
   const bool saveLog = settings::SaveLog();
+  // Decided before the headline is recorded. The process notes every
+  // headline, so that turning the logs off does not make all of them new.
+  const bool firstSighting = state.seen.FirstSighting(category, state.headline);
+  const bool isNew = saveLog ? log.Find(state.headline) < 0 : firstSighting;
   if (settings::AddNewsOnly()) {
     if (log.FindShown(state.headline) >= 0) return;
     if (saveLog) {
@@ -94,7 +98,7 @@ void AddNewsItem(FetchState& state, HeadlineSink& list, WalkLogs& logs, int cate
     }
     log.MarkForSave();
   }
-  if (enabled) AppendRow(state, list);
+  if (enabled) AppendRow(state, list, isNew);
 }
 
 }  // namespace

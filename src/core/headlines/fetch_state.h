@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string>
 
+#include "core/headlines/seen_headlines.h"
+
 namespace quillet {
 
 struct FetchState {
@@ -21,6 +23,7 @@ struct FetchState {
   bool cancelled = false;     // Cancel was pressed during this run
   int32_t insertPos = 0;      // line at which the next new log record goes
   std::string marker;         // section marker of the current category
+  SeenHeadlines seen;         // the headlines shown so far, for newness without logs
 };
 
 }  // namespace quillet

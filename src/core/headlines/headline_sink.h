@@ -13,6 +13,9 @@ struct NewsItem {
   std::string headline;  // "" for a separator row
   std::string url;
   std::string genre;
+  // Met for the first time: its category's log held no record of it before
+  // (without logs: no earlier row of this process showed it).
+  bool isNew = false;
 };
 
 class HeadlineSink {

@@ -1,5 +1,6 @@
 #include "core/sys/profile_file.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <limits>
 
@@ -134,6 +135,36 @@ void ProfileDocument::Set(std::string_view section, std::string_view key, std::s
   lines_.push_back({std::move(line), "\r\n"});
 }
 
+std::vector<std::pair<std::string, std::string>> ProfileDocument::Entries(
+    std::string_view section) const {
+  std::vector<std::pair<std::string, std::string>> entries;
+  auto [begin, end] = FindSection(section);
+  if (begin == std::string::npos) return entries;
+  for (size_t i = begin; i < end; ++i) {
+    const std::string& text = lines_[i].text;
+    if (auto key = KeyName(text)) {
+      std::string value = text.substr(text.find('=') + 1);
+      if (value.size() > kProfileValueMax) value.resize(kProfileValueMax);
+      entries.emplace_back(std::string(*key), std::move(value));
+    }
+  }
+  return entries;
+}
+
+void ProfileDocument::EraseKeys(std::string_view section,
+                                const std::function<bool(std::string_view key)>& which) {
+  auto [begin, end] = FindSection(section);
+  if (begin == std::string::npos) return;
+  const auto first = lines_.begin() + static_cast<std::ptrdiff_t>(begin);
+  const auto last = lines_.begin() + static_cast<std::ptrdiff_t>(end);
+  lines_.erase(std::remove_if(first, last,
+                              [&](const Line& line) {
+                                auto key = KeyName(line.text);
+                                return key && which(*key);
+                              }),
+               last);
+}
+
 std::optional<int32_t> ParseProfileInteger(std::string_view text) {
   bool hex = text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
   if (hex) {
@@ -177,13 +208,23 @@ std::optional<std::string> ProfileRead(const std::string& path, std::string_view
   return ProfileDocument::Parse(bytes).Get(section, key);
 }
 
+ProfileDocument ProfileLoad(const std::string& path) {
+  std::string bytes;
+  if (ReadWholeFile(path, bytes) != ReadResult::kOk) return {};
+  return ProfileDocument::Parse(bytes);
+}
+
 bool ProfileWrite(const std::string& path, std::string_view section, std::string_view key,
                   std::string_view value) {
+  return ProfileEdit(path, [&](ProfileDocument& doc) { doc.Set(section, key, value); });
+}
+
+bool ProfileEdit(const std::string& path, const std::function<void(ProfileDocument&)>& edit) {
   std::string bytes;
   // A file that exists but cannot be read is never overwritten blindly.
   if (ReadWholeFile(path, bytes) == ReadResult::kFailed) return false;
   ProfileDocument doc = ProfileDocument::Parse(bytes);
-  doc.Set(section, key, value);
+  edit(doc);
   // The file may hold a proxy password: a new one is the user's alone.
   return WriteFileAtomic(path, doc.Serialize(), 0600);
 }

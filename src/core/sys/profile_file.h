@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -24,6 +25,12 @@ class ProfileDocument {
   // Replaces the key's value in place, or appends the key at the end of its
   // section, or appends the section at the end of the document.
   void Set(std::string_view section, std::string_view key, std::string_view value);
+  // The "Key=Value" lines of the first section with this name, in file order,
+  // keys and values as they stand (values cut as Get cuts them).
+  std::vector<std::pair<std::string, std::string>> Entries(std::string_view section) const;
+  // Removes the lines of the first section with this name whose key `which`
+  // picks.
+  void EraseKeys(std::string_view section, const std::function<bool(std::string_view key)>& which);
 
  private:
   struct Line {
@@ -48,9 +55,16 @@ std::optional<int32_t> ParseProfileInteger(std::string_view text);
 std::optional<std::string> ProfileRead(const std::string& path, std::string_view section,
                                        std::string_view key);
 
+// The whole file, read afresh; an empty document when it is missing or cannot
+// be read.
+ProfileDocument ProfileLoad(const std::string& path);
+
 // Writes one value; the file is created on first write and replaced
 // atomically. Returns false (errno set) when the file cannot be read or written.
 bool ProfileWrite(const std::string& path, std::string_view section, std::string_view key,
                   std::string_view value);
+// Applies `edit` to the file's document and writes it back in one atomic
+// replacement; returns as ProfileWrite.
+bool ProfileEdit(const std::string& path, const std::function<void(ProfileDocument&)>& edit);
 
 }  // namespace quillet
