@@ -98,6 +98,7 @@ void FetchProgressDialog::RunFetch() {
   startTimer_->stop();
   // The run cleans up (list columns fitted, dialog hidden) before an error
   // that ended it reaches the display.
+  mainWindow_.FetchRunStarting();
   RunGuarded(errors_, [this] { run_.Run(); });
 }
 

@@ -3,10 +3,13 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QLabel>
 #include <QMenu>
 #include <QMoveEvent>
 #include <QShowEvent>
+#include <QStatusBar>
 #include <QTabWidget>
+#include <QTime>
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -14,6 +17,8 @@
 #include <exception>
 
 #include "core/settings/settings.h"
+#include "core/settings/watch_list.h"
+#include "core/sys/error.h"
 #include "core/sys/network_check.h"
 #include "core/text/text_codec.h"
 #include "ui/behaviour_dialog.h"
@@ -72,8 +77,15 @@ MainWindow::MainWindow(QWidget* parent)
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
   layout->setSpacing(0);
+  statusBar_ = Named(new QStatusBar, QStringLiteral("statusBar"));
+  newCountLabel_ = Named(new QLabel, QStringLiteral("newCountLabel"));
+  statusBar_->addWidget(newCountLabel_);
+  statusBar_->setSizeGripEnabled(false);
+  statusBar_->hide();
+
   layout->addWidget(toolBar_);
   layout->addWidget(tabs_);
+  layout->addWidget(statusBar_);
 
   BuildMenus();
 
@@ -89,6 +101,9 @@ MainWindow::MainWindow(QWidget* parent)
   patrolTimer_.OnTick = [this] { PatrolTick(); };
   trayIcon_.SetRightButtonMenu(trayMenu_);
   trayIcon_.OnDoubleClick = [this] { RestoreFromTray(); };
+  trayIcon_.OnMessageClicked = [this] { ShowFirstNewRow(); };
+  trayIcon_.SetToolTip(QStringLiteral("Quillet"));
+  MarkWatchedRows();
 }
 
 MainWindow::~MainWindow() = default;
@@ -173,14 +188,69 @@ void MainWindow::SetWindows(FetchProgressDialog* progressDialog, ConnectionDialo
 void MainWindow::AppendRow(const std::string& caption, const std::string& genre,
                            const std::string& headline, int imageIndex,
                            std::unique_ptr<NewsItem> item) {
-  // Of the record, the menus need the URL only.
-  headlineList_->Rows().AppendRow({caption, genre, headline, item ? item->url : std::string()},
-                                  imageIndex);
+  // Of the record, the menus need the URL and the mark of a new row only.
+  const bool isNew = item && item->isNew;
+  const bool watched = watch_.Matches(headline);
+  ReportModel& rows = headlineList_->Rows();
+  if (isNew) news_.Add(rows.rowCount(), caption, headline, watched);
+  rows.AppendRow({caption, genre, headline, item ? item->url : std::string()}, imageIndex,
+                 (isNew ? ReportModel::kBold : 0) | (watched ? ReportModel::kHighlighted : 0));
+}
+
+void MainWindow::FetchRunStarting() {
+  news_ = RunNews();
+  MarkWatchedRows();
 }
 
 void MainWindow::FetchRunEnded() {
   fetchButton_->setEnabled(true);
   headlineList_->FitColumns();
+  const QString count = UiText(news_.CountText());
+  newCountLabel_->setText(count);
+  statusBar_->show();
+  trayIcon_.SetToolTip(QStringLiteral("Quillet\n") + UiText(CP932("最終巡回 ")) +
+                       QTime::currentTime().toString(QStringLiteral("HH:mm")) + QLatin1Char(' ') +
+                       count);
+  AnnounceNews();
+}
+
+void MainWindow::MarkWatchedRows() {
+  watch_ = WatchMatch(settings::ReadWatchList());
+  ReportModel& rows = headlineList_->Rows();
+  constexpr int kHeadline = 2;
+  for (int row = 0; row < rows.rowCount(); ++row) {
+    const bool watched = watch_.Matches(rows.Text(row, kHeadline));
+    rows.SetMarks(row, static_cast<uint8_t>((rows.Marks(row) & ~ReportModel::kHighlighted) |
+                                            (watched ? ReportModel::kHighlighted : 0)));
+  }
+}
+
+void MainWindow::AnnounceNews() {
+  if (isVisible() && !isMinimized()) return;
+  const settings::Notify notify = settings::ReadNotify();
+  if (notify == settings::Notify::kNever || news_.Count() == 0 ||
+      (notify == settings::Notify::kWatchOnly && news_.WatchedCount() == 0))
+    return;
+  if (!trayIcon_.Registered()) {
+    // A desktop without a notification area has nowhere to show it.
+    try {
+      trayIcon_.SetRegistered(true);
+    } catch (const QuilletError&) {
+      return;
+    }
+    iconForNotice_ = true;
+  }
+  trayIcon_.ShowMessage(UiText(news_.CountText()), UiText(news_.ListText()));
+}
+
+void MainWindow::ShowFirstNewRow() {
+  RestoreFromTray();
+  setWindowState(windowState() & ~Qt::WindowMinimized);
+  raise();
+  activateWindow();
+  tabs_->setCurrentWidget(headlinePage_);
+  const int row = news_.FirstRow();
+  if (row >= 0 && row < headlineList_->Rows().rowCount()) headlineList_->SelectRow(row);
 }
 
 void MainWindow::ShowHeadlineMenu(const QPoint& globalPos) {
@@ -264,6 +334,7 @@ void MainWindow::HideIntoTray() {
   // A tray that cannot take the icon leaves the window where it is.
   RunGuarded(errors_, [this] {
     trayIcon_.SetRegistered(true);
+    iconForNotice_ = false;
     hide();
   });
 }
@@ -271,6 +342,7 @@ void MainWindow::HideIntoTray() {
 void MainWindow::RestoreFromTray() {
   // The window comes back where and as large as it was when it was hidden.
   trayIcon_.SetRegistered(false);
+  iconForNotice_ = false;
   show();
 }
 
@@ -317,6 +389,17 @@ void MainWindow::showEvent(QShowEvent* event) {
     patrolTimer_.SetIntervalMinutes(settings::TimerInterval());
     placement_.Showing();
   });
+}
+
+void MainWindow::changeEvent(QEvent* event) {
+  ProgramWindow::changeEvent(event);
+  // The icon that came for a notification to the minimised window leaves
+  // when the window is back.
+  if (event->type() == QEvent::WindowStateChange && iconForNotice_ && isVisible() &&
+      !isMinimized()) {
+    trayIcon_.SetRegistered(false);
+    iconForNotice_ = false;
+  }
 }
 
 void MainWindow::moveEvent(QMoveEvent* event) {

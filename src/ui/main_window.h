@@ -8,6 +8,8 @@
 #include <string>
 
 #include "core/headlines/headline_sink.h"
+#include "core/headlines/run_news.h"
+#include "core/headlines/watch_match.h"
 #include "ui/error_box.h"
 #include "ui/patrol_timer.h"
 #include "ui/program_window.h"
@@ -15,7 +17,9 @@
 #include "ui/window_placement.h"
 
 class QAction;
+class QLabel;
 class QMenu;
+class QStatusBar;
 class QTabWidget;
 class QToolBar;
 class QToolButton;
@@ -38,12 +42,17 @@ class MainWindow : public ProgramWindow, public HeadlineSink {
                   BehaviourDialog* behaviourDialog);
 
   // HeadlineSink: a row at the end of the headline list, keeping the URL of
-  // `item`.
+  // `item`; bold when it is new, highlighted when it matches the watch list.
   void AppendRow(const std::string& caption, const std::string& genre, const std::string& headline,
                  int imageIndex, std::unique_ptr<NewsItem> item) override;
 
+  // The window's part of the start of a fetch run: the watch list is read
+  // afresh and the run's count of new headlines starts from nought.
+  void FetchRunStarting();
   // The window's part of the end of a fetch run: the fetch button comes
-  // back and the headline list's columns are fitted to their contents.
+  // back, the headline list's columns are fitted to their contents, the
+  // status area and the tray icon's tooltip give the run's new headlines, and
+  // a window out of sight announces them in a notification.
   void FetchRunEnded();
 
   // The patrol timer's interval in milliseconds.
@@ -53,6 +62,7 @@ class MainWindow : public ProgramWindow, public HeadlineSink {
 
  protected:
   void showEvent(QShowEvent* event) override;
+  void changeEvent(QEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
   void moveEvent(QMoveEvent* event) override;
 
@@ -83,6 +93,13 @@ class MainWindow : public ProgramWindow, public HeadlineSink {
   void BuildToolBar();
   void BuildMenus();
   void ShowHeadlineMenu(const QPoint& globalPos);
+  // The watch list read afresh, and the rows' highlights set by it.
+  void MarkWatchedRows();
+  // The notification of the run's new headlines, as the settings allow.
+  void AnnounceNews();
+  // A click on the notification: the window comes back with the run's first
+  // new row selected.
+  void ShowFirstNewRow();
 
   QToolBar* toolBar_;
   QToolButton* fetchButton_;        // fetch
@@ -95,6 +112,8 @@ class MainWindow : public ProgramWindow, public HeadlineSink {
   QWidget* headlinePage_;
   LogTab* logTab_;
   ReportView* headlineList_;
+  QStatusBar* statusBar_;  // hidden until a run has ended
+  QLabel* newCountLabel_;  // "新着 N件" of the last run
   QMenu* headlineMenu_;
   QAction* openArticleAction_;
   QAction* copyUrlAction_;
@@ -107,8 +126,12 @@ class MainWindow : public ProgramWindow, public HeadlineSink {
   QAction* trayRestoreAction_;
   QAction* trayPatrolAction_;
   QAction* trayQuitAction_;
-  // Registered only while the window is hidden in the tray.
+  // Registered while the window is hidden in the tray, and while a
+  // notification to the minimised window needs it.
   TrayIcon trayIcon_;
+  bool iconForNotice_ = false;  // registered for a notification only
+  WatchMatch watch_;
+  RunNews news_;             // of the current or last run
   PatrolTimer patrolTimer_;  // off at start
   ErrorBox errors_;
   FetchProgressDialog* progressDialog_ = nullptr;

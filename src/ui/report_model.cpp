@@ -1,5 +1,9 @@
 #include "ui/report_model.h"
 
+#include <QFont>
+#include <QGuiApplication>
+#include <QPalette>
+
 #include <algorithm>
 #include <utility>
 
@@ -8,6 +12,20 @@
 #include "ui/ui_text.h"
 
 namespace quillet {
+namespace {
+
+// A tint of the palette's selection colour over its base: text in the
+// palette's text colour reads on it in light and dark themes alike.
+QColor HighlightBackground() {
+  const QPalette palette = QGuiApplication::palette();
+  const QColor base = palette.color(QPalette::Base);
+  const QColor tint = palette.color(QPalette::Highlight);
+  const auto mix = [](int a, int b) { return (a * 7 + b * 3) / 10; };
+  return QColor(mix(base.red(), tint.red()), mix(base.green(), tint.green()),
+                mix(base.blue(), tint.blue()));
+}
+
+}  // namespace
 
 ReportModel::ReportModel(std::vector<std::string> captions, QObject* parent)
     : QAbstractTableModel(parent), captions_(std::move(captions)) {
@@ -15,8 +33,13 @@ ReportModel::ReportModel(std::vector<std::string> captions, QObject* parent)
     icons_.push_back(SiteIcon(site.number));
 }
 
-void ReportModel::AppendRow(std::initializer_list<std::string_view> textsThenUrl, int icon) {
+void ReportModel::AppendRow(std::initializer_list<std::string_view> textsThenUrl, int icon,
+                            uint8_t marks) {
   const int row = rowCount();
+  if (marks != 0) {
+    marks_.resize(static_cast<size_t>(row) + 1);
+    marks_.back() = marks;
+  }
   beginInsertRows(QModelIndex(), row, row);
   if (blocks_.empty()) {
     blocks_.push_back(NewRows());
@@ -44,8 +67,22 @@ void ReportModel::Append(std::vector<TextTable> tables) {
   endInsertRows();
 }
 
+uint8_t ReportModel::Marks(int row) const {
+  const auto at = static_cast<size_t>(row);
+  return at < marks_.size() ? marks_[at] : 0;
+}
+
+void ReportModel::SetMarks(int row, uint8_t marks) {
+  if (Marks(row) == marks) return;
+  const auto at = static_cast<size_t>(row);
+  if (at >= marks_.size()) marks_.resize(at + 1);
+  marks_[at] = marks;
+  emit dataChanged(index(row, 0), index(row, columnCount() - 1));
+}
+
 void ReportModel::Reset(TextTable rows) {
   beginResetModel();
+  marks_.clear();
   blocks_.clear();
   blockEnds_.clear();
   if (rows.Size() > 0) {
@@ -67,6 +104,11 @@ std::string_view ReportModel::Url(int row) const {
   return block->Field(at, captions_.size());
 }
 
+std::string_view ReportModel::Text(int row, int column) const {
+  const auto [block, at] = Locate(row);
+  return block->Field(at, static_cast<size_t>(column));
+}
+
 int ReportModel::rowCount(const QModelIndex& parent) const {
   return parent.isValid() || blockEnds_.empty() ? 0 : static_cast<int>(blockEnds_.back());
 }
@@ -80,6 +122,13 @@ QVariant ReportModel::data(const QModelIndex& index, int role) const {
   const auto [block, row] = Locate(index.row());
   if (role == Qt::DisplayRole)
     return UiText(block->Field(row, static_cast<size_t>(index.column())));
+  if (role == Qt::FontRole && (Marks(index.row()) & kBold) != 0) {
+    QFont bold;
+    bold.setBold(true);
+    return bold;
+  }
+  if (role == Qt::BackgroundRole && (Marks(index.row()) & kHighlighted) != 0)
+    return HighlightBackground();
   if (role == Qt::DecorationRole && index.column() == 0) {
     const int icon = block->Icon(row);
     if (icon >= 0 && static_cast<size_t>(icon) < icons_.size())

@@ -77,6 +77,12 @@ int ReportView::SelectedRow() const {
   return rows.isEmpty() ? -1 : rows.front().row();
 }
 
+void ReportView::SelectRow(int row) {
+  const QModelIndex at = rows_->index(row, 0);
+  setCurrentIndex(at);
+  scrollTo(at);
+}
+
 std::optional<std::string> ReportView::SelectedUrl() const {
   const int row = SelectedRow();
   if (row < 0) return std::nullopt;

@@ -30,6 +30,8 @@ class ReportView : public QTreeView {
   ReportModel& Rows() const { return *rows_; }
   // The selected row, or -1.
   int SelectedRow() const;
+  // Selects the row, makes it current and scrolls it into view.
+  void SelectRow(int row);
   // The URL of the selected row; none when no row is selected.
   std::optional<std::string> SelectedUrl() const;
   // Fits the columns before the last to their contents and headers; an empty

@@ -3,6 +3,7 @@
 
 #include <random>
 
+#include "core/headlines/run_news.h"
 #include "core/sys/error.h"
 #include "core/text/text_codec.h"
 #include "support/reference_walk.h"
@@ -85,6 +86,16 @@ TEST_F(Extraction, RowsAreNewWhenTheLogHeldNoRecordOfThemOrWithoutLogsWhenNotSho
   EXPECT_EQ(news({kYolTop, Link("/4", "Logless"), Link("/2", "OLD story"), Link("/1", "Fresh")}),
             Strings{"Logless"});
   EXPECT_TRUE(news({kYolTop, Link("/4", "LOGLESS"), Link("/2", "OLD story")}).empty());
+}
+
+TEST(RunNews, ListsFiveWatchedOnesFirstAndCountsTheRest) {
+  RunNews news;
+  for (int row = 0; row < 7; ++row)
+    news.Add(row + 3, "S" + std::to_string(row), "h" + std::to_string(row), row % 3 == 2);
+  EXPECT_EQ(news.FirstRow(), 3);
+  EXPECT_EQ(news.CountText(), CP932("新着 7件 (ウォッチ 2件)"));
+  EXPECT_EQ(news.ListText(), "S2: h2\nS5: h5\nS0: h0\nS1: h1\nS3: h3\n" + CP932("ほか 2件"));
+  EXPECT_EQ(RunNews().CountText(), CP932("新着 0件"));
 }
 
 TEST(SeenHeadlines, AHeadlineStillMetIsNeverForgottenAndCategoriesAreApart) {

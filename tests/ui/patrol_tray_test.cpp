@@ -3,10 +3,13 @@
 // the tray), wait or pass silently, Skip and Cancel, and hiding into the tray
 // and coming back.
 #include <QCursor>
+#include <QLabel>
+#include <QStatusBar>
 
 #include <array>
 #include <tuple>
 
+#include "core/settings/watch_list.h"
 #include "net/test_server.h"
 #include "program_windows.h"
 
@@ -160,6 +163,94 @@ TEST_F(PatrolTray, TicksFetchBehindTheTrayAndWaitForTheDialogAndForTheErrorOfARu
   EXPECT_FALSE(dialogWhileOpen);
   EXPECT_EQ(w.messages[0].text, "Proxy Authentication Required.");
   EXPECT_EQ(w.messages[0].icon, MessageIcon::kStop);
+}
+
+// The notifications the tray icon shows: "title|text" each.
+struct Notifications {
+  Notifications() {
+    TrayIconHost::SetMessageHookForTesting([this](const QString& title, const QString& text) {
+      shown.push_back((title + QLatin1Char('|') + text).toStdString());
+    });
+  }
+  ~Notifications() { TrayIconHost::SetMessageHookForTesting(nullptr); }
+  test::Texts shown;
+};
+
+// A run's new rows are bold and watched rows highlighted; the status area
+// and the tray icon's tooltip count them. Out of sight, the window announces
+// them once per run, as the settings allow; a click on the notification
+// brings it back with the first new row selected.
+TEST_F(PatrolTray, NewRowsAreMarkedCountedAndAnnouncedWhenTheWindowIsOutOfSight) {
+  for (int c = 1; c < settings::kCategoryCount; ++c)
+    settings::WriteBool("CheckRoute", std::to_string(c), false);
+  settings::WriteWatchList({"BETA"});
+  const std::string gamma = "<a href=\"/g.htm\">Gamma beta</a>\r\n";
+  const std::string delta = "<a href=\"/d.htm\">Delta</a>\r\n";
+  const std::string epsilon = "<a href=\"/e.htm\">Epsilon</a>\r\n";
+  test::TestServer server;
+  const size_t marker = kYolPage.find('\n') + 1;
+  for (const std::string& extra : {std::string(), gamma, delta, delta, epsilon}) {
+    server.Add("HTTP/1.0 200 OK\r\n\r\n");
+    server.Add("HTTP/1.0 200 OK\r\n\r\n" + kYolPage.substr(0, marker) + extra +
+               kYolPage.substr(marker));
+  }
+  w.UseProxy(server.Port());
+  test::NetworkCheckStub network(true);
+  Notifications notifications;
+  auto& list = *w.Main<ReportView>("headlineList");
+  const auto marks = [&] {
+    test::Texts out;
+    for (int row = 0; row < list.model()->rowCount(); ++row) {
+      const QModelIndex at = list.model()->index(row, 2);
+      out.push_back(at.data().toString().toStdString() +
+                    (at.data(Qt::FontRole).value<QFont>().bold() ? " bold" : "") +
+                    (at.data(Qt::BackgroundRole).isValid() ? " watched" : ""));
+    }
+    return out;
+  };
+  const auto fetch = [&](const char* how) {
+    w.Main<QAction>(how)->trigger();
+    return RunOneFetch([] {});
+  };
+  EXPECT_FALSE(w.Main<QStatusBar>("statusBar")->isVisible());
+
+  w.Main("trayButton")->click();
+  ASSERT_TRUE(fetch("trayFetchAction"));
+  EXPECT_EQ(marks(), (test::Texts{"Alpha bold", "Beta bold watched"}));
+  EXPECT_EQ(w.Main<QLabel>("newCountLabel")->text(), QString::fromUtf8("新着 2件 (ウォッチ 1件)"));
+  EXPECT_TRUE(w.Main<QSystemTrayIcon>("trayIcon")
+                  ->toolTip()
+                  .endsWith(QString::fromUtf8(" 新着 2件 (ウォッチ 1件)")));
+  EXPECT_EQ(notifications.shown, test::Texts{"新着 2件 (ウォッチ 1件)|YOL: Beta\nYOL: Alpha"});
+  emit w.Main<QSystemTrayIcon>("trayIcon")->messageClicked();
+  ASSERT_TRUE(test::SpinUntil([&] { return w.mainWindow.isVisible(); }));
+  EXPECT_FALSE(InTray());
+  EXPECT_EQ(list.SelectedRow(), 0);
+
+  // In sight: counted, not announced. Minimised: announced from an icon that
+  // leaves when the window is back.
+  w.Main("fetchButton")->click();
+  ASSERT_TRUE(RunOneFetch([] {}));
+  EXPECT_EQ(marks(), (test::Texts{"Gamma beta bold watched", "Alpha", "Beta watched"}));
+  EXPECT_EQ(w.Main<QLabel>("newCountLabel")->text(), QString::fromUtf8("新着 1件 (ウォッチ 1件)"));
+  w.mainWindow.showMinimized();
+  w.Main("fetchButton")->click();
+  ASSERT_TRUE(RunOneFetch([] {}));
+  ASSERT_EQ(notifications.shown.size(), 2u);
+  EXPECT_EQ(notifications.shown[1], "新着 1件|YOL: Delta");
+  EXPECT_TRUE(InTray());
+  w.mainWindow.showNormal();
+  EXPECT_FALSE(InTray());
+
+  // Out of sight with nothing new, or with only unwatched news when only
+  // the watched are announced: no notification.
+  w.Main("trayButton")->click();
+  ASSERT_TRUE(fetch("trayFetchAction"));
+  EXPECT_EQ(w.Main<QLabel>("newCountLabel")->text(), QString::fromUtf8("新着 0件"));
+  settings::WriteNotify(settings::Notify::kWatchOnly);
+  ASSERT_TRUE(fetch("trayFetchAction"));
+  EXPECT_EQ(w.Main<QLabel>("newCountLabel")->text(), QString::fromUtf8("新着 1件"));
+  EXPECT_EQ(notifications.shown.size(), 2u);
 }
 
 TEST_F(PatrolTray, WithoutANetworkTheFetchButtonSaysSoAndATickPassesSilently) {

@@ -11,7 +11,11 @@ TrayIcon::TrayIcon(QWidget* owner, const QIcon& icon)
     : owner_(owner),
       icon_(icon),
       host_(std::make_unique<TrayIconHost>(
-          owner, [this](TrayClick click, const QPoint& cursor) { HandleClick(click, cursor); })) {}
+          owner, [this](TrayClick click, const QPoint& cursor) { HandleClick(click, cursor); })) {
+  host_->OnMessageClicked = [this] {
+    if (OnMessageClicked) OnMessageClicked();
+  };
+}
 
 TrayIcon::~TrayIcon() {
   SetRegistered(false);

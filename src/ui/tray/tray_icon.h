@@ -1,5 +1,6 @@
 // TrayIcon: the program's icon in the notification area, with the menu of the
-// right button and a double click that brings the window back.
+// right button, a double click that brings the window back, a tooltip and
+// notifications.
 //
 // Registering shows the icon; where the desktop has no notification area (or
 // refuses the icon) it throws QuilletError "タスクトレイに登録できません" and
@@ -48,7 +49,12 @@ class TrayIcon {
   bool Registered() const { return registered_; }
   void SetRegistered(bool registered);
 
+  void SetToolTip(const QString& text) { host_->SetToolTip(text); }
+  // A desktop notification from the icon, which must be registered.
+  void ShowMessage(const QString& title, const QString& text) { host_->ShowMessage(title, text); }
+
   std::function<void()> OnDoubleClick;
+  std::function<void()> OnMessageClicked;  // a click on the notification
 
  private:
   void HandleClick(TrayClick click, const QPoint& cursor);

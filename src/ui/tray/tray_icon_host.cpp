@@ -18,6 +18,11 @@ std::optional<bool>& AvailableOverride() {
   return available;
 }
 
+TrayIconHost::MessageHook& MessageHookSlot() {
+  static TrayIconHost::MessageHook hook;
+  return hook;
+}
+
 int64_t NowMs() {
   return std::chrono::duration_cast<std::chrono::milliseconds>(
              std::chrono::steady_clock::now().time_since_epoch())
@@ -117,6 +122,12 @@ TrayIconHost::TrayIconHost(QObject* parent, Report report)
       icon_, &QSystemTrayIcon::activated, icon_,
       [this](QSystemTrayIcon::ActivationReason reason) { Activated(reason); },
       Qt::QueuedConnection);
+  QObject::connect(
+      icon_, &QSystemTrayIcon::messageClicked, icon_,
+      [this] {
+        if (OnMessageClicked) OnMessageClicked();
+      },
+      Qt::QueuedConnection);
 }
 
 TrayIconHost::~TrayIconHost() {
@@ -133,6 +144,24 @@ bool TrayIconHost::Show(const QIcon& icon) {
 
 void TrayIconHost::Hide() {
   if (icon_) icon_->hide();
+}
+
+void TrayIconHost::SetToolTip(const QString& text) {
+  if (icon_) icon_->setToolTip(text);
+}
+
+void TrayIconHost::ShowMessage(const QString& title, const QString& text) {
+  // Shown for 15 s where the desktop leaves the time to the program.
+  if (!icon_ || !icon_->isVisible()) return;
+  if (MessageHookSlot()) {
+    MessageHookSlot()(title, text);
+    return;
+  }
+  icon_->showMessage(title, text, QSystemTrayIcon::Information, 15'000);
+}
+
+void TrayIconHost::SetMessageHookForTesting(TrayIconHost::MessageHook hook) {
+  MessageHookSlot() = std::move(hook);
 }
 
 void TrayIconHost::SetAvailableForTesting(std::optional<bool> available) {

@@ -66,10 +66,21 @@ class TrayIconHost {
   // notification area.
   bool Show(const QIcon& icon);
   void Hide();
+  void SetToolTip(const QString& text);
+  // A notification from the icon (through the desktop's notification service
+  // where there is one); the icon must be shown.
+  void ShowMessage(const QString& title, const QString& text);
+
+  // A click on the last notification.
+  std::function<void()> OnMessageClicked;
 
   // Makes Show behave as if a notification area were (or were not) present;
   // nullopt asks the desktop again.
   static void SetAvailableForTesting(std::optional<bool> available);
+  // While set, ShowMessage hands its texts to the hook instead: without a
+  // notification area or service (the offscreen platform) Qt shows nothing.
+  using MessageHook = std::function<void(const QString& title, const QString& text)>;
+  static void SetMessageHookForTesting(MessageHook hook);
 
  private:
   void Activated(QSystemTrayIcon::ActivationReason reason);
