@@ -89,7 +89,7 @@ void FetchRun::Run() {
   http_.onDocEnd = [this](HttpClient&) { SetStatus(CP932(" の取得が終了しました")); };
 
   QLockFile folderLock(
-      QFile::decodeName(QByteArray::fromStdString(ProgramDirectory() + kLockFile)));
+      QFile::decodeName(QByteArray::fromStdString(DataDirectory() + kLockFile)));
   auto cleanUp = [this, &folderLock] {
     folderLock.unlock();
     receiveStream_.clear();
@@ -139,8 +139,8 @@ void RemoveOwnerlessLock(QLockFile& lock, const QString& path) {
 bool FetchRun::WaitForProgramFolder(QLockFile& lock) {
   // A run may take long: only the lock of a process that has ended is stale.
   lock.setStaleLockTime(0);
-  ForceDirectories(ProgramDirectory());
-  const QString path = QFile::decodeName(QByteArray::fromStdString(ProgramDirectory() + kLockFile));
+  ForceDirectories(DataDirectory());
+  const QString path = QFile::decodeName(QByteArray::fromStdString(DataDirectory() + kLockFile));
   RemoveOwnerlessLock(lock, path);
   // A folder that takes no lock file is fetched into without one.
   if (lock.tryLock(0) || lock.error() != QLockFile::LockFailedError) return true;

@@ -8,6 +8,7 @@
 #include "core/settings/watch_list.h"
 #include "core/sys/network_check.h"
 #include "core/sys/profile_file.h"
+#include "core/sys/program_dir.h"
 #include "core/text/text_codec.h"
 #include "support/temp_home.h"
 
@@ -73,16 +74,35 @@ TEST(ProfileFile, NewFilesAreTheUsersAloneAndOthersKeepTheirModeOrAreLeftAlone) 
   EXPECT_TRUE(std::filesystem::is_symlink(home.Path("dev.ini")));
 }
 
-TEST(Settings, ProgramDirectoryComesFromTheOverrideQuilletHomeOrTheExecutable) {
+// --home or QUILLET_HOME, a portable copy's folder, else the XDG folders
+// (their variables only when absolute).
+TEST(Settings, ProgramFoldersComeFromHomeThePortableCopyOrTheUsersXdgFolders) {
+  const auto folders = [](FolderEnvironment e) {
+    const ProgramFolders f = ChooseProgramFolders(e);
+    return f.settings + " " + f.data;
+  };
+  FolderEnvironment e{"", "", "/opt/q/", false, "", "", "/home/u"};
+  EXPECT_EQ(folders(e), "/home/u/.config/quillet/ /home/u/.local/share/quillet/");
+  e.xdgConfigHome = "/c/", e.xdgDataHome = "/d";
+  EXPECT_EQ(folders(e), "/c/quillet/ /d/quillet/");
+  e.xdgConfigHome = "rel", e.xdgDataHome = "./d";
+  EXPECT_EQ(folders(e), "/home/u/.config/quillet/ /home/u/.local/share/quillet/");
+  e.executableFolderHoldsSettings = true;
+  EXPECT_EQ(folders(e), "/opt/q/ /opt/q/");
+  e.quilletHome = "/h";
+  EXPECT_EQ(folders(e), "/h/ /h/");
+  e.override = "/o/";
+  EXPECT_EQ(folders(e), "/o/ /o/");
+
   const char* saved = std::getenv("QUILLET_HOME");
   setenv("QUILLET_HOME", "/tmp/some/where", 1);
   EXPECT_EQ(SettingsFilePath(), "/tmp/some/where/quillet.ini");
+  EXPECT_EQ(ChosenHome(), "/tmp/some/where/");
   SetProgramDirectory("/override");
-  EXPECT_EQ(ProgramDirectory(), "/override/");
+  EXPECT_EQ(DataDirectory(), "/override/");
   SetProgramDirectory("");
   setenv("QUILLET_HOME", "", 1);
-  EXPECT_EQ(ProgramDirectory() + "quillet_core_tests",
-            std::filesystem::read_symlink("/proc/self/exe").string());
+  EXPECT_EQ(ChosenHome(), "");
   saved ? setenv("QUILLET_HOME", saved, 1) : unsetenv("QUILLET_HOME");
 }
 

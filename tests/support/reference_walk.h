@@ -36,7 +36,7 @@ inline void ReferenceExtractHeadlines(FetchState& s, const Lines& document, Reco
       const Category& c = Categories()[static_cast<size_t>(*marker)];
       category = *marker;
       s.genre = c.genre;
-      s.logPath = ProgramDirectory() + c.logFile;
+      s.logPath = DataDirectory() + c.logFile;
       s.insertPos = 0;
       if (c.site >= 3) text.clear();
     } else if (category < 0) {

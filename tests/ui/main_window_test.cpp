@@ -108,7 +108,7 @@ struct ProgramRun {
 // all (the xcb platform would fail to start).
 ProgramRun RunProgram(const QStringList& args) {
   QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-  environment.insert(QStringLiteral("QUILLET_HOME"), QString::fromStdString(ProgramDirectory()));
+  environment.insert(QStringLiteral("QUILLET_HOME"), QString::fromStdString(DataDirectory()));
   environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
   environment.remove(QStringLiteral("DISPLAY"));
   environment.remove(QStringLiteral("WAYLAND_DISPLAY"));

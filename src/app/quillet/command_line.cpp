@@ -69,8 +69,10 @@ std::string UsageText() {
          "  -v, --version    show the version and exit\n"
          "  -platform NAME   and Qt's other options, as every Qt program takes them\n"
          "\n"
-         "The program folder (quillet.ini and the logs) is $QUILLET_HOME, else the\n"
-         "folder of the executable.\n";
+         "Settings (quillet.ini) and logs are kept in $QUILLET_HOME when it is set;\n"
+         "else in the executable's folder when it holds quillet.ini (a portable\n"
+         "copy); else quillet.ini in $XDG_CONFIG_HOME/quillet (~/.config/quillet)\n"
+         "and the logs in $XDG_DATA_HOME/quillet (~/.local/share/quillet).\n";
 }
 
 }  // namespace quillet

@@ -117,7 +117,7 @@ void ExtractHeadlines(FetchState& state, const Lines& document, HeadlineSink& li
         const Category& c = Categories()[static_cast<size_t>(*marker)];
         category = marker;
         state.genre = c.genre;
-        state.logPath = ProgramDirectory() + c.logFile;
+        state.logPath = DataDirectory() + c.logFile;
         state.insertPos = 0;
         state.marker = line;
         if (c.site == kImpressSite) absoluteLinks = c.absoluteLinks;

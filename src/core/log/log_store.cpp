@@ -24,7 +24,7 @@ std::string NewLogRecord(const std::string& headline, const std::string& url, bo
 }
 
 std::string LogFilePath(int categoryIndex) {
-  return ProgramDirectory() + Categories().at(static_cast<size_t>(categoryIndex)).logFile;
+  return DataDirectory() + Categories().at(static_cast<size_t>(categoryIndex)).logFile;
 }
 
 Lines ParseLogText(std::string_view bytes) {

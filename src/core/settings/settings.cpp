@@ -21,7 +21,7 @@ std::optional<std::string> Read(std::string_view section, std::string_view key) 
 }  // namespace
 
 std::string SettingsFilePath() {
-  return ProgramDirectory() + "quillet.ini";
+  return SettingsDirectory() + "quillet.ini";
 }
 
 std::string ReadString(std::string_view section, std::string_view key, const std::string& def) {

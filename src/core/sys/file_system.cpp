@@ -107,7 +107,8 @@ bool ForceDirectories(const std::string& dir) {
   if (dir.empty() || DirectoryExists(dir)) return true;
   std::string parent = DirectoryOf(dir);
   if (!parent.empty() && parent != dir && !ForceDirectories(parent)) return false;
-  if (mkdir(dir.c_str(), 0777) == 0) return true;
+  // The user's alone: the settings may hold a proxy password.
+  if (mkdir(dir.c_str(), 0700) == 0) return true;
   return errno == EEXIST && DirectoryExists(dir);
 }
 

@@ -11,7 +11,8 @@ namespace quillet {
 bool FileExists(const std::string& path);
 bool DirectoryExists(const std::string& path);
 
-// Creates `dir` with every missing parent; true when it exists afterwards.
+// Creates `dir` with every missing parent, each for the user alone (0700);
+// true when it exists afterwards.
 bool ForceDirectories(const std::string& dir);
 
 // Everything before the last '/', or "" when there is none.
