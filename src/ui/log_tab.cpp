@@ -111,6 +111,14 @@ void LogTab::FitColumns() {
   recordList_->FitColumns();
 }
 
+std::string LogTab::UserColumnWidths() const {
+  return recordList_->UserColumnWidths();
+}
+
+void LogTab::SetUserColumnWidths(std::string_view widths) {
+  recordList_->SetUserColumnWidths(widths);
+}
+
 void LogTab::Reload() {
   if (QTreeWidgetItem* node = siteTree_->currentItem()) LoadLogView(node);
 }

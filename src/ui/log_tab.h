@@ -5,6 +5,9 @@
 
 #include <QWidget>
 
+#include <string>
+#include <string_view>
+
 class QAction;
 class QMenu;
 class QSplitter;
@@ -24,6 +27,10 @@ class LogTab : public QWidget {
   // The main window's page control has made this tab the active page: the
   // selected category's log is read again.
   void Reload();
+
+  // The record list's column widths, as ReportView keeps them.
+  std::string UserColumnWidths() const;
+  void SetUserColumnWidths(std::string_view widths);
 
  private:
   // The category index a node of the tree stands for; -1 for a site node.

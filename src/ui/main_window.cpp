@@ -10,6 +10,7 @@
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTime>
+#include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -243,11 +244,55 @@ void MainWindow::AnnounceNews() {
   trayIcon_.ShowMessage(UiText(news_.CountText()), UiText(news_.ListText()));
 }
 
-void MainWindow::ShowFirstNewRow() {
+void MainWindow::BringToFront() {
   RestoreFromTray();
   setWindowState(windowState() & ~Qt::WindowMinimized);
   raise();
   activateWindow();
+}
+
+void MainWindow::StartInTray() {
+  RunGuarded(errors_, [this] {
+    patrolTimer_.SetIntervalMinutes(settings::TimerInterval());
+    RestoreViewState();
+  });
+  if (!patrolButton_->isChecked()) {
+    patrolButton_->setChecked(true);
+    PatrolToggled();
+  }
+  // Started with the session, the tray may come up after the program.
+  auto* retry = new QTimer(this);
+  retry->setInterval(1000);
+  connect(retry, &QTimer::timeout, this, [this, retry, tries = 0]() mutable {
+    try {
+      trayIcon_.SetRegistered(true);
+    } catch (const QuilletError&) {
+      if (++tries < 30) return;
+      show();
+    }
+    retry->deleteLater();
+  });
+  retry->start(0);
+}
+
+void MainWindow::RestoreViewState() {
+  if (viewRestored_) return;
+  viewRestored_ = true;
+  const settings::ViewState view = settings::ReadViewState();
+  if (view.patrol != patrolButton_->isChecked()) {
+    patrolButton_->setChecked(view.patrol);
+    PatrolToggled();
+  }
+  if (view.alwaysOnTop != alwaysOnTopButton_->isChecked()) {
+    alwaysOnTopButton_->setChecked(view.alwaysOnTop);
+    AlwaysOnTopToggled();
+  }
+  headlineList_->SetUserColumnWidths(view.headlineColumns);
+  logTab_->SetUserColumnWidths(view.logColumns);
+}
+
+void MainWindow::ShowFirstNewRow() {
+  BringToFront();
   tabs_->setCurrentWidget(headlinePage_);
   const int row = news_.FirstRow();
   if (row >= 0 && row < headlineList_->Rows().rowCount()) headlineList_->SelectRow(row);
@@ -388,6 +433,7 @@ void MainWindow::showEvent(QShowEvent* event) {
   RunGuarded(errors_, [this] {
     patrolTimer_.SetIntervalMinutes(settings::TimerInterval());
     placement_.Showing();
+    RestoreViewState();
   });
 }
 
@@ -411,6 +457,12 @@ void MainWindow::closeEvent(QCloseEvent* event) {
   // A geometry that cannot be written is reported once; quitting goes on.
   try {
     placement_.Save();
+    settings::ViewState view;
+    view.patrol = patrolButton_->isChecked();
+    view.alwaysOnTop = alwaysOnTopButton_->isChecked();
+    view.headlineColumns = headlineList_->UserColumnWidths();
+    view.logColumns = logTab_->UserColumnWidths();
+    settings::WriteMainViewState(view);
   } catch (const std::exception& e) {
     errors_.ShowError(TopLevelErrorText(e.what()));
   }

@@ -55,6 +55,14 @@ class MainWindow : public ProgramWindow, public HeadlineSink {
   // a window out of sight announces them in a notification.
   void FetchRunEnded();
 
+  // Another start of the program on the same folder asked for the window:
+  // it comes back from the tray or from being minimised, to the front.
+  void BringToFront();
+  // The start with --tray: the patrol timer on and the window hidden in the
+  // tray; where the desktop has no tray (yet, early in a session), the
+  // window is shown after some tries.
+  void StartInTray();
+
   // The patrol timer's interval in milliseconds.
   int64_t PatrolIntervalMs() const { return patrolTimer_.IntervalMs(); }
   // The patrol timer itself, for tests that run it at a short interval.
@@ -100,6 +108,9 @@ class MainWindow : public ProgramWindow, public HeadlineSink {
   // A click on the notification: the window comes back with the run's first
   // new row selected.
   void ShowFirstNewRow();
+  // What the user left set at the last close: patrol timer, always on top,
+  // column widths; once, at the first showing or the start in the tray.
+  void RestoreViewState();
 
   QToolBar* toolBar_;
   QToolButton* fetchButton_;        // fetch
@@ -130,6 +141,7 @@ class MainWindow : public ProgramWindow, public HeadlineSink {
   // notification to the minimised window needs it.
   TrayIcon trayIcon_;
   bool iconForNotice_ = false;  // registered for a notification only
+  bool viewRestored_ = false;
   WatchMatch watch_;
   RunNews news_;             // of the current or last run
   PatrolTimer patrolTimer_;  // off at start

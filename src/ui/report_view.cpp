@@ -8,6 +8,7 @@
 #include <QStyledItemDelegate>
 
 #include <algorithm>
+#include <charconv>
 
 namespace quillet {
 namespace {
@@ -70,6 +71,12 @@ ReportView::ReportView(const std::vector<Column>& columns, QWidget* parent)
     setColumnWidth(i,
                    std::max(columns[static_cast<size_t>(i)].width, header()->sectionSizeHint(i)));
   }
+  sizingColumns_ = false;
+  // The last column follows the list's width; a change of another one that
+  // the program did not make is the user's.
+  connect(header(), &QHeaderView::sectionResized, this, [this](int column, int, int) {
+    if (!sizingColumns_ && column + 1 < rows_->columnCount()) userSized_ = true;
+  });
 }
 
 int ReportView::SelectedRow() const {
@@ -91,10 +98,40 @@ std::optional<std::string> ReportView::SelectedUrl() const {
 
 void ReportView::FitColumns() {
   // An empty list keeps the widths it has.
-  if (rows_->rowCount() == 0) return;
+  if (rows_->rowCount() == 0 || userSized_) return;
   // Qt's fit takes the wider of the cells (icon included) and the header.
+  sizingColumns_ = true;
   for (int column = 0; column + 1 < rows_->columnCount(); ++column)
     resizeColumnToContents(column);
+  sizingColumns_ = false;
+}
+
+std::string ReportView::UserColumnWidths() const {
+  if (!userSized_) return "";
+  std::string widths;
+  for (int column = 0; column + 1 < rows_->columnCount(); ++column) {
+    if (column > 0) widths += ',';
+    widths += std::to_string(columnWidth(column));
+  }
+  return widths;
+}
+
+void ReportView::SetUserColumnWidths(std::string_view widths) {
+  std::vector<int> parsed;
+  for (size_t pos = 0; pos <= widths.size() && !widths.empty();) {
+    const size_t comma = std::min(widths.find(',', pos), widths.size());
+    int width = 0;
+    const auto [end, error] = std::from_chars(widths.data() + pos, widths.data() + comma, width);
+    if (error != std::errc() || end != widths.data() + comma || width < 1 || width > 10000) return;
+    parsed.push_back(width);
+    pos = comma + 1;
+  }
+  if (parsed.empty() || static_cast<int>(parsed.size()) + 1 != rows_->columnCount()) return;
+  sizingColumns_ = true;
+  for (int column = 0; column < static_cast<int>(parsed.size()); ++column)
+    setColumnWidth(column, parsed[static_cast<size_t>(column)]);
+  sizingColumns_ = false;
+  userSized_ = true;
 }
 
 void ReportView::mousePressEvent(QMouseEvent* event) {

@@ -13,6 +13,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "ui/report_model.h"
@@ -35,8 +36,14 @@ class ReportView : public QTreeView {
   // The URL of the selected row; none when no row is selected.
   std::optional<std::string> SelectedUrl() const;
   // Fits the columns before the last to their contents and headers; an empty
-  // list keeps its widths.
+  // list, or one whose columns the user has set, keeps its widths.
   void FitColumns();
+  // The widths of the columns before the last ("60,60") once the user has
+  // set one (by dragging a divider); "" while they are the program's.
+  std::string UserColumnWidths() const;
+  // Puts back what UserColumnWidths gave: the columns are the user's from
+  // then on. Text that does not read as such widths is passed over.
+  void SetUserColumnWidths(std::string_view widths);
 
   // A right-button press over a row, once that row is the selected one; the
   // argument is the pointer's position on the screen.
@@ -54,6 +61,8 @@ class ReportView : public QTreeView {
   void RequestMenuForSelectedRow();
 
   ReportModel* rows_;
+  bool sizingColumns_ = true;  // the program is setting widths
+  bool userSized_ = false;     // the user has set a width
 };
 
 }  // namespace quillet

@@ -3,12 +3,19 @@
 #include <sys/stat.h>
 
 #include <QClipboard>
+#include <QDialogButtonBox>
+#include <QHeaderView>
 #include <QProcess>
+#include <QPushButton>
+#include <QSystemTrayIcon>
 
 #include <filesystem>
 
 #include "app/quillet/command_line.h"
+#include "core/sys/program_dir.h"
 #include "program_windows.h"
+#include "ui/qt_japanese.h"
+#include "ui/single_instance.h"
 
 namespace quillet {
 namespace {
@@ -86,6 +93,69 @@ TEST_F(MainWindowTest, TheStoredGeometryAppliesAtTheFirstShowingAndIsWrittenAtCl
   EXPECT_EQ(again->normalGeometry().size(), QSize(600, 500));
 }
 
+// The patrol timer, always on top and the columns the user set come back at
+// the next start; lists whose columns the user set are no longer fitted.
+TEST_F(MainWindowTest, WhatTheUserSetInTheWindowIsKeptAcrossStarts) {
+  w.mainWindow.show();
+  w.Main("patrolButton")->click();
+  w.Main("alwaysOnTopButton")->click();
+  w.Main<ReportView>("headlineList")->header()->resizeSection(1, 123);
+  ASSERT_TRUE(w.mainWindow.close());
+  const auto view = settings::ReadViewState();
+  EXPECT_EQ(std::tie(view.patrol, view.alwaysOnTop, view.headlineColumns, view.logColumns),
+            std::make_tuple(true, true,
+                            std::string(w.Main<ReportView>("headlineList")->UserColumnWidths()),
+                            std::string()));
+  MainWindow again;
+  again.show();
+  auto* list = Find<ReportView>(again, "headlineList");
+  again.AppendRow("YOL", "genre", "a headline", 0, std::make_unique<NewsItem>());
+  list->FitColumns();
+  EXPECT_EQ(list->columnWidth(1), 123);
+  EXPECT_TRUE(Find<QToolButton>(again, "patrolButton")->isChecked());
+  EXPECT_TRUE(again.windowFlags() & Qt::WindowStaysOnTopHint);
+  // Widths that do not fit the list are passed over.
+  ReportView fresh({{"a", 40}, {"b", 40}, {"c", 40}});
+  for (const char* widths : {"10", "10,x", "10,20,30", "0,5", ""})
+    fresh.SetUserColumnWidths(widths);
+  EXPECT_EQ(fresh.UserColumnWidths(), "");
+  fresh.SetUserColumnWidths("70,80");
+  EXPECT_EQ(fresh.UserColumnWidths(), "70,80");
+}
+
+// A later start on the same folder asks the running one to show its window;
+// --tray starts in the tray with the patrol timer on.
+TEST_F(MainWindowTest, ALaterStartBringsTheRunningWindowForward) {
+  TrayIconHost::SetAvailableForTesting(true);
+  w.mainWindow.StartInTray();
+  ASSERT_TRUE(test::SpinUntil([&] { return w.Main<QSystemTrayIcon>("trayIcon")->isVisible(); }));
+  EXPECT_FALSE(w.mainWindow.isVisible());
+  EXPECT_TRUE(w.Main("patrolButton")->isChecked());
+  SingleInstance running(DataDirectory());
+  ASSERT_TRUE(running.Claim());
+  running.OnShowRequested = [&] { w.mainWindow.BringToFront(); };
+  QProcess later;
+  QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+  environment.insert(QStringLiteral("QUILLET_HOME"), QString::fromStdString(DataDirectory()));
+  environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+  later.setProcessEnvironment(environment);
+  later.start(QStringLiteral(QUILLET_EXE), {});
+  ASSERT_TRUE(test::SpinUntil([&] { return later.state() == QProcess::NotRunning; }));
+  EXPECT_EQ(later.exitCode(), 0);
+  EXPECT_TRUE(w.mainWindow.isVisible());
+  EXPECT_FALSE(w.Main<QSystemTrayIcon>("trayIcon")->isVisible());
+  w.mainWindow.showMinimized();
+  w.mainWindow.BringToFront();
+  EXPECT_FALSE(w.mainWindow.isMinimized());
+  TrayIconHost::SetAvailableForTesting(std::nullopt);
+}
+
+TEST(QtJapanese, QtsOwnButtonsSpeakJapanese) {
+  ASSERT_TRUE(InstallQtJapanese(*QCoreApplication::instance()));
+  QDialogButtonBox box(QDialogButtonBox::Cancel);
+  EXPECT_EQ(box.button(QDialogButtonBox::Cancel)->text(), QString::fromUtf8("キャンセル"));
+}
+
 TEST_F(MainWindowTest, ASettingsFileThatCannotBeWrittenIsReportedOnceAndTheWindowCloses) {
   w.mainWindow.show();
   ASSERT_TRUE(w.mainWindow.close());
@@ -155,6 +225,7 @@ TEST(Program, QtOptionsStartTheWindow) {
   for (const Args& args : {Args{}, Args{"-platform", "offscreen"},
                            Args{"--style=fusion", "-nograb"}, Args{"-display", "-reverse"}})
     EXPECT_EQ(ParseCommandLine(args), CommandLineRequest::kRun) << testing::PrintToString(args);
+  EXPECT_EQ(ParseCommandLine({"-nograb", "--tray"}), CommandLineRequest::kRunInTray);
   for (const Args& args : {Args{"-reverse=1"}, Args{"-"}, Args{"x"}, Args{"-style", "x", "-bogus"}})
     EXPECT_EQ(ParseCommandLine(args), CommandLineRequest::kUnknownOption)
         << testing::PrintToString(args);

@@ -42,8 +42,13 @@ CommandLineRequest ParseCommandLine(const std::vector<std::string>& args) {
     if (arg == "-h" || arg == "--help") return CommandLineRequest::kHelp;
     if (arg == "-v" || arg == "--version") return CommandLineRequest::kVersion;
   }
+  bool tray = false;
   for (size_t i = 0; i < args.size(); ++i) {
     std::string_view name = args[i];
+    if (name == "--tray") {
+      tray = true;
+      continue;
+    }
     if (name.size() < 2 || name[0] != '-') return CommandLineRequest::kUnknownOption;
     name.remove_prefix(name.starts_with("--") ? 2 : 1);
     const size_t equals = name.find('=');
@@ -56,7 +61,7 @@ CommandLineRequest ParseCommandLine(const std::vector<std::string>& args) {
     if (!valueAttached && Contains(kQtFlags, name)) continue;
     return CommandLineRequest::kUnknownOption;
   }
-  return CommandLineRequest::kRun;
+  return tray ? CommandLineRequest::kRunInTray : CommandLineRequest::kRun;
 }
 
 std::string UsageText() {
@@ -67,12 +72,14 @@ std::string UsageText() {
          "Options:\n"
          "  -h, --help       show this help and exit\n"
          "  -v, --version    show the version and exit\n"
+         "      --tray       start hidden in the tray with the patrol timer on\n"
          "  -platform NAME   and Qt's other options, as every Qt program takes them\n"
          "\n"
          "Settings (quillet.ini) and logs are kept in $QUILLET_HOME when it is set;\n"
          "else in the executable's folder when it holds quillet.ini (a portable\n"
          "copy); else quillet.ini in $XDG_CONFIG_HOME/quillet (~/.config/quillet)\n"
-         "and the logs in $XDG_DATA_HOME/quillet (~/.local/share/quillet).\n";
+         "and the logs in $XDG_DATA_HOME/quillet (~/.local/share/quillet).\n"
+         "A second start on the same folders brings the running window to the front.\n";
 }
 
 }  // namespace quillet

@@ -7,7 +7,7 @@
 
 namespace quillet {
 
-enum class CommandLineRequest { kRun, kHelp, kVersion, kUnknownOption };
+enum class CommandLineRequest { kRun, kRunInTray, kHelp, kVersion, kUnknownOption };
 
 // Decides what the arguments (without the program name) ask for. Runs
 // before any display is opened, so --help and --version work without one.

@@ -8,17 +8,23 @@
 
 #include "app/quillet/command_line.h"
 
+#include "core/sys/file_system.h"
+#include "core/sys/program_dir.h"
 #include "core/text/text_codec.h"
 #include "ui/behaviour_dialog.h"
 #include "ui/connection_dialog.h"
 #include "ui/fetch_progress_dialog.h"
 #include "ui/icons.h"
 #include "ui/main_window.h"
+#include "ui/qt_japanese.h"
+#include "ui/single_instance.h"
 #include "ui/ui_text.h"
 
 int main(int argc, char** argv) {
   using namespace quillet;
-  switch (ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc))) {
+  const CommandLineRequest request =
+      ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
+  switch (request) {
     case CommandLineRequest::kHelp:
       std::cout << UsageText();
       return 0;
@@ -29,9 +35,18 @@ int main(int argc, char** argv) {
       std::cerr << UsageText();
       return 2;
     case CommandLineRequest::kRun:
+    case CommandLineRequest::kRunInTray:
       break;
   }
+  if (const std::string home = ChosenHome(); !home.empty() && !DirectoryExists(home)) {
+    std::cerr << "quillet: QUILLET_HOME: no such folder: " << home << "\n";
+    return 2;
+  }
   QApplication app(argc, argv);
+  InstallQtJapanese(app);
+  // Another start on the same folder only brings that one's window forward.
+  SingleInstance instance(DataDirectory());
+  if (!instance.Claim()) return 0;
   QApplication::setApplicationName(QStringLiteral("Quillet"));
   QApplication::setWindowIcon(AppIcon());
 
@@ -51,7 +66,12 @@ int main(int argc, char** argv) {
   ConnectionDialog connectionDialog;
   BehaviourDialog behaviourDialog;
   mainWindow.SetWindows(&progressDialog, &connectionDialog, &behaviourDialog);
-  mainWindow.show();
+  instance.OnShowRequested = [&mainWindow] { mainWindow.BringToFront(); };
+  if (request == CommandLineRequest::kRunInTray) {
+    mainWindow.StartInTray();
+  } else {
+    mainWindow.show();
+  }
 
   return app.exec();
 }

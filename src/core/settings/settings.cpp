@@ -13,6 +13,7 @@ namespace {
 constexpr std::string_view kMain = "Main";
 constexpr std::string_view kCheckRoute = "CheckRoute";
 constexpr std::string_view kHttp = "HTTP";
+constexpr std::string_view kView = "View";
 
 std::optional<std::string> Read(std::string_view section, std::string_view key) {
   return ProfileRead(SettingsFilePath(), section, key);
@@ -43,6 +44,16 @@ void WriteString(std::string_view section, std::string_view key, std::string_vie
   if (!ProfileWrite(path, section, key, value)) {
     throw QuilletError(FileNameForMessage(path) + CP932(" に書き込めません"));
   }
+}
+
+void WriteStrings(std::string_view section,
+                  const std::vector<std::pair<std::string, std::string>>& values) {
+  const std::string path = SettingsFilePath();
+  const bool written = ProfileEdit(path, [&](ProfileDocument& doc) {
+    for (const auto& [key, value] : values)
+      doc.Set(section, key, value);
+  });
+  if (!written) throw QuilletError(FileNameForMessage(path) + CP932(" に書き込めません"));
 }
 
 void WriteInteger(std::string_view section, std::string_view key, int value) {
@@ -118,6 +129,27 @@ void WriteBehaviour(const Behaviour& b) {
   WriteString(kMain, "IEPath", b.iePath);
   WriteString(kMain, "NNPath", b.nnPath);
   WriteInteger(kMain, "TimerInterval", b.timerInterval);
+}
+
+ViewState ReadViewState() {
+  ViewState v;
+  v.patrol = ReadBool(kView, "Patrol", false);
+  v.alwaysOnTop = ReadBool(kView, "AlwaysOnTop", false);
+  v.headlineColumns = ReadString(kView, "HeadlineColumns", "");
+  v.logColumns = ReadString(kView, "LogColumns", "");
+  v.searchColumns = ReadString(kView, "SearchColumns", "");
+  return v;
+}
+
+void WriteMainViewState(const ViewState& v) {
+  WriteStrings(kView, {{"Patrol", v.patrol ? "1" : "0"},
+                       {"AlwaysOnTop", v.alwaysOnTop ? "1" : "0"},
+                       {"HeadlineColumns", v.headlineColumns},
+                       {"LogColumns", v.logColumns}});
+}
+
+void WriteSearchColumns(const std::string& widths) {
+  WriteString(kView, "SearchColumns", widths);
 }
 
 bool CheckRoute(int categoryIndex) {

@@ -6,6 +6,7 @@
 #include <array>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace quillet::settings {
@@ -19,6 +20,9 @@ int ReadInteger(std::string_view section, std::string_view key, int def);
 bool ReadBool(std::string_view section, std::string_view key, bool def);
 
 void WriteString(std::string_view section, std::string_view key, std::string_view value);
+// Several keys of one section in one write of the file, in this order.
+void WriteStrings(std::string_view section,
+                  const std::vector<std::pair<std::string, std::string>>& values);
 void WriteInteger(std::string_view section, std::string_view key, int value);
 void WriteBool(std::string_view section, std::string_view key, bool value);
 
@@ -58,6 +62,21 @@ Behaviour ReadBehaviour();
 // Writes NoAddEmpty, SaveLog, AddNewsOnly, NewWindowOnly, IESelect, IEPath,
 // NNPath, TimerInterval in this order.
 void WriteBehaviour(const Behaviour& behaviour);
+
+// Section View: what the user left set in the windows, kept across starts.
+// Older copies pass the section over.
+struct ViewState {
+  bool patrol = false;          // Patrol: the patrol timer on
+  bool alwaysOnTop = false;     // AlwaysOnTop
+  std::string headlineColumns;  // HeadlineColumns, LogColumns, SearchColumns:
+  std::string logColumns;       // the widths the user set, "60,60"; "" for
+  std::string searchColumns;    // the program's own
+};
+ViewState ReadViewState();
+// Writes Patrol, AlwaysOnTop, HeadlineColumns and LogColumns in one go.
+void WriteMainViewState(const ViewState& state);
+// Writes SearchColumns.
+void WriteSearchColumns(const std::string& widths);
 
 // Section CheckRoute: key "0".."64", default enabled.
 bool CheckRoute(int categoryIndex);
