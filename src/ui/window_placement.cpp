@@ -1,10 +1,19 @@
 #include "ui/window_placement.h"
 
+#include <QScreen>
 #include <QWidget>
+
+#include <algorithm>
 
 #include "core/settings/settings.h"
 
 namespace quillet {
+namespace {
+
+// What a window frame (title bar, borders) may add to the client size.
+constexpr QSize kFrameRoom(16, 48);
+
+}  // namespace
 
 void WindowPlacement::Showing() {
   if (shownOnce_) return;
@@ -14,7 +23,18 @@ void WindowPlacement::Showing() {
   current.top = window_.pos().y();
   current.width = window_.width();
   current.height = window_.height();
-  const settings::Geometry stored = settings::ReadGeometry(current);
+  settings::Geometry stored = settings::ReadGeometry(current);
+  // Nothing stored: the built-in bounds, inside the screen where it is small
+  // (or scaled up), with room for the frame.
+  const QScreen* screen = window_.screen();
+  if (!settings::HasGeometry() && screen != nullptr) {
+    const QRect room =
+        screen->availableGeometry().adjusted(0, 0, -kFrameRoom.width(), -kFrameRoom.height());
+    stored.width = std::min(stored.width, room.width());
+    stored.height = std::min(stored.height, room.height());
+    stored.left = std::clamp(stored.left, room.left(), room.right() + 1 - stored.width);
+    stored.top = std::clamp(stored.top, room.top(), room.bottom() + 1 - stored.height);
+  }
   window_.move(stored.left, stored.top);
   window_.resize(stored.width, stored.height);
   if (stored.maximized) window_.setWindowState(window_.windowState() | Qt::WindowMaximized);

@@ -74,6 +74,12 @@ Geometry ReadGeometry(const Geometry& current) {
   return g;
 }
 
+bool HasGeometry() {
+  for (const char* key : {"Left", "Top", "Width", "Height", "Maximized"})
+    if (Read(kMain, key)) return true;
+  return false;
+}
+
 void WriteGeometry(const Geometry& g) {
   WriteBool(kMain, "Maximized", g.maximized);
   WriteInteger(kMain, "Left", g.left);

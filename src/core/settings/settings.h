@@ -35,6 +35,8 @@ struct Geometry {
   bool maximized = false;
 };
 Geometry ReadGeometry(const Geometry& current);
+// True when the file holds any of the geometry's keys.
+bool HasGeometry();
 // Writes Maximized, Left, Top, Width, Height in this order.
 void WriteGeometry(const Geometry& geometry);
 
