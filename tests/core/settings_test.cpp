@@ -6,6 +6,7 @@
 #include "core/settings/browser_lookup.h"
 #include "core/settings/settings.h"
 #include "core/settings/watch_list.h"
+#include "core/sys/autostart.h"
 #include "core/sys/network_check.h"
 #include "core/sys/profile_file.h"
 #include "core/sys/program_dir.h"
@@ -176,6 +177,30 @@ TEST(WatchList, KeywordsThatCannotBeWatchedAreNamed) {
     EXPECT_TRUE(WatchKeywordProblem(bad).has_value()) << bad;
   for (const std::string& good : {std::string(255, 'x'), kana, std::string("A b")})
     EXPECT_EQ(WatchKeywordProblem(good), std::nullopt) << good;
+}
+
+// The autostart entry starts the program in the tray, its path quoted as
+// desktop entries quote; switching it off removes it.
+TEST(Autostart, TheEntryIsWrittenQuotedAndRemoved) {
+  EXPECT_NE(AutostartEntry("/usr/bin/quillet", "").find("\nExec=/usr/bin/quillet --tray\n"),
+            std::string::npos);
+  EXPECT_NE(
+      AutostartEntry("/my apps/q$\"\\%", "/h h")
+          .find("\nExec=env \"QUILLET_HOME=/h h\" \"/my apps/q\\\\$\\\\\"\\\\\\\\%%\" --tray\n"),
+      std::string::npos)
+      << AutostartEntry("/my apps/q$\"\\%", "/h h");
+  test::TempHome home;
+  const char* saved = std::getenv("XDG_CONFIG_HOME");
+  setenv("XDG_CONFIG_HOME", home.Path("config").c_str(), 1);
+  EXPECT_EQ(AutostartFilePath(), home.Path("config/autostart/io.github.quillet.Quillet.desktop"));
+  EXPECT_FALSE(AutostartEnabled());
+  SetAutostart(true, "/q", "");
+  EXPECT_TRUE(AutostartEnabled());
+  EXPECT_EQ(test::ReadBytes(AutostartFilePath()), AutostartEntry("/q", ""));
+  SetAutostart(false, "/q", "");
+  SetAutostart(false, "/q", "");
+  EXPECT_FALSE(AutostartEnabled());
+  saved ? setenv("XDG_CONFIG_HOME", saved, 1) : unsetenv("XDG_CONFIG_HOME");
 }
 
 TEST(NetworkCheck, ProxyHostsOnLoopbackAreKnown) {
