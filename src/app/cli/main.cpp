@@ -8,13 +8,17 @@
 #include <cstdio>
 #include <cstdlib>
 #include <initializer_list>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
+#include "core/headlines/watch_match.h"
 #include "core/log/log_rows.h"
 #include "core/log/log_search.h"
 #include "core/settings/settings.h"
+#include "core/settings/watch_list.h"
 #include "core/sites/catalogue.h"
 #include "core/sys/error_display.h"
 #include "core/sys/network_check.h"
@@ -39,6 +43,10 @@ const char kUsage[] =
     "  --encoding utf-8|cp932      output encoding, and the keyword's (default utf-8)\n"
     "  --wait SECONDS              fetch: how long to wait for another fetch of the same\n"
     "                              program directory to end (default 60)\n"
+    "  --new                       fetch: print only the headlines that are new (not in\n"
+    "                              their category's log before this fetch)\n"
+    "  --watch                     fetch: print only the headlines that hold a keyword of\n"
+    "                              the watch list; with --new, only the new ones of them\n"
     "  --help                      show this text\n";
 
 int Usage(const char* problem) {
@@ -105,12 +113,24 @@ class Terminal {
   std::string row_;
 };
 
+// The rows a fetch prints: all of them, or those that are new, those the
+// watch list matches, or those that are both.
+struct RowFilter {
+  bool newOnly = false;
+  std::optional<WatchMatch> watch;
+
+  bool Passes(const std::string& headline, const NewsItem& item) const {
+    return (!newOnly || item.isNew) && (!watch || watch->Matches(headline));
+  }
+};
+
 class PrintedList : public HeadlineSink, public ProgressView, public ErrorDisplay {
  public:
-  explicit PrintedList(Terminal& terminal) : terminal_(terminal) {}
+  PrintedList(Terminal& terminal, RowFilter filter)
+      : terminal_(terminal), filter_(std::move(filter)) {}
   void AppendRow(const std::string& caption, const std::string& genre, const std::string& headline,
                  int, std::unique_ptr<NewsItem> item) override {
-    terminal_.PrintRow({caption, genre, headline, item->url});
+    if (filter_.Passes(headline, *item)) terminal_.PrintRow({caption, genre, headline, item->url});
   }
   void ShowProgress(const std::string& status, const std::string& amount, int, int) override {
     terminal_.Progress(status + "  " + amount);
@@ -123,15 +143,17 @@ class PrintedList : public HeadlineSink, public ProgressView, public ErrorDispla
 
  private:
   Terminal& terminal_;
+  RowFilter filter_;
 };
 
-int Fetch(Terminal& terminal, int argc, char** argv, std::chrono::seconds folderWait) {
+int Fetch(Terminal& terminal, int argc, char** argv, std::chrono::seconds folderWait,
+          RowFilter filter) {
   if (!InternetAttemptConnect(settings::ReadProxy().address)) {
     terminal.Message(CP932("ネットワークに接続されていません"));
     return 2;
   }
   QCoreApplication app(argc, argv);
-  PrintedList list(terminal);
+  PrintedList list(terminal, std::move(filter));
   FetchRun run(list, list);
   run.folderWaitLimit = folderWait;
   RunGuarded(list, [&] { run.Run(); });
@@ -200,13 +222,17 @@ int main(int argc, char** argv) {
   std::vector<std::string> operands;
   bool utf8 = true;
   std::chrono::seconds folderWait{60};
+  bool newOnly = false;
+  bool watchOnly = false;
   for (int i = 2; i < argc; ++i) {
     const std::string arg = argv[i];
     if (arg == "--help") {
       std::fputs(kUsage, stdout);
       return 0;
     }
-    if (arg == "--home" || arg == "--encoding" || arg == "--wait") {
+    if (arg == "--new" || arg == "--watch") {
+      (arg == "--new" ? newOnly : watchOnly) = true;
+    } else if (arg == "--home" || arg == "--encoding" || arg == "--wait") {
       if (i + 1 >= argc) return Usage((arg + " needs a value").c_str());
       const std::string value = argv[++i];
       if (arg == "--wait") {
@@ -232,13 +258,19 @@ int main(int argc, char** argv) {
       operands.push_back(arg);
     }
   }
-  Terminal terminal(utf8);
-  if (command == "fetch" && operands.empty()) return Fetch(terminal, argc, argv, folderWait);
-  if (command == "search" && operands.size() == 1)
-    return Search(terminal, terminal.In(operands[0]));
-  if (command == "log" && operands.size() == 1) return Log(terminal, operands[0]);
   if (command != "fetch" && command != "search" && command != "log") {
     return Usage(("unknown command: " + command).c_str());
   }
+  if ((newOnly || watchOnly) && command != "fetch") return Usage("--new and --watch are for fetch");
+  Terminal terminal(utf8);
+  if (command == "fetch" && operands.empty()) {
+    RowFilter filter{newOnly, std::nullopt};
+    // The list as it stands when the fetch starts.
+    if (watchOnly) filter.watch.emplace(settings::ReadWatchList());
+    return Fetch(terminal, argc, argv, folderWait, std::move(filter));
+  }
+  if (command == "search" && operands.size() == 1)
+    return Search(terminal, terminal.In(operands[0]));
+  if (command == "log" && operands.size() == 1) return Log(terminal, operands[0]);
   return Usage(("wrong arguments for " + command).c_str());
 }
