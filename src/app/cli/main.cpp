@@ -1,9 +1,10 @@
-// quillet-cli: the fetch, the log search and the log browser for terminals,
-// scripts and cron, on the same core as the window program.
+// quillet-cli: the fetch, the log search, the log browser and the watch list
+// for terminals, scripts and cron, on the same core as the window program.
 #include <unistd.h>
 
 #include <QCoreApplication>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -37,6 +38,10 @@ const char kUsage[] =
     "                   site TAB genre TAB headline TAB url\n"
     "  search KEYWORD   search the logs: site TAB date TAB genre TAB headline TAB url\n"
     "  log INDEX        print the log of category INDEX (0-64): date TAB headline TAB url\n"
+    "  watch list       print the watch list, one keyword a line\n"
+    "  watch add KEYWORD, watch remove KEYWORD\n"
+    "                   add a keyword to the watch list or remove one (exit 1 when\n"
+    "                   it cannot be watched, is there already or is not there)\n"
     "\n"
     "options:\n"
     "  --home DIR                  program directory (settings file and logs)\n"
@@ -208,6 +213,48 @@ int Log(Terminal& terminal, const std::string& indexText) {
   return 0;
 }
 
+// Prints the watch list, or adds or removes one keyword. A keyword that cannot
+// be watched, or a list that would not change, writes nothing and exits 1.
+int Watch(Terminal& terminal, const std::vector<std::string>& operands) {
+  const std::string& action = operands[0];
+  if (action == "list" && operands.size() == 1) {
+    for (const std::string& keyword : settings::ReadWatchList())
+      terminal.PrintRow({keyword});
+    return 0;
+  }
+  if ((action != "add" && action != "remove") || operands.size() != 2) {
+    return Usage("watch: list, add KEYWORD or remove KEYWORD");
+  }
+  const std::string keyword = terminal.In(operands[1]);
+  if (auto problem = settings::WatchKeywordProblem(keyword)) {
+    terminal.Message(*problem);
+    return 1;
+  }
+  std::vector<std::string> keywords = settings::ReadWatchList();
+  const auto at = std::find(keywords.begin(), keywords.end(), keyword);
+  const std::string quoted = CP932("「") + keyword + CP932("」");
+  if (action == "add") {
+    if (at != keywords.end()) {
+      terminal.Message(quoted + CP932("は既にウォッチリストにあります"));
+      return 1;
+    }
+    keywords.push_back(keyword);
+  } else {
+    if (at == keywords.end()) {
+      terminal.Message(quoted + CP932("はウォッチリストにありません"));
+      return 1;
+    }
+    keywords.erase(at);
+  }
+  try {
+    settings::WriteWatchList(keywords);
+  } catch (const std::exception& e) {
+    terminal.Message(TopLevelErrorText(e.what()));
+    return 1;
+  }
+  return 0;
+}
+
 }  // namespace
 }  // namespace quillet
 
@@ -258,7 +305,7 @@ int main(int argc, char** argv) {
       operands.push_back(arg);
     }
   }
-  if (command != "fetch" && command != "search" && command != "log") {
+  if (command != "fetch" && command != "search" && command != "log" && command != "watch") {
     return Usage(("unknown command: " + command).c_str());
   }
   if ((newOnly || watchOnly) && command != "fetch") return Usage("--new and --watch are for fetch");
@@ -272,5 +319,6 @@ int main(int argc, char** argv) {
   if (command == "search" && operands.size() == 1)
     return Search(terminal, terminal.In(operands[0]));
   if (command == "log" && operands.size() == 1) return Log(terminal, operands[0]);
+  if (command == "watch" && !operands.empty()) return Watch(terminal, operands);
   return Usage(("wrong arguments for " + command).c_str());
 }
