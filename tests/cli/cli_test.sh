@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
-# quillet-cli end to end: fetch, search and log through tinyproxy with basic
+# quillet-cli end to end: fetch, search, log and watch through tinyproxy with basic
 # authentication in front of the sample sites, both output encodings, the exit
-# codes and the network check. Usage: cli_test.sh QUILLET_CLI SAMPLE_SITES
+# codes and the network check. Usage: cli_test.sh QUILLET_CLI SAMPLE_SITES PAGES_DIR
 set -u
 cli=$1
 sites=$2
+pages=$3
 work=$(mktemp -d)
 pids=()
 cleanup() { for p in "${pids[@]}"; do kill "$p" 2>/dev/null; done; rm -rf "$work"; }
@@ -22,6 +23,7 @@ home() { # home DIR PROXY [USER PASSWORD]: a program folder with its settings fi
   printf '[HTTP]\r\nProxy=%s\r\nProxyUserName=%s\r\nProxyPassword=%s\r\n' "$2" "${3:-}" "${4:-}" \
     >"$1/quillet.ini"
 }
+sj() { printf '%s' "$1" | iconv -t CP932; }
 
 "$sites" --port 0 >"$work/port" &
 pids+=($!)
@@ -69,8 +71,51 @@ for alias in UTF-8 utf8; do
   check "--encoding $alias" cmp -s <("$cli" log 0 --encoding "$alias" --home "$work/a") "$work/l.out"
 done
 
+# Newness: a fresh folder's first fetch --new prints every row, the next none;
+# with two headlines changed (a second server, edited pages), just those two.
+home "$work/new" "127.0.0.1:$tport" reader s3cret
+check "first fetch --new prints all" cmp -s <("$cli" fetch --new --home "$work/new") "$work/a.out"
+"$cli" fetch --new --home "$work/new" >"$work/new.out"
+check "second fetch --new: exit 0, no rows" test $? -eq 0 -a ! -s "$work/new.out"
+cp -r "$pages" "$work/pages"
+iconv -f CP932 "$pages/yomiuri.html" | sed -e 's/津波の心配なし/&と気象庁/' -e 's/３週早く/３週早い/' |
+  iconv -t CP932 >"$work/pages/yomiuri.html"
+"$sites" --port 0 --dir "$work/pages" >"$work/port2" &
+pids+=($!)
+for _ in $(seq 50); do [ -s "$work/port2" ] && break || sleep 0.1; done
+home "$work/new" "127.0.0.1:$(cat "$work/port2")"
+"$cli" fetch --new --home "$work/new" >"$work/new.out"
+check "fetch --new after a change" test "$(wc -l <"$work/new.out")" -eq 2 -a \
+  "$(cat "$work/new.out")" = "$(grep -vxFf "$work/a.out" <("$cli" fetch --home "$work/new"))"
+
+# The watch list in either encoding; refusals exit 1 with their message and
+# leave quillet.ini as it was. fetch --watch: headlines holding pC, any case.
+home "$work/w" "127.0.0.1:$tport" reader s3cret
+check "watch add" "$cli" watch add 株価 --home "$work/w"
+check "watch add, cp932" "$cli" watch add "$(sj 日銀)" --encoding cp932 --home "$work/w"
+check "watch list" test "$("$cli" watch list --home "$work/w")" = $'株価\n日銀'
+check "watch list, cp932" \
+  cmp -s <("$cli" watch list --encoding cp932 --home "$work/w") <(sj $'株価\n日銀\n')
+cp "$work/w/quillet.ini" "$work/w.ini"
+refused=(add "" add $'a\tb' add "$(printf '%0256d' 0)" add 株価 remove 東京)
+messages=(キーワードが空です キーワードにタブや改行は使えません "キーワードが長すぎます (255バイトまで)"
+  「株価」は既にウォッチリストにあります 「東京」はウォッチリストにありません)
+for i in "${!messages[@]}"; do
+  "$cli" watch "${refused[@]:2*i:2}" --home "$work/w" 2>"$work/w.err"
+  check "refused: ${messages[i]}" test $? -eq 1 -a "$(cat "$work/w.err")" = "${messages[i]}"
+done
+check "refusals write nothing" cmp -s "$work/w.ini" "$work/w/quillet.ini"
+"$cli" watch remove "$(sj 株価)" --encoding cp932 --home "$work/w" && "$cli" watch remove 日銀 \
+  --home "$work/w" && "$cli" watch add pC --home "$work/w"
+check "watch remove" test "$("$cli" watch list --home "$work/w")" = pC
+"$cli" fetch --watch --home "$work/w" >"$work/w.out"
+check "fetch --watch" test -s "$work/w.out"
+check "... the rows with pc" \
+  cmp -s "$work/w.out" <(LC_ALL=C awk -F'\t' 'index(tolower($3), "pc")' "$work/a.out")
+check "fetch --new --watch: no new rows" test -z "$("$cli" fetch --new --watch --home "$work/w")"
+
 # Usage errors exit 2; an error that ends the run exits 1 with its message.
-for args in frobnicate "fetch --nope" "log 65"; do
+for args in frobnicate "fetch --nope" "log 65" watch "watch add" "watch drop x" "log 0 --new"; do
   "$cli" $args --home "$work/a" >/dev/null 2>&1
   check "usage error: $args" test $? -eq 2
 done

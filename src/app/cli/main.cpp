@@ -1,20 +1,25 @@
-// quillet-cli: the fetch, the log search and the log browser for terminals,
-// scripts and cron, on the same core as the window program.
+// quillet-cli: the fetch, the log search, the log browser and the watch list
+// for terminals, scripts and cron, on the same core as the window program.
 #include <unistd.h>
 
 #include <QCoreApplication>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <initializer_list>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
+#include "core/headlines/watch_match.h"
 #include "core/log/log_rows.h"
 #include "core/log/log_search.h"
 #include "core/settings/settings.h"
+#include "core/settings/watch_list.h"
 #include "core/sites/catalogue.h"
 #include "core/sys/error_display.h"
 #include "core/sys/network_check.h"
@@ -33,12 +38,20 @@ const char kUsage[] =
     "                   site TAB genre TAB headline TAB url\n"
     "  search KEYWORD   search the logs: site TAB date TAB genre TAB headline TAB url\n"
     "  log INDEX        print the log of category INDEX (0-64): date TAB headline TAB url\n"
+    "  watch list       print the watch list, one keyword a line\n"
+    "  watch add KEYWORD, watch remove KEYWORD\n"
+    "                   add a keyword to the watch list or remove one (exit 1 when\n"
+    "                   it cannot be watched, is there already or is not there)\n"
     "\n"
     "options:\n"
     "  --home DIR                  program directory (settings file and logs)\n"
     "  --encoding utf-8|cp932      output encoding, and the keyword's (default utf-8)\n"
     "  --wait SECONDS              fetch: how long to wait for another fetch of the same\n"
     "                              program directory to end (default 60)\n"
+    "  --new                       fetch: print only the headlines that are new (not in\n"
+    "                              their category's log before this fetch)\n"
+    "  --watch                     fetch: print only the headlines that hold a keyword of\n"
+    "                              the watch list; with --new, only the new ones of them\n"
     "  --help                      show this text\n";
 
 int Usage(const char* problem) {
@@ -105,12 +118,24 @@ class Terminal {
   std::string row_;
 };
 
+// The rows a fetch prints: all of them, or those that are new, those the
+// watch list matches, or those that are both.
+struct RowFilter {
+  bool newOnly = false;
+  std::optional<WatchMatch> watch;
+
+  bool Passes(const std::string& headline, const NewsItem& item) const {
+    return (!newOnly || item.isNew) && (!watch || watch->Matches(headline));
+  }
+};
+
 class PrintedList : public HeadlineSink, public ProgressView, public ErrorDisplay {
  public:
-  explicit PrintedList(Terminal& terminal) : terminal_(terminal) {}
+  PrintedList(Terminal& terminal, RowFilter filter)
+      : terminal_(terminal), filter_(std::move(filter)) {}
   void AppendRow(const std::string& caption, const std::string& genre, const std::string& headline,
                  int, std::unique_ptr<NewsItem> item) override {
-    terminal_.PrintRow({caption, genre, headline, item->url});
+    if (filter_.Passes(headline, *item)) terminal_.PrintRow({caption, genre, headline, item->url});
   }
   void ShowProgress(const std::string& status, const std::string& amount, int, int) override {
     terminal_.Progress(status + "  " + amount);
@@ -123,15 +148,17 @@ class PrintedList : public HeadlineSink, public ProgressView, public ErrorDispla
 
  private:
   Terminal& terminal_;
+  RowFilter filter_;
 };
 
-int Fetch(Terminal& terminal, int argc, char** argv, std::chrono::seconds folderWait) {
+int Fetch(Terminal& terminal, int argc, char** argv, std::chrono::seconds folderWait,
+          RowFilter filter) {
   if (!InternetAttemptConnect(settings::ReadProxy().address)) {
     terminal.Message(CP932("ネットワークに接続されていません"));
     return 2;
   }
   QCoreApplication app(argc, argv);
-  PrintedList list(terminal);
+  PrintedList list(terminal, std::move(filter));
   FetchRun run(list, list);
   run.folderWaitLimit = folderWait;
   RunGuarded(list, [&] { run.Run(); });
@@ -186,6 +213,48 @@ int Log(Terminal& terminal, const std::string& indexText) {
   return 0;
 }
 
+// Prints the watch list, or adds or removes one keyword. A keyword that cannot
+// be watched, or a list that would not change, writes nothing and exits 1.
+int Watch(Terminal& terminal, const std::vector<std::string>& operands) {
+  const std::string& action = operands[0];
+  if (action == "list" && operands.size() == 1) {
+    for (const std::string& keyword : settings::ReadWatchList())
+      terminal.PrintRow({keyword});
+    return 0;
+  }
+  if ((action != "add" && action != "remove") || operands.size() != 2) {
+    return Usage("watch: list, add KEYWORD or remove KEYWORD");
+  }
+  const std::string keyword = terminal.In(operands[1]);
+  if (auto problem = settings::WatchKeywordProblem(keyword)) {
+    terminal.Message(*problem);
+    return 1;
+  }
+  std::vector<std::string> keywords = settings::ReadWatchList();
+  const auto at = std::find(keywords.begin(), keywords.end(), keyword);
+  const std::string quoted = CP932("「") + keyword + CP932("」");
+  if (action == "add") {
+    if (at != keywords.end()) {
+      terminal.Message(quoted + CP932("は既にウォッチリストにあります"));
+      return 1;
+    }
+    keywords.push_back(keyword);
+  } else {
+    if (at == keywords.end()) {
+      terminal.Message(quoted + CP932("はウォッチリストにありません"));
+      return 1;
+    }
+    keywords.erase(at);
+  }
+  try {
+    settings::WriteWatchList(keywords);
+  } catch (const std::exception& e) {
+    terminal.Message(TopLevelErrorText(e.what()));
+    return 1;
+  }
+  return 0;
+}
+
 }  // namespace
 }  // namespace quillet
 
@@ -200,13 +269,17 @@ int main(int argc, char** argv) {
   std::vector<std::string> operands;
   bool utf8 = true;
   std::chrono::seconds folderWait{60};
+  bool newOnly = false;
+  bool watchOnly = false;
   for (int i = 2; i < argc; ++i) {
     const std::string arg = argv[i];
     if (arg == "--help") {
       std::fputs(kUsage, stdout);
       return 0;
     }
-    if (arg == "--home" || arg == "--encoding" || arg == "--wait") {
+    if (arg == "--new" || arg == "--watch") {
+      (arg == "--new" ? newOnly : watchOnly) = true;
+    } else if (arg == "--home" || arg == "--encoding" || arg == "--wait") {
       if (i + 1 >= argc) return Usage((arg + " needs a value").c_str());
       const std::string value = argv[++i];
       if (arg == "--wait") {
@@ -232,13 +305,20 @@ int main(int argc, char** argv) {
       operands.push_back(arg);
     }
   }
+  if (command != "fetch" && command != "search" && command != "log" && command != "watch") {
+    return Usage(("unknown command: " + command).c_str());
+  }
+  if ((newOnly || watchOnly) && command != "fetch") return Usage("--new and --watch are for fetch");
   Terminal terminal(utf8);
-  if (command == "fetch" && operands.empty()) return Fetch(terminal, argc, argv, folderWait);
+  if (command == "fetch" && operands.empty()) {
+    RowFilter filter{newOnly, std::nullopt};
+    // The list as it stands when the fetch starts.
+    if (watchOnly) filter.watch.emplace(settings::ReadWatchList());
+    return Fetch(terminal, argc, argv, folderWait, std::move(filter));
+  }
   if (command == "search" && operands.size() == 1)
     return Search(terminal, terminal.In(operands[0]));
   if (command == "log" && operands.size() == 1) return Log(terminal, operands[0]);
-  if (command != "fetch" && command != "search" && command != "log") {
-    return Usage(("unknown command: " + command).c_str());
-  }
+  if (command == "watch" && !operands.empty()) return Watch(terminal, operands);
   return Usage(("wrong arguments for " + command).c_str());
 }
