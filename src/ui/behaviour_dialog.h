@@ -1,8 +1,8 @@
 // The behaviour settings dialog "動作設定": the headline list and log flags,
 // the browser that opens articles with its program paths, the patrol
-// interval, the watch list and when a run is announced. It is filled from the settings file each
-// time it is shown (a path field that would open empty gets the installed browser's path) and
-// writes back only on OK.
+// interval, the watch list and the notification choice. It is filled from the
+// settings file each time it is shown (a path field that would open empty gets
+// the installed browser's path) and writes back only on OK.
 #pragma once
 
 #include <QString>
