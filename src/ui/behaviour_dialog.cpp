@@ -1,30 +1,40 @@
 #include "ui/behaviour_dialog.h"
 
+#include <QButtonGroup>
 #include <QCheckBox>
 #include <QFileDialog>
+#include <QFrame>
+#include <QGridLayout>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QShowEvent>
 #include <QSpinBox>
+#include <QStyledItemDelegate>
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <optional>
 #include <string>
+#include <tuple>
 #include <utility>
+#include <vector>
 
 #include "core/settings/browser_lookup.h"
 #include "core/settings/settings.h"
+#include "core/settings/watch_list.h"
 #include "core/text/text_codec.h"
+#include "ui/message_box.h"
 #include "ui/ui_text.h"
 
 namespace quillet {
 namespace {
 
-constexpr QSize kClientSize(436, 319);
+constexpr QSize kClientSize(656, 319);
 constexpr int kMinInterval = 1;
 constexpr int kMaxInterval = 6000;
 
@@ -82,6 +92,47 @@ std::string FieldText(const QLineEdit* edit) {
   return Utf8ToCp932(edit->text().toStdString());
 }
 
+// A watch list row holds its keyword's CP932 bytes beside the text shown, so
+// that a keyword read from the file goes back unchanged.
+constexpr int kKeywordRole = Qt::UserRole;
+
+std::string KeywordOf(const QModelIndex& row) {
+  return row.data(kKeywordRole).toByteArray().toStdString();
+}
+
+void SetKeyword(QAbstractItemModel& rows, const QModelIndex& row, const std::string& keyword) {
+  rows.setData(row, UiText(keyword), Qt::EditRole);
+  rows.setData(row, QByteArray::fromStdString(keyword), kKeywordRole);
+}
+
+void AppendKeyword(QListWidget& list, const std::string& keyword) {
+  auto* row = new QListWidgetItem(&list);
+  row->setFlags(row->flags() | Qt::ItemIsEditable);
+  SetKeyword(*list.model(), list.indexFromItem(row), keyword);
+}
+
+// The in-place editor of the watch list: the edited keyword replaces the
+// row's only when `accept` takes it; otherwise the row keeps its old one.
+class WatchKeywordDelegate : public QStyledItemDelegate {
+ public:
+  using Accept = std::function<bool(const std::string& keyword, int row)>;
+  WatchKeywordDelegate(Accept accept, QObject* parent)
+      : QStyledItemDelegate(parent), accept_(std::move(accept)) {}
+
+  void setModelData(QWidget* editor, QAbstractItemModel* model,
+                    const QModelIndex& index) const override {
+    const auto* edit = qobject_cast<QLineEdit*>(editor);
+    if (edit == nullptr) return;
+    // Unchanged text keeps the stored bytes.
+    if (edit->text() == index.data(Qt::EditRole).toString()) return;
+    const std::string keyword = FieldText(edit);
+    if (accept_(keyword, index.row())) SetKeyword(*model, index, keyword);
+  }
+
+ private:
+  Accept accept_;
+};
+
 }  // namespace
 
 void SetOpenFileHookForTesting(OpenFileHook hook) {
@@ -116,12 +167,50 @@ BehaviourDialog::BehaviourDialog(QWidget* parent) : ProgramWindow(parent), error
   intervalSpin_ = Named(new IntervalBox(this), QStringLiteral("intervalSpin"));
   intervalSpin_->setValue(120);
   minutesLabel_ = new QLabel(UiText(CP932("分")), this);
+  divider_ = new QFrame(this);
+  divider_->setFrameShape(QFrame::VLine);
+  divider_->setFrameShadow(QFrame::Sunken);
+
+  watchLabel_ = new QLabel(UiText(CP932("ウォッチするキーワード")), this);
+  watchKeywordEdit_ = Named(new QLineEdit(this), QStringLiteral("watchKeywordEdit"));
+  watchLabel_->setBuddy(watchKeywordEdit_);
+  watchAddButton_ =
+      Named(new QPushButton(UiText(CP932("追加")), this), QStringLiteral("watchAddButton"));
+  watchList_ = Named(new QListWidget(this), QStringLiteral("watchList"));
+  watchList_->setSelectionMode(QAbstractItemView::SingleSelection);
+  watchList_->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed);
+  watchList_->setItemDelegate(new WatchKeywordDelegate(
+      [this](const std::string& keyword, int row) {
+        const auto why = WatchKeywordRefusal(keyword, row);
+        // Shown once the editor has closed: a box would take its focus
+        // while it is being closed.
+        if (why)
+          QMetaObject::invokeMethod(
+              this, [this, why = *why] { ShowRefusal(why); }, Qt::QueuedConnection);
+        return !why;
+      },
+      watchList_));
+  watchRemoveButton_ =
+      Named(new QPushButton(UiText(CP932("削除")), this), QStringLiteral("watchRemoveButton"));
+  notifyLabel_ = new QLabel(UiText(CP932("通知")), this);
+  // A group of their own, apart from the browser choice beside them.
+  notifyChoice_ = new QButtonGroup(this);
+  for (const auto& [notify, caption, name] :
+       {std::tuple{settings::Notify::kNew, CP932("新着のみ"), "notifyNewRadio"},
+        std::tuple{settings::Notify::kWatchOnly, CP932("ウォッチのみ"), "notifyWatchRadio"},
+        std::tuple{settings::Notify::kNever, CP932("通知しない"), "notifyNeverRadio"}}) {
+    auto* choice = Named(new QRadioButton(UiText(caption), this), QString::fromLatin1(name));
+    notifyChoice_->addButton(choice, static_cast<int>(notify));
+  }
+  notifyChoice_->button(static_cast<int>(settings::Notify::kNew))->setChecked(true);
+
   okButton_ = Named(new QPushButton(QStringLiteral("OK"), this), QStringLiteral("okButton"));
   cancelButton_ =
       Named(new QPushButton(UiText(CP932("キャンセル")), this), QStringLiteral("cancelButton"));
   okButton_->setDefault(true);
 
-  auto* layout = new QVBoxLayout(this);
+  // The list, browser and timer settings on the left, the watch on the right.
+  auto* layout = new QVBoxLayout;
   for (QCheckBox* box : {noAddEmptyCheck_, saveLogCheck_, newOnlyCheck_, newWindowOnlyCheck_})
     layout->addWidget(box);
   layout->addSpacing(8);
@@ -144,11 +233,31 @@ BehaviourDialog::BehaviourDialog(QWidget* parent) : ProgramWindow(parent), error
   interval->addStretch(1);
   layout->addLayout(interval);
   layout->addStretch(1);
+
+  auto* watchRows = new QGridLayout;
+  watchRows->addWidget(watchKeywordEdit_, 0, 0);
+  watchRows->addWidget(watchAddButton_, 0, 1);
+  watchRows->addWidget(watchList_, 1, 0);
+  watchRows->addWidget(watchRemoveButton_, 1, 1, Qt::AlignTop);
+  auto* watch = new QVBoxLayout;
+  watch->addWidget(watchLabel_);
+  watch->addLayout(watchRows, 1);
+  watch->addSpacing(8);
+  watch->addWidget(notifyLabel_);
+  for (QAbstractButton* choice : notifyChoice_->buttons())
+    watch->addWidget(choice);
+
+  auto* body = new QHBoxLayout;
+  body->addLayout(layout, 1);
+  body->addWidget(divider_);
+  body->addLayout(watch);
   auto* buttons = new QHBoxLayout;
   buttons->addStretch(1);
   buttons->addWidget(okButton_);
   buttons->addWidget(cancelButton_);
-  layout->addLayout(buttons);
+  auto* window = new QVBoxLayout(this);
+  window->addLayout(body, 1);
+  window->addLayout(buttons);
 
   FixSizeAndCentre(kClientSize);
 
@@ -157,6 +266,8 @@ BehaviourDialog::BehaviourDialog(QWidget* parent) : ProgramWindow(parent), error
   connect(secondBrowserBrowseButton_, &QPushButton::clicked, this,
           [this] { BrowseSecondBrowser(); });
   connect(firstBrowserBrowseButton_, &QPushButton::clicked, this, [this] { BrowseFirstBrowser(); });
+  connect(watchAddButton_, &QPushButton::clicked, this, [this] { AddWatchKeyword(); });
+  connect(watchRemoveButton_, &QPushButton::clicked, this, [this] { RemoveWatchKeyword(); });
 }
 
 void BehaviourDialog::showEvent(QShowEvent* event) {
@@ -176,10 +287,55 @@ void BehaviourDialog::LoadSettings() {
   // An empty path is looked up; what is found is stored only on OK.
   firstBrowserEdit_->setText(UiText(stored.iePath.empty() ? RegisteredIEPath() : stored.iePath));
   secondBrowserEdit_->setText(UiText(stored.nnPath.empty() ? RegisteredNNPath() : stored.nnPath));
+  watchKeywordEdit_->clear();
+  watchList_->clear();
+  for (const std::string& keyword : settings::ReadWatchList())
+    AppendKeyword(*watchList_, keyword);
+  notifyChoice_->button(static_cast<int>(settings::ReadNotify()))->setChecked(true);
 }
 
 void BehaviourDialog::keyPressEvent(QKeyEvent* event) {
+  // Enter in the keyword field adds the keyword instead of confirming.
+  const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+  if (enter && focusWidget() == watchKeywordEdit_ &&
+      (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+    AddWatchKeyword();
+    return;
+  }
   if (!DialogKeyPress(event, okButton_, cancelButton_)) ProgramWindow::keyPressEvent(event);
+}
+
+std::optional<std::string> BehaviourDialog::WatchKeywordRefusal(const std::string& keyword,
+                                                                int row) const {
+  if (auto problem = settings::WatchKeywordProblem(keyword)) return problem;
+  for (int other = 0; other < watchList_->count(); ++other) {
+    if (other != row && KeywordOf(watchList_->model()->index(other, 0)) == keyword)
+      return CP932("このキーワードは既にリストにあります");
+  }
+  return std::nullopt;
+}
+
+void BehaviourDialog::ShowRefusal(const std::string& why) {
+  ShowMessage(this, why, CP932("動作設定"), MessageIcon::kExclamation);
+}
+
+void BehaviourDialog::AddWatchKeyword() {
+  const std::string keyword = FieldText(watchKeywordEdit_);
+  if (auto why = WatchKeywordRefusal(keyword, -1)) {
+    ShowRefusal(*why);  // the field keeps the text to be put right
+    return;
+  }
+  AppendKeyword(*watchList_, keyword);
+  watchKeywordEdit_->clear();
+}
+
+void BehaviourDialog::RemoveWatchKeyword() {
+  const QList<QListWidgetItem*> selected = watchList_->selectedItems();
+  if (selected.isEmpty()) return;
+  delete watchList_->takeItem(watchList_->row(selected.first()));
+  // The list would otherwise move the selection to a neighbour.
+  watchList_->clearSelection();
+  watchList_->setCurrentRow(-1);
 }
 
 void BehaviourDialog::Browse(QLineEdit* edit, const QString& filter) {
@@ -211,13 +367,21 @@ void BehaviourDialog::Confirm() {
   confirmed.iePath = FieldText(firstBrowserEdit_);
   confirmed.nnPath = FieldText(secondBrowserEdit_);
   confirmed.timerInterval = intervalSpin_->value();
+  std::vector<std::string> watched;
+  for (int row = 0; row < watchList_->count(); ++row)
+    watched.push_back(KeywordOf(watchList_->model()->index(row, 0)));
+  const auto notify = static_cast<settings::Notify>(notifyChoice_->checkedId());
   // The dialog is gone before the file is written: a failed write is shown
   // on its own, with the keys before the failing one stored and the timer
   // left as it was.
   close();
-  RunGuarded(errors_, [this, &confirmed] {
+  RunGuarded(errors_, [&] {
     settings::WriteBehaviour(confirmed);
     if (OnIntervalConfirmed) OnIntervalConfirmed(confirmed.timerInterval);
+    // Each writes only what changed: left alone, the file stays as it was.
+    settings::WriteWatchList(watched);
+    settings::WriteNotify(notify);
+    if (OnWatchConfirmed) OnWatchConfirmed();
   });
 }
 

@@ -12,12 +12,15 @@
 #include <QRadioButton>
 #include <QScreen>
 #include <QStyle>
+#include <QToolButton>
 #include <QVBoxLayout>
 
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "core/log/log_search.h"
+#include "core/settings/watch_list.h"
 #include "core/text/text_codec.h"
 #include "ui/browser_launch.h"
 #include "ui/error_box.h"
@@ -40,6 +43,16 @@ LogSearchWindow::LogSearchWindow(QWidget* parent) : ProgramWindow(parent) {
   keywordLabel_ = new QLabel(UiText(CP932("キーワード")), this);
   keywordEdit_ = Named(new QLineEdit(this), QStringLiteral("keywordEdit"));
   keywordLabel_->setBuddy(keywordEdit_);
+  watchButton_ = Named(new QToolButton(this), QStringLiteral("watchButton"));
+  watchButton_->setText(UiText(CP932("ウォッチ")));
+  watchButton_->setPopupMode(QToolButton::InstantPopup);
+  // As tall as the buttons beside it, and room for the menu arrow, which the
+  // style would otherwise draw over the text.
+  watchButton_->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Preferred);
+  watchButton_->setMinimumWidth(watchButton_->sizeHint().width() +
+                                style()->pixelMetric(QStyle::PM_MenuButtonIndicator));
+  watchMenu_ = new QMenu(watchButton_);
+  watchButton_->setMenu(watchMenu_);
   searchButton_ =
       Named(new QPushButton(QIcon::fromTheme(QStringLiteral("edit-find"), ToolbarIcon(5)),
                             UiText(CP932("検索")), this),
@@ -76,6 +89,7 @@ LogSearchWindow::LogSearchWindow(QWidget* parent) : ProgramWindow(parent) {
   auto* keywordRow = new QHBoxLayout;
   keywordRow->addWidget(keywordLabel_);
   keywordRow->addWidget(keywordEdit_, 1);
+  keywordRow->addWidget(watchButton_);
   keywordRow->addWidget(searchButton_);
   auto* choiceRow = new QHBoxLayout;
   choiceRow->addWidget(allLogsRadio_);
@@ -90,6 +104,7 @@ LogSearchWindow::LogSearchWindow(QWidget* parent) : ProgramWindow(parent) {
   connect(searchButton_, &QPushButton::clicked, this, [this] { Search(); });
   connect(closeButton_, &QPushButton::clicked, this, [this] { close(); });
   connect(resultMenu_, &QMenu::aboutToShow, this, [this] { ShowUrlInMenu(); });
+  connect(watchMenu_, &QMenu::aboutToShow, this, [this] { FillWatchMenu(); });
   connect(openArticleAction_, &QAction::triggered, this, [this] { OpenSelectedArticle(); });
   connect(copyUrlAction_, &QAction::triggered, this, [this] { CopySelectedUrl(); });
   keywordEdit_->installEventFilter(this);
@@ -131,6 +146,19 @@ void LogSearchWindow::SearchEnded(const std::exception_ptr& failure) {
   if (failure) {
     ErrorBox display(this);
     RunGuarded(display, [&] { std::rethrow_exception(failure); });
+  }
+}
+
+void LogSearchWindow::FillWatchMenu() {
+  watchMenu_->clear();
+  const std::vector<std::string> keywords = settings::ReadWatchList();
+  if (keywords.empty()) watchMenu_->addAction(UiText(CP932("(ウォッチなし)")))->setEnabled(false);
+  for (const std::string& keyword : keywords) {
+    connect(watchMenu_->addAction(MenuCaption(keyword)), &QAction::triggered, this,
+            [this, keyword] {
+              keywordEdit_->setText(UiText(keyword));
+              Search();
+            });
   }
 }
 

@@ -1,7 +1,7 @@
 // The log search window: finds logged headlines of the first six sites by
-// keyword and lists them with site, date and genre. The search runs off the
-// window's thread; its rows come in site by site while the window stays
-// usable.
+// keyword (typed, or picked from the watch list) and lists them with site,
+// date and genre. The search runs off the window's thread; its rows come in
+// site by site while the window stays usable.
 #pragma once
 
 #include <exception>
@@ -18,6 +18,7 @@ class QMenu;
 class QPoint;
 class QPushButton;
 class QRadioButton;
+class QToolButton;
 
 namespace quillet {
 
@@ -44,6 +45,8 @@ class LogSearchWindow : public ProgramWindow {
   void Search();
   void StopSearch();
   void SearchEnded(const std::exception_ptr& failure);
+  // The watch button's menu, read afresh from the settings as it opens.
+  void FillWatchMenu();
   void OpenSelectedArticle();
   void ShowResultMenu(const QPoint& globalPos);
   void ShowUrlInMenu();
@@ -51,6 +54,8 @@ class LogSearchWindow : public ProgramWindow {
 
   QLabel* keywordLabel_ = nullptr;
   QLineEdit* keywordEdit_ = nullptr;
+  QToolButton* watchButton_ = nullptr;  // a watched keyword into the box, then Search
+  QMenu* watchMenu_ = nullptr;
   QPushButton* searchButton_ = nullptr;
   QPushButton* closeButton_ = nullptr;
   QRadioButton* allLogsRadio_ = nullptr;

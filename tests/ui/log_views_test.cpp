@@ -10,6 +10,7 @@
 
 #include "core/log/log_search.h"
 #include "core/log/log_store.h"
+#include "core/settings/watch_list.h"
 #include "core/sites/catalogue.h"
 #include "program_windows.h"
 #include "ui/icons.h"
@@ -261,6 +262,34 @@ TEST_F(SearchWindowTest, AnUnreadableLogEndsTheSearchWithTheCountThenTheError) {
   EXPECT_EQ(w.messages[0].text, "ファイル " + fifo + " は開けません.");
   EXPECT_EQ(statusAtMessage, Texts{U(FoundCountText(1))});
   EXPECT_EQ(Status(), U(FoundCountText(1)));
+}
+
+// The watch button's menu holds the watch list as the file has it when the
+// menu opens; a keyword picked there is searched for as the button would.
+TEST_F(SearchWindowTest, AWatchedKeywordFromTheMenuIsSearchedForAsTheButtonWould) {
+  Log(0, {"R&D budget", "unrelated"});
+  Log(33, {"CNN r&d"});
+  QMenu& menu = *Find<QToolButton>(*form, "watchButton")->menu();
+  const auto open = [&] {  // the items, "-" before a disabled one
+    menu.popup(form->mapToGlobal(QPoint()));
+    menu.hide();
+    Texts items;
+    for (const QAction* item : menu.actions())
+      items.push_back((item->isEnabled() ? "" : "-") + item->text().toStdString());
+    return items;
+  };
+  EXPECT_EQ(open(), Texts{"-(ウォッチなし)"});
+  settings::WriteWatchList({Utf8ToCp932("首相"), "R&D"});
+  EXPECT_EQ(open(), (Texts{"首相", "R&&D"}));  // "&&" shows one '&'
+  menu.actions()[1]->trigger();
+  EXPECT_TRUE(test::SpinUntil([&] { return !form->Searching(); }));
+  Note();
+  EXPECT_EQ(Find<QLineEdit>(*form, "keywordEdit")->text(), QStringLiteral("R&D"));
+  EXPECT_EQ(Statuses(), SearchStatuses(2));
+  const Texts found = Column(List(), 3);
+  Search("R&D");
+  EXPECT_EQ(Column(List(), 3), found);
+  EXPECT_EQ(found, (Texts{"R&D budget", "CNN r&d"}));
 }
 
 }  // namespace

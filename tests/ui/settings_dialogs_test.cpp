@@ -4,6 +4,7 @@
 // rules of their own.
 #include <cstdlib>
 
+#include "core/settings/watch_list.h"
 #include "core/sites/catalogue.h"
 #include "program_windows.h"
 
@@ -83,6 +84,34 @@ class BehaviourDialogTest : public SettingsDialogTest {
     Spin()->setValue(minutes);
   }
   QSpinBox* Spin() { return Control<QSpinBox>("intervalSpin"); }
+
+  // "首相 | abc | notifyNewRadio": the watch list, the notification choice.
+  std::string Watch() {
+    std::string s;
+    for (const std::string& keyword : test::Column(*Watched(), 0))
+      s += keyword + " | ";
+    for (const char* radio : {"notifyNewRadio", "notifyWatchRadio", "notifyNeverRadio"})
+      if (Control<QRadioButton>(radio)->isChecked()) s += radio;
+    return s;
+  }
+  QListWidget* Watched() { return Control<QListWidget>("watchList"); }
+  void AddWatch(const char* keyword) {
+    Control<QLineEdit>("watchKeywordEdit")->setText(QString::fromUtf8(keyword));
+    Control("watchAddButton")->click();
+  }
+  // Row `row` edited in place: F2, `keyword`, Enter. The list takes the text
+  // once the editor has closed.
+  void EditWatch(int row, const char* keyword) {
+    test::SelectRow(*Watched(), row);
+    PressKey(Watched(), Qt::Key_F2);
+    auto* editor = qobject_cast<QLineEdit*>(Watched()->indexWidget(Watched()->currentIndex()));
+    ASSERT_NE(editor, nullptr);
+    editor->setText(QString::fromUtf8(keyword));
+    PressKey(editor, Qt::Key_Return);
+    EXPECT_TRUE(
+        test::SpinUntil([&] { return !Watched()->indexWidget(Watched()->currentIndex()); }));
+    QCoreApplication::processEvents();  // a refusal's message
+  }
 
   static constexpr const char* kChecks[] = {"noAddEmptyCheck", "saveLogCheck", "newOnlyCheck",
                                             "newWindowOnlyCheck"};
@@ -202,6 +231,65 @@ TEST_F(ConnectionDialogTest, ProxyListButtons) {
   Control<QToolButton>("deleteButton")->click();
   EXPECT_EQ(State(), "| r:2\t\tx | r:2\t\tx");
   EXPECT_EQ(Ini(), "");  // nothing before OK
+}
+
+// The watch controls change nothing before OK; OK writes the watch list and
+// the notification choice after the other keys, each only when it changed.
+TEST_F(BehaviourDialogTest, WatchListRefusesWhatCannotBeWatchedAndOkWritesItOnlyWhenChanged) {
+  int confirmed = 0;
+  w.behaviourDialog.OnWatchConfirmed = [&] { ++confirmed; };
+  w.behaviourDialog.show();
+  AddWatch("首相");
+  Control<QLineEdit>("watchKeywordEdit")->setText(QStringLiteral("abc"));
+  PressKey(Control<QLineEdit>("watchKeywordEdit"), Qt::Key_Return);  // adds, does not confirm
+  EXPECT_EQ(Text("watchKeywordEdit"), "");
+  EditWatch(0, "地震");
+  // Refused with the reason: nothing changes, the field keeps the text.
+  AddWatch("");
+  AddWatch("abc");
+  EXPECT_EQ(Text("watchKeywordEdit"), "abc");
+  EditWatch(1, "地震");
+  EXPECT_EQ(Watch(), "地震 | abc | notifyNewRadio");
+  test::Texts shown;
+  for (const test::ShownMessage& message : w.messages)
+    shown.push_back(message.caption + ": " + message.text);
+  const std::string duplicate = "動作設定: このキーワードは既にリストにあります";
+  EXPECT_EQ(shown, (test::Texts{"動作設定: キーワードが空です", duplicate, duplicate}));
+  // 削除: the selected keyword, leaving none selected for a second press.
+  test::SelectRow(*Watched(), 0);
+  Control("watchRemoveButton")->click();
+  Control("watchRemoveButton")->click();
+  EXPECT_EQ(Watch(), "abc | notifyNewRadio");
+  Control("cancelButton")->click();
+  EXPECT_EQ(Ini(), "");
+
+  // At their defaults the file holds what the other keys make alone.
+  w.behaviourDialog.show();
+  Control("okButton")->click();
+  const std::string behaviourOnly = Ini();
+  std::filesystem::remove(settings::SettingsFilePath());
+  settings::WriteBehaviour(settings::ReadBehaviour());
+  EXPECT_EQ(Ini(), behaviourOnly);
+  // Kept as they stand when unchanged, a keyword not valid as CP932 included.
+  const std::string stored = behaviourOnly +
+                             "[watch]\r\nkeyword1=b\r\nKeyword0=" + Utf8ToCp932("首相") +
+                             "\r\nKeyword2=\x85\x40\r\nNotify=1\r\n";
+  test::WriteBytes(settings::SettingsFilePath(), stored);
+  w.behaviourDialog.show();
+  EXPECT_EQ(Watch(), "首相 | b | \uFFFD | notifyWatchRadio");
+  Control("okButton")->click();
+  EXPECT_EQ(Ini(), stored);
+  w.behaviourDialog.show();
+  test::SelectRow(*Watched(), 0);
+  Control("watchRemoveButton")->click();
+  AddWatch("c");
+  Control<QRadioButton>("notifyNeverRadio")->click();
+  Control("okButton")->click();
+  EXPECT_EQ(Ini(), behaviourOnly +
+                       "[watch]\r\nNotify=2\r\nKeyword0=b\r\nKeyword1=\x85\x40\r\n"
+                       "Keyword2=c\r\n");
+  EXPECT_EQ(confirmed, 3);
+  EXPECT_EQ(w.messages.size(), 3u);
 }
 
 }  // namespace
