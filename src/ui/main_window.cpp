@@ -178,10 +178,13 @@ void MainWindow::SetWindows(FetchProgressDialog* progressDialog, ConnectionDialo
   connectionDialog_ = connectionDialog;
   behaviourDialog_ = behaviourDialog;
   // A confirmed behaviour dialog sets the patrol interval at once.
-  if (behaviourDialog_ != nullptr)
+  if (behaviourDialog_ != nullptr) {
     behaviourDialog_->OnIntervalConfirmed = [this](int minutes) {
       patrolTimer_.SetIntervalMinutes(minutes);
     };
+    // A changed watch list marks the rows in the list at once.
+    behaviourDialog_->OnWatchConfirmed = [this] { MarkWatchedRows(); };
+  }
 }
 
 // --- The headline list. ------------------------------------------------------

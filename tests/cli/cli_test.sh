@@ -119,6 +119,28 @@ for args in frobnicate "fetch --nope" "log 65" watch "watch add" "watch drop x" 
   "$cli" $args --home "$work/a" >/dev/null 2>&1
   check "usage error: $args" test $? -eq 2
 done
+"$cli" 2>"$work/e.err"
+check "no command: said in one line before the usage" test $? -eq 2 -a \
+  "$(head -n2 "$work/e.err")" = $'quillet-cli: missing command\nusage: quillet-cli COMMAND [OPTIONS]'
+check "log -1: a bad INDEX" grep -q "INDEX must be" <("$cli" log -1 --home "$work/a" 2>&1)
+for args in help -h "search --help" --version; do
+  check "$args: exit 0, on stdout" test -n "$("$cli" $args 2>/dev/null)"
+done
+for args in fetch "search x" "log 0" "watch list"; do
+  "$cli" $args --home "$work/missing" >/dev/null 2>"$work/e.err"
+  check "$args --home missing: exit 2" test $? -eq 2 -a ! -e "$work/missing"
+  check "... said so" grep -q "no such folder: $work/missing/" "$work/e.err"
+done
+
+# Without --home or QUILLET_HOME: the settings and the logs in the XDG folders,
+# made for the user alone.
+xdg() { env -u QUILLET_HOME -u XDG_CONFIG_HOME -u XDG_DATA_HOME HOME="$work/user" "$cli" "$@"; }
+mkdir "$work/user" && xdg watch add 株価
+check "XDG: quillet.ini in ~/.config/quillet" test -s "$work/user/.config/quillet/quillet.ini"
+check "... its folder 0700" test "$(stat -c %a "$work/user/.config/quillet")" = 700
+cp "$work/a/quillet.ini" "$work/user/.config/quillet/quillet.ini"
+check "XDG: a fetch" cmp -s <(xdg fetch) "$work/a.out"
+check "... its logs in ~/.local/share/quillet" test -s "$work/user/.local/share/quillet/YOL/top.log"
 home "$work/u" "127.0.0.1:$tport" reader wrong
 "$cli" fetch --home "$work/u" >/dev/null 2>"$work/u.err"
 check "wrong proxy password exits 1" test $? -eq 1

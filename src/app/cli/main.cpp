@@ -22,6 +22,7 @@
 #include "core/settings/watch_list.h"
 #include "core/sites/catalogue.h"
 #include "core/sys/error_display.h"
+#include "core/sys/file_system.h"
 #include "core/sys/network_check.h"
 #include "core/sys/program_dir.h"
 #include "core/text/text_codec.h"
@@ -42,9 +43,10 @@ const char kUsage[] =
     "  watch add KEYWORD, watch remove KEYWORD\n"
     "                   add a keyword to the watch list or remove one (exit 1 when\n"
     "                   it cannot be watched, is there already or is not there)\n"
+    "  help             show this text\n"
     "\n"
     "options:\n"
-    "  --home DIR                  program directory (settings file and logs)\n"
+    "  --home DIR                  program folder (settings file and logs); it must exist\n"
     "  --encoding utf-8|cp932      output encoding, and the keyword's (default utf-8)\n"
     "  --wait SECONDS              fetch: how long to wait for another fetch of the same\n"
     "                              program directory to end (default 60)\n"
@@ -52,7 +54,15 @@ const char kUsage[] =
     "                              their category's log before this fetch)\n"
     "  --watch                     fetch: print only the headlines that hold a keyword of\n"
     "                              the watch list; with --new, only the new ones of them\n"
-    "  --help                      show this text\n";
+    "  -h, --help                  show this text\n"
+    "  --version                   show the version\n"
+    "\n"
+    "Settings (quillet.ini) and logs are kept in --home DIR, else in $QUILLET_HOME\n"
+    "when it is set, else in the executable's folder when it holds quillet.ini (a\n"
+    "portable copy); else quillet.ini in $XDG_CONFIG_HOME/quillet (~/.config/quillet)\n"
+    "and the logs in $XDG_DATA_HOME/quillet (~/.local/share/quillet).\n"
+    "\n"
+    "Exit status: 0 done, 1 failed, 2 wrong usage or no network.\n";
 
 int Usage(const char* problem) {
   if (problem != nullptr) std::fprintf(stderr, "quillet-cli: %s\n", problem);
@@ -260,12 +270,19 @@ int Watch(Terminal& terminal, const std::vector<std::string>& operands) {
 
 int main(int argc, char** argv) {
   using namespace quillet;
-  if (argc < 2) return Usage(nullptr);
-  const std::string command = argv[1];
-  if (command == "--help" || command == "-h") {
-    std::fputs(kUsage, stdout);
-    return 0;
+  for (int i = 1; i < argc; ++i) {
+    const std::string_view arg = argv[i];
+    if (arg == "--help" || arg == "-h" || (i == 1 && arg == "help")) {
+      std::fputs(kUsage, stdout);
+      return 0;
+    }
+    if (arg == "--version") {
+      std::puts("quillet-cli " QUILLET_VERSION);
+      return 0;
+    }
   }
+  if (argc < 2) return Usage("missing command");
+  const std::string command = argv[1];
   std::vector<std::string> operands;
   bool utf8 = true;
   std::chrono::seconds folderWait{60};
@@ -273,10 +290,6 @@ int main(int argc, char** argv) {
   bool watchOnly = false;
   for (int i = 2; i < argc; ++i) {
     const std::string arg = argv[i];
-    if (arg == "--help") {
-      std::fputs(kUsage, stdout);
-      return 0;
-    }
     if (arg == "--new" || arg == "--watch") {
       (arg == "--new" ? newOnly : watchOnly) = true;
     } else if (arg == "--home" || arg == "--encoding" || arg == "--wait") {
@@ -299,7 +312,9 @@ int main(int argc, char** argv) {
       } else {
         return Usage(("unknown encoding: " + value).c_str());
       }
-    } else if (arg.size() > 1 && arg[0] == '-' && arg != "-") {
+    } else if (arg.size() > 1 && arg[0] == '-' &&
+               arg.find_first_not_of("0123456789", 1) != std::string::npos) {
+      // "-1" is a (wrong) number for an operand, not an option.
       return Usage(("unknown option: " + arg).c_str());
     } else {
       operands.push_back(arg);
@@ -309,6 +324,9 @@ int main(int argc, char** argv) {
     return Usage(("unknown command: " + command).c_str());
   }
   if ((newOnly || watchOnly) && command != "fetch") return Usage("--new and --watch are for fetch");
+  // A folder that is not there would read as empty settings and no logs.
+  if (const std::string home = ChosenHome(); !home.empty() && !DirectoryExists(home))
+    return Usage(("no such folder: " + home).c_str());
   Terminal terminal(utf8);
   if (command == "fetch" && operands.empty()) {
     RowFilter filter{newOnly, std::nullopt};

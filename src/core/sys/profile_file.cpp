@@ -225,8 +225,9 @@ bool ProfileEdit(const std::string& path, const std::function<void(ProfileDocume
   if (ReadWholeFile(path, bytes) == ReadResult::kFailed) return false;
   ProfileDocument doc = ProfileDocument::Parse(bytes);
   edit(doc);
-  // The file may hold a proxy password: a new one is the user's alone.
-  return WriteFileAtomic(path, doc.Serialize(), 0600);
+  // The file may hold a proxy password: a new one is the user's alone, as
+  // is a folder made for it.
+  return ForceDirectories(DirectoryOf(path)) && WriteFileAtomic(path, doc.Serialize(), 0600);
 }
 
 }  // namespace quillet

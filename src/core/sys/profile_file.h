@@ -59,8 +59,8 @@ std::optional<std::string> ProfileRead(const std::string& path, std::string_view
 // be read.
 ProfileDocument ProfileLoad(const std::string& path);
 
-// Writes one value; the file is created on first write and replaced
-// atomically. Returns false (errno set) when the file cannot be read or written.
+// Writes one value; the file (and its missing folders) is created on first
+// write and replaced atomically. Returns false (errno set) when the file cannot be read or written.
 bool ProfileWrite(const std::string& path, std::string_view section, std::string_view key,
                   std::string_view value);
 // Applies `edit` to the file's document and writes it back in one atomic
