@@ -2,6 +2,8 @@
 
 #include <QButtonGroup>
 #include <QCheckBox>
+#include <QCoreApplication>
+#include <QFile>
 #include <QFileDialog>
 #include <QFrame>
 #include <QGridLayout>
@@ -27,6 +29,8 @@
 #include "core/settings/browser_lookup.h"
 #include "core/settings/settings.h"
 #include "core/settings/watch_list.h"
+#include "core/sys/autostart.h"
+#include "core/sys/program_dir.h"
 #include "core/text/text_codec.h"
 #include "ui/message_box.h"
 #include "ui/ui_text.h"
@@ -203,6 +207,8 @@ BehaviourDialog::BehaviourDialog(QWidget* parent) : ProgramWindow(parent), error
     notifyChoice_->addButton(choice, static_cast<int>(notify));
   }
   notifyChoice_->button(static_cast<int>(settings::Notify::kNew))->setChecked(true);
+  autostartCheck_ = Named(new QCheckBox(UiText(CP932("ログイン時に起動する")), this),
+                          QStringLiteral("autostartCheck"));
 
   okButton_ = Named(new QPushButton(QStringLiteral("OK"), this), QStringLiteral("okButton"));
   cancelButton_ =
@@ -232,6 +238,7 @@ BehaviourDialog::BehaviourDialog(QWidget* parent) : ProgramWindow(parent), error
   interval->addWidget(minutesLabel_);
   interval->addStretch(1);
   layout->addLayout(interval);
+  layout->addWidget(autostartCheck_);
   layout->addStretch(1);
 
   auto* watchRows = new QGridLayout;
@@ -292,6 +299,7 @@ void BehaviourDialog::LoadSettings() {
   for (const std::string& keyword : settings::ReadWatchList())
     AppendKeyword(*watchList_, keyword);
   notifyChoice_->button(static_cast<int>(settings::ReadNotify()))->setChecked(true);
+  autostartCheck_->setChecked(AutostartEnabled());
 }
 
 void BehaviourDialog::keyPressEvent(QKeyEvent* event) {
@@ -371,6 +379,7 @@ void BehaviourDialog::Confirm() {
   for (int row = 0; row < watchList_->count(); ++row)
     watched.push_back(KeywordOf(watchList_->model()->index(row, 0)));
   const auto notify = static_cast<settings::Notify>(notifyChoice_->checkedId());
+  const bool autostart = autostartCheck_->isChecked();
   // The dialog is gone before the file is written: a failed write is shown
   // on its own, with the keys before the failing one stored and the timer
   // left as it was.
@@ -382,6 +391,13 @@ void BehaviourDialog::Confirm() {
     settings::WriteWatchList(watched);
     settings::WriteNotify(notify);
     if (OnWatchConfirmed) OnWatchConfirmed();
+    // The entry starts this program, on the folder of this start, in the tray.
+    if (autostart != AutostartEnabled()) {
+      std::string home = ChosenHome();
+      if (!home.empty()) home.pop_back();
+      SetAutostart(autostart,
+                   QFile::encodeName(QCoreApplication::applicationFilePath()).toStdString(), home);
+    }
   });
 }
 

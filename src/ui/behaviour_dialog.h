@@ -74,6 +74,7 @@ class BehaviourDialog : public ProgramWindow {
   // 1..6000; any text may be typed, and when the focus leaves, a number
   // outside the range goes to the nearest bound and anything else reads as 1.
   QSpinBox* intervalSpin_;
+  QCheckBox* autostartCheck_;  // the session's autostart entry, not a key
   QLabel* minutesLabel_;
   QFrame* divider_;
   QLabel* watchLabel_;

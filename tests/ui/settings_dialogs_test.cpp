@@ -6,6 +6,7 @@
 
 #include "core/settings/watch_list.h"
 #include "core/sites/catalogue.h"
+#include "core/sys/autostart.h"
 #include "program_windows.h"
 
 namespace quillet {
@@ -235,6 +236,32 @@ TEST_F(ConnectionDialogTest, ProxyListButtons) {
 
 // The watch controls change nothing before OK; OK writes the watch list and
 // the notification choice after the other keys, each only when it changed.
+// ログイン時に起動する writes the session's autostart entry on OK, and removes it.
+TEST_F(BehaviourDialogTest, StartingWithTheSessionIsTheAutostartEntry) {
+  const char* saved = std::getenv("XDG_CONFIG_HOME");
+  setenv("XDG_CONFIG_HOME", w.home.Path("config").c_str(), 1);
+  for (bool on : {true, false}) {
+    w.behaviourDialog.show();
+    EXPECT_EQ(Control<QCheckBox>("autostartCheck")->isChecked(), !on);
+    Control<QCheckBox>("autostartCheck")->setChecked(on);
+    Control("okButton")->click();
+    EXPECT_EQ(AutostartEnabled(), on);
+  }
+  w.behaviourDialog.show();
+  Control<QCheckBox>("autostartCheck")->setChecked(true);
+  Control("cancelButton")->click();
+  EXPECT_FALSE(AutostartEnabled());
+  w.behaviourDialog.show();
+  Control<QCheckBox>("autostartCheck")->setChecked(true);
+  Control("okButton")->click();
+  const std::string home = w.home.Dir().substr(0, w.home.Dir().size() - 1);
+  EXPECT_NE(test::ReadBytes(AutostartFilePath()).find("\nExec=env QUILLET_HOME=" + home + " "),
+            std::string::npos)
+      << test::ReadBytes(AutostartFilePath());
+  SetAutostart(false, "", "");
+  saved ? setenv("XDG_CONFIG_HOME", saved, 1) : unsetenv("XDG_CONFIG_HOME");
+}
+
 TEST_F(BehaviourDialogTest, WatchListRefusesWhatCannotBeWatchedAndOkWritesItOnlyWhenChanged) {
   int confirmed = 0;
   w.behaviourDialog.OnWatchConfirmed = [&] { ++confirmed; };

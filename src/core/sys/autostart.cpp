@@ -16,7 +16,7 @@ namespace {
 // values are unescaped first, so each such backslash is written twice, and a
 // literal backslash four times; '%' is doubled.
 std::string ExecArgument(const std::string& arg) {
-  if (!arg.empty() && arg.find_first_of(" \t\"'\\><~|&;$*?#()`%=") == std::string::npos) return arg;
+  if (!arg.empty() && arg.find_first_of(" \t\"'\\><~|&;$*?#()`%") == std::string::npos) return arg;
   std::string quoted = "\"";
   for (char c : arg) {
     if (c == '\\') {
