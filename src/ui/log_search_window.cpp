@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "core/log/log_search.h"
+#include "core/settings/settings.h"
 #include "core/settings/watch_list.h"
 #include "core/text/text_codec.h"
 #include "ui/browser_launch.h"
@@ -78,6 +79,7 @@ LogSearchWindow::LogSearchWindow(QWidget* parent) : ProgramWindow(parent) {
                                      this),
                       QStringLiteral("resultList"));
   resultList_->OnRowRightPress = [this](const QPoint& globalPos) { ShowResultMenu(globalPos); };
+  resultList_->SetUserColumnWidths(settings::ReadViewState().searchColumns);
   resultList_->OnDblClick = [this] { OpenSelectedArticle(); };
 
   resultMenu_ = new QMenu(this);
@@ -185,6 +187,14 @@ void LogSearchWindow::keyPressEvent(QKeyEvent* event) {
 // A search under way is given up: the window goes at once.
 void LogSearchWindow::closeEvent(QCloseEvent* event) {
   StopSearch();
+  // Widths the user set are kept for the next window; a file that cannot
+  // be written costs only them.
+  if (const std::string widths = resultList_->UserColumnWidths(); !widths.empty()) {
+    try {
+      settings::WriteSearchColumns(widths);
+    } catch (const std::exception&) {
+    }
+  }
   ProgramWindow::closeEvent(event);
 }
 

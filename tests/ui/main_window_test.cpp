@@ -15,6 +15,7 @@
 #include "app/quillet/command_line.h"
 #include "core/sys/program_dir.h"
 #include "program_windows.h"
+#include "ui/log_search_window.h"
 #include "ui/qt_japanese.h"
 #include "ui/single_instance.h"
 
@@ -121,6 +122,16 @@ TEST_F(MainWindowTest, WhatTheUserSetInTheWindowIsKeptAcrossStarts) {
   EXPECT_EQ(list->columnWidth(1), 123);
   EXPECT_TRUE(Find<QToolButton>(again, "patrolButton")->isChecked());
   EXPECT_TRUE(again.windowFlags() & Qt::WindowStaysOnTopHint);
+  // The search window's widths go to the next search window.
+  for (int round = 0; round < 2; ++round) {
+    auto* search = new LogSearchWindow;  // deletes itself when closed
+    search->show();
+    auto* results = Find<ReportView>(*search, "resultList");
+    if (round == 0) results->header()->resizeSection(2, 77);
+    EXPECT_EQ(results->columnWidth(2), 77);
+    search->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  }
   // Widths that do not fit the list are passed over.
   ReportView fresh({{"a", 40}, {"b", 40}, {"c", 40}});
   for (const char* widths : {"10", "10,x", "10,20,30", "0,5", ""})
