@@ -90,7 +90,7 @@ check "quillet --version" test "$("$usr/bin/quillet" --version)" = "quillet $ver
 
 "$root/build-package/quillet-sample-sites" --port 0 >"$work/port" &
 pids+=($!)
-for _ in $(seq 50); do [ -s "$work/port" ] && break || sleep 0.1; done
+for _ in $(seq 50); do [ -s "$work/port" ] && break; sleep 0.1; done
 mkdir "$work/home"
 printf '[HTTP]\r\nProxy=127.0.0.1:%s\r\n' "$(cat "$work/port")" >"$work/home/quillet.ini"
 "$usr/bin/quillet-cli" fetch --home "$work/home" >"$work/fetch.out" 2>"$work/fetch.err"
