@@ -121,7 +121,7 @@ for args in frobnicate "fetch --nope" "log 65" watch "watch add" "watch drop x" 
 done
 "$cli" 2>"$work/e.err"
 check "no command: said in one line before the usage" test $? -eq 2 -a \
-  "$(head -n2 "$work/e.err")" = $'quillet-cli: missing command\nusage: quillet-cli COMMAND [OPTIONS]'
+  "$(head -n2 "$work/e.err")" = $'quillet-cli: missing command\nUsage: quillet-cli COMMAND [OPTIONS]'
 check "log -1: a bad INDEX" grep -q "INDEX must be" <("$cli" log -1 --home "$work/a" 2>&1)
 for args in help -h "search --help" --version; do
   check "$args: exit 0, on stdout" test -n "$("$cli" $args 2>/dev/null)"

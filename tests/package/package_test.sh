@@ -3,7 +3,7 @@
 # error in it; unpacked, it holds the programs, a valid desktop entry and
 # metainfo under one application id, the icon at every size and as SVG, the
 # manual pages and the documents Debian wants; the unpacked programs run:
-# quillet --version, and quillet-cli fetch through the sample sites into a
+# quillet --version, quillet-cli --version, and quillet-cli fetch through the sample sites into a
 # program folder given with --home. Usage: tests/package/package_test.sh
 set -u
 root=$(cd "$(dirname "$0")/../.." && pwd)
@@ -87,6 +87,7 @@ check "scalable icon" grep -q '^<svg ' "$icons/scalable/apps/$id.svg"
 
 # The unpacked programs, with the Qt of the system.
 check "quillet --version" test "$("$usr/bin/quillet" --version)" = "quillet $version"
+check "quillet-cli --version" test "$("$usr/bin/quillet-cli" --version)" = "quillet-cli $version"
 
 "$root/build-package/quillet-sample-sites" --port 0 >"$work/port" &
 pids+=($!)

@@ -32,7 +32,7 @@ namespace quillet {
 namespace {
 
 const char kUsage[] =
-    "usage: quillet-cli COMMAND [OPTIONS]\n"
+    "Usage: quillet-cli COMMAND [OPTIONS]\n"
     "\n"
     "commands:\n"
     "  fetch            fetch the headlines of the enabled categories and print them:\n"

@@ -8,6 +8,7 @@
 
 #include "app/quillet/command_line.h"
 
+#include "core/sys/autostart.h"
 #include "core/sys/file_system.h"
 #include "core/sys/program_dir.h"
 #include "core/text/text_codec.h"
@@ -48,6 +49,8 @@ int main(int argc, char** argv) {
   SingleInstance instance(DataDirectory());
   if (!instance.Claim()) return 0;
   QApplication::setApplicationName(QStringLiteral("Quillet"));
+  // The desktop entry's name: Wayland compositors match the window to it.
+  QGuiApplication::setDesktopFileName(QString::fromLatin1(kApplicationId));
   QApplication::setWindowIcon(AppIcon());
 
   // The windows' font, with the Japanese fonts a Linux desktop usually has
