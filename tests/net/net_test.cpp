@@ -129,7 +129,7 @@ TEST_F(HttpClientTest, ResponsesInAnyPiecesAndFailuresWithTheirCode) {
       // URL ("/": the server's), response pieces 30 ms apart, Outcome()
       {"http:///index.html", {}, "404 can't resolve hostname to IP address|0 lines| |-1 "},
       {"http://127.0.0.1:1", {}, "404 Connection refused (Error #111)|0 lines| |-1 "},
-      {"https://127.0.0.1:1/", {}, "404 unsupported scheme: https|0 lines| |-1 "},
+      {"ftp://127.0.0.1:1/", {}, "404 unsupported scheme: ftp|0 lines| |-1 "},
       {"/", {"HTTP/1.0 404 Not Found\r\n\r\n<html>gone"}, "404 Not Found|1 lines| |-1 "},
       {"/", {"HTTP/1.1 503 Service Unavailable\r\n\r\n"}, "503 Service Unavailable|1 lines| |-1 "},
       {"/", {ok + tooLong + "\r\n"}, "4 HTTP line too long|1 lines| |-1 "},
@@ -167,7 +167,7 @@ TEST_F(HttpClientTest, ResponsesInAnyPiecesAndFailuresWithTheirCode) {
   EXPECT_EQ(Outcome(), "200 OK|2 lines| |1234 ");
 }
 
-TEST_F(HttpClientTest, FollowsRelocationsThroughTheProxyUpToTheLimitAndOnlyOverHttp) {
+TEST_F(HttpClientTest, FollowsRelocationsThroughTheProxyUpToTheLimitAndOnlyOverHttpOrHttps) {
   server_.Add("HTTP/1.0 302 Found\r\nLocation: next.html\r\nContent-Length: 0\r\n\r\nignored");
   // A Location whose header never ends: the close still relocates.
   server_.Add("HTTP/1.0 301 Moved\r\nLocation: http://other.example:8080/c\r\n");
@@ -193,8 +193,8 @@ TEST_F(HttpClientTest, FollowsRelocationsThroughTheProxyUpToTheLimitAndOnlyOverH
     EXPECT_EQ(server.Connections(), 21);
   }
   TestServer server;  // refused before connecting, though the server would answer
-  server.Add("HTTP/1.0 301 Moved\r\nLocation: https:" + server.Url("/s").substr(5) + "\r\n\r\n");
-  EXPECT_EQ(Get(server.Url("/")), "unsupported scheme: https");
+  server.Add("HTTP/1.0 301 Moved\r\nLocation: ftp:" + server.Url("/s").substr(5) + "\r\n\r\n");
+  EXPECT_EQ(Get(server.Url("/")), "unsupported scheme: ftp");
   EXPECT_EQ(server.Connections(), 1);
 }
 
