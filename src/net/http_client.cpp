@@ -228,13 +228,13 @@ void HttpClient::ConnectTo(const QList<QHostAddress>& addresses) {
 
 void HttpClient::OnConnected() {
   if (state_ != State::kConnecting) return;
-  idleTimer_.start(idleTimeout);
   if (!secure_) {
     SendRequest(BuildRequest());
   } else if (proxy.empty()) {
     StartTls();
   } else {
     // Through the proxy, TLS runs in a tunnel to the site that it opens first.
+    idleTimer_.start(idleTimeout);
     state_ = State::kTunneling;
     response_ = HttpResponseParser(false, 0, nullptr);
     const std::string request = BuildTunnelRequest();
@@ -249,6 +249,7 @@ void HttpClient::StartTls() {
   }
   idleTimer_.start(idleTimeout);
   state_ = State::kHandshaking;
+  response_ = DocumentParser();  // the proxy's answer to CONNECT is not the site's
   QSslSocket& socket = TlsSocket();
   socket.setSslConfiguration(tlsConfiguration_);
   // The name the certificate must hold, also sent as the server name (SNI)
@@ -266,7 +267,6 @@ void HttpClient::OnTlsErrors(const QList<QSslError>& errors) {
 
 void HttpClient::OnEncrypted() {
   if (state_ != State::kHandshaking) return;
-  response_ = DocumentParser();
   SendRequest(BuildRequest());
 }
 
