@@ -336,7 +336,7 @@ TEST_F(HttpsTest, RelocatesFromHttpToHttpsAndBack) {
 }
 
 TEST_F(HttpsTest, CertificatesThatFailVerificationAndHandshakesThatFailOrHang) {
-  const std::string issuer =
+  const std::string unknownCa =
       "TLS: 127.0.0.1: The issuer certificate of a locally looked up certificate could not be "
       "found";
   // The name asked for is verified, not the address connected to.
@@ -344,7 +344,7 @@ TEST_F(HttpsTest, CertificatesThatFailVerificationAndHandshakesThatFailOrHang) {
        {std::tuple{"wrong-host", "localhost",
                    "TLS: localhost: The host name did not match any of the valid hosts for this "
                    "certificate"},
-        {"untrusted", "127.0.0.1", issuer.c_str()}}) {
+        {"untrusted", "127.0.0.1", unknownCa.c_str()}}) {
     TestServer site(TestTls(QString::fromLatin1(name)));
     EXPECT_EQ(Get("https://" + std::string(host) + ":" + std::to_string(site.Port())), want);
     EXPECT_EQ(Outcome(), "404 " + std::string(want) + "|0 lines| |-1 ");
@@ -359,7 +359,7 @@ TEST_F(HttpsTest, CertificatesThatFailVerificationAndHandshakesThatFailOrHang) {
   EXPECT_EQ(Get(plain), "Connection timed out");
   EXPECT_EQ(server_.Connections(), 2);
   unsetenv("QUILLET_CA_FILE");  // the test CA is none of the system's
-  EXPECT_EQ(Get(site_.Url("/")), issuer);
+  EXPECT_EQ(Get(site_.Url("/")), unknownCa);
   setenv("QUILLET_CA_FILE", QUILLET_TEST_CERTIFICATES "/ca.key", 1);
   EXPECT_EQ(Get(site_.Url("/")),
             "QUILLET_CA_FILE: no PEM certificate could be read from " QUILLET_TEST_CERTIFICATES
