@@ -5,6 +5,8 @@
 #include <QHostAddress>
 #include <QHostInfo>
 #include <QSignalBlocker>
+#include <QSslError>
+#include <QSslSocket>
 #include <QString>
 
 #include <sys/mman.h>
@@ -18,6 +20,7 @@
 #include "core/sys/error.h"
 #include "core/text/cp932.h"
 #include "core/text/text_codec.h"
+#include "net/tls_configuration.h"
 
 namespace quillet {
 
@@ -25,6 +28,10 @@ namespace {
 
 bool IsHttp(std::string_view scheme) {
   return scheme.empty() || Cp932Lower(scheme) == "http";
+}
+
+bool IsHttps(std::string_view scheme) {
+  return Cp932Lower(scheme) == "https";
 }
 
 // A port number that fills `text`, or 0, which no connection accepts.
@@ -77,17 +84,34 @@ HttpClient::HttpClient() : receiveBuffer_(kReceiveBufferSize) {
     timer->setTimerType(Qt::PreciseTimer);  // a coarse timer may fire 5% early
     QObject::connect(timer, &QTimer::timeout, &context_, [this] { Fail("Connection timed out"); });
   }
-  QObject::connect(&socket_, &QTcpSocket::connected, &context_, [this] { OnConnected(); });
-  QObject::connect(&socket_, &QTcpSocket::readyRead, &context_, [this] { OnReadyRead(); });
-  QObject::connect(&socket_, &QTcpSocket::disconnected, &context_,
-                   [this] { OnConnectionClosed(); });
-  QObject::connect(&socket_, &QTcpSocket::errorOccurred, &context_,
-                   [this](QAbstractSocket::SocketError error) { OnSocketError(error); });
+  Watch(tcpSocket_);
 }
 
 HttpClient::~HttpClient() {
   if (lookupId_ != -1) QHostInfo::abortHostLookup(lookupId_);
   CloseSocket();
+}
+
+// The TLS socket is made at the first https connection: making it loads the
+// TLS backend, which a client that never asks for https does not need.
+QSslSocket& HttpClient::TlsSocket() {
+  if (!tlsSocket_) {
+    tlsSocket_ = std::make_unique<QSslSocket>();
+    Watch(*tlsSocket_);
+    QObject::connect(tlsSocket_.get(), &QSslSocket::sslErrors, &context_,
+                     [this](const QList<QSslError>& errors) { OnTlsErrors(errors); });
+    QObject::connect(tlsSocket_.get(), &QSslSocket::encrypted, &context_,
+                     [this] { OnEncrypted(); });
+  }
+  return *tlsSocket_;
+}
+
+void HttpClient::Watch(QTcpSocket& socket) {
+  QObject::connect(&socket, &QTcpSocket::connected, &context_, [this] { OnConnected(); });
+  QObject::connect(&socket, &QTcpSocket::readyRead, &context_, [this] { OnReadyRead(); });
+  QObject::connect(&socket, &QTcpSocket::disconnected, &context_, [this] { OnConnectionClosed(); });
+  QObject::connect(&socket, &QTcpSocket::errorOccurred, &context_,
+                   [this](QAbstractSocket::SocketError error) { OnSocketError(error); });
 }
 
 void HttpClient::SendGet() {
@@ -132,16 +156,25 @@ void HttpClient::Start(Method method) {
 // Starts the connection for target_: the name lookup of the site or of the
 // proxy. Used for the first request and for every relocation.
 void HttpClient::Connect() {
-  response_ = HttpResponseParser(method_ == Method::kGet, BodyLimit(),
-                                 [this](std::string_view piece) { DeliverBody(piece); });
+  response_ = DocumentParser();
   bodyStarted_ = false;
-  if (!IsHttp(target_.scheme)) {
+  secure_ = IsHttps(target_.scheme);
+  if (!secure_ && !IsHttp(target_.scheme)) {
     Fail("unsupported scheme: " + target_.scheme);
     return;
   }
+  if (secure_) {
+    try {
+      tlsConfiguration_ = TlsConfiguration();
+    } catch (const QuilletError& e) {
+      Fail(e.what());
+      return;
+    }
+  }
+  socket_ = secure_ ? &TlsSocket() : &tcpSocket_;
 
   std::string host = target_.host;
-  std::string port = target_.port.empty() ? "80" : target_.port;
+  std::string port = !target_.port.empty() ? target_.port : secure_ ? "443" : "80";
   if (!proxy.empty()) {
     const UrlParts proxyParts = ParseUrl(proxy);
     host = proxyParts.host;
@@ -185,26 +218,70 @@ void HttpClient::ConnectTo(const QList<QHostAddress>& addresses) {
       break;
     }
   }
-  if (bind && !socket_.bind(local, 0)) {
-    OnSocketError(socket_.error());
+  if (bind && !socket_->bind(local, 0)) {
+    OnSocketError(socket_->error());
     return;
   }
   // Unbuffered: reads go straight from the system into receiveBuffer_.
-  socket_.connectToHost(address, connectPort_, QIODevice::ReadWrite | QIODevice::Unbuffered);
+  socket_->connectToHost(address, connectPort_, QIODevice::ReadWrite | QIODevice::Unbuffered);
 }
 
 void HttpClient::OnConnected() {
   if (state_ != State::kConnecting) return;
+  if (!secure_) {
+    SendRequest(BuildRequest());
+  } else if (proxy.empty()) {
+    StartTls();
+  } else {
+    // Through the proxy, TLS runs in a tunnel to the site that it opens first.
+    idleTimer_.start(idleTimeout);
+    state_ = State::kTunneling;
+    response_ = HttpResponseParser(false, 0, nullptr);
+    const std::string request = BuildTunnelRequest();
+    socket_->write(request.data(), static_cast<qint64>(request.size()));
+  }
+}
+
+void HttpClient::StartTls() {
+  if (socket_->state() != QAbstractSocket::ConnectedState) {
+    Fail(TlsFailure(QStringLiteral("The remote host closed the connection")));
+    return;
+  }
+  idleTimer_.start(idleTimeout);
+  state_ = State::kHandshaking;
+  response_ = DocumentParser();  // the proxy's answer to CONNECT is not the site's
+  QSslSocket& socket = TlsSocket();
+  socket.setSslConfiguration(tlsConfiguration_);
+  // The name the certificate must hold, also sent as the server name (SNI)
+  // unless it is an address.
+  socket.setPeerVerifyName(QString::fromLatin1(target_.host));
+  socket.startClientEncryption();
+}
+
+// A certificate that fails verification ends the exchange: there is no way to
+// accept it anyway.
+void HttpClient::OnTlsErrors(const QList<QSslError>& errors) {
+  if (state_ != State::kHandshaking || errors.isEmpty()) return;
+  Fail(TlsFailure(errors.front().errorString()));
+}
+
+void HttpClient::OnEncrypted() {
+  if (state_ != State::kHandshaking) return;
+  SendRequest(BuildRequest());
+}
+
+void HttpClient::SendRequest(const std::string& request) {
   idleTimer_.start(idleTimeout);
   state_ = State::kReceiving;
-  const std::string request = BuildRequest();
-  socket_.write(request.data(), static_cast<qint64>(request.size()));
+  socket_->write(request.data(), static_cast<qint64>(request.size()));
 }
 
 void HttpClient::OnSocketError(QAbstractSocket::SocketError error) {
   if (state_ == State::kConnecting) {
-    const std::string text = Utf8ToCp932(socket_.errorString().toStdString());
+    const std::string text = Utf8ToCp932(socket_->errorString().toStdString());
     Fail(text + " (Error #" + std::to_string(ErrorNumber(error)) + ")");
+  } else if (state_ == State::kHandshaking) {
+    Fail(TlsFailure(socket_->errorString()));
   } else {
     // Once connected, an error only means that the connection has ended.
     OnConnectionClosed();
@@ -216,7 +293,11 @@ void HttpClient::OnReadyRead() {
 }
 
 void HttpClient::OnConnectionClosed() {
-  if (state_ != State::kReceiving) return;
+  if (state_ == State::kHandshaking) {
+    Fail(TlsFailure(QStringLiteral("The remote host closed the connection")));
+    return;
+  }
+  if (state_ != State::kReceiving && state_ != State::kTunneling) return;
   ReadAvailable();  // what arrived before the close may not have been read
   OnResponseOutcome(response_.Close());
 }
@@ -224,8 +305,8 @@ void HttpClient::OnConnectionClosed() {
 // Feeds the response what the socket holds until it holds no more; false
 // when the connection has ended.
 bool HttpClient::ReadAvailable() {
-  while (state_ == State::kReceiving) {
-    const qint64 count = socket_.read(receiveBuffer_.data(), std::ssize(receiveBuffer_));
+  while (state_ == State::kReceiving || state_ == State::kTunneling) {
+    const qint64 count = socket_->read(receiveBuffer_.data(), std::ssize(receiveBuffer_));
     if (count < 0) return false;
     if (count == 0) break;
     idleTimer_.start(idleTimeout);
@@ -235,6 +316,10 @@ bool HttpClient::ReadAvailable() {
 }
 
 void HttpClient::OnResponseOutcome(HttpResponseParser::Outcome outcome) {
+  if (state_ == State::kTunneling) {
+    OnTunnelOutcome(outcome);
+    return;
+  }
   if (state_ != State::kReceiving) return;  // ended by a document event
   switch (outcome) {
     case HttpResponseParser::Outcome::kPending:
@@ -252,6 +337,31 @@ void HttpClient::OnResponseOutcome(HttpResponseParser::Outcome outcome) {
       break;
     }
   }
+}
+
+// The proxy's answer to CONNECT: a 2xx status opens the tunnel; an error
+// status ends the exchange as the error of an HTTP answer does, anything else
+// with its status text.
+void HttpClient::OnTunnelOutcome(HttpResponseParser::Outcome outcome) {
+  if (outcome == HttpResponseParser::Outcome::kPending) return;
+  if (outcome == HttpResponseParser::Outcome::kFailed) {
+    Fail(response_.FailureText(), response_.FailureCode());
+    return;
+  }
+  const int status = response_.StatusCode();
+  if (status >= 200 && status <= 299) {
+    StartTls();
+  } else if (status >= 400) {
+    Finish();
+  } else {
+    Fail(response_.StatusText().empty() ? std::string("no tunnel through the proxy")
+                                        : response_.StatusText());
+  }
+}
+
+HttpResponseParser HttpClient::DocumentParser() {
+  return HttpResponseParser(method_ == Method::kGet, BodyLimit(),
+                            [this](std::string_view piece) { DeliverBody(piece); });
 }
 
 void HttpClient::DeliverBody(std::string_view piece) {
@@ -295,8 +405,9 @@ void HttpClient::Relocate() {
   Connect();
 }
 
+// The absolute URL to a proxy, the path to a site (also in a tunnel).
 std::string HttpClient::RequestTarget() const {
-  if (!proxy.empty()) return AbsoluteUrl(target_);
+  if (!proxy.empty() && !secure_) return AbsoluteUrl(target_);
   if (target_.path.starts_with('/')) return target_.path;
   return "/" + target_.path;
 }
@@ -312,11 +423,26 @@ std::string HttpClient::BuildRequest() const {
   line("Host: ", target_.host);
   if (noCache) line("Pragma: no-cache", "");
   if (!user_.empty()) line("Authorization: Basic ", Base64(user_ + ":" + password_));
-  if (!proxy.empty() && !proxyUsername.empty()) {
-    line("Proxy-Authorization: Basic ", Base64(proxyUsername + ":" + proxyPassword));
-  }
+  if (!proxy.empty() && !secure_) request += ProxyAuthorization();
   request += "\r\n";
   return request;
+}
+
+std::string HttpClient::BuildTunnelRequest() const {
+  const std::string authority = target_.host + ":" + (target_.port.empty() ? "443" : target_.port);
+  return "CONNECT " + authority + " HTTP/1.0\r\nHost: " + authority + "\r\n" +
+         ProxyAuthorization() + "\r\n";
+}
+
+// The proxy credentials' header line, when there are credentials.
+std::string HttpClient::ProxyAuthorization() const {
+  if (proxyUsername.empty()) return "";
+  return "Proxy-Authorization: Basic " + Base64(proxyUsername + ":" + proxyPassword) + "\r\n";
+}
+
+// "TLS: host: reason", for whatever ends the handshake.
+std::string HttpClient::TlsFailure(const QString& reason) const {
+  return "TLS: " + target_.host + ": " + Utf8ToCp932(reason.toStdString());
 }
 
 void HttpClient::AbortRequest() {
@@ -353,7 +479,7 @@ void HttpClient::Finish() {
 // what follows itself.
 void HttpClient::CloseSocket() {
   const QSignalBlocker blocker(socket_);
-  socket_.abort();
+  socket_->abort();
 }
 
 }  // namespace quillet

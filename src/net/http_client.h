@@ -1,16 +1,18 @@
 // HttpClient: one HTTP/1.0 exchange at a time over its own TCP connection,
-// directly or through a proxy with basic authentication. SendGet and SendHead
-// wait for the end of the exchange in a nested Qt event loop, so a
-// QCoreApplication must exist.
+// directly or through a proxy with basic authentication; https over TLS, through
+// the proxy in a CONNECT tunnel. SendGet and SendHead wait for the end of the
+// exchange in a nested Qt event loop, so a QCoreApplication must exist.
 #pragma once
 
 #include <QObject>
+#include <QSslConfiguration>
 #include <QTcpSocket>
 #include <QTimer>
 
 #include <chrono>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -21,6 +23,8 @@
 class QEventLoop;
 class QHostAddress;
 class QHostInfo;
+class QSslError;
+class QSslSocket;
 
 namespace quillet {
 
@@ -68,7 +72,9 @@ class HttpClient {
   // Fetch `url` and return when the exchange is over, serving the application's
   // events meanwhile. Raise QuilletError(ResponseText, code) when
   // ResponseCode is 400 or more (code 4 for "HTTP line too long"), and
-  // QuilletError("HTTP component is busy", 1) while an exchange runs.
+  // QuilletError("HTTP component is busy", 1) while an exchange runs. An
+  // https site's certificate is always verified (see TlsConfiguration); a
+  // proxy's refusal of the tunnel is reported as an HTTP error of the proxy.
   void SendGet();
   void SendHead();
   // Ends the current exchange with "Connection aborted on request".
@@ -86,30 +92,45 @@ class HttpClient {
 
  private:
   enum class Method { kGet, kHead };
-  enum class State { kReady, kResolving, kConnecting, kReceiving };
+  // kTunneling: the proxy's answer to CONNECT is awaited; kHandshaking: TLS.
+  enum class State { kReady, kResolving, kConnecting, kTunneling, kHandshaking, kReceiving };
 
   void Send(Method method);
   void Start(Method method);
   void Connect();
   void OnLookedUp(const QHostInfo& info);
   void ConnectTo(const QList<QHostAddress>& addresses);
+  QSslSocket& TlsSocket();
+  void Watch(QTcpSocket& socket);
   void OnConnected();
+  void StartTls();
+  void OnTlsErrors(const QList<QSslError>& errors);
+  void OnEncrypted();
+  void SendRequest(const std::string& request);
   void OnSocketError(QAbstractSocket::SocketError error);
   void OnReadyRead();
   void OnConnectionClosed();
   bool ReadAvailable();
   void OnResponseOutcome(HttpResponseParser::Outcome outcome);
+  void OnTunnelOutcome(HttpResponseParser::Outcome outcome);
+  HttpResponseParser DocumentParser();
   void DeliverBody(std::string_view piece);
   int64_t BodyLimit() const;
   void Relocate();
   std::string RequestTarget() const;
   std::string BuildRequest() const;
+  std::string BuildTunnelRequest() const;
+  std::string ProxyAuthorization() const;
+  std::string TlsFailure(const QString& reason) const;
   void Fail(const std::string& text, int errorCode = 404);
   void Finish();
   void CloseSocket();
 
-  QObject context_;  // receiver of the socket, lookup and timer notifications
-  QTcpSocket socket_;
+  QObject context_;                        // receiver of the socket, lookup and timer notifications
+  QTcpSocket tcpSocket_;                   // for http
+  std::unique_ptr<QSslSocket> tlsSocket_;  // for https, made when first needed
+  QTcpSocket* socket_ = &tcpSocket_;       // the one of the current connection
+  QSslConfiguration tlsConfiguration_;
   QTimer idleTimer_;
   QTimer deadlineTimer_;
   QEventLoop* waitLoop_ = nullptr;
@@ -117,8 +138,9 @@ class HttpClient {
 
   State state_ = State::kReady;
   Method method_ = Method::kGet;
-  UrlParts target_;   // the document asked for, after relocations
-  std::string user_;  // basic authentication from the URL's user part
+  UrlParts target_;      // the document asked for, after relocations
+  bool secure_ = false;  // target_ is https
+  std::string user_;     // basic authentication from the URL's user part
   std::string password_;
   uint16_t connectPort_ = 0;
   int lookupId_ = -1;

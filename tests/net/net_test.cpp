@@ -1,13 +1,20 @@
-// URLs, the HTTP client against scripted servers on 127.0.0.1, and fetch runs:
+// URLs, the HTTP client against scripted servers on 127.0.0.1 (https ones with
+// certificates made at build time, and tinyproxy for tunnels), and fetch runs:
 // with nothing enabled, and waiting for another run on the same folder. Whole
 // runs, on the sample sites and with Skip and Cancel, are tried from the
 // progress dialog.
+#include <QFile>
 #include <QLockFile>
 #include <QProcess>
+#include <QSslCertificate>
+#include <QSslKey>
+#include <QTcpServer>
+#include <QTemporaryDir>
 #include <QTimer>
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -129,7 +136,7 @@ TEST_F(HttpClientTest, ResponsesInAnyPiecesAndFailuresWithTheirCode) {
       // URL ("/": the server's), response pieces 30 ms apart, Outcome()
       {"http:///index.html", {}, "404 can't resolve hostname to IP address|0 lines| |-1 "},
       {"http://127.0.0.1:1", {}, "404 Connection refused (Error #111)|0 lines| |-1 "},
-      {"https://127.0.0.1:1/", {}, "404 unsupported scheme: https|0 lines| |-1 "},
+      {"ftp://127.0.0.1:1/", {}, "404 unsupported scheme: ftp|0 lines| |-1 "},
       {"/", {"HTTP/1.0 404 Not Found\r\n\r\n<html>gone"}, "404 Not Found|1 lines| |-1 "},
       {"/", {"HTTP/1.1 503 Service Unavailable\r\n\r\n"}, "503 Service Unavailable|1 lines| |-1 "},
       {"/", {ok + tooLong + "\r\n"}, "4 HTTP line too long|1 lines| |-1 "},
@@ -167,7 +174,7 @@ TEST_F(HttpClientTest, ResponsesInAnyPiecesAndFailuresWithTheirCode) {
   EXPECT_EQ(Outcome(), "200 OK|2 lines| |1234 ");
 }
 
-TEST_F(HttpClientTest, FollowsRelocationsThroughTheProxyUpToTheLimitAndOnlyOverHttp) {
+TEST_F(HttpClientTest, FollowsRelocationsThroughTheProxyUpToTheLimitAndOnlyOverHttpOrHttps) {
   server_.Add("HTTP/1.0 302 Found\r\nLocation: next.html\r\nContent-Length: 0\r\n\r\nignored");
   // A Location whose header never ends: the close still relocates.
   server_.Add("HTTP/1.0 301 Moved\r\nLocation: http://other.example:8080/c\r\n");
@@ -193,8 +200,8 @@ TEST_F(HttpClientTest, FollowsRelocationsThroughTheProxyUpToTheLimitAndOnlyOverH
     EXPECT_EQ(server.Connections(), 21);
   }
   TestServer server;  // refused before connecting, though the server would answer
-  server.Add("HTTP/1.0 301 Moved\r\nLocation: https:" + server.Url("/s").substr(5) + "\r\n\r\n");
-  EXPECT_EQ(Get(server.Url("/")), "unsupported scheme: https");
+  server.Add("HTTP/1.0 301 Moved\r\nLocation: ftp:" + server.Url("/s").substr(5) + "\r\n\r\n");
+  EXPECT_EQ(Get(server.Url("/")), "unsupported scheme: ftp");
   EXPECT_EQ(server.Connections(), 1);
 }
 
@@ -220,6 +227,144 @@ TEST_F(HttpClientTest, SilenceTimesOutAndATrickleAtTheRequestDeadline) {
          true});
   }
   EXPECT_EQ(Get(server_.Url("/")), "Connection timed out");
+}
+
+// A server configuration with a certificate of make_test_certificates.sh.
+QSslConfiguration TestTls(const QString& name) {
+  const QString path = QStringLiteral(QUILLET_TEST_CERTIFICATES "/") + name;
+  QFile key(path + QStringLiteral(".key"));
+  EXPECT_TRUE(key.open(QIODevice::ReadOnly));
+  QSslConfiguration tls;
+  tls.setLocalCertificateChain(QSslCertificate::fromPath(path + QStringLiteral(".pem")));
+  tls.setPrivateKey(QSslKey(&key, QSsl::Ec));
+  return tls;
+}
+
+// tinyproxy on a free loopback port, asking for reader:s3cret, that tunnels to
+// `connectPort` only.
+class TinyProxy {
+ public:
+  explicit TinyProxy(uint16_t connectPort) {
+    QTcpServer free;  // for a port that tinyproxy can take
+    free.listen(QHostAddress::LocalHost, 0);
+    port_ = free.serverPort();
+    free.close();
+    const QString config = dir_.filePath(QStringLiteral("tinyproxy.conf"));
+    test::WriteBytes(config.toStdString(),
+                     "User nobody\nGroup nogroup\nListen 127.0.0.1\nLogLevel Error\n"
+                     "BasicAuth reader s3cret\nPort " +
+                         std::to_string(port_) + "\nConnectPort " + std::to_string(connectPort) +
+                         "\n");
+    process_.start(QStringLiteral("tinyproxy"),
+                   {QStringLiteral("-d"), QStringLiteral("-c"), config});
+    EXPECT_TRUE(test::SpinUntil([this] {
+      QTcpSocket probe;
+      probe.connectToHost(QHostAddress::LocalHost, port_);
+      return probe.waitForConnected(100);
+    }));
+  }
+  ~TinyProxy() {
+    process_.kill();
+    process_.waitForFinished();
+  }
+  std::string Address() const { return "127.0.0.1:" + std::to_string(port_); }
+
+ private:
+  QTemporaryDir dir_;
+  QProcess process_;
+  uint16_t port_ = 0;
+};
+
+// The test CA trusted through QUILLET_CA_FILE, a site with the certificate for
+// 127.0.0.1 and localhost.
+class HttpsTest : public HttpClientTest {
+ protected:
+  HttpsTest() { setenv("QUILLET_CA_FILE", QUILLET_TEST_CERTIFICATES "/ca.pem", 1); }
+  ~HttpsTest() override { unsetenv("QUILLET_CA_FILE"); }
+  TestServer site_{TestTls(QStringLiteral("server"))};
+};
+
+TEST_F(HttpsTest, GetsDirectlyAndThroughTheProxysTunnelWithTheLimits) {
+  site_.Add("HTTP/1.0 200 OK\r\n\r\ndirect");
+  EXPECT_EQ(Get("https://localhost:" + std::to_string(site_.Port()) + "/a?b"), "");
+  EXPECT_EQ(Outcome(), "200 OK|1 lines|BDE direct|-1 ");
+  // Through the proxy: CONNECT with the proxy's credentials, then in the tunnel
+  // the request to a site, with a path and without them.
+  TinyProxy proxy(site_.Port());
+  cli_.proxy = proxy.Address();
+  cli_.proxyUsername = "reader";
+  cli_.proxyPassword = "s3cret";
+  site_.Add("HTTP/1.0 200 OK\r\n\r\ntunnelled");
+  EXPECT_EQ(Get(site_.Url("/c")), "");
+  EXPECT_EQ(body_, "tunnelled");
+  cli_.maxDocumentSize = 4;
+  site_.Add("HTTP/1.0 200 OK\r\n\r\ntoo long");
+  EXPECT_EQ(Get(site_.Url("/d")), "document too large");
+  EXPECT_EQ(body_, "too ");
+  cli_.onDocBegin = [](HttpClient& c) { c.AbortRequest(); };
+  site_.Add("HTTP/1.0 200 OK\r\n\r\nbody");
+  EXPECT_EQ(Get(site_.Url("/e")), "Connection aborted on request");
+  EXPECT_EQ(site_.Requests(),
+            (Lines{Request("GET /a?b", "localhost"), Request("GET /c", "127.0.0.1"),
+                   Request("GET /d", "127.0.0.1"), Request("GET /e", "127.0.0.1")}));
+  cli_.proxyPassword = "wrong";  // tinyproxy refuses CONNECT with 401, not 407
+  EXPECT_EQ(Get(site_.Url("/")), "Unauthorized");
+  EXPECT_EQ(code_, 401);
+  EXPECT_EQ(site_.Connections(), 4);
+  // The CONNECT request as sent; refusals as HTTP errors, or by a status text.
+  cli_.proxy = "127.0.0.1:" + std::to_string(server_.Port());
+  for (const auto& [status, code] :
+       {std::pair{"407 Proxy Authentication Required", 407}, {"302 Found", 404}}) {
+    server_.Add("HTTP/1.0 " + std::string(status) + "\r\n\r\n");
+    EXPECT_EQ(Get("https://www.example.com/x"), std::string(status).substr(4));
+    EXPECT_EQ(code_, code);
+  }
+  EXPECT_EQ(server_.Requests().back(),
+            "CONNECT www.example.com:443 HTTP/1.0\r\nHost: "
+            "www.example.com:443\r\nProxy-Authorization: Basic "
+            "cmVhZGVyOndyb25n\r\n\r\n");
+}
+
+TEST_F(HttpsTest, RelocatesFromHttpToHttpsAndBack) {
+  server_.Add("HTTP/1.0 302 Found\r\nLocation: " + site_.Url("/secure") + "\r\n\r\n");
+  site_.Add("HTTP/1.0 301 Moved\r\nLocation: " + server_.Url("/plain") + "\r\n\r\n");
+  server_.Add("HTTP/1.0 200 OK\r\n\r\nback");
+  EXPECT_EQ(Get(server_.Url("/")), "");
+  EXPECT_EQ(body_, "back");
+  EXPECT_EQ(site_.Requests(), Lines{Request("GET /secure", "127.0.0.1")});
+  EXPECT_EQ(server_.Requests().back(), Request("GET /plain", "127.0.0.1"));
+}
+
+TEST_F(HttpsTest, CertificatesThatFailVerificationAndHandshakesThatFailOrHang) {
+  const std::string unknownCa =
+      "TLS: 127.0.0.1: The issuer certificate of a locally looked up certificate could not be "
+      "found";
+  // The name asked for is verified, not the address connected to.
+  for (const auto& [name, host, want] :
+       {std::tuple{"wrong-host", "localhost",
+                   "TLS: localhost: The host name did not match any of the valid hosts for this "
+                   "certificate"},
+        {"untrusted", "127.0.0.1", unknownCa.c_str()}}) {
+    TestServer site(TestTls(QString::fromLatin1(name)));
+    EXPECT_EQ(Get("https://" + std::string(host) + ":" + std::to_string(site.Port())), want);
+    EXPECT_EQ(Outcome(), "404 " + std::string(want) + "|0 lines| |-1 ");
+  }
+  // A server that speaks no TLS fails the handshake.
+  const std::string plain = "https" + server_.Url("/").substr(4);
+  server_.Add({{{"HTTP/1.0 200 OK\r\n\r\n", 0}}, true, true});
+  EXPECT_TRUE(Get(plain).starts_with("TLS: 127.0.0.1: Error during SSL handshake: ")) << Outcome();
+  // A server that accepts and says nothing: the inactivity timeout.
+  server_.Add(TestServer::Script{{}, false});
+  cli_.idleTimeout = 300ms;
+  EXPECT_EQ(Get(plain), "Connection timed out");
+  EXPECT_EQ(server_.Connections(), 2);
+  unsetenv("QUILLET_CA_FILE");  // the test CA is none of the system's
+  EXPECT_EQ(Get(site_.Url("/")), unknownCa);
+  setenv("QUILLET_CA_FILE", QUILLET_TEST_CERTIFICATES "/ca.key", 1);
+  EXPECT_EQ(Get(site_.Url("/")),
+            "QUILLET_CA_FILE: no PEM certificate could be read from " QUILLET_TEST_CERTIFICATES
+            "/ca.key");
+  EXPECT_EQ(site_.Connections(), 0);
 }
 
 // The last progress shown as "status|amount|maximum|position" in UTF-8.

@@ -1,5 +1,6 @@
 #include "test_server.h"
 
+#include <QSslServer>
 #include <QTcpSocket>
 #include <QTimer>
 
@@ -10,9 +11,22 @@
 namespace quillet::test {
 
 TestServer::TestServer() {
-  if (!server_.listen(QHostAddress::LocalHost, 0)) throw std::runtime_error("cannot listen");
-  QObject::connect(&server_, &QTcpServer::newConnection, &server_, [this] {
-    while (QTcpSocket* socket = server_.nextPendingConnection()) {
+  Listen(std::make_unique<QTcpServer>());
+}
+
+TestServer::TestServer(const QSslConfiguration& tls) : scheme_("https") {
+  auto server = std::make_unique<QSslServer>();
+  server->setSslConfiguration(tls);
+  server->setHandshakeTimeout(60'000);  // its 5 s are too short for a slow (sanitized) run
+  Listen(std::move(server));
+}
+
+void TestServer::Listen(std::unique_ptr<QTcpServer> server) {
+  server_ = std::move(server);
+  if (!server_->listen(QHostAddress::LocalHost, 0)) throw std::runtime_error("cannot listen");
+  // An https connection is pending once its handshake is over.
+  QObject::connect(server_.get(), &QTcpServer::pendingConnectionAvailable, server_.get(), [this] {
+    while (QTcpSocket* socket = server_->nextPendingConnection()) {
       requests_.emplace_back();
       auto script = std::make_shared<Script>();
       if (!scripts_.empty()) {
@@ -44,6 +58,7 @@ TestServer::TestServer() {
                          request += socket->readAll().toStdString();
                          if (!complete && request.find("\r\n\r\n") != std::string::npos) (*play)(0);
                        });
+      if (script->unasked) (*play)(0);
     }
   });
 }

@@ -1,10 +1,13 @@
-// A scripted HTTP server on 127.0.0.1: each connection reads the request, then
-// plays the next script (pieces of response, then a close or silence).
+// A scripted HTTP server on 127.0.0.1, or an https one with a given
+// certificate: each connection reads the request, then plays the next script
+// (pieces of response, then a close or silence).
 #pragma once
 
+#include <QSslConfiguration>
 #include <QTcpServer>
 
 #include <deque>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -19,13 +22,15 @@ class TestServer {
   };
   struct Script {
     std::vector<Piece> pieces;
-    bool close = true;  // false: stay silent with the connection open
+    bool close = true;     // false: stay silent with the connection open
+    bool unasked = false;  // true: played as soon as the connection is taken
   };
 
   TestServer();
-  uint16_t Port() const { return server_.serverPort(); }
+  explicit TestServer(const QSslConfiguration& tls);  // https with this certificate
+  uint16_t Port() const { return server_->serverPort(); }
   std::string Url(std::string_view path) const {
-    return "http://127.0.0.1:" + std::to_string(Port()) + std::string(path);
+    return scheme_ + "://127.0.0.1:" + std::to_string(Port()) + std::string(path);
   }
   // Scripts for the coming connections, in order; one without is closed at once.
   void Add(Script script) { scripts_.push_back(std::move(script)); }
@@ -35,10 +40,13 @@ class TestServer {
   const std::vector<std::string>& Requests() const { return requests_; }  // as received
 
  private:
+  void Listen(std::unique_ptr<QTcpServer> server);
+
   std::deque<Script> scripts_;
   std::vector<std::string> requests_;
   bool released_ = false;
-  QTcpServer server_;  // last, so that its connections go before the rest
+  std::string scheme_ = "http";
+  std::unique_ptr<QTcpServer> server_;  // last, so that its connections go before the rest
 };
 
 }  // namespace quillet::test
