@@ -392,12 +392,14 @@ void HttpClient::Relocate() {
   }
   CloseSocket();
   const UrlParts next = ResolveLocation(target_, response_.Location());
-  // The URL's credentials are for its own host: a relocation elsewhere does
-  // not carry them along, unless it names its own.
+  // The URL's credentials are for its own host: a relocation elsewhere, or
+  // from https to plain http, does not carry them along, unless it names its
+  // own.
   if (!next.user.empty()) {
     user_ = next.user;
     password_ = next.password;
-  } else if (next.host != target_.host || next.port != target_.port) {
+  } else if (next.host != target_.host || next.port != target_.port ||
+             next.scheme != target_.scheme) {
     user_.clear();
     password_.clear();
   }

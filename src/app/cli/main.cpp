@@ -62,6 +62,9 @@ const char kUsage[] =
     "portable copy); else quillet.ini in $XDG_CONFIG_HOME/quillet (~/.config/quillet)\n"
     "and the logs in $XDG_DATA_HOME/quillet (~/.local/share/quillet).\n"
     "\n"
+    "An https site's certificate is always verified against the system's CAs;\n"
+    "$QUILLET_CA_FILE may name a PEM file of further CAs to trust.\n"
+    "\n"
     "Exit status: 0 done, 1 failed, 2 wrong usage or no network.\n";
 
 int Usage(const char* problem) {

@@ -79,7 +79,10 @@ std::string UsageText() {
          "else in the executable's folder when it holds quillet.ini (a portable\n"
          "copy); else quillet.ini in $XDG_CONFIG_HOME/quillet (~/.config/quillet)\n"
          "and the logs in $XDG_DATA_HOME/quillet (~/.local/share/quillet).\n"
-         "A second start on the same folders brings the running window to the front.\n";
+         "A second start on the same folders brings the running window to the front.\n"
+         "\n"
+         "An https site's certificate is always verified against the system's CAs;\n"
+         "$QUILLET_CA_FILE may name a PEM file of further CAs to trust.\n";
 }
 
 }  // namespace quillet
