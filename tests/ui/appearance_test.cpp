@@ -94,13 +94,8 @@ class Theme {
 };
 
 std::string Describe(const QWidget& control) {
-  std::string text = control.metaObject()->className();
-  if (!control.objectName().isEmpty()) text += " " + control.objectName().toStdString();
-  if (const auto* label = qobject_cast<const QLabel*>(&control))
-    text += " \"" + label->text().toStdString() + "\"";
-  if (const auto* button = qobject_cast<const QAbstractButton*>(&control))
-    text += " \"" + button->text().toStdString() + "\"";
-  return text;
+  return std::string(control.metaObject()->className()) + " " + control.objectName().toStdString() +
+         " \"" + control.property("text").toString().toStdString() + "\"";
 }
 
 // The window on its screen, and each of its visible controls whole: as large
