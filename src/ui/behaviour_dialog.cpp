@@ -17,6 +17,7 @@
 #include <QShowEvent>
 #include <QSpinBox>
 #include <QStyledItemDelegate>
+#include <QToolButton>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -86,9 +87,13 @@ class IntervalBox : public QSpinBox {
   QString textFromValue(int value) const override { return QString::number(value); }
 };
 
-QPushButton* BrowseButton(QWidget* parent) {
-  auto* button = new QPushButton(QStringLiteral("..."), parent);
-  button->setFixedWidth(std::max(25, button->fontMetrics().horizontalAdvance(button->text()) + 12));
+// A tool button: a push button with text is kept at a style's minimum width
+// (Fusion: 80 pixels), far more than "..." needs.
+QToolButton* BrowseButton(QWidget* parent) {
+  auto* button = new QToolButton(parent);
+  button->setText(QStringLiteral("..."));
+  // As tall as the path field beside it.
+  button->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Preferred);
   return button;
 }
 
@@ -221,7 +226,7 @@ BehaviourDialog::BehaviourDialog(QWidget* parent) : ProgramWindow(parent), error
     layout->addWidget(box);
   layout->addSpacing(8);
   layout->addWidget(browserLabel_);
-  const auto addBrowser = [layout](QRadioButton* choice, QLineEdit* path, QPushButton* browse) {
+  const auto addBrowser = [layout](QRadioButton* choice, QLineEdit* path, QToolButton* browse) {
     layout->addWidget(choice);
     auto* row = new QHBoxLayout;
     row->addSpacing(20);
@@ -270,9 +275,9 @@ BehaviourDialog::BehaviourDialog(QWidget* parent) : ProgramWindow(parent), error
 
   connect(okButton_, &QPushButton::clicked, this, [this] { Confirm(); });
   connect(cancelButton_, &QPushButton::clicked, this, [this] { Cancel(); });
-  connect(secondBrowserBrowseButton_, &QPushButton::clicked, this,
+  connect(secondBrowserBrowseButton_, &QToolButton::clicked, this,
           [this] { BrowseSecondBrowser(); });
-  connect(firstBrowserBrowseButton_, &QPushButton::clicked, this, [this] { BrowseFirstBrowser(); });
+  connect(firstBrowserBrowseButton_, &QToolButton::clicked, this, [this] { BrowseFirstBrowser(); });
   connect(watchAddButton_, &QPushButton::clicked, this, [this] { AddWatchKeyword(); });
   connect(watchRemoveButton_, &QPushButton::clicked, this, [this] { RemoveWatchKeyword(); });
 }

@@ -25,6 +25,7 @@ class QPushButton;
 class QRadioButton;
 class QShowEvent;
 class QSpinBox;
+class QToolButton;
 
 namespace quillet {
 
@@ -66,10 +67,10 @@ class BehaviourDialog : public ProgramWindow {
   QLabel* browserLabel_;
   QRadioButton* firstBrowserRadio_;  // IESelect true
   QLineEdit* firstBrowserEdit_;      // IEPath
-  QPushButton* firstBrowserBrowseButton_;
+  QToolButton* firstBrowserBrowseButton_;
   QRadioButton* secondBrowserRadio_;  // IESelect false
   QLineEdit* secondBrowserEdit_;      // NNPath
-  QPushButton* secondBrowserBrowseButton_;
+  QToolButton* secondBrowserBrowseButton_;
   QLabel* intervalLabel_;
   // 1..6000; any text may be typed, and when the focus leaves, a number
   // outside the range goes to the nearest bound and anything else reads as 1.

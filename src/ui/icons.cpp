@@ -3,13 +3,15 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QPixmap>
+#include <QTransform>
 
 #include <array>
-#include <cmath>
 
 // Every image is drawn on a 16-unit grid: fills on whole units and 2-unit
 // strokes centred on whole units (1-unit strokes on half units), so the edges
-// fall on pixel boundaries at 16 px and at every whole multiple of it.
+// fall on pixel boundaries at 16 px and at every whole multiple of it. Each
+// image has light parts and dark ones, to stand out on light and dark
+// backgrounds alike.
 
 namespace quillet {
 namespace {
@@ -67,7 +69,7 @@ void SiteImpress(QPainter& p) {  // I
 }
 
 void SiteZakzak(QPainter& p) {  // Z
-  Badge(p, QColor(0xe0, 0x7b, 0x00));
+  Badge(p, QColor(0xc8, 0x6a, 0x00));
   p.drawPolyline(QPolygonF({{4, 4}, {12, 4}, {4, 12}, {12, 12}}));
 }
 
@@ -90,20 +92,22 @@ void SiteMainichi(QPainter& p) {  // M
 // --- Toolbar images. --------------------------------------------------------
 
 void Settings(QPainter& p) {  // a cog
-  const QColor grey(0x55, 0x5d, 0x66);
-  p.setPen(Stroke(grey, 2.5));
+  QPainterPath cog;
+  cog.addEllipse(QPointF(8, 8), 5, 5);
   for (int i = 0; i < 8; ++i) {
-    const double a = i * M_PI / 4;
-    p.drawLine(QPointF(8 + 4.5 * std::cos(a), 8 + 4.5 * std::sin(a)),
-               QPointF(8 + 7.2 * std::cos(a), 8 + 7.2 * std::sin(a)));
+    QPainterPath tooth;
+    tooth.addRect(QRectF(-1.25, -7.5, 2.5, 4));
+    cog = cog.united(QTransform().translate(8, 8).rotate(i * 45).map(tooth));
   }
-  p.setPen(Stroke(grey, 2.5));
-  p.setBrush(Qt::NoBrush);
-  p.drawEllipse(QPointF(8, 8), 4, 4);
+  QPainterPath hole;
+  hole.addEllipse(QPointF(8, 8), 2, 2);
+  p.setPen(Stroke(QColor(0x55, 0x5d, 0x66), 1));
+  p.setBrush(QColor(0xdd, 0xe1, 0xe6));
+  p.drawPath(cog.subtracted(hole));
 }
 
 void Fetch(QPainter& p) {  // an arrow down into a tray
-  const QColor green(0x2e, 0x8b, 0x3d);
+  const QColor green(0x34, 0x9e, 0x44);
   p.setPen(Stroke(QColor(0x55, 0x5d, 0x66), 1));
   p.drawPolyline(QPolygonF({{1.5, 10}, {1.5, 14.5}, {14.5, 14.5}, {14.5, 10}}));
   p.setPen(Stroke(green, 2));
@@ -134,12 +138,13 @@ void Tray(QPainter& p) {  // a window shrinking into a small box
   p.drawPolygon(QPolygonF({{4, 10}, {8, 10}, {8, 14}}));
 }
 
-void AlwaysOnTop(QPainter& p) {  // a push pin
-  p.setPen(Stroke(QColor(0x55, 0x5d, 0x66), 1));
+void AlwaysOnTop(QPainter& p) {  // a push pin: a steel needle, a red head
+  p.setPen(Stroke(QColor(0xb8, 0xbe, 0xc4), 1));
   p.drawLine(QPointF(8.5, 10), QPointF(8.5, 16));
   p.setPen(Qt::NoPen);
-  p.setBrush(QColor(0xc8, 0x10, 0x2e));
+  p.setBrush(QColor(0xf0, 0x6a, 0x7e));
   p.drawRect(QRectF(5, 1, 7, 2));
+  p.setBrush(QColor(0xc8, 0x10, 0x2e));
   p.drawPolygon(QPolygonF({{6, 3}, {11, 3}, {11, 7}, {13, 10}, {4, 10}, {6, 7}}));
 }
 
@@ -160,6 +165,7 @@ void LogSearch(QPainter& p) {  // a page under a magnifier
 
 void Reveal(QPainter& p) {  // an eye
   p.setPen(Stroke(QColor(0x55, 0x5d, 0x66), 1.5));
+  p.setBrush(Qt::white);
   QPainterPath lids;
   lids.moveTo(1, 8);
   lids.quadTo(8, 1, 15, 8);

@@ -6,6 +6,8 @@
 #include <QScreen>
 #include <QWindow>
 
+#include "ui/window_placement.h"
+
 namespace quillet {
 
 ProgramWindow::ProgramWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
@@ -21,10 +23,13 @@ void ProgramWindow::showEvent(QShowEvent* event) {
 }
 
 void ProgramWindow::FixSizeAndCentre(QSize designed) {
+  const QScreen* screen = QGuiApplication::primaryScreen();
+  // A small or scaled-up screen takes back room the window was designed
+  // with, down to what its controls need, so that the frame fits on it.
+  if (screen != nullptr)
+    designed = designed.boundedTo(screen->availableGeometry().size() - kFrameRoom);
   setFixedSize(designed.expandedTo(minimumSizeHint()));
-  if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-    move(screen->availableGeometry().center() - rect().center());
-  }
+  if (screen != nullptr) move(screen->availableGeometry().center() - rect().center());
 }
 
 bool ProgramWindow::DialogKeyPress(QKeyEvent* event, QAbstractButton* ok, QAbstractButton* cancel) {

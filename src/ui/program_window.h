@@ -20,8 +20,8 @@ class ProgramWindow : public QWidget {
   void showEvent(QShowEvent* event) override;
 
   // For the settings dialogs, plain windows that act as dialogs: a fixed
-  // frame of the designed size (larger only where the font needs it),
-  // centred on the screen.
+  // frame of the designed size (larger only where the font needs it, smaller
+  // only where the screen does), centred on the screen.
   void FixSizeAndCentre(QSize designed);
   // Enter presses the focused button or else `ok`, Esc presses `cancel`;
   // true when the key was one of them.

@@ -8,12 +8,6 @@
 #include "core/settings/settings.h"
 
 namespace quillet {
-namespace {
-
-// What a window frame (title bar, borders) may add to the client size.
-constexpr QSize kFrameRoom(16, 48);
-
-}  // namespace
 
 void WindowPlacement::Showing() {
   if (shownOnce_) return;

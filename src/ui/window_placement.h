@@ -4,10 +4,14 @@
 #pragma once
 
 #include <QPoint>
+#include <QSize>
 
 class QWidget;
 
 namespace quillet {
+
+// What a window frame (title bar, borders) may add to the client size.
+inline constexpr QSize kFrameRoom(16, 48);
 
 class WindowPlacement {
  public:

@@ -80,7 +80,7 @@ class BehaviourDialogTest : public SettingsDialogTest {
     for (const auto& [button, path] : {std::pair{"firstBrowserBrowseButton", iePath},
                                        std::pair{"secondBrowserBrowseButton", nnPath}}) {
       nextFileName = QString::fromUtf8(path);
-      Control(button)->click();
+      Control<QToolButton>(button)->click();
     }
     Spin()->setValue(minutes);
   }

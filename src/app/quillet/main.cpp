@@ -1,6 +1,5 @@
 // quillet: the window program.
 #include <QApplication>
-#include <QFont>
 
 #include <iostream>
 #include <string>
@@ -11,15 +10,14 @@
 #include "core/sys/autostart.h"
 #include "core/sys/file_system.h"
 #include "core/sys/program_dir.h"
-#include "core/text/text_codec.h"
 #include "ui/behaviour_dialog.h"
 #include "ui/connection_dialog.h"
 #include "ui/fetch_progress_dialog.h"
 #include "ui/icons.h"
 #include "ui/main_window.h"
+#include "ui/program_look.h"
 #include "ui/qt_japanese.h"
 #include "ui/single_instance.h"
-#include "ui/ui_text.h"
 
 int main(int argc, char** argv) {
   using namespace quillet;
@@ -53,15 +51,8 @@ int main(int argc, char** argv) {
   QGuiApplication::setDesktopFileName(QString::fromLatin1(kApplicationId));
   QApplication::setWindowIcon(AppIcon());
 
-  // The windows' font, with the Japanese fonts a Linux desktop usually has
-  // as fallbacks.
-  QFont font = QApplication::font();
-  // Proportional faces first, as the first choice is one.
-  font.setFamilies({UiText(CP932("ＭＳ Ｐゴシック")), QStringLiteral("IPAPGothic"),
-                    QStringLiteral("Noto Sans CJK JP"), QStringLiteral("VL PGothic"),
-                    QStringLiteral("TakaoPGothic"), QStringLiteral("IPAGothic")});
-  font.setPixelSize(12);
-  QApplication::setFont(font);
+  // The windows' font, and a selection that reads in every theme.
+  ProgramLook look(app);
 
   // Created in this order and kept until the program ends.
   MainWindow mainWindow;
