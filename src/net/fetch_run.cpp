@@ -88,8 +88,7 @@ void FetchRun::Run() {
   };
   http_.onDocEnd = [this](HttpClient&) { SetStatus(CP932(" の取得が終了しました")); };
 
-  QLockFile folderLock(
-      QFile::decodeName(QByteArray::fromStdString(DataDirectory() + kLockFile)));
+  QLockFile folderLock(QFile::decodeName(QByteArray::fromStdString(DataDirectory() + kLockFile)));
   auto cleanUp = [this, &folderLock] {
     folderLock.unlock();
     receiveStream_.clear();
