@@ -6,18 +6,7 @@ set -u
 cli=$1
 sites=$2
 pages=$3
-work=$(mktemp -d)
-pids=()
-cleanup() { for p in "${pids[@]}"; do kill "$p" 2>/dev/null; done; rm -rf "$work"; }
-trap cleanup EXIT
-
-passed=0
-failed=0
-check() { # check DESCRIPTION COMMAND...: the command must succeed
-  local what=$1
-  shift
-  if "$@"; then passed=$((passed + 1)); else failed=$((failed + 1)) && echo "FAILED: $what" >&2; fi
-}
+. "$(dirname "$0")/../support/checks.sh"
 home() { # home DIR PROXY [USER PASSWORD]: a program folder with its settings file
   mkdir -p "$1"
   printf '[HTTP]\r\nProxy=%s\r\nProxyUserName=%s\r\nProxyPassword=%s\r\n' "$2" "${3:-}" "${4:-}" \

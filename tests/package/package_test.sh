@@ -3,24 +3,13 @@
 # error in it; unpacked, it holds the programs, a valid desktop entry and
 # metainfo under one application id, the icon at every size and as SVG, the
 # manual pages and the documents Debian wants; the unpacked programs run:
-# quillet --version, quillet-cli --version, and quillet-cli fetch through the sample sites into a
-# program folder given with --home. Usage: tests/package/package_test.sh
+# quillet --version, quillet-cli --version, and quillet-cli fetch through the
+# sample sites into a program folder given with --home. Usage: tests/package/package_test.sh
 set -u
 root=$(cd "$(dirname "$0")/../.." && pwd)
 id=io.github.quillet.Quillet
 version=$(sed -n 's/^project(Quillet VERSION \([0-9.]*\).*/\1/p' "$root/CMakeLists.txt")
-work=$(mktemp -d)
-pids=()
-cleanup() { for p in "${pids[@]}"; do kill "$p" 2>/dev/null; done; rm -rf "$work"; }
-trap cleanup EXIT
-
-passed=0
-failed=0
-check() { # check DESCRIPTION COMMAND...: the command must succeed
-  local what=$1
-  shift
-  if "$@"; then passed=$((passed + 1)); else failed=$((failed + 1)) && echo "FAILED: $what" >&2; fi
-}
+. "$root/tests/support/checks.sh"
 quiet() { # quiet COMMAND...: succeeds, printing nothing (what it printed goes to stderr)
   local out status
   out=$("$@" 2>&1)
