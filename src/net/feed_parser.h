@@ -34,9 +34,10 @@ inline constexpr size_t kMaxExpandedEntityText = size_t{1} << 20;
 // declaration (see DecodeFeedText). Per item: the title; the link (Atom: the
 // first link with rel="alternate" or without rel, else the first link; RSS
 // 2.0: <link>, else a permalink <guid>); the first <category> (Atom: its
-// term), else the first <dc:subject>. Texts have characters that CP932 cannot
-// hold as "〓", white space (TAB, CR, LF among it) as spaces, tags removed
-// like a front page's headlines, and no spaces at either end.
+// term), else the first <dc:subject>. In every text, characters that CP932
+// cannot hold become "〓", white space (TAB, CR and LF among it) becomes
+// spaces and none is left at either end; titles and categories also lose
+// their tags as a front page's headlines do.
 // Raises QuilletError, its message in CP932, for a document over
 // kMaxFeedBytes, an encoding it cannot read, malformed XML (with the line and
 // column), too much entity expansion, and a root that is not rss, rdf:RDF or
