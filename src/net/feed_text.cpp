@@ -60,14 +60,14 @@ std::string_view DeclaredEncoding(std::string_view bytes) {
 
 // UTF-16 code units two bytes each; an odd last byte becomes U+FFFD.
 QString FromUtf16(std::string_view bytes, bool bigEndian) {
-  QString text(static_cast<qsizetype>(bytes.size() / 2 + bytes.size() % 2), QChar());
+  QString text(static_cast<qsizetype>(bytes.size() / 2 + bytes.size() % 2),
+               QChar::ReplacementCharacter);
   char16_t* unit = reinterpret_cast<char16_t*>(text.data());
   for (size_t i = 0; i + 1 < bytes.size(); i += 2) {
     const auto first = static_cast<unsigned char>(bytes[i]);
     const auto second = static_cast<unsigned char>(bytes[i + 1]);
     *unit++ = static_cast<char16_t>(bigEndian ? first << 8 | second : second << 8 | first);
   }
-  if (bytes.size() % 2 != 0) *unit = QChar::ReplacementCharacter;
   return text;
 }
 

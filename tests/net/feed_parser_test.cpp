@@ -121,7 +121,8 @@ TEST(FeedParser, DecodesEntitiesAndCdataAndCleansTexts) {
       {"😀 Ω ①", "〓 Ω ①"}};
   for (const auto& [title, shown] : titles) {
     EXPECT_EQ(Shown("<rss><channel><title>"s + title + "</title><item><title>" + title +
-                    "</title><link>\n\thttp://a/?b=1&amp;c=2 \n</link><category> c\td </category>"
+                    "</title><link>\n\thttp://a/?b=1&amp;c=2 \n</link><category> "
+                    "&lt;i&gt;c&lt;/i&gt;\td </category>"
                     "</item></channel></rss>"),
               shown + "\n"s + shown + "|http://a/?b=1&c=2|c d");
   }
@@ -158,6 +159,8 @@ TEST(FeedParser, RefusesWhatItCannotReadAndNeverReadsOutside) {
       {R"(<!DOCTYPE r [<!ENTITY a "x&b;"><!ENTITY b "&a;">]><rss>&a;</rss>)",
        "Self-referencing entity detected."},
       {"", "Premature end of document."},
+      {"<rss></rss><rss></rss>", "Extra content at end of document."},
+      {"\xFF\xFE<\0r\0s\0s\0/\0>\0!"s, "Extra content at end of document."},  // half a unit
       {"<html><body>ニュース</body></html>", "フィードではありません (ルート要素が <html> です)"},
       {tooLarge, "フィードが大きすぎます (" + std::to_string(tooLarge.size()) + " バイト、上限 " +
                      std::to_string(kMaxFeedBytes) + " バイト)"}};
