@@ -32,30 +32,30 @@ constexpr EncodingName kEncodingNames[] = {
     {"latin1", Encoding::kLatin1},
 };
 
-bool IsXmlSpace(char c) {
-  return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+constexpr std::string_view kXmlSpaces = " \t\r\n";
+
+std::string_view SkipXmlSpaces(std::string_view text) {
+  text.remove_prefix(std::min(text.find_first_not_of(kXmlSpaces), text.size()));
+  return text;
 }
 
 // The encoding named by the XML declaration at the start of `bytes`, as
 // written; "" when there is no declaration or it names none.
 std::string_view DeclaredEncoding(std::string_view bytes) {
-  if (!bytes.starts_with("<?xml") || bytes.size() < 6 || !IsXmlSpace(bytes[5])) return {};
+  if (bytes.size() < 6 || !bytes.starts_with("<?xml") ||
+      kXmlSpaces.find(bytes[5]) == std::string_view::npos) {
+    return {};
+  }
   const size_t close = bytes.find("?>");
-  if (close == std::string_view::npos) return {};
-  const std::string_view declaration = bytes.substr(0, close);
-  size_t at = declaration.find("encoding");
-  if (at == std::string_view::npos) return {};
-  at += 8;
-  while (at < declaration.size() && IsXmlSpace(declaration[at]))
-    ++at;
-  if (at >= declaration.size() || declaration[at] != '=') return {};
-  ++at;
-  while (at < declaration.size() && IsXmlSpace(declaration[at]))
-    ++at;
-  if (at >= declaration.size() || (declaration[at] != '"' && declaration[at] != '\'')) return {};
-  const size_t end = declaration.find(declaration[at], at + 1);
+  const size_t name = bytes.substr(0, close).find("encoding");
+  if (close == std::string_view::npos || name == std::string_view::npos) return {};
+  std::string_view rest = SkipXmlSpaces(bytes.substr(name + 8, close - name - 8));
+  if (!rest.starts_with('=')) return {};
+  rest = SkipXmlSpaces(rest.substr(1));
+  if (!rest.starts_with('"') && !rest.starts_with('\'')) return {};
+  const size_t end = rest.find(rest[0], 1);
   if (end == std::string_view::npos) return {};
-  return declaration.substr(at + 1, end - at - 1);
+  return rest.substr(1, end - 1);
 }
 
 // UTF-16 code units two bytes each; an odd last byte becomes U+FFFD.
