@@ -94,6 +94,15 @@ TEST(TextOps, Cp932ConvertsBothWaysWithItsOwnTable) {
                         "A\xE3\x81"
                         "B"),
             "?A?B");  // a lead byte without its rest
+  // A replacement of several bytes, longer than what it replaces.
+  EXPECT_EQ(Utf8ToCp932("a\xF0\x9F\x98\x80\xC2\xA0z\xE3\x81", kGetaMark),
+            "a\x81\xAC\x81\xACz\x81\xAC");
+  EXPECT_EQ(Utf8ToCp932(std::string(1000, '\xFF') + "ソ", "<?>"), [] {
+    std::string marks;
+    for (int i = 0; i < 1000; ++i)
+      marks += "<?>";
+    return marks + "\x83\x5C";
+  }());
   EXPECT_EQ(FileNameForMessage("/tmp/ソ"), "/tmp/\x83\x5C");
   EXPECT_EQ(FileNameForMessage("/tmp/\xFF\x83\x5C"), "/tmp/\xFF\x83\x5C");  // not UTF-8: kept
 }

@@ -179,8 +179,12 @@ std::string Cp932ToUtf8(std::string_view cp932) {
 }
 
 std::string Utf8ToCp932(std::string_view utf8, char replacement) {
+  return Utf8ToCp932(utf8, std::string_view(&replacement, 1));
+}
+
+std::string Utf8ToCp932(std::string_view utf8, std::string_view replacement) {
   thread_local Converter conv("CP932", "UTF-8");
-  return conv.Run(utf8, std::string_view(&replacement, 1), Utf8SequenceLength);
+  return conv.Run(utf8, replacement, Utf8SequenceLength);
 }
 
 std::string FileNameForMessage(std::string_view path) {

@@ -15,6 +15,12 @@ void AppendCp932ToUtf8(std::string& out, std::string_view cp932);
 
 // Characters that CP932 cannot hold, and invalid UTF-8, become `replacement`.
 std::string Utf8ToCp932(std::string_view utf8, char replacement = '?');
+// The same with a replacement of any length, such as kGetaMark; the
+// replacement is CP932 text and is copied as it is.
+std::string Utf8ToCp932(std::string_view utf8, std::string_view replacement);
+
+// "〓" in CP932, the mark that stands for a character that cannot be shown.
+inline constexpr std::string_view kGetaMark = "\x81\xAC";
 
 // Converts a path or other file-system text for a message: UTF-8 names become
 // CP932; anything that is not valid UTF-8 is kept as it is.
