@@ -75,8 +75,9 @@ Geometry ReadGeometry(const Geometry& current) {
 }
 
 bool HasGeometry() {
+  const ProfileDocument doc = ProfileLoad(SettingsFilePath());
   for (const char* key : {"Left", "Top", "Width", "Height", "Maximized"})
-    if (Read(kMain, key)) return true;
+    if (doc.Get(kMain, key)) return true;
   return false;
 }
 
@@ -138,12 +139,18 @@ void WriteBehaviour(const Behaviour& b) {
 }
 
 ViewState ReadViewState() {
+  // The file read once for the whole section.
+  const ProfileDocument doc = ProfileLoad(SettingsFilePath());
+  const auto flag = [&](std::string_view key) {
+    const auto text = doc.Get(kView, key);
+    return text && ParseProfileInteger(*text).value_or(0) != 0;
+  };
   ViewState v;
-  v.patrol = ReadBool(kView, "Patrol", false);
-  v.alwaysOnTop = ReadBool(kView, "AlwaysOnTop", false);
-  v.headlineColumns = ReadString(kView, "HeadlineColumns", "");
-  v.logColumns = ReadString(kView, "LogColumns", "");
-  v.searchColumns = ReadString(kView, "SearchColumns", "");
+  v.patrol = flag("Patrol");
+  v.alwaysOnTop = flag("AlwaysOnTop");
+  v.headlineColumns = doc.Get(kView, "HeadlineColumns").value_or("");
+  v.logColumns = doc.Get(kView, "LogColumns").value_or("");
+  v.searchColumns = doc.Get(kView, "SearchColumns").value_or("");
   return v;
 }
 
