@@ -6,6 +6,7 @@
 #include <chrono>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "core/headlines/fetch_state.h"
 #include "core/headlines/headline_sink.h"
@@ -44,6 +45,9 @@ class FetchRun {
   bool Running() const { return running_; }
   FetchState& State() { return state_; }
   HttpClient& Http() { return http_; }
+  // The feeds of the last run that failed, one message each naming the feed
+  // (CP932); a failed feed never ends the run.
+  const std::vector<std::string>& FeedErrors() const { return feedErrors_; }
 
   // The window's part of the clean-up: enable the fetch button, fit the
   // columns, hide the dialog.
@@ -64,6 +68,7 @@ class FetchRun {
   FetchState state_;
   HttpClient http_;
   std::string receiveStream_;
+  std::vector<std::string> feedErrors_;
   bool running_ = false;
 };
 

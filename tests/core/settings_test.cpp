@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 
 #include "core/settings/browser_lookup.h"
+#include "core/settings/feed_list.h"
 #include "core/settings/settings.h"
 #include "core/settings/watch_list.h"
 #include "core/sys/autostart.h"
@@ -177,6 +178,54 @@ TEST(WatchList, KeywordsThatCannotBeWatchedAreNamed) {
     EXPECT_TRUE(WatchKeywordProblem(bad).has_value()) << bad;
   for (const std::string& good : {std::string(255, 'x'), kana, std::string("A b")})
     EXPECT_EQ(WatchKeywordProblem(good), std::nullopt) << good;
+}
+
+// Feeds keep their ids across writes; new ones get ids never given before,
+// so a removed feed's log is not taken over; broken entries are passed over.
+TEST(FeedList, IdsAreStableAndNeverGivenTwice) {
+  test::TempHome home;
+  const std::string ini = home.Path("quillet.ini");
+  EXPECT_TRUE(ReadFeeds().empty());
+  test::WriteBytes(ini,
+                   "[Feeds]\r\nNote=kept\r\nCount=5\r\nid0=4\r\nName0=A\r\nUrl0=http://a/f\r\n"
+                   "Id1=4\r\nName1=dup\r\nUrl1=http://b/\r\nId2=7\r\nName2=B\r\n"
+                   "Url2=HTTPS://b/x\r\nEnabled2=0\r\nId3=9\r\nName3=C\r\nUrl3=ftp://c/\r\n"
+                   "Id5=8\r\nName5=D\r\nUrl5=http://d/\r\n");
+  std::vector<FeedSource> feeds = ReadFeeds();
+  ASSERT_EQ(feeds, (std::vector<FeedSource>{{4, "A", "http://a/f", true},
+                                            {7, "B", "HTTPS://b/x", false}}));
+  feeds.erase(feeds.begin());
+  feeds.push_back({0, CP932("新聞"), "https://n/rss", true});
+  WriteFeeds(feeds);  // ids 8 and 9 were seen in the file: the new feed gets 10
+  EXPECT_EQ(feeds[1].id, 10);
+  EXPECT_EQ(test::ReadBytes(ini),
+            "[Feeds]\r\nNote=kept\r\nCount=2\r\nNextId=11\r\nId0=7\r\n"
+            "Name0=B\r\nUrl0=HTTPS://b/x\r\nEnabled0=0\r\nId1=10\r\nName1=" +
+                CP932("新聞") + "\r\nUrl1=https://n/rss\r\nEnabled1=1\r\n");
+  EXPECT_EQ(ReadFeeds(), feeds);
+  feeds.pop_back();
+  WriteFeeds(feeds);
+  feeds.push_back({0, "E", "http://e/", true});
+  WriteFeeds(feeds);
+  EXPECT_EQ(feeds[1].id, 11);
+  EXPECT_EQ(FeedLogFile(11), "Feeds/11.log");
+}
+
+TEST(FeedList, NamesAndUrlsThatCannotBeStoredAreNamed) {
+  const std::string kana = CP932("ニュース");
+  for (const std::string& bad : {std::string(), std::string("a\tb"), std::string("a\nb"),
+                                 std::string(256, 'x'), kana.substr(0, 3)})
+    EXPECT_TRUE(FeedNameProblem(bad).has_value()) << bad;
+  for (const std::string& good : {std::string(255, 'x'), kana, std::string("A b")})
+    EXPECT_EQ(FeedNameProblem(good), std::nullopt) << good;
+  for (const std::string& bad :
+       Strings{"ftp://h/", "http:/h", "http://", "https:///x", "http://:80/", "http://u@/",
+               "http://h/a b", "http://h/\x7f", "www.example.jp/rss",
+               "http://h/" + std::string(2040, 'p')})
+    EXPECT_TRUE(FeedUrlProblem(bad).has_value()) << bad;
+  for (const std::string& good : Strings{"http://h", "HTTPS://h:8443/a?b#c", "http://u:p@h/",
+                                         "http://h/" + std::string(2038, 'p')})
+    EXPECT_EQ(FeedUrlProblem(good), std::nullopt) << good;
 }
 
 // The autostart entry starts the program in the tray, its path quoted as

@@ -1,0 +1,143 @@
+#include "core/settings/feed_list.h"
+
+#include <algorithm>
+#include <charconv>
+#include <map>
+#include <set>
+
+#include "core/settings/settings.h"
+#include "core/sys/error.h"
+#include "core/sys/profile_file.h"
+#include "core/text/cp932.h"
+#include "core/text/text_codec.h"
+
+namespace quillet::settings {
+namespace {
+
+constexpr std::string_view kFeeds = "Feeds";
+constexpr std::string_view kFields[] = {"id", "name", "url", "enabled"};
+
+// The field and number of a "<Field><n>" key (any case), or nullopt.
+std::optional<std::pair<std::string_view, size_t>> FieldKey(std::string_view key) {
+  const std::string lower = Cp932Lower(key);
+  for (std::string_view field : kFields) {
+    if (lower.size() <= field.size() || lower.compare(0, field.size(), field) != 0) continue;
+    const std::string_view digits = key.substr(field.size());
+    size_t n = 0;
+    const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), n);
+    if (error == std::errc() && end == digits.data() + digits.size()) return std::pair{field, n};
+  }
+  return std::nullopt;
+}
+
+bool IsFeedKey(std::string_view key) {
+  const std::string lower = Cp932Lower(key);
+  return lower == "count" || lower == "nextid" || FieldKey(key).has_value();
+}
+
+bool StartsWithNoCase(std::string_view text, std::string_view lowerPrefix) {
+  return text.size() >= lowerPrefix.size() &&
+         Cp932Lower(text.substr(0, lowerPrefix.size())) == lowerPrefix;
+}
+
+}  // namespace
+
+std::optional<std::string> FeedNameProblem(std::string_view name) {
+  if (name.empty()) return CP932("フィード名が空です");
+  if (name.find_first_of("\t\r\n") != std::string_view::npos)
+    return CP932("フィード名にタブや改行は使えません");
+  if (name.size() > kFeedNameMax) return CP932("フィード名が長すぎます (255バイトまで)");
+  for (size_t i = 0; i < name.size(); i += Cp932CharLength(name, i)) {
+    if (IsCp932LeadByte(static_cast<unsigned char>(name[i])) && i + 1 == name.size())
+      return CP932("フィード名の最後の文字が欠けています");
+  }
+  return std::nullopt;
+}
+
+std::optional<std::string> FeedUrlProblem(std::string_view url) {
+  size_t hostAt = 0;
+  if (StartsWithNoCase(url, "http://")) {
+    hostAt = 7;
+  } else if (StartsWithNoCase(url, "https://")) {
+    hostAt = 8;
+  } else {
+    return CP932("URL は http:// か https:// で始めてください");
+  }
+  if (url.size() > kFeedUrlMax) return CP932("URL が長すぎます (2047バイトまで)");
+  if (std::any_of(url.begin(), url.end(), [](char c) {
+        const auto b = static_cast<unsigned char>(c);
+        return b <= 0x20 || b == 0x7f;
+      })) {
+    return CP932("URL に空白や制御文字は使えません");
+  }
+  const std::string_view rest = url.substr(hostAt);
+  const size_t hostEnd = std::min(rest.find_first_of("/?#"), rest.size());
+  const std::string_view authority = rest.substr(0, hostEnd);
+  const std::string_view host = authority.substr(authority.rfind('@') + 1);
+  if (host.empty() || host[0] == ':') return CP932("URL にホスト名がありません");
+  return std::nullopt;
+}
+
+std::vector<FeedSource> ReadFeeds() {
+  const ProfileDocument doc = ProfileLoad(SettingsFilePath());
+  const std::optional<int32_t> count = ParseProfileInteger(doc.Get(kFeeds, "Count").value_or("0"));
+  if (!count || *count <= 0) return {};
+  std::map<size_t, std::map<std::string_view, std::string>> numbered;
+  for (auto& [key, value] : doc.Entries(kFeeds)) {
+    auto field = FieldKey(key);
+    if (!field || field->second >= static_cast<size_t>(*count)) continue;
+    numbered[field->second].try_emplace(field->first, std::move(value));  // the first key counts
+  }
+  std::vector<FeedSource> feeds;
+  std::set<int> ids;
+  for (auto& [n, fields] : numbered) {
+    FeedSource feed;
+    const std::optional<int32_t> id = ParseProfileInteger(fields["id"]);
+    if (!id || *id <= 0 || !ids.insert(*id).second) continue;
+    feed.id = *id;
+    feed.name = fields["name"];
+    feed.url = fields["url"];
+    if (FeedNameProblem(feed.name) || FeedUrlProblem(feed.url)) continue;
+    feed.enabled = ParseProfileInteger(fields["enabled"]).value_or(1) != 0;
+    feeds.push_back(std::move(feed));
+  }
+  return feeds;
+}
+
+void WriteFeeds(std::vector<FeedSource>& feeds) {
+  const std::string path = SettingsFilePath();
+  const ProfileDocument stored = ProfileLoad(path);
+  int nextId =
+      std::max(1, ParseProfileInteger(stored.Get(kFeeds, "NextId").value_or("1")).value_or(1));
+  for (const auto& [key, value] : stored.Entries(kFeeds)) {
+    auto field = FieldKey(key);
+    if (!field || field->first != "id") continue;
+    const int32_t id = ParseProfileInteger(value).value_or(0);
+    if (id > 0 && id < INT32_MAX) nextId = std::max(nextId, id + 1);
+  }
+  for (const FeedSource& feed : feeds) {
+    if (feed.id < INT32_MAX) nextId = std::max(nextId, feed.id + 1);
+  }
+  for (FeedSource& feed : feeds) {
+    if (feed.id <= 0) feed.id = nextId++;
+  }
+  const bool written = ProfileEdit(path, [&](ProfileDocument& doc) {
+    doc.EraseKeys(kFeeds, IsFeedKey);
+    doc.Set(kFeeds, "Count", std::to_string(feeds.size()));
+    doc.Set(kFeeds, "NextId", std::to_string(nextId));
+    for (size_t n = 0; n < feeds.size(); ++n) {
+      const std::string number = std::to_string(n);
+      doc.Set(kFeeds, "Id" + number, std::to_string(feeds[n].id));
+      doc.Set(kFeeds, "Name" + number, feeds[n].name);
+      doc.Set(kFeeds, "Url" + number, feeds[n].url);
+      doc.Set(kFeeds, "Enabled" + number, feeds[n].enabled ? "1" : "0");
+    }
+  });
+  if (!written) throw QuilletError(FileNameForMessage(path) + CP932(" に書き込めません"));
+}
+
+std::string FeedLogFile(int id) {
+  return "Feeds/" + std::to_string(id) + ".log";
+}
+
+}  // namespace quillet::settings

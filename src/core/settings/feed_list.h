@@ -1,0 +1,49 @@
+// The user's feeds: news sources patrolled after the seven sites, kept in the
+// settings file's section Feeds (CP932). Per feed n: Id<n>, Name<n>, Url<n>
+// and Enabled<n>, with Count giving how many there are and NextId the id the
+// next new feed gets. An id is never given twice, so a log file is never
+// taken over by a later feed.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace quillet::settings {
+
+inline constexpr size_t kFeedNameMax = 255;  // bytes
+inline constexpr size_t kFeedUrlMax = 2047;  // bytes, the longest value the file gives back
+
+struct FeedSource {
+  int id = 0;  // stable, from 1: names the log file; 0 for a feed not yet stored
+  std::string name;
+  std::string url;  // http:// or https://
+  bool enabled = true;
+
+  bool operator==(const FeedSource&) const = default;
+};
+
+// Why a feed cannot have this name or URL, as a message for the user
+// (CP932); nullopt when it can. A name is not empty, holds no TAB or line
+// break, at most kFeedNameMax bytes, and no double-byte character is cut off
+// at its end. A URL begins with http:// or https:// (any case), names a host,
+// holds no blank or control character and is at most kFeedUrlMax bytes.
+std::optional<std::string> FeedNameProblem(std::string_view name);
+std::optional<std::string> FeedUrlProblem(std::string_view url);
+
+// The feeds in the order of their numbers. Entries with a missing or
+// repeated id, a name or URL that could not be stored, or a number at or
+// beyond Count are passed over. No section: no feeds.
+std::vector<FeedSource> ReadFeeds();
+
+// Replaces the section's feed keys with the list's in one write of the file;
+// the section's other lines stay. Feeds with id 0 are given new ids first
+// (written back into the list). Every name and URL must be one that can be
+// stored. Raises QuilletError "<path> に書き込めません".
+void WriteFeeds(std::vector<FeedSource>& feeds);
+
+// The log file of a feed, relative to the program folder: "Feeds/<id>.log".
+std::string FeedLogFile(int id);
+
+}  // namespace quillet::settings
