@@ -3,23 +3,11 @@
 #pragma once
 
 #include <cstddef>
-#include <string>
 #include <string_view>
-#include <vector>
+
+#include "core/headlines/feed.h"
 
 namespace quillet {
-
-// One item (RSS) or entry (Atom). Texts are CP932, as every text of the feed.
-struct FeedItem {
-  std::string title;
-  std::string link;
-  std::string category;  // the item's own, else the feed's; "" when neither has one
-};
-
-struct Feed {
-  std::string title;  // the channel's (RSS) or the feed's (Atom)
-  std::vector<FeedItem> items;
-};
 
 // Larger documents are refused.
 inline constexpr size_t kMaxFeedBytes = size_t{16} << 20;

@@ -9,6 +9,7 @@
 #include <QTimer>
 
 #include "core/headlines/extraction.h"
+#include "core/headlines/feed_items.h"
 #include "core/settings/settings.h"
 #include "core/sites/catalogue.h"
 #include "core/sites/front_page.h"
@@ -16,6 +17,7 @@
 #include "core/sys/file_system.h"
 #include "core/sys/program_dir.h"
 #include "core/text/text_codec.h"
+#include "net/feed_parser.h"
 
 namespace quillet {
 namespace {
@@ -45,6 +47,28 @@ int32_t ContentLengthValue(const std::string& line) {
     throw QuilletError("'" + text + "' is not a valid integer value");
   }
   return static_cast<int32_t>(negative ? -value : value);
+}
+
+// The client's body limit set to a feed's while a feed downloads, and put
+// back after, however the download ends.
+class FeedBodyLimit {
+ public:
+  explicit FeedBodyLimit(HttpClient& client) : client_(client), kept_(client.maxDocumentSize) {
+    client_.maxDocumentSize = static_cast<int64_t>(kMaxFeedBytes);
+  }
+  ~FeedBodyLimit() { client_.maxDocumentSize = kept_; }
+  FeedBodyLimit(const FeedBodyLimit&) = delete;
+  FeedBodyLimit& operator=(const FeedBodyLimit&) = delete;
+
+ private:
+  HttpClient& client_;
+  int64_t kept_;
+};
+
+// "404 Not Found": the status of an answer that holds no feed.
+std::string StatusFailure(const HttpClient& client) {
+  const std::string& text = client.ResponseText();
+  return std::to_string(client.ResponseCode()) + (text.empty() ? "" : " " + text);
 }
 
 }  // namespace
@@ -99,6 +123,7 @@ void FetchRun::Run() {
   };
   try {
     state_.cancelled = false;
+    feedErrors_.clear();
     state_.statusText = CP932("取得の準備をしています...");
     state_.received = 0;
     state_.contentLength = 0;
@@ -109,6 +134,15 @@ void FetchRun::Run() {
         FetchSite(site);
         if (state_.cancelled) break;
         receiveStream_.clear();
+      }
+      // Then the user's feeds in their list order.
+      if (!state_.cancelled) {
+        for (const settings::FeedSource& feed : settings::ReadFeeds()) {
+          if (!feed.enabled) continue;
+          FetchFeed(feed);
+          receiveStream_.clear();
+          if (state_.cancelled) break;
+        }
       }
     }
   } catch (...) {
@@ -163,10 +197,12 @@ bool FetchRun::WaitForProgramFolder(QLockFile& lock) {
 
 void FetchRun::Cancel() {
   state_.cancelled = true;
+  downloadAborted_ = true;
   http_.AbortRequest();
 }
 
 void FetchRun::Skip() {
+  downloadAborted_ = true;
   http_.AbortRequest();
 }
 
@@ -201,6 +237,43 @@ void FetchRun::FetchSite(const Site& site) {
   }
 
   ExtractHeadlines(state_, SectionDocument(site, receiveStream_), list_);
+}
+
+// A feed that fails adds its message to feedErrors_ and the run goes on; one
+// whose download Skip or Cancel ended has not failed.
+void FetchRun::FetchFeed(const settings::FeedSource& feed) {
+  state_.statusText.clear();
+  state_.received = 0;
+  state_.contentLength = 0;
+  state_.headline.clear();
+  state_.siteLabel = feed.name;
+  state_.siteName = feed.name;
+  state_.baseUrl.clear();
+  state_.genre.clear();
+  receiveStream_.clear();
+  downloadAborted_ = false;
+
+  std::string failure;
+  {
+    FeedBodyLimit limit(http_);
+    http_.url = feed.url;
+    try {
+      http_.SendGet();
+      const int status = http_.ResponseCode();
+      if (status < 200 || status > 299) failure = StatusFailure(http_);
+    } catch (const std::exception& e) {
+      if (downloadAborted_) return;
+      failure = http_.Failed() ? std::string(e.what()) : StatusFailure(http_);
+    }
+  }
+  if (failure.empty()) {
+    try {
+      MergeFeedItems(state_, feed, ParseFeed(receiveStream_), list_);
+    } catch (const std::exception& e) {
+      failure = e.what();
+    }
+  }
+  if (!failure.empty()) feedErrors_.push_back(feed.name + ": " + failure);
 }
 
 }  // namespace quillet

@@ -1,6 +1,6 @@
-// The fetch run: one pass over the seven sites, driven by the progress dialog
-// (or the terminal), with the fetch state, the HTTP client, Cancel and Skip.
-// One run at a time per program folder: a run holds the folder's lock file.
+// The fetch run: one pass over the seven sites, then the user's feeds, driven by the progress
+// dialog (or the terminal), with the fetch state, the HTTP client, Cancel and Skip. One run at a
+// time per program folder: a run holds the folder's lock file.
 #pragma once
 
 #include <chrono>
@@ -10,6 +10,7 @@
 
 #include "core/headlines/fetch_state.h"
 #include "core/headlines/headline_sink.h"
+#include "core/settings/feed_list.h"
 #include "core/sites/catalogue.h"
 #include "net/http_client.h"
 
@@ -39,7 +40,7 @@ class FetchRun {
   // freed, OnRunEnded called); an error that no site absorbs is then rethrown
   // for the top-level error display.
   void Run();
-  void Cancel();  // Cancel: ends the run after the current site
+  void Cancel();  // Cancel: ends the run after the current site or feed
   void Skip();    // Skip: aborts the current download only
 
   bool Running() const { return running_; }
@@ -60,6 +61,7 @@ class FetchRun {
  private:
   bool WaitForProgramFolder(QLockFile& lock);
   void FetchSite(const Site& site);
+  void FetchFeed(const settings::FeedSource& feed);
   void UpdateProgress();
   void SetStatus(const std::string& suffix);
 
@@ -70,6 +72,7 @@ class FetchRun {
   std::string receiveStream_;
   std::vector<std::string> feedErrors_;
   bool running_ = false;
+  bool downloadAborted_ = false;  // Skip or Cancel ended the current download
 };
 
 }  // namespace quillet

@@ -82,6 +82,9 @@ class HttpClient {
 
   // Results of the last exchange.
   int ResponseCode() const { return failed_ ? 404 : response_.StatusCode(); }
+  // The exchange ended before a whole answer came (ResponseText says why),
+  // not with an answer of whatever status.
+  bool Failed() const { return failed_; }
   const std::string& ResponseText() const {
     return failed_ ? failureText_ : response_.StatusText();
   }

@@ -1,5 +1,5 @@
-// quillet-cli: the fetch, the log search, the log browser and the watch list
-// for terminals, scripts and cron, on the same core as the window program.
+// quillet-cli: the fetch, the log search, the log browser, the watch list and
+// the feed list for terminals, scripts and cron, on the same core as the window program.
 #include <unistd.h>
 
 #include <QCoreApplication>
@@ -18,6 +18,7 @@
 #include "core/headlines/watch_match.h"
 #include "core/log/log_rows.h"
 #include "core/log/log_search.h"
+#include "core/settings/feed_list.h"
 #include "core/settings/settings.h"
 #include "core/settings/watch_list.h"
 #include "core/sites/catalogue.h"
@@ -35,14 +36,22 @@ const char kUsage[] =
     "Usage: quillet-cli COMMAND [OPTIONS]\n"
     "\n"
     "commands:\n"
-    "  fetch            fetch the headlines of the enabled categories and print them:\n"
-    "                   site TAB genre TAB headline TAB url\n"
+    "  fetch            fetch the headlines of the enabled categories, then the items of\n"
+    "                   the enabled feeds, and print them: site TAB genre TAB headline TAB\n"
+    "                   url (a feed's rows: its name as the site); a feed that fails is\n"
+    "                   named on stderr with why, and the fetch goes on\n"
     "  search KEYWORD   search the logs: site TAB date TAB genre TAB headline TAB url\n"
     "  log INDEX        print the log of category INDEX (0-64): date TAB headline TAB url\n"
     "  watch list       print the watch list, one keyword a line\n"
     "  watch add KEYWORD, watch remove KEYWORD\n"
     "                   add a keyword to the watch list or remove one (exit 1 when\n"
     "                   it cannot be watched, is there already or is not there)\n"
+    "  feeds list       print the feeds: id TAB on|off TAB name TAB url\n"
+    "  feeds add NAME URL\n"
+    "                   add an enabled feed (an http:// or https:// URL); prints its id\n"
+    "  feeds remove ID, feeds enable ID, feeds disable ID\n"
+    "                   change the feed with that id (exit 2, nothing written, when\n"
+    "                   the name or URL cannot be stored or no feed has the id)\n"
     "  help             show this text\n"
     "\n"
     "options:\n"
@@ -65,7 +74,8 @@ const char kUsage[] =
     "An https site's certificate is always verified against the system's CAs;\n"
     "$QUILLET_CA_FILE may name a PEM file of further CAs to trust.\n"
     "\n"
-    "Exit status: 0 done, 1 failed, 2 wrong usage or no network.\n";
+    "Exit status: 0 done, 1 failed, 2 wrong usage or no network. Feeds that fail\n"
+    "do not make fetch fail: a run that went through to its end exits 0.\n";
 
 int Usage(const char* problem) {
   if (problem != nullptr) std::fprintf(stderr, "quillet-cli: %s\n", problem);
@@ -175,6 +185,8 @@ int Fetch(Terminal& terminal, int argc, char** argv, std::chrono::seconds folder
   FetchRun run(list, list);
   run.folderWaitLimit = folderWait;
   RunGuarded(list, [&] { run.Run(); });
+  for (const std::string& failure : run.FeedErrors())
+    terminal.Message(failure);
   terminal.ClearProgress();
   return list.failed ? 1 : 0;
 }
@@ -268,6 +280,60 @@ int Watch(Terminal& terminal, const std::vector<std::string>& operands) {
   return 0;
 }
 
+// Refuses a feeds command: the message on stderr, nothing written.
+int RefuseFeeds(Terminal& terminal, const std::string& message) {
+  terminal.Message(message);
+  return 2;
+}
+
+// Prints the feed list, or adds, removes, enables or disables one feed.
+int Feeds(Terminal& terminal, const std::vector<std::string>& operands) {
+  const std::string& action = operands[0];
+  if (action == "list" && operands.size() == 1) {
+    for (const settings::FeedSource& feed : settings::ReadFeeds())
+      terminal.PrintRow(
+          {std::to_string(feed.id), feed.enabled ? "on" : "off", feed.name, feed.url});
+    return 0;
+  }
+  const bool add = action == "add" && operands.size() == 3;
+  const bool change =
+      (action == "remove" || action == "enable" || action == "disable") && operands.size() == 2;
+  if (!add && !change) {
+    return Usage("feeds: list, add NAME URL, remove ID, enable ID or disable ID");
+  }
+  std::vector<settings::FeedSource> feeds = settings::ReadFeeds();
+  if (add) {
+    settings::FeedSource feed;
+    feed.name = terminal.In(operands[1]);
+    feed.url = terminal.In(operands[2]);
+    if (auto problem = settings::FeedNameProblem(feed.name)) return RefuseFeeds(terminal, *problem);
+    if (auto problem = settings::FeedUrlProblem(feed.url)) return RefuseFeeds(terminal, *problem);
+    feeds.push_back(std::move(feed));
+  } else {
+    const std::string& idText = operands[1];
+    auto at = std::find_if(feeds.begin(), feeds.end(), [&](const settings::FeedSource& feed) {
+      return std::to_string(feed.id) == idText;
+    });
+    if (at == feeds.end()) {
+      return RefuseFeeds(terminal,
+                         CP932("ID ") + terminal.In(idText) + CP932(" のフィードはありません"));
+    }
+    if (action == "remove") {
+      feeds.erase(at);
+    } else {
+      at->enabled = action == "enable";
+    }
+  }
+  try {
+    settings::WriteFeeds(feeds);
+  } catch (const std::exception& e) {
+    terminal.Message(TopLevelErrorText(e.what()));
+    return 1;
+  }
+  if (add) terminal.PrintRow({std::to_string(feeds.back().id)});
+  return 0;
+}
+
 }  // namespace
 }  // namespace quillet
 
@@ -323,7 +389,8 @@ int main(int argc, char** argv) {
       operands.push_back(arg);
     }
   }
-  if (command != "fetch" && command != "search" && command != "log" && command != "watch") {
+  if (command != "fetch" && command != "search" && command != "log" && command != "watch" &&
+      command != "feeds") {
     return Usage(("unknown command: " + command).c_str());
   }
   if ((newOnly || watchOnly) && command != "fetch") return Usage("--new and --watch are for fetch");
@@ -341,5 +408,6 @@ int main(int argc, char** argv) {
     return Search(terminal, terminal.In(operands[0]));
   if (command == "log" && operands.size() == 1) return Log(terminal, operands[0]);
   if (command == "watch" && !operands.empty()) return Watch(terminal, operands);
+  if (command == "feeds" && !operands.empty()) return Feeds(terminal, operands);
   return Usage(("wrong arguments for " + command).c_str());
 }

@@ -1,9 +1,9 @@
 #include "core/headlines/extraction.h"
 
-#include <algorithm>
 #include <map>
 #include <optional>
 
+#include "core/headlines/headline_merge.h"
 #include "core/log/category_log.h"
 #include "core/log/log_store.h"
 #include "core/settings/settings.h"
@@ -15,11 +15,6 @@ namespace {
 
 constexpr int kImpressSite = 2;
 constexpr int kZakzakSite = 3;
-
-// A TAB would split the log record into wrong fields; it becomes a space.
-void ReplaceTabs(std::string& text) {
-  std::replace(text.begin(), text.end(), '\t', ' ');
-}
 
 void AppendRow(const FetchState& state, HeadlineSink& list, bool isNew = false) {
   list.AppendRow(state.siteLabel, state.genre, state.headline, SiteImageIndex(state.siteName),
@@ -81,24 +76,8 @@ void AddNewsItem(FetchState& state, HeadlineSink& list, WalkLogs& logs, int cate
   }
   CategoryLog& log = logs.Open(category, state.logPath, line);
   const bool enabled = IsCategoryEnabled(category);
-  const bool saveLog = settings::SaveLog();
-  // Decided before the headline is recorded. The process notes every
-  // headline, so that turning the logs off does not make all of them new.
-  const bool firstSighting = state.seen.FirstSighting(category, state.headline);
-  const bool isNew = saveLog ? log.Find(state.headline) < 0 : firstSighting;
-  if (settings::AddNewsOnly()) {
-    if (log.FindShown(state.headline) >= 0) return;
-    if (saveLog) {
-      state.insertPos = log.Record(state.headline, state.url, enabled, state.insertPos);
-      log.MarkForSave();
-    }
-  } else if (saveLog) {
-    if (log.FindShown(state.headline) < 0) {
-      state.insertPos = log.Record(state.headline, state.url, enabled, state.insertPos);
-    }
-    log.MarkForSave();
-  }
-  if (enabled) AppendRow(state, list, isNew);
+  const MergedHeadline merged = MergeHeadline(state, log, category, enabled);
+  if (merged.listed && enabled) AppendRow(state, list, merged.isNew);
 }
 
 }  // namespace

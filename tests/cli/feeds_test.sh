@@ -1,0 +1,36 @@
+#!/usr/bin/env bash
+# quillet-cli feeds: the list kept in quillet.ini, refusals that write nothing,
+# and a fetch whose feeds fail. Usage: feeds_test.sh QUILLET_CLI
+set -u
+cli=$1
+. "$(dirname "$0")/../support/checks.sh"
+f() { "$cli" feeds "$@" --home "$work"; }
+
+check "add prints the id" test "$(f add ニュース http://a.test/rss)" = 1
+check "add, cp932" test "$(f add "$(printf '速報' | iconv -t CP932)" HTTPS://b.test --encoding cp932)" = 2
+f disable 1
+check "list" test "$(f list)" = $'1\toff\tニュース\thttp://a.test/rss\n2\ton\t速報\tHTTPS://b.test'
+cp "$work/quillet.ini" "$work/before.ini"
+refuse() { # refuse MESSAGE ARGS...: exit 2, the message on stderr, nothing on stdout
+  f "${@:2}" >"$work/out" 2>"$work/err"
+  check "refused: $1" test $? -eq 2 -a ! -s "$work/out" -a "$(cat "$work/err")" = "$1"
+}
+refuse フィード名が空です add "" http://x
+refuse フィード名にタブや改行は使えません add $'a\tb' http://x
+refuse "URL は http:// か https:// で始めてください" add n ftp://x
+refuse "ID 3 のフィードはありません" remove 3
+refuse "ID x のフィードはありません" enable x
+check "refusals write nothing" cmp -s "$work/before.ini" "$work/quillet.ini"
+f remove 1 && f enable 2
+check "an id is never given again" test "$(f add c http://c.test)" = 3
+check "remove, enable" test "$(f list | cut -f1,2)" = $'2\ton\n3\ton'
+
+# A fetch of no site and feeds that fail through a proxy that refuses: each
+# named on stderr, exit 0 (the run went through).
+printf '[HTTP]\r\nProxy=127.0.0.1:1\r\n[CheckRoute]\r\n%s\n' "$(printf '%s=0\r\n' $(seq 0 64))" >>"$work/quillet.ini"
+"$cli" fetch --home "$work" >"$work/out" 2>"$work/err"
+check "fetch with failed feeds exits 0" test $? -eq 0 -a ! -s "$work/out"
+check "... names them" test "$(grep -c -e '^速報: Connection refused' -e '^c: Connection' "$work/err")" = 2
+
+echo "$passed passed, $failed failed"
+[ "$failed" -eq 0 ]

@@ -1,0 +1,134 @@
+// Fetch runs over the user's feeds, against scripted servers on 127.0.0.1:
+// rows after the sites', failures named and passed over, logs per feed, Skip,
+// Cancel, https and the feed body limit.
+#include <QFile>
+#include <QSslCertificate>
+#include <QSslKey>
+
+#include <gtest/gtest.h>
+
+#include "core/settings/settings.h"
+#include "core/sites/catalogue.h"
+#include "core/text/text_codec.h"
+#include "net/feed_parser.h"
+#include "net/fetch_run.h"
+#include "support/temp_home.h"
+#include "test_server.h"
+
+namespace quillet {
+namespace {
+
+using test::TestServer;
+using Strings = std::vector<std::string>;
+const std::string kOk = "HTTP/1.0 200 OK\r\n\r\n";
+
+struct ActingView : ProgressView {
+  void ShowProgress(const std::string& s, const std::string&, int, int) override { onStatus(s); }
+  std::function<void(const std::string&)> onStatus = [](const std::string&) {};
+};
+
+// Rows as "caption|genre|headline|url|image|new" in UTF-8.
+Strings Rows(const test::RecordingList& list) {
+  Strings rows;
+  for (const auto& r : list.rows)
+    rows.push_back(Cp932ToUtf8(r.caption + "|" + r.genre + "|" + r.headline + "|" + r.item.url +
+                               "|" + std::to_string(r.imageIndex) + "|" + "01"[r.item.isNew]));
+  return rows;
+}
+
+// Feed i on servers[i], or on the last server; one named "Off" disabled.
+void AddFeeds(const Strings& names, const std::vector<const TestServer*>& servers) {
+  std::vector<settings::FeedSource> feeds;
+  for (size_t i = 0; i < names.size(); ++i) {
+    const std::string url = servers[std::min(i, servers.size() - 1)]->Url("/" + std::to_string(i));
+    feeds.push_back({0, Utf8ToCp932(names[i]), url, names[i] != "Off"});
+  }
+  settings::WriteFeeds(feeds);
+}
+
+TEST(FeedFetch, FeedsFollowTheSitesAndFailedOnesAreNamedWhileTheRunGoesOn) {
+  test::TempHome home;
+  TestServer server;  // the proxy, for CNN's top news and the feeds
+  settings::Connection c;
+  c.enabled[32] = true;
+  c.proxy.address = "127.0.0.1:" + std::to_string(server.Port());
+  settings::WriteConnection(c);
+  settings::WriteString("Main", "NoAddEmpty", "0");
+  AddFeeds({"ニュース", "Gone", "Bad", "Off", "Last"}, {&server});
+  const std::string rss = kOk +
+                          "<rss><channel><item><title>最初の記事</title><link>http://a/1</link>"
+                          "<category>経済</category></item><item><title>Second</title><link>"
+                          "http://a/2</link></item></channel></rss>";
+  const std::string atom = kOk +
+                           "<feed xmlns='http://www.w3.org/2005/Atom'><entry><title>Atom "
+                           "entry</title><link href='http://e/1'/></entry></feed>";
+  test::RecordingList list;
+  ActingView view;
+  FetchRun run(list, view);
+  for (int pass = 0; pass < 2; ++pass) {
+    list.rows.clear();
+    for (const std::string& response :
+         {kOk, kOk + "<span class=\"headline\">Site story\r\n", rss,
+          std::string("HTTP/1.0 404 Not Found\r\n\r\n"), kOk + "<rss><item></rss>", atom})
+      server.Add(response);
+    run.Run();
+    const Category& cnn = Categories()[32];  // its rows: the separator, then the headline
+    const Site& s = Sites()[static_cast<size_t>(cnn.site)];
+    const std::string site = Cp932ToUtf8(s.shortLabel + "|" + cnn.genre) + "|",
+                      tail = "|" + s.baseUrl + "|" + std::to_string(s.number) + "|";
+    const std::string isNew = pass == 0 ? "1" : "0";
+    EXPECT_EQ(
+        Rows(list),
+        (Strings{site + tail + "0", site + "Site story" + tail + isNew, "ニュース|フィード|||-1|0",
+                 "ニュース|経済|最初の記事|http://a/1|-1|" + isNew,
+                 "ニュース|フィード|Second|http://a/2|-1|" + isNew, "Last|フィード|||-1|0",
+                 "Last|フィード|Atom entry|http://e/1|-1|" + isNew}))
+        << pass;
+    ASSERT_EQ(run.FeedErrors().size(), 2u);  // a run starts without the last run's
+    EXPECT_EQ(run.FeedErrors()[0], "Gone: 404 Not Found");
+    EXPECT_TRUE(run.FeedErrors()[1].starts_with(CP932("Bad: フィードの XML が正しくありません (")));
+    EXPECT_EQ(server.Connections(), 6 * (pass + 1));  // nothing asked for the feed that is off
+  }
+  const std::string date = TodayShortDate();
+  EXPECT_EQ(Cp932ToUtf8(test::ReadBytes(home.Path("Feeds/1.log"))),
+            "最初の記事\thttp://a/1\t" + date + "\t1\r\nSecond\thttp://a/2\t" + date + "\t1\r\n");
+}
+
+// https with the tests' CA, a body over the feed limit, Skip (not a failure)
+// and Cancel (the feeds after it are not asked).
+TEST(FeedFetch, HttpsTheBodyLimitSkipAndCancel) {
+  test::TempHome home;
+  settings::WriteConnection(settings::Connection{});
+  setenv("QUILLET_CA_FILE", QUILLET_TEST_CERTIFICATES "/ca.pem", 1);
+  auto tls = [](const char* name) {
+    const QString path = QStringLiteral(QUILLET_TEST_CERTIFICATES "/") + QString::fromLatin1(name);
+    QFile key(path + QStringLiteral(".key"));
+    EXPECT_TRUE(key.open(QIODevice::ReadOnly));
+    QSslConfiguration config;
+    config.setLocalCertificateChain(QSslCertificate::fromPath(path + QStringLiteral(".pem")));
+    config.setPrivateKey(QSslKey(&key, QSsl::Ec));
+    return config;
+  };
+  TestServer secure(tls("server")), plain;
+  secure.Add(kOk + "<rss><channel><item><title>S</title><link>s</link></item></channel></rss>");
+  plain.Add(kOk + std::string(kMaxFeedBytes + 1, ' '));
+  for (int held = 0; held < 2; ++held)
+    plain.Add({{{kOk + "<rss>", 0}, {"</rss>", 0, true}}, true});
+  AddFeeds({"Secure", "Huge", "Skipped", "Cancelled", "Never"}, {&secure, &plain});
+  test::RecordingList list;
+  ActingView view;
+  FetchRun run(list, view);
+  view.onStatus = [&](const std::string& status) {
+    if (status == CP932("Skipped に接続しています...")) run.Skip();
+    if (status == CP932("Cancelled に接続しています...")) run.Cancel();
+  };
+  run.Run();
+  unsetenv("QUILLET_CA_FILE");
+  EXPECT_EQ(Rows(list), Strings{"Secure|フィード|S|s|-1|1"});
+  EXPECT_EQ(run.FeedErrors(), Strings{"Huge: document too large"});
+  EXPECT_EQ(run.Http().maxDocumentSize, HttpClient::kDefaultMaxDocumentSize);
+  EXPECT_EQ(plain.Connections(), 3);
+}
+
+}  // namespace
+}  // namespace quillet
