@@ -11,9 +11,9 @@ check "add, cp932" test "$(f add "$(printf '速報' | iconv -t CP932)" HTTPS://b
 f disable 1
 check "list" test "$(f list)" = $'1\toff\tニュース\thttp://a.test/rss\n2\ton\t速報\tHTTPS://b.test'
 cp "$work/quillet.ini" "$work/before.ini"
-refuse() { # refuse MESSAGE ARGS...: exit 2, the message on stderr, nothing on stdout
+refuse() { # refuse MESSAGE ARGS...: exit 1, the message on stderr, nothing on stdout
   f "${@:2}" >"$work/out" 2>"$work/err"
-  check "refused: $1" test $? -eq 2 -a ! -s "$work/out" -a "$(cat "$work/err")" = "$1"
+  check "refused: $1" test $? -eq 1 -a ! -s "$work/out" -a "$(cat "$work/err")" = "$1"
 }
 refuse フィード名が空です add "" http://x
 refuse フィード名にタブや改行は使えません add $'a\tb' http://x

@@ -280,10 +280,11 @@ int Watch(Terminal& terminal, const std::vector<std::string>& operands) {
   return 0;
 }
 
-// Refuses a feeds command: the message on stderr, nothing written.
+// Refuses a feeds command as the watch commands refuse theirs: the message on
+// stderr, nothing written, exit 1.
 int RefuseFeeds(Terminal& terminal, const std::string& message) {
   terminal.Message(message);
-  return 2;
+  return 1;
 }
 
 // Prints the feed list, or adds, removes, enables or disables one feed.
