@@ -21,7 +21,6 @@ std::vector<LogItem> LoadLogView(int categoryIndex);
 void ForEachLogLine(int categoryIndex, const std::function<void(std::string_view)>& line);
 
 // The same for the log file at `path`, one that belongs to no category.
-void ForEachLogFileLine(const std::string& path,
-                        const std::function<void(std::string_view)>& line);
+void ForEachLogFileLine(const std::string& path, const std::function<void(std::string_view)>& line);
 
 }  // namespace quillet

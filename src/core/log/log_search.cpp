@@ -94,8 +94,8 @@ void SearchLogFile(const std::string& path, std::string_view keyword, int site,
   const KeywordScan scan(keyword);
   std::vector<char> buffer;
   log.Read(buffer, scan.Overrun(), [&](std::string_view block) {
-    return scan.Scan(block,
-                     [&](std::string_view line) { onRow(RowOfLine(line, site, siteLabel, genre)); });
+    return scan.Scan(
+        block, [&](std::string_view line) { onRow(RowOfLine(line, site, siteLabel, genre)); });
   });
 }
 
