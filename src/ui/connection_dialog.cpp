@@ -28,7 +28,22 @@ namespace {
 
 // The designed size, with room for the page tabs above the connection page.
 constexpr QSize kClientSize(567, 375);
+// A feed row keeps its id, and its name and URL as CP932 bytes, which a trip
+// through the shown Unicode texts might change.
 constexpr int kFeedIdRole = Qt::UserRole;
+constexpr int kFeedNameRole = Qt::UserRole + 1;
+constexpr int kFeedUrlRole = Qt::UserRole + 2;
+
+void SetFeedTexts(QTreeWidgetItem* row, const std::string& name, const std::string& url) {
+  row->setText(0, UiText(name));
+  row->setText(1, UiText(url));
+  row->setData(0, kFeedNameRole, QByteArray::fromStdString(name));
+  row->setData(0, kFeedUrlRole, QByteArray::fromStdString(url));
+}
+
+std::string FeedText(const QTreeWidgetItem* row, int role) {
+  return row->data(0, role).toByteArray().toStdString();
+}
 
 std::string FieldText(const QLineEdit* edit) {
   return Utf8ToCp932(edit->text().toStdString());
@@ -251,7 +266,8 @@ void ConnectionDialog::DeleteProxyLine() {
 }
 
 void ConnectionDialog::AddFeedRow(const settings::FeedSource& feed) {
-  auto* row = new QTreeWidgetItem(feedList_, {UiText(feed.name), UiText(feed.url)});
+  auto* row = new QTreeWidgetItem(feedList_);
+  SetFeedTexts(row, feed.name, feed.url);
   row->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
   row->setCheckState(0, feed.enabled ? Qt::Checked : Qt::Unchecked);
   row->setData(0, kFeedIdRole, feed.id);
@@ -261,8 +277,8 @@ std::vector<settings::FeedSource> ConnectionDialog::ListedFeeds() const {
   std::vector<settings::FeedSource> feeds;
   for (int n = 0; n < feedList_->topLevelItemCount(); ++n) {
     const QTreeWidgetItem* row = feedList_->topLevelItem(n);
-    feeds.push_back({row->data(0, kFeedIdRole).toInt(), Utf8ToCp932(row->text(0).toStdString()),
-                     Utf8ToCp932(row->text(1).toStdString()), row->checkState(0) == Qt::Checked});
+    feeds.push_back({row->data(0, kFeedIdRole).toInt(), FeedText(row, kFeedNameRole),
+                     FeedText(row, kFeedUrlRole), row->checkState(0) == Qt::Checked});
   }
   return feeds;
 }
@@ -278,12 +294,9 @@ void ConnectionDialog::AddFeed() {
 void ConnectionDialog::EditFeed() {
   QTreeWidgetItem* row = feedList_->currentItem();
   if (row == nullptr || !row->isSelected()) return;
-  feedEditor_->Open(CP932("フィードの編集"), Utf8ToCp932(row->text(0).toStdString()),
-                    Utf8ToCp932(row->text(1).toStdString()),
-                    [row](const std::string& name, const std::string& url) {
-                      row->setText(0, UiText(name));
-                      row->setText(1, UiText(url));
-                    });
+  feedEditor_->Open(
+      CP932("フィードの編集"), FeedText(row, kFeedNameRole), FeedText(row, kFeedUrlRole),
+      [row](const std::string& name, const std::string& url) { SetFeedTexts(row, name, url); });
 }
 
 void ConnectionDialog::DeleteFeed() {
