@@ -11,19 +11,39 @@
 #include <QPushButton>
 #include <QShowEvent>
 #include <QStyle>
+#include <QTabWidget>
 #include <QToolButton>
+#include <QTreeWidget>
 #include <QVBoxLayout>
 
 #include "core/settings/settings.h"
 #include "core/sites/catalogue.h"
 #include "core/text/text_codec.h"
+#include "ui/feed_edit_dialog.h"
 #include "ui/icons.h"
 #include "ui/ui_text.h"
 
 namespace quillet {
 namespace {
 
-constexpr QSize kClientSize(567, 337);
+// The designed size, with room for the page tabs above the connection page.
+constexpr QSize kClientSize(567, 375);
+// A feed row keeps its id, and its name and URL as CP932 bytes, which a trip
+// through the shown Unicode texts might change.
+constexpr int kFeedIdRole = Qt::UserRole;
+constexpr int kFeedNameRole = Qt::UserRole + 1;
+constexpr int kFeedUrlRole = Qt::UserRole + 2;
+
+void SetFeedTexts(QTreeWidgetItem* row, const std::string& name, const std::string& url) {
+  row->setText(0, UiText(name));
+  row->setText(1, UiText(url));
+  row->setData(0, kFeedNameRole, QByteArray::fromStdString(name));
+  row->setData(0, kFeedUrlRole, QByteArray::fromStdString(url));
+}
+
+std::string FeedText(const QTreeWidgetItem* row, int role) {
+  return row->data(0, role).toByteArray().toStdString();
+}
 
 std::string FieldText(const QLineEdit* edit) {
   return Utf8ToCp932(edit->text().toStdString());
@@ -80,6 +100,23 @@ ConnectionDialog::ConnectionDialog(QWidget* parent) : ProgramWindow(parent), err
   deleteButton_->setText(UiText(CP932("削除")));
   deleteButton_->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
 
+  feedLabel_ = new QLabel(UiText(CP932("巡回するフィード (巡回しない場合はチェックを外す)")), this);
+  feedList_ = Named(new QTreeWidget(this), QStringLiteral("feedList"));
+  feedList_->setColumnCount(2);
+  feedList_->setHeaderLabels({UiText(CP932("名前")), QStringLiteral("URL")});
+  feedList_->setRootIsDecorated(false);
+  feedList_->setSelectionMode(QAbstractItemView::SingleSelection);
+  feedList_->setColumnWidth(0, 140);
+  const auto feedButton = [this](const std::string& caption, const char* name) {
+    return Named(new QPushButton(UiText(caption), this), QString::fromLatin1(name));
+  };
+  feedAddButton_ = feedButton(CP932("追加..."), "feedAddButton");
+  feedEditButton_ = feedButton(CP932("編集..."), "feedEditButton");
+  feedDeleteButton_ = feedButton(CP932("削除"), "feedDeleteButton");
+  feedUpButton_ = feedButton(CP932("上へ"), "feedUpButton");
+  feedDownButton_ = feedButton(CP932("下へ"), "feedDownButton");
+  feedEditor_ = new FeedEditDialog(this);
+
   okButton_ = Named(new QPushButton(QStringLiteral("OK"), this), QStringLiteral("okButton"));
   cancelButton_ =
       Named(new QPushButton(UiText(CP932("キャンセル")), this), QStringLiteral("cancelButton"));
@@ -111,16 +148,37 @@ ConnectionDialog::ConnectionDialog(QWidget* parent) : ProgramWindow(parent), err
   proxy->addWidget(proxyListLabel_);
   proxy->addLayout(list, 1);
 
-  auto* body = new QHBoxLayout;
+  auto* connectionPage = new QWidget;
+  auto* body = new QHBoxLayout(connectionPage);
   body->addLayout(categories);
   body->addWidget(divider_);
   body->addLayout(proxy, 1);
+
+  auto* feedButtons = new QVBoxLayout;
+  feedButtons->addWidget(feedAddButton_);
+  feedButtons->addWidget(feedEditButton_);
+  feedButtons->addWidget(feedDeleteButton_);
+  feedButtons->addSpacing(12);
+  feedButtons->addWidget(feedUpButton_);
+  feedButtons->addWidget(feedDownButton_);
+  feedButtons->addStretch(1);
+  auto* feedRow = new QHBoxLayout;
+  feedRow->addWidget(feedList_, 1);
+  feedRow->addLayout(feedButtons);
+  auto* feedPage = new QWidget;
+  auto* feeds = new QVBoxLayout(feedPage);
+  feeds->addWidget(feedLabel_);
+  feeds->addLayout(feedRow, 1);
+
+  pages_ = Named(new QTabWidget(this), QStringLiteral("pages"));
+  pages_->addTab(connectionPage, UiText(CP932("接続")));
+  pages_->addTab(feedPage, UiText(settings::FeedGenre()));
   auto* buttons = new QHBoxLayout;
   buttons->addStretch(1);
   buttons->addWidget(okButton_);
   buttons->addWidget(cancelButton_);
   auto* layout = new QVBoxLayout(this);
-  layout->addLayout(body, 1);
+  layout->addWidget(pages_, 1);
   layout->addLayout(buttons);
 
   FixSizeAndCentre(kClientSize);
@@ -129,6 +187,12 @@ ConnectionDialog::ConnectionDialog(QWidget* parent) : ProgramWindow(parent), err
   connect(copyButton_, &QPushButton::clicked, this, [this] { CopyProxyLine(); });
   connect(replaceButton_, &QPushButton::clicked, this, [this] { ReplaceProxyLine(); });
   connect(deleteButton_, &QToolButton::clicked, this, [this] { DeleteProxyLine(); });
+  connect(feedAddButton_, &QPushButton::clicked, this, [this] { AddFeed(); });
+  connect(feedEditButton_, &QPushButton::clicked, this, [this] { EditFeed(); });
+  connect(feedList_, &QTreeWidget::itemDoubleClicked, this, [this] { EditFeed(); });
+  connect(feedDeleteButton_, &QPushButton::clicked, this, [this] { DeleteFeed(); });
+  connect(feedUpButton_, &QPushButton::clicked, this, [this] { MoveFeed(-1); });
+  connect(feedDownButton_, &QPushButton::clicked, this, [this] { MoveFeed(1); });
   connect(okButton_, &QPushButton::clicked, this, [this] { Confirm(); });
   connect(cancelButton_, &QPushButton::clicked, this, [this] { Cancel(); });
 }
@@ -152,6 +216,10 @@ void ConnectionDialog::LoadSettings() {
   showPassword_->setChecked(false);
   for (const std::string& line : stored.proxyList)
     proxyList_->addItem(UiText(line));
+  feedList_->clear();
+  loadedFeeds_ = settings::ReadFeeds();
+  for (const settings::FeedSource& feed : loadedFeeds_)
+    AddFeedRow(feed);
 }
 
 void ConnectionDialog::keyPressEvent(QKeyEvent* event) {
@@ -197,6 +265,59 @@ void ConnectionDialog::DeleteProxyLine() {
   proxyList_->setCurrentRow(-1);
 }
 
+void ConnectionDialog::AddFeedRow(const settings::FeedSource& feed) {
+  auto* row = new QTreeWidgetItem(feedList_);
+  SetFeedTexts(row, feed.name, feed.url);
+  row->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
+  row->setCheckState(0, feed.enabled ? Qt::Checked : Qt::Unchecked);
+  row->setData(0, kFeedIdRole, feed.id);
+}
+
+std::vector<settings::FeedSource> ConnectionDialog::ListedFeeds() const {
+  std::vector<settings::FeedSource> feeds;
+  for (int n = 0; n < feedList_->topLevelItemCount(); ++n) {
+    const QTreeWidgetItem* row = feedList_->topLevelItem(n);
+    feeds.push_back({row->data(0, kFeedIdRole).toInt(), FeedText(row, kFeedNameRole),
+                     FeedText(row, kFeedUrlRole), row->checkState(0) == Qt::Checked});
+  }
+  return feeds;
+}
+
+void ConnectionDialog::AddFeed() {
+  feedEditor_->Open(
+      CP932("フィードの追加"), "", "", [this](const std::string& name, const std::string& url) {
+        AddFeedRow({0, name, url, true});  // the id comes with OK
+        feedList_->setCurrentItem(feedList_->topLevelItem(feedList_->topLevelItemCount() - 1));
+      });
+}
+
+void ConnectionDialog::EditFeed() {
+  QTreeWidgetItem* row = feedList_->currentItem();
+  if (row == nullptr || !row->isSelected()) return;
+  feedEditor_->Open(
+      CP932("フィードの編集"), FeedText(row, kFeedNameRole), FeedText(row, kFeedUrlRole),
+      [row](const std::string& name, const std::string& url) { SetFeedTexts(row, name, url); });
+}
+
+void ConnectionDialog::DeleteFeed() {
+  QTreeWidgetItem* row = feedList_->currentItem();
+  if (row == nullptr || !row->isSelected()) return;
+  delete row;
+  // The list would otherwise move the selection to a neighbour.
+  feedList_->clearSelection();
+  feedList_->setCurrentItem(nullptr);
+}
+
+void ConnectionDialog::MoveFeed(int step) {
+  QTreeWidgetItem* row = feedList_->currentItem();
+  if (row == nullptr || !row->isSelected()) return;
+  const int from = feedList_->indexOfTopLevelItem(row);
+  const int to = from + step;
+  if (to < 0 || to >= feedList_->topLevelItemCount()) return;
+  feedList_->insertTopLevelItem(to, feedList_->takeTopLevelItem(from));
+  feedList_->setCurrentItem(row);
+}
+
 void ConnectionDialog::Confirm() {
   settings::Connection confirmed;
   for (int i = 0; i < kCategoryCount; ++i) {
@@ -205,10 +326,19 @@ void ConnectionDialog::Confirm() {
   confirmed.proxy = {FieldText(proxyEdit_), FieldText(userNameEdit_), FieldText(passwordEdit_)};
   for (int n = 0; n < proxyList_->count(); ++n)
     confirmed.proxyList.push_back(Utf8ToCp932(proxyList_->item(n)->text().toStdString()));
+  std::vector<settings::FeedSource> feeds = ListedFeeds();
   // The dialog is gone before the file is written: a failed write is shown
   // on its own, with the keys before the failing one already stored.
   close();
-  RunGuarded(errors_, [&confirmed] { settings::WriteConnection(confirmed); });
+  RunGuarded(errors_, [&] {
+    settings::WriteConnection(confirmed);
+    // An unchanged list is not written: a file without feeds gets no section
+    // for them, and a feed added meanwhile by the terminal program stays.
+    if (feeds == loadedFeeds_) return;
+    settings::WriteFeeds(feeds);
+    loadedFeeds_ = feeds;
+    if (OnFeedsConfirmed) OnFeedsConfirmed();
+  });
 }
 
 void ConnectionDialog::Cancel() {

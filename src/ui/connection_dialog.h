@@ -1,9 +1,14 @@
-// The connection settings dialog "接続設定": which categories are fetched, the
-// HTTP proxy, and a remembered list of proxies to copy from. It is filled from
-// the settings file each time it is shown and writes back only on OK.
+// The connection settings dialog "接続設定": on the page "接続" which
+// categories are fetched, the HTTP proxy, and a remembered list of proxies to
+// copy from; on the page "フィード" the user's feeds. It is filled from the
+// settings file each time it is shown and writes back only on OK.
 #pragma once
 
+#include <functional>
 #include <string>
+#include <vector>
+
+#include "core/settings/feed_list.h"
 
 #include "ui/error_box.h"
 #include "ui/program_window.h"
@@ -16,13 +21,21 @@ class QLineEdit;
 class QListWidget;
 class QPushButton;
 class QShowEvent;
+class QTabWidget;
 class QToolButton;
+class QTreeWidget;
+class QTreeWidgetItem;
 
 namespace quillet {
+
+class FeedEditDialog;
 
 class ConnectionDialog : public ProgramWindow {
  public:
   explicit ConnectionDialog(QWidget* parent = nullptr);
+
+  // Called after OK has stored a changed feed list.
+  std::function<void()> OnFeedsConfirmed;
 
  protected:
   void showEvent(QShowEvent* event) override;
@@ -34,13 +47,23 @@ class ConnectionDialog : public ProgramWindow {
   void CopyProxyLine();     // 複写: the selected line into the three fields
   void ReplaceProxyLine();  // 置換: the three fields into the selected line
   void DeleteProxyLine();   // 削除: delete the selected line
-  void Confirm();           // OK: close, then write every key
-  void Cancel();            // Cancel: close, write nothing
+  // The feed list's buttons, also on the list only: 追加... and 編集... open
+  // the feed editor, 削除 deletes, 上へ and 下へ move the selected feed.
+  void AddFeed();
+  void EditFeed();
+  void DeleteFeed();
+  void MoveFeed(int step);
+  void Confirm();  // OK: close, then write every key
+  void Cancel();   // Cancel: close, write nothing
   void LoadSettings();
   // The selected line of the proxy list, or -1.
   int SelectedLine() const;
   // The three fields joined into a proxy-list line, as CP932.
   std::string FieldsLine() const;
+  // A row of the feed list for `feed`, at its end.
+  void AddFeedRow(const settings::FeedSource& feed);
+  // The feeds as the list shows them, top to bottom.
+  std::vector<settings::FeedSource> ListedFeeds() const;
 
   QLabel* categoryLabel_;
   QListWidget* categoryList_;  // row i = category i, ticked = enabled
@@ -58,8 +81,18 @@ class ConnectionDialog : public ProgramWindow {
   QLabel* proxyListLabel_;
   QListWidget* proxyList_;  // lines "address TAB user TAB password"
   QToolButton* deleteButton_;
-  QPushButton* okButton_;      // OK (Enter)
-  QPushButton* cancelButton_;  // Cancel (Esc)
+  QTabWidget* pages_;  // "接続", "フィード"
+  QLabel* feedLabel_;
+  QTreeWidget* feedList_;  // name and URL, ticked = enabled, the id kept with the row
+  QPushButton* feedAddButton_;
+  QPushButton* feedEditButton_;
+  QPushButton* feedDeleteButton_;
+  QPushButton* feedUpButton_;
+  QPushButton* feedDownButton_;
+  FeedEditDialog* feedEditor_;
+  std::vector<settings::FeedSource> loadedFeeds_;  // as the settings file held them
+  QPushButton* okButton_;                          // OK (Enter)
+  QPushButton* cancelButton_;                      // Cancel (Esc)
   ErrorBox errors_;
 };
 

@@ -10,6 +10,8 @@
 #include <vector>
 
 #include "core/log/log_search.h"
+#include "core/settings/feed_list.h"
+#include "core/sys/program_dir.h"
 
 namespace quillet {
 namespace {
@@ -85,6 +87,16 @@ void LogSearchJob::Run(const std::string& keyword) {
       auto rows = std::make_shared<std::vector<TextTable>>();
       SearchSiteLogs(site, keyword, showStatus,
                      [&rows](const SearchRowView& row) { AddRow(*rows, row); });
+      if (rows->empty()) continue;
+      Post([rows](Reports& r) { r.rows(std::move(*rows)); });
+    }
+    // Then each feed's log, its rows under the feed's name and genre, without an icon.
+    for (const settings::FeedSource& feed : settings::ReadFeeds()) {
+      showStatus(LogSearchStatusText(feed.name));
+      auto rows = std::make_shared<std::vector<TextTable>>();
+      SearchLogFile(DataDirectory() + settings::FeedLogFile(feed.id), keyword, -1, feed.name,
+                    settings::FeedGenre(),
+                    [&rows](const SearchRowView& row) { AddRow(*rows, row); });
       if (rows->empty()) continue;
       Post([rows](Reports& r) { r.rows(std::move(*rows)); });
     }

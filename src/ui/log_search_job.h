@@ -1,7 +1,7 @@
 // A log search off the window's thread: on a thread of Qt's global pool it
-// scans the searched sites one at a time and hands each site's rows over as
-// soon as the site is done. Everything it reports reaches the window as
-// queued calls on the window's thread, in the order it happened.
+// scans the searched sites one at a time, then the feeds' logs, and hands
+// each site's or feed's rows over as soon as it is done. Everything it reports reaches the window
+// as queued calls on the window's thread, in the order it happened.
 #pragma once
 
 #include <exception>

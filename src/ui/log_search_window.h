@@ -1,5 +1,5 @@
-// The log search window: finds logged headlines of the first six sites by
-// keyword (typed, or picked from the watch list) and lists them with site,
+// The log search window: finds logged headlines of the first six sites and
+// of the user's feeds by keyword (typed, or picked from the watch list) and lists them with site,
 // date and genre. The search runs off the window's thread; its rows come in
 // site by site while the window stays usable.
 #pragma once

@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QHBoxLayout>
 #include <QMenu>
+#include <QSignalBlocker>
 #include <QSplitter>
 #include <QTreeWidget>
 
@@ -13,6 +14,7 @@
 #include "core/log/log_store.h"
 #include "core/sites/catalogue.h"
 #include "core/sys/error_display.h"
+#include "core/sys/program_dir.h"
 #include "core/text/text_codec.h"
 #include "ui/browser_launch.h"
 #include "ui/icons.h"
@@ -23,7 +25,8 @@
 namespace quillet {
 namespace {
 
-constexpr int kCategoryRole = Qt::UserRole;
+constexpr int kCategoryRole = Qt::UserRole;  // the category index; -1 for other nodes
+constexpr int kFeedRole = Qt::UserRole + 1;  // the feed id of a feed's node
 
 }  // namespace
 
@@ -35,6 +38,7 @@ LogTab::LogTab(ErrorDisplay& errors, QWidget* parent) : QWidget(parent), errors_
   siteTree_->setSelectionMode(QAbstractItemView::SingleSelection);
   siteTree_->setIconSize(QSize(16, 16));
   BuildTree();
+  RunGuarded(errors_, [this] { RefreshFeeds(); });
 
   recordList_ = Named(new ReportView({{CP932("取得日時"), 60}, {CP932("ヘッドライン"), 300}}),
                       QStringLiteral("recordList"));
@@ -86,21 +90,53 @@ void LogTab::BuildTree() {
   }
 }
 
-int LogTab::NodeCategory(const QTreeWidgetItem* node) {
-  return node->data(0, kCategoryRole).toInt();
+void LogTab::RefreshFeeds() {
+  std::vector<settings::FeedSource> feeds = settings::ReadFeeds();
+  if (feeds == shownFeeds_) return;
+  const QTreeWidgetItem* current = siteTree_->currentItem();
+  const bool feedSelected = current != nullptr && feedsNode_ != nullptr &&
+                            (current == feedsNode_ || current->parent() == feedsNode_);
+  const int selectedFeed = feedSelected ? current->data(0, kFeedRole).toInt() : 0;
+  // The nodes change under a quiet tree: a feed that stays is selected again
+  // and shows the same log; one that went leaves nothing selected.
+  const QSignalBlocker quiet(siteTree_);
+  if (feedSelected) siteTree_->setCurrentItem(nullptr);
+  delete feedsNode_;
+  feedsNode_ = nullptr;
+  shownFeeds_ = std::move(feeds);
+  if (!shownFeeds_.empty()) {
+    feedsNode_ = new QTreeWidgetItem(siteTree_);
+    feedsNode_->setText(0, UiText(settings::FeedGenre()));
+    feedsNode_->setData(0, kCategoryRole, -1);
+    for (const settings::FeedSource& feed : shownFeeds_) {
+      auto* feedItem = new QTreeWidgetItem(feedsNode_);
+      feedItem->setText(0, UiText(feed.name));
+      feedItem->setData(0, kCategoryRole, -1);
+      feedItem->setData(0, kFeedRole, feed.id);
+      if (feed.id == selectedFeed) siteTree_->setCurrentItem(feedItem);
+    }
+  }
+  if (feedSelected && siteTree_->currentItem() == nullptr) recordList_->Rows().Clear();
+}
+
+std::string LogTab::NodeLogPath(const QTreeWidgetItem* node) {
+  if (const int feed = node->data(0, kFeedRole).toInt(); feed > 0)
+    return DataDirectory() + settings::FeedLogFile(feed);
+  const int category = node->data(0, kCategoryRole).toInt();
+  return category < 0 ? std::string() : LogFilePath(category);
 }
 
 void LogTab::LoadLogView(const QTreeWidgetItem* node) {
   ReportModel& rows = recordList_->Rows();
   rows.Clear();
-  const int category = NodeCategory(node);
-  if (category < 0) return;
+  const std::string path = NodeLogPath(node);
+  if (path.empty()) return;
   // The text takes at most the file's size: no growing on the way.
   TextTable table = rows.NewRows();
   std::error_code unknown;
-  const uintmax_t size = std::filesystem::file_size(LogFilePath(category), unknown);
+  const uintmax_t size = std::filesystem::file_size(path, unknown);
   if (!unknown) table.Reserve(0, static_cast<size_t>(size));
-  ForEachLogLine(category, [&](std::string_view line) {
+  ForEachLogFileLine(path, [&](std::string_view line) {
     table.Add({LogField(line, 2), LogField(line, 0), LogField(line, 1)}, -1);
   });
   rows.Reset(std::move(table));
@@ -120,6 +156,7 @@ void LogTab::SetUserColumnWidths(std::string_view widths) {
 }
 
 void LogTab::Reload() {
+  RefreshFeeds();
   if (QTreeWidgetItem* node = siteTree_->currentItem()) LoadLogView(node);
 }
 

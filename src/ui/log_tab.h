@@ -1,12 +1,16 @@
 // The log tab of the main window: the fixed tree of the sites and their
-// categories on the left, the records of the selected category's log file on
-// the right, newest first, with the menu to open or copy a record's article.
+// categories, then the user's feeds, on the left, the records of the selected
+// category's or feed's log file on the right, newest first, with the menu to
+// open or copy a record's article.
 #pragma once
 
 #include <QWidget>
 
 #include <string>
 #include <string_view>
+#include <vector>
+
+#include "core/settings/feed_list.h"
 
 class QAction;
 class QMenu;
@@ -28,13 +32,18 @@ class LogTab : public QWidget {
   // selected category's log is read again.
   void Reload();
 
+  // The feeds' nodes made again from the settings file when its feed list
+  // differs from the one shown; a feed that stays keeps its selection.
+  void RefreshFeeds();
+
   // The record list's column widths, as ReportView keeps them.
   std::string UserColumnWidths() const;
   void SetUserColumnWidths(std::string_view widths);
 
  private:
-  // The category index a node of the tree stands for; -1 for a site node.
-  static int NodeCategory(const QTreeWidgetItem* node);
+  // The log file a node of the tree stands for; "" for a site node and the
+  // feeds' node.
+  static std::string NodeLogPath(const QTreeWidgetItem* node);
   // Fills the log list with the records of the node's log file.
   void LoadLogView(const QTreeWidgetItem* node);
   void BuildTree();
@@ -46,6 +55,8 @@ class LogTab : public QWidget {
   void CopySelectedUrl();
 
   QTreeWidget* siteTree_;
+  QTreeWidgetItem* feedsNode_ = nullptr;  // "フィード", while there are feeds
+  std::vector<settings::FeedSource> shownFeeds_;
   QSplitter* splitter_;
   ReportView* recordList_;
   QMenu* recordMenu_;

@@ -81,6 +81,9 @@ MainWindow::MainWindow(QWidget* parent)
   statusBar_ = Named(new QStatusBar, QStringLiteral("statusBar"));
   newCountLabel_ = Named(new QLabel, QStringLiteral("newCountLabel"));
   statusBar_->addWidget(newCountLabel_);
+  feedErrorLabel_ = Named(new QLabel, QStringLiteral("feedErrorLabel"));
+  statusBar_->addWidget(feedErrorLabel_);
+  feedErrorLabel_->hide();
   statusBar_->setSizeGripEnabled(false);
   statusBar_->hide();
 
@@ -185,6 +188,9 @@ void MainWindow::SetWindows(FetchProgressDialog* progressDialog, ConnectionDialo
     // A changed watch list marks the rows in the list at once.
     behaviourDialog_->OnWatchConfirmed = [this] { MarkWatchedRows(); };
   }
+  // A changed feed list shows in the log tab's tree at once.
+  if (connectionDialog_ != nullptr)
+    connectionDialog_->OnFeedsConfirmed = [this] { logTab_->RefreshFeeds(); };
 }
 
 // --- The headline list. ------------------------------------------------------
@@ -206,16 +212,41 @@ void MainWindow::FetchRunStarting() {
   MarkWatchedRows();
 }
 
-void MainWindow::FetchRunEnded() {
+void MainWindow::FetchRunEnded(const std::vector<std::string>& feedErrors) {
   fetchButton_->setEnabled(true);
   headlineList_->FitColumns();
   const QString count = UiText(news_.CountText());
   newCountLabel_->setText(count);
+  QString toolTip = QStringLiteral("Quillet\n") + UiText(CP932("最終巡回 ")) +
+                    QTime::currentTime().toString(QStringLiteral("HH:mm")) + QLatin1Char(' ') +
+                    count;
+  // The failed feeds are counted where a hidden window can be asked, and
+  // listed in a box only to a window in sight: an unattended patrol would
+  // pile box upon box.
+  feedErrorLabel_->setVisible(!feedErrors.empty());
+  if (!feedErrors.empty()) {
+    const QString errorCount = UiText(CP932("フィード取得エラー ")) +
+                               QString::number(feedErrors.size()) + UiText(CP932("件"));
+    feedErrorLabel_->setText(errorCount);
+    toolTip += QLatin1Char('\n') + errorCount;
+  }
   statusBar_->show();
-  trayIcon_.SetToolTip(QStringLiteral("Quillet\n") + UiText(CP932("最終巡回 ")) +
-                       QTime::currentTime().toString(QStringLiteral("HH:mm")) + QLatin1Char(' ') +
-                       count);
+  trayIcon_.SetToolTip(toolTip);
   AnnounceNews();
+  if (!feedErrors.empty() && isVisible() && !isMinimized() && !showingFeedErrors_) {
+    // After the run has cleaned up and its dialog has gone.
+    QMetaObject::invokeMethod(
+        this, [this, feedErrors] { ShowFeedErrors(feedErrors); }, Qt::QueuedConnection);
+    showingFeedErrors_ = true;
+  }
+}
+
+void MainWindow::ShowFeedErrors(const std::vector<std::string>& feedErrors) {
+  std::string text = CP932("次のフィードを取得できませんでした");
+  for (const std::string& error : feedErrors)
+    text.append("\n").append(error);
+  ShowMessage(this, text, CP932("フィード取得エラー"), MessageIcon::kExclamation);
+  showingFeedErrors_ = false;
 }
 
 void MainWindow::MarkWatchedRows() {
@@ -363,9 +394,9 @@ void MainWindow::PatrolTick() {
     // A tick during a run (its dialog still showing) is lost, not queued;
     // without a network it passes silently.
     if (progressDialog_->isVisible()) return;
-    // Nor while the error of the last run is still on screen: unattended
+    // Nor while the error (or the feed errors) of the last run is still on screen: unattended
     // ticks would pile box upon box.
-    if (progressDialog_->ShowingRunError()) return;
+    if (progressDialog_->ShowingRunError() || showingFeedErrors_) return;
     if (!InternetAttemptConnect(settings::ReadProxy().address)) return;
     // The rows of the run go after the ones in the list. A window hidden in
     // the tray stays hidden; the dialog shows on its own.

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "core/headlines/headline_sink.h"
 #include "core/headlines/run_news.h"
@@ -51,9 +52,11 @@ class MainWindow : public ProgramWindow, public HeadlineSink {
   void FetchRunStarting();
   // The window's part of the end of a fetch run: the fetch button comes
   // back, the headline list's columns are fitted to their contents, the
-  // status area and the tray icon's tooltip give the run's new headlines, and
-  // a window out of sight announces them in a notification.
-  void FetchRunEnded();
+  // status area and the tray icon's tooltip give the run's new headlines and
+  // the count of `feedErrors` (the messages of the feeds that failed), and a
+  // window out of sight announces the news in a notification. A window in
+  // sight shows the feed errors in one box, after the run has ended.
+  void FetchRunEnded(const std::vector<std::string>& feedErrors = {});
 
   // Another start of the program on the same folder asked for the window:
   // it comes back from the tray or from being minimised, to the front.
@@ -105,6 +108,8 @@ class MainWindow : public ProgramWindow, public HeadlineSink {
   void MarkWatchedRows();
   // The notification of the run's new headlines, as the settings allow.
   void AnnounceNews();
+  // The box that lists the feeds that failed in the last run.
+  void ShowFeedErrors(const std::vector<std::string>& feedErrors);
   // A click on the notification: the window comes back with the run's first
   // new row selected.
   void ShowFirstNewRow();
@@ -125,6 +130,7 @@ class MainWindow : public ProgramWindow, public HeadlineSink {
   ReportView* headlineList_;
   QStatusBar* statusBar_;  // hidden until a run has ended
   QLabel* newCountLabel_;  // "新着 N件" of the last run
+  QLabel* feedErrorLabel_;  // "フィード取得エラー N件" of the last run, when there were any
   QMenu* headlineMenu_;
   QAction* openArticleAction_;
   QAction* copyUrlAction_;
@@ -142,6 +148,7 @@ class MainWindow : public ProgramWindow, public HeadlineSink {
   TrayIcon trayIcon_;
   bool iconForNotice_ = false;  // registered for a notification only
   bool viewRestored_ = false;
+  bool showingFeedErrors_ = false;  // the box of the feed errors is open
   WatchMatch watch_;
   RunNews news_;             // of the current or last run
   PatrolTimer patrolTimer_;  // off at start

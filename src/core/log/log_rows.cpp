@@ -12,7 +12,12 @@ std::vector<LogItem> LoadLogView(int categoryIndex) {
 }
 
 void ForEachLogLine(int categoryIndex, const std::function<void(std::string_view)>& line) {
-  LogBlocks log(LogFilePath(categoryIndex));
+  ForEachLogFileLine(LogFilePath(categoryIndex), line);
+}
+
+void ForEachLogFileLine(const std::string& path,
+                        const std::function<void(std::string_view)>& line) {
+  LogBlocks log(path);
   if (log.Missing()) return;
   if (log.Failed()) log.ThrowCannotOpen();
   // In blocks of whole lines, so that a large log is never held twice.

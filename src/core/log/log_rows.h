@@ -1,7 +1,9 @@
-// The rows of the log browser: one per line of a category's log file.
+// The rows of the log browser: one per line of a category's (or a feed's) log
+// file.
 #pragma once
 
 #include <functional>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -17,5 +19,8 @@ std::vector<LogItem> LoadLogView(int categoryIndex);
 // The same lines one by one, as LoadLogFile cuts them but without a string
 // per line, for logs of many records.
 void ForEachLogLine(int categoryIndex, const std::function<void(std::string_view)>& line);
+
+// The same for the log file at `path`, one that belongs to no category.
+void ForEachLogFileLine(const std::string& path, const std::function<void(std::string_view)>& line);
 
 }  // namespace quillet

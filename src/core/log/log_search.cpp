@@ -6,10 +6,29 @@
 #include "core/text/text_codec.h"
 
 namespace quillet {
+namespace {
+
+// The row of a kept log line: its headline, URL and date fields.
+SearchRowView RowOfLine(std::string_view line, int site, std::string_view siteLabel,
+                        std::string_view genre) {
+  std::string_view fields[3];  // headline, URL, date: LogField's 0, 1, 2
+  for (std::string_view& field : fields) {
+    const size_t tab = line.find('\t');
+    field = line.substr(0, tab);
+    if (tab == std::string_view::npos) break;
+    line.remove_prefix(tab + 1);
+  }
+  return {site, siteLabel, genre, fields[0], fields[1], fields[2]};
+}
+
+}  // namespace
+
+std::string LogSearchStatusText(std::string_view label) {
+  return std::string(label) + CP932(" を検索しています...");
+}
 
 std::string SearchStatusText(int site, int k, int n) {
-  std::string text = Sites()[static_cast<size_t>(site)].displayLabel;
-  text.append(CP932(" を検索しています..."));
+  std::string text = LogSearchStatusText(Sites()[static_cast<size_t>(site)].displayLabel);
   if (n > 1)
     text.append("(").append(std::to_string(k)).append("/").append(std::to_string(n)).append(")");
   return text;
@@ -50,14 +69,7 @@ void SearchSiteLogs(int site, std::string_view keyword,
         return;
       }
     }
-    std::string_view fields[3];  // headline, URL, date: LogField's 0, 1, 2
-    for (std::string_view& field : fields) {
-      const size_t tab = line.find('\t');
-      field = line.substr(0, tab);
-      if (tab == std::string_view::npos) break;
-      line.remove_prefix(tab + 1);
-    }
-    onRow({site, s.shortLabel, genre, fields[0], fields[1], fields[2]});
+    onRow(RowOfLine(line, site, s.shortLabel, genre));
   };
   std::vector<char> buffer;
   for (int k = 1; k <= n; ++k) {
@@ -71,6 +83,20 @@ void SearchSiteLogs(int site, std::string_view keyword,
     log.Read(buffer, scan.Overrun(),
              [&](std::string_view block) { return scan.Scan(block, take); });
   }
+}
+
+void SearchLogFile(const std::string& path, std::string_view keyword, int site,
+                   std::string_view siteLabel, std::string_view genre,
+                   const std::function<void(const SearchRowView&)>& onRow) {
+  LogBlocks log(path);
+  if (log.Missing()) return;
+  if (log.Failed()) log.ThrowCannotOpen();
+  const KeywordScan scan(keyword);
+  std::vector<char> buffer;
+  log.Read(buffer, scan.Overrun(), [&](std::string_view block) {
+    return scan.Scan(
+        block, [&](std::string_view line) { onRow(RowOfLine(line, site, siteLabel, genre)); });
+  });
 }
 
 void ScanSiteLogs(int site, const std::string& keyword,

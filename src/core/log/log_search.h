@@ -25,6 +25,9 @@ struct SearchRow {
 // with one category.
 std::string SearchStatusText(int site, int k, int n);
 
+// "<label> を検索しています..." for a log of its own, such as a feed's.
+std::string LogSearchStatusText(std::string_view label);
+
 // "<count>件見つかりました"
 std::string FoundCountText(size_t count);
 
@@ -50,6 +53,14 @@ struct SearchRowView {
 void SearchSiteLogs(int site, std::string_view keyword,
                     const std::function<void(const std::string&)>& showStatus,
                     const std::function<void(const SearchRowView&)>& onRow);
+
+// Scans one log that belongs to no category (a feed's) as SearchSiteLogs
+// scans each of a site's, every row with the `site` (image index),
+// `siteLabel` and `genre` given. No file gives no rows; one that exists but
+// cannot be read raises LoadLogFile's error.
+void SearchLogFile(const std::string& path, std::string_view keyword, int site,
+                   std::string_view siteLabel, std::string_view genre,
+                   const std::function<void(const SearchRowView&)>& onRow);
 
 // The same, appending the site's rows to `rows` once all its logs are read.
 void ScanSiteLogs(int site, const std::string& keyword,

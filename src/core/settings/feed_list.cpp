@@ -140,4 +140,8 @@ std::string FeedLogFile(int id) {
   return "Feeds/" + std::to_string(id) + ".log";
 }
 
+const std::string& FeedGenre() {
+  return CP932("フィード");
+}
+
 }  // namespace quillet::settings

@@ -46,4 +46,7 @@ void WriteFeeds(std::vector<FeedSource>& feeds);
 // The log file of a feed, relative to the program folder: "Feeds/<id>.log".
 std::string FeedLogFile(int id);
 
+// "フィード": the genre of a feed's rows, and the log tree's node of the feeds.
+const std::string& FeedGenre();
+
 }  // namespace quillet::settings

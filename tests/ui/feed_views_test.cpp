@@ -1,0 +1,154 @@
+// The user's feeds in the windows, over real files: the connection dialog's
+// list, the log tab, the log search, and the feeds that failed in a run.
+#include "core/log/log_store.h"
+#include "core/settings/feed_list.h"
+#include "core/sys/program_dir.h"
+#include "program_windows.h"
+
+namespace quillet {
+namespace {
+
+using test::Column;
+using test::Find;
+using test::Texts;
+using Feed = settings::FeedSource;
+
+class FeedViewsTest : public test::WindowsTest {
+ protected:
+  std::string Ini() { return test::ReadBytes(settings::SettingsFilePath()); }
+  QTreeWidget& List() { return *Find<QTreeWidget>(w.connectionDialog, "feedList"); }
+  // "+name url " per row of the dialog's feed list, '-' when not ticked.
+  std::string Feeds() {
+    std::string s;
+    for (int n = 0; n < List().topLevelItemCount(); ++n) {
+      const QTreeWidgetItem& row = *List().topLevelItem(n);
+      s += (row.checkState(0) == Qt::Checked ? "+" : "-") +
+           (row.text(0) + QLatin1Char(' ') + row.text(1) + QLatin1Char(' ')).toStdString();
+    }
+    return s;
+  }
+  void Click(const char* button) { Find<QPushButton>(w.connectionDialog, button)->click(); }
+  void ClickOn(int row, const char* button) {
+    List().setCurrentItem(List().topLevelItem(row));
+    Click(button);
+  }
+  // The feed editor's fields set and its OK pressed; true when it closed.
+  bool Enter(const char* name, const char* url) {
+    auto& editor = *Find<QWidget>(w.connectionDialog, "feedEditDialog");
+    EXPECT_TRUE(editor.isVisible());
+    Find<QLineEdit>(editor, "feedNameEdit")->setText(QString::fromUtf8(name));
+    Find<QLineEdit>(editor, "feedUrlEdit")->setText(QString::fromUtf8(url));
+    Find<QPushButton>(editor, "feedOkButton")->click();
+    return !editor.isVisible();
+  }
+};
+
+TEST_F(FeedViewsTest, TheDialogEditsTheFeedsAndOkAloneWritesThemWithStableIds) {
+  test::WriteBytes(settings::SettingsFilePath(),
+                   "[Feeds]\r\nCount=1\r\nNextId=5\r\nId0=4\r\nName0=old\r\n"
+                   "Url0=http://127.0.0.1/old\r\nEnabled0=0\r\n");
+  w.Main<QAction>("connectionAction")->trigger();
+  EXPECT_EQ(Feeds(), "-old http://127.0.0.1/old ");
+  Click("feedAddButton");
+  EXPECT_FALSE(Enter("ニュース", "ftp://127.0.0.1/x"));
+  EXPECT_FALSE(Enter(" ", "http://127.0.0.1/x"));
+  ASSERT_EQ(w.messages.size(), 2u);
+  EXPECT_EQ(w.messages[0].text, "URL は http:// か https:// で始めてください");
+  EXPECT_EQ(w.messages[1].text, "フィード名が空です");
+  EXPECT_TRUE(Enter(" ニュース ", " https://127.0.0.1/n.xml "));
+  Click("feedAddButton");
+  EXPECT_TRUE(Enter("third", "http://127.0.0.1/3"));
+  ClickOn(0, "feedEditButton");
+  EXPECT_EQ(Find<QLineEdit>(w.connectionDialog, "feedNameEdit")->text().toStdString(), "old");
+  EXPECT_TRUE(Enter("renamed", "http://127.0.0.1/r"));
+  ClickOn(2, "feedUpButton");
+  Click("feedUpButton");
+  Click("feedUpButton");         // at the top already
+  ClickOn(2, "feedDownButton");  // at the bottom already
+  EXPECT_EQ(
+      Feeds(),
+      "+third http://127.0.0.1/3 -renamed http://127.0.0.1/r +ニュース https://127.0.0.1/n.xml ");
+  ClickOn(0, "feedDeleteButton");
+  Click("okButton");
+  EXPECT_EQ(settings::ReadFeeds(),
+            (std::vector<Feed>{{4, "renamed", "http://127.0.0.1/r", false},
+                               {5, CP932("ニュース"), "https://127.0.0.1/n.xml", true}}));
+  // Cancel writes nothing, nor does OK over an unchanged list.
+  const std::string written = Ini();
+  w.connectionDialog.show();
+  ClickOn(0, "feedDeleteButton");
+  Click("cancelButton");
+  EXPECT_EQ(Ini(), written);
+  w.connectionDialog.show();
+  EXPECT_EQ(Feeds(), "-renamed http://127.0.0.1/r +ニュース https://127.0.0.1/n.xml ");
+  Click("okButton");
+  EXPECT_EQ(Ini(), written);
+}
+
+TEST_F(FeedViewsTest, AFeedsLogShowsUnderTheLogTabsNodeAndInTheSearchAfterTheSitesRows) {
+  std::vector<Feed> feeds{{0, "Alpha", "http://127.0.0.1/a", true},
+                          {0, CP932("ベータ"), "http://127.0.0.1/b", false}};
+  settings::WriteFeeds(feeds);
+  test::WriteBytes(DataDirectory() + settings::FeedLogFile(feeds[1].id),
+                   Utf8ToCp932("新しい abc\tu\t2026/02/02\t1\r\n古い\tu\t2026/02/01\t1\r\n"));
+  test::WriteBytes(LogFilePath(0), "site ABC\tu\t2026/01/01\t1\r\n");
+  w.mainWindow.show();
+  w.Main<QTabWidget>("tabs")->setCurrentWidget(w.Main<QWidget>("logTab"));
+  auto& tree = *w.Main<QTreeWidget>("siteTree");
+  auto& list = *w.Main<ReportView>("recordList");
+  const int sites = static_cast<int>(Sites().size());
+  ASSERT_EQ(tree.topLevelItemCount(), sites + 1);
+  QTreeWidgetItem* node = tree.topLevelItem(sites);
+  EXPECT_EQ(node->text(0).toStdString(), "フィード");
+  ASSERT_EQ(node->childCount(), 2);
+  EXPECT_EQ(node->child(0)->text(0).toStdString(), "Alpha");
+  tree.setCurrentItem(node->child(1));
+  EXPECT_EQ(Column(list, 0), (Texts{"2026/02/02", "2026/02/01"}));
+  EXPECT_EQ(Column(list, 1), (Texts{"新しい abc", "古い"}));
+  auto* search = new LogSearchWindow(&w.mainWindow);
+  search->show();
+  Find<QLineEdit>(*search, "keywordEdit")->setText(QStringLiteral("abc"));
+  Find<QPushButton>(*search, "searchButton")->click();
+  ASSERT_TRUE(test::SpinUntil([&] { return !search->Searching(); }));
+  auto& rows = *Find<ReportView>(*search, "resultList");
+  EXPECT_EQ(Column(rows, 0), (Texts{"YOL", "ベータ"}));
+  EXPECT_EQ(Column(rows, 2)[1], "フィード");
+  EXPECT_EQ(Column(rows, 3), (Texts{"site ABC", "新しい abc"}));
+  // The dialog's OK rebuilds the nodes; the selected feed stays selected,
+  // and once it is gone its records go with it, and the node with the last.
+  for (const int left : {1, 0}) {
+    w.connectionDialog.show();
+    ClickOn(0, "feedDeleteButton");
+    Click("okButton");
+    ASSERT_EQ(tree.topLevelItemCount(), sites + left);
+    EXPECT_EQ(tree.currentItem(), left ? tree.topLevelItem(sites)->child(0) : nullptr);
+    EXPECT_EQ(list.Rows().rowCount(), 2 * left);
+  }
+  EXPECT_TRUE(w.messages.empty());
+}
+
+TEST_F(FeedViewsTest, TheFeedsThatFailedAreListedOnceInSightAndCountedInTheTray) {
+  TrayIconHost::SetAvailableForTesting(true);
+  w.mainWindow.show();
+  w.mainWindow.FetchRunEnded({"Alpha: 404", "Beta: timeout"});
+  EXPECT_TRUE(w.messages.empty());  // not before the run has ended
+  ASSERT_TRUE(test::SpinUntil([&] { return !w.messages.empty(); }));
+  EXPECT_EQ(w.messages[0].text, "次のフィードを取得できませんでした\nAlpha: 404\nBeta: timeout");
+  EXPECT_EQ(w.messages[0].caption, "フィード取得エラー");
+  auto& label = *w.Main<QLabel>("feedErrorLabel");
+  EXPECT_EQ(label.text().toStdString(), "フィード取得エラー 2件");
+  w.Main("trayButton")->click();
+  ASSERT_FALSE(w.mainWindow.isVisible());
+  w.mainWindow.FetchRunEnded({"Gamma: refused"});
+  QCoreApplication::processEvents();
+  EXPECT_EQ(w.messages.size(), 1u);
+  const QString toolTip = w.Main<QSystemTrayIcon>("trayIcon")->toolTip();
+  EXPECT_TRUE(toolTip.endsWith(QString::fromUtf8("\nフィード取得エラー 1件")));
+  EXPECT_EQ(label.text().toStdString(), "フィード取得エラー 1件");
+  w.mainWindow.FetchRunEnded({});
+  EXPECT_TRUE(label.isHidden());
+  TrayIconHost::SetAvailableForTesting(std::nullopt);
+}
+
+}  // namespace
+}  // namespace quillet
