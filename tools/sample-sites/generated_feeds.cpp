@@ -149,7 +149,7 @@ std::string IsoDate(const Item& item) {
 }
 
 std::string Document(int feed, Format format, Encoding encoding, int itemCount) {
-  const std::string title = CP932("ベンチ用フィード ") + Number(feed, 3);
+  const std::string title = CP932("ベンチ試験用フィード ") + Number(feed, 3);
   const std::string self =
       "http://" + std::string(kBenchFeedHost) + "/feed/" + Number(feed, 3) + ".xml";
   const std::vector<Item> items = Items(feed, itemCount);
@@ -232,11 +232,11 @@ std::vector<GeneratedFeed> GenerateFeeds(int count) {
       case 7:  // not served
         feed.name += " 404";
         break;
-      case 13: {  // the first title closed by a wrong tag
+      case 13: {  // the last item's title closed by a wrong tag
         feed.name += " malformed";
         feed.contentType = kContentTypes[static_cast<size_t>(format)];
         feed.body = Document(i, format, encoding, items);
-        feed.body.replace(feed.body.find("</title>"), 8, "</titel>");
+        feed.body.replace(feed.body.rfind("</title>"), 8, "</titel>");
         break;
       }
       case 19:
