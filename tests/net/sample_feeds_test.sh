@@ -13,7 +13,7 @@ start() { # start NAME ARGS...: a server; its port in $work/NAME.port
   shift
   "$sites" --port 0 "$@" >"$work/$name.port" &
   pids+=($!)
-  for _ in $(seq 50); do [ -s "$work/$name.port" ] && break || sleep 0.1; done
+  for _ in $(seq 50); do [ -s "$work/$name.port" ] && break; sleep 0.1; done
 }
 get() { curl -s -x "127.0.0.1:$(cat "$work/$1.port")" "${@:2}"; }
 
