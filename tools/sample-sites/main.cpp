@@ -1,12 +1,17 @@
 // quillet-sample-sites: serves the bundled front pages on 127.0.0.1 as a proxy
-// for the seven news sites, for the demo, the tests and the benchmarks.
+// for the seven news sites, and the sample feeds over HTTP and https, for the
+// demo, the tests and the benchmarks.
 #include <QCoreApplication>
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
+#include <stdexcept>
 #include <string>
 
+#include "generated_feeds.h"
+#include "sample_feeds.h"
 #include "sample_server.h"
 
 namespace {
@@ -14,8 +19,18 @@ namespace {
 void Usage() {
   std::fprintf(stderr,
                "usage: quillet-sample-sites [--port N] [--dir DIR] [--auth USER:PASSWORD]\n"
-               "Serves the sample front pages as an HTTP proxy on 127.0.0.1 and prints\n"
-               "the port it listens on.\n");
+               "         [--feed-dir DIR] [--tls-dir DIR] [--feeds N] [--feed-list FILE]\n"
+               "Serves the sample front pages and feeds as an HTTP proxy on 127.0.0.1 and\n"
+               "prints the port it listens on. The feeds are also served over https in\n"
+               "CONNECT tunnels, with the certificate sample-feeds.pem of the --tls-dir.\n"
+               "--feeds N adds N generated feeds of the feed benchmark; --feed-list writes\n"
+               "every feed's name and URL (UTF-8, TAB between them) to FILE.\n");
+}
+
+bool ParseCount(const std::string& text, long max, long& value) {
+  char* end = nullptr;
+  value = std::strtol(text.c_str(), &end, 10);
+  return !text.empty() && *end == '\0' && value >= 0 && value <= max;
 }
 
 }  // namespace
@@ -23,24 +38,26 @@ void Usage() {
 int main(int argc, char** argv) {
   QCoreApplication app(argc, argv);
   std::string dir = QUILLET_SAMPLE_DIR;
-  std::string auth;
-  long port = 0;
+  std::string feedDir = QUILLET_SAMPLE_FEED_DIR;
+  std::string tlsDir = QUILLET_SAMPLE_TLS_DIR;
+  std::string auth, feedList;
+  long port = 0, generated = 0;
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
-    if ((arg == "--port" || arg == "--dir" || arg == "--auth") && i + 1 < argc) {
+    if ((arg == "--port" || arg == "--dir" || arg == "--auth" || arg == "--feed-dir" ||
+         arg == "--tls-dir" || arg == "--feeds" || arg == "--feed-list") &&
+        i + 1 < argc) {
       const std::string value = argv[++i];
-      if (arg == "--port") {
-        char* end = nullptr;
-        port = std::strtol(value.c_str(), &end, 10);
-        if (*end != '\0' || port < 0 || port > 65535) {
-          Usage();
-          return 2;
-        }
-      } else if (arg == "--dir") {
-        dir = value;
-      } else {
-        auth = value;
+      if ((arg == "--port" && !ParseCount(value, 65535, port)) ||
+          (arg == "--feeds" && !ParseCount(value, 999, generated))) {
+        Usage();
+        return 2;
       }
+      if (arg == "--dir") dir = value;
+      if (arg == "--auth") auth = value;
+      if (arg == "--feed-dir") feedDir = value;
+      if (arg == "--tls-dir") tlsDir = value;
+      if (arg == "--feed-list") feedList = value;
     } else {
       Usage();
       return arg == "--help" ? 0 : 2;
@@ -52,6 +69,32 @@ int main(int argc, char** argv) {
       const size_t colon = auth.find(':');
       server.RequireProxyCredentials(auth.substr(0, colon),
                                      colon == std::string::npos ? "" : auth.substr(colon + 1));
+    }
+    std::string list;
+    const std::string sampleHost(quillet::kSampleFeedHost), benchHost(quillet::kBenchFeedHost);
+    for (const std::string scheme : {"http", "https"}) {
+      for (const quillet::SampleFeed& feed : quillet::kSampleFeeds) {
+        list += std::string(feed.name) + (scheme == "https" ? " (https)" : "") + "\t" + scheme +
+                "://" + sampleHost + std::string(feed.path) + "\n";
+      }
+    }
+    for (const quillet::SampleFeed& feed : quillet::kSampleFeeds) {
+      std::ifstream in(feedDir + "/" + std::string(feed.file), std::ios::binary);
+      if (!in) throw std::runtime_error("cannot read " + feedDir + "/" + std::string(feed.file));
+      std::string body((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+      server.AddFeed(sampleHost, std::string(feed.path), std::string(feed.contentType),
+                     std::move(body));
+    }
+    for (quillet::GeneratedFeed& feed : quillet::GenerateFeeds(static_cast<int>(generated))) {
+      list +=
+          feed.name + "\t" + (feed.https ? "https://" : "http://") + benchHost + feed.path + "\n";
+      if (!feed.contentType.empty())
+        server.AddFeed(benchHost, feed.path, feed.contentType, std::move(feed.body));
+    }
+    server.EnableTls(tlsDir + "/sample-feeds.pem", tlsDir + "/sample-feeds.key");
+    if (!feedList.empty()) {
+      std::ofstream out(feedList, std::ios::binary | std::ios::trunc);
+      if (!(out << list).flush()) throw std::runtime_error("cannot write " + feedList);
     }
     if (!server.Listen(static_cast<uint16_t>(port))) {
       std::fprintf(stderr, "quillet-sample-sites: cannot listen on 127.0.0.1:%ld\n", port);

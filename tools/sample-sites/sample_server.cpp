@@ -1,7 +1,10 @@
 #include "sample_server.h"
 
 #include <QByteArray>
-#include <QTcpSocket>
+#include <QFile>
+#include <QSslCertificate>
+#include <QSslKey>
+#include <QSslSocket>
 
 #include <fstream>
 #include <sstream>
@@ -49,10 +52,19 @@ std::string PageKey(const std::string& url, const std::string& request) {
 
 }  // namespace
 
+void TlsCapableServer::incomingConnection(qintptr descriptor) {
+  auto* socket = new QSslSocket(this);
+  if (socket->setSocketDescriptor(descriptor)) {
+    addPendingConnection(socket);
+  } else {
+    delete socket;
+  }
+}
+
 SampleSiteServer::SampleSiteServer(const std::string& dir) {
   for (const Site& site : Sites()) {
     const std::string_view file = kSamplePageFiles[static_cast<size_t>(site.number)];
-    pages_[site.FrontPageUrl()] = ReadFile(dir + "/" + std::string(file));
+    resources_[site.FrontPageUrl()] = {"text/html", ReadFile(dir + "/" + std::string(file))};
   }
   QObject::connect(&server_, &QTcpServer::newConnection, [this] { OnNewConnection(); });
 }
@@ -67,27 +79,59 @@ void SampleSiteServer::RequireProxyCredentials(const std::string& user,
       "Basic " + QByteArray::fromStdString(user + ":" + password).toBase64().toStdString();
 }
 
+void SampleSiteServer::AddFeed(const std::string& host, const std::string& path,
+                               const std::string& contentType, std::string body) {
+  resources_["https://" + host + path] = {contentType, body};
+  resources_["http://" + host + path] = {contentType, std::move(body)};
+  tlsHosts_.insert(host);
+}
+
+void SampleSiteServer::EnableTls(const std::string& certificateFile, const std::string& keyFile) {
+  if (!QSslSocket::supportsSsl()) throw std::runtime_error("no TLS backend");
+  const QList<QSslCertificate> chain =
+      QSslCertificate::fromPath(QString::fromStdString(certificateFile));
+  QFile keyPem(QString::fromStdString(keyFile));
+  if (chain.isEmpty() || !keyPem.open(QIODevice::ReadOnly)) {
+    throw std::runtime_error("cannot read " + (chain.isEmpty() ? certificateFile : keyFile));
+  }
+  const QSslKey key(&keyPem, QSsl::Ec);
+  if (key.isNull()) throw std::runtime_error("no EC key in " + keyFile);
+  tls_.setLocalCertificateChain(chain);
+  tls_.setPrivateKey(key);
+  tlsEnabled_ = true;
+}
+
 void SampleSiteServer::OnNewConnection() {
-  while (QTcpSocket* socket = server_.nextPendingConnection()) {
-    auto* request = new std::string;
+  while (QTcpSocket* next = server_.nextPendingConnection()) {
+    auto* socket = qobject_cast<QSslSocket*>(next);
+    auto* connection = new Connection;
     QObject::connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
-    QObject::connect(socket, &QObject::destroyed, [request] { delete request; });
-    QObject::connect(socket, &QTcpSocket::readyRead, socket, [this, socket, request] {
-      request->append(socket->readAll().toStdString());
-      size_t end = request->find("\r\n\r\n");
-      if (end == std::string::npos) end = request->find("\n\n");
+    QObject::connect(socket, &QObject::destroyed, [connection] { delete connection; });
+    QObject::connect(socket, &QTcpSocket::readyRead, socket, [this, socket, connection] {
+      std::string& request = connection->request;
+      request.append(socket->readAll().toStdString());
+      size_t end = request.find("\r\n\r\n");
+      if (end == std::string::npos) end = request.find("\n\n");
       if (end == std::string::npos) {
-        if (request->size() > 65536) socket->abort();
+        if (request.size() > 65536) socket->abort();
         return;
       }
-      const std::string response = Respond(*request);
+      const bool inTunnel = !connection->tunnelHost.empty();
+      const std::string response = Respond(request, connection->tunnelHost);
       socket->write(response.data(), static_cast<qint64>(response.size()));
+      if (!inTunnel && !connection->tunnelHost.empty()) {
+        // The tunnel is open: the client's next bytes start the TLS handshake.
+        request.clear();
+        socket->setSslConfiguration(tls_);
+        socket->startServerEncryption();
+        return;
+      }
       socket->disconnectFromHost();
     });
   }
 }
 
-std::string SampleSiteServer::Respond(const std::string& request) {
+std::string SampleSiteServer::Respond(const std::string& request, std::string& tunnelHost) {
   std::istringstream lines(request);
   std::string requestLine;
   std::getline(lines, requestLine);
@@ -95,6 +139,12 @@ std::string SampleSiteServer::Respond(const std::string& request) {
   std::istringstream words(requestLine);
   std::string method, url, version;
   words >> method >> url >> version;
+  if (!tunnelHost.empty()) {
+    // Inside the tunnel: the request's path on the host it was opened to.
+    const std::string key = "https://" + tunnelHost + url;
+    requests_.push_back(method + " " + key);
+    return Response(method, resources_.find(key));
+  }
   requests_.push_back(method + " " + url);
 
   if (!expectedAuthorization_.empty()) {
@@ -112,14 +162,27 @@ std::string SampleSiteServer::Respond(const std::string& request) {
                             "Proxy-Authenticate: Basic realm=\"sample sites\"\r\n");
     }
   }
+  if (method == "CONNECT" && tlsEnabled_) {
+    const size_t colon = url.rfind(':');
+    const std::string host = url.substr(0, colon);
+    if (colon == std::string::npos || url.substr(colon + 1) != "443" || !tlsHosts_.count(host)) {
+      return StatusResponse("403 Forbidden");
+    }
+    tunnelHost = host;
+    return "HTTP/1.0 200 Connection established\r\n\r\n";
+  }
+  return Response(method, resources_.find(PageKey(url, request)));
+}
+
+std::string SampleSiteServer::Response(const std::string& method,
+                                       std::map<std::string, Resource>::const_iterator found) {
   if (method != "GET" && method != "HEAD") return StatusResponse("501 Not Implemented");
-  auto page = pages_.find(PageKey(url, request));
-  if (page == pages_.end()) return StatusResponse("404 Not Found");
+  if (found == resources_.end()) return StatusResponse("404 Not Found");
+  const Resource& resource = found->second;
   std::string response =
-      "HTTP/1.0 200 OK\r\nServer: quillet-sample-sites\r\n"
-      "Content-Type: text/html\r\nContent-Length: " +
-      std::to_string(page->second.size()) + "\r\n\r\n";
-  if (method == "GET") response += page->second;
+      "HTTP/1.0 200 OK\r\nServer: quillet-sample-sites\r\nContent-Type: " + resource.contentType +
+      "\r\nContent-Length: " + std::to_string(resource.body.size()) + "\r\n\r\n";
+  if (method == "GET") response += resource.body;
   return response;
 }
 
