@@ -222,8 +222,12 @@ void HttpClient::ConnectTo(const QList<QHostAddress>& addresses) {
     OnSocketError(socket_->error());
     return;
   }
-  // Unbuffered: reads go straight from the system into receiveBuffer_.
-  socket_->connectToHost(address, connectPort_, QIODevice::ReadWrite | QIODevice::Unbuffered);
+  // Unbuffered: plain reads go straight from the system into receiveBuffer_.
+  // A TLS socket decrypts into its own buffer anyway, and unbuffered it asks
+  // its closed connection for bytes after a failed connect.
+  socket_->connectToHost(
+      address, connectPort_,
+      secure_ ? QIODevice::ReadWrite : QIODevice::ReadWrite | QIODevice::Unbuffered);
 }
 
 void HttpClient::OnConnected() {

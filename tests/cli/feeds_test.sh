@@ -30,7 +30,7 @@ check "remove, enable" test "$(f list | cut -f1,2)" = $'2\ton\n3\ton'
 printf '[HTTP]\r\nProxy=127.0.0.1:1\r\n[CheckRoute]\r\n%s\n' "$(printf '%s=0\r\n' $(seq 0 64))" >>"$work/quillet.ini"
 "$cli" fetch --home "$work" >"$work/out" 2>"$work/err"
 check "fetch with failed feeds exits 0" test $? -eq 0 -a ! -s "$work/out"
-check "... names them" test "$(grep -c -e '^速報: Connection refused' -e '^c: Connection' "$work/err")" = 2
+check "... names them, and nothing else" test "$(grep -c -e "^速報: Connection refused" -e "^c: Connection" "$work/err")" = 2 -a "$(wc -l <"$work/err")" = 2
 
 echo "$passed passed, $failed failed"
 [ "$failed" -eq 0 ]
