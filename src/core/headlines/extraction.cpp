@@ -76,7 +76,7 @@ void AddNewsItem(FetchState& state, HeadlineSink& list, WalkLogs& logs, int cate
   }
   CategoryLog& log = logs.Open(category, state.logPath, line);
   const bool enabled = IsCategoryEnabled(category);
-  const MergedHeadline merged = MergeHeadline(state, log, category, enabled);
+  const MergedHeadline merged = MergeHeadline(state, log, category, enabled, MergeSettings::Read());
   if (merged.listed && enabled) AppendRow(state, list, merged.isNew);
 }
 

@@ -39,6 +39,8 @@ void MergeFeedItems(FetchState& state, const settings::FeedSource& source, const
   state.url.clear();
   state.genre = FeedGenre();
   CategoryLog log(state.logPath);
+  // Read once for the feed: a feed's items are many, and all come at once.
+  const MergeSettings merge = MergeSettings::Read();
   if (!settings::NoAddEmpty()) AppendRow(state, list, false);
   for (const FeedItem& item : feed.items) {
     if (item.title.empty()) continue;
@@ -47,7 +49,7 @@ void MergeFeedItems(FetchState& state, const settings::FeedSource& source, const
     state.genre = item.category.empty() ? FeedGenre() : item.category;
     ReplaceTabs(state.headline);
     ReplaceTabs(state.url);
-    const MergedHeadline merged = MergeHeadline(state, log, SeenKey(source.id), true);
+    const MergedHeadline merged = MergeHeadline(state, log, SeenKey(source.id), true, merge);
     if (merged.listed) AppendRow(state, list, merged.isNew);
   }
   log.Flush();

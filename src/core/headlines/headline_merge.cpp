@@ -10,13 +10,18 @@ void ReplaceTabs(std::string& text) {
   std::replace(text.begin(), text.end(), '\t', ' ');
 }
 
-MergedHeadline MergeHeadline(FetchState& state, CategoryLog& log, int seenKey, bool enabled) {
-  const bool saveLog = settings::SaveLog();
+MergeSettings MergeSettings::Read() {
+  return {settings::SaveLog(), settings::AddNewsOnly()};
+}
+
+MergedHeadline MergeHeadline(FetchState& state, CategoryLog& log, int seenKey, bool enabled,
+                             const MergeSettings& settings) {
+  const bool saveLog = settings.saveLog;
   // Decided before the headline is recorded. The process notes every
   // headline, so that turning the logs off does not make all of them new.
   const bool firstSighting = state.seen.FirstSighting(seenKey, state.headline);
   const bool isNew = saveLog ? log.Find(state.headline) < 0 : firstSighting;
-  if (settings::AddNewsOnly()) {
+  if (settings.addNewsOnly) {
     if (log.FindShown(state.headline) >= 0) return {false, isNew};
     if (saveLog) {
       state.insertPos = log.Record(state.headline, state.url, enabled, state.insertPos);

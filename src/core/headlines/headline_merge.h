@@ -1,6 +1,6 @@
 // One headline merged into its log, as the sites' extraction and the feed
-// merge both do it: the log record, the AddNewsOnly and SaveLog settings read
-// afresh, and whether the headline is new.
+// merge both do it: the log record under the AddNewsOnly and SaveLog
+// settings, and whether the headline is new.
 #pragma once
 
 #include <string>
@@ -18,9 +18,17 @@ struct MergedHeadline {
   bool isNew = false;   // its log held no record of it (without logs: not seen by this process)
 };
 
+// The settings a merge follows, read from the settings file.
+struct MergeSettings {
+  bool saveLog = true;
+  bool addNewsOnly = false;
+  static MergeSettings Read();
+};
+
 // Records state.headline and state.url in `log` at state.insertPos (moved on
 // past a new record). `seenKey` names the log among the headlines this
 // process has seen; `enabled` is the record's flag.
-MergedHeadline MergeHeadline(FetchState& state, CategoryLog& log, int seenKey, bool enabled);
+MergedHeadline MergeHeadline(FetchState& state, CategoryLog& log, int seenKey, bool enabled,
+                             const MergeSettings& settings);
 
 }  // namespace quillet
