@@ -17,16 +17,23 @@ QSslConfiguration TlsConfiguration() {
   const QByteArray caFile = qgetenv("QUILLET_CA_FILE");
   if (caFile.isEmpty()) return config;
 
-  const QList<QSslCertificate> extra = QSslCertificate::fromPath(
-      QFile::decodeName(caFile), QSsl::Pem, QSslCertificate::PatternSyntax::FixedString);
-  if (extra.isEmpty()) {
-    throw QuilletError("QUILLET_CA_FILE: no PEM certificate could be read from " +
-                       Utf8ToCp932(caFile.toStdString()));
+  // Decoding the certificates takes longer than a handshake: the file's are
+  // kept for the connections that follow, as long as the variable names it.
+  static QByteArray loadedFile;
+  static QList<QSslCertificate> loaded;
+  if (caFile != loadedFile) {
+    const QList<QSslCertificate> extra = QSslCertificate::fromPath(
+        QFile::decodeName(caFile), QSsl::Pem, QSslCertificate::PatternSyntax::FixedString);
+    if (extra.isEmpty()) {
+      throw QuilletError("QUILLET_CA_FILE: no PEM certificate could be read from " +
+                         Utf8ToCp932(caFile.toStdString()));
+    }
+    // CAs set by hand end the loading of the system's on demand, so those are
+    // set too.
+    loaded = QSslConfiguration::systemCaCertificates() + extra;
+    loadedFile = caFile;
   }
-  // CAs set by hand end the loading of the system's on demand, so those are
-  // set too; reading them takes a while, so once.
-  static const QList<QSslCertificate> systemCas = QSslConfiguration::systemCaCertificates();
-  config.setCaCertificates(systemCas + extra);
+  config.setCaCertificates(loaded);
   return config;
 }
 
