@@ -206,15 +206,21 @@ void FetchRun::Skip() {
   http_.AbortRequest();
 }
 
-void FetchRun::FetchSite(const Site& site) {
+// The state of the previous site or feed cleared for the next one.
+void FetchRun::BeginSource(const std::string& label, const std::string& name,
+                           const std::string& baseUrl) {
   state_.statusText.clear();
   state_.received = 0;
   state_.contentLength = 0;
   state_.headline.clear();
-  state_.siteLabel = site.shortLabel;
-  state_.siteName = site.displayLabel;
-  state_.baseUrl = site.baseUrl;
+  state_.siteLabel = label;
+  state_.siteName = name;
+  state_.baseUrl = baseUrl;
   state_.genre.clear();
+}
+
+void FetchRun::FetchSite(const Site& site) {
+  BeginSource(site.shortLabel, site.displayLabel, site.baseUrl);
 
   bool anyEnabled = false;
   for (int i = site.firstCategory; i <= site.lastCategory && !anyEnabled; ++i) {
@@ -242,14 +248,7 @@ void FetchRun::FetchSite(const Site& site) {
 // A feed that fails adds its message to feedErrors_ and the run goes on; one
 // whose download Skip or Cancel ended has not failed.
 void FetchRun::FetchFeed(const settings::FeedSource& feed) {
-  state_.statusText.clear();
-  state_.received = 0;
-  state_.contentLength = 0;
-  state_.headline.clear();
-  state_.siteLabel = feed.name;
-  state_.siteName = feed.name;
-  state_.baseUrl.clear();
-  state_.genre.clear();
+  BeginSource(feed.name, feed.name, std::string());
   receiveStream_.clear();
   downloadAborted_ = false;
 

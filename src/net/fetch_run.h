@@ -60,6 +60,7 @@ class FetchRun {
 
  private:
   bool WaitForProgramFolder(QLockFile& lock);
+  void BeginSource(const std::string& label, const std::string& name, const std::string& baseUrl);
   void FetchSite(const Site& site);
   void FetchFeed(const settings::FeedSource& feed);
   void UpdateProgress();

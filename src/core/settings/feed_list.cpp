@@ -47,10 +47,7 @@ std::optional<std::string> FeedNameProblem(std::string_view name) {
   if (name.find_first_of("\t\r\n") != std::string_view::npos)
     return CP932("フィード名にタブや改行は使えません");
   if (name.size() > kFeedNameMax) return CP932("フィード名が長すぎます (255バイトまで)");
-  for (size_t i = 0; i < name.size(); i += Cp932CharLength(name, i)) {
-    if (IsCp932LeadByte(static_cast<unsigned char>(name[i])) && i + 1 == name.size())
-      return CP932("フィード名の最後の文字が欠けています");
-  }
+  if (Cp932EndsMidCharacter(name)) return CP932("フィード名の最後の文字が欠けています");
   return std::nullopt;
 }
 

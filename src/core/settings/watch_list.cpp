@@ -34,10 +34,7 @@ std::optional<std::string> WatchKeywordProblem(std::string_view keyword) {
   if (keyword.find_first_of("\t\r\n") != std::string_view::npos)
     return CP932("キーワードにタブや改行は使えません");
   if (keyword.size() > kWatchKeywordMax) return CP932("キーワードが長すぎます (255バイトまで)");
-  for (size_t i = 0; i < keyword.size(); i += Cp932CharLength(keyword, i)) {
-    if (IsCp932LeadByte(static_cast<unsigned char>(keyword[i])) && i + 1 == keyword.size())
-      return CP932("キーワードの最後の文字が欠けています");
-  }
+  if (Cp932EndsMidCharacter(keyword)) return CP932("キーワードの最後の文字が欠けています");
   return std::nullopt;
 }
 

@@ -19,6 +19,15 @@ inline size_t Cp932CharLength(std::string_view s, size_t pos) {
   return IsCp932LeadByte(static_cast<unsigned char>(s[pos])) && pos + 1 < s.size() ? 2 : 1;
 }
 
+// True when the text ends in the lead byte of a double-byte character whose
+// second byte was cut off.
+inline bool Cp932EndsMidCharacter(std::string_view s) {
+  size_t last = 0;
+  for (size_t i = 0; i < s.size(); i += Cp932CharLength(s, i))
+    last = i;
+  return !s.empty() && last + 1 == s.size() && IsCp932LeadByte(static_cast<unsigned char>(s[last]));
+}
+
 // Folds the single-byte letters A-Z to a-z; double-byte characters, full-width
 // letters among them, are kept as they are.
 std::string Cp932Lower(std::string_view s);
