@@ -398,6 +398,24 @@ TEST_F(FetchRunTest, NothingEnabledAsksNothing) {
   EXPECT_EQ(ended, 1);
 }
 
+// The size probe's Content-Length is the bar's maximum; one that is not a
+// whole number ends the run.
+TEST_F(FetchRunTest, TheSizeProbeGivesTheBarItsMaximum) {
+  server.Add("HTTP/1.0 200 OK\r\nContent-Length: 2048\r\n\r\n");
+  server.Add("HTTP/1.0 200 OK\r\n\r\nx");
+  run.Run();
+  EXPECT_EQ(view.shown, "CNN.co.jp の取得が終了しました|0KB / 2KB|2048|1");
+  for (const char* bad : {"12x", "", "2147483648"}) {
+    server.Add(std::string("HTTP/1.0 200 OK\r\nContent-Length: ") + bad + "\r\n\r\n");
+    try {
+      run.Run();
+      ADD_FAILURE() << bad;
+    } catch (const QuilletError& e) {
+      EXPECT_EQ(e.what(), "'" + std::string(bad) + "' is not a valid integer value");
+    }
+  }
+}
+
 // While another holds the program folder, a run waits, says so, and Cancel
 // ends the wait.
 TEST_F(FetchRunTest, WaitsForTheProgramFolderUntilCancel) {
