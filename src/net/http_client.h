@@ -35,7 +35,7 @@ class HttpClient {
   static constexpr int64_t kDefaultMaxDocumentSize = 64 * 1024 * 1024;
   static constexpr int kMaxRelocations = 20;
   // Bytes taken from the socket at a time, straight into one buffer.
-  static constexpr size_t kReceiveBufferSize = 256 * 1024;
+  static constexpr size_t kReceiveBufferSize = 64 * 1024;
 
   HttpClient();
   ~HttpClient();
