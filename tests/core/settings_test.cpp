@@ -198,16 +198,22 @@ TEST(FeedList, IdsAreStableAndNeverGivenTwice) {
   feeds.push_back({0, CP932("新聞"), "https://n/rss", true});
   WriteFeeds(feeds);  // ids 8 and 9 were seen in the file: the new feed gets 10
   EXPECT_EQ(feeds[1].id, 10);
+  // The entry that could not be read stays after the list; the one that
+  // repeats an id, and the one beyond Count, go.
   EXPECT_EQ(test::ReadBytes(ini),
-            "[Feeds]\r\nNote=kept\r\nCount=2\r\nNextId=11\r\nId0=7\r\n"
+            "[Feeds]\r\nNote=kept\r\nCount=3\r\nNextId=11\r\nId0=7\r\n"
             "Name0=B\r\nUrl0=HTTPS://b/x\r\nEnabled0=0\r\nId1=10\r\nName1=" +
-                CP932("新聞") + "\r\nUrl1=https://n/rss\r\nEnabled1=1\r\n");
+                CP932("新聞") +
+                "\r\nUrl1=https://n/rss\r\nEnabled1=1\r\nId2=9\r\nName2=C\r\nUrl2=ftp://c/\r\n");
   EXPECT_EQ(ReadFeeds(), feeds);
   feeds.pop_back();
   WriteFeeds(feeds);
   feeds.push_back({0, "E", "http://e/", true});
   WriteFeeds(feeds);
   EXPECT_EQ(feeds[1].id, 11);
+  EXPECT_EQ(ReadFeeds(), feeds);
+  EXPECT_NE(test::ReadBytes(ini).find("Count=3\r\nNextId=12\r\n"), std::string::npos);
+  EXPECT_NE(test::ReadBytes(ini).find("Id2=9\r\nName2=C\r\nUrl2=ftp://c/\r\n"), std::string::npos);
   EXPECT_EQ(FeedLogFile(11), "Feeds/11.log");
 }
 

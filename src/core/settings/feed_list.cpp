@@ -15,12 +15,14 @@ namespace quillet::settings {
 namespace {
 
 constexpr std::string_view kFeeds = "Feeds";
-constexpr std::string_view kFields[] = {"id", "name", "url", "enabled"};
+// The fields of an entry, lower case, and as they are written.
+constexpr std::pair<std::string_view, std::string_view> kFields[] = {
+    {"id", "Id"}, {"name", "Name"}, {"url", "Url"}, {"enabled", "Enabled"}};
 
 // The field and number of a "<Field><n>" key (any case), or nullopt.
 std::optional<std::pair<std::string_view, size_t>> FieldKey(std::string_view key) {
   const std::string lower = Cp932Lower(key);
-  for (std::string_view field : kFields) {
+  for (auto [field, keyName] : kFields) {
     if (lower.size() <= field.size() || lower.compare(0, field.size(), field) != 0) continue;
     const std::string_view digits = key.substr(field.size());
     size_t n = 0;
@@ -75,28 +77,54 @@ std::optional<std::string> FeedUrlProblem(std::string_view url) {
   return std::nullopt;
 }
 
-std::vector<FeedSource> ReadFeeds() {
-  const ProfileDocument doc = ProfileLoad(SettingsFilePath());
-  const std::optional<int32_t> count = ParseProfileInteger(doc.Get(kFeeds, "Count").value_or("0"));
-  if (!count || *count <= 0) return {};
-  std::map<size_t, std::map<std::string_view, std::string>> numbered;
+namespace {
+
+using Fields = std::map<std::string_view, std::string>;  // lower-case field -> value
+
+std::string Value(const Fields& fields, std::string_view field) {
+  const auto it = fields.find(field);
+  return it == fields.end() ? std::string() : it->second;
+}
+
+struct StoredEntry {
+  Fields fields;
+  std::optional<FeedSource> feed;  // nullopt: the entry cannot be used
+  bool repeatsAnId = false;        // an earlier entry has its id
+};
+
+// The entries numbered below Count, in the order of their numbers; for a
+// key given twice the first counts.
+std::vector<StoredEntry> StoredEntries(const ProfileDocument& doc) {
+  const int32_t count = ParseProfileInteger(doc.Get(kFeeds, "Count").value_or("0")).value_or(0);
+  std::map<size_t, Fields> numbered;
   for (auto& [key, value] : doc.Entries(kFeeds)) {
     auto field = FieldKey(key);
-    if (!field || field->second >= static_cast<size_t>(*count)) continue;
-    numbered[field->second].try_emplace(field->first, std::move(value));  // the first key counts
+    if (field && field->second < static_cast<size_t>(std::max(count, 0)))
+      numbered[field->second].try_emplace(field->first, std::move(value));
   }
-  std::vector<FeedSource> feeds;
-  std::set<int> ids;
+  std::vector<StoredEntry> entries;
+  std::set<int32_t> ids;
   for (auto& [n, fields] : numbered) {
-    FeedSource feed;
-    const std::optional<int32_t> id = ParseProfileInteger(fields["id"]);
-    if (!id || *id <= 0 || !ids.insert(*id).second) continue;
-    feed.id = *id;
-    feed.name = fields["name"];
-    feed.url = fields["url"];
-    if (FeedNameProblem(feed.name) || FeedUrlProblem(feed.url)) continue;
-    feed.enabled = ParseProfileInteger(fields["enabled"]).value_or(1) != 0;
-    feeds.push_back(std::move(feed));
+    StoredEntry& entry = entries.emplace_back(StoredEntry{std::move(fields), std::nullopt});
+    const std::optional<int32_t> id = ParseProfileInteger(Value(entry.fields, "id"));
+    if (!id || *id <= 0) continue;
+    if (!ids.insert(*id).second) {
+      entry.repeatsAnId = true;
+      continue;
+    }
+    FeedSource feed{*id, Value(entry.fields, "name"), Value(entry.fields, "url"),
+                    ParseProfileInteger(Value(entry.fields, "enabled")).value_or(1) != 0};
+    if (!FeedNameProblem(feed.name) && !FeedUrlProblem(feed.url)) entry.feed = std::move(feed);
+  }
+  return entries;
+}
+
+}  // namespace
+
+std::vector<FeedSource> ReadFeeds() {
+  std::vector<FeedSource> feeds;
+  for (StoredEntry& entry : StoredEntries(ProfileLoad(SettingsFilePath()))) {
+    if (entry.feed) feeds.push_back(std::move(*entry.feed));
   }
   return feeds;
 }
@@ -118,9 +146,16 @@ void WriteFeeds(std::vector<FeedSource>& feeds) {
   for (FeedSource& feed : feeds) {
     if (feed.id <= 0) feed.id = nextId++;
   }
+  // Entries the list could not be read from (a hand-made mistake, or a
+  // newer copy's) are kept after it as they stand; only one that repeats an
+  // earlier entry's id goes, as it could never be told from that feed.
+  std::vector<Fields> kept;
+  for (StoredEntry& entry : StoredEntries(stored)) {
+    if (!entry.feed && !entry.repeatsAnId) kept.push_back(std::move(entry.fields));
+  }
   const bool written = ProfileEdit(path, [&](ProfileDocument& doc) {
     doc.EraseKeys(kFeeds, IsFeedKey);
-    doc.Set(kFeeds, "Count", std::to_string(feeds.size()));
+    doc.Set(kFeeds, "Count", std::to_string(feeds.size() + kept.size()));
     doc.Set(kFeeds, "NextId", std::to_string(nextId));
     for (size_t n = 0; n < feeds.size(); ++n) {
       const std::string number = std::to_string(n);
@@ -128,6 +163,12 @@ void WriteFeeds(std::vector<FeedSource>& feeds) {
       doc.Set(kFeeds, "Name" + number, feeds[n].name);
       doc.Set(kFeeds, "Url" + number, feeds[n].url);
       doc.Set(kFeeds, "Enabled" + number, feeds[n].enabled ? "1" : "0");
+    }
+    for (size_t k = 0; k < kept.size(); ++k) {
+      const std::string number = std::to_string(feeds.size() + k);
+      for (auto [field, keyName] : kFields) {
+        if (kept[k].contains(field)) doc.Set(kFeeds, std::string(keyName) + number, kept[k][field]);
+      }
     }
   });
   if (!written) throw QuilletError(FileNameForMessage(path) + CP932(" に書き込めません"));

@@ -39,8 +39,9 @@ std::vector<FeedSource> ReadFeeds();
 
 // Replaces the section's feed keys with the list's in one write of the file;
 // the section's other lines stay. Feeds with id 0 are given new ids first
-// (written back into the list). Every name and URL must be one that can be
-// stored. Raises QuilletError "<path> に書き込めません".
+// (written back into the list). Entries ReadFeeds passed over stay, after
+// the list's, unless they repeat an earlier entry's id. Every name and URL
+// must be one that can be stored. Raises QuilletError "<path> に書き込めません".
 void WriteFeeds(std::vector<FeedSource>& feeds);
 
 // The log file of a feed, relative to the program folder: "Feeds/<id>.log".
