@@ -1,9 +1,6 @@
 // Fetch runs over the user's feeds, against scripted servers on 127.0.0.1:
 // rows after the sites', failures named and passed over, logs per feed, Skip,
 // Cancel, https and the feed body limit.
-#include <QFile>
-#include <QSslCertificate>
-#include <QSslKey>
 
 #include <gtest/gtest.h>
 
@@ -14,6 +11,7 @@
 #include "net/fetch_run.h"
 #include "support/temp_home.h"
 #include "test_server.h"
+#include "test_tls.h"
 
 namespace quillet {
 namespace {
@@ -100,16 +98,7 @@ TEST(FeedFetch, HttpsTheBodyLimitSkipAndCancel) {
   test::TempHome home;
   settings::WriteConnection(settings::Connection{});
   setenv("QUILLET_CA_FILE", QUILLET_TEST_CERTIFICATES "/ca.pem", 1);
-  auto tls = [](const char* name) {
-    const QString path = QStringLiteral(QUILLET_TEST_CERTIFICATES "/") + QString::fromLatin1(name);
-    QFile key(path + QStringLiteral(".key"));
-    EXPECT_TRUE(key.open(QIODevice::ReadOnly));
-    QSslConfiguration config;
-    config.setLocalCertificateChain(QSslCertificate::fromPath(path + QStringLiteral(".pem")));
-    config.setPrivateKey(QSslKey(&key, QSsl::Ec));
-    return config;
-  };
-  TestServer secure(tls("server")), plain;
+  TestServer secure(test::TestTls(QStringLiteral("server"))), plain;
   secure.Add(kOk + "<rss><channel><item><title>S</title><link>s</link></item></channel></rss>");
   plain.Add(kOk + std::string(kMaxFeedBytes + 1, ' '));
   for (int held = 0; held < 2; ++held)

@@ -3,11 +3,8 @@
 // with nothing enabled, and waiting for another run on the same folder. Whole
 // runs, on the sample sites and with Skip and Cancel, are tried from the
 // progress dialog.
-#include <QFile>
 #include <QLockFile>
 #include <QProcess>
-#include <QSslCertificate>
-#include <QSslKey>
 #include <QTcpServer>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -27,6 +24,7 @@
 #include "support/spin_until.h"
 #include "support/temp_home.h"
 #include "test_server.h"
+#include "test_tls.h"
 
 namespace quillet {
 namespace {
@@ -225,17 +223,6 @@ TEST_F(HttpClientTest, SilenceTimesOutAndATrickleAtTheRequestDeadline) {
   EXPECT_EQ(Get(server_.Url("/")), "Connection timed out");
 }
 
-// A server configuration with a certificate of make_test_certificates.sh.
-QSslConfiguration TestTls(const QString& name) {
-  const QString path = QStringLiteral(QUILLET_TEST_CERTIFICATES "/") + name;
-  QFile key(path + QStringLiteral(".key"));
-  EXPECT_TRUE(key.open(QIODevice::ReadOnly));
-  QSslConfiguration tls;
-  tls.setLocalCertificateChain(QSslCertificate::fromPath(path + QStringLiteral(".pem")));
-  tls.setPrivateKey(QSslKey(&key, QSsl::Ec));
-  return tls;
-}
-
 // tinyproxy on a free loopback port, asking for reader:s3cret, that tunnels to
 // `connectPort` only.
 class TinyProxy {
@@ -277,7 +264,7 @@ class HttpsTest : public HttpClientTest {
  protected:
   HttpsTest() { setenv("QUILLET_CA_FILE", QUILLET_TEST_CERTIFICATES "/ca.pem", 1); }
   ~HttpsTest() override { unsetenv("QUILLET_CA_FILE"); }
-  TestServer site_{TestTls(QStringLiteral("server"))};
+  TestServer site_{test::TestTls(QStringLiteral("server"))};
 };
 
 TEST_F(HttpsTest, GetsDirectlyAndThroughTheProxysTunnelWithTheLimits) {
@@ -341,7 +328,7 @@ TEST_F(HttpsTest, CertificatesThatFailVerificationAndHandshakesThatFailOrHang) {
                    "TLS: localhost: The host name did not match any of the valid hosts for this "
                    "certificate"},
         {"untrusted", "127.0.0.1", unknownCa.c_str()}}) {
-    TestServer site(TestTls(QString::fromLatin1(name)));
+    TestServer site(test::TestTls(QString::fromLatin1(name)));
     EXPECT_EQ(Get("https://" + std::string(host) + ":" + std::to_string(site.Port())), want);
     EXPECT_EQ(Outcome(), "404 " + std::string(want) + "|0 lines| |-1 ");
   }
