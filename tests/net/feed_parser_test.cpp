@@ -57,7 +57,8 @@ const char kRdf[] = R"(<rdf:RDF xmlns:rdf="http://www.w3.org/1999/02/22-rdf-synt
  xmlns="http://purl.org/rss/1.0/" xmlns:dc="http://purl.org/dc/elements/1.1/">
 <channel rdf:about="http://x/"><title>R</title><dc:subject>国際</dc:subject></channel>
 <item rdf:about="http://a/"><title>A</title><dc:title>no</dc:title><link>http://a/</link></item>
-<item><title>B</title><link>http://b/</link><dc:subject>科学</dc:subject></item></rdf:RDF>)";
+<item><title>B</title><link>http://b/</link><dc:subject>科学</dc:subject></item>
+<x:item xmlns:x="http://x/"><title>no</title><link>http://x/</link></x:item></rdf:RDF>)";
 const char kAtom[] =
     R"(<feed xmlns="http://www.w3.org/2005/Atom"><title type="html">&lt;b&gt;At&lt;/b&gt;om</title>
 <entry><title>A</title><link rel="self" href="s"/><link rel="alternate" href="http://a/"/>
