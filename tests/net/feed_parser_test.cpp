@@ -58,7 +58,7 @@ const char kRdf[] = R"(<rdf:RDF xmlns:rdf="http://www.w3.org/1999/02/22-rdf-synt
 <channel rdf:about="http://x/"><title>R</title><dc:subject>国際</dc:subject></channel>
 <item rdf:about="http://a/"><title>A</title><dc:title>no</dc:title><link>http://a/</link></item>
 <item><title>B</title><link>http://b/</link><dc:subject>科学</dc:subject></item>
-<x:item xmlns:x="http://x/"><title>no</title><link>http://x/</link></x:item></rdf:RDF>)";
+<x:item xmlns:x="http://x/"><x:title>no</x:title><x:link>http://x/</x:link></x:item></rdf:RDF>)";
 const char kAtom[] =
     R"(<feed xmlns="http://www.w3.org/2005/Atom"><title type="html">&lt;b&gt;At&lt;/b&gt;om</title>
 <entry><title>A</title><link rel="self" href="s"/><link rel="alternate" href="http://a/"/>
