@@ -102,6 +102,8 @@ TEST_F(FeedViewsTest, AFeedsLogShowsUnderTheLogTabsNodeAndInTheSearchAfterTheSit
   EXPECT_EQ(node->text(0).toStdString(), "フィード");
   ASSERT_EQ(node->childCount(), 2);
   EXPECT_EQ(node->child(0)->text(0).toStdString(), "Alpha");
+  tree.setCurrentItem(node);  // the node itself has no log
+  EXPECT_EQ(list.Rows().rowCount(), 0);
   tree.setCurrentItem(node->child(1));
   EXPECT_EQ(Column(list, 0), (Texts{"2026/02/02", "2026/02/01"}));
   EXPECT_EQ(Column(list, 1), (Texts{"新しい abc", "古い"}));
