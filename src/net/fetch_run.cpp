@@ -249,7 +249,6 @@ void FetchRun::FetchSite(const Site& site) {
 // whose download Skip or Cancel ended has not failed.
 void FetchRun::FetchFeed(const settings::FeedSource& feed) {
   BeginSource(feed.name, feed.name, std::string());
-  receiveStream_.clear();
   downloadAborted_ = false;
 
   std::string failure;
