@@ -4,6 +4,7 @@
 #include <QEventLoop>
 #include <QHostAddress>
 #include <QHostInfo>
+#include <QNetworkProxy>
 #include <QSignalBlocker>
 #include <QSslError>
 #include <QSslSocket>
@@ -106,7 +107,11 @@ QSslSocket& HttpClient::TlsSocket() {
   return *tlsSocket_;
 }
 
+// The proxy is the one of the request settings, or none: a desktop's proxy
+// (http_proxy and the like) would otherwise take the connection, and asking
+// for it costs every connection a round trip to another thread.
 void HttpClient::Watch(QTcpSocket& socket) {
+  socket.setProxy(QNetworkProxy::NoProxy);
   QObject::connect(&socket, &QTcpSocket::connected, &context_, [this] { OnConnected(); });
   QObject::connect(&socket, &QTcpSocket::readyRead, &context_, [this] { OnReadyRead(); });
   QObject::connect(&socket, &QTcpSocket::disconnected, &context_, [this] { OnConnectionClosed(); });
@@ -255,7 +260,7 @@ void HttpClient::StartTls() {
   state_ = State::kHandshaking;
   response_ = DocumentParser();  // the proxy's answer to CONNECT is not the site's
   QSslSocket& socket = TlsSocket();
-  socket.setSslConfiguration(tlsConfiguration_);
+  socket.setSslConfiguration(*tlsConfiguration_);
   // The name the certificate must hold, also sent as the server name (SNI)
   // unless it is an address.
   socket.setPeerVerifyName(QString::fromLatin1(target_.host));

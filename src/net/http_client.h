@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -133,7 +134,7 @@ class HttpClient {
   QTcpSocket tcpSocket_;                   // for http
   std::unique_ptr<QSslSocket> tlsSocket_;  // for https, made when first needed
   QTcpSocket* socket_ = &tcpSocket_;       // the one of the current connection
-  QSslConfiguration tlsConfiguration_;
+  std::optional<QSslConfiguration> tlsConfiguration_;  // made for https: it loads the TLS backend
   QTimer idleTimer_;
   QTimer deadlineTimer_;
   QEventLoop* waitLoop_ = nullptr;
