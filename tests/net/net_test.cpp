@@ -1,8 +1,8 @@
 // URLs, the HTTP client against scripted servers on 127.0.0.1 (https ones with
 // certificates made at build time, and tinyproxy for tunnels), and fetch runs:
-// with nothing enabled, and waiting for another run on the same folder. Whole
-// runs, on the sample sites and with Skip and Cancel, are tried from the
-// progress dialog.
+// with nothing enabled, Skip and Cancel of a size probe, and waiting for
+// another run on the same folder. Whole runs, on the sample sites and with
+// Skip and Cancel of downloads, are tried from the progress dialog.
 #include <QLockFile>
 #include <QProcess>
 #include <QTcpServer>

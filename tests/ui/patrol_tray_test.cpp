@@ -1,7 +1,7 @@
 // The tray's clicks, and the main window's patrol timer and tray: toggle and
 // tray item mirroring each other, ticks that fetch (also with the window in
-// the tray), wait or pass silently, Skip and Cancel, and hiding into the tray
-// and coming back.
+// the tray), wait or pass silently, Skip and Cancel, the time of the next
+// patrol, and hiding into the tray and coming back.
 #include <QCursor>
 #include <QDateTime>
 #include <QLabel>
