@@ -129,7 +129,9 @@ void FetchRun::Run() {
     state_.contentLength = 0;
     UpdateProgress();
     // The sites in their fixed order.
-    if (WaitForProgramFolder(folderLock)) {
+    const bool started = WaitForProgramFolder(folderLock);
+    if (started) {
+      if (OnSourcesStarting) OnSourcesStarting();
       for (const Site& site : Sites()) {
         FetchSite(site);
         if (state_.cancelled) break;
@@ -145,7 +147,9 @@ void FetchRun::Run() {
         }
       }
     }
+    outcome_ = started && !state_.cancelled ? RunOutcome::kCompleted : RunOutcome::kCancelled;
   } catch (...) {
+    outcome_ = RunOutcome::kFailed;
     cleanUp();
     throw;
   }
@@ -217,6 +221,7 @@ void FetchRun::BeginSource(const std::string& label, const std::string& name,
   state_.siteName = name;
   state_.baseUrl = baseUrl;
   state_.genre.clear();
+  downloadAborted_ = false;
 }
 
 void FetchRun::FetchSite(const Site& site) {
@@ -227,14 +232,23 @@ void FetchRun::FetchSite(const Site& site) {
     anyEnabled = IsCategoryEnabled(i);
   }
   if (!anyEnabled) return;
+  // The site is shown from its first request on, not from its first body bytes.
+  SetStatus(CP932(" に接続しています..."));
 
   http_.url = site.FrontPageUrl();
   if (site.sizeProbe) {
-    // Errors of the size probe are not absorbed: they end the run.
-    http_.SendHead();
+    // Errors of the size probe end the run, unless Skip (the site is skipped)
+    // or Cancel ended it.
+    try {
+      http_.SendHead();
+    } catch (const std::exception&) {
+      if (downloadAborted_) return;
+      throw;
+    }
     const Lines& header = http_.ResponseHeader();
     int at = FindLinePrefix(header, "Content-Length");
     if (at >= 0) state_.contentLength = ContentLengthValue(header[static_cast<size_t>(at)]);
+    UpdateProgress();
   }
   try {
     http_.SendGet();
@@ -249,7 +263,7 @@ void FetchRun::FetchSite(const Site& site) {
 // whose download Skip or Cancel ended has not failed.
 void FetchRun::FetchFeed(const settings::FeedSource& feed) {
   BeginSource(feed.name, feed.name, std::string());
-  downloadAborted_ = false;
+  SetStatus(CP932(" に接続しています..."));
 
   std::string failure;
   {

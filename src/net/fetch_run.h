@@ -30,6 +30,10 @@ class ProgressView {
 // "%dKB / %dKB" with a known size, "%dKB / 不明" without.
 std::string AmountText(int32_t received, int32_t contentLength);
 
+// How a run ended: every source tried; Cancel (also while it waited for
+// another run); or an error that ended it.
+enum class RunOutcome { kCompleted, kCancelled, kFailed };
+
 class FetchRun {
  public:
   FetchRun(HeadlineSink& list, ProgressView& view);
@@ -44,12 +48,16 @@ class FetchRun {
   void Skip();    // Skip: aborts the current download only
 
   bool Running() const { return running_; }
+  RunOutcome Outcome() const { return outcome_; }  // of the last run
   FetchState& State() { return state_; }
   HttpClient& Http() { return http_; }
   // The feeds of the last run that failed, one message each naming the feed
   // (CP932); a failed feed never ends the run.
   const std::vector<std::string>& FeedErrors() const { return feedErrors_; }
 
+  // Called once the run holds the program folder, before the first site:
+  // from here on it fetches.
+  std::function<void()> OnSourcesStarting;
   // The window's part of the clean-up: enable the fetch button, fit the
   // columns, hide the dialog.
   std::function<void()> OnRunEnded;
@@ -73,6 +81,7 @@ class FetchRun {
   std::string receiveStream_;
   std::vector<std::string> feedErrors_;
   bool running_ = false;
+  RunOutcome outcome_ = RunOutcome::kCompleted;
   bool downloadAborted_ = false;  // Skip or Cancel ended the current download
 };
 

@@ -1,6 +1,7 @@
 #include "ui/fetch_progress_dialog.h"
 
 #include <QCloseEvent>
+#include <QFontMetrics>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -13,6 +14,7 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <cstdint>
 
 #include "core/text/text_codec.h"
 #include "ui/main_window.h"
@@ -40,6 +42,13 @@ FetchProgressDialog::FetchProgressDialog(MainWindow& mainWindow, QWidget* parent
   progressBar_->setValue(0);
   amountLabel_ = Named(new QLabel(this), QStringLiteral("amountLabel"));
   amountLabel_->setTextFormat(Qt::PlainText);
+  // As wide as its widest text from the start: the dialog repaints at once
+  // on every change, before the layout could widen the label.
+  amountLabel_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+  const QFontMetrics metrics = amountLabel_->fontMetrics();
+  amountLabel_->setMinimumWidth(
+      std::max(metrics.horizontalAdvance(UiText(AmountText(INT32_MAX, INT32_MAX))),
+               metrics.horizontalAdvance(UiText(AmountText(INT32_MAX, 0)))));
   cancelButton_ = Named(new QPushButton(style()->standardIcon(QStyle::SP_DialogCancelButton),
                                         UiText(CP932("キャンセル")), this),
                         QStringLiteral("cancelButton"));
@@ -70,6 +79,10 @@ FetchProgressDialog::FetchProgressDialog(MainWindow& mainWindow, QWidget* parent
   connect(startTimer_, &QTimer::timeout, this, [this] { RunFetch(); });
   connect(cancelButton_, &QPushButton::clicked, this, [this] { Cancel(); });
   connect(skipButton_, &QPushButton::clicked, this, [this] { Skip(); });
+  run_.OnSourcesStarting = [this] {
+    skipButton_->setEnabled(true);
+    mainWindow_.FetchRunStarting();
+  };
   run_.OnRunEnded = [this] { RunEnded(); };
 
   if (const QScreen* screen = QGuiApplication::primaryScreen())
@@ -96,9 +109,10 @@ void FetchProgressDialog::closeEvent(QCloseEvent* event) {
 
 void FetchProgressDialog::RunFetch() {
   startTimer_->stop();
+  // Nothing to skip while the run prepares or waits for another run.
+  skipButton_->setEnabled(false);
   // The run cleans up (list columns fitted, dialog hidden) before an error
   // that ended it reaches the display.
-  mainWindow_.FetchRunStarting();
   RunGuarded(errors_, [this] { run_.Run(); });
 }
 
@@ -127,7 +141,7 @@ void FetchProgressDialog::ShowProgress(const std::string& status, const std::str
 }
 
 void FetchProgressDialog::RunEnded() {
-  mainWindow_.FetchRunEnded(run_.FeedErrors());
+  mainWindow_.FetchRunEnded(run_.FeedErrors(), run_.Outcome());
   hide();
 }
 

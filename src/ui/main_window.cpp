@@ -3,13 +3,13 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QLabel>
 #include <QMenu>
 #include <QMoveEvent>
 #include <QShowEvent>
 #include <QStatusBar>
 #include <QTabWidget>
-#include <QTime>
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
@@ -19,6 +19,7 @@
 
 #include "core/settings/settings.h"
 #include "core/settings/watch_list.h"
+#include "core/sys/clock.h"
 #include "core/sys/error.h"
 #include "core/sys/network_check.h"
 #include "core/text/text_codec.h"
@@ -47,6 +48,16 @@ QToolButton* AddButton(QToolBar* bar, const QString& name, int image, const std:
   button->setFocusPolicy(Qt::TabFocus);
   bar->addWidget(button);
   return button;
+}
+
+// "14:05", in local time.
+QString HourMinute(std::time_t at) {
+  return QDateTime::fromSecsSinceEpoch(at).toString(QStringLiteral("HH:mm"));
+}
+
+// The source a message of a failed source is about: the name before its ": ".
+std::string FailingSource(const std::string& message) {
+  return message.substr(0, message.find(": "));
 }
 
 }  // namespace
@@ -84,6 +95,9 @@ MainWindow::MainWindow(QWidget* parent)
   feedErrorLabel_ = Named(new QLabel, QStringLiteral("feedErrorLabel"));
   statusBar_->addWidget(feedErrorLabel_);
   feedErrorLabel_->hide();
+  nextPatrolLabel_ = Named(new QLabel, QStringLiteral("nextPatrolLabel"));
+  statusBar_->addPermanentWidget(nextPatrolLabel_);
+  nextPatrolLabel_->hide();
   statusBar_->setSizeGripEnabled(false);
   statusBar_->hide();
 
@@ -103,6 +117,7 @@ MainWindow::MainWindow(QWidget* parent)
   headlineList_->OnRowRightPress = [this](const QPoint& at) { ShowHeadlineMenu(at); };
 
   patrolTimer_.OnTick = [this] { PatrolTick(); };
+  patrolTimer_.OnNextTickChanged = [this] { ShowNextPatrol(); };
   trayIcon_.SetRightButtonMenu(trayMenu_);
   trayIcon_.OnDoubleClick = [this] { RestoreFromTray(); };
   trayIcon_.OnMessageClicked = [this] { ShowFirstNewRow(); };
@@ -208,18 +223,38 @@ void MainWindow::AppendRow(const std::string& caption, const std::string& genre,
 }
 
 void MainWindow::FetchRunStarting() {
+  runStarted_ = true;
+  // Only now: a run that waits for another one and is cancelled leaves the
+  // list as it was.
+  if (emptyListAtStart_) headlineList_->Rows().Clear();
+  emptyListAtStart_ = false;
   news_ = RunNews();
   MarkWatchedRows();
 }
 
-void MainWindow::FetchRunEnded(const std::vector<std::string>& feedErrors) {
+void MainWindow::FetchRunEnded(const std::vector<std::string>& feedErrors, RunOutcome outcome) {
   fetchButton_->setEnabled(true);
+  const bool started = runStarted_;
+  runStarted_ = false;
+  emptyListAtStart_ = false;
+  if (closedDuringRun_) {
+    // The close cancelled the run; now that it has ended, quietly, the
+    // program ends as a close ends it otherwise.
+    closedDuringRun_ = false;
+    QMetaObject::invokeMethod(
+        QCoreApplication::instance(), [] { QCoreApplication::quit(); }, Qt::QueuedConnection);
+    return;
+  }
   headlineList_->FitColumns();
-  const QString count = UiText(news_.CountText());
-  newCountLabel_->setText(count);
-  QString toolTip = QStringLiteral("Quillet\n") + UiText(CP932("最終巡回 ")) +
-                    QTime::currentTime().toString(QStringLiteral("HH:mm")) + QLatin1Char(' ') +
-                    count;
+  std::string status = news_.CountText();
+  if (outcome != RunOutcome::kCompleted) {
+    const std::string end = outcome == RunOutcome::kFailed ? CP932("取得に失敗しました")
+                                                           : CP932("取得をキャンセルしました");
+    // The news of the sources fetched before the end still counts.
+    status = started && news_.Count() > 0 ? end + CP932("、") + status : end;
+  }
+  newCountLabel_->setText(UiText(status));
+  lastRunTip_ = UiText(CP932("最終巡回 ")) + HourMinute(Now()) + QLatin1Char(' ') + UiText(status);
   // The failed feeds are counted where a hidden window can be asked, and
   // listed in a box only to a window in sight: an unattended patrol would
   // pile box upon box.
@@ -228,16 +263,25 @@ void MainWindow::FetchRunEnded(const std::vector<std::string>& feedErrors) {
     const QString errorCount = UiText(CP932("フィード取得エラー ")) +
                                QString::number(feedErrors.size()) + UiText(CP932("件"));
     feedErrorLabel_->setText(errorCount);
-    toolTip += QLatin1Char('\n') + errorCount;
+    lastRunTip_ += QLatin1Char('\n') + errorCount;
   }
   statusBar_->show();
-  trayIcon_.SetToolTip(toolTip);
+  UpdateTrayToolTip();
   AnnounceNews();
-  if (!feedErrors.empty() && isVisible() && !isMinimized() && !showingFeedErrors_) {
-    // After the run has cleaned up and its dialog has gone.
-    QMetaObject::invokeMethod(
-        this, [this, feedErrors] { ShowFeedErrors(feedErrors); }, Qt::QueuedConnection);
-    showingFeedErrors_ = true;
+  // Nor does a window in sight list the same failing sources after every
+  // patrol: the box comes when they are not those of the last run it showed.
+  // A run that ended early may not have reached them.
+  if (outcome == RunOutcome::kCompleted && isVisible() && !isMinimized() && !showingFeedErrors_) {
+    std::set<std::string> failing;
+    for (const std::string& error : feedErrors)
+      failing.insert(FailingSource(error));
+    if (!failing.empty() && failing != failingSources_) {
+      // After the run has cleaned up and its dialog has gone.
+      QMetaObject::invokeMethod(
+          this, [this, feedErrors] { ShowFeedErrors(feedErrors); }, Qt::QueuedConnection);
+      showingFeedErrors_ = true;
+    }
+    failingSources_ = std::move(failing);
   }
 }
 
@@ -247,6 +291,21 @@ void MainWindow::ShowFeedErrors(const std::vector<std::string>& feedErrors) {
     text.append("\n").append(error);
   ShowMessage(this, text, CP932("フィード取得エラー"), MessageIcon::kExclamation);
   showingFeedErrors_ = false;
+}
+
+void MainWindow::ShowNextPatrol() {
+  const std::optional<std::time_t> next = patrolTimer_.NextTick();
+  nextPatrolLabel_->setVisible(next.has_value());
+  if (next) nextPatrolLabel_->setText(UiText(CP932("次の巡回 ")) + HourMinute(*next));
+  statusBar_->setVisible(next || !newCountLabel_->text().isEmpty());
+  UpdateTrayToolTip();
+}
+
+void MainWindow::UpdateTrayToolTip() {
+  QString toolTip = QStringLiteral("Quillet");
+  if (!lastRunTip_.isEmpty()) toolTip += QLatin1Char('\n') + lastRunTip_;
+  if (!nextPatrolLabel_->isHidden()) toolTip += QLatin1Char('\n') + nextPatrolLabel_->text();
+  trayIcon_.SetToolTip(toolTip);
 }
 
 void MainWindow::MarkWatchedRows() {
@@ -361,7 +420,8 @@ void MainWindow::StartFetch() {
                   MessageIcon::kExclamation);
       return;
     }
-    headlineList_->Rows().Clear();
+    // The list is emptied when the run starts, after any wait for another run.
+    emptyListAtStart_ = true;
     fetchButton_->setEnabled(false);
     // The run starts from the dialog; this window stays usable meanwhile.
     progressDialog_->show();
@@ -501,8 +561,12 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     errors_.ShowError(TopLevelErrorText(e.what()));
   }
   // Closing ends the program: a fetch under way is cancelled, so that it
-  // stops after the current site instead of going on with no window.
-  if (progressDialog_ != nullptr && progressDialog_->Runner().Running()) progressDialog_->Cancel();
+  // stops after the current site instead of going on with no window; the
+  // program ends when it has (FetchRunEnded).
+  if (progressDialog_ != nullptr && progressDialog_->Runner().Running()) {
+    closedDuringRun_ = true;
+    progressDialog_->Cancel();
+  }
   ProgramWindow::closeEvent(event);
 }
 

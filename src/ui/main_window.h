@@ -5,12 +5,14 @@
 
 #include <cstdint>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
 #include "core/headlines/headline_sink.h"
 #include "core/headlines/run_news.h"
 #include "core/headlines/watch_match.h"
+#include "net/fetch_run.h"
 #include "ui/error_box.h"
 #include "ui/patrol_timer.h"
 #include "ui/program_window.h"
@@ -47,16 +49,22 @@ class MainWindow : public ProgramWindow, public HeadlineSink {
   void AppendRow(const std::string& caption, const std::string& genre, const std::string& headline,
                  int imageIndex, std::unique_ptr<NewsItem> item) override;
 
-  // The window's part of the start of a fetch run: the watch list is read
-  // afresh and the run's count of new headlines starts from nought.
+  // The window's part of the start of a fetch run, once the run holds the
+  // program folder: the headline list is emptied when the fetch button
+  // started the run, the watch list is read afresh and the run's count of
+  // new headlines starts from nought.
   void FetchRunStarting();
   // The window's part of the end of a fetch run: the fetch button comes
   // back, the headline list's columns are fitted to their contents, the
-  // status area and the tray icon's tooltip give the run's new headlines and
-  // the count of `feedErrors` (the messages of the feeds that failed), and a
-  // window out of sight announces the news in a notification. A window in
-  // sight shows the feed errors in one box, after the run has ended.
-  void FetchRunEnded(const std::vector<std::string>& feedErrors = {});
+  // status area and the tray icon's tooltip give the run's new headlines (or
+  // that it failed or was cancelled) and the count of `feedErrors` (the
+  // messages of the sources that failed, each beginning with the source's
+  // name and ": "), and a window out of sight announces the news in a
+  // notification. A window in sight shows the errors in one box, after the
+  // run has ended, when the failing sources are not those of the last run it
+  // showed. A window closed during the run ends the program now.
+  void FetchRunEnded(const std::vector<std::string>& feedErrors = {},
+                     RunOutcome outcome = RunOutcome::kCompleted);
 
   // Another start of the program on the same folder asked for the window:
   // it comes back from the tray or from being minimised, to the front.
@@ -110,6 +118,10 @@ class MainWindow : public ProgramWindow, public HeadlineSink {
   void AnnounceNews();
   // The box that lists the feeds that failed in the last run.
   void ShowFeedErrors(const std::vector<std::string>& feedErrors);
+  // The time of the next patrol in the status area and the tray icon's
+  // tooltip, while the patrol timer counts down.
+  void ShowNextPatrol();
+  void UpdateTrayToolTip();
   // A click on the notification: the window comes back with the run's first
   // new row selected.
   void ShowFirstNewRow();
@@ -131,6 +143,8 @@ class MainWindow : public ProgramWindow, public HeadlineSink {
   QStatusBar* statusBar_;  // hidden until a run has ended
   QLabel* newCountLabel_;  // "新着 N件" of the last run
   QLabel* feedErrorLabel_;  // "フィード取得エラー N件" of the last run, when there were any
+  QLabel* nextPatrolLabel_;  // "次の巡回 HH:mm" while the patrol timer counts down
+  QString lastRunTip_;       // the tooltip's lines on the last run
   QMenu* headlineMenu_;
   QAction* openArticleAction_;
   QAction* copyUrlAction_;
@@ -149,6 +163,11 @@ class MainWindow : public ProgramWindow, public HeadlineSink {
   bool iconForNotice_ = false;  // registered for a notification only
   bool viewRestored_ = false;
   bool showingFeedErrors_ = false;  // the box of the feed errors is open
+  // The sources that failed in the last completed run the window showed, by name.
+  std::set<std::string> failingSources_;
+  bool emptyListAtStart_ = false;  // the fetch button started the coming run
+  bool runStarted_ = false;        // the current run got past its wait for the folder
+  bool closedDuringRun_ = false;   // the window was closed while a run went on
   WatchMatch watch_;
   RunNews news_;             // of the current or last run
   PatrolTimer patrolTimer_;  // off at start

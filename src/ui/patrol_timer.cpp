@@ -3,11 +3,14 @@
 #include <algorithm>
 #include <limits>
 
+#include "core/sys/clock.h"
+
 namespace quillet {
 
 PatrolTimer::PatrolTimer() {
   timer_.setTimerType(Qt::CoarseTimer);
   QObject::connect(&timer_, &QTimer::timeout, [this] {
+    CountdownStarted();  // the timer goes on with the next interval
     if (OnTick) OnTick();
   });
 }
@@ -34,6 +37,17 @@ void PatrolTimer::Restart() {
   timer_.stop();
   // A zero-interval QTimer would fire on every pass of the event loop.
   if (enabled_ && intervalMs_ > 0) timer_.start(static_cast<int>(intervalMs_));
+  CountdownStarted();
+}
+
+void PatrolTimer::CountdownStarted() {
+  countdownStart_ = Now();
+  if (OnNextTickChanged) OnNextTickChanged();
+}
+
+std::optional<std::time_t> PatrolTimer::NextTick() const {
+  if (!timer_.isActive()) return std::nullopt;
+  return countdownStart_ + static_cast<std::time_t>(intervalMs_ / 1000);
 }
 
 }  // namespace quillet

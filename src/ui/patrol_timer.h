@@ -6,7 +6,9 @@
 #include <QTimer>
 
 #include <cstdint>
+#include <ctime>
 #include <functional>
+#include <optional>
 
 namespace quillet {
 
@@ -27,15 +29,21 @@ class PatrolTimer {
 
   // True while a countdown runs (on, with an interval above 0).
   bool Counting() const { return timer_.isActive(); }
+  // When the countdown ends, by the program's clock; nothing while none runs.
+  std::optional<std::time_t> NextTick() const;
 
   std::function<void()> OnTick;
+  // The next tick has moved: switched on or off, a new interval, a tick.
+  std::function<void()> OnNextTickChanged;
 
  private:
   void Restart();
+  void CountdownStarted();
 
   QTimer timer_;
   bool enabled_ = false;
   int64_t intervalMs_ = 0;
+  std::time_t countdownStart_ = 0;
 };
 
 }  // namespace quillet

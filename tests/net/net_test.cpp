@@ -1,8 +1,8 @@
 // URLs, the HTTP client against scripted servers on 127.0.0.1 (https ones with
 // certificates made at build time, and tinyproxy for tunnels), and fetch runs:
-// with nothing enabled, and waiting for another run on the same folder. Whole
-// runs, on the sample sites and with Skip and Cancel, are tried from the
-// progress dialog.
+// with nothing enabled, Skip and Cancel of a size probe, and waiting for
+// another run on the same folder. Whole runs, on the sample sites and with
+// Skip and Cancel of downloads, are tried from the progress dialog.
 #include <QLockFile>
 #include <QProcess>
 #include <QTcpServer>
@@ -403,6 +403,44 @@ TEST_F(FetchRunTest, NothingEnabledAsksNothing) {
   EXPECT_EQ(server.Connections(), 0);
   EXPECT_EQ(view.shown, "取得の準備をしています...|0KB / 不明|0|0");
   EXPECT_EQ(ended, 1);
+  EXPECT_EQ(run.Outcome(), RunOutcome::kCompleted);
+}
+
+// Calls `action` once, from inside the run's network waits, as soon as
+// `condition` holds.
+void WhenReady(std::function<bool()> condition, std::function<void()> action) {
+  auto* poll = new QTimer;
+  poll->start(1);
+  QObject::connect(poll, &QTimer::timeout, [=] {
+    if (!condition()) return;
+    poll->deleteLater();
+    action();
+  });
+}
+
+// A site shows in the progress from its first request on, not with the last
+// one's end. Skip during a size probe skips the site and the run goes on;
+// Cancel there ends the run; neither is an error.
+TEST_F(FetchRunTest, EachSiteShowsFromItsFirstRequestAndSkipOrCancelOfItsSizeProbeIsNoError) {
+  settings::WriteBool("CheckRoute", "0", true);  // YOL, before CNN
+  server.Add("HTTP/1.0 200 OK\r\nContent-Length: 13824\r\n\r\n");
+  server.Add("HTTP/1.0 200 OK\r\n\r\n" + std::string(13824, 'x'));
+  server.Add(TestServer::Script{{}, false});  // CNN's size probe, then YOL's, hang
+  server.Add(TestServer::Script{{}, false});
+  std::string shownAtProbe;
+  WhenReady([&] { return server.Connections() == 3; },
+            [&] {
+              shownAtProbe = view.shown;
+              run.Skip();
+            });
+  EXPECT_NO_THROW(run.Run());
+  EXPECT_EQ(shownAtProbe, "CNN.co.jp に接続しています...|0KB / 不明|0|0");
+  EXPECT_EQ(server.Connections(), 3);  // CNN's page was not asked for
+  EXPECT_EQ(run.Outcome(), RunOutcome::kCompleted);
+  WhenReady([&] { return server.Connections() == 4; }, [&] { run.Cancel(); });
+  EXPECT_NO_THROW(run.Run());
+  EXPECT_EQ(server.Connections(), 4);  // nor YOL's, nor CNN
+  EXPECT_EQ(run.Outcome(), RunOutcome::kCancelled);
 }
 
 // The size probe's Content-Length is the bar's maximum; one that is not a
@@ -420,6 +458,7 @@ TEST_F(FetchRunTest, TheSizeProbeGivesTheBarItsMaximum) {
     } catch (const QuilletError& e) {
       EXPECT_EQ(e.what(), "'" + std::string(bad) + "' is not a valid integer value");
     }
+    EXPECT_EQ(run.Outcome(), RunOutcome::kFailed);
   }
 }
 
@@ -437,6 +476,7 @@ TEST_F(FetchRunTest, WaitsForTheProgramFolderUntilCancel) {
   run.Run();
   EXPECT_EQ(shownWhileWaiting, "他の取得の終了を待っています...|0KB / 不明|0|0");
   EXPECT_EQ(server.Connections(), 0);
+  EXPECT_EQ(run.Outcome(), RunOutcome::kCancelled);
 }
 
 // A lock file that names no owner (its writer was killed) is taken over.

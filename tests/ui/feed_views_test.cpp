@@ -140,6 +140,9 @@ TEST_F(FeedViewsTest, AFeedsLogShowsUnderTheLogTabsNodeAndInTheSearchAfterTheSit
   EXPECT_TRUE(w.messages.empty());
 }
 
+// The sources that failed are listed in a box to a window in sight, once
+// for as long as the same ones fail, and counted in the status area and the
+// tray icon's tooltip after every run.
 TEST_F(FeedViewsTest, TheFeedsThatFailedAreListedOnceInSightAndCountedInTheTray) {
   TrayIconHost::SetAvailableForTesting(true);
   w.mainWindow.show();
@@ -150,11 +153,34 @@ TEST_F(FeedViewsTest, TheFeedsThatFailedAreListedOnceInSightAndCountedInTheTray)
   EXPECT_EQ(w.messages[0].caption, "フィード取得エラー");
   auto& label = *w.Main<QLabel>("feedErrorLabel");
   EXPECT_EQ(label.text().toStdString(), "フィード取得エラー 2件");
+  // The same sources again, whatever their reasons, also after a run that
+  // ended before it reached them: no box. Others: a box.
+  const struct {
+    std::vector<std::string> errors;
+    RunOutcome outcome;
+    size_t boxes;
+  } runs[] = {
+      {{"Beta: refused", "Alpha: 404"}, RunOutcome::kCompleted, 1},
+      {{}, RunOutcome::kFailed, 1},
+      {{}, RunOutcome::kCancelled, 1},
+      {{"Alpha: 404", "Beta: timeout"}, RunOutcome::kCompleted, 1},
+      {{"Alpha: 404"}, RunOutcome::kCompleted, 2},
+      {{}, RunOutcome::kCompleted, 2},
+      {{"Alpha: 404"}, RunOutcome::kCompleted, 3},
+  };
+  for (const auto& run : runs) {
+    w.mainWindow.FetchRunEnded(run.errors, run.outcome);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(w.messages.size(), run.boxes) << run.errors.size();
+    EXPECT_EQ(label.isHidden(), run.errors.empty());
+  }
+  EXPECT_EQ(w.messages.back().text, "次のフィードを取得できませんでした\nAlpha: 404");
+  EXPECT_EQ(label.text().toStdString(), "フィード取得エラー 1件");
   w.Main("trayButton")->click();
   ASSERT_FALSE(w.mainWindow.isVisible());
   w.mainWindow.FetchRunEnded({"Gamma: refused"});
   QCoreApplication::processEvents();
-  EXPECT_EQ(w.messages.size(), 1u);
+  EXPECT_EQ(w.messages.size(), 3u);
   const QString toolTip = w.Main<QSystemTrayIcon>("trayIcon")->toolTip();
   EXPECT_TRUE(toolTip.endsWith(QString::fromUtf8("\nフィード取得エラー 1件")));
   EXPECT_EQ(label.text().toStdString(), "フィード取得エラー 1件");

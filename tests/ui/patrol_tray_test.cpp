@@ -1,8 +1,9 @@
 // The tray's clicks, and the main window's patrol timer and tray: toggle and
 // tray item mirroring each other, ticks that fetch (also with the window in
-// the tray), wait or pass silently, Skip and Cancel, and hiding into the tray
-// and coming back.
+// the tray), wait or pass silently, Skip and Cancel, the time of the next
+// patrol, and hiding into the tray and coming back.
 #include <QCursor>
+#include <QDateTime>
 #include <QLabel>
 #include <QStatusBar>
 
@@ -251,6 +252,39 @@ TEST_F(PatrolTray, NewRowsAreMarkedCountedAndAnnouncedWhenTheWindowIsOutOfSight)
   ASSERT_TRUE(fetch("trayFetchAction"));
   EXPECT_EQ(w.Main<QLabel>("newCountLabel")->text(), QString::fromUtf8("新着 1件"));
   EXPECT_EQ(notifications.shown.size(), 2u);
+}
+
+// While the patrol timer counts down, the status area and the tray icon's
+// tooltip say when it fetches next, by the program's clock.
+TEST_F(PatrolTray, TheStatusAreaAndTheTooltipSayWhenTheNextPatrolRuns) {
+  test::NetworkCheckStub network(false);  // the ticks fetch nothing
+  const auto at = [](int hour, int minute, int second) {
+    return QDateTime(QDate(2026, 12, 7), QTime(hour, minute, second)).toSecsSinceEpoch();
+  };
+  auto& label = *w.Main<QLabel>("nextPatrolLabel");
+  const auto shown = [&] {
+    return (w.Main<QStatusBar>("statusBar")->isVisible() ? "bar|" : "|") +
+           (label.isVisible() ? label.text() : QString()).toStdString() + "|" +
+           w.Main<QSystemTrayIcon>("trayIcon")->toolTip().toStdString();
+  };
+  PatrolTimer& timer = w.mainWindow.PatrolTimerForTesting();
+  SetClockForTesting(at(14, 0, 30));
+  timer.SetIntervalMinutes(5);
+  w.Main("patrolButton")->click();
+  EXPECT_EQ(shown(), "bar|次の巡回 14:05|Quillet\n次の巡回 14:05");
+  SetClockForTesting(at(14, 3, 0));
+  timer.SetIntervalMinutes(10);  // as the behaviour dialog sets it
+  EXPECT_EQ(shown(), "bar|次の巡回 14:13|Quillet\n次の巡回 14:13");
+  // A tick starts the next countdown; the last run's lines come first.
+  SetClockForTesting(at(14, 13, 0));
+  timer.SetIntervalMs(1000);
+  SetClockForTesting(at(14, 20, 10));
+  w.mainWindow.FetchRunEnded();
+  EXPECT_EQ(shown(), "bar|次の巡回 14:13|Quillet\n最終巡回 14:20 新着 0件\n次の巡回 14:13");
+  ASSERT_TRUE(test::SpinUntil([&] { return ticks == 1; }));
+  EXPECT_EQ(shown(), "bar|次の巡回 14:20|Quillet\n最終巡回 14:20 新着 0件\n次の巡回 14:20");
+  w.Main<QAction>("trayPatrolAction")->trigger();
+  EXPECT_EQ(shown(), "bar||Quillet\n最終巡回 14:20 新着 0件");
 }
 
 TEST_F(PatrolTray, WithoutANetworkTheFetchButtonSaysSoAndATickPassesSilently) {

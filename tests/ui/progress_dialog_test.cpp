@@ -1,6 +1,9 @@
 // Fetches from the main window's fetch button, driven by the progress dialog:
-// the bundled sample sites into the headline list, and a close of the main
-// window during a run. Skip and Cancel are tried with the patrol's runs.
+// the bundled sample sites into the headline list, a run that waits for
+// another one, runs that fail, and a close of the main window during a run.
+// Skip and Cancel are tried with the patrol's runs.
+#include <QDateTime>
+#include <QLockFile>
 #include <QProgressBar>
 
 #include <algorithm>
@@ -16,6 +19,19 @@ namespace quillet {
 namespace {
 
 using ProgressDialog = test::WindowsTest;
+
+const std::string kYolPage =
+    "<!-- /topnews/headline=start -->\r\n<a href=\"/a.htm\">Alpha</a>\r\n"
+    "<a href=\"/b.htm\">Beta</a>\r\n<!-- /topnews/headline=end -->\r\n";
+
+// Only the categories `on` are fetched.
+void EnableOnly(std::initializer_list<int> on) {
+  settings::Connection c = settings::ReadConnection();
+  c.enabled = {};
+  for (int category : on)
+    c.enabled[static_cast<size_t>(category)] = true;
+  settings::WriteConnection(c);
+}
 
 TEST_F(ProgressDialog, TheSampleSitesFillTheListDuringTheRun) {
   SampleSiteServer sites(QUILLET_SAMPLE_DIR);
@@ -65,6 +81,10 @@ TEST_F(ProgressDialog, TheSampleSitesFillTheListDuringTheRun) {
   };
   EXPECT_EQ(text("statusLabel"), "毎日新聞 の取得が終了しました");
   EXPECT_EQ(text("amountLabel"), "9KB / 9KB");
+  // The amount has room for its widest text.
+  auto* amount = test::Find<QLabel>(w.progressDialog, "amountLabel");
+  EXPECT_GE(amount->contentsRect().width(),
+            amount->fontMetrics().horizontalAdvance(QString::fromUtf8("2097151KB / 2097151KB")));
   auto* bar = test::Find<QProgressBar>(w.progressDialog, "progressBar");
   EXPECT_EQ(std::pair(bar->value(), bar->maximum()), std::pair(9617, 9617));
   // The columns are fitted at the end of the run: wider than any site label.
@@ -74,20 +94,97 @@ TEST_F(ProgressDialog, TheSampleSitesFillTheListDuringTheRun) {
   EXPECT_GT(list.columnWidth(0), site);
 }
 
-TEST_F(ProgressDialog, ClosingTheMainWindowCancelsTheRun) {
-  // YOL's page never ends; without the cancel the run would go on to the
-  // other six sites after the window has closed.
+// A run waits for another run on the same folder with the list as it was
+// and nothing to skip; cancelled there, it leaves the list and says so. A
+// run that fails says so too; a run that can start empties the list first.
+TEST_F(ProgressDialog, TheListIsEmptiedOnlyWhenTheRunStartsAndTheStatusSaysHowItEnded) {
+  EnableOnly({0});
   test::TestServer server;
+  server.Add("HTTP/1.0 407 Proxy Authentication Required\r\n\r\n");
   server.Add("HTTP/1.0 200 OK\r\n\r\n");
-  server.Add({{{"HTTP/1.0 200 OK\r\n\r\n<html>", 0}}, false});
+  server.Add("HTTP/1.0 200 OK\r\n\r\n" + kYolPage);
   w.UseProxy(server.Port());
+  SetClockForTesting(QDateTime(QDate(2026, 12, 7), QTime(14, 0, 30)).toSecsSinceEpoch());
+  for (const char* headline : {"old one", "old two"})
+    w.mainWindow.AppendRow("", "", headline, 0, std::make_unique<NewsItem>());
   w.mainWindow.show();
+  const auto headlines = [&] { return test::Column(*w.Main<ReportView>("headlineList"), 2); };
+  const auto ended = [&] {
+    return QString(w.Main<QLabel>("newCountLabel")->text() + QLatin1Char('|') +
+                   w.Main<QSystemTrayIcon>("trayIcon")->toolTip())
+        .toStdString();
+  };
+  auto& skip = *test::Find<QPushButton>(w.progressDialog, "skipButton");
+  auto& status = *test::Find<QLabel>(w.progressDialog, "statusLabel");
+
+  QLockFile other(QString::fromStdString(w.home.Path("quillet.lock")));
+  ASSERT_TRUE(other.tryLock());
+  test::Texts listWhileWaiting;
+  bool skipWhileWaiting = true;
   test::WhenReady(
-      &w.mainWindow, [&] { return server.Connections() == 2; }, [&] { w.mainWindow.close(); });
+      &w.mainWindow,
+      [&] { return status.text() == QString::fromUtf8("他の取得の終了を待っています..."); },
+      [&] {
+        listWhileWaiting = headlines();
+        skipWhileWaiting = skip.isEnabled();
+        test::Find<QPushButton>(w.progressDialog, "cancelButton")->click();
+      });
   w.Main("fetchButton")->click();
   ASSERT_TRUE(test::SpinUntil([&] { return !w.progressDialog.isVisible(); }));
-  EXPECT_TRUE(w.progressDialog.Runner().State().cancelled);
-  EXPECT_EQ(server.Connections(), 2);  // no later site was asked for
+  const test::Texts old{"old one", "old two"};
+  EXPECT_EQ(listWhileWaiting, old);
+  EXPECT_FALSE(skipWhileWaiting);
+  EXPECT_EQ(headlines(), old);
+  EXPECT_EQ(ended(), "取得をキャンセルしました|Quillet\n最終巡回 14:00 取得をキャンセルしました");
+  other.unlock();
+
+  w.Main("fetchButton")->click();
+  ASSERT_TRUE(test::SpinUntil([&] { return !w.progressDialog.isVisible(); }));
+  EXPECT_TRUE(skip.isEnabled());
+  EXPECT_EQ(ended(), "取得に失敗しました|Quillet\n最終巡回 14:00 取得に失敗しました");
+  ASSERT_EQ(w.messages.size(), 1u);
+  EXPECT_EQ(w.messages[0].text, "Proxy Authentication Required.");
+  EXPECT_TRUE(headlines().empty());
+
+  w.Main("fetchButton")->click();
+  ASSERT_TRUE(test::SpinUntil([&] { return !w.progressDialog.isVisible(); }));
+  EXPECT_EQ(headlines(), (test::Texts{"Alpha", "Beta"}));
+  EXPECT_EQ(ended(), "新着 2件|Quillet\n最終巡回 14:00 新着 2件");
+}
+
+// Closing the window during a run ends the run, with no box and no
+// notification, and then the program: here with YOL's news in the list and
+// CNN's size probe hanging. Without the cancel the run would go on to the
+// later sites after the window has closed.
+TEST_F(ProgressDialog, ClosingTheMainWindowEndsTheRunQuietlyAndTheProgram) {
+  EnableOnly({0, 32, 40});
+  test::TestServer server;
+  server.Add("HTTP/1.0 200 OK\r\n\r\n");
+  server.Add("HTTP/1.0 200 OK\r\n\r\n" + kYolPage);
+  server.Add(test::TestServer::Script{{}, false});
+  w.UseProxy(server.Port());
+  TrayIconHost::SetAvailableForTesting(true);
+  test::Texts notifications;
+  TrayIconHost::SetMessageHookForTesting(
+      [&](const QString& title, const QString&) { notifications.push_back(title.toStdString()); });
+  QApplication::setQuitOnLastWindowClosed(true);
+  w.mainWindow.show();
+  test::WhenReady(
+      &w.mainWindow, [&] { return server.Connections() == 3; }, [&] { w.mainWindow.close(); });
+  QTimer::singleShot(0, &w.mainWindow, [&] { w.Main("fetchButton")->click(); });
+  QTimer limit;  // a program that does not end fails the test instead of hanging it
+  limit.callOnTimeout([] { QCoreApplication::exit(1); });
+  limit.start(30'000);
+  const int exitCode = QApplication::exec();
+  QApplication::setQuitOnLastWindowClosed(false);
+  TrayIconHost::SetMessageHookForTesting(nullptr);
+  TrayIconHost::SetAvailableForTesting(std::nullopt);
+  EXPECT_EQ(exitCode, 0);
+  EXPECT_TRUE(w.messages.empty());
+  EXPECT_TRUE(notifications.empty());
+  EXPECT_FALSE(w.progressDialog.isVisible() || w.Main<QSystemTrayIcon>("trayIcon")->isVisible());
+  EXPECT_EQ(test::Column(*w.Main<ReportView>("headlineList"), 2), (test::Texts{"Alpha", "Beta"}));
+  EXPECT_EQ(server.Connections(), 3);  // no later site was asked for
 }
 
 }  // namespace

@@ -10,8 +10,12 @@ std::optional<std::time_t>& FixedNow() {
 }
 }  // namespace
 
+std::time_t Now() {
+  return FixedNow() ? *FixedNow() : std::time(nullptr);
+}
+
 std::string TodayShortDate() {
-  std::time_t now = FixedNow() ? *FixedNow() : std::time(nullptr);
+  const std::time_t now = Now();
   std::tm local{};
   localtime_r(&now, &local);
   char text[40];

@@ -1,4 +1,5 @@
-// The calendar date of log records, from a clock that tests can set.
+// The program's clock, which tests can set: the calendar date of log records,
+// the times of the patrol.
 #pragma once
 
 #include <ctime>
@@ -6,6 +7,9 @@
 #include <string>
 
 namespace quillet {
+
+// Seconds since the epoch.
+std::time_t Now();
 
 // Today's local date as "YYYY/MM/DD".
 std::string TodayShortDate();
