@@ -157,7 +157,15 @@ void LogTab::SetUserColumnWidths(std::string_view widths) {
 
 void LogTab::Reload() {
   RefreshFeeds();
-  if (QTreeWidgetItem* node = siteTree_->currentItem()) LoadLogView(node);
+  QTreeWidgetItem* node = siteTree_->currentItem();
+  if (node == nullptr) return;
+  // A log only grows at its top and renews records in place, so the selected
+  // record keeps its distance from the end.
+  const int selected = recordList_->SelectedRow();
+  const int fromEnd = recordList_->Rows().rowCount() - selected;
+  LoadLogView(node);
+  const int row = recordList_->Rows().rowCount() - fromEnd;
+  if (selected >= 0 && row >= 0) recordList_->SelectRow(row);
 }
 
 void LogTab::NodeChanged() {

@@ -28,8 +28,9 @@ class LogTab : public QWidget {
   // Errors of the tab's handlers go to `errors`.
   explicit LogTab(ErrorDisplay& errors, QWidget* parent = nullptr);
 
-  // The main window's page control has made this tab the active page: the
-  // selected category's log is read again.
+  // The main window's page control has made this tab the active page, or a
+  // run has ended: the selected category's or feed's log is read again. The
+  // selected record stays selected: new records come in above it.
   void Reload();
 
   // The feeds' nodes made again from the settings file when its feed list

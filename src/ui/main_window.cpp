@@ -232,6 +232,14 @@ void MainWindow::FetchRunEnded(const std::vector<std::string>& feedErrors) {
   }
   statusBar_->show();
   trayIcon_.SetToolTip(toolTip);
+  // The log on show has taken the run's records; it is read again once the
+  // run has cleaned up.
+  QMetaObject::invokeMethod(
+      this,
+      [this] {
+        if (tabs_->currentWidget() == logTab_) RunGuarded(errors_, [this] { logTab_->Reload(); });
+      },
+      Qt::QueuedConnection);
   AnnounceNews();
   if (!feedErrors.empty() && isVisible() && !isMinimized() && !showingFeedErrors_) {
     // After the run has cleaned up and its dialog has gone.
