@@ -85,10 +85,12 @@ void ShowMessage(QWidget* owner, const std::string& text, const std::string& cap
   // A text wider than about half the screen would be wrapped by the box, which
   // breaks Japanese between any two characters. Lines broken where the text
   // may break, narrow enough for the box with its icon, are left whole.
-  const int halfScreen = box.screen()->availableGeometry().width() / 2;
+  const QScreen* screen = box.screen();
+  const int halfScreen = screen != nullptr ? screen->availableGeometry().width() / 2 : 500;
   const int room = std::min(halfScreen, 500) -
                    box.style()->pixelMetric(QStyle::PM_MessageBoxIconSize) -
                    box.fontMetrics().averageCharWidth() * 8;
+  box.setTextFormat(Qt::PlainText);  // a message quoting a page's tags is no markup
   box.setText(BreakLines(QString::fromStdString(Cp932ToUtf8(text)), box.fontMetrics(), room));
   box.exec();
 }

@@ -22,7 +22,7 @@ class TabColumnsDelegate : public QStyledItemDelegate {
  private:
   QStringList Fields(const QString& line) const;
   // Where each field starts, from the text's left edge, for the lines of the
-  // index's model.
+  // index's model: read for each line drawn, as such a list holds a few.
   std::vector<int> FieldStarts(const QFontMetrics& metrics, const QModelIndex& index) const;
 
   int fields_;
