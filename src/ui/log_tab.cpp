@@ -29,7 +29,7 @@ namespace {
 
 constexpr int kCategoryRole = Qt::UserRole;  // the category index; -1 for other nodes
 constexpr int kFeedRole = Qt::UserRole + 1;  // the feed id of a feed's node
-constexpr int kTreeWidth = 121;              // the tree's pane at least
+constexpr int kTreeWidth = 121;              // the tree's pane at start, if no node needs more
 constexpr int kListWidth = 200;              // what a widened tree leaves the list at least
 
 }  // namespace
