@@ -123,6 +123,7 @@ void FetchRun::Run() {
   };
   try {
     state_.cancelled = false;
+    state_.seen.BeginRun();
     feedErrors_.clear();
     state_.statusText = CP932("取得の準備をしています...");
     state_.received = 0;

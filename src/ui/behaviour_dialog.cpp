@@ -16,6 +16,7 @@
 #include <QRadioButton>
 #include <QShowEvent>
 #include <QSpinBox>
+#include <QStyle>
 #include <QStyledItemDelegate>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -199,6 +200,19 @@ BehaviourDialog::BehaviourDialog(QWidget* parent) : ProgramWindow(parent), error
         return !why;
       },
       watchList_));
+  {
+    // Room for a dozen keywords of sixteen characters in any font: the
+    // dialog grows rather than squeeze the list. A row's height is the one
+    // of a row the list holds.
+    const auto* probe = new QListWidgetItem(UiText(CP932("漢")), watchList_);
+    const int row = watchList_->sizeHintForRow(0);
+    delete probe;
+    const int frame = 2 * watchList_->frameWidth();
+    watchList_->setMinimumSize(
+        watchList_->fontMetrics().horizontalAdvance(UiText(CP932("漢")).repeated(16)) + frame +
+            style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, watchList_),
+        12 * row + frame);
+  }
   watchRemoveButton_ =
       Named(new QPushButton(UiText(CP932("削除")), this), QStringLiteral("watchRemoveButton"));
   notifyLabel_ = new QLabel(UiText(CP932("通知")), this);

@@ -21,6 +21,7 @@
 #include "core/text/text_codec.h"
 #include "ui/feed_edit_dialog.h"
 #include "ui/icons.h"
+#include "ui/tab_columns_delegate.h"
 #include "ui/ui_text.h"
 
 namespace quillet {
@@ -95,6 +96,7 @@ ConnectionDialog::ConnectionDialog(QWidget* parent) : ProgramWindow(parent), err
   proxyListLabel_ = new QLabel(UiText(CP932("プロクシリスト")), this);
   proxyList_ = Named(new QListWidget(this), QStringLiteral("proxyList"));
   proxyList_->setSelectionMode(QAbstractItemView::SingleSelection);
+  proxyList_->setItemDelegate(new TabColumnsDelegate(3, proxyList_));
   deleteButton_ = Named(new QToolButton(this), QStringLiteral("deleteButton"));
   deleteButton_->setIcon(style()->standardIcon(QStyle::SP_TrashIcon));
   deleteButton_->setText(UiText(CP932("削除")));
@@ -193,6 +195,19 @@ ConnectionDialog::ConnectionDialog(QWidget* parent) : ProgramWindow(parent), err
   connect(feedDeleteButton_, &QPushButton::clicked, this, [this] { DeleteFeed(); });
   connect(feedUpButton_, &QPushButton::clicked, this, [this] { MoveFeed(-1); });
   connect(feedDownButton_, &QPushButton::clicked, this, [this] { MoveFeed(1); });
+  // 編集 and 削除 act on the selected feed; 上へ and 下へ move it while it can.
+  const auto updateFeedButtons = [this] {
+    const QList<QTreeWidgetItem*> selected = feedList_->selectedItems();
+    const int row = selected.isEmpty() ? -1 : feedList_->indexOfTopLevelItem(selected.first());
+    feedEditButton_->setEnabled(row >= 0);
+    feedDeleteButton_->setEnabled(row >= 0);
+    feedUpButton_->setEnabled(row > 0);
+    feedDownButton_->setEnabled(row >= 0 && row + 1 < feedList_->topLevelItemCount());
+  };
+  connect(feedList_, &QTreeWidget::itemSelectionChanged, this, updateFeedButtons);
+  connect(feedList_->model(), &QAbstractItemModel::rowsInserted, this, updateFeedButtons);
+  connect(feedList_->model(), &QAbstractItemModel::rowsRemoved, this, updateFeedButtons);
+  updateFeedButtons();
   connect(okButton_, &QPushButton::clicked, this, [this] { Confirm(); });
   connect(cancelButton_, &QPushButton::clicked, this, [this] { Cancel(); });
 }

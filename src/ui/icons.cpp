@@ -11,7 +11,7 @@
 // strokes centred on whole units (1-unit strokes on half units), so the edges
 // fall on pixel boundaries at 16 px and at every whole multiple of it. Each
 // image has light parts and dark ones, to stand out on light and dark
-// backgrounds alike.
+// backgrounds alike; the close cross is drawn in the text colour instead.
 
 namespace quillet {
 namespace {
@@ -87,6 +87,15 @@ void SiteChuou(QPainter& p) {  // 中
 void SiteMainichi(QPainter& p) {  // M
   Badge(p, QColor(0x5b, 0x3a, 0x8e));
   p.drawPolyline(QPolygonF({{4, 13}, {4, 4}, {8, 9}, {12, 4}, {12, 13}}));
+}
+
+void Feed(QPainter& p) {  // a dot with two waves
+  Badge(p, QColor(0xd8, 0x4a, 0x1b));
+  p.drawArc(QRectF(0, 7, 9, 9), 0, 90 * 16);
+  p.drawArc(QRectF(-4, 3, 17, 17), 0, 90 * 16);
+  p.setPen(Qt::NoPen);
+  p.setBrush(Qt::white);
+  p.drawEllipse(QPointF(4.5, 11.5), 1.5, 1.5);
 }
 
 // --- Toolbar images. --------------------------------------------------------
@@ -205,11 +214,32 @@ QIcon SiteIcon(int site) {
   return MakeIcon(kPainters[static_cast<size_t>(site)]);
 }
 
+QIcon FeedIcon() {
+  return MakeIcon(Feed);
+}
+
 QIcon ToolbarIcon(int index) {
   static const std::array<Painter, 6> kPainters = {Settings, Fetch,       PatrolTimer,
                                                    Tray,     AlwaysOnTop, LogSearch};
   if (index < 0 || index >= static_cast<int>(kPainters.size())) return QIcon();
   return MakeIcon(kPainters[static_cast<size_t>(index)]);
+}
+
+QIcon CloseIcon(const QColor& ink) {
+  QIcon icon;
+  for (int size : {16, 32}) {
+    QPixmap pixmap(size, size);
+    pixmap.fill(Qt::transparent);
+    QPainter p(&pixmap);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.scale(size / 16.0, size / 16.0);
+    p.setPen(Stroke(ink, 2));
+    p.drawLine(QPointF(4, 4), QPointF(12, 12));
+    p.drawLine(QPointF(12, 4), QPointF(4, 12));
+    p.end();
+    icon.addPixmap(pixmap);
+  }
+  return icon;
 }
 
 QIcon RevealIcon() {

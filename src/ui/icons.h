@@ -9,9 +9,16 @@ namespace quillet {
 // list, the log tree and the search results use it.
 QIcon SiteIcon(int site);
 
+// The icon of the user's feeds, beside the sites' in the log tree.
+QIcon FeedIcon();
+
 // Toolbar images by the toolbar's image index: 0 settings, 1 fetch, 2 patrol
 // timer, 3 tray, 4 always on top, 5 log search.
 QIcon ToolbarIcon(int index);
+
+// A cross for a close button, in `ink`: the button's text colour, so that it
+// reads wherever the text does.
+QIcon CloseIcon(const QColor& ink);
 
 // The toggle that shows a masked password.
 QIcon RevealIcon();

@@ -58,8 +58,9 @@ LogSearchWindow::LogSearchWindow(QWidget* parent) : ProgramWindow(parent) {
       Named(new QPushButton(QIcon::fromTheme(QStringLiteral("edit-find"), ToolbarIcon(5)),
                             UiText(CP932("検索")), this),
             QStringLiteral("searchButton"));
-  closeButton_ = new QPushButton(style()->standardIcon(QStyle::SP_DialogCloseButton),
-                                 UiText(CP932("閉じる")), this);
+  closeButton_ = Named(new QPushButton(CloseIcon(palette().color(QPalette::ButtonText)),
+                                       UiText(CP932("閉じる")), this),
+                       QStringLiteral("closeButton"));
   searchButton_->setAutoDefault(false);
   closeButton_->setAutoDefault(false);
   allLogsRadio_ = new QRadioButton(UiText(CP932("全てのログから検索")), this);
@@ -173,6 +174,12 @@ bool LogSearchWindow::eventFilter(QObject* watched, QEvent* event) {
     }
   }
   return ProgramWindow::eventFilter(watched, event);
+}
+
+void LogSearchWindow::changeEvent(QEvent* event) {
+  if (event->type() == QEvent::PaletteChange)
+    closeButton_->setIcon(CloseIcon(palette().color(QPalette::ButtonText)));
+  ProgramWindow::changeEvent(event);
 }
 
 void LogSearchWindow::keyPressEvent(QKeyEvent* event) {

@@ -2,11 +2,13 @@
 
 #include <QAction>
 #include <QHBoxLayout>
+#include <QHeaderView>
 #include <QMenu>
 #include <QSignalBlocker>
 #include <QSplitter>
 #include <QTreeWidget>
 
+#include <algorithm>
 #include <filesystem>
 #include <system_error>
 
@@ -27,18 +29,39 @@ namespace {
 
 constexpr int kCategoryRole = Qt::UserRole;  // the category index; -1 for other nodes
 constexpr int kFeedRole = Qt::UserRole + 1;  // the feed id of a feed's node
+constexpr int kTreeWidth = 121;              // the tree's pane at start, if no node needs more
+constexpr int kListWidth = 200;              // what a widened tree leaves the list at least
 
 }  // namespace
 
+// The log tree, which can tell what its widest node needs, collapsed or not.
+class LogTree : public QTreeWidget {
+ public:
+  int WidestNode() {
+    QStyleOptionViewItem option;
+    initViewItemOption(&option);
+    int widest = 0;
+    for (QTreeWidgetItemIterator it(this); *it != nullptr; ++it) {
+      int level = 1;  // the root is decorated
+      for (const QTreeWidgetItem* up = (*it)->parent(); up != nullptr; up = up->parent())
+        ++level;
+      const QModelIndex index = indexFromItem(*it);
+      widest = std::max(widest, level * indentation() +
+                                    itemDelegateForIndex(index)->sizeHint(option, index).width());
+    }
+    return widest;
+  }
+};
+
 LogTab::LogTab(ErrorDisplay& errors, QWidget* parent) : QWidget(parent), errors_(errors) {
-  siteTree_ = Named(new QTreeWidget, QStringLiteral("siteTree"));
+  siteTree_ = Named(new LogTree, QStringLiteral("siteTree"));
   siteTree_->setHeaderHidden(true);
   siteTree_->setIndentation(19);
   siteTree_->setEditTriggers(QAbstractItemView::NoEditTriggers);
   siteTree_->setSelectionMode(QAbstractItemView::SingleSelection);
   siteTree_->setIconSize(QSize(16, 16));
+  siteTree_->setUniformRowHeights(true);
   BuildTree();
-  RunGuarded(errors_, [this] { RefreshFeeds(); });
 
   recordList_ = Named(new ReportView({{CP932("取得日時"), 60}, {CP932("ヘッドライン"), 300}}),
                       QStringLiteral("recordList"));
@@ -50,7 +73,9 @@ LogTab::LogTab(ErrorDisplay& errors, QWidget* parent) : QWidget(parent), errors_
   splitter_->addWidget(recordList_);
   splitter_->setStretchFactor(0, 0);
   splitter_->setStretchFactor(1, 1);
-  splitter_->setSizes({121, 379});
+  splitter_->setSizes({kTreeWidth, 379});
+  FitTree();
+  RunGuarded(errors_, [this] { RefreshFeeds(); });
 
   auto* layout = new QHBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
@@ -105,18 +130,36 @@ void LogTab::RefreshFeeds() {
   feedsNode_ = nullptr;
   shownFeeds_ = std::move(feeds);
   if (!shownFeeds_.empty()) {
+    const QIcon icon = FeedIcon();
     feedsNode_ = new QTreeWidgetItem(siteTree_);
     feedsNode_->setText(0, UiText(settings::FeedGenre()));
+    feedsNode_->setIcon(0, icon);
     feedsNode_->setData(0, kCategoryRole, -1);
     for (const settings::FeedSource& feed : shownFeeds_) {
       auto* feedItem = new QTreeWidgetItem(feedsNode_);
       feedItem->setText(0, UiText(feed.name));
+      feedItem->setIcon(0, icon);
       feedItem->setData(0, kCategoryRole, -1);
       feedItem->setData(0, kFeedRole, feed.id);
       if (feed.id == selectedFeed) siteTree_->setCurrentItem(feedItem);
     }
   }
   if (feedSelected && siteTree_->currentItem() == nullptr) recordList_->Rows().Clear();
+  FitTree();
+}
+
+void LogTab::FitTree() {
+  // The column never narrower than its widest node: a narrower pane scrolls.
+  const int widest = siteTree_->WidestNode();
+  siteTree_->header()->setMinimumSectionSize(widest);
+  const int pane = widest + 2 * siteTree_->frameWidth() +
+                   siteTree_->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, siteTree_);
+  QList<int> sizes = splitter_->sizes();
+  if (sizes.size() != 2 || sizes[0] >= pane) return;
+  const int total = sizes[0] + sizes[1];
+  sizes[0] = std::max(sizes[0], std::min(pane, total - kListWidth));
+  sizes[1] = total - sizes[0];
+  splitter_->setSizes(sizes);
 }
 
 std::string LogTab::NodeLogPath(const QTreeWidgetItem* node) {
@@ -157,7 +200,15 @@ void LogTab::SetUserColumnWidths(std::string_view widths) {
 
 void LogTab::Reload() {
   RefreshFeeds();
-  if (QTreeWidgetItem* node = siteTree_->currentItem()) LoadLogView(node);
+  QTreeWidgetItem* node = siteTree_->currentItem();
+  if (node == nullptr) return;
+  // A log only grows at its top and renews records in place, so the selected
+  // record keeps its distance from the end.
+  const int selected = recordList_->SelectedRow();
+  const int fromEnd = recordList_->Rows().rowCount() - selected;
+  LoadLogView(node);
+  const int row = recordList_->Rows().rowCount() - fromEnd;
+  if (selected >= 0 && row >= 0) recordList_->SelectRow(row);
 }
 
 void LogTab::NodeChanged() {

@@ -21,6 +21,7 @@ class QTreeWidgetItem;
 namespace quillet {
 
 class ErrorDisplay;
+class LogTree;
 class ReportView;
 
 class LogTab : public QWidget {
@@ -28,8 +29,9 @@ class LogTab : public QWidget {
   // Errors of the tab's handlers go to `errors`.
   explicit LogTab(ErrorDisplay& errors, QWidget* parent = nullptr);
 
-  // The main window's page control has made this tab the active page: the
-  // selected category's log is read again.
+  // The main window's page control has made this tab the active page, or a
+  // run has ended: the selected category's or feed's log is read again. The
+  // selected record stays selected: new records come in above it.
   void Reload();
 
   // The feeds' nodes made again from the settings file when its feed list
@@ -47,6 +49,9 @@ class LogTab : public QWidget {
   // Fills the log list with the records of the node's log file.
   void LoadLogView(const QTreeWidgetItem* node);
   void BuildTree();
+  // The tree's pane widened to show its widest node whole, collapsed ones
+  // included; a wider pane stays.
+  void FitTree();
   void FitColumns();
   void NodeChanged();
   void OpenSelectedArticle();
@@ -54,10 +59,10 @@ class LogTab : public QWidget {
   void ShowUrlInMenu();
   void CopySelectedUrl();
 
-  QTreeWidget* siteTree_;
+  LogTree* siteTree_;
   QTreeWidgetItem* feedsNode_ = nullptr;  // "フィード", while there are feeds
   std::vector<settings::FeedSource> shownFeeds_;
-  QSplitter* splitter_;
+  QSplitter* splitter_ = nullptr;
   ReportView* recordList_;
   QMenu* recordMenu_;
   QAction* openArticleAction_;

@@ -267,6 +267,14 @@ void MainWindow::FetchRunEnded(const std::vector<std::string>& feedErrors, RunOu
   }
   statusBar_->show();
   UpdateTrayToolTip();
+  // The log on show has taken the run's records; it is read again once the
+  // run has cleaned up.
+  QMetaObject::invokeMethod(
+      this,
+      [this] {
+        if (tabs_->currentWidget() == logTab_) RunGuarded(errors_, [this] { logTab_->Reload(); });
+      },
+      Qt::QueuedConnection);
   AnnounceNews();
   // Nor does a window in sight list the same failing sources after every
   // patrol: the box comes when they are not those of the last run it showed.

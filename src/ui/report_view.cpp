@@ -127,9 +127,12 @@ void ReportView::SetUserColumnWidths(std::string_view widths) {
     pos = comma + 1;
   }
   if (parsed.empty() || static_cast<int>(parsed.size()) + 1 != rows_->columnCount()) return;
+  // A width remembered under another font or scale may be too narrow for
+  // its header now.
   sizingColumns_ = true;
   for (int column = 0; column < static_cast<int>(parsed.size()); ++column)
-    setColumnWidth(column, parsed[static_cast<size_t>(column)]);
+    setColumnWidth(
+        column, std::max(parsed[static_cast<size_t>(column)], header()->sectionSizeHint(column)));
   sizingColumns_ = false;
   userSized_ = true;
 }

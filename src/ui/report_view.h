@@ -41,8 +41,9 @@ class ReportView : public QTreeView {
   // The widths of the columns before the last ("60,60") once the user has
   // set one (by dragging a divider); "" while they are the program's.
   std::string UserColumnWidths() const;
-  // Puts back what UserColumnWidths gave: the columns are the user's from
-  // then on. Text that does not read as such widths is passed over.
+  // Puts back what UserColumnWidths gave, each column at least as wide as
+  // its header text: the columns are the user's from then on. Text that does
+  // not read as such widths is passed over.
   void SetUserColumnWidths(std::string_view widths);
 
   // A right-button press over a row, once that row is the selected one; the

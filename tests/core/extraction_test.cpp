@@ -3,6 +3,7 @@
 
 #include <random>
 
+#include "core/headlines/feed_items.h"
 #include "core/headlines/run_news.h"
 #include "core/sys/error.h"
 #include "core/text/text_codec.h"
@@ -67,25 +68,101 @@ TEST_F(Extraction, NewHeadlinesGoAboveTheOldInPageOrderAndNewOnlyHidesShownOnes)
   EXPECT_EQ(test::ReadBytes(LogFilePath(0)), shown);
 }
 
-// New: its log held no record of it before (records found as the merge finds
-// them); without logs: no earlier row of this process showed it.
-TEST_F(Extraction, RowsAreNewWhenTheLogHeldNoRecordOfThemOrWithoutLogsWhenNotShownBefore) {
-  SaveLogFile(LogFilePath(0), {"old story goes on	u	2020/01/01	1"});
-  const auto news = [&](const Lines& doc) {
-    Run(doc);
-    Strings out;
-    for (const auto& r : list.rows)
-      if (r.item.isNew) out.push_back(r.headline);
-    return out;
+// A row is new when its category's log held no record of it (found as the
+// merge finds records) when the run began; with the logs off, when no earlier
+// run of this process met it. Each case runs its documents as successive runs
+// of one process, over `log` as category 0's log at the start.
+struct NewnessCase {
+  const char* what;
+  std::string ini;
+  Lines log;
+  std::vector<Lines> runs;
+  std::vector<Strings> news;  // the new rows' headlines, per run
+};
+
+TEST_F(Extraction, RowsAreNewWhenTheirLogHeldNoRecordOfThemWhenTheRunBegan) {
+  const std::string kept = "old story goes on\tu\t2020/01/01\t1";
+  const std::string nato = CP932("NATO首脳会議"), natoLower = CP932("nato首脳会議");
+  const std::string full = CP932("[全文へ]");
+  const NewnessCase cases[] = {
+      {"one headline twice",
+       "",
+       {},
+       {{kYolTop, Link("/1", "Fresh"), Link("/2", "Fresh")}},
+       {{"Fresh", "Fresh"}}},
+      {"two articles with the same link text",
+       "",
+       {},
+       {{kYolTop, Link("/1", "A"), Link("/1", full), kYolMain, Link("/2", full), Link("/3", full)}},
+       {{"A", full, full, full}}},
+      {"folded the same",
+       "",
+       {},
+       {{kYolTop, Link("/1", nato), Link("/2", natoLower)}},
+       {{nato, natoLower}}},
+      {"the beginning of one met before",
+       "",
+       {},
+       {{kYolTop, Link("/1", "Summit opens"), Link("/2", "Summit")}},
+       {{"Summit opens", "Summit"}}},
+      {"held before the run, then in a later run",
+       "",
+       {kept},
+       {{kYolTop, Link("/1", "Fresh"), Link("/2", "OLD story"), Link("/1", "Fresh")},
+        {kYolTop, Link("/1", "fresh"), Link("/3", "Another"), Link("/3", "Another")}},
+       {{"Fresh", "Fresh"}, {"Another", "Another"}}},
+      {"held with the flag 0",
+       "",
+       {"Quiet news\tu\t2020/01/01\t0"},
+       {{kYolTop, Link("/1", "Quiet news")}},
+       {{}}},
+      {"new only lists a repeat once",
+       "[Main]\r\nAddNewsOnly=1\r\n",
+       {},
+       {{kYolTop, Link("/1", "Fresh"), Link("/2", "FRESH"), Link("/3", "Other")}},
+       {{"Fresh", "Other"}}},
+      {"logs off",
+       "[Main]\r\nSaveLog=0\r\n",
+       {kept},
+       {{kYolTop, Link("/1", "Logless"), Link("/2", "logless"), Link("/3", "OLD story")},
+        {kYolTop, Link("/1", "LOGLESS"), Link("/4", "Later"), Link("/4", "Later")}},
+       {{"Logless", "logless", "OLD story"}, {"Later", "Later"}}},
   };
-  const Lines doc = {kYolTop, Link("/1", "Fresh"), Link("/2", "OLD story"), Link("/1", "Fresh")};
-  EXPECT_EQ(news(doc), Strings{"Fresh"});
-  EXPECT_TRUE(news(doc).empty());
-  EXPECT_EQ(news({kYolTop, Link("/3", "Another"), Link("/1", "fresh")}), Strings{"Another"});
-  Settings("[Main]\r\nSaveLog=0\r\n");
-  EXPECT_EQ(news({kYolTop, Link("/4", "Logless"), Link("/2", "OLD story"), Link("/1", "Fresh")}),
-            Strings{"Logless"});
-  EXPECT_TRUE(news({kYolTop, Link("/4", "LOGLESS"), Link("/2", "OLD story")}).empty());
+  for (const NewnessCase& c : cases) {
+    SCOPED_TRACE(c.what);
+    Settings(c.ini);
+    SaveLogFile(LogFilePath(0), c.log);
+    SaveLogFile(LogFilePath(1), {});
+    state = FetchState();
+    ASSERT_EQ(c.runs.size(), c.news.size());
+    for (size_t run = 0; run < c.runs.size(); ++run) {
+      state.seen.BeginRun();
+      Run(c.runs[run]);
+      Strings news;
+      for (const auto& r : list.rows)
+        if (r.item.isNew) news.push_back(r.headline);
+      EXPECT_EQ(news, c.news[run]) << "run " << run;
+    }
+  }
+}
+
+// ZAKZAK's one category has three sections on the page; a feed's items go
+// into one log too.
+TEST_F(Extraction, RepeatsAcrossSectionsAndInAFeedAreNewEachTime) {
+  const auto& markers = Categories()[31].markers;
+  Run({markers[0], Link("/1", "Zak"), markers[1], Link("/2", "Other"), markers[2],
+       Link("/3", "ZAK")},
+      3);
+  Strings news;
+  for (const auto& r : list.rows)
+    if (r.item.isNew) news.push_back(r.headline);
+  EXPECT_EQ(news, (Strings{"Zak", "Other", "ZAK"}));
+
+  list.rows.clear();
+  const Feed feed{"F", {{"Item", "http://a/1", ""}, {"item", "http://a/2", ""}}};
+  MergeFeedItems(state, {1, "F", "http://a/", true}, feed, list);
+  ASSERT_EQ(list.rows.size(), 2u);
+  EXPECT_TRUE(list.rows[0].item.isNew && list.rows[1].item.isNew);
 }
 
 TEST(RunNews, ListsFiveWatchedOnesFirstAndCountsTheRest) {
@@ -100,14 +177,17 @@ TEST(RunNews, ListsFiveWatchedOnesFirstAndCountsTheRest) {
 
 TEST(SeenHeadlines, AHeadlineStillMetIsNeverForgottenAndCategoriesAreApart) {
   SeenHeadlines seen;
-  EXPECT_TRUE(seen.FirstSighting(0, "Kept"));
-  EXPECT_TRUE(seen.FirstSighting(1, "Kept"));
-  EXPECT_TRUE(seen.FirstSighting(0, "Once"));
+  seen.BeginRun();
+  EXPECT_TRUE(seen.NewInRun(0, "Kept"));
+  EXPECT_TRUE(seen.NewInRun(1, "Kept"));
+  EXPECT_TRUE(seen.NewInRun(0, "Once"));
   for (size_t n = 0; n < 2 * SeenHeadlines::kGeneration; ++n) {
-    EXPECT_FALSE(seen.FirstSighting(0, "kept")) << n;
-    seen.FirstSighting(2, std::to_string(n));
+    if (n % 1000 == 0) seen.BeginRun();
+    EXPECT_FALSE(seen.NewInRun(0, "kept")) << n;
+    seen.NewInRun(2, std::to_string(n));
   }
-  EXPECT_TRUE(seen.FirstSighting(0, "Once"));
+  seen.BeginRun();
+  EXPECT_TRUE(seen.NewInRun(0, "Once"));
 }
 
 TEST_F(Extraction, DisabledCategoryIsLoggedHiddenThenRenewedWhenEnabled) {
@@ -175,10 +255,13 @@ TEST(ExtractionDifferential, InMemoryMergeEqualsRewritePerHeadline) {
       for (int c = 0; c < 3; ++c)
         test::WriteBytes(LogFilePath(cnn + c), oldLog[c]);
       FetchState s;
+      s.seen.BeginRun();
       s.siteLabel = s.siteName = "CNN";
       test::RecordingList rows;
       walk == 0 ? ExtractHeadlines(s, doc, rows) : test::ReferenceExtractHeadlines(s, doc, rows);
-      result[walk] = testing::PrintToString(rows.Headlines()) + std::to_string(s.insertPos);
+      for (const auto& r : rows.rows)
+        result[walk] += r.headline + "|" + "01"[r.item.isNew] + "\n";
+      result[walk] += std::to_string(s.insertPos);
       for (int c = 0; c < 3; ++c)
         result[walk] += "|" + test::ReadBytes(LogFilePath(cnn + c));
     }

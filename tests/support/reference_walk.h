@@ -1,7 +1,12 @@
 // The extraction walk of the sites with relative links (all but Impress Watch)
 // done the plain way, the log read and rewritten for every headline: the oracle
-// of the real walk's tests and the baseline of the benchmarks.
+// of the real walk's tests and the baseline of the benchmarks. A walk is the
+// first run of a process: a row is new when the log as the walk first read it
+// held no record of it, and with the logs off every row is new.
 #pragma once
+
+#include <map>
+#include <string>
 
 #include "core/headlines/extraction.h"
 #include "core/log/log_store.h"
@@ -11,12 +16,15 @@
 
 namespace quillet::test {
 
-inline void ReferenceAddNewsItem(FetchState& s, RecordingList& list, int category) {
+inline void ReferenceAddNewsItem(FetchState& s, RecordingList& list, int category,
+                                 std::map<std::string, Lines>& logsAtStart) {
   if (s.headline.empty()) {
     if (!settings::NoAddEmpty()) list.rows.push_back({s.siteLabel, s.genre, "", 0, {}});
     return;
   }
   Lines lines = LoadLogFile(s.logPath);
+  const Lines& atStart = logsAtStart.try_emplace(s.logPath, lines).first->second;
+  const bool isNew = !settings::SaveLog() || FindLogRecord(atStart, s.headline) < 0;
   const bool enabled = IsCategoryEnabled(category),
              shown = FindShownLogRecord(lines, s.headline) >= 0;
   if (settings::AddNewsOnly() && shown) return;
@@ -24,12 +32,16 @@ inline void ReferenceAddNewsItem(FetchState& s, RecordingList& list, int categor
     if (!shown) s.insertPos = RecordHeadline(lines, s.headline, s.url, enabled, s.insertPos);
     SaveLogFile(s.logPath, lines);
   }
-  if (enabled) list.rows.push_back({s.siteLabel, s.genre, s.headline, 0, {}});
+  if (enabled) {
+    list.rows.push_back(
+        {s.siteLabel, s.genre, s.headline, 0, {s.siteLabel, s.headline, s.url, s.genre, isNew}});
+  }
 }
 
 inline void ReferenceExtractHeadlines(FetchState& s, const Lines& document, RecordingList& list) {
   s.insertPos = 0;
   int category = -1;
+  std::map<std::string, Lines> logsAtStart;
   for (const std::string& line : document) {
     std::string previous = s.genre, text = line;
     if (auto marker = CategoryOfMarker(s.siteLabel, line)) {
@@ -44,7 +56,8 @@ inline void ReferenceExtractHeadlines(FetchState& s, const Lines& document, Reco
     }
     s.url = s.baseUrl + ExtractHref(text);
     s.headline = RemoveTags(text);
-    if (!(s.genre == previous && s.headline.empty())) ReferenceAddNewsItem(s, list, category);
+    if (!(s.genre == previous && s.headline.empty()))
+      ReferenceAddNewsItem(s, list, category, logsAtStart);
   }
 }
 

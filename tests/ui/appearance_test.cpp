@@ -6,6 +6,7 @@
 // window goes there (dark-main-window.png, ...).
 #include <QAbstractSpinBox>
 #include <QDir>
+#include <QMessageBox>
 #include <QPalette>
 #include <QProgressBar>
 #include <QScreen>
@@ -24,7 +25,9 @@
 #include "core/settings/watch_list.h"
 #include "program_windows.h"
 #include "sample_server.h"
+#include "ui/message_box.h"
 #include "ui/program_look.h"
+#include "ui/ui_text.h"
 
 namespace quillet {
 namespace {
@@ -191,6 +194,26 @@ void ExpectIcons(const QWidget& window) {
   }
 }
 
+// An icon in the ink of a button's text: most of its drawn pixels read on the
+// button as its text must (4.5:1).
+void ExpectReadableIcon(const QAbstractButton& button) {
+  const QColor background = button.palette().color(QPalette::Button);
+  const QImage image =
+      button.icon().pixmap(button.iconSize(), 2.0).toImage().convertToFormat(QImage::Format_ARGB32);
+  int drawn = 0, readable = 0;
+  for (int y = 0; y < image.height(); ++y) {
+    for (int x = 0; x < image.width(); ++x) {
+      const QColor pixel = image.pixelColor(x, y);
+      if (pixel.alpha() < 128) continue;
+      ++drawn;
+      if (Contrast(pixel, background) >= 4.5) ++readable;
+    }
+  }
+  EXPECT_GT(drawn, 0) << Describe(button);
+  EXPECT_GE(2 * readable, drawn) << Describe(button) << ": " << readable << " of " << drawn
+                                 << " pixels read on " << background.name().toStdString();
+}
+
 // The palette's pairs of text and background that the windows draw.
 void ExpectReadablePalette(const QPalette& palette) {
   const std::pair<QPalette::ColorRole, QPalette::ColorRole> pairs[] = {
@@ -286,10 +309,16 @@ TEST(Appearance, EveryWindowIsWholeReadableAndCrispInEachTheme) {
     ASSERT_TRUE(test::SpinUntil([&] { return !search->Searching(); }));
     EXPECT_GT(Find<ReportView>(*search, "resultList")->Rows().rowCount(), 0);
     CheckWindow(theme.name, *search, "log-search");
+    ExpectReadableIcon(*Find<QPushButton>(*search, "closeButton"));
     search->close();
 
     w.behaviourDialog.show();
     CheckWindow(theme.name, w.behaviourDialog, "behaviour-dialog");
+    // The watch list has room for a dozen keywords of sixteen characters.
+    const auto& watchList = *Find<QListWidget>(w.behaviourDialog, "watchList");
+    EXPECT_GE(watchList.viewport()->height(), 12 * watchList.sizeHintForRow(0));
+    EXPECT_GE(watchList.viewport()->width(),
+              watchList.fontMetrics().horizontalAdvance(QString(16, QChar(0x6F22))));
     w.behaviourDialog.close();
     w.connectionDialog.show();
     CheckWindow(theme.name, w.connectionDialog, "connection-dialog");
@@ -298,6 +327,59 @@ TEST(Appearance, EveryWindowIsWholeReadableAndCrispInEachTheme) {
     w.mainWindow.close();
     QThreadPool::globalInstance()->waitForDone();
   }
+}
+
+// A message box breaks its lines only where Japanese may break: after 。 or
+// 、, at a space, or where the text has a line break; no line is cut off.
+TEST(Appearance, MessageBoxesBreakLinesOnlyWhereTheTextMayBreak) {
+  Theme theme(false);
+  SetMessageHookForTesting(nullptr);
+  const std::string texts[] = {
+      CP932("ログを保存できませんでした"),
+      CP932("YOL に接続できませんでした。ネットワークの接続と、接続設定のプロクシの設定を確かめて"
+            "ください。接続できなかった理由: can't resolve hostname to IP address."),
+      CP932("次のフィードを取得できませんでした\nテック日誌: フィードの XML が正しくありません "
+            "(Premature end of data in tag rss line 1)\n経済ニュース: 404 Not Found"),
+  };
+  int boxes = 0;
+  for (const std::string& text : texts) {
+    const QString original = UiText(text);
+    SCOPED_TRACE(original.toStdString());
+    QString shown;
+    bool wrapped = true, whole = false;
+    QTimer::singleShot(0, [&] {
+      auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+      ASSERT_NE(box, nullptr);
+      const auto* label = box->findChild<QLabel*>(QStringLiteral("qt_msgbox_label"));
+      ASSERT_NE(label, nullptr);
+      shown = label->text();
+      wrapped = label->wordWrap();
+      whole = label->width() >= label->sizeHint().width();
+      const QString dir = qEnvironmentVariable("QUILLET_SCREENSHOT_DIR");
+      if (!dir.isEmpty())
+        box->grab().save(dir + QStringLiteral("/message-box-%1.png").arg(++boxes));
+      box->accept();
+    });
+    ShowMessage(nullptr, text, "Quillet", MessageIcon::kStop);
+    EXPECT_FALSE(wrapped);
+    EXPECT_TRUE(whole);
+    EXPECT_EQ(QString(shown).remove(QLatin1Char('\n')),
+              QString(original).remove(QLatin1Char('\n')));
+    // Each line the box added ends where the text may break.
+    const QStringList lines = shown.split(QLatin1Char('\n'));
+    qsizetype at = 0;
+    for (qsizetype i = 0; i + 1 < lines.size(); ++i) {
+      at += lines[i].size();
+      if (original.mid(at, 1) == QStringLiteral("\n")) {
+        ++at;
+        continue;
+      }
+      EXPECT_TRUE(lines[i].endsWith(QChar(0x3002)) || lines[i].endsWith(QChar(0x3001)) ||
+                  lines[i].endsWith(QLatin1Char(' ')))
+          << lines[i].toStdString();
+    }
+  }
+  SetMessageHookForTesting(nullptr);
 }
 
 }  // namespace

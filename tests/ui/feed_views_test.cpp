@@ -140,6 +140,59 @@ TEST_F(FeedViewsTest, AFeedsLogShowsUnderTheLogTabsNodeAndInTheSearchAfterTheSit
   EXPECT_TRUE(w.messages.empty());
 }
 
+// 編集 and 削除 need a selected feed, 上へ and 下へ one that can move that way.
+TEST_F(FeedViewsTest, TheRowButtonsAreEnabledOnlyWhereTheyCanAct) {
+  const auto enabled = [&] {
+    std::string s;
+    for (const char* name :
+         {"feedEditButton", "feedDeleteButton", "feedUpButton", "feedDownButton"})
+      s += Find<QPushButton>(w.connectionDialog, name)->isEnabled() ? '1' : '0';
+    return s;
+  };
+  w.connectionDialog.show();
+  EXPECT_EQ(enabled(), "0000");  // an empty list
+  Click("feedAddButton");
+  EXPECT_TRUE(Enter("one", "http://127.0.0.1/1"));
+  EXPECT_EQ(enabled(), "1100");  // the added feed is selected, and the only one
+  Click("feedAddButton");
+  EXPECT_TRUE(Enter("two", "http://127.0.0.1/2"));
+  EXPECT_EQ(enabled(), "1110");
+  Click("feedUpButton");
+  EXPECT_EQ(enabled(), "1101");
+  List().clearSelection();
+  EXPECT_EQ(enabled(), "0000");
+  ClickOn(1, "feedDeleteButton");
+  EXPECT_EQ(enabled(), "0000");
+  Click("okButton");
+  w.connectionDialog.show();  // opened again with feeds, none selected
+  EXPECT_EQ(enabled(), "0000");
+  List().setCurrentItem(List().topLevelItem(0));
+  EXPECT_EQ(enabled(), "1100");
+  Click("cancelButton");
+}
+
+// Every node of the log tree has its icon and the sites' row height, and the
+// tree's pane shows the widest one whole, a feed's long name too.
+TEST_F(FeedViewsTest, TheLogTreeShowsEveryNodeWholeWithItsIcon) {
+  std::vector<Feed> feeds{{0, CP932("テック日誌 (サンプル・フィード)"), "http://127.0.0.1/t", true},
+                          {0, "A", "http://127.0.0.1/a", true}};
+  settings::WriteFeeds(feeds);
+  w.mainWindow.show();
+  w.Main<QTabWidget>("tabs")->setCurrentWidget(w.Main<QWidget>("logTab"));
+  auto& tree = *w.Main<QTreeWidget>("siteTree");
+  tree.expandAll();
+  QApplication::processEvents();
+  const int height = tree.visualItemRect(tree.topLevelItem(0)).height();
+  for (QTreeWidgetItemIterator it(&tree); *it != nullptr; ++it) {
+    const std::string text = (*it)->text(0).toStdString();
+    EXPECT_FALSE((*it)->icon(0).isNull()) << text;
+    EXPECT_EQ(tree.visualItemRect(*it).height(), height) << text;
+  }
+  // What the column's contents need (sizeHintForColumn is public up there).
+  EXPECT_GE(tree.columnWidth(0), static_cast<const QAbstractItemView&>(tree).sizeHintForColumn(0));
+  EXPECT_LE(tree.columnWidth(0), tree.viewport()->width());
+}
+
 // The sources that failed are listed in a box to a window in sight, once
 // for as long as the same ones fail, and counted in the status area and the
 // tray icon's tooltip after every run.

@@ -13,6 +13,7 @@
 #include "core/settings/watch_list.h"
 #include "core/sites/catalogue.h"
 #include "program_windows.h"
+#include "sample_server.h"
 #include "ui/icons.h"
 
 namespace quillet {
@@ -63,6 +64,31 @@ TEST_F(LogTabTest, ACategoryListsItsLogInFileOrderAndReloadsWhenTheTabIsShown) {
   Find<QAction>(tab, "copyUrlAction")->trigger();
   EXPECT_EQ(opener.opened, Texts{"http://127.0.0.1/2"});
   EXPECT_EQ(QApplication::clipboard()->text(), QStringLiteral("http://127.0.0.1/2"));
+}
+
+// A run that ends while the log tab is shown reads the shown log again: its
+// new records above, the record that was selected still selected.
+TEST_F(LogTabTest, AfterARunTheShownLogHasTheRunsRecords) {
+  SampleSiteServer sites(QUILLET_SAMPLE_DIR);
+  ASSERT_TRUE(sites.Listen());
+  settings::Connection connection;
+  connection.enabled[0] = true;  // YOL トップ alone
+  connection.proxy.address = "127.0.0.1:" + std::to_string(sites.Port());
+  settings::WriteConnection(connection);
+  test::WriteBytes(LogFilePath(0), "old story\thttp://127.0.0.1/old\t2020/01/01\t1\r\n");
+  ShowTab();
+  Select(0, 0);
+  test::SelectRow(list, 0);
+  w.Main("fetchButton")->click();
+  ASSERT_TRUE(test::SpinUntil([&] { return !w.progressDialog.isVisible(); }));
+  ASSERT_TRUE(test::SpinUntil([&] { return list.Rows().rowCount() > 1; }));
+  Texts logged;
+  for (const std::string& line : LoadLogFile(LogFilePath(0)))
+    logged.push_back(Cp932ToUtf8(std::string(LogField(line, 0))));
+  EXPECT_EQ(Column(list, 1), logged);
+  EXPECT_EQ(Column(list, 1).back(), "old story");
+  EXPECT_EQ(list.SelectedRow(), list.Rows().rowCount() - 1);
+  EXPECT_TRUE(w.messages.empty());
 }
 
 // Program text as the window shows it, UTF-8.

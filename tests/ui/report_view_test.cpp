@@ -85,6 +85,10 @@ TEST_F(ReportViewTest, ColumnsNeverClipTheirHeadersAndTheLastFollowsTheWidth) {
   list->Rows().Clear();
   list->FitColumns();  // an empty list keeps the widths it has
   EXPECT_EQ(list->columnWidth(0), site);
+  // A remembered width narrower than its header gives way to the header.
+  list->SetUserColumnWidths("5,300");
+  EXPECT_GE(list->columnWidth(0), list->header()->sectionSizeHint(0));
+  EXPECT_EQ(list->columnWidth(1), 300);
 }
 
 }  // namespace

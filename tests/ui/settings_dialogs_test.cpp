@@ -2,6 +2,8 @@
 // the file holds, OK writes what the dialog shows and Cancel and the close box
 // write nothing (Esc is pressed on a real display); and the controls with
 // rules of their own.
+#include <QScrollBar>
+
 #include <cstdlib>
 
 #include "core/settings/watch_list.h"
@@ -232,6 +234,15 @@ TEST_F(ConnectionDialogTest, ProxyListButtons) {
   Control<QToolButton>("deleteButton")->click();
   EXPECT_EQ(State(), "| r:2\t\tx | r:2\t\tx");
   EXPECT_EQ(Ini(), "");  // nothing before OK
+}
+
+// A short line fits the list: no scroll bar across it.
+TEST_F(ConnectionDialogTest, AShortProxyLineNeedsNoHorizontalScrollBar) {
+  w.connectionDialog.show();
+  SetFields("127.0.0.1:8080", "user", "");
+  Control("addButton")->click();
+  QApplication::processEvents();
+  EXPECT_FALSE(Lines()->horizontalScrollBar()->isVisible());
 }
 
 // The watch controls change nothing before OK; OK writes the watch list and

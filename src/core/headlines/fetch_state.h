@@ -23,7 +23,7 @@ struct FetchState {
   bool cancelled = false;     // Cancel was pressed during this run
   int32_t insertPos = 0;      // line at which the next new log record goes
   std::string marker;         // section marker of the current category
-  SeenHeadlines seen;         // the headlines shown so far, for newness without logs
+  SeenHeadlines seen;         // the headlines met by the runs so far, for newness without logs
 };
 
 }  // namespace quillet

@@ -17,10 +17,11 @@ MergeSettings MergeSettings::Read() {
 MergedHeadline MergeHeadline(FetchState& state, CategoryLog& log, int seenKey, bool enabled,
                              const MergeSettings& settings) {
   const bool saveLog = settings.saveLog;
-  // Decided before the headline is recorded. The process notes every
-  // headline, so that turning the logs off does not make all of them new.
-  const bool firstSighting = state.seen.FirstSighting(seenKey, state.headline);
-  const bool isNew = saveLog ? log.Find(state.headline) < 0 : firstSighting;
+  // New against the log as the run found it, so that a headline met twice in
+  // one run is new both times. The process notes every headline, so that
+  // turning the logs off does not make all of them new.
+  const bool newInRun = state.seen.NewInRun(seenKey, state.headline);
+  const bool isNew = saveLog ? !log.HeldWhenRead(state.headline) : newInRun;
   if (settings.addNewsOnly) {
     if (log.FindShown(state.headline) >= 0) return {false, isNew};
     if (saveLog) {

@@ -15,7 +15,8 @@ void ReplaceTabs(std::string& text);
 
 struct MergedHeadline {
   bool listed = false;  // the headline gets its row (AddNewsOnly hides the ones shown before)
-  bool isNew = false;   // its log held no record of it (without logs: not seen by this process)
+  bool isNew = false;   // its log held no record of it when the run began (without logs:
+                        // no earlier run of this process met it)
 };
 
 // The settings a merge follows, read from the settings file.

@@ -13,8 +13,8 @@ struct NewsItem {
   std::string headline;  // "" for a separator row
   std::string url;
   std::string genre;
-  // Met for the first time: its category's log held no record of it before
-  // (without logs: no earlier row of this process showed it).
+  // Its category's log held no record of it when the run began (without
+  // logs: no earlier run of this process met it).
   bool isNew = false;
 };
 

@@ -4,17 +4,22 @@
 
 namespace quillet {
 
-bool SeenHeadlines::FirstSighting(int category, std::string_view headline) {
+bool SeenHeadlines::NewInRun(int category, std::string_view headline) {
   std::string key = std::to_string(category);
   key += '\t';
   key += Cp932Lower(headline);
-  const bool seen = old_.contains(key) || current_.contains(key);
-  current_.insert(std::move(key));
+  uint64_t firstRun = run_;
+  if (auto it = current_.find(key); it != current_.end()) {
+    firstRun = it->second;
+  } else {
+    if (auto old = old_.find(key); old != old_.end()) firstRun = old->second;
+    current_.emplace(std::move(key), firstRun);
+  }
   if (current_.size() >= kGeneration) {
     old_ = std::move(current_);
     current_.clear();
   }
-  return !seen;
+  return firstRun == run_;
 }
 
 }  // namespace quillet

@@ -93,6 +93,22 @@ int CategoryLog::FindShown(std::string_view headline) const {
   return FindFolded(Cp932Lower(headline), true);
 }
 
+bool CategoryLog::HeldWhenRead(std::string_view headline) const {
+  const std::string lower = Cp932Lower(headline);
+  const auto matches = [&](size_t i) { return StartsWithFolded(LineRead(i), lower); };
+  if (lower.size() >= kKeyBytes) {
+    const uint32_t b = Bucket(FoldedKey(lower));
+    for (size_t j = bucketStarts_[b]; j < bucketStarts_[b + 1]; ++j) {
+      if (matches(bucketLines_[j])) return true;
+    }
+    return false;
+  }
+  for (size_t i = 0; i + 1 < lineStarts_.size(); ++i) {
+    if (matches(i)) return true;
+  }
+  return false;
+}
+
 int CategoryLog::FindFolded(std::string_view lower, bool shownOnly) const {
   auto matches = [&](std::string_view line) {
     return StartsWithFolded(line, lower) && (!shownOnly || LogField(line, 3) == "1");

@@ -24,6 +24,9 @@ class CategoryLog {
 
   int Find(std::string_view headline) const;
   int FindShown(std::string_view headline) const;
+  // Whether the file as read held a record of the headline (found as Find
+  // finds it), whatever has been recorded since.
+  bool HeldWhenRead(std::string_view headline) const;
   int Record(const std::string& headline, const std::string& url, bool enabled, int insertPos);
 
   // Notes that the log is to be saved. The first call raises the log store's
