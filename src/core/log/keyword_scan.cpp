@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "core/text/cp932.h"
+#include "core/text/width_fold.h"
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -130,7 +131,8 @@ const char* FindEnd(const char* p, const char* end, bool tab) {
 
 }  // namespace
 
-KeywordScan::KeywordScan(std::string_view keyword) : keyword_(Cp932Lower(keyword)) {
+KeywordScan::KeywordScan(std::string_view keyword, bool foldWidth)
+    : foldWidth_(foldWidth), keyword_(foldWidth ? WidthFolded(keyword) : Cp932Lower(keyword)) {
   // Headlines hold no TAB, line break or NUL: such a keyword is never found.
   if (keyword_.find_first_of(std::string_view("\t\r\n\0", 4)) != std::string::npos)
     keyword_.clear();
@@ -170,15 +172,57 @@ bool KeywordScan::MatchesAt(const char* at) const {
 bool KeywordScan::Keeps(std::string_view line) const {
   if (line.starts_with("<!--")) return true;
   const std::string_view headline = line.substr(0, line.find('\t'));
-  if (keyword_.empty() || headline.size() < keyword_.size()) return false;
+  if (keyword_.empty()) return false;
+  if (foldWidth_) {
+    std::string folded;
+    return FoldedHolds(headline, folded);
+  }
+  if (headline.size() < keyword_.size()) return false;
   for (size_t i = 0; i <= headline.size() - keyword_.size(); i += Cp932CharLength(headline, i)) {
     if (MatchesAt(headline.data() + i)) return true;
   }
   return false;
 }
 
+bool KeywordScan::FoldedHolds(std::string_view headline, std::string& folded) const {
+  folded.clear();
+  AppendWidthFolded(folded, headline);
+  const char* const base = folded.data();
+  const size_t n = folded.size(), m = keyword_.size();
+  for (size_t from = 0; n - from >= m;) {
+    const auto* at = static_cast<const char*>(memmem(base + from, n - from, keyword_.data(), m));
+    if (at == nullptr) return false;
+    if (IsCharStart(base, at)) return true;
+    from = static_cast<size_t>(at - base) + 1;
+  }
+  return false;
+}
+
+// Line by line: the folded form of a headline has other bytes than the
+// headline, so the block scan's byte pair cannot pick out the candidates.
+bool KeywordScan::ScanFolded(std::string_view text,
+                             const std::function<void(std::string_view)>& onLine) const {
+  const char* const end = text.data() + text.size();
+  std::string folded;
+  for (const char* p = text.data(); p < end;) {
+    const char* headlineEnd = FindEnd(p, end, true);
+    const char* lineEnd =
+        headlineEnd < end && *headlineEnd == '\t' ? FindEnd(headlineEnd, end, false) : headlineEnd;
+    const std::string_view line(p, static_cast<size_t>(lineEnd - p));
+    const bool comment = line.starts_with("<!--");
+    if (comment || (!keyword_.empty() &&
+                    FoldedHolds(std::string_view(p, static_cast<size_t>(headlineEnd - p)), folded)))
+      onLine(line);
+    if (lineEnd == end) return true;
+    if (*lineEnd == '\0') return false;
+    p = lineEnd + (*lineEnd == '\r' && lineEnd + 1 < end && lineEnd[1] == '\n' ? 2 : 1);
+  }
+  return true;
+}
+
 bool KeywordScan::Scan(std::string_view text,
                        const std::function<void(std::string_view)>& onLine) const {
+  if (foldWidth_) return ScanFolded(text, onLine);
   const char* const begin = text.data();
   const char* const end = begin + text.size();
   const size_t m = keyword_.size();

@@ -1,8 +1,8 @@
 // The log search's line filter, run over whole blocks of log text: a line is
 // kept when it starts with "<!--" or when its headline (the text before its
 // first TAB) holds the keyword at a character start, single-byte letters A-Z
-// folded on both sides as Cp932Lower does. An empty keyword keeps only the
-// "<!--" lines.
+// folded on both sides as Cp932Lower does, or, with width folding, both sides
+// folded as WidthFolded does. An empty keyword keeps only the "<!--" lines.
 #pragma once
 
 #include <cstddef>
@@ -14,7 +14,7 @@ namespace quillet {
 
 class KeywordScan {
  public:
-  explicit KeywordScan(std::string_view keyword);
+  explicit KeywordScan(std::string_view keyword, bool foldWidth = false);
 
   // True when `line` (without its line break) is kept.
   bool Keeps(std::string_view line) const;
@@ -33,6 +33,11 @@ class KeywordScan {
   // True when the folded text at `at`, a character start, is the keyword.
   // Reads keyword-length bytes.
   bool MatchesAt(const char* at) const;
+  // Scan and Keeps with width folding: each headline is folded, then searched.
+  bool ScanFolded(std::string_view text, const std::function<void(std::string_view)>& onLine) const;
+  bool FoldedHolds(std::string_view headline, std::string& folded) const;
+
+  bool foldWidth_;
 
   std::string keyword_;  // folded; empty when no headline can hold it
   size_t rare1_ = 0;     // offsets of the two keyword bytes the block scan looks for
