@@ -91,6 +91,22 @@ uint32_t TriggerBits(const unsigned char* p, const BytePair& pair) {
   return bits;
 }
 
+// Bit i is set when the byte at p + i is one of the four, '<' or NUL.
+uint32_t AnchorBits(const unsigned char* p, const unsigned char (&anchors)[4]) {
+  const __m128i a0 = Splat(anchors[0]), a1 = Splat(anchors[1]), a2 = Splat(anchors[2]),
+                a3 = Splat(anchors[3]), angle = Splat('<'), zero = _mm_setzero_si128();
+  uint32_t bits = 0;
+  for (unsigned half = 0; half < 2; ++half) {
+    const __m128i v = Load(p + 16 * half);
+    const __m128i hit =
+        _mm_or_si128(_mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, a0), _mm_cmpeq_epi8(v, a1)),
+                                  _mm_or_si128(_mm_cmpeq_epi8(v, a2), _mm_cmpeq_epi8(v, a3))),
+                     _mm_or_si128(_mm_cmpeq_epi8(v, angle), _mm_cmpeq_epi8(v, zero)));
+    bits |= static_cast<uint32_t>(_mm_movemask_epi8(hit)) << (16 * half);
+  }
+  return bits;
+}
+
 // Bit i is set when the byte at p + i is at most 13 (TAB, CR, LF and NUL
 // among them).
 uint32_t LowBits(const unsigned char* p) {
@@ -102,6 +118,16 @@ uint32_t TriggerBits(const unsigned char* p, const BytePair& pair) {
   uint32_t bits = 0;
   for (unsigned i = 0; i < kStride; ++i) {
     if (p[i] == '<' || p[i] == 0 || pair.At(p + i)) bits |= uint32_t{1} << i;
+  }
+  return bits;
+}
+uint32_t AnchorBits(const unsigned char* p, const unsigned char (&anchors)[4]) {
+  uint32_t bits = 0;
+  for (unsigned i = 0; i < kStride; ++i) {
+    const unsigned char c = p[i];
+    if (c == '<' || c == 0 || c == anchors[0] || c == anchors[1] || c == anchors[2] ||
+        c == anchors[3])
+      bits |= uint32_t{1} << i;
   }
   return bits;
 }
@@ -148,6 +174,28 @@ KeywordScan::KeywordScan(std::string_view keyword, bool foldWidth)
   rare1_ = rare2_ == 0 && keyword_.size() > 1 ? 1 : 0;
   for (size_t i = 0; i < keyword_.size(); ++i) {
     if (i != rare2_ && rank[i] < rank[rare1_]) rare1_ = i;
+  }
+  if (foldWidth_) ChooseAnchors();
+}
+
+// The whole character of the folded keyword whose forms' bytes are rarest
+// (a lead byte cut off at the keyword's end matches the lead of many).
+void KeywordScan::ChooseAnchors() {
+  int best = 0;
+  for (size_t i = 0; i < keyword_.size(); i += Cp932CharLength(keyword_, i)) {
+    const size_t length = Cp932CharLength(keyword_, i);
+    if (length == 1 && IsCp932LeadByte(static_cast<unsigned char>(keyword_[i]))) break;
+    const std::vector<unsigned char> forms =
+        WidthFoldAnchors(std::string_view(keyword_).substr(i, length));
+    if (forms.size() > 4) continue;
+    int commonness = 0;
+    for (size_t k = 0; k < forms.size(); ++k)
+      commonness += Commonness(forms[k], length == 2 && k == 0);
+    if (anchored_ && commonness >= best) continue;
+    for (size_t k = 0; k < 4; ++k)
+      anchors_[k] = forms[std::min(k, forms.size() - 1)];
+    anchored_ = true;
+    best = commonness;
   }
 }
 
@@ -198,24 +246,63 @@ bool KeywordScan::FoldedHolds(std::string_view headline, std::string& folded) co
   return false;
 }
 
-// Line by line: the folded form of a headline has other bytes than the
-// headline, so the block scan's byte pair cannot pick out the candidates.
+// The folded form of a headline has other bytes than the headline, so the
+// block scan looks for the anchor bytes instead of the keyword's byte pair: a
+// line without one cannot hold the keyword and is never folded.
 bool KeywordScan::ScanFolded(std::string_view text,
                              const std::function<void(std::string_view)>& onLine) const {
-  const char* const end = text.data() + text.size();
+  const char* const begin = text.data();
+  const char* const end = begin + text.size();
   std::string folded;
-  for (const char* p = text.data(); p < end;) {
-    const char* headlineEnd = FindEnd(p, end, true);
+  // Decides the line [start, ...) whose first anchor byte, if any, is at
+  // `anchor`, and returns where it ends.
+  const auto decide = [&](const char* start, const char* anchor) {
+    const char* headlineEnd = FindEnd(start, end, true);
     const char* lineEnd =
         headlineEnd < end && *headlineEnd == '\t' ? FindEnd(headlineEnd, end, false) : headlineEnd;
-    const std::string_view line(p, static_cast<size_t>(lineEnd - p));
-    const bool comment = line.starts_with("<!--");
-    if (comment || (!keyword_.empty() &&
-                    FoldedHolds(std::string_view(p, static_cast<size_t>(headlineEnd - p)), folded)))
+    const std::string_view line(start, static_cast<size_t>(lineEnd - start));
+    if (line.starts_with("<!--") ||
+        (!keyword_.empty() && anchor < headlineEnd &&
+         FoldedHolds(std::string_view(start, static_cast<size_t>(headlineEnd - start)), folded)))
       onLine(line);
-    if (lineEnd == end) return true;
-    if (*lineEnd == '\0') return false;
-    p = lineEnd + (*lineEnd == '\r' && lineEnd + 1 < end && lineEnd[1] == '\n' ? 2 : 1);
+    return lineEnd;
+  };
+  const auto after = [&](const char* lineEnd) {
+    return lineEnd + (*lineEnd == '\r' && lineEnd + 1 < end && lineEnd[1] == '\n' ? 2 : 1);
+  };
+  if (!anchored_) {  // every line is looked at
+    for (const char* p = begin; p < end;) {
+      const char* lineEnd = decide(p, p);
+      if (lineEnd == end) return true;
+      if (*lineEnd == '\0') return false;
+      p = after(lineEnd);
+    }
+    return true;
+  }
+  const char* lineStart = begin;  // a line start at or before p
+  for (const char* p = begin; p < end;) {
+    const char* next = p + kStride;
+    for (uint32_t bits = AnchorBits(reinterpret_cast<const unsigned char*>(p), anchors_); bits != 0;
+         bits &= bits - 1) {
+      const char* q = p + __builtin_ctz(bits);
+      if (q >= end) return true;
+      if (*q == '\0') return false;  // its line holds no anchor before it
+      const auto c = static_cast<unsigned char>(*q);
+      const bool anchor =
+          c == anchors_[0] || c == anchors_[1] || c == anchors_[2] || c == anchors_[3];
+      const bool atLineStart = q == lineStart || IsLineBreak(q[-1]);
+      const bool comment = atLineStart && end - q >= 4 && std::memcmp(q, "<!--", 4) == 0;
+      if (!anchor && !comment) continue;
+      const char* start = q;
+      while (start > lineStart && !IsLineBreak(start[-1]))
+        --start;
+      const char* lineEnd = decide(start, q);
+      if (lineEnd == end) return true;
+      if (*lineEnd == '\0') return false;
+      next = lineStart = after(lineEnd);
+      break;
+    }
+    p = next;
   }
   return true;
 }

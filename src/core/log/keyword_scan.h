@@ -33,11 +33,18 @@ class KeywordScan {
   // True when the folded text at `at`, a character start, is the keyword.
   // Reads keyword-length bytes.
   bool MatchesAt(const char* at) const;
-  // Scan and Keeps with width folding: each headline is folded, then searched.
+  // Scan and Keeps with width folding: a headline that holds one of the
+  // anchor bytes is folded, then searched.
   bool ScanFolded(std::string_view text, const std::function<void(std::string_view)>& onLine) const;
   bool FoldedHolds(std::string_view headline, std::string& folded) const;
+  void ChooseAnchors();
 
   bool foldWidth_;
+  // With width folding: the bytes of the forms of the keyword's rarest
+  // character (WidthFoldAnchors), repeated to fill the four; none when each
+  // line is to be folded.
+  unsigned char anchors_[4] = {};
+  bool anchored_ = false;
 
   std::string keyword_;  // folded; empty when no headline can hold it
   size_t rare1_ = 0;     // offsets of the two keyword bytes the block scan looks for

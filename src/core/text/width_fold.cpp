@@ -1,5 +1,6 @@
 #include "core/text/width_fold.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 
@@ -110,6 +111,37 @@ void AppendWidthFolded(std::string& out, std::string_view text) {
       ++i;
     }
   }
+}
+
+std::vector<unsigned char> WidthFoldAnchors(std::string_view c) {
+  std::vector<unsigned char> anchors;
+  const auto add = [&](unsigned char b) {
+    if (std::find(anchors.begin(), anchors.end(), b) == anchors.end()) anchors.push_back(b);
+  };
+  if (c.size() == 1) {
+    const auto b = static_cast<unsigned char>(c[0]);
+    add(b);
+    if (b >= 0x80) return anchors;
+    if (b >= 'a' && b <= 'z') add(static_cast<unsigned char>(b - ('a' - 'A')));
+    for (unsigned trail = 0x40; trail <= 0xFC; ++trail) {
+      for (const unsigned lead : {0x81u, 0x82u, 0xEEu, 0xFAu}) {
+        if (AsciiOfFullWidth(static_cast<unsigned char>(lead), static_cast<unsigned char>(trail)) ==
+            b)
+          add(static_cast<unsigned char>(trail));
+      }
+    }
+    return anchors;
+  }
+  const auto wide = static_cast<uint16_t>(static_cast<unsigned char>(c[0]) << 8 |
+                                          static_cast<unsigned char>(c[1]));
+  add(static_cast<unsigned char>(c[1]));
+  for (unsigned char kana = 0xA1; kana <= 0xDF; ++kana) {
+    if (kHalfWidthKana[kana - 0xA1] == wide) add(kana);
+    if (kana >= 0xA6 && kana <= 0xDD &&
+        (Joined(kana, kVoicedMark) == wide || Joined(kana, kSemiVoicedMark) == wide))
+      add(kana);
+  }
+  return anchors;
 }
 
 std::string WidthFolded(std::string_view text) {

@@ -6,6 +6,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace quillet {
 
@@ -22,5 +23,11 @@ namespace quillet {
 void AppendWidthFolded(std::string& out, std::string_view text);
 
 std::string WidthFolded(std::string_view text);
+
+// Bytes one of which stands in every text whose folded form holds the folded
+// character `c` (a whole character of a WidthFolded text): a byte of each of
+// the forms that fold to it (for "g": g, G and the trail bytes of Ｇ and ｇ).
+// At most four; a search looks for them before folding a line.
+std::vector<unsigned char> WidthFoldAnchors(std::string_view c);
 
 }  // namespace quillet
