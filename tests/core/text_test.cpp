@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 #include <iconv.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "core/text/code_convert.h"
@@ -191,6 +192,32 @@ TEST(TextOps, WidthFoldingTakesWholeCharacters) {
     SCOPED_TRACE(::testing::PrintToString(std::string(c.text)));
     EXPECT_EQ(WidthFolded(c.text), c.folded);
   }
+}
+
+// Every character, and every half-width kana with a mark after it, is one of
+// the forms of what it folds to; and every form folds to its character.
+TEST(TextOps, WidthFoldFormsAreAllThatFoldToACharacter) {
+  std::vector<std::string> texts;
+  for (unsigned b = 1; b < 0x100; ++b) {
+    if (!IsCp932LeadByte(static_cast<unsigned char>(b)))
+      texts.emplace_back(1, static_cast<char>(b));
+    for (unsigned t = 0x40; t <= 0xFC && IsCp932LeadByte(static_cast<unsigned char>(b)); ++t)
+      texts.push_back({static_cast<char>(b), static_cast<char>(t)});
+    for (const char mark : {'\xDE', '\xDF'}) {
+      if (b >= 0xA6 && b <= 0xDD) texts.push_back({static_cast<char>(b), mark});
+    }
+  }
+  for (const std::string& text : texts) {
+    const std::string folded = WidthFolded(text);
+    if (folded.size() != Cp932CharLength(folded, 0)) continue;  // not one character
+    const std::vector<std::string> forms = WidthFoldForms(folded);
+    EXPECT_LE(forms.size(), 4u) << ::testing::PrintToString(folded);
+    EXPECT_NE(std::find(forms.begin(), forms.end(), text), forms.end())
+        << ::testing::PrintToString(text) << " folds to " << ::testing::PrintToString(folded);
+    for (const std::string& form : forms)
+      EXPECT_EQ(WidthFolded(form), folded) << ::testing::PrintToString(form);
+  }
+  EXPECT_EQ(WidthFoldForms("g"), (std::vector<std::string>{"g", "G", "\x82\x66", "\x82\x87"}));
 }
 
 TEST(TextOps, LinesBreaksLinksAndTags) {

@@ -91,17 +91,34 @@ uint32_t TriggerBits(const unsigned char* p, const BytePair& pair) {
   return bits;
 }
 
-// Bit i is set when the byte at p + i is one of the four, '<' or NUL.
-uint32_t AnchorBits(const unsigned char* p, const unsigned char (&anchors)[4]) {
-  const __m128i a0 = Splat(anchors[0]), a1 = Splat(anchors[1]), a2 = Splat(anchors[2]),
-                a3 = Splat(anchors[3]), angle = Splat('<'), zero = _mm_setzero_si128();
+// The forms the width-folded scan looks for: (p[0], p[1] & mask2) is
+// (byte1, byte2) for one of the four.
+struct Forms {
+  const unsigned char (&byte1)[4];
+  const unsigned char (&byte2)[4];
+  const unsigned char (&mask2)[4];
+
+  bool At(const unsigned char* p) const {
+    for (size_t k = 0; k < 4; ++k) {
+      if (p[0] == byte1[k] && (p[1] & mask2[k]) == byte2[k]) return true;
+    }
+    return false;
+  }
+};
+
+// Bit i is set when a form starts at p + i, or the byte there is '<' or NUL.
+uint32_t FormBits(const unsigned char* p, const Forms& forms) {
   uint32_t bits = 0;
   for (unsigned half = 0; half < 2; ++half) {
-    const __m128i v = Load(p + 16 * half);
-    const __m128i hit =
-        _mm_or_si128(_mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, a0), _mm_cmpeq_epi8(v, a1)),
-                                  _mm_or_si128(_mm_cmpeq_epi8(v, a2), _mm_cmpeq_epi8(v, a3))),
-                     _mm_or_si128(_mm_cmpeq_epi8(v, angle), _mm_cmpeq_epi8(v, zero)));
+    const __m128i here = Load(p + 16 * half), next = Load(p + 16 * half + 1);
+    __m128i hit =
+        _mm_or_si128(_mm_cmpeq_epi8(here, Splat('<')), _mm_cmpeq_epi8(here, _mm_setzero_si128()));
+    for (size_t k = 0; k < 4; ++k) {
+      hit =
+          _mm_or_si128(hit, _mm_and_si128(_mm_cmpeq_epi8(here, Splat(forms.byte1[k])),
+                                          _mm_cmpeq_epi8(_mm_and_si128(next, Splat(forms.mask2[k])),
+                                                         Splat(forms.byte2[k]))));
+    }
     bits |= static_cast<uint32_t>(_mm_movemask_epi8(hit)) << (16 * half);
   }
   return bits;
@@ -121,13 +138,10 @@ uint32_t TriggerBits(const unsigned char* p, const BytePair& pair) {
   }
   return bits;
 }
-uint32_t AnchorBits(const unsigned char* p, const unsigned char (&anchors)[4]) {
+uint32_t FormBits(const unsigned char* p, const Forms& forms) {
   uint32_t bits = 0;
   for (unsigned i = 0; i < kStride; ++i) {
-    const unsigned char c = p[i];
-    if (c == '<' || c == 0 || c == anchors[0] || c == anchors[1] || c == anchors[2] ||
-        c == anchors[3])
-      bits |= uint32_t{1} << i;
+    if (p[i] == '<' || p[i] == 0 || forms.At(p + i)) bits |= uint32_t{1} << i;
   }
   return bits;
 }
@@ -178,22 +192,27 @@ KeywordScan::KeywordScan(std::string_view keyword, bool foldWidth)
   if (foldWidth_) ChooseAnchors();
 }
 
-// The whole character of the folded keyword whose forms' bytes are rarest
-// (a lead byte cut off at the keyword's end matches the lead of many).
+// The whole character of the folded keyword whose forms are rarest (a lead
+// byte cut off at the keyword's end matches the lead of many).
 void KeywordScan::ChooseAnchors() {
   int best = 0;
   for (size_t i = 0; i < keyword_.size(); i += Cp932CharLength(keyword_, i)) {
     const size_t length = Cp932CharLength(keyword_, i);
     if (length == 1 && IsCp932LeadByte(static_cast<unsigned char>(keyword_[i]))) break;
-    const std::vector<unsigned char> forms =
-        WidthFoldAnchors(std::string_view(keyword_).substr(i, length));
+    const std::vector<std::string> forms =
+        WidthFoldForms(std::string_view(keyword_).substr(i, length));
     if (forms.size() > 4) continue;
+    // A form of two bytes is as rare as a trail byte.
     int commonness = 0;
-    for (size_t k = 0; k < forms.size(); ++k)
-      commonness += Commonness(forms[k], length == 2 && k == 0);
+    for (const std::string& form : forms)
+      commonness += Commonness(static_cast<unsigned char>(form.back()), form.size() == 2);
     if (anchored_ && commonness >= best) continue;
-    for (size_t k = 0; k < 4; ++k)
-      anchors_[k] = forms[std::min(k, forms.size() - 1)];
+    for (size_t k = 0; k < 4; ++k) {
+      const std::string& form = forms[std::min(k, forms.size() - 1)];
+      formByte1_[k] = static_cast<unsigned char>(form[0]);
+      formMask2_[k] = form.size() == 2 ? 0xFF : 0;
+      formByte2_[k] = form.size() == 2 ? static_cast<unsigned char>(form[1]) : 0;
+    }
     anchored_ = true;
     best = commonness;
   }
@@ -247,14 +266,15 @@ bool KeywordScan::FoldedHolds(std::string_view headline, std::string& folded) co
 }
 
 // The folded form of a headline has other bytes than the headline, so the
-// block scan looks for the anchor bytes instead of the keyword's byte pair: a
-// line without one cannot hold the keyword and is never folded.
+// block scan looks for the forms of one keyword character instead of the
+// keyword's byte pair: a line without one cannot hold the keyword and is
+// never folded.
 bool KeywordScan::ScanFolded(std::string_view text,
                              const std::function<void(std::string_view)>& onLine) const {
   const char* const begin = text.data();
   const char* const end = begin + text.size();
   std::string folded;
-  // Decides the line [start, ...) whose first anchor byte, if any, is at
+  // Decides the line [start, ...) whose first form, if any, starts at
   // `anchor`, and returns where it ends.
   const auto decide = [&](const char* start, const char* anchor) {
     const char* headlineEnd = FindEnd(start, end, true);
@@ -279,17 +299,16 @@ bool KeywordScan::ScanFolded(std::string_view text,
     }
     return true;
   }
+  const Forms forms{formByte1_, formByte2_, formMask2_};
   const char* lineStart = begin;  // a line start at or before p
   for (const char* p = begin; p < end;) {
     const char* next = p + kStride;
-    for (uint32_t bits = AnchorBits(reinterpret_cast<const unsigned char*>(p), anchors_); bits != 0;
+    for (uint32_t bits = FormBits(reinterpret_cast<const unsigned char*>(p), forms); bits != 0;
          bits &= bits - 1) {
       const char* q = p + __builtin_ctz(bits);
       if (q >= end) return true;
-      if (*q == '\0') return false;  // its line holds no anchor before it
-      const auto c = static_cast<unsigned char>(*q);
-      const bool anchor =
-          c == anchors_[0] || c == anchors_[1] || c == anchors_[2] || c == anchors_[3];
+      if (*q == '\0') return false;  // its line holds no form before it
+      const bool anchor = forms.At(reinterpret_cast<const unsigned char*>(q));
       const bool atLineStart = q == lineStart || IsLineBreak(q[-1]);
       const bool comment = atLineStart && end - q >= 4 && std::memcmp(q, "<!--", 4) == 0;
       if (!anchor && !comment) continue;

@@ -34,16 +34,19 @@ class KeywordScan {
   // Reads keyword-length bytes.
   bool MatchesAt(const char* at) const;
   // Scan and Keeps with width folding: a headline that holds one of the
-  // anchor bytes is folded, then searched.
+  // forms of the keyword's rarest character is folded, then searched.
   bool ScanFolded(std::string_view text, const std::function<void(std::string_view)>& onLine) const;
   bool FoldedHolds(std::string_view headline, std::string& folded) const;
   void ChooseAnchors();
 
   bool foldWidth_;
-  // With width folding: the bytes of the forms of the keyword's rarest
-  // character (WidthFoldAnchors), repeated to fill the four; none when each
+  // With width folding: the forms of the keyword's rarest character
+  // (WidthFoldForms), the last repeated to fill the four; the second byte
+  // of each taken through its mask, 0 for a form of one byte. None when every
   // line is to be folded.
-  unsigned char anchors_[4] = {};
+  unsigned char formByte1_[4] = {};
+  unsigned char formByte2_[4] = {};
+  unsigned char formMask2_[4] = {};
   bool anchored_ = false;
 
   std::string keyword_;  // folded; empty when no headline can hold it

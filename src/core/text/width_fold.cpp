@@ -1,6 +1,5 @@
 #include "core/text/width_fold.h"
 
-#include <algorithm>
 #include <array>
 #include <cstdint>
 
@@ -113,35 +112,34 @@ void AppendWidthFolded(std::string& out, std::string_view text) {
   }
 }
 
-std::vector<unsigned char> WidthFoldAnchors(std::string_view c) {
-  std::vector<unsigned char> anchors;
-  const auto add = [&](unsigned char b) {
-    if (std::find(anchors.begin(), anchors.end(), b) == anchors.end()) anchors.push_back(b);
+std::vector<std::string> WidthFoldForms(std::string_view c) {
+  std::vector<std::string> forms{std::string(c)};
+  const auto wide = [](unsigned lead, unsigned trail) {
+    return std::string{static_cast<char>(lead), static_cast<char>(trail)};
   };
   if (c.size() == 1) {
     const auto b = static_cast<unsigned char>(c[0]);
-    add(b);
-    if (b >= 0x80) return anchors;
-    if (b >= 'a' && b <= 'z') add(static_cast<unsigned char>(b - ('a' - 'A')));
-    for (unsigned trail = 0x40; trail <= 0xFC; ++trail) {
-      for (const unsigned lead : {0x81u, 0x82u, 0xEEu, 0xFAu}) {
+    if (b >= 0x80) return forms;
+    if (b >= 'a' && b <= 'z') forms.emplace_back(1, static_cast<char>(b - ('a' - 'A')));
+    for (const unsigned lead : {0x81u, 0x82u, 0xEEu, 0xFAu}) {
+      for (unsigned trail = 0x40; trail <= 0xFC; ++trail) {
         if (AsciiOfFullWidth(static_cast<unsigned char>(lead), static_cast<unsigned char>(trail)) ==
             b)
-          add(static_cast<unsigned char>(trail));
+          forms.push_back(wide(lead, trail));
       }
     }
-    return anchors;
+    return forms;
   }
-  const auto wide = static_cast<uint16_t>(static_cast<unsigned char>(c[0]) << 8 |
-                                          static_cast<unsigned char>(c[1]));
-  add(static_cast<unsigned char>(c[1]));
-  for (unsigned char kana = 0xA1; kana <= 0xDF; ++kana) {
-    if (kHalfWidthKana[kana - 0xA1] == wide) add(kana);
-    if (kana >= 0xA6 && kana <= 0xDD &&
-        (Joined(kana, kVoicedMark) == wide || Joined(kana, kSemiVoicedMark) == wide))
-      add(kana);
+  const unsigned code = static_cast<unsigned char>(c[0]) << 8 | static_cast<unsigned char>(c[1]);
+  for (unsigned kana = 0xA1; kana <= 0xDF; ++kana) {
+    const auto k = static_cast<unsigned char>(kana);
+    if (kHalfWidthKana[kana - 0xA1] == code) forms.emplace_back(1, static_cast<char>(k));
+    if (kana < 0xA6 || kana > 0xDD) continue;
+    for (const unsigned char mark : {kVoicedMark, kSemiVoicedMark}) {
+      if (Joined(k, mark) == code) forms.push_back(wide(kana, mark));
+    }
   }
-  return anchors;
+  return forms;
 }
 
 std::string WidthFolded(std::string_view text) {

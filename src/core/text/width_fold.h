@@ -24,10 +24,11 @@ void AppendWidthFolded(std::string& out, std::string_view text);
 
 std::string WidthFolded(std::string_view text);
 
-// Bytes one of which stands in every text whose folded form holds the folded
-// character `c` (a whole character of a WidthFolded text): a byte of each of
-// the forms that fold to it (for "g": g, G and the trail bytes of Ｇ and ｇ).
-// At most four; a search looks for them before folding a line.
-std::vector<unsigned char> WidthFoldAnchors(std::string_view c);
+// The forms that fold to the folded character `c` (a whole character of a
+// WidthFolded text), as the bytes that begin each: one of them stands in
+// every text whose folded form holds `c` (for "g": g, G, Ｇ and ｇ; for ガ: ガ
+// and ｶﾞ). At most four, of one or two bytes each; a search looks for them
+// before it folds a line.
+std::vector<std::string> WidthFoldForms(std::string_view c);
 
 }  // namespace quillet
