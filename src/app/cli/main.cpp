@@ -75,21 +75,24 @@ const char kUsage[] =
     "  -h, --help                  show this text\n"
     "  --version                   show the version\n"
     "\n"
-    "Settings (quillet.ini) and logs are kept in --home DIR, else in $QUILLET_HOME\n"
-    "when it is set, else in the executable's folder when it holds quillet.ini (a\n"
-    "portable copy); else quillet.ini in $XDG_CONFIG_HOME/quillet (~/.config/quillet)\n"
-    "and the logs in $XDG_DATA_HOME/quillet (~/.local/share/quillet).\n"
-    "\n"
-    "An https site's certificate is always verified against the system's CAs;\n"
-    "$QUILLET_CA_FILE may name a PEM file of further CAs to trust.\n"
-    "\n"
     "exit status:\n"
     "  0   done; a fetch that went through to its end exits 0 also when some feeds\n"
     "      failed (each is named on stderr with why)\n"
     "  1   an error ended the command (its message is on stderr), another fetch of\n"
     "      the same program folder did not end within --wait seconds, or a watch,\n"
     "      feeds or log --feed command was refused (why on stderr, nothing written)\n"
-    "  2   wrong usage, or fetch found no network connection to attempt\n";
+    "  2   wrong usage, or fetch found no network connection to attempt\n"
+    "\n"
+    "Environment:\n"
+    "An https site's certificate is always verified against the system's CAs;\n"
+    "$QUILLET_CA_FILE may name a PEM file of further CAs to trust.\n"
+    "\n"
+    "Files:\n"
+    "Settings (quillet.ini) and logs are kept in --home DIR, else in $QUILLET_HOME\n"
+    "when it is set and not empty, else in the executable's folder when it holds\n"
+    "quillet.ini (a portable copy); else quillet.ini in $XDG_CONFIG_HOME/quillet\n"
+    "(~/.config/quillet) and the logs and quillet.lock in $XDG_DATA_HOME/quillet\n"
+    "(~/.local/share/quillet), made for the user alone on first use.\n";
 
 int Usage(const char* problem) {
   if (problem != nullptr) std::fprintf(stderr, "quillet-cli: %s\n", problem);
