@@ -109,7 +109,7 @@ int Select(long records) {
 
 int Search(long hits) {
   // The hits spread evenly over the searched sites' categories.
-  const int categories = Sites()[kSearchedSites - 1].lastCategory + 1;
+  const int categories = kCategoryCount;
   for (int c = 0; c < categories; ++c)
     WriteLog(c, hits / categories + (c < hits % categories ? 1 : 0));
   auto* form = new LogSearchWindow;

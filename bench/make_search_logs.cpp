@@ -142,7 +142,7 @@ int main(int argc, char** argv) {
   for (int c = 0; c < kCategoryCount; ++c) {
     const std::string path = LogFilePath(c);
     WriteLog(path, c, records, r);
-    if (Categories()[static_cast<size_t>(c)].site < kSearchedSites) std::puts(path.c_str());
+    std::puts(path.c_str());
   }
   return 0;
 }

@@ -1,6 +1,7 @@
 // The log search's block scan against the plain line filter on any text and
-// keyword: the first byte gives the keyword's length (0-7) and which byte pads
-// the text, the keyword follows, the rest is the log text.
+// keyword: the first byte gives the keyword's length (0-7), which byte pads
+// the text and whether widths are folded, the keyword follows, the rest is
+// the log text.
 #include <cstdint>
 #include <cstdlib>
 #include <string>
@@ -15,15 +16,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const size_t length = std::min<size_t>(data[0] % 8, size - 1);
   const std::string keyword(reinterpret_cast<const char*>(data + 1), length);
   const std::string text(reinterpret_cast<const char*>(data + 1 + length), size - 1 - length);
-  const KeywordScan scan(keyword);
+  const bool foldWidth = (data[0] & 16) != 0;
+  const KeywordScan scan(keyword, foldWidth);
 
   Lines expected = ParseLogText(text);
   for (const std::string& line : expected) {
     Lines one{line};
-    test::ReferenceFilterByKeyword(one, keyword);
+    test::ReferenceFilterByKeyword(one, keyword, foldWidth);
     if (scan.Keeps(line) != !one.empty()) std::abort();
   }
-  test::ReferenceFilterByKeyword(expected, keyword);
+  test::ReferenceFilterByKeyword(expected, keyword, foldWidth);
 
   // Exactly the bytes the scan may read past the text, on the heap so that
   // ASan reports a read beyond them; what they hold must not matter.

@@ -215,6 +215,8 @@ BehaviourDialog::BehaviourDialog(QWidget* parent) : ProgramWindow(parent), error
   }
   watchRemoveButton_ =
       Named(new QPushButton(UiText(CP932("削除")), this), QStringLiteral("watchRemoveButton"));
+  watchFoldWidthCheck_ = Named(new QCheckBox(UiText(CP932("全角と半角を区別しない")), this),
+                               QStringLiteral("watchFoldWidthCheck"));
   notifyLabel_ = new QLabel(UiText(CP932("通知")), this);
   // A group of their own, apart from the browser choice beside them.
   notifyChoice_ = new QButtonGroup(this);
@@ -268,6 +270,7 @@ BehaviourDialog::BehaviourDialog(QWidget* parent) : ProgramWindow(parent), error
   auto* watch = new QVBoxLayout;
   watch->addWidget(watchLabel_);
   watch->addLayout(watchRows, 1);
+  watch->addWidget(watchFoldWidthCheck_);
   watch->addSpacing(8);
   watch->addWidget(notifyLabel_);
   for (QAbstractButton* choice : notifyChoice_->buttons())
@@ -317,6 +320,7 @@ void BehaviourDialog::LoadSettings() {
   watchList_->clear();
   for (const std::string& keyword : settings::ReadWatchList())
     AppendKeyword(*watchList_, keyword);
+  watchFoldWidthCheck_->setChecked(settings::WatchFoldsWidth());
   notifyChoice_->button(static_cast<int>(settings::ReadNotify()))->setChecked(true);
   autostartCheck_->setChecked(AutostartEnabled());
 }
@@ -335,11 +339,11 @@ void BehaviourDialog::keyPressEvent(QKeyEvent* event) {
 std::optional<std::string> BehaviourDialog::WatchKeywordRefusal(const std::string& keyword,
                                                                 int row) const {
   if (auto problem = settings::WatchKeywordProblem(keyword)) return problem;
+  std::vector<std::string> others;
   for (int other = 0; other < watchList_->count(); ++other) {
-    if (other != row && KeywordOf(watchList_->model()->index(other, 0)) == keyword)
-      return CP932("このキーワードは既にリストにあります");
+    if (other != row) others.push_back(KeywordOf(watchList_->model()->index(other, 0)));
   }
-  return std::nullopt;
+  return settings::WatchKeywordClash(others, keyword);
 }
 
 void BehaviourDialog::ShowRefusal(const std::string& why) {
@@ -397,6 +401,7 @@ void BehaviourDialog::Confirm() {
   std::vector<std::string> watched;
   for (int row = 0; row < watchList_->count(); ++row)
     watched.push_back(KeywordOf(watchList_->model()->index(row, 0)));
+  const bool watchFoldsWidth = watchFoldWidthCheck_->isChecked();
   const auto notify = static_cast<settings::Notify>(notifyChoice_->checkedId());
   const bool autostart = autostartCheck_->isChecked();
   // The dialog is gone before the file is written: a failed write is shown
@@ -408,6 +413,7 @@ void BehaviourDialog::Confirm() {
     if (OnIntervalConfirmed) OnIntervalConfirmed(confirmed.timerInterval);
     // Each writes only what changed: left alone, the file stays as it was.
     settings::WriteWatchList(watched);
+    settings::WriteWatchFoldsWidth(watchFoldsWidth);
     settings::WriteNotify(notify);
     if (OnWatchConfirmed) OnWatchConfirmed();
     // The entry starts this program, on the folder of this start, in the tray.

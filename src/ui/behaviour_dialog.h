@@ -83,6 +83,7 @@ class BehaviourDialog : public ProgramWindow {
   QPushButton* watchAddButton_;
   QListWidget* watchList_;  // Watch: Keyword0, Keyword1, ...; editable in place
   QPushButton* watchRemoveButton_;
+  QCheckBox* watchFoldWidthCheck_;  // Watch: FoldWidth
   QLabel* notifyLabel_;
   QButtonGroup* notifyChoice_;  // Watch: Notify; the ids are settings::Notify values
   QPushButton* okButton_;       // OK (Enter)

@@ -300,7 +300,8 @@ std::vector<settings::FeedSource> ConnectionDialog::ListedFeeds() const {
 
 void ConnectionDialog::AddFeed() {
   feedEditor_->Open(
-      CP932("フィードの追加"), "", "", [this](const std::string& name, const std::string& url) {
+      CP932("フィードの追加"), "", "", ListedFeeds(),
+      [this](const std::string& name, const std::string& url) {
         AddFeedRow({0, name, url, true});  // the id comes with OK
         feedList_->setCurrentItem(feedList_->topLevelItem(feedList_->topLevelItemCount() - 1));
       });
@@ -309,8 +310,11 @@ void ConnectionDialog::AddFeed() {
 void ConnectionDialog::EditFeed() {
   QTreeWidgetItem* row = feedList_->currentItem();
   if (row == nullptr || !row->isSelected()) return;
+  std::vector<settings::FeedSource> others = ListedFeeds();
+  others.erase(others.begin() + feedList_->indexOfTopLevelItem(row));
   feedEditor_->Open(
       CP932("フィードの編集"), FeedText(row, kFeedNameRole), FeedText(row, kFeedUrlRole),
+      std::move(others),
       [row](const std::string& name, const std::string& url) { SetFeedTexts(row, name, url); });
 }
 

@@ -50,8 +50,10 @@ FeedEditDialog::FeedEditDialog(QWidget* parent) : QDialog(parent) {
 
 void FeedEditDialog::Open(
     const std::string& title, const std::string& name, const std::string& url,
+    std::vector<settings::FeedSource> others,
     std::function<void(const std::string& name, const std::string& url)> confirmed) {
   title_ = title;
+  others_ = std::move(others);
   setWindowTitle(UiText(title));
   nameEdit_->setText(UiText(name));
   urlEdit_->setText(UiText(url));
@@ -66,6 +68,7 @@ void FeedEditDialog::Confirm() {
   // The first of the two problems; the fields keep the text to be put right.
   auto problem = settings::FeedNameProblem(name);
   if (!problem) problem = settings::FeedUrlProblem(url);
+  if (!problem) problem = settings::FeedUrlClash(others_, url);
   if (problem) {
     ShowMessage(this, *problem, title_, MessageIcon::kExclamation);
     return;

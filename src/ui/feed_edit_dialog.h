@@ -1,11 +1,15 @@
 // The small dialog in which a feed of the connection settings gets its name
-// and URL. OK is refused, with the reason, while the two cannot be stored.
+// and URL. OK is refused, with the reason, while the two cannot be stored or
+// another feed of the list has the URL.
 #pragma once
 
 #include <functional>
 #include <string>
+#include <vector>
 
 #include <QDialog>
+
+#include "core/settings/feed_list.h"
 
 class QLineEdit;
 class QPushButton;
@@ -18,8 +22,10 @@ class FeedEditDialog : public QDialog {
 
   // Shows the dialog (modal to its parent, without waiting) titled
   // `title`, with the fields filled; an accepted OK hands the name and URL
-  // (CP932, without blanks around them) to `confirmed`.
+  // (CP932, without blanks around them) to `confirmed`. `others` are the
+  // list's other feeds, whose URLs this one may not have.
   void Open(const std::string& title, const std::string& name, const std::string& url,
+            std::vector<settings::FeedSource> others,
             std::function<void(const std::string& name, const std::string& url)> confirmed);
 
  private:
@@ -30,6 +36,7 @@ class FeedEditDialog : public QDialog {
   QPushButton* okButton_;
   QPushButton* cancelButton_;
   std::string title_;  // also the caption of a refusal
+  std::vector<settings::FeedSource> others_;
   std::function<void(const std::string&, const std::string&)> confirmed_;
 };
 

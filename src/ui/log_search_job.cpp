@@ -10,8 +10,6 @@
 #include <vector>
 
 #include "core/log/log_search.h"
-#include "core/settings/feed_list.h"
-#include "core/sys/program_dir.h"
 
 namespace quillet {
 namespace {
@@ -43,11 +41,12 @@ LogSearchJob::LogSearchJob(QObject* receiver, Reports reports)
     : receiver_(receiver), reports_(std::move(reports)) {}
 
 std::shared_ptr<LogSearchJob> LogSearchJob::Start(QObject* receiver, std::string keyword,
-                                                  Reports reports) {
+                                                  SearchOptions options, Reports reports) {
   auto job = std::make_shared<LogSearchJob>(receiver, std::move(reports));
   // The global pool: the application waits for its threads when it ends, so
   // a stopped scan still finishing its file never outlives the program.
-  QThreadPool::globalInstance()->start([job, keyword = std::move(keyword)] { job->Run(keyword); });
+  QThreadPool::globalInstance()->start(
+      [job, keyword = std::move(keyword), options] { job->Run(keyword, options); });
   return job;
 }
 
@@ -75,31 +74,24 @@ void LogSearchJob::Post(std::function<void(Reports&)> report) {
       Qt::QueuedConnection);
 }
 
-void LogSearchJob::Run(const std::string& keyword) {
+void LogSearchJob::Run(const std::string& keyword, SearchOptions options) {
   std::exception_ptr failure;
   try {
     const auto showStatus = [this](const std::string& status) {
       if (Stopped()) throw SearchStopped();
       Post([status](Reports& r) { r.status(status); });
     };
-    for (int site = 0; site < kSearchedSites; ++site) {
-      // The site's rows go straight into the list's storage as they are found.
-      auto rows = std::make_shared<std::vector<TextTable>>();
-      SearchSiteLogs(site, keyword, showStatus,
-                     [&rows](const SearchRowView& row) { AddRow(*rows, row); });
-      if (rows->empty()) continue;
-      Post([rows](Reports& r) { r.rows(std::move(*rows)); });
-    }
-    // Then each feed's log, its rows under the feed's name and genre, without an icon.
-    for (const settings::FeedSource& feed : settings::ReadFeeds()) {
-      showStatus(LogSearchStatusText(feed.name));
-      auto rows = std::make_shared<std::vector<TextTable>>();
-      SearchLogFile(DataDirectory() + settings::FeedLogFile(feed.id), keyword, -1, feed.name,
-                    settings::FeedGenre(),
-                    [&rows](const SearchRowView& row) { AddRow(*rows, row); });
-      if (rows->empty()) continue;
-      Post([rows](Reports& r) { r.rows(std::move(*rows)); });
-    }
+    // A source's rows go straight into the list's storage as they are found,
+    // and to the window once the source is done.
+    auto rows = std::make_shared<std::vector<TextTable>>();
+    SearchLogs(
+        SearchedSources(), keyword, options, showStatus,
+        [&rows](const SearchRowView& row) { AddRow(*rows, row); },
+        [&] {
+          if (rows->empty()) return;
+          Post([rows](Reports& r) { r.rows(std::move(*rows)); });
+          rows = std::make_shared<std::vector<TextTable>>();
+        });
   } catch (const SearchStopped&) {
     // Given up: the end is posted to no one.
   } catch (const std::exception&) {

@@ -1,7 +1,8 @@
 // A log search off the window's thread: on a thread of Qt's global pool it
-// scans the searched sites one at a time, then the feeds' logs, and hands
-// each site's or feed's rows over as soon as it is done. Everything it reports reaches the window
-// as queued calls on the window's thread, in the order it happened.
+// runs the log search over every site's and feed's logs, and hands each
+// site's or feed's rows over as soon as it is done. Everything it reports
+// reaches the window as queued calls on the window's thread, in the order it
+// happened.
 #pragma once
 
 #include <exception>
@@ -11,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "core/log/log_search.h"
 #include "ui/text_table.h"
 
 class QObject;
@@ -32,7 +34,7 @@ class LogSearchJob : public std::enable_shared_from_this<LogSearchJob> {
   // Starts searching the logs for `keyword` (CP932). The reports go to
   // `receiver`'s thread until Stop.
   static std::shared_ptr<LogSearchJob> Start(QObject* receiver, std::string keyword,
-                                             Reports reports);
+                                             SearchOptions options, Reports reports);
   // Called on the receiver's thread: nothing is reported any more, not even
   // what was posted already, and the scan gives up before its next log file.
   // The receiver may be destroyed right after.
@@ -41,7 +43,7 @@ class LogSearchJob : public std::enable_shared_from_this<LogSearchJob> {
   LogSearchJob(QObject* receiver, Reports reports);
 
  private:
-  void Run(const std::string& keyword);
+  void Run(const std::string& keyword, SearchOptions options);
   // Posts `report` to the receiver unless the job was stopped.
   void Post(std::function<void(Reports&)> report);
   bool Stopped();

@@ -1,6 +1,7 @@
 #include "ui/log_search_window.h"
 
 #include <QAction>
+#include <QCheckBox>
 #include <QCloseEvent>
 #include <QHBoxLayout>
 #include <QIcon>
@@ -65,6 +66,10 @@ LogSearchWindow::LogSearchWindow(QWidget* parent) : ProgramWindow(parent) {
   closeButton_->setAutoDefault(false);
   allLogsRadio_ = new QRadioButton(UiText(CP932("全てのログから検索")), this);
   allLogsRadio_->setChecked(true);
+  const settings::ViewState view = settings::ReadViewState();
+  foldWidthCheck_ = Named(new QCheckBox(UiText(CP932("全角と半角を区別しない")), this),
+                          QStringLiteral("foldWidthCheck"));
+  foldWidthCheck_->setChecked(view.searchFoldWidth);
 
   statusPanel_ = Named(new QLabel(this), QStringLiteral("statusPanel"));
   statusPanel_->setFrameStyle(QFrame::Panel | QFrame::Sunken);
@@ -80,7 +85,7 @@ LogSearchWindow::LogSearchWindow(QWidget* parent) : ProgramWindow(parent) {
                                      this),
                       QStringLiteral("resultList"));
   resultList_->OnRowRightPress = [this](const QPoint& globalPos) { ShowResultMenu(globalPos); };
-  resultList_->SetUserColumnWidths(settings::ReadViewState().searchColumns);
+  resultList_->SetUserColumnWidths(view.searchColumns);
   resultList_->OnDblClick = [this] { OpenSelectedArticle(); };
 
   resultMenu_ = new QMenu(this);
@@ -96,6 +101,7 @@ LogSearchWindow::LogSearchWindow(QWidget* parent) : ProgramWindow(parent) {
   keywordRow->addWidget(searchButton_);
   auto* choiceRow = new QHBoxLayout;
   choiceRow->addWidget(allLogsRadio_);
+  choiceRow->addWidget(foldWidthCheck_);
   choiceRow->addStretch(1);
   choiceRow->addWidget(closeButton_);
   auto* layout = new QVBoxLayout(this);
@@ -106,6 +112,13 @@ LogSearchWindow::LogSearchWindow(QWidget* parent) : ProgramWindow(parent) {
 
   connect(searchButton_, &QPushButton::clicked, this, [this] { Search(); });
   connect(closeButton_, &QPushButton::clicked, this, [this] { close(); });
+  // Kept for the next window; a file that cannot be written costs only that.
+  connect(foldWidthCheck_, &QCheckBox::toggled, this, [](bool fold) {
+    try {
+      settings::WriteSearchFoldWidth(fold);
+    } catch (const std::exception&) {
+    }
+  });
   connect(resultMenu_, &QMenu::aboutToShow, this, [this] { ShowUrlInMenu(); });
   connect(watchMenu_, &QMenu::aboutToShow, this, [this] { FillWatchMenu(); });
   connect(openArticleAction_, &QAction::triggered, this, [this] { OpenSelectedArticle(); });
@@ -134,7 +147,7 @@ void LogSearchWindow::Search() {
   };
   reports.ended = [this](const std::exception_ptr& failure) { SearchEnded(failure); };
   search_ = LogSearchJob::Start(this, Utf8ToCp932(keywordEdit_->text().toStdString()),
-                                std::move(reports));
+                                SearchOptions{foldWidthCheck_->isChecked()}, std::move(reports));
 }
 
 void LogSearchWindow::StopSearch() {

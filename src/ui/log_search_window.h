@@ -1,7 +1,7 @@
-// The log search window: finds logged headlines of the first six sites and
-// of the user's feeds by keyword (typed, or picked from the watch list) and lists them with site,
-// date and genre. The search runs off the window's thread; its rows come in
-// site by site while the window stays usable.
+// The log search window: finds logged headlines of every site and of the
+// user's feeds by keyword (typed, or picked from the watch list) and lists
+// them with site, date and genre. The search runs off the window's thread;
+// its rows come in site by site while the window stays usable.
 #pragma once
 
 #include <exception>
@@ -10,6 +10,7 @@
 #include "ui/program_window.h"
 
 class QAction;
+class QCheckBox;
 class QCloseEvent;
 class QEvent;
 class QLabel;
@@ -60,6 +61,7 @@ class LogSearchWindow : public ProgramWindow {
   QPushButton* searchButton_ = nullptr;
   QPushButton* closeButton_ = nullptr;
   QRadioButton* allLogsRadio_ = nullptr;
+  QCheckBox* foldWidthCheck_ = nullptr;  // View: SearchFoldWidth, written when changed
   QLabel* statusPanel_ = nullptr;
   ReportView* resultList_ = nullptr;
   QMenu* resultMenu_ = nullptr;

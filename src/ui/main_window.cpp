@@ -317,7 +317,7 @@ void MainWindow::UpdateTrayToolTip() {
 }
 
 void MainWindow::MarkWatchedRows() {
-  watch_ = WatchMatch(settings::ReadWatchList());
+  watch_ = WatchMatch(settings::ReadWatchList(), settings::WatchFoldsWidth());
   ReportModel& rows = headlineList_->Rows();
   constexpr int kHeadline = 2;
   for (int row = 0; row < rows.rowCount(); ++row) {

@@ -52,6 +52,23 @@ check "search rows have five fields" test "$(awk -F'\t' 'NF != 5' "$work/s.out" 
 "$cli" search "$(printf '株' | iconv -t CP932)" --encoding cp932 --home "$work/a" >"$work/s2.out" \
   2>/dev/null
 check "cp932 search" cmp -s <(iconv -f CP932 -t UTF-8 "$work/s2.out") "$work/s.out"
+# Every site's logs are searched, 毎日新聞's too: the rows are the fetched ones
+# that hold the keyword.
+holding() { awk -F'\t' -v k="$1" 'index($3, k) { print $1 "\t" $2 "\t" $3 "\t" $4 }' "$work/a.out" | sort -u; }
+for keyword in 株 の; do
+  check "search $keyword: the fetched rows that hold it" cmp -s <(holding "$keyword") \
+    <("$cli" search "$keyword" --home "$work/a" 2>/dev/null | cut -f1,3,4,5 | sort)
+done
+check "... 毎日新聞's among them" grep -q $'^毎日\t' <("$cli" search の --home "$work/a" 2>/dev/null)
+# --fold-width: full-width letters and digits match ASCII, and the other way.
+"$cli" search cop31 --home "$work/a" >"$work/f.out" 2>/dev/null
+check "cop31 finds nothing plain" test ! -s "$work/f.out"
+check "cop31 --fold-width finds ＣＯＰ３１" cmp -s <(holding ＣＯＰ３１) \
+  <("$cli" search cop31 --fold-width --home "$work/a" 2>/dev/null | cut -f1,3,4,5 | sort)
+check "... and ＣＯＰ３１ itself too" cmp -s <(holding ＣＯＰ３１) \
+  <("$cli" search ｃｏｐ31 --fold-width --home "$work/a" 2>/dev/null | cut -f1,3,4,5 | sort)
+check "search --fold-width finds what the plain search finds" \
+  test -z "$(comm -23 <(sort "$work/s.out") <("$cli" search 株 --fold-width --home "$work/a" 2>/dev/null | sort))"
 
 # Log: the category's records, newest first.
 "$cli" log 0 --home "$work/a" >"$work/l.out"
@@ -86,22 +103,30 @@ check "watch list" test "$("$cli" watch list --home "$work/w")" = $'株価\n日�
 check "watch list, cp932" \
   cmp -s <("$cli" watch list --encoding cp932 --home "$work/w") <(sj $'株価\n日銀\n')
 cp "$work/w/quillet.ini" "$work/w.ini"
-refused=(add "" add $'a\tb' add "$(printf '%0256d' 0)" add 株価 remove 東京)
+"$cli" watch add GP --home "$work/w"
+cp "$work/w/quillet.ini" "$work/w.ini"
+refused=(add "" add $'a\tb' add "$(printf '%0256d' 0)" add 株価 remove 東京 add " " add "　 " add gp)
 messages=(キーワードが空です キーワードにタブや改行は使えません "キーワードが長すぎます (255バイトまで)"
-  「株価」は既にウォッチリストにあります 「東京」はウォッチリストにありません)
+  「株価」は既にウォッチリストにあります 「東京」はウォッチリストにありません キーワードが空白だけです
+  キーワードが空白だけです "「gp」は「GP」と同じです (英字の大文字と小文字は区別しません)")
 for i in "${!messages[@]}"; do
   "$cli" watch "${refused[@]:2*i:2}" --home "$work/w" 2>"$work/w.err"
   check "refused: ${messages[i]}" test $? -eq 1 -a "$(cat "$work/w.err")" = "${messages[i]}"
 done
 check "refusals write nothing" cmp -s "$work/w.ini" "$work/w/quillet.ini"
 "$cli" watch remove "$(sj 株価)" --encoding cp932 --home "$work/w" && "$cli" watch remove 日銀 \
-  --home "$work/w" && "$cli" watch add pC --home "$work/w"
+  --home "$work/w" && "$cli" watch remove GP --home "$work/w" && "$cli" watch add pC --home "$work/w"
 check "watch remove" test "$("$cli" watch list --home "$work/w")" = pC
 "$cli" fetch --watch --home "$work/w" >"$work/w.out"
 check "fetch --watch" test -s "$work/w.out"
 check "... the rows with pc" \
   cmp -s "$work/w.out" <(LC_ALL=C awk -F'\t' 'index(tolower($3), "pc")' "$work/a.out")
 check "fetch --new --watch: no new rows" test -z "$("$cli" fetch --new --watch --home "$work/w")"
+# The watch list folds widths when [Watch] FoldWidth says so.
+"$cli" watch add cop31 --home "$work/w"
+check "fetch --watch: cop31 is not ＣＯＰ３１" test "$("$cli" fetch --watch --home "$work/w" | grep -c ＣＯＰ３１)" -eq 0
+sed -i 's/^\[Watch\]\r$/&\nFoldWidth=1\r/' "$work/w/quillet.ini"
+check "fetch --watch, widths folded: ＣＯＰ３１ too" test "$("$cli" fetch --watch --home "$work/w" | grep -c ＣＯＰ３１)" -eq "$(grep -c ＣＯＰ３１ "$work/a.out")"
 
 # Usage errors exit 2; an error that ends the run exits 1 with its message.
 for args in frobnicate "fetch --nope" "log 65" watch "watch add" "watch drop x" "log 0 --new"; do
@@ -114,6 +139,17 @@ check "no command: said in one line before the usage" test $? -eq 2 -a \
 check "log -1: a bad INDEX" grep -q "INDEX must be" <("$cli" log -1 --home "$work/a" 2>&1)
 for args in help -h "search --help" --version; do
   check "$args: exit 0, on stdout" test -n "$("$cli" $args 2>/dev/null)"
+done
+# Each exit status is stated once, in the help's own section, which the
+# manual page takes up; its extra sections say nothing of them.
+"$cli" --help >"$work/help"
+check "exit statuses only under 'exit status:'" test -z "$(sed '/^exit status:/,$d' "$work/help" | grep -i -E 'exit [0-9]|exits? [0-9]')"
+check "... there: 0, 1 with the refusals, 2" test "$(sed -n '/^exit status:/,$p' "$work/help" | grep -o -E '^  [0-9]' | tr -d ' \n')" = 012 -a \
+  -n "$(sed -n '/^exit status:/,$p' "$work/help" | sed -n '/^  1 /,/^  2 /p' | grep refused)"
+check "... the manual page's extra sections hold none" test -z "$(grep -i -E 'exit|^\[' "$(dirname "$0")/../../data/quillet-cli.h2m" | grep -i exit)"
+for args in "search --fold-width" "log 0 --fold-width" "log --feed" "search x --feed 1"; do
+  "$cli" $args --home "$work/a" >/dev/null 2>&1
+  check "usage error: $args" test $? -eq 2
 done
 for args in fetch "search x" "log 0" "watch list"; do
   "$cli" $args --home "$work/missing" >/dev/null 2>"$work/e.err"

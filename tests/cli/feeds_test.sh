@@ -20,7 +20,28 @@ refuse フィード名にタブや改行は使えません add $'a\tb' http://x
 refuse "URL は http:// か https:// で始めてください" add n ftp://x
 refuse "ID 3 のフィードはありません" remove 3
 refuse "ID x のフィードはありません" enable x
+# The same URL again, its scheme and host in any case, an empty path as "/".
+refuse "この URL のフィードは既にあります (「ニュース」)" add again HTTP://A.test/rss
+refuse "この URL のフィードは既にあります (「速報」)" add again https://b.test/
 check "refusals write nothing" cmp -s "$work/before.ini" "$work/quillet.ini"
+
+# A feed's log: printed as a category's by log --feed, searched after the
+# sites' logs with the feed's name as the site and フィード as the genre.
+mkdir -p "$work/Feeds"
+printf '%s\t%s\t%s\t1\r\n' 新着 http://a.test/1 2026/12/07 古い記事 http://a.test/2 2026/12/06 |
+  iconv -t CP932 >"$work/Feeds/1.log"
+q() { "$cli" "$@" --home "$work"; }
+check "log --feed" test "$(q log --feed 1)" = $'2026/12/07\t新着\thttp://a.test/1\n2026/12/06\t古い記事\thttp://a.test/2'
+q log --feed 9 >"$work/out" 2>"$work/err"
+check "log --feed: an id no feed has exits 1" test $? -eq 1 -a ! -s "$work/out" -a "$(cat "$work/err")" = "ID 9 のフィードはありません"
+q search 記事 >"$work/out" 2>"$work/err"
+check "search: a feed's rows" test "$(cat "$work/out")" = $'ニュース\t2026/12/06\tフィード\t古い記事\thttp://a.test/2' -a \
+  "$(cat "$work/err")" = 1件見つかりました
+printf '%s\t%s\t%s\t1\r\n' 記事の一覧 http://m/1 2026/12/05 | iconv -t CP932 >"$work/m.log"
+mkdir -p "$work/Mainichi" && mv "$work/m.log" "$work/Mainichi/top.log"
+check "... after the sites' rows, 毎日新聞's too" test "$(q search 記事 2>/dev/null | cut -f1-3)" = \
+  $'毎日\t2026/12/05\tトップ\nニュース\t2026/12/06\tフィード'
+
 f remove 1 && f enable 2
 check "an id is never given again" test "$(f add c http://c.test)" = 3
 check "remove, enable" test "$(f list | cut -f1,2)" = $'2\ton\n3\ton'

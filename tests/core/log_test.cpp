@@ -14,7 +14,9 @@
 #include "core/log/category_log.h"
 #include "core/log/log_rows.h"
 #include "core/log/log_search.h"
+#include "core/settings/feed_list.h"
 #include "core/sys/error.h"
+#include "core/sys/program_dir.h"
 #include "core/text/text_codec.h"
 #include "support/temp_home.h"
 
@@ -158,15 +160,16 @@ class HeadlineSearch : public ::testing::Test {
   void Log(int category, const std::string& text) { test::WriteBytes(LogFilePath(category), text); }
   // The rows found as "site label genre headline url date"; statuses as shown.
   Strings Search(const std::string& keyword) {
-    std::vector<SearchRow> rows;
-    for (int site = 0; site < kSearchedSites; ++site)
-      ScanSiteLogs(
-          site, keyword, [&](const std::string& s) { statuses.push_back(s); }, rows);
+    statuses.clear();
     Strings out;
-    for (const SearchRow& r : rows) {
-      out.push_back(Cp932ToUtf8(std::to_string(r.site) + " " + r.siteLabel + " " + r.genre + " " +
-                                r.item.headline + " " + r.item.url + " " + r.item.date));
-    }
+    SearchLogs(
+        SearchedSources(), keyword, {}, [&](const std::string& s) { statuses.push_back(s); },
+        [&](const SearchRowView& r) {
+          out.push_back(Cp932ToUtf8(std::to_string(r.site) + " " + std::string(r.siteLabel) + " " +
+                                    std::string(r.genre) + " " + std::string(r.headline) + " " +
+                                    std::string(r.url) + " " + std::string(r.date)));
+        },
+        [] {});
     return out;
   }
 
@@ -174,22 +177,35 @@ class HeadlineSearch : public ::testing::Test {
   Strings statuses;
 };
 
-TEST_F(HeadlineSearch, FindsHeadlinesInCategoryOrderFoldingSingleByteLettersOnly) {
+TEST_F(HeadlineSearch, FindsHeadlinesOfEverySiteInCategoryOrderThenOfTheFeeds) {
   Log(1, "Tokyo STOCKS rise\thttp://y/1\t2026/12/05\t1\r\nSnow\thttp://y/tokyo\t2026/12/04\t1\r\n");
   Log(3, "tokyo stocks drop\thttp://y/2\t2026/12/03\t0\r\n");
   // "ソ" ends in 0x5C and "ア" in 0x41 ('A'): neither may match "\" or "a".
   Log(9, CP932("ソフト") + "\r\n" + CP932("アジア") + "\r\nA\\B\r\n");
   Log(34, "Tokyo CNN\tc\td\t1\r\n");
-  Log(32, "<!-- odd record\tu\td\t1\r\n");             // kept whatever the keyword
-  Log(60, "Tokyo IT\thttp://m/1\t2026/12/03\t1\r\n");  // 毎日新聞: never searched
+  Log(32, "<!-- odd record\tu\td\t1\r\n");  // kept whatever the keyword
+  // 毎日新聞's categories have no search marker: their genre comes with their log.
+  Log(60, "Tokyo IT\thttp://m/1\t2026/12/03\t1\r\n");
+  Log(64, "tokyo jinji\thttp://m/2\t2026/12/02\t1\r\n");
+  std::vector<settings::FeedSource> feeds{{0, "Wire", "http://f/a", false},
+                                          {0, "Empty", "http://f/b", true}};
+  settings::WriteFeeds(feeds);
+  test::WriteBytes(DataDirectory() + settings::FeedLogFile(feeds[0].id),
+                   "TOKYO wire\thttp://f/1\t2026/12/01\t1\r\n");
   const std::string odd = "4 CNN トップ <!-- odd record u d", ab = "1 アサヒ トップ A\\B  ";
-  EXPECT_EQ(Search("tokyo"), (Strings{"0 YOL 主要 Tokyo STOCKS rise http://y/1 2026/12/05",
-                                      "0 YOL 社会 tokyo stocks drop http://y/2 2026/12/03", odd,
-                                      "4 CNN 注目 Tokyo CNN c d"}));
-  ASSERT_EQ(statuses.size(), 9u + 10 + 12 + 1 + 11 + 13);
+  EXPECT_EQ(Search("tokyo"),
+            (Strings{"0 YOL 主要 Tokyo STOCKS rise http://y/1 2026/12/05",
+                     "0 YOL 社会 tokyo stocks drop http://y/2 2026/12/03", odd,
+                     "4 CNN 注目 Tokyo CNN c d", "6 毎日 IT Tokyo IT http://m/1 2026/12/03",
+                     "6 毎日 人事訃報 tokyo jinji http://m/2 2026/12/02",
+                     "-1 Wire フィード TOKYO wire http://f/1 2026/12/01"}));
+  ASSERT_EQ(statuses.size(), 9u + 10 + 12 + 1 + 11 + 13 + 9 + 2);
   EXPECT_EQ(Cp932ToUtf8(statuses[18]), "アサヒ・コム を検索しています...(10/10)");
   EXPECT_EQ(Cp932ToUtf8(statuses[31]), "ZAKZAK を検索しています...");
+  EXPECT_EQ(Cp932ToUtf8(statuses[56 + 8]), "毎日新聞 を検索しています...(9/9)");
+  EXPECT_EQ(Cp932ToUtf8(statuses[66]), "Empty を検索しています...");
   EXPECT_EQ(Search("STOCKS").size(), 3u);
+  EXPECT_EQ(Search(CP932("ｔｏｋｙｏ")), Strings{odd});  // full-width: only with width folding
   EXPECT_EQ(Search(""), Strings{odd});
   EXPECT_EQ(Search("http"), Strings{odd});  // the URL is not searched
   EXPECT_EQ(Search("\\"), (Strings{ab, odd}));

@@ -154,8 +154,8 @@ TEST(WatchList, ReadsWhatMakesSenseAndRewritesOnlyItsKeys) {
   EXPECT_EQ(ReadNotify(), Notify::kNew);
   const std::string junk =
       "[watch]\r\nkeyword2=b\r\njunk\r\nKeyword0=a\r\nKeyword=x\r\n"
-      "Keyword1x=y\r\nKeyword5=\r\nKeyword7=a\r\nKeyword9=" +
-      std::string(256, 'z') + "\r\nNotify=1\r\n";
+      "Keyword1x=y\r\nKeyword5=\r\nKeyword7=a\r\nKeyword8=B\r\nKeyword9=" +
+      std::string(256, 'z') + "\r\nKeyword10=  \r\nNotify=1\r\n";
   test::WriteBytes(ini, "[Main]\r\nLeft=1\r\n" + junk);
   EXPECT_EQ(ReadWatchList(), (Strings{"a", "b"}));
   EXPECT_EQ(ReadNotify(), Notify::kWatchOnly);
@@ -173,11 +173,33 @@ TEST(WatchList, ReadsWhatMakesSenseAndRewritesOnlyItsKeys) {
 
 TEST(WatchList, KeywordsThatCannotBeWatchedAreNamed) {
   const std::string kana = CP932("ニュース");
-  for (const std::string& bad : {std::string(), std::string("a\tb"), std::string("a\nb"),
-                                 std::string("a\rb"), std::string(256, 'x'), kana.substr(0, 3)})
+  for (const std::string& bad :
+       {std::string(), std::string("a\tb"), std::string("a\nb"), std::string("a\rb"),
+        std::string(256, 'x'), kana.substr(0, 3), std::string(" "), std::string("\x81\x40 ")})
     EXPECT_TRUE(WatchKeywordProblem(bad).has_value()) << bad;
-  for (const std::string& good : {std::string(255, 'x'), kana, std::string("A b")})
+  for (const std::string& good :
+       {std::string(255, 'x'), kana, std::string("A b"), std::string(" \x81\x41")})
     EXPECT_EQ(WatchKeywordProblem(good), std::nullopt) << good;
+  EXPECT_EQ(WatchKeywordProblem("  "), CP932("キーワードが空白だけです"));
+  // Matching folds A-Z: a keyword that differs from one of the list only in
+  // their case would add nothing. Full-width letters are other letters here.
+  const Strings list{"GP", kana};
+  EXPECT_EQ(WatchKeywordClash(list, "gp"),
+            CP932("「gp」は「GP」と同じです (英字の大文字と小文字は区別しません)"));
+  EXPECT_EQ(WatchKeywordClash(list, kana),
+            CP932("「") + kana + CP932("」は既にウォッチリストにあります"));
+  for (const std::string& other : Strings{"gpu", "\x82\x66\x82\x6F", "g p"})
+    EXPECT_EQ(WatchKeywordClash(list, other), std::nullopt) << other;
+}
+
+TEST(WatchList, TheWidthChoiceIsItsOwnKey) {
+  test::TempHome home;
+  EXPECT_FALSE(WatchFoldsWidth());
+  WriteWatchFoldsWidth(false);
+  EXPECT_FALSE(std::filesystem::exists(home.Path("quillet.ini")));
+  WriteWatchFoldsWidth(true);
+  EXPECT_TRUE(WatchFoldsWidth());
+  EXPECT_EQ(test::ReadBytes(home.Path("quillet.ini")), "[Watch]\r\nFoldWidth=1\r\n");
 }
 
 // Feeds keep their ids across writes; new ones get ids never given before,
@@ -215,6 +237,23 @@ TEST(FeedList, IdsAreStableAndNeverGivenTwice) {
   EXPECT_NE(test::ReadBytes(ini).find("Count=3\r\nNextId=12\r\n"), std::string::npos);
   EXPECT_NE(test::ReadBytes(ini).find("Id2=9\r\nName2=C\r\nUrl2=ftp://c/\r\n"), std::string::npos);
   EXPECT_EQ(FeedLogFile(11), "Feeds/11.log");
+}
+
+// A URL another feed of the list has: scheme and host in any case, an empty
+// path the same as "/"; the path, query and port tell URLs apart.
+TEST(FeedList, AUrlOfAnotherFeedIsNamed) {
+  const std::vector<FeedSource> others{{1, "A", "http://a.test/rss", true},
+                                       {2, CP932("新聞"), "https://B.test", false}};
+  for (const std::string& taken : Strings{"http://a.test/rss", "HTTP://A.TEST/rss"})
+    EXPECT_EQ(FeedUrlClash(others, taken), CP932("この URL のフィードは既にあります (「A」)"))
+        << taken;
+  for (const std::string& taken : Strings{"https://b.test/", "https://b.test"})
+    EXPECT_EQ(FeedUrlClash(others, taken), CP932("この URL のフィードは既にあります (「新聞」)"))
+        << taken;
+  for (const std::string& free :
+       Strings{"http://a.test/RSS", "https://a.test/rss", "http://a.test:8080/rss",
+               "http://a.test/rss?x", "https://b.test/x", "https://b.test?x"})
+    EXPECT_EQ(FeedUrlClash(others, free), std::nullopt) << free;
 }
 
 TEST(FeedList, NamesAndUrlsThatCannotBeStoredAreNamed) {

@@ -2,12 +2,14 @@
 #include <gtest/gtest.h>
 #include <iconv.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "core/text/code_convert.h"
 #include "core/text/cp932.h"
 #include "core/text/text_codec.h"
 #include "core/text/text_ops.h"
+#include "core/text/width_fold.h"
 
 namespace quillet {
 namespace {
@@ -164,6 +166,58 @@ TEST(TextOps, FoldingAndSearchRespectDoubleByteCharacters) {
   EXPECT_EQ(FindLinePrefix(lines, "\x83\x61x"), -1);
   EXPECT_EQ(FindLinePrefix(lines, "\x83\x41x"), 3);
   EXPECT_EQ(TrimSpaces(" \t\r x\x01\x81\x40 \x01"), "x\x01\x81\x40");  // 0x81 0x40: text
+}
+
+// Full-width ASCII to ASCII, half-width kana to full-width, letters to lower
+// case; every other character as it is, byte for byte.
+TEST(TextOps, WidthFoldingTakesWholeCharacters) {
+  const struct {
+    const char* text;
+    const char* folded;
+  } kCases[] = {
+      {"GPU\x82\x66\x82\x6F\x82\x81\x82\x9A", "gpugpaz"},               // GPU ＧＰａｚ
+      {"\x82\x4F\x82\x58\x81\x49\x81\x94\x81\x5F\x81\x60", "09!#\\~"},  // ０９！＃＼～
+      {"\xFA\x56\xEE\xFC\x81\x40", "'\" "},  // ＇ ＂ (two codes), the ideographic space
+      {"\xB1\xB2\xB3\xB0", "\x83\x41\x83\x43\x83\x45\x81\x5B"},  // ｱｲｳｰ: アイウー
+      {"\xB6\xDE\xC4\xDE\xCA\xDF\xCE\xDF\xB3\xDE",               // ｶﾞﾄﾞﾊﾟﾎﾟｳﾞ
+       "\x83\x4B\x83\x68\x83\x70\x83\x7C\x83\x94"},              // ガドパポヴ
+      {"\xB1\xDE\xB6\xDF\xDE\xDF",  // ｱﾞｶﾟﾞﾟ: ア゛カ゜゛゜
+       "\x83\x41\x81\x4A\x83\x4A\x81\x4B\x81\x4A\x81\x4B"},
+      {"\xA1\xA2\xA3\xA4\xA5", "\x81\x42\x81\x75\x81\x76\x81\x41\x81\x45"},  // ｡｢｣､･
+      // Trail bytes that are letters or signs stay: ア チ ソ; 首, a lone lead byte.
+      {"\x83\x41\x83\x60\x83\x5C\x8E\xF1\x83", "\x83\x41\x83\x60\x83\x5C\x8E\xF1\x83"},
+      {"\x82\xA0\x81\x5B\x80\xA0\xFD", "\x82\xA0\x81\x5B\x80\xA0\xFD"},  // あ ー, single bytes
+  };
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(::testing::PrintToString(std::string(c.text)));
+    EXPECT_EQ(WidthFolded(c.text), c.folded);
+  }
+}
+
+// Every character, and every half-width kana with a mark after it, is one of
+// the forms of what it folds to; and every form folds to its character.
+TEST(TextOps, WidthFoldFormsAreAllThatFoldToACharacter) {
+  std::vector<std::string> texts;
+  for (unsigned b = 1; b < 0x100; ++b) {
+    if (!IsCp932LeadByte(static_cast<unsigned char>(b)))
+      texts.emplace_back(1, static_cast<char>(b));
+    for (unsigned t = 0x40; t <= 0xFC && IsCp932LeadByte(static_cast<unsigned char>(b)); ++t)
+      texts.push_back({static_cast<char>(b), static_cast<char>(t)});
+    for (const char mark : {'\xDE', '\xDF'}) {
+      if (b >= 0xA6 && b <= 0xDD) texts.push_back({static_cast<char>(b), mark});
+    }
+  }
+  for (const std::string& text : texts) {
+    const std::string folded = WidthFolded(text);
+    if (folded.size() != Cp932CharLength(folded, 0)) continue;  // not one character
+    const std::vector<std::string> forms = WidthFoldForms(folded);
+    EXPECT_LE(forms.size(), 4u) << ::testing::PrintToString(folded);
+    EXPECT_NE(std::find(forms.begin(), forms.end(), text), forms.end())
+        << ::testing::PrintToString(text) << " folds to " << ::testing::PrintToString(folded);
+    for (const std::string& form : forms)
+      EXPECT_EQ(WidthFolded(form), folded) << ::testing::PrintToString(form);
+  }
+  EXPECT_EQ(WidthFoldForms("g"), (std::vector<std::string>{"g", "G", "\x82\x66", "\x82\x87"}));
 }
 
 TEST(TextOps, LinesBreaksLinksAndTags) {

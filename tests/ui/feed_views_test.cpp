@@ -52,14 +52,20 @@ TEST_F(FeedViewsTest, TheDialogEditsTheFeedsAndOkAloneWritesThemWithStableIds) {
   Click("feedAddButton");
   EXPECT_FALSE(Enter("ニュース", "ftp://127.0.0.1/x"));
   EXPECT_FALSE(Enter(" ", "http://127.0.0.1/x"));
-  ASSERT_EQ(w.messages.size(), 2u);
+  EXPECT_FALSE(Enter("again", "HTTP://127.0.0.1/old"));  // another feed's URL
+  ASSERT_EQ(w.messages.size(), 3u);
   EXPECT_EQ(w.messages[0].text, "URL は http:// か https:// で始めてください");
   EXPECT_EQ(w.messages[1].text, "フィード名が空です");
+  EXPECT_EQ(w.messages[2].text, "この URL のフィードは既にあります (「old」)");
   EXPECT_TRUE(Enter(" ニュース ", " https://127.0.0.1/n.xml "));
   Click("feedAddButton");
   EXPECT_TRUE(Enter("third", "http://127.0.0.1/3"));
   ClickOn(0, "feedEditButton");
   EXPECT_EQ(Find<QLineEdit>(w.connectionDialog, "feedNameEdit")->text().toStdString(), "old");
+  EXPECT_FALSE(Enter("old", "https://127.0.0.1/n.xml"));
+  EXPECT_EQ(w.messages.back().text, "この URL のフィードは既にあります (「ニュース」)");
+  EXPECT_TRUE(Enter("renamed", "http://127.0.0.1/old"));  // its own URL
+  ClickOn(0, "feedEditButton");
   EXPECT_TRUE(Enter("renamed", "http://127.0.0.1/r"));
   ClickOn(2, "feedUpButton");
   Click("feedUpButton");

@@ -2,6 +2,7 @@
 // and the log search window.
 #include <sys/stat.h>
 
+#include <QCheckBox>
 #include <QClipboard>
 #include <QPointer>
 #include <QThreadPool>
@@ -10,6 +11,7 @@
 
 #include "core/log/log_search.h"
 #include "core/log/log_store.h"
+#include "core/settings/settings.h"
 #include "core/settings/watch_list.h"
 #include "core/sites/catalogue.h"
 #include "program_windows.h"
@@ -159,7 +161,7 @@ class SearchWindowTest : public test::WindowsTest {
   // Every status text of a whole search, in order, with its site.
   static std::vector<std::pair<std::string, int>> AllStatusTexts() {
     std::vector<std::pair<std::string, int>> texts;
-    for (int site = 0; site < kSearchedSites; ++site) {
+    for (int site = 0; site < kSiteCount; ++site) {
       const Site& s = Sites()[static_cast<size_t>(site)];
       for (int k = 1, n = s.lastCategory - s.firstCategory + 1; k <= n; ++k)
         texts.emplace_back(U(SearchStatusText(site, k, n)), site);
@@ -198,25 +200,48 @@ TEST_F(SearchWindowTest, SearchShowsEveryStatusAndEachSitesRowsAsItGoesThenTheCo
   Log(0, {"ABC top story", "unrelated"});
   Log(31, {"zakzak abc"});
   Log(33, {"CNN abc", "CNN other"});
+  Log(57, {"mainichi abc"});
   Search("abc");
-  EXPECT_EQ(Statuses(), SearchStatuses(3));
+  EXPECT_EQ(Statuses(), SearchStatuses(4));
   // A site's rows are in the list before the next site's scan begins.
-  const int rowsBeforeSite[kSearchedSites] = {0, 1, 1, 1, 2, 3};
+  const int rowsBeforeSite[kSiteCount] = {0, 1, 1, 1, 2, 3, 3};
   const auto all = AllStatusTexts();
   for (size_t i = 0; i < all.size() && i < steps.size(); ++i)
     EXPECT_EQ(steps[i].rows, rowsBeforeSite[all[i].second]) << steps[i].status;
   const auto genre = [](int category) {
     return Cp932ToUtf8(Categories()[static_cast<size_t>(category)].genre);
   };
-  EXPECT_EQ(Column(List(), 0), (Texts{"YOL", "ZAKZAK", "CNN"}));
-  EXPECT_EQ(Column(List(), 1), (Texts{"2026/01/01", "2026/01/05", "2026/01/07"}));
-  EXPECT_EQ(Column(List(), 2), (Texts{genre(0), genre(31), genre(33)}));
-  EXPECT_EQ(Column(List(), 3), (Texts{"ABC top story", "zakzak abc", "CNN abc"}));
-  for (const auto& [row, site] : {std::pair{0, 0}, {1, 3}, {2, 4}})
+  EXPECT_EQ(Column(List(), 0), (Texts{"YOL", "ZAKZAK", "CNN", "毎日"}));
+  EXPECT_EQ(Column(List(), 1), (Texts{"2026/01/01", "2026/01/05", "2026/01/07", "2026/01/04"}));
+  EXPECT_EQ(Column(List(), 2), (Texts{genre(0), genre(31), genre(33), genre(57)}));
+  EXPECT_EQ(Column(List(), 3), (Texts{"ABC top story", "zakzak abc", "CNN abc", "mainichi abc"}));
+  for (const auto& [row, site] : {std::pair{0, 0}, {1, 3}, {2, 4}, {3, 6}})
     EXPECT_EQ(test::RowIcon(List(), row), SiteIcon(site).pixmap(16).toImage());
   // The columns are fitted once the rows are in.
   EXPECT_GT(List().columnWidth(0),
             List().fontMetrics().horizontalAdvance(QStringLiteral("ZAKZAK")));
+}
+
+// 全角と半角を区別しない: off at first; when ticked, full-width and half-width
+// forms match alike, and the next window starts with it ticked.
+TEST_F(SearchWindowTest, TheWidthChoiceFoldsTheSearchAndIsRemembered) {
+  Log(0, {Utf8ToCp932("フィギュアＧＰ"), "GPU", Utf8ToCp932("ｶﾞｿﾘﾝ")});
+  auto* fold = Find<QCheckBox>(*form, "foldWidthCheck");
+  EXPECT_FALSE(fold->isChecked());
+  Search("gp");
+  EXPECT_EQ(Column(List(), 3), (Texts{"GPU"}));
+  fold->click();
+  Search("gp");
+  EXPECT_EQ(Column(List(), 3), (Texts{"フィギュアＧＰ", "GPU"}));
+  Find<QLineEdit>(*form, "keywordEdit")->setText(QStringLiteral("ガソリン"));
+  Find<QPushButton>(*form, "searchButton")->click();
+  EXPECT_TRUE(test::SpinUntil([&] { return !form->Searching(); }));
+  EXPECT_EQ(Column(List(), 3), (Texts{"ｶﾞｿﾘﾝ"}));
+  EXPECT_TRUE(settings::ReadViewState().searchFoldWidth);
+  LogSearchWindow next;
+  EXPECT_TRUE(Find<QCheckBox>(next, "foldWidthCheck")->isChecked());
+  fold->click();
+  EXPECT_FALSE(settings::ReadViewState().searchFoldWidth);
 }
 
 TEST_F(SearchWindowTest, EnterOrTheButtonDuringASearchStartsTheNewSearchInItsPlace) {

@@ -285,14 +285,20 @@ TEST_F(BehaviourDialogTest, WatchListRefusesWhatCannotBeWatchedAndOkWritesItOnly
   // Refused with the reason: nothing changes, the field keeps the text.
   AddWatch("");
   AddWatch("abc");
-  EXPECT_EQ(Text("watchKeywordEdit"), "abc");
+  AddWatch(" 　 ");  // blanks only
+  AddWatch("ABC");   // matching folds the case: it would add nothing
+  EXPECT_EQ(Text("watchKeywordEdit"), "ABC");
   EditWatch(1, "地震");
   EXPECT_EQ(Watch(), "地震 | abc | notifyNewRadio");
   test::Texts shown;
   for (const test::ShownMessage& message : w.messages)
     shown.push_back(message.caption + ": " + message.text);
-  const std::string duplicate = "動作設定: このキーワードは既にリストにあります";
-  EXPECT_EQ(shown, (test::Texts{"動作設定: キーワードが空です", duplicate, duplicate}));
+  EXPECT_EQ(shown, (test::Texts{"動作設定: キーワードが空です",
+                                "動作設定: 「abc」は既にウォッチリストにあります",
+                                "動作設定: キーワードが空白だけです",
+                                "動作設定: 「ABC」は「abc」と同じです "
+                                "(英字の大文字と小文字は区別しません)",
+                                "動作設定: 「地震」は既にウォッチリストにあります"}));
   // 削除: the selected keyword, leaving none selected for a second press.
   test::SelectRow(*Watched(), 0);
   Control("watchRemoveButton")->click();
@@ -322,12 +328,17 @@ TEST_F(BehaviourDialogTest, WatchListRefusesWhatCannotBeWatchedAndOkWritesItOnly
   Control("watchRemoveButton")->click();
   AddWatch("c");
   Control<QRadioButton>("notifyNeverRadio")->click();
+  EXPECT_FALSE(Control<QCheckBox>("watchFoldWidthCheck")->isChecked());
+  Control<QCheckBox>("watchFoldWidthCheck")->click();
   Control("okButton")->click();
   EXPECT_EQ(Ini(), behaviourOnly +
                        "[watch]\r\nNotify=2\r\nKeyword0=b\r\nKeyword1=\x85\x40\r\n"
-                       "Keyword2=c\r\n");
+                       "Keyword2=c\r\nFoldWidth=1\r\n");
+  w.behaviourDialog.show();
+  EXPECT_TRUE(Control<QCheckBox>("watchFoldWidthCheck")->isChecked());
+  Control("cancelButton")->click();
   EXPECT_EQ(confirmed, 3);
-  EXPECT_EQ(w.messages.size(), 3u);
+  EXPECT_EQ(w.messages.size(), 5u);
 }
 
 }  // namespace

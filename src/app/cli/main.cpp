@@ -40,23 +40,32 @@ const char kUsage[] =
     "                   the enabled feeds, and print them: site TAB genre TAB headline TAB\n"
     "                   url (a feed's rows: its name as the site); a feed that fails is\n"
     "                   named on stderr with why, and the fetch goes on\n"
-    "  search KEYWORD   search the logs: site TAB date TAB genre TAB headline TAB url\n"
+    "  search KEYWORD   search the logs of every site, then of every feed: site TAB date\n"
+    "                   TAB genre TAB headline TAB url (a feed's rows: its name as the\n"
+    "                   site); letters A-Z match in either case\n"
     "  log INDEX        print the log of category INDEX (0-64): date TAB headline TAB url\n"
+    "  log --feed ID    print the log of the feed with that id the same way\n"
     "  watch list       print the watch list, one keyword a line\n"
     "  watch add KEYWORD, watch remove KEYWORD\n"
-    "                   add a keyword to the watch list or remove one (exit 1 when\n"
-    "                   it cannot be watched, is there already or is not there)\n"
+    "                   add a keyword to the watch list or remove one; refused when it\n"
+    "                   cannot be watched (empty, blanks only, a TAB or line break, over\n"
+    "                   255 bytes), is there already (letters A-Z in either case) or is\n"
+    "                   not there\n"
     "  feeds list       print the feeds: id TAB on|off TAB name TAB url\n"
     "  feeds add NAME URL\n"
-    "                   add an enabled feed (an http:// or https:// URL); prints its id\n"
+    "                   add an enabled feed (an http:// or https:// URL); prints its id;\n"
+    "                   refused when the name or URL cannot be stored or another feed\n"
+    "                   has the URL\n"
     "  feeds remove ID, feeds enable ID, feeds disable ID\n"
-    "                   change the feed with that id (exit 2, nothing written, when\n"
-    "                   the name or URL cannot be stored or no feed has the id)\n"
+    "                   change the feed with that id; refused when no feed has it\n"
     "  help             show this text\n"
     "\n"
     "options:\n"
     "  --home DIR                  program folder (settings file and logs); it must exist\n"
     "  --encoding utf-8|cp932      output encoding, and the keyword's (default utf-8)\n"
+    "  --fold-width                search: full-width letters, digits and signs match\n"
+    "                              their ASCII forms, half-width katakana their\n"
+    "                              full-width forms\n"
     "  --wait SECONDS              fetch: how long to wait for another fetch of the same\n"
     "                              program directory to end (default 60)\n"
     "  --new                       fetch: print only the headlines that are new (not in\n"
@@ -66,16 +75,24 @@ const char kUsage[] =
     "  -h, --help                  show this text\n"
     "  --version                   show the version\n"
     "\n"
-    "Settings (quillet.ini) and logs are kept in --home DIR, else in $QUILLET_HOME\n"
-    "when it is set, else in the executable's folder when it holds quillet.ini (a\n"
-    "portable copy); else quillet.ini in $XDG_CONFIG_HOME/quillet (~/.config/quillet)\n"
-    "and the logs in $XDG_DATA_HOME/quillet (~/.local/share/quillet).\n"
+    "exit status:\n"
+    "  0   done; a fetch that went through to its end exits 0 also when some feeds\n"
+    "      failed (each is named on stderr with why)\n"
+    "  1   an error ended the command (its message is on stderr), another fetch of\n"
+    "      the same program folder did not end within --wait seconds, or a watch,\n"
+    "      feeds or log --feed command was refused (why on stderr, nothing written)\n"
+    "  2   wrong usage, or fetch found no network connection to attempt\n"
     "\n"
+    "Environment:\n"
     "An https site's certificate is always verified against the system's CAs;\n"
     "$QUILLET_CA_FILE may name a PEM file of further CAs to trust.\n"
     "\n"
-    "Exit status: 0 done, 1 failed, 2 wrong usage or no network. Feeds that fail\n"
-    "do not make fetch fail: a run that went through to its end exits 0.\n";
+    "Files:\n"
+    "Settings (quillet.ini) and logs are kept in --home DIR, else in $QUILLET_HOME\n"
+    "when it is set and not empty, else in the executable's folder when it holds\n"
+    "quillet.ini (a portable copy); else quillet.ini in $XDG_CONFIG_HOME/quillet\n"
+    "(~/.config/quillet) and the logs and quillet.lock in $XDG_DATA_HOME/quillet\n"
+    "(~/.local/share/quillet), made for the user alone on first use.\n";
 
 int Usage(const char* problem) {
   if (problem != nullptr) std::fprintf(stderr, "quillet-cli: %s\n", problem);
@@ -193,24 +210,23 @@ int Fetch(Terminal& terminal, int argc, char** argv, std::chrono::seconds folder
 
 // Rows go out as they are found, flushed before each log is read; only the
 // count is held.
-int Search(Terminal& terminal, const std::string& keyword) {
+int Search(Terminal& terminal, const std::string& keyword, SearchOptions options) {
   if (isatty(STDOUT_FILENO) == 0) std::setvbuf(stdout, nullptr, _IOFBF, 1 << 16);
   size_t count = 0;
   int status = 0;
   std::string error;
   try {
-    for (int site = 0; site < kSearchedSites; ++site) {
-      SearchSiteLogs(
-          site, keyword,
-          [&](const std::string& text) {
-            std::fflush(stdout);
-            terminal.Progress(text);
-          },
-          [&](const SearchRowView& r) {
-            terminal.WriteRow({r.siteLabel, r.date, r.genre, r.headline, r.url});
-            ++count;
-          });
-    }
+    SearchLogs(
+        SearchedSources(), keyword, options,
+        [&](const std::string& text) {
+          std::fflush(stdout);
+          terminal.Progress(text);
+        },
+        [&](const SearchRowView& r) {
+          terminal.WriteRow({r.siteLabel, r.date, r.genre, r.headline, r.url});
+          ++count;
+        },
+        [] {});
   } catch (const std::exception& e) {
     error = TopLevelErrorText(e.what());
     status = 1;
@@ -221,16 +237,33 @@ int Search(Terminal& terminal, const std::string& keyword) {
   return status;
 }
 
-int Log(Terminal& terminal, const std::string& indexText) {
-  char* end = nullptr;
-  long index = std::strtol(indexText.c_str(), &end, 10);
-  if (indexText.empty() || *end != '\0' || index < 0 || index >= kCategoryCount) {
-    return Usage("log: INDEX must be a category index from 0 to 64");
+// Prints a category's log, or with `feedId` a feed's: one that no feed of
+// the list has is refused, exit 1.
+int Log(Terminal& terminal, const std::string& indexText,
+        const std::optional<std::string>& feedId) {
+  std::string path;
+  if (feedId) {
+    for (const settings::FeedSource& feed : settings::ReadFeeds()) {
+      if (std::to_string(feed.id) == *feedId)
+        path = DataDirectory() + settings::FeedLogFile(feed.id);
+    }
+    if (path.empty()) {
+      terminal.Message(CP932("ID ") + terminal.In(*feedId) + CP932(" のフィードはありません"));
+      return 1;
+    }
+  } else {
+    char* end = nullptr;
+    const long index = std::strtol(indexText.c_str(), &end, 10);
+    if (indexText.empty() || *end != '\0' || index < 0 || index >= kCategoryCount) {
+      return Usage("log: INDEX must be a category index from 0 to 64");
+    }
+    path = LogFilePath(static_cast<int>(index));
   }
   try {
-    for (const LogItem& item : LoadLogView(static_cast<int>(index))) {
+    ForEachLogFileLine(path, [&](std::string_view line) {
+      const LogItem item = LogItemFromLine(line);
       terminal.PrintRow({item.date, item.headline, item.url});
-    }
+    });
   } catch (const std::exception& e) {
     terminal.Message(TopLevelErrorText(e.what()));
     return 1;
@@ -259,8 +292,8 @@ int Watch(Terminal& terminal, const std::vector<std::string>& operands) {
   const auto at = std::find(keywords.begin(), keywords.end(), keyword);
   const std::string quoted = CP932("「") + keyword + CP932("」");
   if (action == "add") {
-    if (at != keywords.end()) {
-      terminal.Message(quoted + CP932("は既にウォッチリストにあります"));
+    if (auto clash = settings::WatchKeywordClash(keywords, keyword)) {
+      terminal.Message(*clash);
       return 1;
     }
     keywords.push_back(keyword);
@@ -309,6 +342,7 @@ int Feeds(Terminal& terminal, const std::vector<std::string>& operands) {
     feed.url = terminal.In(operands[2]);
     if (auto problem = settings::FeedNameProblem(feed.name)) return RefuseFeeds(terminal, *problem);
     if (auto problem = settings::FeedUrlProblem(feed.url)) return RefuseFeeds(terminal, *problem);
+    if (auto clash = settings::FeedUrlClash(feeds, feed.url)) return RefuseFeeds(terminal, *clash);
     feeds.push_back(std::move(feed));
   } else {
     const std::string& idText = operands[1];
@@ -358,14 +392,20 @@ int main(int argc, char** argv) {
   std::chrono::seconds folderWait{60};
   bool newOnly = false;
   bool watchOnly = false;
+  SearchOptions searchOptions;
+  std::optional<std::string> feedId;
   for (int i = 2; i < argc; ++i) {
     const std::string arg = argv[i];
     if (arg == "--new" || arg == "--watch") {
       (arg == "--new" ? newOnly : watchOnly) = true;
-    } else if (arg == "--home" || arg == "--encoding" || arg == "--wait") {
+    } else if (arg == "--fold-width") {
+      searchOptions.foldWidth = true;
+    } else if (arg == "--home" || arg == "--encoding" || arg == "--wait" || arg == "--feed") {
       if (i + 1 >= argc) return Usage((arg + " needs a value").c_str());
       const std::string value = argv[++i];
-      if (arg == "--wait") {
+      if (arg == "--feed") {
+        feedId = value;
+      } else if (arg == "--wait") {
         char* end = nullptr;
         const long seconds = std::strtol(value.c_str(), &end, 10);
         if (value.empty() || *end != '\0' || seconds < 0) {
@@ -395,6 +435,8 @@ int main(int argc, char** argv) {
     return Usage(("unknown command: " + command).c_str());
   }
   if ((newOnly || watchOnly) && command != "fetch") return Usage("--new and --watch are for fetch");
+  if (searchOptions.foldWidth && command != "search") return Usage("--fold-width is for search");
+  if (feedId && command != "log") return Usage("--feed is for log");
   // A folder that is not there would read as empty settings and no logs.
   if (const std::string home = ChosenHome(); !home.empty() && !DirectoryExists(home))
     return Usage(("no such folder: " + home).c_str());
@@ -402,12 +444,13 @@ int main(int argc, char** argv) {
   if (command == "fetch" && operands.empty()) {
     RowFilter filter{newOnly, std::nullopt};
     // The list as it stands when the fetch starts.
-    if (watchOnly) filter.watch.emplace(settings::ReadWatchList());
+    if (watchOnly) filter.watch.emplace(settings::ReadWatchList(), settings::WatchFoldsWidth());
     return Fetch(terminal, argc, argv, folderWait, std::move(filter));
   }
   if (command == "search" && operands.size() == 1)
-    return Search(terminal, terminal.In(operands[0]));
-  if (command == "log" && operands.size() == 1) return Log(terminal, operands[0]);
+    return Search(terminal, terminal.In(operands[0]), searchOptions);
+  if (command == "log" && operands.size() == (feedId ? 0u : 1u))
+    return Log(terminal, feedId ? "" : operands[0], feedId);
   if (command == "watch" && !operands.empty()) return Watch(terminal, operands);
   if (command == "feeds" && !operands.empty()) return Feeds(terminal, operands);
   return Usage(("wrong arguments for " + command).c_str());

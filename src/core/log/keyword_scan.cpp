@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "core/text/cp932.h"
+#include "core/text/width_fold.h"
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -90,6 +91,39 @@ uint32_t TriggerBits(const unsigned char* p, const BytePair& pair) {
   return bits;
 }
 
+// The forms the width-folded scan looks for: (p[0], p[1] & mask2) is
+// (byte1, byte2) for one of the four.
+struct Forms {
+  const unsigned char (&byte1)[4];
+  const unsigned char (&byte2)[4];
+  const unsigned char (&mask2)[4];
+
+  bool At(const unsigned char* p) const {
+    for (size_t k = 0; k < 4; ++k) {
+      if (p[0] == byte1[k] && (p[1] & mask2[k]) == byte2[k]) return true;
+    }
+    return false;
+  }
+};
+
+// Bit i is set when a form starts at p + i, or the byte there is '<' or NUL.
+uint32_t FormBits(const unsigned char* p, const Forms& forms) {
+  uint32_t bits = 0;
+  for (unsigned half = 0; half < 2; ++half) {
+    const __m128i here = Load(p + 16 * half), next = Load(p + 16 * half + 1);
+    __m128i hit =
+        _mm_or_si128(_mm_cmpeq_epi8(here, Splat('<')), _mm_cmpeq_epi8(here, _mm_setzero_si128()));
+    for (size_t k = 0; k < 4; ++k) {
+      hit =
+          _mm_or_si128(hit, _mm_and_si128(_mm_cmpeq_epi8(here, Splat(forms.byte1[k])),
+                                          _mm_cmpeq_epi8(_mm_and_si128(next, Splat(forms.mask2[k])),
+                                                         Splat(forms.byte2[k]))));
+    }
+    bits |= static_cast<uint32_t>(_mm_movemask_epi8(hit)) << (16 * half);
+  }
+  return bits;
+}
+
 // Bit i is set when the byte at p + i is at most 13 (TAB, CR, LF and NUL
 // among them).
 uint32_t LowBits(const unsigned char* p) {
@@ -101,6 +135,13 @@ uint32_t TriggerBits(const unsigned char* p, const BytePair& pair) {
   uint32_t bits = 0;
   for (unsigned i = 0; i < kStride; ++i) {
     if (p[i] == '<' || p[i] == 0 || pair.At(p + i)) bits |= uint32_t{1} << i;
+  }
+  return bits;
+}
+uint32_t FormBits(const unsigned char* p, const Forms& forms) {
+  uint32_t bits = 0;
+  for (unsigned i = 0; i < kStride; ++i) {
+    if (p[i] == '<' || p[i] == 0 || forms.At(p + i)) bits |= uint32_t{1} << i;
   }
   return bits;
 }
@@ -130,7 +171,8 @@ const char* FindEnd(const char* p, const char* end, bool tab) {
 
 }  // namespace
 
-KeywordScan::KeywordScan(std::string_view keyword) : keyword_(Cp932Lower(keyword)) {
+KeywordScan::KeywordScan(std::string_view keyword, bool foldWidth)
+    : foldWidth_(foldWidth), keyword_(foldWidth ? WidthFolded(keyword) : Cp932Lower(keyword)) {
   // Headlines hold no TAB, line break or NUL: such a keyword is never found.
   if (keyword_.find_first_of(std::string_view("\t\r\n\0", 4)) != std::string::npos)
     keyword_.clear();
@@ -146,6 +188,33 @@ KeywordScan::KeywordScan(std::string_view keyword) : keyword_(Cp932Lower(keyword
   rare1_ = rare2_ == 0 && keyword_.size() > 1 ? 1 : 0;
   for (size_t i = 0; i < keyword_.size(); ++i) {
     if (i != rare2_ && rank[i] < rank[rare1_]) rare1_ = i;
+  }
+  if (foldWidth_) ChooseAnchors();
+}
+
+// The whole character of the folded keyword whose forms are rarest (a lead
+// byte cut off at the keyword's end matches the lead of many).
+void KeywordScan::ChooseAnchors() {
+  int best = 0;
+  for (size_t i = 0; i < keyword_.size(); i += Cp932CharLength(keyword_, i)) {
+    const size_t length = Cp932CharLength(keyword_, i);
+    if (length == 1 && IsCp932LeadByte(static_cast<unsigned char>(keyword_[i]))) break;
+    const std::vector<std::string> forms =
+        WidthFoldForms(std::string_view(keyword_).substr(i, length));
+    if (forms.size() > 4) continue;
+    // A form of two bytes is as rare as a trail byte.
+    int commonness = 0;
+    for (const std::string& form : forms)
+      commonness += Commonness(static_cast<unsigned char>(form.back()), form.size() == 2);
+    if (anchored_ && commonness >= best) continue;
+    for (size_t k = 0; k < 4; ++k) {
+      const std::string& form = forms[std::min(k, forms.size() - 1)];
+      formByte1_[k] = static_cast<unsigned char>(form[0]);
+      formMask2_[k] = form.size() == 2 ? 0xFF : 0;
+      formByte2_[k] = form.size() == 2 ? static_cast<unsigned char>(form[1]) : 0;
+    }
+    anchored_ = true;
+    best = commonness;
   }
 }
 
@@ -170,15 +239,96 @@ bool KeywordScan::MatchesAt(const char* at) const {
 bool KeywordScan::Keeps(std::string_view line) const {
   if (line.starts_with("<!--")) return true;
   const std::string_view headline = line.substr(0, line.find('\t'));
-  if (keyword_.empty() || headline.size() < keyword_.size()) return false;
+  if (keyword_.empty()) return false;
+  if (foldWidth_) {
+    std::string folded;
+    return FoldedHolds(headline, folded);
+  }
+  if (headline.size() < keyword_.size()) return false;
   for (size_t i = 0; i <= headline.size() - keyword_.size(); i += Cp932CharLength(headline, i)) {
     if (MatchesAt(headline.data() + i)) return true;
   }
   return false;
 }
 
+bool KeywordScan::FoldedHolds(std::string_view headline, std::string& folded) const {
+  folded.clear();
+  AppendWidthFolded(folded, headline);
+  const char* const base = folded.data();
+  const size_t n = folded.size(), m = keyword_.size();
+  for (size_t from = 0; n - from >= m;) {
+    const auto* at = static_cast<const char*>(memmem(base + from, n - from, keyword_.data(), m));
+    if (at == nullptr) return false;
+    if (IsCharStart(base, at)) return true;
+    from = static_cast<size_t>(at - base) + 1;
+  }
+  return false;
+}
+
+// The folded form of a headline has other bytes than the headline, so the
+// block scan looks for the forms of one keyword character instead of the
+// keyword's byte pair: a line without one cannot hold the keyword and is
+// never folded.
+bool KeywordScan::ScanFolded(std::string_view text,
+                             const std::function<void(std::string_view)>& onLine) const {
+  const char* const begin = text.data();
+  const char* const end = begin + text.size();
+  std::string folded;
+  // Decides the line [start, ...) whose first form, if any, starts at
+  // `anchor`, and returns where it ends.
+  const auto decide = [&](const char* start, const char* anchor) {
+    const char* headlineEnd = FindEnd(start, end, true);
+    const char* lineEnd =
+        headlineEnd < end && *headlineEnd == '\t' ? FindEnd(headlineEnd, end, false) : headlineEnd;
+    const std::string_view line(start, static_cast<size_t>(lineEnd - start));
+    if (line.starts_with("<!--") ||
+        (!keyword_.empty() && anchor < headlineEnd &&
+         FoldedHolds(std::string_view(start, static_cast<size_t>(headlineEnd - start)), folded)))
+      onLine(line);
+    return lineEnd;
+  };
+  const auto after = [&](const char* lineEnd) {
+    return lineEnd + (*lineEnd == '\r' && lineEnd + 1 < end && lineEnd[1] == '\n' ? 2 : 1);
+  };
+  if (!anchored_) {  // every line is looked at
+    for (const char* p = begin; p < end;) {
+      const char* lineEnd = decide(p, p);
+      if (lineEnd == end) return true;
+      if (*lineEnd == '\0') return false;
+      p = after(lineEnd);
+    }
+    return true;
+  }
+  const Forms forms{formByte1_, formByte2_, formMask2_};
+  const char* lineStart = begin;  // a line start at or before p
+  for (const char* p = begin; p < end;) {
+    const char* next = p + kStride;
+    for (uint32_t bits = FormBits(reinterpret_cast<const unsigned char*>(p), forms); bits != 0;
+         bits &= bits - 1) {
+      const char* q = p + __builtin_ctz(bits);
+      if (q >= end) return true;
+      if (*q == '\0') return false;  // its line holds no form before it
+      const bool anchor = forms.At(reinterpret_cast<const unsigned char*>(q));
+      const bool atLineStart = q == lineStart || IsLineBreak(q[-1]);
+      const bool comment = atLineStart && end - q >= 4 && std::memcmp(q, "<!--", 4) == 0;
+      if (!anchor && !comment) continue;
+      const char* start = q;
+      while (start > lineStart && !IsLineBreak(start[-1]))
+        --start;
+      const char* lineEnd = decide(start, q);
+      if (lineEnd == end) return true;
+      if (*lineEnd == '\0') return false;
+      next = lineStart = after(lineEnd);
+      break;
+    }
+    p = next;
+  }
+  return true;
+}
+
 bool KeywordScan::Scan(std::string_view text,
                        const std::function<void(std::string_view)>& onLine) const {
+  if (foldWidth_) return ScanFolded(text, onLine);
   const char* const begin = text.data();
   const char* const end = begin + text.size();
   const size_t m = keyword_.size();

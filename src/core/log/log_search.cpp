@@ -2,7 +2,9 @@
 
 #include "core/log/keyword_scan.h"
 #include "core/log/log_blocks.h"
+#include "core/settings/feed_list.h"
 #include "core/sites/catalogue.h"
+#include "core/sys/program_dir.h"
 #include "core/text/text_codec.h"
 
 namespace quillet {
@@ -38,12 +40,12 @@ std::string FoundCountText(size_t count) {
   return std::to_string(count) + CP932("件見つかりました");
 }
 
-void SearchSiteLogs(int site, std::string_view keyword,
+void SearchSiteLogs(int site, std::string_view keyword, SearchOptions options,
                     const std::function<void(const std::string&)>& showStatus,
                     const std::function<void(const SearchRowView&)>& onRow) {
   const Site& s = Sites()[static_cast<size_t>(site)];
   const int n = s.lastCategory - s.firstCategory + 1;
-  const KeywordScan scan(keyword);
+  const KeywordScan scan(keyword, options.foldWidth);
 
   // Every log is opened before the first is read, so that one that cannot be
   // read ends the search before any row of the site has gone out.
@@ -59,7 +61,8 @@ void SearchSiteLogs(int site, std::string_view keyword,
   std::vector<std::pair<std::string_view, std::string_view>> markerGenres;
   for (int c = s.firstCategory; c <= s.lastCategory; ++c) {
     const Category& category = Categories()[static_cast<size_t>(c)];
-    markerGenres.emplace_back(category.searchMarker, category.genre);
+    if (!category.searchMarker.empty())
+      markerGenres.emplace_back(category.searchMarker, category.genre);
   }
   std::string_view genre;
   const auto take = [&](std::string_view line) {
@@ -77,21 +80,24 @@ void SearchSiteLogs(int site, std::string_view keyword,
     LogBlocks& log = logs[static_cast<size_t>(k - 1)];
     if (log.Failed()) log.ThrowCannotOpen();
     if (log.Missing() || anyFailed) continue;
-    const std::string& marker =
-        Categories()[static_cast<size_t>(s.firstCategory + k - 1)].searchMarker;
-    if (scan.Keeps(marker)) take(marker);
+    const Category& category = Categories()[static_cast<size_t>(s.firstCategory + k - 1)];
+    if (category.searchMarker.empty()) {
+      genre = category.genre;
+    } else if (scan.Keeps(category.searchMarker)) {
+      take(category.searchMarker);
+    }
     log.Read(buffer, scan.Overrun(),
              [&](std::string_view block) { return scan.Scan(block, take); });
   }
 }
 
-void SearchLogFile(const std::string& path, std::string_view keyword, int site,
-                   std::string_view siteLabel, std::string_view genre,
+void SearchLogFile(const std::string& path, std::string_view keyword, SearchOptions options,
+                   int site, std::string_view siteLabel, std::string_view genre,
                    const std::function<void(const SearchRowView&)>& onRow) {
   LogBlocks log(path);
   if (log.Missing()) return;
   if (log.Failed()) log.ThrowCannotOpen();
-  const KeywordScan scan(keyword);
+  const KeywordScan scan(keyword, options.foldWidth);
   std::vector<char> buffer;
   log.Read(buffer, scan.Overrun(), [&](std::string_view block) {
     return scan.Scan(
@@ -99,11 +105,11 @@ void SearchLogFile(const std::string& path, std::string_view keyword, int site,
   });
 }
 
-void ScanSiteLogs(int site, const std::string& keyword,
+void ScanSiteLogs(int site, const std::string& keyword, SearchOptions options,
                   const std::function<void(const std::string&)>& showStatus,
                   std::vector<SearchRow>& rows) {
   std::vector<SearchRow> found;
-  SearchSiteLogs(site, keyword, showStatus, [&](const SearchRowView& r) {
+  SearchSiteLogs(site, keyword, options, showStatus, [&](const SearchRowView& r) {
     found.push_back({r.site,
                      std::string(r.siteLabel),
                      std::string(r.genre),
@@ -111,6 +117,31 @@ void ScanSiteLogs(int site, const std::string& keyword,
   });
   rows.insert(rows.end(), std::make_move_iterator(found.begin()),
               std::make_move_iterator(found.end()));
+}
+
+std::vector<SearchSource> SearchedSources() {
+  std::vector<SearchSource> sources;
+  for (const Site& site : Sites())
+    sources.push_back({site.number, 0, ""});
+  for (settings::FeedSource& feed : settings::ReadFeeds())
+    sources.push_back({SearchSource::kFeed, feed.id, std::move(feed.name)});
+  return sources;
+}
+
+void SearchLogs(const std::vector<SearchSource>& sources, std::string_view keyword,
+                SearchOptions options, const std::function<void(const std::string&)>& showStatus,
+                const std::function<void(const SearchRowView&)>& onRow,
+                const std::function<void()>& sourceDone) {
+  for (const SearchSource& source : sources) {
+    if (source.site != SearchSource::kFeed) {
+      SearchSiteLogs(source.site, keyword, options, showStatus, onRow);
+    } else {
+      showStatus(LogSearchStatusText(source.feedName));
+      SearchLogFile(DataDirectory() + settings::FeedLogFile(source.feedId), keyword, options,
+                    SearchSource::kFeed, source.feedName, settings::FeedGenre(), onRow);
+    }
+    sourceDone();
+  }
 }
 
 }  // namespace quillet

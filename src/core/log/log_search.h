@@ -1,5 +1,7 @@
-// The log search over the logs of the first six sites: status texts and the
-// result rows, streamed as each log is scanned.
+// The log search over every source's logs, the seven sites' in site order,
+// then each feed's: status texts and the result rows, streamed as each log is
+// scanned. The window and the terminal program both search through
+// SearchLogs over SearchedSources.
 #pragma once
 
 #include <functional>
@@ -11,8 +13,6 @@
 #include "core/text/text_ops.h"
 
 namespace quillet {
-
-inline constexpr int kSearchedSites = 6;  // 毎日新聞 (site 6) is never searched
 
 struct SearchRow {
   int site;               // site number, also the row's image index
@@ -42,15 +42,22 @@ struct SearchRowView {
   std::string_view date;
 };
 
+// How the keyword is matched: letters A-Z in either case always; with
+// foldWidth, full-width and half-width forms alike too (WidthFolded).
+struct SearchOptions {
+  bool foldWidth = false;
+};
+
 // Scans one site's logs in category order, each log read once in blocks, and
 // hands over each row as it is found, in log order: the lines that start with
-// "<!--" and those whose headline holds the keyword (letters A-Z folded,
-// matched only at character starts; an empty keyword matches nothing). A line
-// equal to a category's search marker sets the genre of the rows after it.
+// "<!--" and those whose headline holds the keyword (matched only at
+// character starts; an empty keyword matches nothing). A line equal to a
+// category's search marker sets the genre of the rows after it; a category
+// without a marker (毎日新聞's) sets its genre where its log begins.
 // `showStatus` is called with the status text before each log file is read;
 // it may throw to end the search. A log that exists but cannot be read raises
 // an error before any row of the site goes out.
-void SearchSiteLogs(int site, std::string_view keyword,
+void SearchSiteLogs(int site, std::string_view keyword, SearchOptions options,
                     const std::function<void(const std::string&)>& showStatus,
                     const std::function<void(const SearchRowView&)>& onRow);
 
@@ -58,13 +65,34 @@ void SearchSiteLogs(int site, std::string_view keyword,
 // scans each of a site's, every row with the `site` (image index),
 // `siteLabel` and `genre` given. No file gives no rows; one that exists but
 // cannot be read raises LoadLogFile's error.
-void SearchLogFile(const std::string& path, std::string_view keyword, int site,
-                   std::string_view siteLabel, std::string_view genre,
+void SearchLogFile(const std::string& path, std::string_view keyword, SearchOptions options,
+                   int site, std::string_view siteLabel, std::string_view genre,
                    const std::function<void(const SearchRowView&)>& onRow);
 
 // The same, appending the site's rows to `rows` once all its logs are read.
-void ScanSiteLogs(int site, const std::string& keyword,
+void ScanSiteLogs(int site, const std::string& keyword, SearchOptions options,
                   const std::function<void(const std::string&)>& showStatus,
                   std::vector<SearchRow>& rows);
+
+// A source whose logs are searched: a site (its categories' logs) or a feed
+// (its one log, rows under its name and the genre フィード, no icon).
+struct SearchSource {
+  static constexpr int kFeed = -1;
+  int site = kFeed;  // 0..6, or kFeed
+  int feedId = 0;
+  std::string feedName;
+};
+
+// What "全てのログから検索" covers: the seven sites in site order, then the
+// feeds of the settings file in their order.
+std::vector<SearchSource> SearchedSources();
+
+// Searches the logs of `sources` in their order as SearchSiteLogs and
+// SearchLogFile do, a feed's status text being LogSearchStatusText of its
+// name; `sourceDone` is called after each source whose logs were read.
+void SearchLogs(const std::vector<SearchSource>& sources, std::string_view keyword,
+                SearchOptions options, const std::function<void(const std::string&)>& showStatus,
+                const std::function<void(const SearchRowView&)>& onRow,
+                const std::function<void()>& sourceDone);
 
 }  // namespace quillet

@@ -79,6 +79,31 @@ std::optional<std::string> FeedUrlProblem(std::string_view url) {
 
 namespace {
 
+// A URL as FeedUrlClash compares it: scheme and host in lower case, "/" for
+// an empty path.
+std::string ComparableUrl(std::string_view url) {
+  const size_t hostAt = url.find("://");
+  if (hostAt == std::string_view::npos) return std::string(url);
+  const size_t pathAt = std::min(url.find_first_of("/?#", hostAt + 3), url.size());
+  std::string comparable = Cp932Lower(url.substr(0, pathAt));
+  if (pathAt == url.size() || url[pathAt] != '/') comparable += '/';
+  return comparable.append(url.substr(pathAt));
+}
+
+}  // namespace
+
+std::optional<std::string> FeedUrlClash(const std::vector<FeedSource>& others,
+                                        std::string_view url) {
+  const std::string comparable = ComparableUrl(url);
+  for (const FeedSource& other : others) {
+    if (ComparableUrl(other.url) == comparable)
+      return CP932("この URL のフィードは既にあります (「") + other.name + CP932("」)");
+  }
+  return std::nullopt;
+}
+
+namespace {
+
 using Fields = std::map<std::string_view, std::string>;  // lower-case field -> value
 
 std::string Value(const Fields& fields, std::string_view field) {

@@ -32,6 +32,13 @@ struct FeedSource {
 std::optional<std::string> FeedNameProblem(std::string_view name);
 std::optional<std::string> FeedUrlProblem(std::string_view url);
 
+// Why a feed cannot have `url` beside `others`, the other feeds of its list,
+// as a message for the user (CP932): one of them has the same URL, its scheme
+// and host in any case and an empty path the same as "/". nullopt when none
+// has.
+std::optional<std::string> FeedUrlClash(const std::vector<FeedSource>& others,
+                                        std::string_view url);
+
 // The feeds in the order of their numbers. Entries with a missing or
 // repeated id, a name or URL that could not be stored, or a number at or
 // beyond Count are passed over. No section: no feeds.

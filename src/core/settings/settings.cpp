@@ -151,6 +151,7 @@ ViewState ReadViewState() {
   v.headlineColumns = doc.Get(kView, "HeadlineColumns").value_or("");
   v.logColumns = doc.Get(kView, "LogColumns").value_or("");
   v.searchColumns = doc.Get(kView, "SearchColumns").value_or("");
+  v.searchFoldWidth = flag("SearchFoldWidth");
   return v;
 }
 
@@ -163,6 +164,10 @@ void WriteMainViewState(const ViewState& v) {
 
 void WriteSearchColumns(const std::string& widths) {
   WriteString(kView, "SearchColumns", widths);
+}
+
+void WriteSearchFoldWidth(bool fold) {
+  WriteBool(kView, "SearchFoldWidth", fold);
 }
 
 bool CheckRoute(int categoryIndex) {

@@ -68,17 +68,20 @@ void WriteBehaviour(const Behaviour& behaviour);
 // Section View: what the user left set in the windows, kept across starts.
 // Older copies pass the section over.
 struct ViewState {
-  bool patrol = false;          // Patrol: the patrol timer on
-  bool alwaysOnTop = false;     // AlwaysOnTop
-  std::string headlineColumns;  // HeadlineColumns, LogColumns, SearchColumns:
-  std::string logColumns;       // the widths the user set, "60,60"; "" for
-  std::string searchColumns;    // the program's own
+  bool patrol = false;           // Patrol: the patrol timer on
+  bool alwaysOnTop = false;      // AlwaysOnTop
+  std::string headlineColumns;   // HeadlineColumns, LogColumns, SearchColumns:
+  std::string logColumns;        // the widths the user set, "60,60"; "" for
+  std::string searchColumns;     // the program's own
+  bool searchFoldWidth = false;  // SearchFoldWidth: 全角と半角を区別しない
 };
 ViewState ReadViewState();
 // Writes Patrol, AlwaysOnTop, HeadlineColumns and LogColumns in one go.
 void WriteMainViewState(const ViewState& state);
 // Writes SearchColumns.
 void WriteSearchColumns(const std::string& widths);
+// Writes SearchFoldWidth.
+void WriteSearchFoldWidth(bool fold);
 
 // Section CheckRoute: key "0".."64", default enabled.
 bool CheckRoute(int categoryIndex);

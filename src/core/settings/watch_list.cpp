@@ -27,14 +27,39 @@ std::optional<size_t> KeywordNumber(std::string_view key) {
   return n;
 }
 
+bool IsBlanks(std::string_view text) {
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == ' ') continue;
+    if (text.substr(i, 2) == "\x81\x40") {  // the ideographic space
+      ++i;
+      continue;
+    }
+    return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 std::optional<std::string> WatchKeywordProblem(std::string_view keyword) {
   if (keyword.empty()) return CP932("キーワードが空です");
+  if (IsBlanks(keyword)) return CP932("キーワードが空白だけです");
   if (keyword.find_first_of("\t\r\n") != std::string_view::npos)
     return CP932("キーワードにタブや改行は使えません");
   if (keyword.size() > kWatchKeywordMax) return CP932("キーワードが長すぎます (255バイトまで)");
   if (Cp932EndsMidCharacter(keyword)) return CP932("キーワードの最後の文字が欠けています");
+  return std::nullopt;
+}
+
+std::optional<std::string> WatchKeywordClash(const std::vector<std::string>& keywords,
+                                             std::string_view keyword) {
+  const std::string folded = Cp932Lower(keyword);
+  for (const std::string& other : keywords) {
+    if (other == keyword) return CP932("「") + other + CP932("」は既にウォッチリストにあります");
+    if (Cp932Lower(other) == folded)
+      return CP932("「") + std::string(keyword) + CP932("」は「") + other +
+             CP932("」と同じです (英字の大文字と小文字は区別しません)");
+  }
   return std::nullopt;
 }
 
@@ -46,7 +71,7 @@ std::vector<std::string> ReadWatchList() {
   std::vector<std::string> keywords;
   for (auto& [n, keyword] : numbered) {
     if (WatchKeywordProblem(keyword)) continue;
-    if (std::find(keywords.begin(), keywords.end(), keyword) != keywords.end()) continue;
+    if (WatchKeywordClash(keywords, keyword)) continue;
     keywords.push_back(std::move(keyword));
   }
   return keywords;
@@ -61,6 +86,14 @@ void WriteWatchList(const std::vector<std::string>& keywords) {
       doc.Set(kWatch, std::string(kKeyword) + std::to_string(n), keywords[n]);
   });
   if (!written) throw QuilletError(FileNameForMessage(path) + CP932(" に書き込めません"));
+}
+
+bool WatchFoldsWidth() {
+  return ReadBool(kWatch, "FoldWidth", false);
+}
+
+void WriteWatchFoldsWidth(bool fold) {
+  if (WatchFoldsWidth() != fold) WriteBool(kWatch, "FoldWidth", fold);
 }
 
 Notify ReadNotify() {
