@@ -127,7 +127,7 @@ void FetchProgressDialog::ShowProgress(const std::string& status, const std::str
 }
 
 void FetchProgressDialog::RunEnded() {
-  mainWindow_.FetchRunEnded(run_.FeedErrors());
+  mainWindow_.FetchRunEnded(run_.Failures());
   hide();
 }
 

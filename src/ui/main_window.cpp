@@ -220,13 +220,13 @@ void MainWindow::FetchRunEnded(const std::vector<std::string>& feedErrors) {
   QString toolTip = QStringLiteral("Quillet\n") + UiText(CP932("最終巡回 ")) +
                     QTime::currentTime().toString(QStringLiteral("HH:mm")) + QLatin1Char(' ') +
                     count;
-  // The failed feeds are counted where a hidden window can be asked, and
+  // The failed sites and feeds are counted where a hidden window can be asked, and
   // listed in a box only to a window in sight: an unattended patrol would
   // pile box upon box.
   feedErrorLabel_->setVisible(!feedErrors.empty());
   if (!feedErrors.empty()) {
-    const QString errorCount = UiText(CP932("フィード取得エラー ")) +
-                               QString::number(feedErrors.size()) + UiText(CP932("件"));
+    const QString errorCount =
+        UiText(CP932("取得エラー ")) + QString::number(feedErrors.size()) + UiText(CP932("件"));
     feedErrorLabel_->setText(errorCount);
     toolTip += QLatin1Char('\n') + errorCount;
   }
@@ -242,10 +242,10 @@ void MainWindow::FetchRunEnded(const std::vector<std::string>& feedErrors) {
 }
 
 void MainWindow::ShowFeedErrors(const std::vector<std::string>& feedErrors) {
-  std::string text = CP932("次のフィードを取得できませんでした");
+  std::string text = CP932("次のサイトやフィードを取得できませんでした");
   for (const std::string& error : feedErrors)
     text.append("\n").append(error);
-  ShowMessage(this, text, CP932("フィード取得エラー"), MessageIcon::kExclamation);
+  ShowMessage(this, text, CP932("取得エラー"), MessageIcon::kExclamation);
   showingFeedErrors_ = false;
 }
 

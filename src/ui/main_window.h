@@ -53,9 +53,9 @@ class MainWindow : public ProgramWindow, public HeadlineSink {
   // The window's part of the end of a fetch run: the fetch button comes
   // back, the headline list's columns are fitted to their contents, the
   // status area and the tray icon's tooltip give the run's new headlines and
-  // the count of `feedErrors` (the messages of the feeds that failed), and a
-  // window out of sight announces the news in a notification. A window in
-  // sight shows the feed errors in one box, after the run has ended.
+  // the count of `feedErrors` (the messages of the sites and feeds that
+  // failed), and a window out of sight announces the news in a notification.
+  // A window in sight lists the failures in one box, after the run has ended.
   void FetchRunEnded(const std::vector<std::string>& feedErrors = {});
 
   // Another start of the program on the same folder asked for the window:
@@ -128,9 +128,9 @@ class MainWindow : public ProgramWindow, public HeadlineSink {
   QWidget* headlinePage_;
   LogTab* logTab_;
   ReportView* headlineList_;
-  QStatusBar* statusBar_;  // hidden until a run has ended
-  QLabel* newCountLabel_;  // "新着 N件" of the last run
-  QLabel* feedErrorLabel_;  // "フィード取得エラー N件" of the last run, when there were any
+  QStatusBar* statusBar_;   // hidden until a run has ended
+  QLabel* newCountLabel_;   // "新着 N件" of the last run
+  QLabel* feedErrorLabel_;  // "取得エラー N件" of the last run, when there were any
   QMenu* headlineMenu_;
   QAction* openArticleAction_;
   QAction* copyUrlAction_;

@@ -24,7 +24,6 @@ TEST_F(ProgressDialog, TheSampleSitesFillTheListDuringTheRun) {
   w.UseProxy(sites.Port());
   settings::WriteString("HTTP", "ProxyUserName", "reader");
   settings::WriteString("HTTP", "ProxyPassword", "s3cret");
-  w.progressDialog.Runner().Http().idleTimeout = std::chrono::seconds(10);
   w.mainWindow.show();
   ReportView& list = *w.Main<ReportView>("headlineList");
   // When 毎日新聞's first request arrives, the six sites before it are in the

@@ -28,18 +28,19 @@
 #include "core/sys/program_dir.h"
 #include "core/text/text_codec.h"
 #include "net/fetch_run.h"
+#include "net/transfer_floor.h"
 
 namespace quillet {
 namespace {
 
-const char kUsage[] =
+const char kUsageStart[] =
     "Usage: quillet-cli COMMAND [OPTIONS]\n"
     "\n"
     "commands:\n"
     "  fetch            fetch the headlines of the enabled categories, then the items of\n"
     "                   the enabled feeds, and print them: site TAB genre TAB headline TAB\n"
-    "                   url (a feed's rows: its name as the site); a feed that fails is\n"
-    "                   named on stderr with why, and the fetch goes on\n"
+    "                   url (a feed's rows: its name as the site); a site or feed that\n"
+    "                   fails is named on stderr with why, and the fetch goes on\n"
     "  search KEYWORD   search the logs: site TAB date TAB genre TAB headline TAB url\n"
     "  log INDEX        print the log of category INDEX (0-64): date TAB headline TAB url\n"
     "  watch list       print the watch list, one keyword a line\n"
@@ -74,12 +75,25 @@ const char kUsage[] =
     "An https site's certificate is always verified against the system's CAs;\n"
     "$QUILLET_CA_FILE may name a PEM file of further CAs to trust.\n"
     "\n"
-    "Exit status: 0 done, 1 failed, 2 wrong usage or no network. Feeds that fail\n"
-    "do not make fetch fail: a run that went through to its end exits 0.\n";
+    "A request that receives less than FLOOR fails, as one that receives\n"
+    "nothing does.\n"
+    "\n"
+    "Exit status: 0 done, 1 failed, 2 wrong usage or no network. fetch exits 1 when\n"
+    "an error ended the run or no enabled site or feed could be downloaded; some\n"
+    "that fail while others download do not make it fail.\n";
+
+// The usage with the transfer floor's figures in place of FLOOR.
+std::string UsageText() {
+  std::string text = kUsageStart;
+  const TransferFloor floor;
+  const std::string figures = std::to_string(floor.bytes) + " bytes in " +
+                              std::to_string(floor.window.count() / 1000) + " seconds";
+  return text.replace(text.find("FLOOR"), 5, figures);
+}
 
 int Usage(const char* problem) {
   if (problem != nullptr) std::fprintf(stderr, "quillet-cli: %s\n", problem);
-  std::fputs(kUsage, stderr);
+  std::fputs(UsageText().c_str(), stderr);
   return 2;
 }
 
@@ -152,7 +166,7 @@ struct RowFilter {
   }
 };
 
-class PrintedList : public HeadlineSink, public ProgressView, public ErrorDisplay {
+class PrintedList : public HeadlineSink, public ProgressView {
  public:
   PrintedList(Terminal& terminal, RowFilter filter)
       : terminal_(terminal), filter_(std::move(filter)) {}
@@ -163,11 +177,6 @@ class PrintedList : public HeadlineSink, public ProgressView, public ErrorDispla
   void ShowProgress(const std::string& status, const std::string& amount, int, int) override {
     terminal_.Progress(status + "  " + amount);
   }
-  void ShowError(const std::string& message) override {
-    terminal_.Message(message);
-    failed = true;
-  }
-  bool failed = false;
 
  private:
   Terminal& terminal_;
@@ -184,11 +193,18 @@ int Fetch(Terminal& terminal, int argc, char** argv, std::chrono::seconds folder
   PrintedList list(terminal, std::move(filter));
   FetchRun run(list, list);
   run.folderWaitLimit = folderWait;
-  RunGuarded(list, [&] { run.Run(); });
-  for (const std::string& failure : run.FeedErrors())
+  std::string error;
+  try {
+    run.Run();
+  } catch (const std::exception& e) {
+    error = TopLevelErrorText(e.what());
+  }
+  // The sources that failed before whatever ended the run.
+  for (const std::string& failure : run.Failures())
     terminal.Message(failure);
+  if (!error.empty()) terminal.Message(error);
   terminal.ClearProgress();
-  return list.failed ? 1 : 0;
+  return !error.empty() || run.EveryDownloadFailed() ? 1 : 0;
 }
 
 // Rows go out as they are found, flushed before each log is read; only the
@@ -343,7 +359,7 @@ int main(int argc, char** argv) {
   for (int i = 1; i < argc; ++i) {
     const std::string_view arg = argv[i];
     if (arg == "--help" || arg == "-h" || (i == 1 && arg == "help")) {
-      std::fputs(kUsage, stdout);
+      std::fputs(UsageText().c_str(), stdout);
       return 0;
     }
     if (arg == "--version") {
