@@ -322,7 +322,10 @@ void FetchRun::FetchFeed(const settings::FeedSource& feed) {
   try {
     parsed = ParseFeed(receiveStream_);
   } catch (const std::exception& e) {
-    AddFailure(feed.name, CP932("フィードとして読めません。フィードの URL を確かめてください"),
+    AddFailure(feed.name,
+               receiveStream_.empty()
+                   ? CP932("サーバーの答えが空でした。フィードの URL を確かめてください")
+                   : CP932("フィードとして読めません。フィードの URL を確かめてください"),
                e.what(), false);
     return;
   }

@@ -172,12 +172,17 @@ TEST(FeedFetch, UnreadableAnswersAreReportedAsWhatTheyAre) {
                "設定のプロキシが https の接続を通すか確かめてください。詳細: 403 Forbidden"}));
   EXPECT_TRUE(run.EveryDownloadFailed());
 
-  feeds.resize(1);
+  feeds.resize(2);
   settings::WriteFeeds(feeds);
   proxy.Add(kOk + "<html></html>");
+  proxy.Add(kOk);
   run.Run();
-  ASSERT_EQ(run.Failures().size(), 1u);
+  ASSERT_EQ(run.Failures().size(), 2u);
   EXPECT_TRUE(Cp932ToUtf8(run.Failures()[0]).starts_with("Cut: フィードとして読めません。"));
+  EXPECT_EQ(
+      Cp932ToUtf8(run.Failures()[1]),
+      "Chunked: サーバーの答えが空でした。フィードの URL を確かめてください。詳細: フィードの "
+      "XML が正しくありません (1 行目、0 桁目): Premature end of document.");
   EXPECT_FALSE(run.EveryDownloadFailed());
 }
 
