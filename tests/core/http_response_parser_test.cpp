@@ -56,6 +56,8 @@ TEST(HttpResponseParser, RulesHoldWhereverTheBytesAreCut) {
        "pending>complete 200 OK|HTTP/1.0 200 OK/Content-Length: 3/|abc|3 || 0"},
       {ok + "Content-Length: 5\n\n", true, 9,
        "complete>complete 200 OK|HTTP/1.0 200 OK/Content-Length: 5/||5 || 0"},
+      {"HTTP/1.0 304 Not Modified\nContent-Length: 5\n\n", false, 9,
+       "pending>complete 304 Not Modified|HTTP/1.0 304 Not Modified/Content-Length: 5/||5 || 0"},
       // Encodings an HTTP/1.0 request without Accept-Encoding did not ask for.
       {ok + "Transfer-Encoding:  Chunked \n\n3\r\nabc\r\n0\r\n\r\n", false, 99,
        "failed>failed 200 OK|HTTP/1.0 200 OK/Transfer-Encoding:  Chunked /||-1 ||"

@@ -64,8 +64,9 @@ HttpResponseParser::Outcome HttpResponseParser::Feed(std::string_view bytes) {
 }
 
 HttpResponseParser::Outcome HttpResponseParser::Close() {
+  // 204 and 304 answers have no body, whatever their Content-Length says.
   if (outcome_ == Outcome::kPending && inBody_ && contentLength_ >= 0 &&
-      bodySize_ < contentLength_) {
+      bodySize_ < contentLength_ && statusCode_ != 204 && statusCode_ != 304) {
     Fail("Connection closed after " + std::to_string(bodySize_) + " of " +
              std::to_string(contentLength_) + " bytes",
          kFailureCode, HttpProblem::kCutShort);
