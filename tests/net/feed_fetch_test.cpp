@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "core/settings/settings.h"
 #include "core/sites/catalogue.h"
 #include "core/text/text_codec.h"
@@ -183,6 +185,20 @@ TEST(FeedFetch, UnreadableAnswersAreReportedAsWhatTheyAre) {
       Cp932ToUtf8(run.Failures()[1]),
       "Chunked: サーバーの答えが空でした。フィードの URL を確かめてください。詳細: フィードの "
       "XML が正しくありません (1 行目、0 桁目): Premature end of document.");
+  EXPECT_FALSE(run.EveryDownloadFailed());
+
+  // A feed whose log cannot be written is named; it downloaded.
+  std::filesystem::create_directories(home.Path("Feeds/1.log"));
+  feeds.resize(1);
+  settings::WriteFeeds(feeds);
+  proxy.Add(kOk + "<rss><channel><item><title>t</title><link>l</link></item></channel></rss>");
+  run.Run();
+  ASSERT_EQ(run.Failures().size(), 1u);
+  EXPECT_TRUE(
+      Cp932ToUtf8(run.Failures()[0])
+          .starts_with("Cut: ログを読み書きできません。ログのフォルダーとディスクの空きを確か"
+                       "めてください。詳細: ファイル "))
+      << Cp932ToUtf8(run.Failures()[0]);
   EXPECT_FALSE(run.EveryDownloadFailed());
 }
 

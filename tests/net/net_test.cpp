@@ -251,6 +251,8 @@ TEST_F(HttpClientTest, ExplainsEachProblemWithWhatToCheck) {
        "ださい"},
       {"/", "", "HTTP/1.0 404 Not Found\r\n\r\n", SourceKind::kFeed, HttpProblem::kHttpStatus,
        "フィードが見つかりません (404)" + feedUrl},
+      {"/", "", "HTTP/1.0 410 Gone\r\n\r\n", SourceKind::kSite, HttpProblem::kHttpStatus,
+       "ページが見つかりません (410)。接続設定のプロキシを確かめてください"},
       {"/", "", "HTTP/1.0 503 Busy\r\n\r\n", SourceKind::kSite, HttpProblem::kHttpStatus,
        "サーバーが答えられない状態です (503)。しばらくしてから取得し直してください"},
       {"/", "", "HTTP/1.0 200 OK\r\n\r\n" + std::string(1001, 'a'), SourceKind::kFeed,
