@@ -18,6 +18,7 @@
 #include "core/sys/program_dir.h"
 #include "core/text/text_codec.h"
 #include "net/feed_parser.h"
+#include "net/source_failure.h"
 
 namespace quillet {
 namespace {
@@ -64,6 +65,11 @@ class FeedBodyLimit {
   HttpClient& client_;
   int64_t kept_;
 };
+
+// What is said of a log that cannot be read or written.
+const std::string& LogFailureExplanation() {
+  return CP932("ログを読み書きできません。ログのフォルダーとディスクの空きを確かめてください");
+}
 
 // "404 Not Found": the status of an answer that holds no feed.
 std::string StatusFailure(const HttpClient& client) {
@@ -124,7 +130,9 @@ void FetchRun::Run() {
   try {
     state_.cancelled = false;
     state_.seen.BeginRun();
-    feedErrors_.clear();
+    failures_.clear();
+    sources_ = 0;
+    downloadFailures_ = 0;
     state_.statusText = CP932("取得の準備をしています...");
     state_.received = 0;
     state_.contentLength = 0;
@@ -225,6 +233,12 @@ void FetchRun::BeginSource(const std::string& label, const std::string& name,
   downloadAborted_ = false;
 }
 
+void FetchRun::AddFailure(const std::string& name, const std::string& explanation,
+                          const std::string& reason, bool download) {
+  failures_.push_back(SourceFailureText(name, explanation, reason));
+  if (download) ++downloadFailures_;
+}
+
 void FetchRun::FetchSite(const Site& site) {
   BeginSource(site.shortLabel, site.displayLabel, site.baseUrl);
 
@@ -233,6 +247,8 @@ void FetchRun::FetchSite(const Site& site) {
     anyEnabled = IsCategoryEnabled(i);
   }
   if (!anyEnabled) return;
+  ++sources_;
+  const std::string& name = site.displayLabel;
   // The site is shown from its first request on, not from its first body bytes.
   SetStatus(CP932(" に接続しています..."));
 
@@ -242,28 +258,57 @@ void FetchRun::FetchSite(const Site& site) {
     // or Cancel ended it.
     try {
       http_.SendHead();
-    } catch (const std::exception&) {
+    } catch (const QuilletError& e) {
       if (downloadAborted_) return;
-      throw;
+      throw QuilletError(
+          SourceFailureText(name, DownloadProblemText(http_, SourceKind::kSite), e.what()),
+          e.code());
     }
     const Lines& header = http_.ResponseHeader();
     int at = FindLinePrefix(header, "Content-Length");
-    if (at >= 0) state_.contentLength = ContentLengthValue(header[static_cast<size_t>(at)]);
+    try {
+      if (at >= 0) state_.contentLength = ContentLengthValue(header[static_cast<size_t>(at)]);
+    } catch (const QuilletError& e) {
+      throw QuilletError(
+          SourceFailureText(name,
+                            CP932("ページの大きさ (Content-Length) "
+                                  "が数ではありません。接続設定のプロキシを確かめてください"),
+                            e.what()));
+    }
     UpdateProgress();
   }
   try {
     http_.SendGet();
-  } catch (const std::exception&) {
-    return;  // a failed or aborted download skips the site quietly
+  } catch (const std::exception& e) {
+    // Skip and Cancel pass over the site quietly; a failed download is named.
+    if (!downloadAborted_)
+      AddFailure(name, DownloadProblemText(http_, SourceKind::kSite), e.what(), true);
+    return;
   }
 
-  ExtractHeadlines(state_, SectionDocument(site, receiveStream_), list_);
+  Lines document;
+  try {
+    document = SectionDocument(site, receiveStream_);
+  } catch (const QuilletError& e) {
+    throw QuilletError(SourceFailureText(
+        name,
+        CP932(
+            "ページから見出しを切り出せません。ページの作りが変わったか、別のページが返されました。"
+            "接続設定のプロキシを確かめてください"),
+        e.what()));
+  }
+  try {
+    ExtractHeadlines(state_, document, list_);
+  } catch (const QuilletError& e) {
+    throw QuilletError(SourceFailureText(name, LogFailureExplanation(), e.what()));
+  }
 }
 
-// A feed that fails adds its message to feedErrors_ and the run goes on; one
+// A feed that fails adds its message to failures_ and the run goes on; one
 // whose download Skip or Cancel ended has not failed.
 void FetchRun::FetchFeed(const settings::FeedSource& feed) {
   BeginSource(feed.name, feed.name, std::string());
+  ++sources_;
   SetStatus(CP932(" に接続しています..."));
 
   std::string failure;
@@ -278,15 +323,28 @@ void FetchRun::FetchFeed(const settings::FeedSource& feed) {
       if (downloadAborted_) return;
       failure = http_.Failed() ? std::string(e.what()) : StatusFailure(http_);
     }
-  }
-  if (failure.empty()) {
-    try {
-      MergeFeedItems(state_, feed, ParseFeed(receiveStream_), list_);
-    } catch (const std::exception& e) {
-      failure = e.what();
+    // Explained while the feed's body limit is the client's.
+    if (!failure.empty()) {
+      AddFailure(feed.name, DownloadProblemText(http_, SourceKind::kFeed), failure, true);
+      return;
     }
   }
-  if (!failure.empty()) feedErrors_.push_back(feed.name + ": " + failure);
+  Feed parsed;
+  try {
+    parsed = ParseFeed(receiveStream_);
+  } catch (const std::exception& e) {
+    AddFailure(feed.name,
+               receiveStream_.empty()
+                   ? CP932("サーバーの答えが空でした。フィードの URL を確かめてください")
+                   : CP932("フィードとして読めません。フィードの URL を確かめてください"),
+               e.what(), false);
+    return;
+  }
+  try {
+    MergeFeedItems(state_, feed, parsed, list_);
+  } catch (const std::exception& e) {
+    AddFailure(feed.name, LogFailureExplanation(), e.what(), false);
+  }
 }
 
 }  // namespace quillet

@@ -51,9 +51,13 @@ class FetchRun {
   RunOutcome Outcome() const { return outcome_; }  // of the last run
   FetchState& State() { return state_; }
   HttpClient& Http() { return http_; }
-  // The feeds of the last run that failed, one message each naming the feed
-  // (CP932); a failed feed never ends the run.
-  const std::vector<std::string>& FeedErrors() const { return feedErrors_; }
+  // The sites and feeds of the last run that failed, one message each that
+  // begins with the source's name (CP932). A failed page or feed never ends
+  // the run; a failed size probe does, with such a message as its error.
+  const std::vector<std::string>& Failures() const { return failures_; }
+  // Every enabled source of the last run was asked for and none of them
+  // downloaded; one whose body came but held no headline or no feed did.
+  bool EveryDownloadFailed() const { return sources_ > 0 && downloadFailures_ == sources_; }
 
   // Called once the run holds the program folder, before the first site:
   // from here on it fetches.
@@ -72,6 +76,8 @@ class FetchRun {
   void FetchSite(const Site& site);
   void FetchFeed(const settings::FeedSource& feed);
   void UpdateProgress();
+  void AddFailure(const std::string& name, const std::string& explanation,
+                  const std::string& reason, bool download);
   void SetStatus(const std::string& suffix);
 
   HeadlineSink& list_;
@@ -79,7 +85,9 @@ class FetchRun {
   FetchState state_;
   HttpClient http_;
   std::string receiveStream_;
-  std::vector<std::string> feedErrors_;
+  std::vector<std::string> failures_;
+  int sources_ = 0;  // enabled sources asked for in this run
+  int downloadFailures_ = 0;
   bool running_ = false;
   RunOutcome outcome_ = RunOutcome::kCompleted;
   bool downloadAborted_ = false;  // Skip or Cancel ended the current download

@@ -79,12 +79,13 @@ int ErrorNumber(QAbstractSocket::SocketError error) {
 
 }  // namespace
 
-HttpClient::HttpClient() : receiveBuffer_(kReceiveBufferSize) {
-  for (QTimer* timer : {&idleTimer_, &deadlineTimer_}) {
-    timer->setSingleShot(true);
-    timer->setTimerType(Qt::PreciseTimer);  // a coarse timer may fire 5% early
-    QObject::connect(timer, &QTimer::timeout, &context_, [this] { Fail("Connection timed out"); });
-  }
+HttpClient::HttpClient()
+    : transferWatch_([this] { Fail("Connection timed out", HttpProblem::kTooSlow); }),
+      receiveBuffer_(kReceiveBufferSize) {
+  deadlineTimer_.setSingleShot(true);
+  deadlineTimer_.setTimerType(Qt::PreciseTimer);  // a coarse timer may fire 5% early
+  QObject::connect(&deadlineTimer_, &QTimer::timeout, &context_,
+                   [this] { Fail("Connection timed out", HttpProblem::kDeadline); });
   Watch(tcpSocket_);
 }
 
@@ -148,6 +149,8 @@ void HttpClient::Start(Method method) {
   method_ = method;
   receivedCount_ = 0;
   failed_ = false;
+  failure_ = HttpProblem::kNone;
+  tunnelRefused_ = false;
   failureText_.clear();
   errorCode_ = 0;
   relocations_ = 0;
@@ -155,6 +158,7 @@ void HttpClient::Start(Method method) {
   user_ = target_.user;
   password_ = target_.password;
   deadlineTimer_.start(requestDeadline);
+  transferWatch_.Start();
   Connect();
 }
 
@@ -165,14 +169,14 @@ void HttpClient::Connect() {
   bodyStarted_ = false;
   secure_ = IsHttps(target_.scheme);
   if (!secure_ && !IsHttp(target_.scheme)) {
-    Fail("unsupported scheme: " + target_.scheme);
+    Fail("unsupported scheme: " + target_.scheme, HttpProblem::kUnsupportedScheme);
     return;
   }
   if (secure_) {
     try {
       tlsConfiguration_ = TlsConfiguration();
     } catch (const QuilletError& e) {
-      Fail(e.what());
+      Fail(e.what(), HttpProblem::kTls);
       return;
     }
   }
@@ -185,10 +189,10 @@ void HttpClient::Connect() {
     host = proxyParts.host;
     port = proxyParts.port.empty() ? proxyPort : proxyParts.port;
   }
+  connectHost_ = host;
   connectPort_ = ParsePort(port);
 
   state_ = State::kResolving;
-  idleTimer_.start(idleTimeout);
   // A numeric address is used as it is: its lookup would ask for its name.
   QHostAddress numeric;
   if (numeric.setAddress(QString::fromLatin1(host))) {
@@ -203,14 +207,13 @@ void HttpClient::OnLookedUp(const QHostInfo& info) {
   if (state_ != State::kResolving || info.lookupId() != lookupId_) return;
   lookupId_ = -1;
   if (info.error() != QHostInfo::NoError || info.addresses().isEmpty()) {
-    Fail("can't resolve hostname to IP address");
+    Fail("can't resolve hostname to IP address", HttpProblem::kHostNotFound);
     return;
   }
   ConnectTo(info.addresses());
 }
 
 void HttpClient::ConnectTo(const QList<QHostAddress>& addresses) {
-  idleTimer_.start(idleTimeout);
   state_ = State::kConnecting;
 
   // Prefer an address of the local address's family.
@@ -243,7 +246,6 @@ void HttpClient::OnConnected() {
     StartTls();
   } else {
     // Through the proxy, TLS runs in a tunnel to the site that it opens first.
-    idleTimer_.start(idleTimeout);
     state_ = State::kTunneling;
     response_ = HttpResponseParser(false, 0, nullptr);
     const std::string request = BuildTunnelRequest();
@@ -253,10 +255,9 @@ void HttpClient::OnConnected() {
 
 void HttpClient::StartTls() {
   if (socket_->state() != QAbstractSocket::ConnectedState) {
-    Fail(TlsFailure(QStringLiteral("The remote host closed the connection")));
+    Fail(TlsFailure(QStringLiteral("The remote host closed the connection")), HttpProblem::kTls);
     return;
   }
-  idleTimer_.start(idleTimeout);
   state_ = State::kHandshaking;
   response_ = DocumentParser();  // the proxy's answer to CONNECT is not the site's
   QSslSocket& socket = TlsSocket();
@@ -271,7 +272,7 @@ void HttpClient::StartTls() {
 // accept it anyway.
 void HttpClient::OnTlsErrors(const QList<QSslError>& errors) {
   if (state_ != State::kHandshaking || errors.isEmpty()) return;
-  Fail(TlsFailure(errors.front().errorString()));
+  Fail(TlsFailure(errors.front().errorString()), HttpProblem::kTls);
 }
 
 void HttpClient::OnEncrypted() {
@@ -280,7 +281,6 @@ void HttpClient::OnEncrypted() {
 }
 
 void HttpClient::SendRequest(const std::string& request) {
-  idleTimer_.start(idleTimeout);
   state_ = State::kReceiving;
   socket_->write(request.data(), static_cast<qint64>(request.size()));
 }
@@ -288,9 +288,10 @@ void HttpClient::SendRequest(const std::string& request) {
 void HttpClient::OnSocketError(QAbstractSocket::SocketError error) {
   if (state_ == State::kConnecting) {
     const std::string text = Utf8ToCp932(socket_->errorString().toStdString());
-    Fail(text + " (Error #" + std::to_string(ErrorNumber(error)) + ")");
+    Fail(text + " (Error #" + std::to_string(ErrorNumber(error)) + ")",
+         HttpProblem::kConnectFailed);
   } else if (state_ == State::kHandshaking) {
-    Fail(TlsFailure(socket_->errorString()));
+    Fail(TlsFailure(socket_->errorString()), HttpProblem::kTls);
   } else {
     // Once connected, an error only means that the connection has ended.
     OnConnectionClosed();
@@ -303,7 +304,7 @@ void HttpClient::OnReadyRead() {
 
 void HttpClient::OnConnectionClosed() {
   if (state_ == State::kHandshaking) {
-    Fail(TlsFailure(QStringLiteral("The remote host closed the connection")));
+    Fail(TlsFailure(QStringLiteral("The remote host closed the connection")), HttpProblem::kTls);
     return;
   }
   if (state_ != State::kReceiving && state_ != State::kTunneling) return;
@@ -318,7 +319,7 @@ bool HttpClient::ReadAvailable() {
     const qint64 count = socket_->read(receiveBuffer_.data(), std::ssize(receiveBuffer_));
     if (count < 0) return false;
     if (count == 0) break;
-    idleTimer_.start(idleTimeout);
+    transferWatch_.Count(count);
     OnResponseOutcome(response_.Feed({receiveBuffer_.data(), static_cast<size_t>(count)}));
   }
   return true;
@@ -337,7 +338,7 @@ void HttpClient::OnResponseOutcome(HttpResponseParser::Outcome outcome) {
       Relocate();
       break;
     case HttpResponseParser::Outcome::kFailed:
-      Fail(response_.FailureText(), response_.FailureCode());
+      Fail(response_.FailureText(), response_.Failure(), response_.FailureCode());
       break;
     case HttpResponseParser::Outcome::kComplete: {
       const bool hadBody = bodyStarted_;
@@ -354,17 +355,19 @@ void HttpClient::OnResponseOutcome(HttpResponseParser::Outcome outcome) {
 void HttpClient::OnTunnelOutcome(HttpResponseParser::Outcome outcome) {
   if (outcome == HttpResponseParser::Outcome::kPending) return;
   if (outcome == HttpResponseParser::Outcome::kFailed) {
-    Fail(response_.FailureText(), response_.FailureCode());
+    Fail(response_.FailureText(), response_.Failure(), response_.FailureCode());
     return;
   }
   const int status = response_.StatusCode();
   if (status >= 200 && status <= 299) {
     StartTls();
   } else if (status >= 400) {
+    tunnelRefused_ = true;
     Finish();
   } else {
     Fail(response_.StatusText().empty() ? std::string("no tunnel through the proxy")
-                                        : response_.StatusText());
+                                        : response_.StatusText(),
+         HttpProblem::kTunnelRefused);
   }
 }
 
@@ -396,7 +399,7 @@ int64_t HttpClient::BodyLimit() const {
 
 void HttpClient::Relocate() {
   if (++relocations_ > kMaxRelocations) {
-    Fail("too many relocations");
+    Fail("too many relocations", HttpProblem::kTooManyRelocations);
     return;
   }
   CloseSocket();
@@ -462,12 +465,19 @@ void HttpClient::AbortRequest() {
     return;
   }
   const bool hadBody = bodyStarted_;
-  Fail("Connection aborted on request");
+  Fail("Connection aborted on request", HttpProblem::kAborted);
   if (hadBody && onDocEnd) onDocEnd(*this);
 }
 
-void HttpClient::Fail(const std::string& text, int errorCode) {
+HttpProblem HttpClient::Problem() const {
+  if (failed_) return failure_;
+  if (tunnelRefused_) return HttpProblem::kTunnelRefused;
+  return response_.StatusCode() >= 400 ? HttpProblem::kHttpStatus : HttpProblem::kNone;
+}
+
+void HttpClient::Fail(const std::string& text, HttpProblem problem, int errorCode) {
   failed_ = true;
+  failure_ = problem;
   failureText_ = text;
   errorCode_ = errorCode;
   Finish();
@@ -475,7 +485,7 @@ void HttpClient::Fail(const std::string& text, int errorCode) {
 
 // Ends the exchange: the client is ready again and the wait returns.
 void HttpClient::Finish() {
-  idleTimer_.stop();
+  transferWatch_.Stop();
   deadlineTimer_.stop();
   if (lookupId_ != -1) {
     QHostInfo::abortHostLookup(lookupId_);

@@ -18,7 +18,9 @@
 #include <string_view>
 #include <vector>
 
+#include "core/http/http_problem.h"
 #include "core/http/http_response_parser.h"
+#include "net/transfer_floor.h"
 #include "net/url.h"
 
 class QEventLoop;
@@ -31,7 +33,6 @@ namespace quillet {
 
 class HttpClient {
  public:
-  static constexpr std::chrono::milliseconds kDefaultIdleTimeout{60'000};
   static constexpr std::chrono::milliseconds kDefaultRequestDeadline{300'000};
   static constexpr int64_t kDefaultMaxDocumentSize = 64 * 1024 * 1024;
   static constexpr int kMaxRelocations = 20;
@@ -55,12 +56,11 @@ class HttpClient {
   std::string accept;
   bool noCache = false;
   std::string* receiveStream = nullptr;  // every body byte is appended; may be null
-  // The exchange fails with "Connection timed out" after this long without
-  // any progress, or when it has not ended this long after SendGet or
-  // SendHead began, relocations included, however steadily bytes arrive;
-  // and with "document too large" past this many body bytes (the bytes up to
-  // the limit are delivered first).
-  std::chrono::milliseconds idleTimeout = kDefaultIdleTimeout;
+  // The exchange fails with "Connection timed out" when it receives less than
+  // the program's transfer floor (silence included), or when it has not ended
+  // this long after SendGet or SendHead began, relocations included, however
+  // steadily bytes arrive; and with "document too large" past this many body
+  // bytes (the bytes up to the limit are delivered first).
   std::chrono::milliseconds requestDeadline = kDefaultRequestDeadline;
   int64_t maxDocumentSize = kDefaultMaxDocumentSize;
 
@@ -93,6 +93,15 @@ class HttpClient {
   int32_t ReceivedCount() const { return receivedCount_; }
   int64_t DocumentLength() const { return response_.ContentLength(); }  // -1: no Content-Length
   const std::string& DocumentType() const { return response_.ContentType(); }
+  // What kept the last exchange from delivering a document: a failure, the
+  // proxy's refusal of the tunnel, or an answer of status 400 or more.
+  HttpProblem Problem() const;
+  // The host the last exchange asked for, after relocations, and the one it
+  // connected to (the proxy's when there is one).
+  const std::string& Host() const { return target_.host; }
+  const std::string& ConnectHost() const { return connectHost_; }
+  bool ThroughProxy() const { return !proxy.empty(); }
+  const TransferFloor& Floor() const { return transferWatch_.Floor(); }
 
  private:
   enum class Method { kGet, kHead };
@@ -126,7 +135,7 @@ class HttpClient {
   std::string BuildTunnelRequest() const;
   std::string ProxyAuthorization() const;
   std::string TlsFailure(const QString& reason) const;
-  void Fail(const std::string& text, int errorCode = 404);
+  void Fail(const std::string& text, HttpProblem problem, int errorCode = 404);
   void Finish();
   void CloseSocket();
 
@@ -135,7 +144,7 @@ class HttpClient {
   std::unique_ptr<QSslSocket> tlsSocket_;  // for https, made when first needed
   QTcpSocket* socket_ = &tcpSocket_;       // the one of the current connection
   std::optional<QSslConfiguration> tlsConfiguration_;  // made for https: it loads the TLS backend
-  QTimer idleTimer_;
+  TransferWatch transferWatch_;
   QTimer deadlineTimer_;
   QEventLoop* waitLoop_ = nullptr;
   std::vector<char> receiveBuffer_;
@@ -146,6 +155,7 @@ class HttpClient {
   bool secure_ = false;  // target_ is https
   std::string user_;     // basic authentication from the URL's user part
   std::string password_;
+  std::string connectHost_;
   uint16_t connectPort_ = 0;
   int lookupId_ = -1;
   HttpResponseParser response_;  // of the current connection
@@ -153,6 +163,8 @@ class HttpClient {
   int relocations_ = 0;
 
   bool failed_ = false;  // the exchange failed before or while it was received
+  HttpProblem failure_ = HttpProblem::kNone;
+  bool tunnelRefused_ = false;  // the proxy answered CONNECT with 400 or more
   std::string failureText_;
   int errorCode_ = 0;
   int32_t receivedCount_ = 0;

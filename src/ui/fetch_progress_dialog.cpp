@@ -141,7 +141,7 @@ void FetchProgressDialog::ShowProgress(const std::string& status, const std::str
 }
 
 void FetchProgressDialog::RunEnded() {
-  mainWindow_.FetchRunEnded(run_.FeedErrors(), run_.Outcome());
+  mainWindow_.FetchRunEnded(run_.Failures(), run_.Outcome());
   hide();
 }
 

@@ -232,7 +232,7 @@ void MainWindow::FetchRunStarting() {
   MarkWatchedRows();
 }
 
-void MainWindow::FetchRunEnded(const std::vector<std::string>& feedErrors, RunOutcome outcome) {
+void MainWindow::FetchRunEnded(const std::vector<std::string>& failures, RunOutcome outcome) {
   fetchButton_->setEnabled(true);
   const bool started = runStarted_;
   runStarted_ = false;
@@ -255,13 +255,13 @@ void MainWindow::FetchRunEnded(const std::vector<std::string>& feedErrors, RunOu
   }
   newCountLabel_->setText(UiText(status));
   lastRunTip_ = UiText(CP932("最終巡回 ")) + HourMinute(Now()) + QLatin1Char(' ') + UiText(status);
-  // The failed feeds are counted where a hidden window can be asked, and
+  // The failed sites and feeds are counted where a hidden window can be asked, and
   // listed in a box only to a window in sight: an unattended patrol would
   // pile box upon box.
-  feedErrorLabel_->setVisible(!feedErrors.empty());
-  if (!feedErrors.empty()) {
-    const QString errorCount = UiText(CP932("フィード取得エラー ")) +
-                               QString::number(feedErrors.size()) + UiText(CP932("件"));
+  feedErrorLabel_->setVisible(!failures.empty());
+  if (!failures.empty()) {
+    const QString errorCount =
+        UiText(CP932("取得エラー ")) + QString::number(failures.size()) + UiText(CP932("件"));
     feedErrorLabel_->setText(errorCount);
     lastRunTip_ += QLatin1Char('\n') + errorCount;
   }
@@ -279,26 +279,26 @@ void MainWindow::FetchRunEnded(const std::vector<std::string>& feedErrors, RunOu
   // Nor does a window in sight list the same failing sources after every
   // patrol: the box comes when they are not those of the last run it showed.
   // A run that ended early may not have reached them.
-  if (outcome == RunOutcome::kCompleted && isVisible() && !isMinimized() && !showingFeedErrors_) {
+  if (outcome == RunOutcome::kCompleted && isVisible() && !isMinimized() && !showingFailures_) {
     std::set<std::string> failing;
-    for (const std::string& error : feedErrors)
+    for (const std::string& error : failures)
       failing.insert(FailingSource(error));
     if (!failing.empty() && failing != failingSources_) {
       // After the run has cleaned up and its dialog has gone.
       QMetaObject::invokeMethod(
-          this, [this, feedErrors] { ShowFeedErrors(feedErrors); }, Qt::QueuedConnection);
-      showingFeedErrors_ = true;
+          this, [this, failures] { ShowFailures(failures); }, Qt::QueuedConnection);
+      showingFailures_ = true;
     }
     failingSources_ = std::move(failing);
   }
 }
 
-void MainWindow::ShowFeedErrors(const std::vector<std::string>& feedErrors) {
-  std::string text = CP932("次のフィードを取得できませんでした");
-  for (const std::string& error : feedErrors)
+void MainWindow::ShowFailures(const std::vector<std::string>& failures) {
+  std::string text = CP932("次のサイトやフィードを取得できませんでした");
+  for (const std::string& error : failures)
     text.append("\n").append(error);
-  ShowMessage(this, text, CP932("フィード取得エラー"), MessageIcon::kExclamation);
-  showingFeedErrors_ = false;
+  ShowMessage(this, text, CP932("取得エラー"), MessageIcon::kExclamation);
+  showingFailures_ = false;
 }
 
 void MainWindow::ShowNextPatrol() {
@@ -464,7 +464,7 @@ void MainWindow::PatrolTick() {
     if (progressDialog_->isVisible()) return;
     // Nor while the error (or the feed errors) of the last run is still on screen: unattended
     // ticks would pile box upon box.
-    if (progressDialog_->ShowingRunError() || showingFeedErrors_) return;
+    if (progressDialog_->ShowingRunError() || showingFailures_) return;
     if (!InternetAttemptConnect(settings::ReadProxy().address)) return;
     // The rows of the run go after the ones in the list. A window hidden in
     // the tray stays hidden; the dialog shows on its own.

@@ -57,13 +57,13 @@ class MainWindow : public ProgramWindow, public HeadlineSink {
   // The window's part of the end of a fetch run: the fetch button comes
   // back, the headline list's columns are fitted to their contents, the
   // status area and the tray icon's tooltip give the run's new headlines (or
-  // that it failed or was cancelled) and the count of `feedErrors` (the
-  // messages of the sources that failed, each beginning with the source's
-  // name and ": "), and a window out of sight announces the news in a
-  // notification. A window in sight shows the errors in one box, after the
-  // run has ended, when the failing sources are not those of the last run it
-  // showed. A window closed during the run ends the program now.
-  void FetchRunEnded(const std::vector<std::string>& feedErrors = {},
+  // that it failed or was cancelled) and the count of `failures` (the
+  // messages of the sites and feeds that failed, each beginning with the
+  // source's name and ": "), and a window out of sight announces the news in
+  // a notification. A window in sight lists the failures in one box, after
+  // the run has ended, when the failing sources are not those of the last run
+  // it showed. A window closed during the run ends the program now.
+  void FetchRunEnded(const std::vector<std::string>& failures = {},
                      RunOutcome outcome = RunOutcome::kCompleted);
 
   // Another start of the program on the same folder asked for the window:
@@ -116,8 +116,8 @@ class MainWindow : public ProgramWindow, public HeadlineSink {
   void MarkWatchedRows();
   // The notification of the run's new headlines, as the settings allow.
   void AnnounceNews();
-  // The box that lists the feeds that failed in the last run.
-  void ShowFeedErrors(const std::vector<std::string>& feedErrors);
+  // The box that lists the sites and feeds that failed in the last run.
+  void ShowFailures(const std::vector<std::string>& failures);
   // The time of the next patrol in the status area and the tray icon's
   // tooltip, while the patrol timer counts down.
   void ShowNextPatrol();
@@ -140,9 +140,9 @@ class MainWindow : public ProgramWindow, public HeadlineSink {
   QWidget* headlinePage_;
   LogTab* logTab_;
   ReportView* headlineList_;
-  QStatusBar* statusBar_;  // hidden until a run has ended
-  QLabel* newCountLabel_;  // "新着 N件" of the last run
-  QLabel* feedErrorLabel_;  // "フィード取得エラー N件" of the last run, when there were any
+  QStatusBar* statusBar_;    // hidden until a run has ended
+  QLabel* newCountLabel_;    // "新着 N件" of the last run
+  QLabel* feedErrorLabel_;   // "取得エラー N件" of the last run, when there were any
   QLabel* nextPatrolLabel_;  // "次の巡回 HH:mm" while the patrol timer counts down
   QString lastRunTip_;       // the tooltip's lines on the last run
   QMenu* headlineMenu_;
@@ -162,7 +162,7 @@ class MainWindow : public ProgramWindow, public HeadlineSink {
   TrayIcon trayIcon_;
   bool iconForNotice_ = false;  // registered for a notification only
   bool viewRestored_ = false;
-  bool showingFeedErrors_ = false;  // the box of the feed errors is open
+  bool showingFailures_ = false;  // the box of the failed sources is open
   // The sources that failed in the last completed run the window showed, by name.
   std::set<std::string> failingSources_;
   bool emptyListAtStart_ = false;  // the fetch button started the coming run

@@ -169,7 +169,22 @@ check "... its logs in ~/.local/share/quillet" test -s "$work/user/.local/share/
 home "$work/u" "127.0.0.1:$tport" reader wrong
 "$cli" fetch --home "$work/u" >/dev/null 2>"$work/u.err"
 check "wrong proxy password exits 1" test $? -eq 1
-check "wrong proxy password message" grep -qx "Unauthorized." "$work/u.err"
+check "wrong proxy password: the site, what to check, the reason" test "$(cat "$work/u.err")" = \
+  "Yomiuri On Line: 認証を求められました (401)。接続設定のプロキシのユーザー名とパスワードを確かめてください。詳細: Unauthorized."
+
+# Feeds alone: one that fails while another downloads is named, exit 0; when
+# none downloads, exit 1.
+home "$work/f" "127.0.0.1:$tport" reader s3cret
+printf '[CheckRoute]\r\n%s' "$(printf '%s=0\r\n' $(seq 0 64))" >>"$work/f/quillet.ini"
+"$cli" feeds add テック http://feeds.quillet.test/tech/atom.xml --home "$work/f" >/dev/null
+"$cli" feeds add 無い http://feeds.quillet.test/none.xml --home "$work/f" >/dev/null
+"$cli" fetch --home "$work/f" >"$work/f.out" 2>"$work/f.err"
+check "a feed failed, one downloaded: exit 0" test $? -eq 0 -a -s "$work/f.out"
+check "... the failed one named" test "$(cat "$work/f.err")" = \
+  "無い: フィードが見つかりません (404)。フィードの URL と、接続設定のプロキシを確かめてください。詳細: 404 Not Found"
+"$cli" feeds disable 1 --home "$work/f"
+"$cli" fetch --home "$work/f" >/dev/null 2>&1
+check "every feed failed: exit 1" test $? -eq 1
 
 # The network check, in a namespace with nothing but loopback: without a proxy
 # the fetch is not tried (2); a loopback proxy is a way out (refused there: 1).

@@ -3,6 +3,7 @@
 // with nothing enabled, Skip and Cancel of a size probe, and waiting for
 // another run on the same folder. Whole runs, on the sample sites and with
 // Skip and Cancel of downloads, are tried from the progress dialog.
+#include <QElapsedTimer>
 #include <QLockFile>
 #include <QProcess>
 #include <QTcpServer>
@@ -17,10 +18,13 @@
 
 #include "core/log/log_store.h"
 #include "core/settings/settings.h"
+#include "core/sites/catalogue.h"
 #include "core/sys/error.h"
 #include "core/text/text_codec.h"
 #include "net/fetch_run.h"
 #include "net/http_client.h"
+#include "net/source_failure.h"
+#include "net/transfer_floor.h"
 #include "support/spin_until.h"
 #include "support/temp_home.h"
 #include "test_server.h"
@@ -73,13 +77,15 @@ class HttpClientTest : public testing::Test {
     cli_.accept = "image/gif, */*";
     cli_.noCache = true;
     cli_.receiveStream = &body_;
-    cli_.idleTimeout = 10s;  // a test that hangs fails instead of waiting a minute
+    // A test that hangs fails instead of waiting a minute.
+    SetTransferFloorForTesting(TransferFloor{1, 10s});
     cli_.onDocBegin = [this](HttpClient&) { events_ += 'B'; };
     cli_.onDocData = [this](HttpClient& c, std::string_view) {
       events_ += c.ReceivedCount() == static_cast<int32_t>(body_.size()) ? 'D' : '?';
     };
     cli_.onDocEnd = [this](HttpClient&) { events_ += 'E'; };
   }
+  ~HttpClientTest() override { SetTransferFloorForTesting(std::nullopt); }
   // SendGet (or SendHead) of `url`: the message of the error raised, "" without.
   std::string Get(const std::string& url, bool head = false) {
     cli_.url = url;
@@ -219,22 +225,110 @@ TEST_F(HttpClientTest, FollowsRelocationsThroughTheProxyUpToTheLimitAndOnlyOverH
   EXPECT_EQ(server.Connections(), 1);
 }
 
-TEST_F(HttpClientTest, SilenceTimesOutAndATrickleAtTheRequestDeadline) {
-  cli_.idleTimeout = 400ms;
-  server_.Add(TestServer::Script{{}, false});  // silent
-  EXPECT_EQ(Get(server_.Url("/")), "Connection timed out");
-  const TestServer::Piece x{"x", 150};
-  server_.Add({{{"HTTP/1.0 200 OK\r\n\r\n", 0}, x, x, x, x}, true});
-  EXPECT_EQ(Get(server_.Url("/")), "");
-  EXPECT_EQ(body_, "xxxx");
-  // The deadline ends a request that trickles on, and counts from its start
-  // across relocations: three hops of 200 ms each outlast 300 ms.
-  cli_.idleTimeout = 10s;
+// What the user is told of an exchange that delivered no document: what went
+// wrong, where, and what to check, for a site and for a feed.
+TEST_F(HttpClientTest, ExplainsEachProblemWithWhatToCheck) {
+  const std::string net = "。ネットワークの接続と、接続設定のプロキシを確かめてください";
+  const std::string feedUrl = "。フィードの URL と、接続設定のプロキシを確かめてください";
+  const std::string proxy = "127.0.0.1:" + std::to_string(server_.Port());
+  cli_.maxDocumentSize = 1000;
+  struct Case {
+    std::string url, proxy, response;  // "/": the server's URL; no response: no connection
+    SourceKind kind;
+    HttpProblem problem;
+    std::string explanation;
+  };
+  const Case cases[] = {
+      {"http:///x", "", "", SourceKind::kSite, HttpProblem::kHostNotFound,
+       "サーバー  のアドレスが見つかりません" + net},
+      {"http://127.0.0.1:1/", "", "", SourceKind::kSite, HttpProblem::kConnectFailed,
+       "サーバー 127.0.0.1 に接続できません" + net},
+      {"http://www.example.com/", "127.0.0.1:1", "", SourceKind::kFeed, HttpProblem::kConnectFailed,
+       "プロキシ 127.0.0.1 に接続できません" + net},
+      {"http://www.example.com/", proxy, "HTTP/1.0 407 Proxy Authentication Required\r\n\r\n",
+       SourceKind::kSite, HttpProblem::kHttpStatus,
+       "プロキシが認証を求めています (407)。接続設定のプロキシのユーザー名とパスワードを確かめてく"
+       "ださい"},
+      {"/", "", "HTTP/1.0 404 Not Found\r\n\r\n", SourceKind::kFeed, HttpProblem::kHttpStatus,
+       "フィードが見つかりません (404)" + feedUrl},
+      {"/", "", "HTTP/1.0 410 Gone\r\n\r\n", SourceKind::kSite, HttpProblem::kHttpStatus,
+       "ページが見つかりません (410)。接続設定のプロキシを確かめてください"},
+      {"/", "", "HTTP/1.0 503 Busy\r\n\r\n", SourceKind::kSite, HttpProblem::kHttpStatus,
+       "サーバーが答えられない状態です (503)。しばらくしてから取得し直してください"},
+      {"/", "", "HTTP/1.0 200 OK\r\n\r\n" + std::string(1001, 'a'), SourceKind::kFeed,
+       HttpProblem::kTooLarge,
+       "データが上限 (1000 バイト) を超えたため、取得を打ち切りました" + feedUrl},
+      {"/", "", "HTTP/1.0 200 OK\r\nContent-Length: 10\r\n\r\nabc", SourceKind::kSite,
+       HttpProblem::kCutShort,
+       "データが途中で切れました (Content-Length の長さに届く前に接続が閉じられました)" + net},
+      {"/", "", "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n3\r\nabc\r\n0\r\n\r\n",
+       SourceKind::kSite, HttpProblem::kUnaskedEncoding,
+       "サーバーが、求めていない分割転送 (chunked) か圧縮 (gzip など) で答えたため、読めません。"
+       "接続設定のプロキシを確かめてください"},
+      {"https://www.example.com/", proxy, "HTTP/1.0 403 Forbidden\r\n\r\n", SourceKind::kFeed,
+       HttpProblem::kTunnelRefused,
+       "プロキシが www.example.com へのトンネル (CONNECT) を拒みました (403)。接続設定のプロキシが "
+       "https の接続を通すか確かめてください"},
+      {"https://www.example.com/", proxy, "HTTP/1.0 407 Proxy Authentication Required\r\n\r\n",
+       SourceKind::kFeed, HttpProblem::kTunnelRefused,
+       "プロキシが www.example.com へのトンネル (CONNECT) を拒みました (407)。接続設定のプロキシの"
+       "ユーザー名とパスワードを確かめてください"},
+      {"/", "", "HTTP/1.0 304 Not Modified\r\n\r\n", SourceKind::kFeed, HttpProblem::kNone,
+       "サーバーの答えにフィードがありません (304)" + feedUrl},
+  };
+  for (const Case& c : cases) {
+    if (!c.response.empty()) server_.Add(c.response);
+    cli_.proxy = c.proxy;
+    Get(c.url == "/" ? server_.Url("/") : c.url);
+    EXPECT_EQ(cli_.Problem(), c.problem) << c.explanation;
+    EXPECT_EQ(Cp932ToUtf8(DownloadProblemText(cli_, c.kind)), c.explanation);
+  }
+  // Too slow for the floor, which the text names.
+  SetTransferFloorForTesting(TransferFloor{100, 240ms});
+  server_.Add(TestServer::Script{{}, false});
+  Get(server_.Url("/"));
+  EXPECT_EQ(
+      Cp932ToUtf8(DownloadProblemText(cli_, SourceKind::kSite)),
+      "データの届く速さが下限 (240 ミリ秒で 100 バイト) を下回ったため、取得を打ち切りました" +
+          net);
+}
+
+// Less than the floor's bytes in its window fails as silence does, soon after
+// the window, long before the deadline; a steady transfer above the floor, or
+// a small answer within the window, goes through.
+TEST_F(HttpClientTest, SilenceAndTransfersBelowTheFloorTimeOutAndATrickleAtTheRequestDeadline) {
+  SetTransferFloorForTesting(TransferFloor{100, 360ms});
+  const std::string ok = "HTTP/1.0 200 OK\r\n\r\n";
+  TestServer::Script slow{std::vector<TestServer::Piece>(100, {"y", 20}), true};  // 50 B/s
+  slow.pieces.front().bytes = ok;
+  TestServer::Script fast{std::vector<TestServer::Piece>(40, {std::string(20, 'z'), 20}), true};
+  fast.pieces.front().bytes = ok;
+  const std::tuple<TestServer::Script, std::string, HttpProblem> cases[] = {
+      {{{}, false}, "Connection timed out", HttpProblem::kTooSlow},  // silent
+      {slow, "Connection timed out", HttpProblem::kTooSlow},
+      {fast, "", HttpProblem::kNone},  // 1,000 B/s for 800 ms
+      {{{{ok + "small", 200}}, true}, "", HttpProblem::kNone},
+  };
+  for (const auto& [script, want, problem] : cases) {
+    server_.Add(script);
+    QElapsedTimer clock;
+    clock.start();
+    EXPECT_EQ(Get(server_.Url("/")), want);
+    EXPECT_EQ(cli_.Problem(), problem) << want;
+    if (!want.empty()) {
+      EXPECT_LT(clock.elapsed(), 1500) << "the floor ends it";
+    }
+  }
+  EXPECT_EQ(body_, "small");
+  // The deadline ends a request that trickles on above the floor, and counts
+  // from its start across relocations: three hops of 200 ms each outlast 300 ms.
+  SetTransferFloorForTesting(TransferFloor{1, 10s});
   cli_.requestDeadline = 300ms;
   TestServer::Script trickle{std::vector<TestServer::Piece>(30, {"y", 100}), true};
   trickle.pieces.front().bytes = "HTTP/1.0 200 OK\r\n\r\n";
   server_.Add(trickle);
   EXPECT_EQ(Get(server_.Url("/")), "Connection timed out");
+  EXPECT_EQ(cli_.Problem(), HttpProblem::kDeadline);
   for (const char* status : {"302 Found\r\nLocation: /a", "302 Found\r\nLocation: /b", "200 OK"}) {
     server_.Add(
         {{{"HTTP/1.0 " + std::string(status) + "\r\n", 0}, {"X: 1\r\n", 100}, {"\r\nbody", 100}},
@@ -358,7 +452,7 @@ TEST_F(HttpsTest, CertificatesThatFailVerificationAndHandshakesThatFailOrHang) {
   EXPECT_TRUE(Get(plain).starts_with("TLS: 127.0.0.1: Error during SSL handshake: ")) << Outcome();
   // A server that accepts and says nothing: the inactivity timeout.
   server_.Add(TestServer::Script{{}, false});
-  cli_.idleTimeout = 300ms;
+  SetTransferFloorForTesting(TransferFloor{1, 300ms});
   EXPECT_EQ(Get(plain), "Connection timed out");
   EXPECT_EQ(server_.Connections(), 2);
   unsetenv("QUILLET_CA_FILE");  // the test CA is none of the system's
@@ -456,10 +550,61 @@ TEST_F(FetchRunTest, TheSizeProbeGivesTheBarItsMaximum) {
       run.Run();
       ADD_FAILURE() << bad;
     } catch (const QuilletError& e) {
-      EXPECT_EQ(e.what(), "'" + std::string(bad) + "' is not a valid integer value");
+      EXPECT_EQ(
+          Cp932ToUtf8(e.what()),
+          "CNN.co.jp: ページの大きさ (Content-Length) が数ではありません。接続設定のプロキシを"
+          "確かめてください。詳細: '" +
+              std::string(bad) + "' is not a valid integer value");
     }
     EXPECT_EQ(run.Outcome(), RunOutcome::kFailed);
   }
+}
+
+// A site that fails is named with what went wrong, what to check and the
+// original reason, last: a failed page among the failures while the run goes
+// on; a failed size probe or a page the rules cannot cut as the error that
+// ends the run.
+TEST_F(FetchRunTest, FailedSitesAreNamedWithWhatToCheckAndTheReason) {
+  const std::string ok = "HTTP/1.0 200 OK\r\n\r\n";
+  const auto runError = [this] {
+    try {
+      run.Run();
+    } catch (const QuilletError& e) {
+      return Cp932ToUtf8(e.what());
+    }
+    return std::string("no error");
+  };
+  server.Add(ok);
+  server.Add("HTTP/1.0 503 Service Unavailable\r\n\r\n");
+  EXPECT_EQ(runError(), "no error");
+  ASSERT_EQ(run.Failures().size(), 1u);
+  EXPECT_EQ(
+      Cp932ToUtf8(run.Failures()[0]),
+      "CNN.co.jp: サーバーが答えられない状態です (503)。しばらくしてから取得し直してください。"
+      "詳細: Service Unavailable");
+  EXPECT_TRUE(run.EveryDownloadFailed());
+  // A page that holds no headline is no failure.
+  server.Add(ok);
+  server.Add(ok + "nothing");
+  EXPECT_EQ(runError(), "no error");
+  EXPECT_TRUE(run.Failures().empty());
+  EXPECT_FALSE(run.EveryDownloadFailed());
+  server.Add("HTTP/1.0 407 Proxy Authentication Required\r\n\r\n");
+  EXPECT_EQ(
+      runError(),
+      "CNN.co.jp: プロキシが認証を求めています (407)。接続設定のプロキシのユーザー名とパスワー"
+      "ドを確かめてください。詳細: Proxy Authentication Required");
+  // 中央日報's top news, whose rules ask for a line past the page's end.
+  settings::WriteBool("CheckRoute", "32", false);
+  const auto chuou = std::find_if(Categories().begin(), Categories().end(),
+                                  [](const Category& c) { return c.site == 5; });
+  settings::WriteBool("CheckRoute", std::to_string(chuou->index), true);
+  server.Add(ok);
+  server.Add(ok + "x\r\n<td><font class=headline ><a href=\"/t\">\r\ny\r\n");
+  EXPECT_EQ(
+      runError(),
+      "中央日報: ページから見出しを切り出せません。ページの作りが変わったか、別のページが返されま"
+      "した。接続設定のプロキシを確かめてください。詳細: List index out of bounds (3)");
 }
 
 // While another holds the program folder, a run waits, says so, and Cancel

@@ -208,10 +208,11 @@ TEST_F(FeedViewsTest, TheFeedsThatFailedAreListedOnceInSightAndCountedInTheTray)
   w.mainWindow.FetchRunEnded({"Alpha: 404", "Beta: timeout"});
   EXPECT_TRUE(w.messages.empty());  // not before the run has ended
   ASSERT_TRUE(test::SpinUntil([&] { return !w.messages.empty(); }));
-  EXPECT_EQ(w.messages[0].text, "次のフィードを取得できませんでした\nAlpha: 404\nBeta: timeout");
-  EXPECT_EQ(w.messages[0].caption, "フィード取得エラー");
+  EXPECT_EQ(w.messages[0].text,
+            "次のサイトやフィードを取得できませんでした\nAlpha: 404\nBeta: timeout");
+  EXPECT_EQ(w.messages[0].caption, "取得エラー");
   auto& label = *w.Main<QLabel>("feedErrorLabel");
-  EXPECT_EQ(label.text().toStdString(), "フィード取得エラー 2件");
+  EXPECT_EQ(label.text().toStdString(), "取得エラー 2件");
   // The same sources again, whatever their reasons, also after a run that
   // ended before it reached them: no box. Others: a box.
   const struct {
@@ -233,16 +234,16 @@ TEST_F(FeedViewsTest, TheFeedsThatFailedAreListedOnceInSightAndCountedInTheTray)
     EXPECT_EQ(w.messages.size(), run.boxes) << run.errors.size();
     EXPECT_EQ(label.isHidden(), run.errors.empty());
   }
-  EXPECT_EQ(w.messages.back().text, "次のフィードを取得できませんでした\nAlpha: 404");
-  EXPECT_EQ(label.text().toStdString(), "フィード取得エラー 1件");
+  EXPECT_EQ(w.messages.back().text, "次のサイトやフィードを取得できませんでした\nAlpha: 404");
+  EXPECT_EQ(label.text().toStdString(), "取得エラー 1件");
   w.Main("trayButton")->click();
   ASSERT_FALSE(w.mainWindow.isVisible());
   w.mainWindow.FetchRunEnded({"Gamma: refused"});
   QCoreApplication::processEvents();
   EXPECT_EQ(w.messages.size(), 3u);
   const QString toolTip = w.Main<QSystemTrayIcon>("trayIcon")->toolTip();
-  EXPECT_TRUE(toolTip.endsWith(QString::fromUtf8("\nフィード取得エラー 1件")));
-  EXPECT_EQ(label.text().toStdString(), "フィード取得エラー 1件");
+  EXPECT_TRUE(toolTip.endsWith(QString::fromUtf8("\n取得エラー 1件")));
+  EXPECT_EQ(label.text().toStdString(), "取得エラー 1件");
   w.mainWindow.FetchRunEnded({});
   EXPECT_TRUE(label.isHidden());
   TrayIconHost::SetAvailableForTesting(std::nullopt);

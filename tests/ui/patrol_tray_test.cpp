@@ -53,7 +53,6 @@ class PatrolTray : public test::WindowsTest {
  protected:
   PatrolTray() {
     TrayIconHost::SetAvailableForTesting(true);  // a desktop with a notification area
-    w.progressDialog.Runner().Http().idleTimeout = std::chrono::seconds(10);
     w.mainWindow.show();
     PatrolTimer& timer = w.mainWindow.PatrolTimerForTesting();
     timer.OnTick = [this, tick = std::move(timer.OnTick)] {
@@ -162,7 +161,10 @@ TEST_F(PatrolTray, TicksFetchBehindTheTrayAndWaitForTheDialogAndForTheErrorOfARu
   EXPECT_TRUE(cleanedUpFirst);
   EXPECT_EQ(checksWhileOpen, 0u);
   EXPECT_FALSE(dialogWhileOpen);
-  EXPECT_EQ(w.messages[0].text, "Proxy Authentication Required.");
+  EXPECT_EQ(
+      w.messages[0].text,
+      "Yomiuri On Line: プロキシが認証を求めています (407)。接続設定のプロキシのユーザー名とパス"
+      "ワードを確かめてください。詳細: Proxy Authentication Required.");
   EXPECT_EQ(w.messages[0].icon, MessageIcon::kStop);
 }
 

@@ -32,6 +32,7 @@
 #include "core/settings/settings.h"
 #include "core/sys/network_check.h"
 #include "core/text/text_codec.h"
+#include "net/transfer_floor.h"
 #include "support/spin_until.h"
 #include "support/temp_home.h"
 #include "ui/behaviour_dialog.h"
@@ -114,6 +115,9 @@ class ProgramWindows {
 
 class WindowsTest : public ::testing::Test {
  protected:
+  // A request that hangs fails in seconds, not after a minute.
+  WindowsTest() { SetTransferFloorForTesting(TransferFloor{1, std::chrono::seconds(10)}); }
+  ~WindowsTest() override { SetTransferFloorForTesting(std::nullopt); }
   ProgramWindows w;
 };
 

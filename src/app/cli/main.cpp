@@ -28,18 +28,19 @@
 #include "core/sys/program_dir.h"
 #include "core/text/text_codec.h"
 #include "net/fetch_run.h"
+#include "net/transfer_floor.h"
 
 namespace quillet {
 namespace {
 
-const char kUsage[] =
+const char kUsageStart[] =
     "Usage: quillet-cli COMMAND [OPTIONS]\n"
     "\n"
     "commands:\n"
     "  fetch            fetch the headlines of the enabled categories, then the items of\n"
     "                   the enabled feeds, and print them: site TAB genre TAB headline TAB\n"
-    "                   url (a feed's rows: its name as the site); a feed that fails is\n"
-    "                   named on stderr with why, and the fetch goes on\n"
+    "                   url (a feed's rows: its name as the site); a site or feed that\n"
+    "                   fails is named on stderr with why, and the fetch goes on\n"
     "  search KEYWORD   search the logs of every site, then of every feed: site TAB date\n"
     "                   TAB genre TAB headline TAB url (a feed's rows: its name as the\n"
     "                   site); letters A-Z match in either case\n"
@@ -75,10 +76,14 @@ const char kUsage[] =
     "  -h, --help                  show this text\n"
     "  --version                   show the version\n"
     "\n"
+    "A request that receives less than FLOOR fails, as one that receives\n"
+    "nothing does.\n"
+    "\n"
     "exit status:\n"
-    "  0   done; a fetch that went through to its end exits 0 also when some feeds\n"
-    "      failed (each is named on stderr with why)\n"
-    "  1   an error ended the command (its message is on stderr), another fetch of\n"
+    "  0   done; a fetch that went through to its end exits 0 also when some sites\n"
+    "      or feeds failed while others downloaded (each is named on stderr with why)\n"
+    "  1   an error ended the command (its message is on stderr), no enabled site or\n"
+    "      feed could be downloaded, another fetch of\n"
     "      the same program folder did not end within --wait seconds, or a watch,\n"
     "      feeds or log --feed command was refused (why on stderr, nothing written)\n"
     "  2   wrong usage, or fetch found no network connection to attempt\n"
@@ -94,9 +99,18 @@ const char kUsage[] =
     "(~/.config/quillet) and the logs and quillet.lock in $XDG_DATA_HOME/quillet\n"
     "(~/.local/share/quillet), made for the user alone on first use.\n";
 
+// The usage with the transfer floor's figures in place of FLOOR.
+std::string UsageText() {
+  std::string text = kUsageStart;
+  const TransferFloor floor;
+  const std::string figures = std::to_string(floor.bytes) + " bytes in " +
+                              std::to_string(floor.window.count() / 1000) + " seconds";
+  return text.replace(text.find("FLOOR"), 5, figures);
+}
+
 int Usage(const char* problem) {
   if (problem != nullptr) std::fprintf(stderr, "quillet-cli: %s\n", problem);
-  std::fputs(kUsage, stderr);
+  std::fputs(UsageText().c_str(), stderr);
   return 2;
 }
 
@@ -169,7 +183,7 @@ struct RowFilter {
   }
 };
 
-class PrintedList : public HeadlineSink, public ProgressView, public ErrorDisplay {
+class PrintedList : public HeadlineSink, public ProgressView {
  public:
   PrintedList(Terminal& terminal, RowFilter filter)
       : terminal_(terminal), filter_(std::move(filter)) {}
@@ -180,11 +194,6 @@ class PrintedList : public HeadlineSink, public ProgressView, public ErrorDispla
   void ShowProgress(const std::string& status, const std::string& amount, int, int) override {
     terminal_.Progress(status + "  " + amount);
   }
-  void ShowError(const std::string& message) override {
-    terminal_.Message(message);
-    failed = true;
-  }
-  bool failed = false;
 
  private:
   Terminal& terminal_;
@@ -201,11 +210,18 @@ int Fetch(Terminal& terminal, int argc, char** argv, std::chrono::seconds folder
   PrintedList list(terminal, std::move(filter));
   FetchRun run(list, list);
   run.folderWaitLimit = folderWait;
-  RunGuarded(list, [&] { run.Run(); });
-  for (const std::string& failure : run.FeedErrors())
+  std::string error;
+  try {
+    run.Run();
+  } catch (const std::exception& e) {
+    error = TopLevelErrorText(e.what());
+  }
+  // The sources that failed before whatever ended the run.
+  for (const std::string& failure : run.Failures())
     terminal.Message(failure);
+  if (!error.empty()) terminal.Message(error);
   terminal.ClearProgress();
-  return list.failed ? 1 : 0;
+  return !error.empty() || run.EveryDownloadFailed() ? 1 : 0;
 }
 
 // Rows go out as they are found, flushed before each log is read; only the
@@ -377,7 +393,7 @@ int main(int argc, char** argv) {
   for (int i = 1; i < argc; ++i) {
     const std::string_view arg = argv[i];
     if (arg == "--help" || arg == "-h" || (i == 1 && arg == "help")) {
-      std::fputs(kUsage, stdout);
+      std::fputs(UsageText().c_str(), stdout);
       return 0;
     }
     if (arg == "--version") {

@@ -52,7 +52,7 @@ HttpResponseParser::Outcome HttpResponseParser::Feed(std::string_view bytes) {
     }
     const size_t length = std::min(lf, bytes.size());
     if (line_.size() + length >= kMaxLineLength) {
-      Fail("HTTP line too long", kLineTooLongCode);
+      Fail("HTTP line too long", kLineTooLongCode, HttpProblem::kBadResponse);
       break;
     }
     line_.append(bytes.substr(0, length));
@@ -64,7 +64,13 @@ HttpResponseParser::Outcome HttpResponseParser::Feed(std::string_view bytes) {
 }
 
 HttpResponseParser::Outcome HttpResponseParser::Close() {
-  if (outcome_ == Outcome::kPending) {
+  // 204 and 304 answers have no body, whatever their Content-Length says.
+  if (outcome_ == Outcome::kPending && inBody_ && contentLength_ >= 0 &&
+      bodySize_ < contentLength_ && statusCode_ != 204 && statusCode_ != 304) {
+    Fail("Connection closed after " + std::to_string(bodySize_) + " of " +
+             std::to_string(contentLength_) + " bytes",
+         kFailureCode, HttpProblem::kCutShort);
+  } else if (outcome_ == Outcome::kPending) {
     // A relocation is followed even when its header never ended.
     outcome_ = !inBody_ && !location_.empty() ? Outcome::kRelocate : Outcome::kComplete;
   }
@@ -102,6 +108,10 @@ void HttpResponseParser::HeaderLine(const std::string& line) {
     contentLength_ = std::max<int64_t>(ParseDecimal(TrimSpaces(value), -1), -1);
   } else if (name == "content-type") {
     contentType_ = Cp932Lower(value);
+  } else if (name == "transfer-encoding") {
+    transferEncoding_ = Cp932Lower(TrimSpaces(value));
+  } else if (name == "content-encoding") {
+    contentEncoding_ = Cp932Lower(TrimSpaces(value));
   }
 }
 
@@ -111,6 +121,12 @@ void HttpResponseParser::EndOfHeader() {
     outcome_ = Outcome::kRelocate;
   } else if (contentLength_ == 0 || !expectBody_) {
     outcome_ = Outcome::kComplete;
+  } else if (!transferEncoding_.empty() && transferEncoding_ != "identity") {
+    Fail("unrequested Transfer-Encoding: " + transferEncoding_, kFailureCode,
+         HttpProblem::kUnaskedEncoding);
+  } else if (!contentEncoding_.empty() && contentEncoding_ != "identity") {
+    Fail("unrequested Content-Encoding: " + contentEncoding_, kFailureCode,
+         HttpProblem::kUnaskedEncoding);
   } else {
     inBody_ = true;
   }
@@ -123,11 +139,12 @@ void HttpResponseParser::Body(std::string_view bytes) {
     bodySize_ += static_cast<int64_t>(take);
     if (onBody_) onBody_(bytes.substr(0, take));
   }
-  if (take < bytes.size()) Fail("document too large", kTooLargeCode);
+  if (take < bytes.size()) Fail("document too large", kFailureCode, HttpProblem::kTooLarge);
 }
 
-void HttpResponseParser::Fail(std::string text, int code) {
+void HttpResponseParser::Fail(std::string text, int code, HttpProblem failure) {
   outcome_ = Outcome::kFailed;
+  failure_ = failure;
   failureText_ = std::move(text);
   failureCode_ = code;
 }

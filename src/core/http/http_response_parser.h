@@ -10,6 +10,8 @@
 #include <string_view>
 #include <vector>
 
+#include "core/http/http_problem.h"
+
 namespace quillet {
 
 class HttpResponseParser {
@@ -18,7 +20,7 @@ class HttpResponseParser {
   // before its LF.
   static constexpr size_t kMaxLineLength = 8192;
   static constexpr int kLineTooLongCode = 4;
-  static constexpr int kTooLargeCode = 404;
+  static constexpr int kFailureCode = 404;  // of every other failure
 
   enum class Outcome {
     kPending,   // more bytes, or the close of the connection, are needed
@@ -32,7 +34,11 @@ class HttpResponseParser {
 
   // `expectBody` is false for the answer to HEAD. Past `maxBodySize` body
   // bytes the response fails with "document too large": the bytes up to the
-  // limit are delivered first, so the events do not depend on the pieces.
+  // limit are delivered first, so the events do not depend on the pieces. A
+  // body fails before its first byte when it comes chunked or compressed
+  // (Transfer-Encoding or Content-Encoding other than identity: an HTTP/1.0
+  // request that asks for no encoding cannot read it), and at the close when
+  // fewer bytes came than its Content-Length.
   HttpResponseParser(bool expectBody, int64_t maxBodySize, BodySink onBody);
   HttpResponseParser() : HttpResponseParser(true, 0, nullptr) {}
 
@@ -53,13 +59,14 @@ class HttpResponseParser {
   int64_t BodySize() const { return bodySize_; }
   const std::string& FailureText() const { return failureText_; }
   int FailureCode() const { return failureCode_; }
+  HttpProblem Failure() const { return failure_; }  // kNone unless kFailed
 
  private:
   void EndOfLine();
   void HeaderLine(const std::string& line);
   void EndOfHeader();
   void Body(std::string_view bytes);
-  void Fail(std::string text, int code);
+  void Fail(std::string text, int code, HttpProblem failure);
 
   bool expectBody_;
   int64_t maxBodySize_;
@@ -74,9 +81,12 @@ class HttpResponseParser {
   int64_t contentLength_ = -1;
   std::string contentType_;
   std::string location_;
+  std::string transferEncoding_;  // folded to lower case
+  std::string contentEncoding_;
   int64_t bodySize_ = 0;
   std::string failureText_;
   int failureCode_ = 0;
+  HttpProblem failure_ = HttpProblem::kNone;
 };
 
 }  // namespace quillet
