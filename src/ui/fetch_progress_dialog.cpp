@@ -9,7 +9,6 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QShowEvent>
-#include <QStyle>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -17,6 +16,7 @@
 #include <cstdint>
 
 #include "core/text/text_codec.h"
+#include "ui/icons.h"
 #include "ui/main_window.h"
 #include "ui/ui_text.h"
 
@@ -49,10 +49,10 @@ FetchProgressDialog::FetchProgressDialog(MainWindow& mainWindow, QWidget* parent
   amountLabel_->setMinimumWidth(
       std::max(metrics.horizontalAdvance(UiText(AmountText(INT32_MAX, INT32_MAX))),
                metrics.horizontalAdvance(UiText(AmountText(INT32_MAX, 0)))));
-  cancelButton_ = Named(new QPushButton(style()->standardIcon(QStyle::SP_DialogCancelButton),
+  cancelButton_ = Named(new QPushButton(CloseIcon(palette().color(QPalette::ButtonText)),
                                         UiText(CP932("キャンセル")), this),
                         QStringLiteral("cancelButton"));
-  skipButton_ = Named(new QPushButton(style()->standardIcon(QStyle::SP_MediaSkipForward),
+  skipButton_ = Named(new QPushButton(SkipIcon(palette().color(QPalette::ButtonText)),
                                       UiText(CP932("スキップ")), this),
                       QStringLiteral("skipButton"));
 
@@ -93,8 +93,25 @@ FetchProgressDialog::~FetchProgressDialog() = default;
 
 void FetchProgressDialog::showEvent(QShowEvent* event) {
   ProgramWindow::showEvent(event);
-  // Each showing runs the fetch once, from the timer's first tick.
-  if (!event->spontaneous()) startTimer_->start();
+  // Each showing runs the fetch once, from the timer's first tick, and does
+  // not open on the texts the last run left.
+  if (!event->spontaneous()) {
+    statusLabel_->clear();
+    amountLabel_->clear();
+    progressBar_->setRange(0, 1);
+    progressBar_->setValue(0);
+    startTimer_->start();
+  }
+}
+
+void FetchProgressDialog::changeEvent(QEvent* event) {
+  // The buttons' images are drawn in their text colour, which a theme changes.
+  if (event->type() == QEvent::PaletteChange) {
+    const QColor ink = palette().color(QPalette::ButtonText);
+    cancelButton_->setIcon(CloseIcon(ink));
+    skipButton_->setIcon(SkipIcon(ink));
+  }
+  ProgramWindow::changeEvent(event);
 }
 
 void FetchProgressDialog::closeEvent(QCloseEvent* event) {

@@ -32,6 +32,7 @@ class FetchProgressDialog : public ProgramWindow, private ProgressView {
 
  protected:
   void showEvent(QShowEvent* event) override;
+  void changeEvent(QEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
 
  private:

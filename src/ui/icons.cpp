@@ -225,7 +225,11 @@ QIcon ToolbarIcon(int index) {
   return MakeIcon(kPainters[static_cast<size_t>(index)]);
 }
 
-QIcon CloseIcon(const QColor& ink) {
+namespace {
+
+// An image in one ink (its drawing holds the colour), at 16 px and at 2x.
+template <typename Draw>
+QIcon InkIcon(Draw draw) {
   QIcon icon;
   for (int size : {16, 32}) {
     QPixmap pixmap(size, size);
@@ -233,13 +237,38 @@ QIcon CloseIcon(const QColor& ink) {
     QPainter p(&pixmap);
     p.setRenderHint(QPainter::Antialiasing);
     p.scale(size / 16.0, size / 16.0);
-    p.setPen(Stroke(ink, 2));
-    p.drawLine(QPointF(4, 4), QPointF(12, 12));
-    p.drawLine(QPointF(12, 4), QPointF(4, 12));
+    draw(p);
     p.end();
     icon.addPixmap(pixmap);
   }
   return icon;
+}
+
+}  // namespace
+
+QIcon CloseIcon(const QColor& ink) {
+  return InkIcon([&ink](QPainter& p) {
+    p.setPen(Stroke(ink, 2));
+    p.drawLine(QPointF(4, 4), QPointF(12, 12));
+    p.drawLine(QPointF(12, 4), QPointF(4, 12));
+  });
+}
+
+QIcon SkipIcon(const QColor& ink) {
+  return InkIcon([&ink](QPainter& p) {
+    // Two arrowheads pointing right, against a bar.
+    p.setPen(Qt::NoPen);
+    p.setBrush(ink);
+    for (double left : {2.0, 7.0}) {
+      QPainterPath head;
+      head.moveTo(left, 3);
+      head.lineTo(left + 5, 8);
+      head.lineTo(left, 13);
+      head.closeSubpath();
+      p.drawPath(head);
+    }
+    p.drawRect(QRectF(12, 3, 2, 10));
+  });
 }
 
 QIcon RevealIcon() {

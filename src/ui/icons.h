@@ -19,6 +19,8 @@ QIcon ToolbarIcon(int index);
 // A cross for a close button, in `ink`: the button's text colour, so that it
 // reads wherever the text does.
 QIcon CloseIcon(const QColor& ink);
+// Skip forward, in `ink` as the close cross.
+QIcon SkipIcon(const QColor& ink);
 
 // The toggle that shows a masked password.
 QIcon RevealIcon();

@@ -323,6 +323,8 @@ TEST(Appearance, EveryWindowIsWholeReadableAndCrispInEachTheme) {
     w.connectionDialog.show();
     CheckWindow(theme.name, w.connectionDialog, "connection-dialog");
     w.connectionDialog.close();
+    for (const char* button : {"cancelButton", "skipButton"})
+      ExpectReadableIcon(*Find<QPushButton>(w.progressDialog, button));
     EXPECT_TRUE(w.messages.empty());
     w.mainWindow.close();
     QThreadPool::globalInstance()->waitForDone();

@@ -91,6 +91,13 @@ TEST_F(ProgressDialog, TheSampleSitesFillTheListDuringTheRun) {
   for (const std::string& label : test::Column(list, 0))
     site = std::max(site, list.fontMetrics().horizontalAdvance(QString::fromStdString(label)));
   EXPECT_GT(list.columnWidth(0), site);
+
+  // The next run's dialog does not open on these texts.
+  w.Main("fetchButton")->click();
+  EXPECT_TRUE(w.progressDialog.isVisible());
+  EXPECT_EQ(text("statusLabel") + text("amountLabel"), "");
+  EXPECT_EQ(bar->value(), 0);
+  ASSERT_TRUE(test::SpinUntil([&] { return !w.progressDialog.isVisible(); }));
 }
 
 // A run waits for another run on the same folder with the list as it was
