@@ -6,6 +6,7 @@
 #include <QTransform>
 
 #include <array>
+#include <functional>
 
 // Every image is drawn on a 16-unit grid: fills on whole units and 2-unit
 // strokes centred on whole units (1-unit strokes on half units), so the edges
@@ -18,7 +19,8 @@ namespace {
 
 using Painter = void (*)(QPainter&);
 
-QPixmap Render(int pixels, Painter paint) {
+// `paint` draws on the 16-unit grid, scaled to `pixels`.
+QPixmap Render(int pixels, const std::function<void(QPainter&)>& paint) {
   QPixmap pixmap(pixels, pixels);
   pixmap.fill(Qt::transparent);
   QPainter painter(&pixmap);
@@ -28,7 +30,8 @@ QPixmap Render(int pixels, Painter paint) {
   return pixmap;
 }
 
-QIcon MakeIcon(Painter paint, std::initializer_list<int> sizes = {16, 32}) {
+QIcon MakeIcon(const std::function<void(QPainter&)>& paint,
+               std::initializer_list<int> sizes = {16, 32}) {
   QIcon icon;
   for (int size : sizes)
     icon.addPixmap(Render(size, paint));
@@ -225,29 +228,9 @@ QIcon ToolbarIcon(int index) {
   return MakeIcon(kPainters[static_cast<size_t>(index)]);
 }
 
-namespace {
-
-// An image in one ink (its drawing holds the colour), at 16 px and at 2x.
-template <typename Draw>
-QIcon InkIcon(Draw draw) {
-  QIcon icon;
-  for (int size : {16, 32}) {
-    QPixmap pixmap(size, size);
-    pixmap.fill(Qt::transparent);
-    QPainter p(&pixmap);
-    p.setRenderHint(QPainter::Antialiasing);
-    p.scale(size / 16.0, size / 16.0);
-    draw(p);
-    p.end();
-    icon.addPixmap(pixmap);
-  }
-  return icon;
-}
-
-}  // namespace
-
+// The images in one ink: their drawing holds the colour.
 QIcon CloseIcon(const QColor& ink) {
-  return InkIcon([&ink](QPainter& p) {
+  return MakeIcon([&ink](QPainter& p) {
     p.setPen(Stroke(ink, 2));
     p.drawLine(QPointF(4, 4), QPointF(12, 12));
     p.drawLine(QPointF(12, 4), QPointF(4, 12));
@@ -255,7 +238,7 @@ QIcon CloseIcon(const QColor& ink) {
 }
 
 QIcon SkipIcon(const QColor& ink) {
-  return InkIcon([&ink](QPainter& p) {
+  return MakeIcon([&ink](QPainter& p) {
     // Two arrowheads pointing right, against a bar.
     p.setPen(Qt::NoPen);
     p.setBrush(ink);
