@@ -364,9 +364,7 @@ void MainWindow::StartFetch() {
     headlineList_->Rows().Clear();
     fetchButton_->setEnabled(false);
     // The run starts from the dialog; this window stays usable meanwhile.
-    progressDialog_->show();
-    progressDialog_->raise();
-    progressDialog_->activateWindow();
+    progressDialog_->ShowForRun(true);
   });
 }
 
@@ -401,7 +399,7 @@ void MainWindow::PatrolTick() {
     // The rows of the run go after the ones in the list. A window hidden in
     // the tray stays hidden; the dialog shows on its own.
     fetchButton_->setEnabled(false);
-    progressDialog_->show();
+    progressDialog_->ShowForRun(false);
   });
 }
 

@@ -82,7 +82,9 @@ struct ShownMessage {
 
 class ProgramWindows {
  public:
-  ProgramWindows() : progressDialog(mainWindow) {
+  // The dialogs belong to the main window, as in the program.
+  ProgramWindows()
+      : progressDialog(mainWindow), connectionDialog(&mainWindow), behaviourDialog(&mainWindow) {
     // The tests close the main window; that must not end the test program.
     QApplication::setQuitOnLastWindowClosed(false);
     mainWindow.SetWindows(&progressDialog, &connectionDialog, &behaviourDialog);
