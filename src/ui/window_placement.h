@@ -1,9 +1,11 @@
 // Where the main window stands on the screen: the geometry stored in the
 // settings file, applied at the first showing and written at close, and the
-// always-on-top flag, whose change re-creates the window in place.
+// always-on-top flag, whose change re-creates the window in place. Left and
+// Top are the frame's corner, both when written and when applied.
 #pragma once
 
 #include <QPoint>
+#include <QRect>
 #include <QSize>
 
 class QWidget;
@@ -12,6 +14,11 @@ namespace quillet {
 
 // What a window frame (title bar, borders) may add to the client size.
 inline constexpr QSize kFrameRoom(16, 48);
+
+// The top-left corner that puts `frame` inside `available`, moving it as
+// little as it can; a frame larger than the area keeps its top and left
+// edges (the title bar) inside.
+QPoint FramePositionInside(const QRect& frame, const QRect& available);
 
 class WindowPlacement {
  public:
