@@ -106,6 +106,10 @@ MainWindow::MainWindow(QWidget* parent)
   trayIcon_.SetRightButtonMenu(trayMenu_);
   trayIcon_.OnDoubleClick = [this] { RestoreFromTray(); };
   trayIcon_.OnMessageClicked = [this] { ShowFirstNewRow(); };
+  notifier_.OnActivated = [this] { ShowFirstNewRow(); };
+  notifier_.OnFailed = [this](const QString& title, const QString& text) {
+    ShowNewsBalloon(title, text);
+  };
   trayIcon_.SetToolTip(QStringLiteral("Quillet"));
   MarkWatchedRows();
 }
@@ -266,6 +270,14 @@ void MainWindow::AnnounceNews() {
   if (notify == settings::Notify::kNever || news_.Count() == 0 ||
       (notify == settings::Notify::kWatchOnly && news_.WatchedCount() == 0))
     return;
+  // The desktop's notification service where there is one; the tray icon's
+  // balloon otherwise.
+  const QString title = UiText(news_.CountText());
+  const QString text = UiText(news_.ListText());
+  if (!notifier_.Show(title, text)) ShowNewsBalloon(title, text);
+}
+
+void MainWindow::ShowNewsBalloon(const QString& title, const QString& text) {
   if (!trayIcon_.Registered()) {
     // A desktop without a notification area has nowhere to show it.
     try {
@@ -275,7 +287,7 @@ void MainWindow::AnnounceNews() {
     }
     iconForNotice_ = true;
   }
-  trayIcon_.ShowMessage(UiText(news_.CountText()), UiText(news_.ListText()));
+  trayIcon_.ShowMessage(title, text);
 }
 
 void MainWindow::BringToFront() {

@@ -11,6 +11,7 @@
 #include "core/headlines/headline_sink.h"
 #include "core/headlines/run_news.h"
 #include "core/headlines/watch_match.h"
+#include "ui/desktop_notifier.h"
 #include "ui/error_box.h"
 #include "ui/patrol_timer.h"
 #include "ui/program_window.h"
@@ -108,6 +109,7 @@ class MainWindow : public ProgramWindow, public HeadlineSink {
   void MarkWatchedRows();
   // The notification of the run's new headlines, as the settings allow.
   void AnnounceNews();
+  void ShowNewsBalloon(const QString& title, const QString& text);
   // The box that lists the feeds that failed in the last run.
   void ShowFeedErrors(const std::vector<std::string>& feedErrors);
   // A click on the notification: the window comes back with the run's first
@@ -147,6 +149,7 @@ class MainWindow : public ProgramWindow, public HeadlineSink {
   // notification to the minimised window needs it.
   TrayIcon trayIcon_;
   bool iconForNotice_ = false;  // registered for a notification only
+  DesktopNotifier notifier_;
   bool viewRestored_ = false;
   bool showingFeedErrors_ = false;  // the box of the feed errors is open
   WatchMatch watch_;
