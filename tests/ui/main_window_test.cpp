@@ -178,13 +178,18 @@ TEST_F(MainWindowTest, TheDialogsAndTheSearchWindowAreTransientForTheMainWindow)
                                                       {"connection", &w.connectionDialog},
                                                       {"behaviour", &w.behaviourDialog},
                                                       {"search", search}};
-  for (const auto& [what, window] : windows) {
-    SCOPED_TRACE(what);
-    window->show();
-    ASSERT_NE(window->windowHandle(), nullptr);
-    EXPECT_EQ(window->windowHandle()->transientParent(), w.mainWindow.windowHandle());
-    EXPECT_TRUE(window->isWindow());
-    window->hide();
+  // Always on top makes the main window's window anew; they follow it.
+  for (bool onTop : {false, true}) {
+    if (onTop) w.Main("alwaysOnTopButton")->click();
+    ASSERT_NE(w.mainWindow.windowHandle(), nullptr);
+    for (const auto& [what, window] : windows) {
+      SCOPED_TRACE(what);
+      window->show();
+      ASSERT_NE(window->windowHandle(), nullptr);
+      EXPECT_EQ(window->windowHandle()->transientParent(), w.mainWindow.windowHandle());
+      EXPECT_TRUE(window->isWindow());
+      window->hide();
+    }
   }
 }
 
