@@ -1,6 +1,7 @@
 #include "ui/main_window.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QLabel>
@@ -35,6 +36,8 @@
 
 namespace quillet {
 namespace {
+
+constexpr int kPopupRetryMs = 500;
 
 QToolButton* AddButton(QToolBar* bar, const QString& name, int image, const std::string& hint,
                        bool toggle) {
@@ -407,6 +410,12 @@ void MainWindow::PatrolTick() {
     // Nor while the error (or the feed errors) of the last run is still on screen: unattended
     // ticks would pile box upon box.
     if (progressDialog_->ShowingRunError() || showingFeedErrors_) return;
+    // A window that appears closes an open menu (the tray's, say): the run
+    // waits until the user has closed it.
+    if (QApplication::activePopupWidget() != nullptr) {
+      QTimer::singleShot(kPopupRetryMs, this, [this] { PatrolTick(); });
+      return;
+    }
     if (!InternetAttemptConnect(settings::ReadProxy().address)) return;
     // The rows of the run go after the ones in the list. A window hidden in
     // the tray stays hidden; the dialog shows on its own.
