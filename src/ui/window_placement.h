@@ -26,8 +26,9 @@ class WindowPlacement {
   WindowPlacement(const WindowPlacement&) = delete;
   WindowPlacement& operator=(const WindowPlacement&) = delete;
 
-  // The window is being shown: the first time it takes the stored geometry;
-  // later showings (back from the tray) keep it as the user left it.
+  // The window is being shown: the first time it takes the stored geometry,
+  // its frame moved inside the screen's free area; later showings (back from
+  // the tray) keep it as the user left it.
   void Showing();
   // The window has moved; called from its moveEvent.
   void Moved();
