@@ -22,13 +22,13 @@
 
 namespace quillet {
 
-FetchProgressDialog::FetchProgressDialog(MainWindow& mainWindow, QWidget* parent)
-    : ProgramWindow(parent),
+FetchProgressDialog::FetchProgressDialog(MainWindow& mainWindow)
+    : ProgramWindow(&mainWindow),
       mainWindow_(mainWindow),
       errors_(&mainWindow),
       run_(mainWindow, *this) {
   // A title bar without buttons: the dialog cannot be closed from its frame.
-  setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
+  setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
   setWindowTitle(UiText(CP932("データの取得")));
 
   statusLabel_ = Named(new QLabel(this), QStringLiteral("statusLabel"));
@@ -112,6 +112,14 @@ void FetchProgressDialog::changeEvent(QEvent* event) {
     skipButton_->setIcon(SkipIcon(ink));
   }
   ProgramWindow::changeEvent(event);
+}
+
+void FetchProgressDialog::ShowForRun(bool takeFocus) {
+  setAttribute(Qt::WA_ShowWithoutActivating, !takeFocus);
+  show();
+  if (!takeFocus) return;
+  raise();
+  activateWindow();
 }
 
 void FetchProgressDialog::closeEvent(QCloseEvent* event) {

@@ -19,13 +19,18 @@ class MainWindow;
 
 class FetchProgressDialog : public ProgramWindow, private ProgressView {
  public:
-  // The run fills `mainWindow`'s headline list and gives its fetch button back.
-  explicit FetchProgressDialog(MainWindow& mainWindow, QWidget* parent = nullptr);
+  // The run fills `mainWindow`'s headline list and gives its fetch button
+  // back; the dialog belongs to that window and opens above it.
+  explicit FetchProgressDialog(MainWindow& mainWindow);
   ~FetchProgressDialog() override;
 
   FetchRun& Runner() { return run_; }
   // True while the box of an error that ended a run is open.
   bool ShowingRunError() const { return errors_.Showing(); }
+
+  // Shows the dialog, which starts a run. A run the user asked for takes the
+  // focus; one the patrol timer started leaves it where the user is typing.
+  void ShowForRun(bool takeFocus);
 
   // Cancel: the run ends after the current site.
   void Cancel();

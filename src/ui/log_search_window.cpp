@@ -41,6 +41,8 @@ constexpr int kFirstColumnsWidth = 50;  // until a search fits them
 
 LogSearchWindow::LogSearchWindow(QWidget* parent) : ProgramWindow(parent) {
   setWindowTitle(UiText(CP932("ログ検索")));
+  // A window to size at will, also as a dialog of the main window.
+  setWindowFlags(windowFlags() | Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint);
 
   keywordLabel_ = new QLabel(UiText(CP932("キーワード")), this);
   keywordEdit_ = Named(new QLineEdit(this), QStringLiteral("keywordEdit"));

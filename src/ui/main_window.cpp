@@ -1,6 +1,7 @@
 #include "ui/main_window.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDateTime>
@@ -36,6 +37,8 @@
 
 namespace quillet {
 namespace {
+
+constexpr int kPopupRetryMs = 500;
 
 QToolButton* AddButton(QToolBar* bar, const QString& name, int image, const std::string& hint,
                        bool toggle) {
@@ -121,6 +124,10 @@ MainWindow::MainWindow(QWidget* parent)
   trayIcon_.SetRightButtonMenu(trayMenu_);
   trayIcon_.OnDoubleClick = [this] { RestoreFromTray(); };
   trayIcon_.OnMessageClicked = [this] { ShowFirstNewRow(); };
+  notifier_.OnActivated = [this] { ShowFirstNewRow(); };
+  notifier_.OnFailed = [this](const QString& title, const QString& text) {
+    ShowNewsBalloon(title, text);
+  };
   trayIcon_.SetToolTip(QStringLiteral("Quillet"));
   MarkWatchedRows();
 }
@@ -333,6 +340,14 @@ void MainWindow::AnnounceNews() {
   if (notify == settings::Notify::kNever || news_.Count() == 0 ||
       (notify == settings::Notify::kWatchOnly && news_.WatchedCount() == 0))
     return;
+  // The desktop's notification service where there is one; the tray icon's
+  // balloon otherwise.
+  const QString title = UiText(news_.CountText());
+  const QString text = UiText(news_.ListText());
+  if (!notifier_.Show(title, text)) ShowNewsBalloon(title, text);
+}
+
+void MainWindow::ShowNewsBalloon(const QString& title, const QString& text) {
   if (!trayIcon_.Registered()) {
     // A desktop without a notification area has nowhere to show it.
     try {
@@ -342,7 +357,7 @@ void MainWindow::AnnounceNews() {
     }
     iconForNotice_ = true;
   }
-  trayIcon_.ShowMessage(UiText(news_.CountText()), UiText(news_.ListText()));
+  trayIcon_.ShowMessage(title, text);
 }
 
 void MainWindow::BringToFront() {
@@ -432,9 +447,7 @@ void MainWindow::StartFetch() {
     emptyListAtStart_ = true;
     fetchButton_->setEnabled(false);
     // The run starts from the dialog; this window stays usable meanwhile.
-    progressDialog_->show();
-    progressDialog_->raise();
-    progressDialog_->activateWindow();
+    progressDialog_->ShowForRun(true);
   });
 }
 
@@ -465,11 +478,17 @@ void MainWindow::PatrolTick() {
     // Nor while the error (or the feed errors) of the last run is still on screen: unattended
     // ticks would pile box upon box.
     if (progressDialog_->ShowingRunError() || showingFailures_) return;
+    // A window that appears closes an open menu (the tray's, say): the run
+    // waits until the user has closed it.
+    if (QApplication::activePopupWidget() != nullptr) {
+      QTimer::singleShot(kPopupRetryMs, this, [this] { PatrolTick(); });
+      return;
+    }
     if (!InternetAttemptConnect(settings::ReadProxy().address)) return;
     // The rows of the run go after the ones in the list. A window hidden in
     // the tray stays hidden; the dialog shows on its own.
     fetchButton_->setEnabled(false);
-    progressDialog_->show();
+    progressDialog_->ShowForRun(false);
   });
 }
 

@@ -13,6 +13,7 @@
 #include "core/headlines/run_news.h"
 #include "core/headlines/watch_match.h"
 #include "net/fetch_run.h"
+#include "ui/desktop_notifier.h"
 #include "ui/error_box.h"
 #include "ui/patrol_timer.h"
 #include "ui/program_window.h"
@@ -116,6 +117,7 @@ class MainWindow : public ProgramWindow, public HeadlineSink {
   void MarkWatchedRows();
   // The notification of the run's new headlines, as the settings allow.
   void AnnounceNews();
+  void ShowNewsBalloon(const QString& title, const QString& text);
   // The box that lists the sites and feeds that failed in the last run.
   void ShowFailures(const std::vector<std::string>& failures);
   // The time of the next patrol in the status area and the tray icon's
@@ -161,6 +163,7 @@ class MainWindow : public ProgramWindow, public HeadlineSink {
   // notification to the minimised window needs it.
   TrayIcon trayIcon_;
   bool iconForNotice_ = false;  // registered for a notification only
+  DesktopNotifier notifier_;
   bool viewRestored_ = false;
   bool showingFailures_ = false;  // the box of the failed sources is open
   // The sources that failed in the last completed run the window showed, by name.

@@ -4,22 +4,15 @@
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QScreen>
-#include <QWindow>
 
 #include "ui/window_placement.h"
 
 namespace quillet {
 
-ProgramWindow::ProgramWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
+ProgramWindow::ProgramWindow(QWidget* parent)
+    : QWidget(parent, parent != nullptr ? Qt::Dialog : Qt::Window) {
   // Only the main window ends the program when it closes.
   setAttribute(Qt::WA_QuitOnClose, false);
-}
-
-void ProgramWindow::showEvent(QShowEvent* event) {
-  // Qt makes a window with a parent that parent's transient, which takes it
-  // off the taskbar; every window of the program keeps its own entry.
-  if (QWindow* window = windowHandle()) window->setTransientParent(nullptr);
-  QWidget::showEvent(event);
 }
 
 void ProgramWindow::FixSizeAndCentre(QSize designed) {

@@ -1,6 +1,6 @@
-// The common base of all windows of the program: a top-level window with its
-// own taskbar entry that minimizes by itself and does not end the program
-// when it closes (only the main window does).
+// The common base of all windows of the program: a top-level window that
+// minimizes by itself and does not end the program when it closes (only the
+// main window does).
 #pragma once
 
 #include <QWidget>
@@ -12,13 +12,13 @@ namespace quillet {
 
 class ProgramWindow : public QWidget {
  public:
-  // Always a top-level window, even with a parent: the parent only owns it
-  // (and ends its life), it does not place it inside itself.
+  // Always a top-level window, even with a parent: the parent owns it (and
+  // ends its life) and does not place it inside itself. A window with a
+  // parent belongs to it as a dialog: the window manager keeps it above the
+  // parent (transient for it) and opens it there.
   explicit ProgramWindow(QWidget* parent = nullptr);
 
  protected:
-  void showEvent(QShowEvent* event) override;
-
   // For the settings dialogs, plain windows that act as dialogs: a fixed
   // frame of the designed size (larger only where the font needs it, smaller
   // only where the screen does), centred on the screen.

@@ -15,15 +15,31 @@ constexpr int kWaitMs = 2000;
 const QByteArray kShow = "show\n";
 const QByteArray kShown = "shown\n";
 
+// The folder as it will be on disk: its nearest existing ancestor resolved
+// (symbolic links, "..") and the parts not made yet after it. The name is thus
+// the same before and after the first fetch creates the folder, and two
+// spellings of one folder meet.
+QString ResolvedFolder(const std::string& folder) {
+  const QString absolute = QFileInfo(QString::fromLocal8Bit(folder.c_str())).absoluteFilePath();
+  QString existing = absolute;
+  QString missing;
+  while (!existing.isEmpty()) {
+    const QString canonical = QFileInfo(existing).canonicalFilePath();
+    if (!canonical.isEmpty()) return QDir::cleanPath(canonical + missing);
+    const qsizetype slash = existing.lastIndexOf(QLatin1Char('/'));
+    if (slash < 0) break;
+    missing.prepend(existing.mid(slash));
+    existing.truncate(slash);
+  }
+  return QDir::cleanPath(absolute);
+}
+
 }  // namespace
 
 QString SingleInstance::SocketName(const std::string& folder) {
-  // The folder as it is on disk when it exists, so that two spellings of one
-  // folder meet; the hash keeps the name short and free of '/'.
-  QString path = QString::fromLocal8Bit(folder.c_str());
-  const QString canonical = QFileInfo(path).canonicalFilePath();
-  if (!canonical.isEmpty()) path = canonical;
-  const QByteArray hash = QCryptographicHash::hash(path.toUtf8(), QCryptographicHash::Sha256);
+  // The hash keeps the name short and free of '/'.
+  const QByteArray hash =
+      QCryptographicHash::hash(ResolvedFolder(folder).toUtf8(), QCryptographicHash::Sha256);
   return QStringLiteral("quillet-%1-%2")
       .arg(getuid())
       .arg(QString::fromLatin1(hash.toHex().left(16)));

@@ -1,13 +1,44 @@
 #include "ui/window_placement.h"
 
+#include <QGuiApplication>
 #include <QScreen>
 #include <QWidget>
+#include <QWindow>
 
 #include <algorithm>
 
 #include "core/settings/settings.h"
 
 namespace quillet {
+
+namespace {
+
+// The available area of the screen the point is on, else of the window's.
+QRect AvailableAround(const QWidget& window, QPoint point) {
+  const QScreen* screen = QGuiApplication::screenAt(point);
+  if (screen == nullptr) screen = window.screen();
+  return screen != nullptr ? screen->availableGeometry() : QRect();
+}
+
+// Moves the frame, not the client area, to `position`: the settings hold the
+// frame's corner, as pos() gives it. Once the window exists, move() places
+// its client area (the frame is not known before the window manager puts it
+// on); the window's frame position asks the window manager for the frame's.
+void MoveFrame(QWidget& window, QPoint position) {
+  window.move(position);
+  if (QWindow* handle = window.windowHandle()) handle->setFramePosition(position);
+}
+
+}  // namespace
+
+QPoint FramePositionInside(const QRect& frame, const QRect& available) {
+  const auto inside = [](int start, int length, int areaStart, int areaLength) {
+    if (length >= areaLength) return areaStart;
+    return std::clamp(start, areaStart, areaStart + areaLength - length);
+  };
+  return {inside(frame.left(), frame.width(), available.left(), available.width()),
+          inside(frame.top(), frame.height(), available.top(), available.height())};
+}
 
 void WindowPlacement::Showing() {
   if (shownOnce_) return;
@@ -18,19 +49,21 @@ void WindowPlacement::Showing() {
   current.width = window_.width();
   current.height = window_.height();
   settings::Geometry stored = settings::ReadGeometry(current);
+  const QRect available = AvailableAround(window_, QPoint(stored.left, stored.top));
   // Nothing stored: the built-in bounds, inside the screen where it is small
   // (or scaled up), with room for the frame.
-  const QScreen* screen = window_.screen();
-  if (!settings::HasGeometry() && screen != nullptr) {
-    const QRect room =
-        screen->availableGeometry().adjusted(0, 0, -kFrameRoom.width(), -kFrameRoom.height());
-    stored.width = std::min(stored.width, room.width());
-    stored.height = std::min(stored.height, room.height());
-    stored.left = std::clamp(stored.left, room.left(), room.right() + 1 - stored.width);
-    stored.top = std::clamp(stored.top, room.top(), room.bottom() + 1 - stored.height);
+  if (!settings::HasGeometry() && available.isValid()) {
+    stored.width = std::min(stored.width, available.width() - kFrameRoom.width());
+    stored.height = std::min(stored.height, available.height() - kFrameRoom.height());
   }
-  window_.move(stored.left, stored.top);
   window_.resize(stored.width, stored.height);
+  // A frame outside the screen comes inside. Its corner is the stored
+  // position; its size, before the window manager has put the frame on, the
+  // client's with room for a frame.
+  QPoint position(stored.left, stored.top);
+  if (available.isValid())
+    position = FramePositionInside(QRect(position, window_.size() + kFrameRoom), available);
+  MoveFrame(window_, position);
   if (stored.maximized) window_.setWindowState(window_.windowState() | Qt::WindowMaximized);
 }
 

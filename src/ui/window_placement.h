@@ -1,9 +1,11 @@
 // Where the main window stands on the screen: the geometry stored in the
 // settings file, applied at the first showing and written at close, and the
-// always-on-top flag, whose change re-creates the window in place.
+// always-on-top flag, whose change re-creates the window in place. Left and
+// Top are the frame's corner, both when written and when applied.
 #pragma once
 
 #include <QPoint>
+#include <QRect>
 #include <QSize>
 
 class QWidget;
@@ -13,14 +15,20 @@ namespace quillet {
 // What a window frame (title bar, borders) may add to the client size.
 inline constexpr QSize kFrameRoom(16, 48);
 
+// The top-left corner that puts `frame` inside `available`, moving it as
+// little as it can; a frame larger than the area keeps its top and left
+// edges (the title bar) inside.
+QPoint FramePositionInside(const QRect& frame, const QRect& available);
+
 class WindowPlacement {
  public:
   explicit WindowPlacement(QWidget& window) : window_(window) {}
   WindowPlacement(const WindowPlacement&) = delete;
   WindowPlacement& operator=(const WindowPlacement&) = delete;
 
-  // The window is being shown: the first time it takes the stored geometry;
-  // later showings (back from the tray) keep it as the user left it.
+  // The window is being shown: the first time it takes the stored geometry,
+  // its frame moved inside the screen's free area; later showings (back from
+  // the tray) keep it as the user left it.
   void Showing();
   // The window has moved; called from its moveEvent.
   void Moved();

@@ -36,16 +36,22 @@ TEST_F(BrowserLaunch, TheSettingsChooseTheDesktopTheBrowserProgramOrAMessage) {
       {"https, any case", "IEPath=/nowhere", "hTTps://x/", "hTTps://x/", ""},
       {"no web URL", "", "file:///etc/passwd", "",
        "Quillet: このURLは開けません\n\nfile:///etc/passwd"},
+      {"the desktop fails", "", "http://127.0.0.1/記事", "http://127.0.0.1/記事",
+       "ブラウザを起動できません: この記事をブラウザで開けませんでした\n\n"
+       "http://127.0.0.1/記事\n\nno browser"},
+      {"the program fails", "NewWindowOnly=1\r\nIEPath=" + browser, "http://x/",
+       browser + " http://x/",
+       "ブラウザを起動できません: この記事をブラウザで開けませんでした\n\nhttp://x/\n\nno browser"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
     // Every launch reads the settings file afresh.
     test::WriteBytes(settings::SettingsFilePath(), "[Main]\r\n" + c.ini + "\r\n");
     test::RecordingOpener opener;
+    if (std::string(c.what).ends_with("fails")) opener.failure = "no browser";
     w.messages.clear();
     OpenArticle(Utf8ToCp932(c.url), nullptr);
     EXPECT_EQ(opener.opened, c.opened.empty() ? test::Texts{} : test::Texts{c.opened});
-    // A launch that fails (the recording opener fails every one) is not reported.
     ASSERT_EQ(w.messages.size(), c.message.empty() ? 0u : 1u);
     if (!c.message.empty()) {
       EXPECT_EQ(w.messages[0].caption + ": " + w.messages[0].text, c.message);
@@ -79,19 +85,47 @@ TEST_F(BrowserLaunch, ARealProgramStartPassesTheUrlAsOneArgument) {
   EXPECT_EQ(ArgumentsOfLaunch(browser, "http://127.0.0.1/a b?x=1&y=記事;echo z"),
             "1\nhttp://127.0.0.1/a b?x=1&y=記事;echo z\n");
   EXPECT_TRUE(w.messages.empty());
+  // A file that cannot be run is no browser.
+  std::filesystem::permissions(browser, std::filesystem::perms::owner_read);
+  OpenArticle("http://127.0.0.1/x", nullptr);
+  ASSERT_EQ(w.messages.size(), 1u);
+  EXPECT_TRUE(w.messages[0].text.starts_with(
+      "この記事をブラウザで開けませんでした\n\nhttp://127.0.0.1/x\n\n" + browser +
+      " を起動できません"))
+      << w.messages[0].text;
 }
 
-// The offscreen platform opens nothing; with a display (scripts/test runs
-// this under Xvfb) the desktop's handler is the first xdg-open on PATH.
-TEST_F(BrowserLaunch, TheRealDesktopHandlerIsXdgOpen) {
-  if (QGuiApplication::platformName() == QStringLiteral("offscreen"))
-    GTEST_SKIP() << "needs a display platform";
+// The desktop's handler is the first xdg-open on PATH, watched to its end:
+// one that fails (no browser to open the URL with) is reported with its exit
+// status and its last word, as is a PATH without one.
+TEST_F(BrowserLaunch, TheRealDesktopHandlerIsXdgOpenAndItsFailureIsReported) {
   const std::string path = std::getenv("PATH") ? std::getenv("PATH") : "";
   setenv("PATH", (w.home.Path("bin") + ":" + path).c_str(), 1);
-  const std::string args =
-      ArgumentsOfLaunch(w.home.Path("bin/xdg-open"), "http://127.0.0.1/a?id=1");
+  EXPECT_EQ(ArgumentsOfLaunch(w.home.Path("bin/xdg-open"), "http://127.0.0.1/a?id=1"),
+            "1\nhttp://127.0.0.1/a?id=1\n");
+  EXPECT_TRUE(w.messages.empty());
+
+  test::WriteBytes(w.home.Path("bin/xdg-open"),
+                   "#!/bin/sh\necho \"xdg-open: no method available for opening '$1'\" >&2\n"
+                   "exit 3\n");
+  OpenArticle("http://127.0.0.1/b", nullptr);
+  ASSERT_TRUE(test::SpinUntil([&] { return !w.messages.empty(); }));
+  EXPECT_EQ(w.messages[0].caption, "ブラウザを起動できません");
+  EXPECT_EQ(w.messages[0].text,
+            "この記事をブラウザで開けませんでした\n\nhttp://127.0.0.1/b\n\n"
+            "xdg-open が失敗しました (終了コード 3): "
+            "xdg-open: no method available for opening 'http://127.0.0.1/b'\n"
+            "既定のブラウザが設定されているか確かめてください");
+
+  // No xdg-open and no browser Qt knows of on PATH.
+  w.messages.clear();
+  setenv("PATH", w.home.Path("empty").c_str(), 1);
+  OpenArticle("http://127.0.0.1/c", nullptr);
   setenv("PATH", path.c_str(), 1);
-  EXPECT_EQ(args, "1\nhttp://127.0.0.1/a?id=1\n");
+  ASSERT_TRUE(test::SpinUntil([&] { return !w.messages.empty(); }, 5'000));
+  EXPECT_EQ(w.messages[0].text,
+            "この記事をブラウザで開けませんでした\n\nhttp://127.0.0.1/c\n\n"
+            "URLを開くプログラム xdg-open が見つかりません (パッケージ xdg-utils)");
 }
 
 }  // namespace

@@ -1,5 +1,5 @@
 // Test main of the window tests: a QApplication on the offscreen platform
-// unless a display platform was chosen.
+// unless a display platform was chosen, and no session bus.
 #include <QApplication>
 
 #include <gtest/gtest.h>
@@ -8,6 +8,9 @@
 
 int main(int argc, char** argv) {
   if (std::getenv("QT_QPA_PLATFORM") == nullptr) setenv("QT_QPA_PLATFORM", "offscreen", 1);
+  // No notification reaches the desktop the tests run on: a session bus is
+  // only the one a test starts.
+  setenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent/quillet-tests", 1);
   QApplication app(argc, argv);
   testing::InitGoogleTest(&argc, argv);
   return RUN_ALL_TESTS();

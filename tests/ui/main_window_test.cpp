@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QSystemTrayIcon>
+#include <QWindow>
 
 #include <filesystem>
 
@@ -18,6 +19,7 @@
 #include "ui/log_search_window.h"
 #include "ui/qt_japanese.h"
 #include "ui/single_instance.h"
+#include "ui/window_placement.h"
 
 namespace quillet {
 namespace {
@@ -66,15 +68,16 @@ TEST_F(MainWindowTest, TheStoredGeometryAppliesAtTheFirstShowingAndIsWrittenAtCl
       << stored[0] << "," << stored[1] << " in " << screen.width() << "x" << screen.height();
   EXPECT_EQ(stored[0] == 408, 408 + 505 <= screen.right());
 
-  // Stored bounds are applied unchanged, even off the screen. Later showings
-  // (back from the tray) keep the window where the user left it and read the
-  // interval again; always on top re-creates the window in place, no showing.
+  // Stored bounds are applied, a frame off the screen moved inside it. Later
+  // showings (back from the tray) keep the window where the user left it and
+  // read the interval again; always on top re-creates the window in place, no
+  // showing.
   settings::WriteGeometry({-3000, 40, 600, 500, false});
   settings::WriteInteger("Main", "TimerInterval", 3);
   auto again = std::make_unique<MainWindow>();
   again->show();
   EXPECT_EQ(again->size(), QSize(600, 500));
-  EXPECT_EQ(again->pos(), QPoint(-3000, 40));
+  EXPECT_EQ(again->pos(), QPoint(screen.left(), 40));
   EXPECT_EQ(again->PatrolIntervalMs(), 3 * 60'000);
   again->move(100, 120);
   again->hide();
@@ -99,6 +102,27 @@ TEST_F(MainWindowTest, TheStoredGeometryAppliesAtTheFirstShowingAndIsWrittenAtCl
   again->show();
   EXPECT_TRUE(again->isMaximized());
   EXPECT_EQ(again->normalGeometry().size(), QSize(600, 500));
+}
+
+TEST(FramePositionInside, MovesAFrameIntoTheAreaAsLittleAsItCan) {
+  const QRect area(0, 30, 1280, 870);  // below a panel at the top
+  const struct {
+    const char* what;
+    QRect frame;
+    QPoint expected;
+  } cases[] = {
+      {"inside stays", {97, 40, 600, 500}, {97, 40}},
+      {"touching every edge stays", {0, 30, 1280, 870}, {0, 30}},
+      {"title bar above the area", {96, -10, 600, 500}, {96, 30}},
+      {"off the left", {-3000, 40, 600, 500}, {0, 40}},
+      {"off the right and the bottom", {1000, 800, 600, 500}, {680, 400}},
+      {"taller than the area: the title bar stays in", {10, 100, 600, 2000}, {10, 30}},
+      {"wider than the area: the left edge stays in", {-5, 40, 1500, 500}, {0, 40}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    EXPECT_EQ(FramePositionInside(c.frame, area), c.expected);
+  }
 }
 
 // The patrol timer, always on top and the columns the user set come back at
@@ -139,6 +163,34 @@ TEST_F(MainWindowTest, WhatTheUserSetInTheWindowIsKeptAcrossStarts) {
   EXPECT_EQ(fresh.UserColumnWidths(), "");
   fresh.SetUserColumnWidths("70,80");
   EXPECT_EQ(fresh.UserColumnWidths(), "70,80");
+}
+
+// Every dialog and the log search window belong to the main window: the
+// window manager keeps them above it, also while it is always on top.
+TEST_F(MainWindowTest, TheDialogsAndTheSearchWindowAreTransientForTheMainWindow) {
+  w.mainWindow.show();
+  w.Main("logSearchButton")->click();
+  LogSearchWindow* search = nullptr;
+  for (QWidget* child : w.mainWindow.findChildren<QWidget*>())
+    if (auto* window = dynamic_cast<LogSearchWindow*>(child)) search = window;
+  ASSERT_NE(search, nullptr);
+  const std::pair<const char*, QWidget*> windows[] = {{"progress", &w.progressDialog},
+                                                      {"connection", &w.connectionDialog},
+                                                      {"behaviour", &w.behaviourDialog},
+                                                      {"search", search}};
+  // Always on top makes the main window's window anew; they follow it.
+  for (bool onTop : {false, true}) {
+    if (onTop) w.Main("alwaysOnTopButton")->click();
+    ASSERT_NE(w.mainWindow.windowHandle(), nullptr);
+    for (const auto& [what, window] : windows) {
+      SCOPED_TRACE(what);
+      window->show();
+      ASSERT_NE(window->windowHandle(), nullptr);
+      EXPECT_EQ(window->windowHandle()->transientParent(), w.mainWindow.windowHandle());
+      EXPECT_TRUE(window->isWindow());
+      window->hide();
+    }
+  }
 }
 
 // A later start on the same folder asks the running one to show its window;

@@ -304,6 +304,21 @@ TEST_F(PatrolTray, WithoutANetworkTheFetchButtonSaysSoAndATickPassesSilently) {
   EXPECT_TRUE(w.Main("fetchButton")->isEnabled());
 }
 
+// A tick while a menu is open (the tray's, say) waits until it has closed:
+// the progress dialog appearing would close it under the user's pointer.
+TEST_F(PatrolTray, ATickWaitsWhileAMenuIsOpen) {
+  test::NetworkCheckStub network(false);
+  auto* menu = w.Main<QMenu>("trayMenu");
+  menu->popup(QPoint(10, 10));
+  ASSERT_EQ(QApplication::activePopupWidget(), menu);
+  w.mainWindow.PatrolTimerForTesting().OnTick();
+  EXPECT_FALSE(test::SpinUntil([&] { return !network.proxies.empty(); }, 1'200));
+  EXPECT_TRUE(menu->isVisible());
+  menu->close();
+  EXPECT_TRUE(test::SpinUntil([&] { return !network.proxies.empty(); }, 5'000));
+  EXPECT_EQ(network.proxies.size(), 1u);
+}
+
 TEST_F(PatrolTray, IntoTheTrayAndBackAsTheUserLeftIt) {
   // Without a tray the window stays, and the next attempt tries again.
   TrayIconHost::SetAvailableForTesting(false);

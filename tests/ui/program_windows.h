@@ -83,7 +83,9 @@ struct ShownMessage {
 
 class ProgramWindows {
  public:
-  ProgramWindows() : progressDialog(mainWindow) {
+  // The dialogs belong to the main window, as in the program.
+  ProgramWindows()
+      : progressDialog(mainWindow), connectionDialog(&mainWindow), behaviourDialog(&mainWindow) {
     // The tests close the main window; that must not end the test program.
     QApplication::setQuitOnLastWindowClosed(false);
     mainWindow.SetWindows(&progressDialog, &connectionDialog, &behaviourDialog);
@@ -162,19 +164,20 @@ struct NetworkCheckStub {
 };
 
 // Records the URL (UTF-8) that would go to the browser, after the program
-// for a program start; every launch fails, which is not reported.
+// for a program start; a launch fails with `failure` when it is set.
 struct RecordingOpener : UrlOpener {
   RecordingOpener() { SetUrlOpener(this); }
   ~RecordingOpener() override { SetUrlOpener(nullptr); }
-  bool OpenUrl(const std::string& url) override {
+  void OpenUrl(const std::string& url, Failed failed) override {
     opened.push_back(url);
-    return false;
+    if (!failure.empty()) failed(failure);
   }
-  bool StartProgram(const std::string& program, const std::string& url) override {
+  void StartProgram(const std::string& program, const std::string& url, Failed failed) override {
     opened.push_back(program + " " + url);
-    return false;
+    if (!failure.empty()) failed(failure);
   }
   Texts opened;
+  std::string failure;  // CP932
 };
 
 }  // namespace quillet::test

@@ -57,8 +57,9 @@ int main(int argc, char** argv) {
   // Created in this order and kept until the program ends.
   MainWindow mainWindow;
   FetchProgressDialog progressDialog(mainWindow);
-  ConnectionDialog connectionDialog;
-  BehaviourDialog behaviourDialog;
+  // The dialogs belong to the main window, so that they open above it.
+  ConnectionDialog connectionDialog(&mainWindow);
+  BehaviourDialog behaviourDialog(&mainWindow);
   mainWindow.SetWindows(&progressDialog, &connectionDialog, &behaviourDialog);
   instance.OnShowRequested = [&mainWindow] { mainWindow.BringToFront(); };
   if (request == CommandLineRequest::kRunInTray) {
