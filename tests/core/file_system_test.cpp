@@ -1,4 +1,5 @@
-// Atomic file replacement: symbolic links followed to their target.
+// Atomic file replacement: symbolic links followed to their target, writers of
+// one file at the same time.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -144,6 +145,41 @@ TEST(WriteFileAtomic, SettingsAndLogsThatAreLinksStayLinksOrNameTheLinkThatLeads
       EXPECT_FALSE(DirectoryExists(home.Path("missing")));
     }
   }
+}
+
+// Writers of one file at the same time each replace it whole, every time: one
+// writer's clean-up of temporary files never takes another's live one.
+TEST(WriteFileAtomic, WritersOfOneFileAtTheSameTimeAllSucceed) {
+  test::TempHome home;
+  const std::string path = home.Path("quillet.ini");
+  constexpr int kWriters = 3;
+  constexpr int kRounds = 400;
+  auto content = [](int writer) {
+    return std::string(static_cast<size_t>(100 + writer * 37), static_cast<char>('a' + writer));
+  };
+  std::vector<pid_t> children;
+  for (int w = 0; w < kWriters; ++w) {
+    const pid_t child = fork();
+    if (child == 0) {
+      int failures = 0;
+      for (int round = 0; round < kRounds; ++round)
+        failures += WriteFileAtomic(path, content(w)) ? 0 : 1;
+      _exit(std::min(failures, 100));
+    }
+    children.push_back(child);
+  }
+  for (const pid_t child : children) {
+    int status = 0;
+    waitpid(child, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "failed writes of one writer";
+  }
+  const std::string bytes = test::ReadBytes(path);
+  bool whole = false;
+  for (int w = 0; w < kWriters; ++w)
+    whole = whole || bytes == content(w);
+  EXPECT_TRUE(whole) << bytes.size() << " bytes";
+  EXPECT_EQ(Names(home.Dir()), std::set<std::string>{"quillet.ini"});
 }
 
 }  // namespace

@@ -85,12 +85,28 @@ bool FollowLinks(const std::string& path, std::string& target) {
   return false;
 }
 
+// flock, taken again when a signal interrupts the wait.
+bool LockFolder(int folder, int operation) {
+  int result;
+  while ((result = flock(folder, operation)) != 0 && errno == EINTR) {
+  }
+  return result == 0;
+}
+
 // Opens a new temporary file beside `path`, locked for as long as it is open
 // so that RemoveStaleTemporaries passes it over; returns its fd and name.
+// From its creation until it is locked the folder is held locked shared,
+// which the clean-up takes exclusive: it never sees a live writer's file
+// unlocked. The folder serves as the lock, so no lock file is left behind.
 int OpenTemporaryBeside(const std::string& path, std::string& tempName) {
+  const int folder = open(FolderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (folder >= 0) LockFolder(folder, LOCK_SH);
   tempName = path + ".tmp-XXXXXX";
-  const int fd = mkstemp(tempName.data());
+  const int fd = mkostemp(tempName.data(), O_CLOEXEC);
+  const int saved = errno;
   if (fd >= 0) flock(fd, LOCK_EX);
+  if (folder >= 0) close(folder);
+  errno = saved;
   return fd;
 }
 
@@ -101,6 +117,10 @@ void RemoveStaleTemporaries(const std::string& path) {
   const std::string fileName = path.substr(slash == std::string::npos ? 0 : slash + 1);
   DIR* folder = opendir(FolderOf(path).c_str());
   if (folder == nullptr) return;
+  if (!LockFolder(dirfd(folder), LOCK_EX)) {
+    closedir(folder);
+    return;
+  }
   while (const dirent* entry = readdir(folder)) {
     if (!IsTemporaryOf(entry->d_name, fileName)) continue;
     const int fd =
@@ -198,17 +218,14 @@ bool WriteFileAtomic(const std::string& path, const std::vector<std::string_view
   bool ok = fchmod(fd, ReplacementMode(target, static_cast<mode_t>(newFileMode))) == 0;
   for (size_t i = 0; ok && i < pieces.size(); ++i)
     ok = WriteAll(fd, pieces[i].data(), pieces[i].size());
-  ok = ok && fdatasync(fd) == 0;
-  int saved = errno;
-  if (close(fd) != 0 && ok) {
-    ok = false;
-    saved = errno;
-  }
-  if (ok && rename(tempName.c_str(), target.c_str()) == 0) return true;
-  if (ok) saved = errno;
-  unlink(tempName.c_str());
+  ok = ok && fdatasync(fd) == 0 && rename(tempName.c_str(), target.c_str()) == 0;
+  const int saved = errno;
+  if (!ok) unlink(tempName.c_str());
+  // Closed (and unlocked) only now: until the rename the clean-up of another
+  // writer must see the file locked. The bytes are on disk already.
+  close(fd);
   errno = saved;
-  return false;
+  return ok;
 }
 
 bool CanReplaceFile(const std::string& path) {
@@ -221,8 +238,8 @@ bool CanReplaceFile(const std::string& path) {
   std::string tempName;
   const int fd = OpenTemporaryBeside(target, tempName);
   if (fd < 0) return false;
-  close(fd);
   unlink(tempName.c_str());
+  close(fd);
   return true;
 }
 

@@ -28,8 +28,8 @@ ReadResult ReadWholeFile(const std::string& path, std::string& out);
 // leaves either the old or the new file. When `path` is a symbolic link, the
 // file it leads to is replaced in its own folder and the link stays; a link
 // that leads nowhere (into a missing folder, round in a loop) is a failure.
-// Temporary files of `path` that a writer killed earlier left behind are
-// removed first. A file with no write permission bit counts
+// Temporary files that writers killed earlier left behind are removed first;
+// those of writers at work are not. A file with no write permission bit counts
 // as read-only and is not replaced. A replaced file keeps its mode; a new one
 // gets `newFileMode` less the umask. Returns false (errno set) on failure.
 bool WriteFileAtomic(const std::string& path, const std::string& data, unsigned newFileMode = 0666);
