@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <string_view>
@@ -55,12 +56,57 @@ bool IsTemporaryOf(std::string_view name, std::string_view fileName) {
   });
 }
 
+// The folder of `path` with its trailing '/', or "./" when it has none.
+std::string FolderOf(const std::string& path) {
+  const size_t slash = path.rfind('/');
+  return slash == std::string::npos ? "./" : path.substr(0, slash + 1);
+}
+
+// Follows `path` through symbolic links to the file they end at, which need
+// not exist yet; a relative link is read from the folder that holds it. False
+// (errno set) when the links cannot be followed: ELOOP for a loop.
+bool FollowLinks(const std::string& path, std::string& target) {
+  constexpr int kMaxLinks = 40;
+  target = path;
+  for (int hops = 0; hops <= kMaxLinks; ++hops) {
+    char text[PATH_MAX];
+    const ssize_t n = readlink(target.c_str(), text, sizeof text);
+    // EINVAL: not a link; ENOENT: nothing there (yet), or a folder on the way
+    // missing, which the creation of the temporary file reports.
+    if (n < 0) return errno == EINVAL || errno == ENOENT;
+    if (static_cast<size_t>(n) == sizeof text) {
+      errno = ENAMETOOLONG;
+      return false;
+    }
+    const std::string_view link(text, static_cast<size_t>(n));
+    target = link.starts_with('/') ? std::string(link) : FolderOf(target).append(link);
+  }
+  errno = ELOOP;
+  return false;
+}
+
+// flock, taken again when a signal interrupts the wait.
+bool LockFolder(int folder, int operation) {
+  int result;
+  while ((result = flock(folder, operation)) != 0 && errno == EINTR) {
+  }
+  return result == 0;
+}
+
 // Opens a new temporary file beside `path`, locked for as long as it is open
 // so that RemoveStaleTemporaries passes it over; returns its fd and name.
+// From its creation until it is locked the folder is held locked shared,
+// which the clean-up takes exclusive: it never sees a live writer's file
+// unlocked. The folder serves as the lock, so no lock file is left behind.
 int OpenTemporaryBeside(const std::string& path, std::string& tempName) {
+  const int folder = open(FolderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (folder >= 0) LockFolder(folder, LOCK_SH);
   tempName = path + ".tmp-XXXXXX";
-  const int fd = mkstemp(tempName.data());
+  const int fd = mkostemp(tempName.data(), O_CLOEXEC);
+  const int saved = errno;
   if (fd >= 0) flock(fd, LOCK_EX);
+  if (folder >= 0) close(folder);
+  errno = saved;
   return fd;
 }
 
@@ -68,10 +114,13 @@ int OpenTemporaryBeside(const std::string& path, std::string& tempName) {
 // left behind: those no open writer holds locked. Nothing else is touched.
 void RemoveStaleTemporaries(const std::string& path) {
   const size_t slash = path.rfind('/');
-  const std::string dir = slash == std::string::npos ? "." : path.substr(0, slash + 1);
   const std::string fileName = path.substr(slash == std::string::npos ? 0 : slash + 1);
-  DIR* folder = opendir(dir.c_str());
+  DIR* folder = opendir(FolderOf(path).c_str());
   if (folder == nullptr) return;
+  if (!LockFolder(dirfd(folder), LOCK_EX)) {
+    closedir(folder);
+    return;
+  }
   while (const dirent* entry = readdir(folder)) {
     if (!IsTemporaryOf(entry->d_name, fileName)) continue;
     const int fd =
@@ -156,40 +205,41 @@ bool WriteFileAtomic(const std::string& path, const std::string& data, unsigned 
 
 bool WriteFileAtomic(const std::string& path, const std::vector<std::string_view>& pieces,
                      unsigned newFileMode) {
-  if (IsReadOnlyFile(path)) {
+  std::string target;
+  if (!FollowLinks(path, target)) return false;
+  if (IsReadOnlyFile(target)) {
     errno = EACCES;
     return false;
   }
-  RemoveStaleTemporaries(path);
+  RemoveStaleTemporaries(target);
   std::string tempName;
-  int fd = OpenTemporaryBeside(path, tempName);
+  const int fd = OpenTemporaryBeside(target, tempName);
   if (fd < 0) return false;
-  bool ok = fchmod(fd, ReplacementMode(path, static_cast<mode_t>(newFileMode))) == 0;
+  bool ok = fchmod(fd, ReplacementMode(target, static_cast<mode_t>(newFileMode))) == 0;
   for (size_t i = 0; ok && i < pieces.size(); ++i)
     ok = WriteAll(fd, pieces[i].data(), pieces[i].size());
-  ok = ok && fdatasync(fd) == 0;
-  int saved = errno;
-  if (close(fd) != 0 && ok) {
-    ok = false;
-    saved = errno;
-  }
-  if (ok && rename(tempName.c_str(), path.c_str()) == 0) return true;
-  if (ok) saved = errno;
-  unlink(tempName.c_str());
+  ok = ok && fdatasync(fd) == 0 && rename(tempName.c_str(), target.c_str()) == 0;
+  const int saved = errno;
+  if (!ok) unlink(tempName.c_str());
+  // Closed (and unlocked) only now: until the rename the clean-up of another
+  // writer must see the file locked. The bytes are on disk already.
+  close(fd);
   errno = saved;
-  return false;
+  return ok;
 }
 
 bool CanReplaceFile(const std::string& path) {
-  if (IsReadOnlyFile(path) || DirectoryExists(path)) {
+  std::string target;
+  if (!FollowLinks(path, target)) return false;
+  if (IsReadOnlyFile(target) || DirectoryExists(target)) {
     errno = EACCES;
     return false;
   }
   std::string tempName;
-  int fd = OpenTemporaryBeside(path, tempName);
+  const int fd = OpenTemporaryBeside(target, tempName);
   if (fd < 0) return false;
-  close(fd);
   unlink(tempName.c_str());
+  close(fd);
   return true;
 }
 

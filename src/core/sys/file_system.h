@@ -25,18 +25,21 @@ ReadResult ReadWholeFile(const std::string& path, std::string& out);
 
 // Replaces the file's content atomically: the bytes go to a temporary file in
 // the same folder, which is flushed to disk and renamed over `path`, so a crash
-// leaves either the old or the new file. Temporary files of `path` that a
-// writer killed earlier left behind are removed first. A file with no write permission bit
-// counts as read-only and is not replaced. A replaced file keeps its mode; a new
-// one gets `newFileMode` less the umask. Returns false (errno set) on failure.
+// leaves either the old or the new file. When `path` is a symbolic link, the
+// file it leads to is replaced in its own folder and the link stays; a link
+// that leads nowhere (into a missing folder, round in a loop) is a failure.
+// Temporary files that writers killed earlier left behind are removed first;
+// those of writers at work are not. A file with no write permission bit counts
+// as read-only and is not replaced. A replaced file keeps its mode; a new one
+// gets `newFileMode` less the umask. Returns false (errno set) on failure.
 bool WriteFileAtomic(const std::string& path, const std::string& data, unsigned newFileMode = 0666);
 // The same with the file's bytes given as pieces, written one after another.
 bool WriteFileAtomic(const std::string& path, const std::vector<std::string_view>& pieces,
                      unsigned newFileMode = 0666);
 
-// True when a file can be created or replaced at `path` (its folder exists and
-// takes a new file, and an existing file is not read-only). Creates nothing
-// that stays.
+// True when a file can be created or replaced at `path`, or at the file a
+// link there leads to (its folder exists and takes a new file, and an existing
+// file is not read-only). Creates nothing that stays.
 bool CanReplaceFile(const std::string& path);
 
 }  // namespace quillet
