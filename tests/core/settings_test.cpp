@@ -126,6 +126,25 @@ TEST(Settings, DefaultsAreWrittenBackInTheirOrder) {
   EXPECT_EQ(test::ReadBytes(SettingsFilePath()), want);
 }
 
+// A value longer than the file gives back, written back as it was read by
+// a dialog's OK, keeps its line whole; another value replaces it.
+TEST(Settings, ValuesTooLongToReadStayWholeWhenWrittenBack) {
+  test::TempHome home;
+  const std::string longPath = "IEPath=/opt/" + std::string(2100, 'b') + "\r\n";
+  const std::string longProxy = "Proxy=p:1" + std::string(2100, '1') + "\r\n";
+  test::WriteBytes(SettingsFilePath(), "[Main]\r\n" + longPath + "[HTTP]\r\n" + longProxy);
+  WriteBehaviour(ReadBehaviour());
+  WriteConnection(ReadConnection());
+  const std::string written = test::ReadBytes(SettingsFilePath());
+  EXPECT_NE(written.find(longPath), std::string::npos);
+  EXPECT_NE(written.find(longProxy), std::string::npos);
+  Behaviour b = ReadBehaviour();
+  b.iePath.pop_back();
+  WriteBehaviour(b);
+  EXPECT_EQ(ReadBehaviour().iePath, b.iePath);
+  EXPECT_EQ(test::ReadBytes(SettingsFilePath()).find(longPath), std::string::npos);
+}
+
 TEST(Settings, ValuesAreReadAsStoredAndWrittenBack) {
   test::TempHome home;
   test::WriteBytes(SettingsFilePath(), "[CheckRoute]\n5=0\n6=yes\n[main]\nMaximized=2\n");

@@ -115,6 +115,11 @@ void ProfileDocument::Set(std::string_view section, std::string_view key, std::s
   auto [begin, end] = FindSection(section);
   if (begin != std::string::npos) {
     if (auto at = FindKey(begin, end, key)) {
+      // A value longer than Get gives back, written back as it was read, keeps
+      // its line whole rather than cut short.
+      const std::string& text = lines_[*at].text;
+      const std::string_view stored = std::string_view(text).substr(text.find('=') + 1);
+      if (stored.size() > kProfileValueMax && stored.substr(0, kProfileValueMax) == value) return;
       lines_[*at].text = std::move(line);
       return;
     }

@@ -23,7 +23,9 @@ class ProfileDocument {
 
   std::optional<std::string> Get(std::string_view section, std::string_view key) const;
   // Replaces the key's value in place, or appends the key at the end of its
-  // section, or appends the section at the end of the document.
+  // section, or appends the section at the end of the document. A line whose
+  // value is longer than Get gives back stays whole when `value` is what Get
+  // gives back of it.
   void Set(std::string_view section, std::string_view key, std::string_view value);
   // The "Key=Value" lines of the first section with this name, in file order,
   // keys and values as they stand, values cut after `valueMax` bytes (as Get
