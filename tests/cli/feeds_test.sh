@@ -46,6 +46,24 @@ f remove 1 && f enable 2
 check "an id is never given again" test "$(f add c http://c.test)" = 3
 check "remove, enable" test "$(f list | cut -f1,2)" = $'2\ton\n3\ton'
 
+# Entries that cannot be used, a repeated id and a value longer than the file
+# gives back: list names them on stderr, exit 0, and a write keeps their lines.
+k() { "$cli" feeds "$@" --home "$work/kept"; }
+mkdir -p "$work/kept"
+unusable=$(printf 'Id1=1\r\nName1=dup\r\nUrl1=http://dup.test/\r\nUrl2=http://long.test/%s\r\nId2=2\r\nName2=long\r\n' \
+  "$(head -c 2100 /dev/zero | tr '\0' x)")
+printf '[Feeds]\r\nCount=3\r\nNextId=3\r\nId0=1\r\nName0=a\r\nUrl0=http://a.test/\r\nEnabled0=1\r\n%s\r\n' "$unusable" >"$work/kept/quillet.ini"
+k list >"$work/out" 2>"$work/err"
+check "list: the usable feeds, exit 0" test $? -eq 0 -a "$(cat "$work/out")" = $'1\ton\ta\thttp://a.test/'
+check "... and the entries not used on stderr" test "$(cat "$work/err")" = \
+  "[Feeds] の Id1 は使われません: ID 1 は前の項目にもあります"$'\n'"[Feeds] の Url2 は使われません: 値が長すぎます (2047バイトまで)"
+keeps() { [[ $(cat "$work/kept/quillet.ini") == *"$unusable"* ]]; }
+check "add keeps their lines byte for byte" test "$(k add b http://b.test/)" = 3
+check "..." keeps
+k disable 1
+check "... disable too" keeps
+check "... list after them" test "$(k list 2>/dev/null)" = $'1\toff\ta\thttp://a.test/\n3\ton\tb\thttp://b.test/'
+
 # A fetch of no site and feeds that fail through a proxy that refuses: each
 # named on stderr with what to check and the reason; exit 1, as nothing
 # downloaded.

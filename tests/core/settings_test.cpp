@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <functional>
+
 #include "core/settings/browser_lookup.h"
 #include "core/settings/feed_list.h"
 #include "core/settings/settings.h"
@@ -124,6 +126,25 @@ TEST(Settings, DefaultsAreWrittenBackInTheirOrder) {
   EXPECT_EQ(test::ReadBytes(SettingsFilePath()), want);
 }
 
+// A value longer than the file gives back, written back as it was read by
+// a dialog's OK, keeps its line whole; another value replaces it.
+TEST(Settings, ValuesTooLongToReadStayWholeWhenWrittenBack) {
+  test::TempHome home;
+  const std::string longPath = "IEPath=/opt/" + std::string(2100, 'b') + "\r\n";
+  const std::string longProxy = "Proxy=p:1" + std::string(2100, '1') + "\r\n";
+  test::WriteBytes(SettingsFilePath(), "[Main]\r\n" + longPath + "[HTTP]\r\n" + longProxy);
+  WriteBehaviour(ReadBehaviour());
+  WriteConnection(ReadConnection());
+  const std::string written = test::ReadBytes(SettingsFilePath());
+  EXPECT_NE(written.find(longPath), std::string::npos);
+  EXPECT_NE(written.find(longProxy), std::string::npos);
+  Behaviour b = ReadBehaviour();
+  b.iePath.pop_back();
+  WriteBehaviour(b);
+  EXPECT_EQ(ReadBehaviour().iePath, b.iePath);
+  EXPECT_EQ(test::ReadBytes(SettingsFilePath()).find(longPath), std::string::npos);
+}
+
 TEST(Settings, ValuesAreReadAsStoredAndWrittenBack) {
   test::TempHome home;
   test::WriteBytes(SettingsFilePath(), "[CheckRoute]\n5=0\n6=yes\n[main]\nMaximized=2\n");
@@ -220,23 +241,72 @@ TEST(FeedList, IdsAreStableAndNeverGivenTwice) {
   feeds.push_back({0, CP932("新聞"), "https://n/rss", true});
   WriteFeeds(feeds);  // ids 8 and 9 were seen in the file: the new feed gets 10
   EXPECT_EQ(feeds[1].id, 10);
-  // The entry that could not be read stays after the list; the one that
-  // repeats an id, and the one beyond Count, go.
+  // The entries that cannot be used keep their lines and numbers; the one
+  // beyond Count goes.
   EXPECT_EQ(test::ReadBytes(ini),
-            "[Feeds]\r\nNote=kept\r\nCount=3\r\nNextId=11\r\nId0=7\r\n"
-            "Name0=B\r\nUrl0=HTTPS://b/x\r\nEnabled0=0\r\nId1=10\r\nName1=" +
-                CP932("新聞") +
-                "\r\nUrl1=https://n/rss\r\nEnabled1=1\r\nId2=9\r\nName2=C\r\nUrl2=ftp://c/\r\n");
-  EXPECT_EQ(ReadFeeds(), feeds);
+            "[Feeds]\r\nNote=kept\r\nId1=4\r\nName1=dup\r\nUrl1=http://b/\r\nId3=9\r\n"
+            "Name3=C\r\nUrl3=ftp://c/\r\nCount=4\r\nNextId=11\r\nId0=7\r\nName0=B\r\n"
+            "Url0=HTTPS://b/x\r\nEnabled0=0\r\nId2=10\r\nName2=" +
+                CP932("新聞") + "\r\nUrl2=https://n/rss\r\nEnabled2=1\r\n");
+  // With the feed of id 4 gone, the entry that repeated its id is that feed.
+  feeds = ReadFeeds();
+  ASSERT_EQ(feeds, (std::vector<FeedSource>{{7, "B", "HTTPS://b/x", false},
+                                            {4, "dup", "http://b/", true},
+                                            {10, CP932("新聞"), "https://n/rss", true}}));
   feeds.pop_back();
   WriteFeeds(feeds);
   feeds.push_back({0, "E", "http://e/", true});
   WriteFeeds(feeds);
-  EXPECT_EQ(feeds[1].id, 11);
+  EXPECT_EQ(feeds[2].id, 11);
   EXPECT_EQ(ReadFeeds(), feeds);
-  EXPECT_NE(test::ReadBytes(ini).find("Count=3\r\nNextId=12\r\n"), std::string::npos);
-  EXPECT_NE(test::ReadBytes(ini).find("Id2=9\r\nName2=C\r\nUrl2=ftp://c/\r\n"), std::string::npos);
+  EXPECT_NE(
+      test::ReadBytes(ini).find("Id3=9\r\nName3=C\r\nUrl3=ftp://c/\r\nCount=4\r\nNextId=12\r\n"),
+      std::string::npos);
   EXPECT_EQ(FeedLogFile(11), "Feeds/11.log");
+}
+
+// Entries that cannot be used, a repeated id and a value longer than the
+// file gives back, are named, and every write of the list or of another key
+// keeps their lines byte for byte.
+TEST(FeedList, EntriesThatCannotBeUsedAreNamedAndKeptByteForByte) {
+  const std::string repeated = "Id1=1\r\nName1=dup\r\nUrl1=http://dup/\r\nEnabled1=1\r\n";
+  const std::string tooLong =
+      "id2=2\r\nName2=long\r\nURL2=http://l/" + std::string(2100, 'x') + "\r\nEnabled2=1\r\n";
+  const std::string file =
+      "[Feeds]\r\nCount=4\r\nNextId=3\r\nId0=1\r\nName0=A\r\n"
+      "Url0=http://a/\r\nEnabled0=1\r\n" +
+      repeated + tooLong +
+      "Id3=3\r\nName3=B\r\nUrl3=http://b/\r\nEnabled3=0\r\n[Main]\r\nLeft=1\r\n";
+  const struct {
+    const char* what;
+    std::function<void(std::vector<FeedSource>&)> change;
+  } writes[] = {
+      {"add",
+       [](auto& feeds) {
+         feeds.push_back({0, "C", "http://c/", true});
+       }},
+      {"remove", [](auto& feeds) { feeds.pop_back(); }},
+      {"enable", [](auto& feeds) { feeds[1].enabled = true; }},
+      {"another key", [](auto&) { WriteInteger("Main", "Left", 5); }},
+  };
+  for (const auto& write : writes) {
+    SCOPED_TRACE(write.what);
+    test::TempHome home;
+    const std::string ini = home.Path("quillet.ini");
+    test::WriteBytes(ini, file);
+    std::vector<FeedSource> feeds = ReadFeeds();
+    ASSERT_EQ(feeds,
+              (std::vector<FeedSource>{{1, "A", "http://a/", true}, {3, "B", "http://b/", false}}));
+    EXPECT_EQ(UnusedFeedEntries(),
+              (Strings{CP932("[Feeds] の Id1 は使われません: ID 1 は前の項目にもあります"),
+                       CP932("[Feeds] の URL2 は使われません: 値が長すぎます (2047バイトまで)")}));
+    write.change(feeds);
+    if (std::string(write.what) != "another key") WriteFeeds(feeds);
+    const std::string written = test::ReadBytes(ini);
+    EXPECT_NE(written.find(repeated + tooLong), std::string::npos) << written.substr(0, 200);
+    EXPECT_EQ(ReadFeeds(), feeds);
+    EXPECT_EQ(UnusedFeedEntries().size(), 2u);
+  }
 }
 
 // A URL another feed of the list has: scheme and host in any case, an empty

@@ -343,6 +343,9 @@ int Feeds(Terminal& terminal, const std::vector<std::string>& operands) {
     for (const settings::FeedSource& feed : settings::ReadFeeds())
       terminal.PrintRow(
           {std::to_string(feed.id), feed.enabled ? "on" : "off", feed.name, feed.url});
+    // Entries passed over are named, so a hand-made mistake does not go unseen.
+    for (const std::string& unused : settings::UnusedFeedEntries())
+      terminal.Message(unused);
     return 0;
   }
   const bool add = action == "add" && operands.size() == 3;

@@ -112,34 +112,66 @@ std::string Value(const Fields& fields, std::string_view field) {
 }
 
 struct StoredEntry {
-  Fields fields;
-  std::optional<FeedSource> feed;  // nullopt: the entry cannot be used
-  bool repeatsAnId = false;        // an earlier entry has its id
+  size_t number = 0;
+  Fields fields;                                 // values whole, however long
+  std::map<std::string_view, std::string> keys;  // lower-case field -> key as in the file
+  std::optional<FeedSource> feed;                // nullopt: the entry cannot be used
+  std::string unused;                            // why it cannot, for the user (CP932)
 };
 
 // The entries numbered below Count, in the order of their numbers; for a
 // key given twice the first counts.
 std::vector<StoredEntry> StoredEntries(const ProfileDocument& doc) {
   const int32_t count = ParseProfileInteger(doc.Get(kFeeds, "Count").value_or("0")).value_or(0);
-  std::map<size_t, Fields> numbered;
-  for (auto& [key, value] : doc.Entries(kFeeds)) {
+  std::map<size_t, StoredEntry> numbered;
+  for (auto& [key, value] : doc.Entries(kFeeds, std::string::npos)) {
     auto field = FieldKey(key);
-    if (field && field->second < static_cast<size_t>(std::max(count, 0)))
-      numbered[field->second].try_emplace(field->first, std::move(value));
+    if (!field || field->second >= static_cast<size_t>(std::max(count, 0))) continue;
+    StoredEntry& entry = numbered[field->second];
+    entry.number = field->second;
+    if (entry.fields.try_emplace(field->first, std::move(value)).second)
+      entry.keys.emplace(field->first, key);
   }
   std::vector<StoredEntry> entries;
   std::set<int32_t> ids;
-  for (auto& [n, fields] : numbered) {
-    StoredEntry& entry = entries.emplace_back(StoredEntry{std::move(fields), std::nullopt});
+  for (auto& [n, stored] : numbered) {
+    StoredEntry& entry = entries.emplace_back(std::move(stored));
+    const auto unused = [&](std::string_view field, const std::string& why) {
+      auto key = entry.keys.find(field);
+      std::string keyName = key != entry.keys.end() ? key->second : "";
+      if (keyName.empty()) {
+        for (auto [lower, written] : kFields)
+          if (lower == field) keyName = std::string(written) + std::to_string(n);
+      }
+      entry.unused = CP932("[Feeds] の ") + keyName + CP932(" は使われません: ") + why;
+    };
+    // A value longer than the file gives back could only be used cut short.
+    const auto tooLong = std::find_if(entry.fields.begin(), entry.fields.end(), [](auto& field) {
+      return field.second.size() > kProfileValueMax;
+    });
+    if (tooLong != entry.fields.end()) {
+      unused(tooLong->first, CP932("値が長すぎます (2047バイトまで)"));
+      continue;
+    }
     const std::optional<int32_t> id = ParseProfileInteger(Value(entry.fields, "id"));
-    if (!id || *id <= 0) continue;
+    if (!id || *id <= 0) {
+      unused("id", entry.fields.contains("id") ? CP932("ID が正の整数ではありません")
+                                               : CP932("ID がありません"));
+      continue;
+    }
     if (!ids.insert(*id).second) {
-      entry.repeatsAnId = true;
+      unused("id", CP932("ID ") + std::to_string(*id) + CP932(" は前の項目にもあります"));
       continue;
     }
     FeedSource feed{*id, Value(entry.fields, "name"), Value(entry.fields, "url"),
                     ParseProfileInteger(Value(entry.fields, "enabled")).value_or(1) != 0};
-    if (!FeedNameProblem(feed.name) && !FeedUrlProblem(feed.url)) entry.feed = std::move(feed);
+    if (auto nameProblem = FeedNameProblem(feed.name)) {
+      unused("name", *nameProblem);
+    } else if (auto urlProblem = FeedUrlProblem(feed.url)) {
+      unused("url", *urlProblem);
+    } else {
+      entry.feed = std::move(feed);
+    }
   }
   return entries;
 }
@@ -152,6 +184,14 @@ std::vector<FeedSource> ReadFeeds() {
     if (entry.feed) feeds.push_back(std::move(*entry.feed));
   }
   return feeds;
+}
+
+std::vector<std::string> UnusedFeedEntries() {
+  std::vector<std::string> unused;
+  for (StoredEntry& entry : StoredEntries(ProfileLoad(SettingsFilePath()))) {
+    if (!entry.feed) unused.push_back(std::move(entry.unused));
+  }
+  return unused;
 }
 
 void WriteFeeds(std::vector<FeedSource>& feeds) {
@@ -171,29 +211,32 @@ void WriteFeeds(std::vector<FeedSource>& feeds) {
   for (FeedSource& feed : feeds) {
     if (feed.id <= 0) feed.id = nextId++;
   }
-  // Entries the list could not be read from (a hand-made mistake, or a
-  // newer copy's) are kept after it as they stand; only one that repeats an
-  // earlier entry's id goes, as it could never be told from that feed.
-  std::vector<Fields> kept;
-  for (StoredEntry& entry : StoredEntries(stored)) {
-    if (!entry.feed && !entry.repeatsAnId) kept.push_back(std::move(entry.fields));
+  // Entries that cannot be used (a hand-made mistake, a repeated id, a value
+  // too long to read, or a newer copy's) keep their lines and numbers as
+  // they stand; the list's feeds take the other numbers, in order.
+  std::set<size_t> kept;
+  for (const StoredEntry& entry : StoredEntries(stored)) {
+    if (!entry.feed) kept.insert(entry.number);
   }
+  std::vector<size_t> numbers;
+  for (size_t n = 0; numbers.size() < feeds.size(); ++n) {
+    if (!kept.contains(n)) numbers.push_back(n);
+  }
+  size_t count = numbers.empty() ? 0 : numbers.back() + 1;
+  if (!kept.empty()) count = std::max(count, *kept.rbegin() + 1);
   const bool written = ProfileEdit(path, [&](ProfileDocument& doc) {
-    doc.EraseKeys(kFeeds, IsFeedKey);
-    doc.Set(kFeeds, "Count", std::to_string(feeds.size() + kept.size()));
+    doc.EraseKeys(kFeeds, [&](std::string_view key) {
+      const auto field = FieldKey(key);
+      return IsFeedKey(key) && !(field && kept.contains(field->second));
+    });
+    doc.Set(kFeeds, "Count", std::to_string(count));
     doc.Set(kFeeds, "NextId", std::to_string(nextId));
-    for (size_t n = 0; n < feeds.size(); ++n) {
-      const std::string number = std::to_string(n);
-      doc.Set(kFeeds, "Id" + number, std::to_string(feeds[n].id));
-      doc.Set(kFeeds, "Name" + number, feeds[n].name);
-      doc.Set(kFeeds, "Url" + number, feeds[n].url);
-      doc.Set(kFeeds, "Enabled" + number, feeds[n].enabled ? "1" : "0");
-    }
-    for (size_t k = 0; k < kept.size(); ++k) {
-      const std::string number = std::to_string(feeds.size() + k);
-      for (auto [field, keyName] : kFields) {
-        if (kept[k].contains(field)) doc.Set(kFeeds, std::string(keyName) + number, kept[k][field]);
-      }
+    for (size_t i = 0; i < feeds.size(); ++i) {
+      const std::string number = std::to_string(numbers[i]);
+      doc.Set(kFeeds, "Id" + number, std::to_string(feeds[i].id));
+      doc.Set(kFeeds, "Name" + number, feeds[i].name);
+      doc.Set(kFeeds, "Url" + number, feeds[i].url);
+      doc.Set(kFeeds, "Enabled" + number, feeds[i].enabled ? "1" : "0");
     }
   });
   if (!written) throw QuilletError(FileNameForMessage(path) + CP932(" に書き込めません"));

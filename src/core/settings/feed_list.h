@@ -40,15 +40,21 @@ std::optional<std::string> FeedUrlClash(const std::vector<FeedSource>& others,
                                         std::string_view url);
 
 // The feeds in the order of their numbers. Entries with a missing or
-// repeated id, a name or URL that could not be stored, or a number at or
-// beyond Count are passed over. No section: no feeds.
+// repeated id, a value longer than kProfileValueMax, a name or URL that
+// could not be stored, or a number at or beyond Count are passed over. No
+// section: no feeds.
 std::vector<FeedSource> ReadFeeds();
+
+// One message (CP932) per entry below Count that ReadFeeds passes over,
+// naming its key and why: "[Feeds] の Id3 は使われません: ID 4 は前の項目にもあります".
+std::vector<std::string> UnusedFeedEntries();
 
 // Replaces the section's feed keys with the list's in one write of the file;
 // the section's other lines stay. Feeds with id 0 are given new ids first
-// (written back into the list). Entries ReadFeeds passed over stay, after
-// the list's, unless they repeat an earlier entry's id. Every name and URL
-// must be one that can be stored. Raises QuilletError "<path> に書き込めません".
+// (written back into the list). The lines of entries below Count that
+// ReadFeeds passed over stay as they stand, their numbers too; the list's
+// feeds take the numbers left, in order. Every name and URL must be one that
+// can be stored. Raises QuilletError "<path> に書き込めません".
 void WriteFeeds(std::vector<FeedSource>& feeds);
 
 // The log file of a feed, relative to the program folder: "Feeds/<id>.log".

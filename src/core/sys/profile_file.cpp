@@ -115,6 +115,11 @@ void ProfileDocument::Set(std::string_view section, std::string_view key, std::s
   auto [begin, end] = FindSection(section);
   if (begin != std::string::npos) {
     if (auto at = FindKey(begin, end, key)) {
+      // A value longer than Get gives back, written back as it was read, keeps
+      // its line whole rather than cut short.
+      const std::string& text = lines_[*at].text;
+      const std::string_view stored = std::string_view(text).substr(text.find('=') + 1);
+      if (stored.size() > kProfileValueMax && stored.substr(0, kProfileValueMax) == value) return;
       lines_[*at].text = std::move(line);
       return;
     }
@@ -135,8 +140,8 @@ void ProfileDocument::Set(std::string_view section, std::string_view key, std::s
   lines_.push_back({std::move(line), "\r\n"});
 }
 
-std::vector<std::pair<std::string, std::string>> ProfileDocument::Entries(
-    std::string_view section) const {
+std::vector<std::pair<std::string, std::string>> ProfileDocument::Entries(std::string_view section,
+                                                                          size_t valueMax) const {
   std::vector<std::pair<std::string, std::string>> entries;
   auto [begin, end] = FindSection(section);
   if (begin == std::string::npos) return entries;
@@ -144,7 +149,7 @@ std::vector<std::pair<std::string, std::string>> ProfileDocument::Entries(
     const std::string& text = lines_[i].text;
     if (auto key = KeyName(text)) {
       std::string value = text.substr(text.find('=') + 1);
-      if (value.size() > kProfileValueMax) value.resize(kProfileValueMax);
+      if (value.size() > valueMax) value.resize(valueMax);
       entries.emplace_back(std::string(*key), std::move(value));
     }
   }

@@ -23,11 +23,15 @@ class ProfileDocument {
 
   std::optional<std::string> Get(std::string_view section, std::string_view key) const;
   // Replaces the key's value in place, or appends the key at the end of its
-  // section, or appends the section at the end of the document.
+  // section, or appends the section at the end of the document. A line whose
+  // value is longer than Get gives back stays whole when `value` is what Get
+  // gives back of it.
   void Set(std::string_view section, std::string_view key, std::string_view value);
   // The "Key=Value" lines of the first section with this name, in file order,
-  // keys and values as they stand (values cut as Get cuts them).
-  std::vector<std::pair<std::string, std::string>> Entries(std::string_view section) const;
+  // keys and values as they stand, values cut after `valueMax` bytes (as Get
+  // cuts them, unless told otherwise).
+  std::vector<std::pair<std::string, std::string>> Entries(
+      std::string_view section, size_t valueMax = kProfileValueMax) const;
   // Removes the lines of the first section with this name whose key `which`
   // picks.
   void EraseKeys(std::string_view section, const std::function<bool(std::string_view key)>& which);
