@@ -134,7 +134,8 @@ std::vector<StoredEntry> StoredEntries(const ProfileDocument& doc) {
   }
   std::vector<StoredEntry> entries;
   std::set<int32_t> ids;
-  for (auto& [n, stored] : numbered) {
+  for (auto& [number, stored] : numbered) {
+    const size_t n = number;  // a lambda may not take a structured binding (clang 14)
     StoredEntry& entry = entries.emplace_back(std::move(stored));
     const auto unused = [&](std::string_view field, const std::string& why) {
       auto key = entry.keys.find(field);
