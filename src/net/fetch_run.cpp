@@ -66,9 +66,9 @@ class FeedBodyLimit {
   int64_t kept_;
 };
 
-// What is said of a log that cannot be read or written.
-const std::string& LogFailureExplanation() {
-  return CP932("ログを読み書きできません。ログのフォルダーとディスクの空きを確かめてください");
+// `e` again, with the site named and what went wrong said before its reason.
+QuilletError Named(const std::string& site, const std::string& explanation, const QuilletError& e) {
+  return QuilletError(SourceFailureText(site, explanation, e.what()), e.code());
 }
 
 // "404 Not Found": the status of an answer that holds no feed.
@@ -260,20 +260,14 @@ void FetchRun::FetchSite(const Site& site) {
       http_.SendHead();
     } catch (const QuilletError& e) {
       if (downloadAborted_) return;
-      throw QuilletError(
-          SourceFailureText(name, DownloadProblemText(http_, SourceKind::kSite), e.what()),
-          e.code());
+      throw Named(name, DownloadProblemText(http_, SourceKind::kSite), e);
     }
     const Lines& header = http_.ResponseHeader();
     int at = FindLinePrefix(header, "Content-Length");
     try {
       if (at >= 0) state_.contentLength = ContentLengthValue(header[static_cast<size_t>(at)]);
     } catch (const QuilletError& e) {
-      throw QuilletError(
-          SourceFailureText(name,
-                            CP932("ページの大きさ (Content-Length) "
-                                  "が数ではありません。接続設定のプロキシを確かめてください"),
-                            e.what()));
+      throw Named(name, ContentProblemText(ContentProblem::kBadSize), e);
     }
     UpdateProgress();
   }
@@ -290,17 +284,12 @@ void FetchRun::FetchSite(const Site& site) {
   try {
     document = SectionDocument(site, receiveStream_);
   } catch (const QuilletError& e) {
-    throw QuilletError(SourceFailureText(
-        name,
-        CP932(
-            "ページから見出しを切り出せません。ページの作りが変わったか、別のページが返されました。"
-            "接続設定のプロキシを確かめてください"),
-        e.what()));
+    throw Named(name, ContentProblemText(ContentProblem::kUncuttablePage), e);
   }
   try {
     ExtractHeadlines(state_, document, list_);
   } catch (const QuilletError& e) {
-    throw QuilletError(SourceFailureText(name, LogFailureExplanation(), e.what()));
+    throw Named(name, ContentProblemText(ContentProblem::kLog), e);
   }
 }
 
@@ -334,16 +323,15 @@ void FetchRun::FetchFeed(const settings::FeedSource& feed) {
     parsed = ParseFeed(receiveStream_);
   } catch (const std::exception& e) {
     AddFailure(feed.name,
-               receiveStream_.empty()
-                   ? CP932("サーバーの答えが空でした。フィードの URL を確かめてください")
-                   : CP932("フィードとして読めません。フィードの URL を確かめてください"),
+               ContentProblemText(receiveStream_.empty() ? ContentProblem::kEmptyFeed
+                                                         : ContentProblem::kNotAFeed),
                e.what(), false);
     return;
   }
   try {
     MergeFeedItems(state_, feed, parsed, list_);
   } catch (const std::exception& e) {
-    AddFailure(feed.name, LogFailureExplanation(), e.what(), false);
+    AddFailure(feed.name, ContentProblemText(ContentProblem::kLog), e.what(), false);
   }
 }
 

@@ -137,4 +137,23 @@ std::string DownloadProblemText(const HttpClient& client, SourceKind kind) {
   return StatusText(client, kind);
 }
 
+std::string ContentProblemText(ContentProblem problem) {
+  switch (problem) {
+    case ContentProblem::kBadSize:
+      return CP932("ページの大きさ (Content-Length) が数ではありません") + ProxyHint();
+    case ContentProblem::kUncuttablePage:
+      return CP932(
+                 "ページから見出しを切り出せません。ページの作りが変わったか、別のページが返されま"
+                 "した") +
+             ProxyHint();
+    case ContentProblem::kLog:
+      return CP932("ログを読み書きできません。ログのフォルダーとディスクの空きを確かめてください");
+    case ContentProblem::kEmptyFeed:
+      return CP932("サーバーの答えが空でした。フィードの URL を確かめてください");
+    case ContentProblem::kNotAFeed:
+      return CP932("フィードとして読めません。フィードの URL を確かめてください");
+  }
+  return std::string();
+}
+
 }  // namespace quillet

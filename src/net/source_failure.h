@@ -21,4 +21,12 @@ std::string SourceFailureText(const std::string& name, const std::string& explan
 // status but 2xx), for SourceFailureText.
 std::string DownloadProblemText(const HttpClient& client, SourceKind kind);
 
+// What went wrong after a download: a size answer that is not a number, a
+// page the cutting rules cannot read, a log that cannot be read or written,
+// a feed's body that is empty or not a feed.
+enum class ContentProblem { kBadSize, kUncuttablePage, kLog, kEmptyFeed, kNotAFeed };
+
+// The explanation of `problem`, for SourceFailureText.
+std::string ContentProblemText(ContentProblem problem);
+
 }  // namespace quillet
