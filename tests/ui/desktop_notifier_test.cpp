@@ -9,8 +9,6 @@
 #include <QProcess>
 #include <QTemporaryDir>
 
-#include <cstdlib>
-
 #include "program_windows.h"
 #include "ui/tray/tray_icon_host.h"
 
@@ -38,12 +36,11 @@ class PrivateBus {
     if (!daemon_.waitForStarted() || !daemon_.waitForReadyRead(10'000))
       throw std::runtime_error("dbus-daemon did not start (Debian package dbus-daemon)");
     address = QString::fromUtf8(daemon_.readLine().trimmed());
-    previous_ =
-        std::getenv("DBUS_SESSION_BUS_ADDRESS") ? std::getenv("DBUS_SESSION_BUS_ADDRESS") : "";
-    setenv("DBUS_SESSION_BUS_ADDRESS", address.toUtf8().constData(), 1);
+    previous_ = qgetenv("DBUS_SESSION_BUS_ADDRESS");
+    qputenv("DBUS_SESSION_BUS_ADDRESS", address.toUtf8());
   }
   ~PrivateBus() {
-    setenv("DBUS_SESSION_BUS_ADDRESS", previous_.c_str(), 1);
+    qputenv("DBUS_SESSION_BUS_ADDRESS", previous_);
     daemon_.kill();
     daemon_.waitForFinished();
   }
@@ -52,7 +49,7 @@ class PrivateBus {
  private:
   QTemporaryDir folder_;
   QProcess daemon_;
-  std::string previous_;
+  QByteArray previous_;
 };
 
 // The notification service as a desktop has it: records each Notify call and
