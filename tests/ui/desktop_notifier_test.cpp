@@ -9,8 +9,6 @@
 #include <QProcess>
 #include <QTemporaryDir>
 
-#include <cstdlib>
-
 #include "program_windows.h"
 #include "ui/tray/tray_icon_host.h"
 
@@ -38,12 +36,11 @@ class PrivateBus {
     if (!daemon_.waitForStarted() || !daemon_.waitForReadyRead(10'000))
       throw std::runtime_error("dbus-daemon did not start (Debian package dbus-daemon)");
     address = QString::fromUtf8(daemon_.readLine().trimmed());
-    previous_ =
-        std::getenv("DBUS_SESSION_BUS_ADDRESS") ? std::getenv("DBUS_SESSION_BUS_ADDRESS") : "";
-    setenv("DBUS_SESSION_BUS_ADDRESS", address.toUtf8().constData(), 1);
+    previous_ = qgetenv("DBUS_SESSION_BUS_ADDRESS");
+    qputenv("DBUS_SESSION_BUS_ADDRESS", address.toUtf8());
   }
   ~PrivateBus() {
-    setenv("DBUS_SESSION_BUS_ADDRESS", previous_.c_str(), 1);
+    qputenv("DBUS_SESSION_BUS_ADDRESS", previous_);
     daemon_.kill();
     daemon_.waitForFinished();
   }
@@ -52,7 +49,7 @@ class PrivateBus {
  private:
   QTemporaryDir folder_;
   QProcess daemon_;
-  std::string previous_;
+  QByteArray previous_;
 };
 
 // The notification service as a desktop has it: records each Notify call and
@@ -70,9 +67,8 @@ class NotificationService : public QDBusVirtualObject {
   }
 
   struct Call {
-    QString app, icon, summary, body;
+    QString body;
     uint replaces;
-    QStringList actions;
   };
   std::vector<Call> calls;
   bool refuse = false;
@@ -89,8 +85,7 @@ class NotificationService : public QDBusVirtualObject {
           QVariant(QStringList{QStringLiteral("actions"), QStringLiteral("body-markup")})));
     } else if (message.member() == QStringLiteral("Notify")) {
       const QList<QVariant> a = message.arguments();
-      calls.push_back({a[0].toString(), a[2].toString(), a[3].toString(), a[4].toString(),
-                       a[1].toUInt(), a[5].toStringList()});
+      calls.push_back({a[4].toString(), a[1].toUInt()});
       connection.send(refuse ? message.createErrorReply(QStringLiteral("org.example.Refused"),
                                                         QStringLiteral("no"))
                              : message.createReply(QVariant(uint(calls.size() + 40))));
@@ -141,12 +136,10 @@ TEST_F(DesktopNotifierTest, TheDesktopsServiceAnnouncesTheNewsAndItsClickBringsT
   NotificationService service(bus.address);
   RunWithNews("A & <b>");
   ASSERT_TRUE(test::SpinUntil([&] { return service.calls.size() == 1; }));
-  const NotificationService::Call& call = service.calls[0];
-  EXPECT_EQ(call.app, QStringLiteral("Quillet"));
-  EXPECT_EQ(call.summary, QString::fromUtf8("新着 1件"));
-  EXPECT_EQ(call.body, QStringLiteral("YOL: A &amp; &lt;b&gt;"));  // the service reads markup
-  EXPECT_EQ(call.replaces, 0u);
-  EXPECT_EQ(call.actions.value(0), QStringLiteral("default"));
+  // The summary and the default action are checked with a real service by
+  // scripts/e2e-desktop.
+  EXPECT_EQ(service.calls[0].body, QStringLiteral("YOL: A &amp; &lt;b&gt;"));  // markup
+  EXPECT_EQ(service.calls[0].replaces, 0u);
   EXPECT_TRUE(balloons.empty());
 
   // Another's click does nothing; a click on it brings the window back with

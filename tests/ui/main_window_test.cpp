@@ -111,10 +111,8 @@ TEST(FramePositionInside, MovesAFrameIntoTheAreaAsLittleAsItCan) {
     QRect frame;
     QPoint expected;
   } cases[] = {
-      {"inside stays", {97, 40, 600, 500}, {97, 40}},
       {"touching every edge stays", {0, 30, 1280, 870}, {0, 30}},
       {"title bar above the area", {96, -10, 600, 500}, {96, 30}},
-      {"off the left", {-3000, 40, 600, 500}, {0, 40}},
       {"off the right and the bottom", {1000, 800, 600, 500}, {680, 400}},
       {"taller than the area: the title bar stays in", {10, 100, 600, 2000}, {10, 30}},
       {"wider than the area: the left edge stays in", {-5, 40, 1500, 500}, {0, 40}},
@@ -170,7 +168,7 @@ TEST_F(MainWindowTest, WhatTheUserSetInTheWindowIsKeptAcrossStarts) {
 TEST_F(MainWindowTest, TheDialogsAndTheSearchWindowAreTransientForTheMainWindow) {
   w.mainWindow.show();
   w.Main("logSearchButton")->click();
-  LogSearchWindow* search = nullptr;
+  LogSearchWindow* search = nullptr;  // no Q_OBJECT: found by its C++ type
   for (QWidget* child : w.mainWindow.findChildren<QWidget*>())
     if (auto* window = dynamic_cast<LogSearchWindow*>(child)) search = window;
   ASSERT_NE(search, nullptr);
@@ -187,7 +185,6 @@ TEST_F(MainWindowTest, TheDialogsAndTheSearchWindowAreTransientForTheMainWindow)
       window->show();
       ASSERT_NE(window->windowHandle(), nullptr);
       EXPECT_EQ(window->windowHandle()->transientParent(), w.mainWindow.windowHandle());
-      EXPECT_TRUE(window->isWindow());
       window->hide();
     }
   }

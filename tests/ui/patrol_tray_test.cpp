@@ -313,7 +313,6 @@ TEST_F(PatrolTray, ATickWaitsWhileAMenuIsOpen) {
   ASSERT_EQ(QApplication::activePopupWidget(), menu);
   w.mainWindow.PatrolTimerForTesting().OnTick();
   EXPECT_FALSE(test::SpinUntil([&] { return !network.proxies.empty(); }, 1'200));
-  EXPECT_TRUE(menu->isVisible());
   menu->close();
   EXPECT_TRUE(test::SpinUntil([&] { return !network.proxies.empty(); }, 5'000));
   EXPECT_EQ(network.proxies.size(), 1u);
