@@ -301,12 +301,12 @@ TEST(FeedList, EntriesThatCannotBeUsedAreNamedAndKeptByteForByte) {
 TEST(FeedList, AUrlOfAnotherFeedIsNamed) {
   const std::vector<FeedSource> others{{1, "A", "http://a.test/rss", true},
                                        {2, CP932("新聞"), "https://B.test", false}};
-  for (const std::string& taken : Strings{"http://a.test/rss", "HTTP://A.TEST/rss"})
-    EXPECT_EQ(FeedUrlClash(others, taken), CP932("この URL のフィードは既にあります (「A」)"))
-        << taken;
-  for (const std::string& taken : Strings{"https://b.test/", "https://b.test"})
-    EXPECT_EQ(FeedUrlClash(others, taken), CP932("この URL のフィードは既にあります (「新聞」)"))
-        << taken;
+  const std::string clash = CP932("この URL のフィードは既にあります (「");
+  for (const auto& [taken, name] :
+       std::vector<std::pair<std::string, std::string>>{{"HTTP://A.TEST/rss", "A"},
+                                                        {"https://b.test/", CP932("新聞")},
+                                                        {"https://b.test", CP932("新聞")}})
+    EXPECT_EQ(FeedUrlClash(others, taken), clash + name + CP932("」)")) << taken;
   for (const std::string& free :
        Strings{"http://a.test/RSS", "https://a.test/rss", "http://a.test:8080/rss",
                "https://b.test/x", "https://b.test?x"})
