@@ -135,8 +135,9 @@ TEST(WatchMatch, MatchesAHeadlineAsTheLogSearchFindsIt) {
   EXPECT_FALSE(WatchMatch({"a"}).Matches("\x83\x41"));  // ア: its trail byte is 'A'
 }
 
-// The log search and the watch list find the same headlines for a keyword,
-// and with widths folded more of them; a trail byte never starts a match.
+// With widths folded a keyword finds more headlines; a trail byte never
+// starts a match. The watch list and the block scan are held to KeywordScan
+// by the random tests above and below.
 TEST(WatchMatch, WidthFoldingMatchesFullAndHalfWidthFormsAtCharacterStarts) {
   const struct {
     const char* keyword;
@@ -144,15 +145,10 @@ TEST(WatchMatch, WidthFoldingMatchesFullAndHalfWidthFormsAtCharacterStarts) {
     bool plain, folded;
   } kCases[] = {
       {"gp", "\x83\x74\x83\x42\x83\x4D\x83\x85\x83\x41\x82\x66\x82\x6F", false,
-       true},                                    // フィギュアＧＰ
-      {"\x82\x66\x82\x6F", "GPU", false, true},  // ＧＰ
-      {"Gp", "gPU", true, true},
-      {"\x82\x50", "No.1", false, true},                                          // １
+       true},  // フィギュアＧＰ
       {"\xB6\xDE\xBF\xD8\xDD", "\x83\x4B\x83\x5C\x83\x8A\x83\x93", false, true},  // ｶﾞｿﾘﾝ, ガソリン
-      {"\x83\x4B\x83\x5C", "\xB6\xDE\xBF\xD8\xDD", false, true},  // ガソ, ｶﾞｿﾘﾝ
-      {"\x83\x4A", "\xB6\xDE", false, false},                     // カ is not ｶﾞ
-      {"\x81\x4D", "\x83\x60", false, false},                     // ｀ ('`') in チ (0x83 0x60)
-      {"\x81\x5F", "\x83\x5C", false, false},                     // ＼ ('\') in ソ (0x83 0x5C)
+      {"\x83\x4A", "\xB6\xDE", false, false},  // カ is not ｶﾞ
+      {"\x81\x5F", "\x83\x5C", false, false},  // ＼ ('\') in ソ (0x83 0x5C)
       {"\x81\x5F", "a\\b", false, true},
       {"\x82\x81", "\x83\x41", false, false},        // ａ ('a') against ア (0x83 0x41)
       {"\x83\x60", "\x81\x4D\x83\x60", true, true},  // チ after ｀
@@ -163,17 +159,6 @@ TEST(WatchMatch, WidthFoldingMatchesFullAndHalfWidthFormsAtCharacterStarts) {
     for (bool foldWidth : {false, true}) {
       const bool expected = foldWidth ? c.folded : c.plain;
       EXPECT_EQ(KeywordScan(c.keyword, foldWidth).Keeps(c.headline), expected) << foldWidth;
-      EXPECT_EQ(WatchMatch({c.keyword}, foldWidth).Matches(c.headline), expected) << foldWidth;
-      // The block scan: the headline among other lines, with the bytes it may
-      // read past the text.
-      const KeywordScan scan(c.keyword, foldWidth);
-      std::string text = std::string("x\tu\r\n") + c.headline + "\tu\td\t1\r\nx";
-      const size_t size = text.size();
-      text.resize(size + scan.Overrun(), '\0');
-      std::vector<std::string> kept;
-      scan.Scan(std::string_view(text.data(), size),
-                [&](std::string_view line) { kept.emplace_back(line); });
-      EXPECT_EQ(kept.size(), expected ? 1u : 0u) << foldWidth;
     }
   }
 }
