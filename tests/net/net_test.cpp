@@ -251,6 +251,9 @@ TEST_F(HttpClientTest, ExplainsEachProblemWithWhatToCheck) {
        SourceKind::kSite,
        "サーバーが、求めていない分割転送 (chunked) か圧縮 (gzip など) で答えたため、読めません。"
        "接続設定のプロキシを確かめてください"},
+      {"https://www.example.com/", proxy, "HTTP/1.0 403 Forbidden\r\n\r\n", SourceKind::kFeed,
+       "プロキシが www.example.com へのトンネル (CONNECT) を拒みました (403)。接続設定のプロキシが "
+       "https の接続を通すか確かめてください"},
       {"https://www.example.com/", proxy, "HTTP/1.0 407 Proxy Authentication Required\r\n\r\n",
        SourceKind::kFeed,
        "プロキシが www.example.com へのトンネル (CONNECT) を拒みました (407)。接続設定のプロキシの"
