@@ -6,11 +6,9 @@
 #include <unistd.h>
 
 #include <filesystem>
-#include <functional>
 #include <map>
 #include <set>
 
-#include "core/log/log_store.h"
 #include "core/settings/settings.h"
 #include "core/sys/error.h"
 #include "core/sys/file_system.h"
@@ -48,13 +46,8 @@ TEST(WriteFileAtomic, LinksAreFollowedToTheirTargetWhichIsReplacedInItsOwnFolder
     bool targetExists;
   };
   const std::vector<Case> cases = {
-      {"relative, same folder", {{"a/quillet.ini", "real.ini"}}, "a/real.ini", true},
       {"absolute, other folder",
        {{"a/quillet.ini", "@dotfiles/quillet.ini"}},
-       "dotfiles/quillet.ini",
-       true},
-      {"relative, other folder",
-       {{"a/quillet.ini", "../dotfiles/quillet.ini"}},
        "dotfiles/quillet.ini",
        true},
       {"a link to a link, each read from its own folder",
@@ -97,53 +90,29 @@ TEST(WriteFileAtomic, LinksAreFollowedToTheirTargetWhichIsReplacedInItsOwnFolder
   }
 }
 
-// The settings file and a log file reached through a link stay links; a link
-// that leads nowhere (into a missing folder, round in a loop) is an error
-// naming the link, and nothing is written.
-TEST(WriteFileAtomic, SettingsAndLogsThatAreLinksStayLinksOrNameTheLinkThatLeadsNowhere) {
-  struct Writer {
-    const char* what;
-    std::function<std::string()> path;
-    std::function<void()> write;
-    std::string written;
-    std::string failure;  // after the path
-  };
-  const std::vector<Writer> writers = {
-      {"settings", [] { return settings::SettingsFilePath(); },
-       [] { settings::WriteString("Main", "Left", "5"); }, "[Main]\r\nLeft=5\r\n",
-       " に書き込めません"},
-      {"log", [] { return LogFilePath(0); }, [] { SaveLogFile(LogFilePath(0), {"a\tb"}); },
-       "a\tb\r\n", " を作成できません"},
-  };
-  for (const Writer& w : writers) {
-    SCOPED_TRACE(w.what);
-    test::TempHome home;
-    const std::string path = w.path();
-    ForceDirectories(DirectoryOf(path));
-    ForceDirectories(home.Path("dotfiles"));
-    ASSERT_EQ(symlink(home.Path("dotfiles/target").c_str(), path.c_str()), 0);
-    w.write();
-    EXPECT_EQ(test::ReadBytes(home.Path("dotfiles/target")), w.written);
-    EXPECT_EQ(LinkText(path), home.Path("dotfiles/target"));
-
-    for (const std::string& leadsNowhere : {home.Path("missing/target"), path}) {
-      const std::set<std::string> before = Names(DirectoryOf(path));
-      unlink(path.c_str());
-      ASSERT_EQ(symlink(leadsNowhere.c_str(), path.c_str()), 0);
-      errno = 0;
-      EXPECT_FALSE(CanReplaceFile(path)) << leadsNowhere;
-      EXPECT_NE(errno, 0);
-      try {
-        w.write();
-        ADD_FAILURE() << "written through " << leadsNowhere;
-      } catch (const QuilletError& e) {
-        const std::string message = Cp932ToUtf8(e.what());
-        EXPECT_TRUE(message.find(path + w.failure) != std::string::npos) << message;
-      }
-      EXPECT_EQ(LinkText(path), leadsNowhere);
-      EXPECT_EQ(Names(DirectoryOf(path)), before);
-      EXPECT_FALSE(DirectoryExists(home.Path("missing")));
+// A settings file that is a link leading nowhere (into a missing folder, round
+// in a loop) is an error naming the link; the link stays and nothing is written.
+TEST(WriteFileAtomic, ASettingsFileLinkThatLeadsNowhereIsAnErrorNamingTheLink) {
+  test::TempHome home;
+  const std::string path = settings::SettingsFilePath();
+  ForceDirectories(DirectoryOf(path));
+  for (const std::string& leadsNowhere : {home.Path("missing/target"), path}) {
+    unlink(path.c_str());
+    ASSERT_EQ(symlink(leadsNowhere.c_str(), path.c_str()), 0);
+    const std::set<std::string> before = Names(DirectoryOf(path));
+    errno = 0;
+    EXPECT_FALSE(CanReplaceFile(path)) << leadsNowhere;
+    EXPECT_NE(errno, 0);
+    try {
+      settings::WriteString("Main", "Left", "5");
+      ADD_FAILURE() << "written through " << leadsNowhere;
+    } catch (const QuilletError& e) {
+      const std::string message = Cp932ToUtf8(e.what());
+      EXPECT_TRUE(message.find(path + " に書き込めません") != std::string::npos) << message;
     }
+    EXPECT_EQ(LinkText(path), leadsNowhere);
+    EXPECT_EQ(Names(DirectoryOf(path)), before);
+    EXPECT_FALSE(DirectoryExists(home.Path("missing")));
   }
 }
 
@@ -153,7 +122,7 @@ TEST(WriteFileAtomic, WritersOfOneFileAtTheSameTimeAllSucceed) {
   test::TempHome home;
   const std::string path = home.Path("quillet.ini");
   constexpr int kWriters = 3;
-  constexpr int kRounds = 400;
+  constexpr int kRounds = 100;
   auto content = [](int writer) {
     return std::string(static_cast<size_t>(100 + writer * 37), static_cast<char>('a' + writer));
   };
