@@ -546,13 +546,13 @@ TEST_F(FetchRunTest, FailedSitesAreNamedWithWhatToCheckAndTheReason) {
     return std::string("no error");
   };
   server.Add(ok);
-  server.Add("HTTP/1.0 503 Service Unavailable\r\n\r\n");
+  server.Add("HTTP/1.0 500 Internal Server Error\r\n\r\n");  // the first of the server's codes
   EXPECT_EQ(runError(), "no error");
   ASSERT_EQ(run.Failures().size(), 1u);
   EXPECT_EQ(
       Cp932ToUtf8(run.Failures()[0]),
-      "CNN.co.jp: サーバーが答えられない状態です (503)。しばらくしてから取得し直してください。"
-      "詳細: Service Unavailable");
+      "CNN.co.jp: サーバーが答えられない状態です (500)。しばらくしてから取得し直してください。"
+      "詳細: Internal Server Error");
   EXPECT_TRUE(run.EveryDownloadFailed());
   // A page that holds no headline is no failure.
   server.Add(ok);
