@@ -103,13 +103,9 @@ void FetchRun::UpdateProgress() {
                      state_.contentLength, state_.received);
 }
 
-void FetchRun::Run() {
+void FetchRun::Run(const settings::Settings& settings) {
   running_ = true;
   http_.receiveStream = &receiveStream_;
-  settings::Proxy proxy = settings::ReadProxy();
-  http_.proxy = proxy.address;
-  http_.proxyUsername = proxy.userName;
-  http_.proxyPassword = proxy.password;
   http_.onDocBegin = [this](HttpClient&) { SetStatus(CP932(" に接続しています...")); };
   http_.onDocData = [this](HttpClient& client, std::string_view) {
     state_.statusText = state_.siteName + CP932(" のヘッドラインを取得しています...");
@@ -140,6 +136,11 @@ void FetchRun::Run() {
     // The sites in their fixed order.
     const bool started = WaitForProgramFolder(folderLock);
     if (started) {
+      state_.settings = settings;
+      const settings::Proxy& proxy = state_.settings.connection.proxy;
+      http_.proxy = proxy.address;
+      http_.proxyUsername = proxy.userName;
+      http_.proxyPassword = proxy.password;
       if (OnSourcesStarting) OnSourcesStarting();
       for (const Site& site : Sites()) {
         FetchSite(site);
@@ -148,7 +149,7 @@ void FetchRun::Run() {
       }
       // Then the user's feeds in their list order.
       if (!state_.cancelled) {
-        for (const settings::FeedSource& feed : settings::ReadFeeds()) {
+        for (const settings::FeedSource& feed : state_.settings.feeds.feeds) {
           if (!feed.enabled) continue;
           FetchFeed(feed);
           receiveStream_.clear();
@@ -244,7 +245,7 @@ void FetchRun::FetchSite(const Site& site) {
 
   bool anyEnabled = false;
   for (int i = site.firstCategory; i <= site.lastCategory && !anyEnabled; ++i) {
-    anyEnabled = IsCategoryEnabled(i);
+    anyEnabled = state_.settings.connection.enabled[static_cast<size_t>(i)];
   }
   if (!anyEnabled) return;
   ++sources_;

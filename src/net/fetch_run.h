@@ -40,10 +40,11 @@ class FetchRun {
   FetchRun(const FetchRun&) = delete;
   FetchRun& operator=(const FetchRun&) = delete;
 
-  // Runs the whole fetch. However it ends, the clean-up runs (receive stream
-  // freed, OnRunEnded called); an error that no site absorbs is then rethrown
-  // for the top-level error display.
-  void Run();
+  // Runs the whole fetch with `settings`, read once by the caller as the run
+  // starts: what the run began with holds to its end. However it ends, the
+  // clean-up runs (receive stream freed, OnRunEnded called); an error that no
+  // site absorbs is then rethrown for the top-level error display.
+  void Run(const settings::Settings& settings);
   void Cancel();  // Cancel: ends the run after the current site or feed
   void Skip();    // Skip: aborts the current download only
 

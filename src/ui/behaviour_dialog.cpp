@@ -41,8 +41,8 @@ namespace quillet {
 namespace {
 
 constexpr QSize kClientSize(656, 319);
-constexpr int kMinInterval = 1;
-constexpr int kMaxInterval = 6000;
+constexpr int kMinInterval = settings::key::kTimerInterval.least;
+constexpr int kMaxInterval = settings::key::kTimerInterval.most;
 
 OpenFileHook& Hook() {
   static OpenFileHook hook;
@@ -175,7 +175,7 @@ BehaviourDialog::BehaviourDialog(QWidget* parent) : ProgramWindow(parent), error
       Named(BrowseButton(this), QStringLiteral("secondBrowserBrowseButton"));
   intervalLabel_ = new QLabel(UiText(CP932("巡回タイマー間隔")), this);
   intervalSpin_ = Named(new IntervalBox(this), QStringLiteral("intervalSpin"));
-  intervalSpin_->setValue(120);
+  intervalSpin_->setValue(settings::key::kTimerInterval.byDefault);
   minutesLabel_ = new QLabel(UiText(CP932("分")), this);
   divider_ = new QFrame(this);
   divider_->setFrameShape(QFrame::VLine);
@@ -306,7 +306,8 @@ void BehaviourDialog::showEvent(QShowEvent* event) {
 }
 
 void BehaviourDialog::LoadSettings() {
-  const settings::Behaviour stored = settings::ReadBehaviour();
+  loaded_ = settings::ReadSettings();
+  const settings::Behaviour& stored = loaded_.behaviour;
   noAddEmptyCheck_->setChecked(stored.noAddEmpty);
   saveLogCheck_->setChecked(stored.saveLog);
   newOnlyCheck_->setChecked(stored.addNewsOnly);
@@ -318,10 +319,10 @@ void BehaviourDialog::LoadSettings() {
   secondBrowserEdit_->setText(UiText(stored.nnPath.empty() ? RegisteredNNPath() : stored.nnPath));
   watchKeywordEdit_->clear();
   watchList_->clear();
-  for (const std::string& keyword : settings::ReadWatchList())
+  for (const std::string& keyword : loaded_.watch.keywords)
     AppendKeyword(*watchList_, keyword);
-  watchFoldWidthCheck_->setChecked(settings::WatchFoldsWidth());
-  notifyChoice_->button(static_cast<int>(settings::ReadNotify()))->setChecked(true);
+  watchFoldWidthCheck_->setChecked(loaded_.watch.foldWidth);
+  notifyChoice_->button(static_cast<int>(loaded_.watch.notify))->setChecked(true);
   autostartCheck_->setChecked(AutostartEnabled());
 }
 
@@ -398,23 +399,22 @@ void BehaviourDialog::Confirm() {
   confirmed.iePath = FieldText(firstBrowserEdit_);
   confirmed.nnPath = FieldText(secondBrowserEdit_);
   confirmed.timerInterval = intervalSpin_->value();
-  std::vector<std::string> watched;
+  settings::WatchSettings watch;
   for (int row = 0; row < watchList_->count(); ++row)
-    watched.push_back(KeywordOf(watchList_->model()->index(row, 0)));
-  const bool watchFoldsWidth = watchFoldWidthCheck_->isChecked();
-  const auto notify = static_cast<settings::Notify>(notifyChoice_->checkedId());
+    watch.keywords.push_back(KeywordOf(watchList_->model()->index(row, 0)));
+  watch.foldWidth = watchFoldWidthCheck_->isChecked();
+  watch.notify = static_cast<settings::Notify>(notifyChoice_->checkedId());
   const bool autostart = autostartCheck_->isChecked();
   // The dialog is gone before the file is written: a failed write is shown
-  // on its own, with the keys before the failing one stored and the timer
-  // left as it was.
+  // on its own, with the file and the timer left as they were.
   close();
   RunGuarded(errors_, [&] {
-    settings::WriteBehaviour(confirmed);
+    // What the user changed, merged into the file as it is now.
+    settings::EditSettings([&](settings::SettingsEdit& edit) {
+      settings::MergeBehaviour(edit, confirmed, loaded_.behaviour);
+      settings::MergeWatch(edit, watch, loaded_.watch);
+    });
     if (OnIntervalConfirmed) OnIntervalConfirmed(confirmed.timerInterval);
-    // Each writes only what changed: left alone, the file stays as it was.
-    settings::WriteWatchList(watched);
-    settings::WriteWatchFoldsWidth(watchFoldsWidth);
-    settings::WriteNotify(notify);
     if (OnWatchConfirmed) OnWatchConfirmed();
     // The entry starts this program, on the folder of this start, in the tray.
     if (autostart != AutostartEnabled()) {

@@ -11,6 +11,7 @@
 #include <optional>
 #include <string>
 
+#include "core/settings/settings.h"
 #include "ui/error_box.h"
 #include "ui/program_window.h"
 
@@ -46,7 +47,7 @@ class BehaviourDialog : public ProgramWindow {
 
  private:
   // What the buttons do.
-  void Confirm();              // OK: close, write every key, call the callbacks
+  void Confirm();              // OK: close, write what changed, call the callbacks
   void Cancel();               // Cancel: close, write nothing
   void BrowseSecondBrowser();  // "..." beside secondBrowserEdit_
   void BrowseFirstBrowser();   // "..." beside firstBrowserEdit_
@@ -89,6 +90,7 @@ class BehaviourDialog : public ProgramWindow {
   QPushButton* okButton_;       // OK (Enter)
   QPushButton* cancelButton_;   // Cancel (Esc)
 
+  settings::Settings loaded_;  // as the settings file held them when the dialog opened
   ErrorBox errors_;
 };
 

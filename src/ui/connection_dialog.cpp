@@ -220,7 +220,8 @@ void ConnectionDialog::showEvent(QShowEvent* event) {
 
 void ConnectionDialog::LoadSettings() {
   proxyList_->clear();
-  const settings::Connection stored = settings::ReadConnection();
+  loaded_ = settings::ReadSettings();
+  const settings::Connection& stored = loaded_.connection;
   for (int i = 0; i < kCategoryCount; ++i) {
     categoryList_->item(i)->setCheckState(stored.enabled[static_cast<size_t>(i)] ? Qt::Checked
                                                                                  : Qt::Unchecked);
@@ -232,8 +233,7 @@ void ConnectionDialog::LoadSettings() {
   for (const std::string& line : stored.proxyList)
     proxyList_->addItem(UiText(line));
   feedList_->clear();
-  loadedFeeds_ = settings::ReadFeeds();
-  for (const settings::FeedSource& feed : loadedFeeds_)
+  for (const settings::FeedSource& feed : loaded_.feeds.feeds)
     AddFeedRow(feed);
 }
 
@@ -345,18 +345,24 @@ void ConnectionDialog::Confirm() {
   confirmed.proxy = {FieldText(proxyEdit_), FieldText(userNameEdit_), FieldText(passwordEdit_)};
   for (int n = 0; n < proxyList_->count(); ++n)
     confirmed.proxyList.push_back(Utf8ToCp932(proxyList_->item(n)->text().toStdString()));
-  std::vector<settings::FeedSource> feeds = ListedFeeds();
+  const std::vector<settings::FeedSource> feeds = ListedFeeds();
   // The dialog is gone before the file is written: a failed write is shown
-  // on its own, with the keys before the failing one already stored.
+  // on its own, with the file left as it was.
   close();
   RunGuarded(errors_, [&] {
-    settings::WriteConnection(confirmed);
-    // An unchanged list is not written: a file without feeds gets no section
-    // for them, and a feed added meanwhile by the terminal program stays.
-    if (feeds == loadedFeeds_) return;
-    settings::WriteFeeds(feeds);
-    loadedFeeds_ = feeds;
-    if (OnFeedsConfirmed) OnFeedsConfirmed();
+    bool feedsChanged = false;
+    // What the user changed, merged into the file as it is now: a feed the
+    // terminal program added meanwhile stays. An unchanged list is not
+    // written, so a file without feeds gets no section for them.
+    settings::EditSettings([&](settings::SettingsEdit& edit) {
+      settings::MergeConnection(edit, confirmed, loaded_.connection);
+      if (feeds == loaded_.feeds.feeds) return;
+      std::vector<settings::FeedSource> merged =
+          settings::MergeFeedEdits(loaded_.feeds.feeds, feeds, edit.Stored().feeds.feeds);
+      settings::PutFeeds(edit, merged);
+      feedsChanged = true;
+    });
+    if (feedsChanged && OnFeedsConfirmed) OnFeedsConfirmed();
   });
 }
 

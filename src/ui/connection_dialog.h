@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "core/settings/feed_list.h"
+#include "core/settings/settings.h"
 
 #include "ui/error_box.h"
 #include "ui/program_window.h"
@@ -90,9 +90,9 @@ class ConnectionDialog : public ProgramWindow {
   QPushButton* feedUpButton_;
   QPushButton* feedDownButton_;
   FeedEditDialog* feedEditor_;
-  std::vector<settings::FeedSource> loadedFeeds_;  // as the settings file held them
-  QPushButton* okButton_;                          // OK (Enter)
-  QPushButton* cancelButton_;                      // Cancel (Esc)
+  settings::Settings loaded_;  // as the settings file held them when the dialog opened
+  QPushButton* okButton_;      // OK (Enter)
+  QPushButton* cancelButton_;  // Cancel (Esc)
   ErrorBox errors_;
 };
 

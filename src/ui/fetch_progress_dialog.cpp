@@ -15,6 +15,7 @@
 #include <algorithm>
 #include <cstdint>
 
+#include "core/settings/settings.h"
 #include "core/text/text_codec.h"
 #include "ui/icons.h"
 #include "ui/main_window.h"
@@ -138,7 +139,7 @@ void FetchProgressDialog::RunFetch() {
   skipButton_->setEnabled(false);
   // The run cleans up (list columns fitted, dialog hidden) before an error
   // that ended it reaches the display.
-  RunGuarded(errors_, [this] { run_.Run(); });
+  RunGuarded(errors_, [this] { run_.Run(settings::ReadSettings()); });
 }
 
 void FetchProgressDialog::Cancel() {

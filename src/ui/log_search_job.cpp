@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "core/log/log_search.h"
+#include "core/settings/settings.h"
 
 namespace quillet {
 namespace {
@@ -85,7 +86,7 @@ void LogSearchJob::Run(const std::string& keyword, SearchOptions options) {
     // and to the window once the source is done.
     auto rows = std::make_shared<std::vector<TextTable>>();
     SearchLogs(
-        SearchedSources(), keyword, options, showStatus,
+        SearchedSources(settings::ReadSettings().feeds.feeds), keyword, options, showStatus,
         [&rows](const SearchRowView& row) { AddRow(*rows, row); },
         [&] {
           if (rows->empty()) return;

@@ -68,7 +68,7 @@ LogSearchWindow::LogSearchWindow(QWidget* parent) : ProgramWindow(parent) {
   closeButton_->setAutoDefault(false);
   allLogsRadio_ = new QRadioButton(UiText(CP932("全てのログから検索")), this);
   allLogsRadio_->setChecked(true);
-  const settings::ViewState view = settings::ReadViewState();
+  const settings::ViewState view = settings::ReadSettings().view;
   foldWidthCheck_ = Named(new QCheckBox(UiText(CP932("全角と半角を区別しない")), this),
                           QStringLiteral("foldWidthCheck"));
   foldWidthCheck_->setChecked(view.searchFoldWidth);
@@ -117,7 +117,9 @@ LogSearchWindow::LogSearchWindow(QWidget* parent) : ProgramWindow(parent) {
   // Kept for the next window; a file that cannot be written costs only that.
   connect(foldWidthCheck_, &QCheckBox::toggled, this, [](bool fold) {
     try {
-      settings::WriteSearchFoldWidth(fold);
+      settings::EditSettings([fold](settings::SettingsEdit& edit) {
+        edit.Put(settings::key::kSearchFoldWidth, fold);
+      });
     } catch (const std::exception&) {
     }
   });
@@ -169,7 +171,7 @@ void LogSearchWindow::SearchEnded(const std::exception_ptr& failure) {
 
 void LogSearchWindow::FillWatchMenu() {
   watchMenu_->clear();
-  const std::vector<std::string> keywords = settings::ReadWatchList();
+  const std::vector<std::string> keywords = settings::ReadSettings().watch.keywords;
   if (keywords.empty()) watchMenu_->addAction(UiText(CP932("(ウォッチなし)")))->setEnabled(false);
   for (const std::string& keyword : keywords) {
     connect(watchMenu_->addAction(MenuCaption(keyword)), &QAction::triggered, this,
@@ -213,7 +215,9 @@ void LogSearchWindow::closeEvent(QCloseEvent* event) {
   // be written costs only them.
   if (const std::string widths = resultList_->UserColumnWidths(); !widths.empty()) {
     try {
-      settings::WriteSearchColumns(widths);
+      settings::EditSettings([&widths](settings::SettingsEdit& edit) {
+        edit.Put(settings::key::kSearchColumns, widths);
+      });
     } catch (const std::exception&) {
     }
   }

@@ -14,6 +14,7 @@
 
 #include "core/log/log_rows.h"
 #include "core/log/log_store.h"
+#include "core/settings/settings.h"
 #include "core/sites/catalogue.h"
 #include "core/sys/error_display.h"
 #include "core/sys/program_dir.h"
@@ -116,7 +117,7 @@ void LogTab::BuildTree() {
 }
 
 void LogTab::RefreshFeeds() {
-  std::vector<settings::FeedSource> feeds = settings::ReadFeeds();
+  std::vector<settings::FeedSource> feeds = settings::ReadSettings().feeds.feeds;
   if (feeds == shownFeeds_) return;
   const QTreeWidgetItem* current = siteTree_->currentItem();
   const bool feedSelected = current != nullptr && feedsNode_ != nullptr &&

@@ -70,8 +70,10 @@ MainWindow::MainWindow(QWidget* parent)
   setAttribute(Qt::WA_QuitOnClose, true);
   setWindowTitle(UiText(CP932("Quillet " QUILLET_VERSION "β")));
   setWindowIcon(AppIcon());
-  move(408, 156);
-  resize(505, 657);
+  // The built-in bounds, until the stored ones are read at the first showing.
+  const settings::Geometry builtIn;
+  move(builtIn.left, builtIn.top);
+  resize(builtIn.width, builtIn.height);
 
   BuildToolBar();
 
@@ -324,7 +326,8 @@ void MainWindow::UpdateTrayToolTip() {
 }
 
 void MainWindow::MarkWatchedRows() {
-  watch_ = WatchMatch(settings::ReadWatchList(), settings::WatchFoldsWidth());
+  const settings::WatchSettings watch = settings::ReadSettings().watch;
+  watch_ = WatchMatch(watch.keywords, watch.foldWidth);
   ReportModel& rows = headlineList_->Rows();
   constexpr int kHeadline = 2;
   for (int row = 0; row < rows.rowCount(); ++row) {
@@ -336,7 +339,7 @@ void MainWindow::MarkWatchedRows() {
 
 void MainWindow::AnnounceNews() {
   if (isVisible() && !isMinimized()) return;
-  const settings::Notify notify = settings::ReadNotify();
+  const settings::Notify notify = settings::ReadSettings().watch.notify;
   if (notify == settings::Notify::kNever || news_.Count() == 0 ||
       (notify == settings::Notify::kWatchOnly && news_.WatchedCount() == 0))
     return;
@@ -369,8 +372,9 @@ void MainWindow::BringToFront() {
 
 void MainWindow::StartInTray() {
   RunGuarded(errors_, [this] {
-    patrolTimer_.SetIntervalMinutes(settings::TimerInterval());
-    RestoreViewState();
+    const settings::Settings stored = settings::ReadSettings();
+    patrolTimer_.SetIntervalMinutes(stored.behaviour.timerInterval);
+    RestoreViewState(stored.view);
   });
   if (!patrolButton_->isChecked()) {
     patrolButton_->setChecked(true);
@@ -391,10 +395,9 @@ void MainWindow::StartInTray() {
   retry->start(0);
 }
 
-void MainWindow::RestoreViewState() {
+void MainWindow::RestoreViewState(const settings::ViewState& view) {
   if (viewRestored_) return;
   viewRestored_ = true;
-  const settings::ViewState view = settings::ReadViewState();
   if (view.patrol != patrolButton_->isChecked()) {
     patrolButton_->setChecked(view.patrol);
     PatrolToggled();
@@ -438,7 +441,7 @@ void MainWindow::CopySelectedUrl() {
 
 void MainWindow::StartFetch() {
   RunGuarded(errors_, [this] {
-    if (!InternetAttemptConnect(settings::ReadProxy().address)) {
+    if (!InternetAttemptConnect(settings::ReadSettings().connection.proxy.address)) {
       ShowMessage(this, CP932("ネットワークに接続されていません"), CP932("エラー"),
                   MessageIcon::kExclamation);
       return;
@@ -484,7 +487,7 @@ void MainWindow::PatrolTick() {
       QTimer::singleShot(kPopupRetryMs, this, [this] { PatrolTick(); });
       return;
     }
-    if (!InternetAttemptConnect(settings::ReadProxy().address)) return;
+    if (!InternetAttemptConnect(settings::ReadSettings().connection.proxy.address)) return;
     // The rows of the run go after the ones in the list. A window hidden in
     // the tray stays hidden; the dialog shows on its own.
     fetchButton_->setEnabled(false);
@@ -552,9 +555,10 @@ void MainWindow::showEvent(QShowEvent* event) {
   // reads the settings.
   if (event->spontaneous() || placement_.Recreating()) return;
   RunGuarded(errors_, [this] {
-    patrolTimer_.SetIntervalMinutes(settings::TimerInterval());
-    placement_.Showing();
-    RestoreViewState();
+    const settings::Settings stored = settings::ReadSettings();
+    patrolTimer_.SetIntervalMinutes(stored.behaviour.timerInterval);
+    placement_.Showing(stored);
+    RestoreViewState(stored.view);
   });
 }
 
@@ -577,13 +581,16 @@ void MainWindow::moveEvent(QMoveEvent* event) {
 void MainWindow::closeEvent(QCloseEvent* event) {
   // A geometry that cannot be written is reported once; quitting goes on.
   try {
-    placement_.Save();
+    const settings::Geometry geometry = placement_.Closing();
     settings::ViewState view;
     view.patrol = patrolButton_->isChecked();
     view.alwaysOnTop = alwaysOnTopButton_->isChecked();
     view.headlineColumns = headlineList_->UserColumnWidths();
     view.logColumns = logTab_->UserColumnWidths();
-    settings::WriteMainViewState(view);
+    settings::EditSettings([&](settings::SettingsEdit& edit) {
+      settings::PutGeometry(edit, geometry);
+      settings::PutMainViewState(edit, view);
+    });
   } catch (const std::exception& e) {
     errors_.ShowError(TopLevelErrorText(e.what()));
   }

@@ -129,7 +129,7 @@ class MainWindow : public ProgramWindow, public HeadlineSink {
   void ShowFirstNewRow();
   // What the user left set at the last close: patrol timer, always on top,
   // column widths; once, at the first showing or the start in the tray.
-  void RestoreViewState();
+  void RestoreViewState(const settings::ViewState& view);
 
   QToolBar* toolBar_;
   QToolButton* fetchButton_;        // fetch

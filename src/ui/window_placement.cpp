@@ -40,19 +40,14 @@ QPoint FramePositionInside(const QRect& frame, const QRect& available) {
           inside(frame.top(), frame.height(), available.top(), available.height())};
 }
 
-void WindowPlacement::Showing() {
+void WindowPlacement::Showing(const settings::Settings& settings) {
   if (shownOnce_) return;
   shownOnce_ = true;
-  settings::Geometry current;
-  current.left = window_.pos().x();
-  current.top = window_.pos().y();
-  current.width = window_.width();
-  current.height = window_.height();
-  settings::Geometry stored = settings::ReadGeometry(current);
+  settings::Geometry stored = settings.geometry;
   const QRect available = AvailableAround(window_, QPoint(stored.left, stored.top));
   // Nothing stored: the built-in bounds, inside the screen where it is small
   // (or scaled up), with room for the frame.
-  if (!settings::HasGeometry() && available.isValid()) {
+  if (!settings.geometryStored && available.isValid()) {
     stored.width = std::min(stored.width, available.width() - kFrameRoom.width());
     stored.height = std::min(stored.height, available.height() - kFrameRoom.height());
   }
@@ -72,7 +67,7 @@ void WindowPlacement::Moved() {
     frameOffset_ = window_.geometry().topLeft() - window_.pos();
 }
 
-void WindowPlacement::Save() {
+settings::Geometry WindowPlacement::Closing() {
   settings::Geometry geometry;
   geometry.maximized = window_.isMaximized();
   if (geometry.maximized) {
@@ -90,7 +85,7 @@ void WindowPlacement::Save() {
     geometry.width = window_.width();
     geometry.height = window_.height();
   }
-  settings::WriteGeometry(geometry);
+  return geometry;
 }
 
 void WindowPlacement::SetAlwaysOnTop(bool on) {

@@ -8,6 +8,8 @@
 #include <QRect>
 #include <QSize>
 
+#include "core/settings/settings.h"
+
 class QWidget;
 
 namespace quillet {
@@ -29,13 +31,12 @@ class WindowPlacement {
   // The window is being shown: the first time it takes the stored geometry,
   // its frame moved inside the screen's free area; later showings (back from
   // the tray) keep it as the user left it.
-  void Showing();
+  void Showing(const settings::Settings& stored);
   // The window has moved; called from its moveEvent.
   void Moved();
-  // Writes the geometry to the settings file; throws QuilletError when the
-  // file cannot be written. A maximized window stores its normal bounds and,
-  // when visible, goes back to them.
-  void Save();
+  // The window is closing: the geometry to store. A maximized window gives
+  // its normal bounds and, when visible, goes back to them.
+  settings::Geometry Closing();
 
   // Sets or clears always on top. Qt re-creates the window for it; position,
   // size and state are put back, and the window stays visible or hidden.

@@ -43,7 +43,11 @@ class Extraction : public ::testing::Test {
       rows.push_back(r.headline + "|" + r.item.url + "|" + std::to_string(r.imageIndex));
     return rows;
   }
-  void Settings(const std::string& ini) { test::WriteBytes(home.Path("quillet.ini"), ini); }
+  // The settings file, as a run reads it when it begins.
+  void Settings(const std::string& ini) {
+    test::WriteBytes(home.Path("quillet.ini"), ini);
+    state.settings = settings::ReadSettings();
+  }
   Lines Log(int category) { return LoadLogFile(LogFilePath(category)); }
   std::string Record(const std::string& text, char flag = '1') {
     return text + "\t" + TodayShortDate() + "\t" + flag;
@@ -119,10 +123,10 @@ TEST_F(Extraction, RowsAreNewWhenTheirLogHeldNoRecordOfThemWhenTheRunBegan) {
   };
   for (const NewnessCase& c : cases) {
     SCOPED_TRACE(c.what);
+    state = FetchState();
     Settings(c.ini);
     SaveLogFile(LogFilePath(0), c.log);
     SaveLogFile(LogFilePath(1), {});
-    state = FetchState();
     ASSERT_EQ(c.runs.size(), c.news.size());
     for (size_t run = 0; run < c.runs.size(); ++run) {
       state.seen.BeginRun();
@@ -237,6 +241,7 @@ TEST(ExtractionDifferential, InMemoryMergeEqualsRewritePerHeadline) {
       for (int c = 0; c < 3; ++c)
         test::WriteBytes(LogFilePath(cnn + c), oldLog[c]);
       FetchState s;
+      s.settings = settings::ReadSettings();
       s.seen.BeginRun();
       s.siteLabel = s.siteName = "CNN";
       test::RecordingList rows;

@@ -18,6 +18,7 @@
 #include "core/sys/error.h"
 #include "core/sys/program_dir.h"
 #include "core/text/text_codec.h"
+#include "support/settings_edits.h"
 #include "support/temp_home.h"
 
 namespace quillet {
@@ -163,7 +164,8 @@ class HeadlineSearch : public ::testing::Test {
     statuses.clear();
     Strings out;
     SearchLogs(
-        SearchedSources(), keyword, {}, [&](const std::string& s) { statuses.push_back(s); },
+        SearchedSources(settings::ReadSettings().feeds.feeds), keyword, {},
+        [&](const std::string& s) { statuses.push_back(s); },
         [&](const SearchRowView& r) {
           out.push_back(Cp932ToUtf8(std::to_string(r.site) + " " + std::string(r.siteLabel) + " " +
                                     std::string(r.genre) + " " + std::string(r.headline) + " " +
@@ -188,7 +190,7 @@ TEST_F(HeadlineSearch, FindsHeadlinesOfEverySiteInCategoryOrderThenOfTheFeeds) {
   Log(60, "Tokyo IT\thttp://m/1\t2026/12/03\t1\r\n");
   std::vector<settings::FeedSource> feeds{{0, "Wire", "http://f/a", false},
                                           {0, "Empty", "http://f/b", true}};
-  settings::WriteFeeds(feeds);
+  feeds = test::PutFeeds(feeds);
   test::WriteBytes(DataDirectory() + settings::FeedLogFile(feeds[0].id),
                    "TOKYO wire\thttp://f/1\t2026/12/01\t1\r\n");
   const std::string odd = "4 CNN トップ <!-- odd record u d", ab = "1 アサヒ トップ A\\B  ";

@@ -12,6 +12,7 @@
 #include "core/sys/profile_file.h"
 #include "core/sys/program_dir.h"
 #include "core/text/text_codec.h"
+#include "support/settings_edits.h"
 #include "support/temp_home.h"
 
 namespace quillet {
@@ -24,13 +25,13 @@ using Strings = std::vector<std::string>;
 TEST(ProfileDocument, ReadsAndWritesKeysInPlace) {
   const std::string text =
       "; x=1\r\n[main]\r\n\tleft =10\r\nnot a key\r\n [ HTTP ]\t\nProxy=h=x\r\nK=";
-  auto doc = ProfileDocument::Parse(text + std::string(3000, 'v'));
-  EXPECT_EQ(doc.Get("MAIN", "LEFT"), "10");
-  EXPECT_EQ(doc.Get("Http", "proxy"), "h=x");  // everything after the first '='
-  EXPECT_EQ(doc.Get("Main", "Proxy"), std::nullopt);
-  EXPECT_EQ(doc.Get("Other", "Left"), std::nullopt);
-  EXPECT_EQ(doc.Get("HTTP", "K"), std::string(kProfileValueMax, 'v'));
-  doc = ProfileDocument::Parse("; keep\r\n[Main]\r\nLeft=1\r\n odd \r\nTop=2\r\n\r\n[B]\ry=2");
+  const ProfileValues values(ProfileDocument::Parse(text + std::string(3000, 'v')));
+  EXPECT_EQ(values.Get("MAIN", "LEFT"), "10");
+  EXPECT_EQ(values.Get("Http", "proxy"), "h=x");  // everything after the first '='
+  EXPECT_EQ(values.Get("Main", "Proxy"), std::nullopt);
+  EXPECT_EQ(values.Get("Other", "Left"), std::nullopt);
+  EXPECT_EQ(values.Get("HTTP", "K"), std::string(kProfileValueMax, 'v'));
+  auto doc = ProfileDocument::Parse("; keep\r\n[Main]\r\nLeft=1\r\n odd \r\nTop=2\r\n\r\n[B]\ry=2");
   doc.Set("main", "LEFT", "5");
   doc.Set("Main", "Width", "7");       // after the section's last line, ahead of the blank
   doc.Set("B", "z", "line\r\nbreak");  // a value never splits its line
@@ -52,6 +53,15 @@ TEST(ProfileDocument, IntegersAreDecimalOrHexOnly) {
 }
 
 TEST(ProfileFile, NewFilesAreTheUsersAloneAndOthersKeepTheirModeOrAreLeftAlone) {
+  const auto ProfileWrite = [](const std::string& path, const char* section, const char* key,
+                               const char* value) {
+    return ProfileEdit(path, [&](ProfileDocument& doc) { doc.Set(section, key, value); });
+  };
+  const auto ProfileRead = [](const std::string& path, const char* section, const char* key) {
+    ProfileDocument doc;
+    ProfileLoad(path, doc);
+    return ProfileValues(doc).Get(section, key);
+  };
   test::TempHome home;
   const std::string path = home.Path("q.ini");
   using enum std::filesystem::perms;
@@ -111,9 +121,9 @@ TEST(Settings, ProgramFoldersComeFromHomeThePortableCopyOrTheUsersXdgFolders) {
 // The defaults read from no file and written back give every key in its order.
 TEST(Settings, DefaultsAreWrittenBackInTheirOrder) {
   test::TempHome home;
-  WriteGeometry(ReadGeometry({1, 2, 3, 4, true}));
-  WriteBehaviour(ReadBehaviour());
-  WriteConnection(ReadConnection());
+  test::PutGeometry({1, 2, 3, 4, false});
+  test::PutBehaviour(ReadSettings().behaviour);
+  test::PutConnection(ReadSettings().connection);
   std::string want =
       "[Main]\r\nMaximized=0\r\nLeft=1\r\nTop=2\r\nWidth=3\r\nHeight=4\r\nNoAddEmpty=1\r\n"
       "SaveLog=1\r\nAddNewsOnly=0\r\nNewWindowOnly=0\r\nIESelect=1\r\nIEPath=\r\nNNPath=\r\n"
@@ -130,60 +140,65 @@ TEST(Settings, ValuesTooLongToReadStayWholeWhenWrittenBack) {
   test::TempHome home;
   const std::string longPath = "IEPath=/opt/" + std::string(2100, 'b') + "\r\n";
   test::WriteBytes(SettingsFilePath(), "[Main]\r\n" + longPath);
-  WriteBehaviour(ReadBehaviour());
+  test::PutBehaviour(ReadSettings().behaviour);
   EXPECT_NE(test::ReadBytes(SettingsFilePath()).find(longPath), std::string::npos);
-  Behaviour b = ReadBehaviour();
+  Behaviour b = ReadSettings().behaviour;
   b.iePath.pop_back();
-  WriteBehaviour(b);
-  EXPECT_EQ(ReadBehaviour().iePath, b.iePath);
+  test::PutBehaviour(b);
+  EXPECT_EQ(ReadSettings().behaviour.iePath, b.iePath);
   EXPECT_EQ(test::ReadBytes(SettingsFilePath()).find(longPath), std::string::npos);
 }
 
 TEST(Settings, ValuesAreReadAsStoredAndWrittenBack) {
   test::TempHome home;
   test::WriteBytes(SettingsFilePath(), "[CheckRoute]\n5=0\n6=yes\n[main]\nMaximized=2\n");
-  EXPECT_FALSE(CheckRoute(5));
-  EXPECT_TRUE(CheckRoute(6));  // not a number: the default
-  EXPECT_TRUE(ReadGeometry({}).maximized);
-  Connection c = ReadConnection();
+  EXPECT_FALSE(ReadSettings().connection.enabled[5]);
+  EXPECT_TRUE(ReadSettings().connection.enabled[6]);  // not a number: the default
+  EXPECT_TRUE(ReadSettings().geometry.maximized);
+  Connection c = ReadSettings().connection;
   c.proxy = {"proxy.example:8080", "me", "pw"};
   c.proxyList = {"a:1\tu1\tp1", "b:2\t\t", "c:3\tu3\tp\t3", "d"};
-  WriteConnection(c);
-  const Connection back = ReadConnection();
+  test::PutConnection(c);
+  const Connection back = ReadSettings().connection;
   EXPECT_EQ(back.enabled, c.enabled);
   EXPECT_EQ(JoinProxyEntry(back.proxy), "proxy.example:8080\tme\tpw");
   EXPECT_EQ(back.proxyList, (Strings{"a:1\tu1\tp1", "b:2\t\t", "c:3\tu3\tp\t3", "d\t\t"}));
   c.proxyList = {"a\tuser"};  // a shorter list comes back alone
-  WriteConnection(c);
-  EXPECT_EQ(ReadConnection().proxyList, Strings{"a\tuser\t"});
+  test::PutConnection(c);
+  EXPECT_EQ(ReadSettings().connection.proxyList, Strings{"a\tuser\t"});
 }
 
 // The watch list is read as far as it makes sense and written in one go,
 // only when it changed, leaving the section's other lines.
+// The behaviour dialog's OK of the watch settings, as changes from the file's.
+void ConfirmWatch(const std::vector<std::string>& keywords, Notify notify, bool foldWidth = false) {
+  EditSettings([&](SettingsEdit& edit) {
+    MergeWatch(edit, {keywords, {}, foldWidth, notify}, edit.Stored().watch);
+  });
+}
+
 TEST(WatchList, ReadsWhatMakesSenseAndRewritesOnlyItsKeys) {
   test::TempHome home;
   const std::string ini = home.Path("quillet.ini");
-  WriteWatchList({});
-  WriteNotify(Notify::kNew);
+  ConfirmWatch({}, Notify::kNew);
   EXPECT_FALSE(std::filesystem::exists(ini));
-  EXPECT_EQ(ReadNotify(), Notify::kNew);
+  EXPECT_EQ(ReadSettings().watch.notify, Notify::kNew);
   const std::string junk =
       "[watch]\r\nkeyword2=b\r\njunk\r\nKeyword0=a\r\nKeyword=x\r\n"
       "Keyword1x=y\r\nKeyword5=\r\nKeyword7=a\r\nKeyword8=B\r\nKeyword9=" +
       std::string(256, 'z') + "\r\nKeyword10=  \r\nNotify=1\r\n";
   test::WriteBytes(ini, "[Main]\r\nLeft=1\r\n" + junk);
-  EXPECT_EQ(ReadWatchList(), (Strings{"a", "b"}));
-  EXPECT_EQ(ReadNotify(), Notify::kWatchOnly);
-  WriteWatchList({"a", "b"});
-  WriteNotify(Notify::kWatchOnly);
+  EXPECT_EQ(ReadSettings().watch.keywords, (Strings{"a", "b"}));
+  EXPECT_EQ(ReadSettings().watch.notify, Notify::kWatchOnly);
+  ConfirmWatch({"a", "b"}, Notify::kWatchOnly);
   EXPECT_EQ(test::ReadBytes(ini), "[Main]\r\nLeft=1\r\n" + junk);
-  WriteWatchList({CP932("首相"), "c"});
-  WriteNotify(Notify::kNever);
+  ConfirmWatch({CP932("首相"), "c"}, Notify::kNever);
   EXPECT_EQ(test::ReadBytes(ini),
-            "[Main]\r\nLeft=1\r\n[watch]\r\njunk\r\nKeyword=x\r\n"
-            "Keyword1x=y\r\nNotify=2\r\nKeyword0=" +
-                CP932("首相") + "\r\nKeyword1=c\r\n");
-  EXPECT_EQ(ReadWatchList(), (Strings{CP932("首相"), "c"}));
+            "[Main]\r\nLeft=1\r\n[watch]\r\njunk\r\nKeyword=x\r\nKeyword1x=y\r\n"
+            "Keyword5=\r\nKeyword9=" +
+                std::string(256, 'z') +
+                "\r\nKeyword10=  \r\nNotify=2\r\nKeyword0=" + CP932("首相") + "\r\nKeyword1=c\r\n");
+  EXPECT_EQ(ReadSettings().watch.keywords, (Strings{CP932("首相"), "c"}));
 }
 
 TEST(WatchList, KeywordsThatCannotBeWatchedAreNamed) {
@@ -207,11 +222,11 @@ TEST(WatchList, KeywordsThatCannotBeWatchedAreNamed) {
 
 TEST(WatchList, TheWidthChoiceIsItsOwnKey) {
   test::TempHome home;
-  EXPECT_FALSE(WatchFoldsWidth());
-  WriteWatchFoldsWidth(false);
+  EXPECT_FALSE(ReadSettings().watch.foldWidth);
+  ConfirmWatch({}, Notify::kNew, false);
   EXPECT_FALSE(std::filesystem::exists(home.Path("quillet.ini")));
-  WriteWatchFoldsWidth(true);
-  EXPECT_TRUE(WatchFoldsWidth());
+  ConfirmWatch({}, Notify::kNew, true);
+  EXPECT_TRUE(ReadSettings().watch.foldWidth);
   EXPECT_EQ(test::ReadBytes(home.Path("quillet.ini")), "[Watch]\r\nFoldWidth=1\r\n");
 }
 
@@ -220,40 +235,41 @@ TEST(WatchList, TheWidthChoiceIsItsOwnKey) {
 TEST(FeedList, IdsAreStableAndNeverGivenTwice) {
   test::TempHome home;
   const std::string ini = home.Path("quillet.ini");
-  EXPECT_TRUE(ReadFeeds().empty());
+  EXPECT_TRUE(ReadSettings().feeds.feeds.empty());
   test::WriteBytes(ini,
                    "[Feeds]\r\nNote=kept\r\nCount=5\r\nid0=4\r\nName0=A\r\nUrl0=http://a/f\r\n"
                    "Id1=4\r\nName1=dup\r\nUrl1=http://b/\r\nId2=7\r\nName2=B\r\n"
                    "Url2=HTTPS://b/x\r\nEnabled2=0\r\nId3=9\r\nName3=C\r\nUrl3=ftp://c/\r\n"
                    "Id5=8\r\nName5=D\r\nUrl5=http://d/\r\n");
-  std::vector<FeedSource> feeds = ReadFeeds();
+  std::vector<FeedSource> feeds = ReadSettings().feeds.feeds;
   ASSERT_EQ(feeds, (std::vector<FeedSource>{{4, "A", "http://a/f", true},
                                             {7, "B", "HTTPS://b/x", false}}));
   feeds.erase(feeds.begin());
   feeds.push_back({0, CP932("新聞"), "https://n/rss", true});
-  WriteFeeds(feeds);  // ids 8 and 9 were seen in the file: the new feed gets 10
+  feeds = test::PutFeeds(feeds);  // ids 8 and 9 were seen in the file: the new feed gets 10
   EXPECT_EQ(feeds[1].id, 10);
-  // The entries that cannot be used keep their lines and numbers; the one
-  // beyond Count goes.
+  // The entries that cannot be used keep their lines and numbers, the one
+  // beyond Count too.
   EXPECT_EQ(test::ReadBytes(ini),
             "[Feeds]\r\nNote=kept\r\nId1=4\r\nName1=dup\r\nUrl1=http://b/\r\nId3=9\r\n"
-            "Name3=C\r\nUrl3=ftp://c/\r\nCount=4\r\nNextId=11\r\nId0=7\r\nName0=B\r\n"
+            "Name3=C\r\nUrl3=ftp://c/\r\nId5=8\r\nName5=D\r\nUrl5=http://d/"
+            "\r\nCount=4\r\nNextId=11\r\nId0=7\r\nName0=B\r\n"
             "Url0=HTTPS://b/x\r\nEnabled0=0\r\nId2=10\r\nName2=" +
                 CP932("新聞") + "\r\nUrl2=https://n/rss\r\nEnabled2=1\r\n");
   // With the feed of id 4 gone, the entry that repeated its id is that feed.
-  feeds = ReadFeeds();
+  feeds = ReadSettings().feeds.feeds;
   ASSERT_EQ(feeds, (std::vector<FeedSource>{{7, "B", "HTTPS://b/x", false},
                                             {4, "dup", "http://b/", true},
                                             {10, CP932("新聞"), "https://n/rss", true}}));
   feeds.pop_back();
-  WriteFeeds(feeds);
+  feeds = test::PutFeeds(feeds);
   feeds.push_back({0, "E", "http://e/", true});
-  WriteFeeds(feeds);
+  feeds = test::PutFeeds(feeds);
   EXPECT_EQ(feeds[2].id, 11);
-  EXPECT_EQ(ReadFeeds(), feeds);
-  EXPECT_NE(
-      test::ReadBytes(ini).find("Id3=9\r\nName3=C\r\nUrl3=ftp://c/\r\nCount=4\r\nNextId=12\r\n"),
-      std::string::npos);
+  EXPECT_EQ(ReadSettings().feeds.feeds, feeds);
+  EXPECT_NE(test::ReadBytes(ini).find("Url3=ftp://c/\r\nId5=8\r\nName5=D\r\nUrl5=http://d/\r\n"
+                                      "Count=4\r\nNextId=12\r\n"),
+            std::string::npos);
   EXPECT_EQ(FeedLogFile(11), "Feeds/11.log");
 }
 
@@ -272,20 +288,20 @@ TEST(FeedList, EntriesThatCannotBeUsedAreNamedAndKeptByteForByte) {
   test::TempHome home;
   const std::string ini = home.Path("quillet.ini");
   test::WriteBytes(ini, file);
-  std::vector<FeedSource> feeds = ReadFeeds();
+  std::vector<FeedSource> feeds = ReadSettings().feeds.feeds;
   ASSERT_EQ(feeds,
             (std::vector<FeedSource>{{1, "A", "http://a/", true}, {3, "B", "http://b/", false}}));
-  EXPECT_EQ(UnusedFeedEntries(),
+  EXPECT_EQ(ReadSettings().feeds.unused,
             (Strings{CP932("[Feeds] の Id1 は使われません: ID 1 は前の項目にもあります"),
                      CP932("[Feeds] の URL2 は使われません: 値が長すぎます (2047バイトまで)")}));
-  WriteInteger("Main", "Left", 5);
+  test::PutSetting(key::kLeft, 5);
   EXPECT_NE(test::ReadBytes(ini).find(repeated + tooLong), std::string::npos);
   feeds.pop_back();
   feeds.push_back({0, "C", "http://c/", true});
-  WriteFeeds(feeds);
+  feeds = test::PutFeeds(feeds);
   EXPECT_NE(test::ReadBytes(ini).find(repeated + tooLong), std::string::npos);
-  EXPECT_EQ(ReadFeeds(), feeds);
-  EXPECT_EQ(UnusedFeedEntries().size(), 2u);
+  EXPECT_EQ(ReadSettings().feeds.feeds, feeds);
+  EXPECT_EQ(ReadSettings().feeds.unused.size(), 2u);
 }
 
 // A URL another feed of the list has: scheme and host in any case, an empty

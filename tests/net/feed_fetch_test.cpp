@@ -11,6 +11,7 @@
 #include "core/text/text_codec.h"
 #include "net/feed_parser.h"
 #include "net/fetch_run.h"
+#include "support/settings_edits.h"
 #include "support/temp_home.h"
 #include "test_server.h"
 #include "test_tls.h"
@@ -43,17 +44,18 @@ void AddFeeds(const Strings& names, const std::vector<const TestServer*>& server
     const std::string url = servers[std::min(i, servers.size() - 1)]->Url("/" + std::to_string(i));
     feeds.push_back({0, Utf8ToCp932(names[i]), url, names[i] != "Off"});
   }
-  settings::WriteFeeds(feeds);
+  feeds = test::PutFeeds(feeds);
 }
 
 TEST(FeedFetch, FeedsFollowTheSitesAndFailedOnesAreNamedWhileTheRunGoesOn) {
   test::TempHome home;
   TestServer server;  // the proxy, for CNN's top news and the feeds
   settings::Connection c;
+  c.enabled = {};
   c.enabled[32] = true;
   c.proxy.address = "127.0.0.1:" + std::to_string(server.Port());
-  settings::WriteConnection(c);
-  settings::WriteString("Main", "NoAddEmpty", "0");
+  test::PutConnection(c);
+  test::PutRawSetting("Main", "NoAddEmpty", "0");
   AddFeeds({"ニュース", "Gone", "Bad", "Off", "Last"}, {&server});
   const std::string rss = kOk +
                           "<rss><channel><item><title>最初の記事</title><link>http://a/1</link>"
@@ -71,7 +73,7 @@ TEST(FeedFetch, FeedsFollowTheSitesAndFailedOnesAreNamedWhileTheRunGoesOn) {
          {kOk, kOk + "<span class=\"headline\">Site story\r\n", rss,
           std::string("HTTP/1.0 404 Not Found\r\n\r\n"), kOk + "<rss><item></rss>", atom})
       server.Add(response);
-    run.Run();
+    run.Run(settings::ReadSettings());
     const Category& cnn = Categories()[32];  // its rows: the separator, then the headline
     const Site& s = Sites()[static_cast<size_t>(cnn.site)];
     const std::string site = Cp932ToUtf8(s.shortLabel + "|" + cnn.genre) + "|",
@@ -105,7 +107,7 @@ TEST(FeedFetch, FeedsFollowTheSitesAndFailedOnesAreNamedWhileTheRunGoesOn) {
 // and Cancel (the feeds after it are not asked).
 TEST(FeedFetch, HttpsTheBodyLimitSkipAndCancel) {
   test::TempHome home;
-  settings::WriteConnection(settings::Connection{});
+  test::PutConnection(test::NoCategories());
   setenv("QUILLET_CA_FILE", QUILLET_TEST_CERTIFICATES "/ca.pem", 1);
   TestServer secure(test::TestTls(QStringLiteral("server"))), plain;
   secure.Add(kOk + "<rss><channel><item><title>S</title><link>s</link></item></channel></rss>");
@@ -120,7 +122,7 @@ TEST(FeedFetch, HttpsTheBodyLimitSkipAndCancel) {
     if (status == CP932("Skipped に接続しています...")) run.Skip();
     if (status == CP932("Cancelled に接続しています...")) run.Cancel();
   };
-  run.Run();
+  run.Run(settings::ReadSettings());
   unsetenv("QUILLET_CA_FILE");
   EXPECT_EQ(Rows(list), Strings{"Secure|フィード|S|s|-1|1"});
   ASSERT_EQ(run.Failures().size(), 1u);
@@ -139,13 +141,13 @@ TEST(FeedFetch, HttpsTheBodyLimitSkipAndCancel) {
 TEST(FeedFetch, UnreadableAnswersAreReportedAsWhatTheyAre) {
   test::TempHome home;
   TestServer server;
-  settings::WriteConnection(settings::Connection{});  // no site
+  test::PutConnection(test::NoCategories());  // no site
   AddFeeds({"A"}, {&server});
   server.Add("HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n5\r\n<rss>\r\n0\r\n\r\n");
   test::RecordingList list;
   ActingView view;
   FetchRun run(list, view);
-  run.Run();
+  run.Run(settings::ReadSettings());
   const auto failures = [&run] {
     Strings utf8;
     for (const std::string& failure : run.Failures())
@@ -160,7 +162,7 @@ TEST(FeedFetch, UnreadableAnswersAreReportedAsWhatTheyAre) {
   EXPECT_TRUE(run.EveryDownloadFailed());
 
   server.Add(kOk);
-  run.Run();
+  run.Run(settings::ReadSettings());
   EXPECT_EQ(failures(),
             Strings{"A: サーバーの答えが空でした。フィードの URL を確かめてください。詳細: "
                     "フィードの XML が正しくありません (1 行目、0 桁目): Premature end "
@@ -169,7 +171,7 @@ TEST(FeedFetch, UnreadableAnswersAreReportedAsWhatTheyAre) {
 
   std::filesystem::create_directories(home.Path("Feeds/1.log"));
   server.Add(kOk + "<rss><channel><item><title>t</title><link>l</link></item></channel></rss>");
-  run.Run();
+  run.Run(settings::ReadSettings());
   ASSERT_EQ(failures().size(), 1u);
   EXPECT_TRUE(failures()[0].starts_with(
       "A: ログを読み書きできません。ログのフォルダーとディスクの空きを確かめてください。詳細: "

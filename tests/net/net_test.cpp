@@ -25,6 +25,7 @@
 #include "net/http_client.h"
 #include "net/source_failure.h"
 #include "net/transfer_floor.h"
+#include "support/settings_edits.h"
 #include "support/spin_until.h"
 #include "support/temp_home.h"
 #include "test_server.h"
@@ -455,9 +456,10 @@ class FetchRunTest : public testing::Test {
  protected:
   FetchRunTest() {
     settings::Connection c;
+    c.enabled = {};
     c.enabled[32] = true;
     c.proxy.address = "127.0.0.1:" + std::to_string(server.Port());
-    settings::WriteConnection(c);
+    test::PutConnection(c);
   }
   test::TempHome home;
   TestServer server;
@@ -467,10 +469,10 @@ class FetchRunTest : public testing::Test {
 };
 
 TEST_F(FetchRunTest, NothingEnabledAsksNothing) {
-  settings::WriteBool("CheckRoute", "32", false);
+  test::PutSetting(settings::key::kCheckRouteOf[32], false);
   int ended = 0;
   run.OnRunEnded = [&] { ++ended; };
-  run.Run();
+  run.Run(settings::ReadSettings());
   EXPECT_EQ(server.Connections(), 0);
   EXPECT_EQ(view.shown, "取得の準備をしています...|0KB / 不明|0|0");
   EXPECT_EQ(ended, 1);
@@ -492,7 +494,7 @@ void WhenReady(std::function<bool()> condition, std::function<void()> action) {
 // A site shows in the progress from its first request on, not with the last
 // one's end. Skip during a size probe skips the site, and is no error.
 TEST_F(FetchRunTest, EachSiteShowsFromItsFirstRequestAndSkipOfItsSizeProbeIsNoError) {
-  settings::WriteBool("CheckRoute", "0", true);  // YOL, before CNN
+  test::PutSetting(settings::key::kCheckRouteOf[0], true);  // YOL, before CNN
   server.Add("HTTP/1.0 200 OK\r\nContent-Length: 13824\r\n\r\n");
   server.Add("HTTP/1.0 200 OK\r\n\r\n" + std::string(13824, 'x'));
   server.Add(TestServer::Script{{}, false});  // CNN's size probe hangs
@@ -502,7 +504,7 @@ TEST_F(FetchRunTest, EachSiteShowsFromItsFirstRequestAndSkipOfItsSizeProbeIsNoEr
               shownAtProbe = view.shown;
               run.Skip();
             });
-  EXPECT_NO_THROW(run.Run());
+  EXPECT_NO_THROW(run.Run(settings::ReadSettings()));
   EXPECT_EQ(shownAtProbe, "CNN.co.jp に接続しています...|0KB / 不明|0|0");
   EXPECT_EQ(server.Connections(), 3);  // CNN's page was not asked for
   EXPECT_EQ(run.Outcome(), RunOutcome::kCompleted);
@@ -513,12 +515,12 @@ TEST_F(FetchRunTest, EachSiteShowsFromItsFirstRequestAndSkipOfItsSizeProbeIsNoEr
 TEST_F(FetchRunTest, TheSizeProbeGivesTheBarItsMaximum) {
   server.Add("HTTP/1.0 200 OK\r\nContent-Length: 2048\r\n\r\n");
   server.Add("HTTP/1.0 200 OK\r\n\r\nx");
-  run.Run();
+  run.Run(settings::ReadSettings());
   EXPECT_EQ(view.shown, "CNN.co.jp の取得が終了しました|0KB / 2KB|2048|1");
   for (const char* bad : {"12x", "", "2147483648"}) {
     server.Add(std::string("HTTP/1.0 200 OK\r\nContent-Length: ") + bad + "\r\n\r\n");
     try {
-      run.Run();
+      run.Run(settings::ReadSettings());
       ADD_FAILURE() << bad;
     } catch (const QuilletError& e) {
       EXPECT_EQ(
@@ -539,7 +541,7 @@ TEST_F(FetchRunTest, FailedSitesAreNamedWithWhatToCheckAndTheReason) {
   const std::string ok = "HTTP/1.0 200 OK\r\n\r\n";
   const auto runError = [this] {
     try {
-      run.Run();
+      run.Run(settings::ReadSettings());
     } catch (const QuilletError& e) {
       return Cp932ToUtf8(e.what());
     }
@@ -566,10 +568,10 @@ TEST_F(FetchRunTest, FailedSitesAreNamedWithWhatToCheckAndTheReason) {
       "CNN.co.jp: プロキシが認証を求めています (407)。接続設定のプロキシのユーザー名とパスワー"
       "ドを確かめてください。詳細: Proxy Authentication Required");
   // 中央日報's top news, whose rules ask for a line past the page's end.
-  settings::WriteBool("CheckRoute", "32", false);
+  test::PutSetting(settings::key::kCheckRouteOf[32], false);
   const auto chuou = std::find_if(Categories().begin(), Categories().end(),
                                   [](const Category& c) { return c.site == 5; });
-  settings::WriteBool("CheckRoute", std::to_string(chuou->index), true);
+  test::PutSetting(settings::key::kCheckRouteOf[static_cast<size_t>(chuou->index)], true);
   server.Add(ok);
   server.Add(ok + "x\r\n<td><font class=headline ><a href=\"/t\">\r\ny\r\n");
   EXPECT_EQ(
@@ -589,7 +591,7 @@ TEST_F(FetchRunTest, WaitsForTheProgramFolderUntilCancel) {
     shownWhileWaiting = view.shown;
     run.Cancel();
   });
-  run.Run();
+  run.Run(settings::ReadSettings());
   EXPECT_EQ(shownWhileWaiting, "他の取得の終了を待っています...|0KB / 不明|0|0");
   EXPECT_EQ(server.Connections(), 0);
   EXPECT_EQ(run.Outcome(), RunOutcome::kCancelled);
@@ -603,7 +605,7 @@ TEST_F(FetchRunTest, AnOwnerlessLockFileIsTakenOver) {
   std::filesystem::last_write_time(home.Path("quillet.lock"),
                                    std::filesystem::file_time_type::clock::now() - 1min);
   run.folderWaitLimit = 1s;
-  EXPECT_NO_THROW(run.Run());
+  EXPECT_NO_THROW(run.Run(settings::ReadSettings()));
   EXPECT_GT(server.Connections(), 0);
 }
 

@@ -19,16 +19,16 @@ namespace quillet::test {
 inline void ReferenceAddNewsItem(FetchState& s, RecordingList& list, int category,
                                  std::map<std::string, Lines>& logsAtStart) {
   if (s.headline.empty()) {
-    if (!settings::NoAddEmpty()) list.rows.push_back({s.siteLabel, s.genre, "", 0, {}});
+    if (!s.settings.behaviour.noAddEmpty) list.rows.push_back({s.siteLabel, s.genre, "", 0, {}});
     return;
   }
   Lines lines = LoadLogFile(s.logPath);
   const Lines& atStart = logsAtStart.try_emplace(s.logPath, lines).first->second;
-  const bool isNew = !settings::SaveLog() || FindLogRecord(atStart, s.headline) < 0;
-  const bool enabled = IsCategoryEnabled(category),
+  const bool isNew = !s.settings.behaviour.saveLog || FindLogRecord(atStart, s.headline) < 0;
+  const bool enabled = s.settings.connection.enabled[static_cast<size_t>(category)],
              shown = FindShownLogRecord(lines, s.headline) >= 0;
-  if (settings::AddNewsOnly() && shown) return;
-  if (settings::SaveLog()) {
+  if (s.settings.behaviour.addNewsOnly && shown) return;
+  if (s.settings.behaviour.saveLog) {
     if (!shown) s.insertPos = RecordHeadline(lines, s.headline, s.url, enabled, s.insertPos);
     SaveLogFile(s.logPath, lines);
   }

@@ -25,6 +25,7 @@
 #include "core/settings/watch_list.h"
 #include "program_windows.h"
 #include "sample_server.h"
+#include "support/settings_edits.h"
 #include "ui/message_box.h"
 #include "ui/program_look.h"
 #include "ui/ui_text.h"
@@ -258,7 +259,7 @@ TEST(Appearance, EveryWindowIsWholeReadableAndCrispInEachTheme) {
     SampleSiteServer sites(QUILLET_SAMPLE_DIR);
     ASSERT_TRUE(sites.Listen());
     w.UseProxy(sites.Port());
-    settings::WriteWatchList({CP932("日銀"), CP932("新幹線")});
+    test::PutWatchList({CP932("日銀"), CP932("新幹線")});
     w.mainWindow.show();
     // The second fetch finds new headlines only in the log that went.
     Fetch(w);

@@ -8,6 +8,7 @@
 #include <filesystem>
 
 #include "program_windows.h"
+#include "support/settings_edits.h"
 
 namespace quillet {
 namespace {
@@ -73,8 +74,8 @@ std::string ArgumentsOfLaunch(const std::string& path, const std::string& url) {
 
 TEST_F(BrowserLaunch, ARealProgramStartPassesTheUrlAsOneArgument) {
   const std::string browser = w.home.Path("bin/browser");
-  settings::WriteBool("Main", "NewWindowOnly", true);
-  settings::WriteString("Main", "IEPath", browser);
+  test::PutSetting(settings::key::kNewWindowOnly, true);
+  test::PutSetting(settings::key::kIEPath, browser);
   EXPECT_EQ(ArgumentsOfLaunch(browser, "http://127.0.0.1/a b?x=1&y=記事;echo z"),
             "1\nhttp://127.0.0.1/a b?x=1&y=記事;echo z\n");
   EXPECT_TRUE(w.messages.empty());

@@ -4,6 +4,7 @@
 #include "core/settings/feed_list.h"
 #include "core/sys/program_dir.h"
 #include "program_windows.h"
+#include "support/settings_edits.h"
 
 namespace quillet {
 namespace {
@@ -76,7 +77,7 @@ TEST_F(FeedViewsTest, TheDialogEditsTheFeedsAndOkAloneWritesThemWithStableIds) {
       "+third http://127.0.0.1/3 -renamed http://127.0.0.1/r +ニュース https://127.0.0.1/n.xml ");
   ClickOn(0, "feedDeleteButton");
   Click("okButton");
-  EXPECT_EQ(settings::ReadFeeds(),
+  EXPECT_EQ(settings::ReadSettings().feeds.feeds,
             (std::vector<Feed>{{4, "renamed", "http://127.0.0.1/r", false},
                                {5, CP932("ニュース"), "https://127.0.0.1/n.xml", true}}));
   // Cancel writes nothing, nor does OK over an unchanged list.
@@ -94,7 +95,7 @@ TEST_F(FeedViewsTest, TheDialogEditsTheFeedsAndOkAloneWritesThemWithStableIds) {
 TEST_F(FeedViewsTest, AFeedsLogShowsUnderTheLogTabsNodeAndInTheSearchAfterTheSitesRows) {
   std::vector<Feed> feeds{{0, "Alpha", "http://127.0.0.1/a", true},
                           {0, CP932("ベータ"), "http://127.0.0.1/b", false}};
-  settings::WriteFeeds(feeds);
+  feeds = test::PutFeeds(feeds);
   test::WriteBytes(DataDirectory() + settings::FeedLogFile(feeds[1].id),
                    Utf8ToCp932("新しい abc\tu\t2026/02/02\t1\r\n古い\tu\t2026/02/01\t1\r\n"));
   test::WriteBytes(LogFilePath(0), "site ABC\tu\t2026/01/01\t1\r\n");
@@ -137,7 +138,7 @@ TEST_F(FeedViewsTest, AFeedsLogShowsUnderTheLogTabsNodeAndInTheSearchAfterTheSit
   tree.setCurrentItem(tree.topLevelItem(0)->child(0));
   for (const char* name : {"Alpha", "Gamma"}) {
     feeds[0].name = name;
-    settings::WriteFeeds(feeds);
+    feeds = test::PutFeeds(feeds);
     tabs.setCurrentIndex(0);
     tabs.setCurrentWidget(w.Main<QWidget>("logTab"));
     ASSERT_EQ(tree.topLevelItem(sites)->child(0)->text(0).toStdString(), name);
@@ -178,7 +179,7 @@ TEST_F(FeedViewsTest, TheRowButtonsAreEnabledOnlyWhereTheyCanAct) {
 TEST_F(FeedViewsTest, TheLogTreeShowsEveryNodeWholeWithItsIcon) {
   std::vector<Feed> feeds{{0, CP932("テック日誌 (サンプル・フィード)"), "http://127.0.0.1/t", true},
                           {0, "A", "http://127.0.0.1/a", true}};
-  settings::WriteFeeds(feeds);
+  feeds = test::PutFeeds(feeds);
   w.mainWindow.show();
   w.Main<QTabWidget>("tabs")->setCurrentWidget(w.Main<QWidget>("logTab"));
   auto& tree = *w.Main<QTreeWidget>("siteTree");

@@ -16,6 +16,7 @@
 #include "core/sites/catalogue.h"
 #include "program_windows.h"
 #include "sample_server.h"
+#include "support/settings_edits.h"
 #include "ui/icons.h"
 
 namespace quillet {
@@ -74,9 +75,10 @@ TEST_F(LogTabTest, AfterARunTheShownLogHasTheRunsRecords) {
   SampleSiteServer sites(QUILLET_SAMPLE_DIR);
   ASSERT_TRUE(sites.Listen());
   settings::Connection connection;
+  connection.enabled = {};
   connection.enabled[0] = true;  // YOL トップ alone
   connection.proxy.address = "127.0.0.1:" + std::to_string(sites.Port());
-  settings::WriteConnection(connection);
+  test::PutConnection(connection);
   test::WriteBytes(LogFilePath(0), "old story\thttp://127.0.0.1/old\t2020/01/01\t1\r\n");
   ShowTab();
   Select(0, 0);
@@ -237,11 +239,11 @@ TEST_F(SearchWindowTest, TheWidthChoiceFoldsTheSearchAndIsRemembered) {
   Find<QPushButton>(*form, "searchButton")->click();
   EXPECT_TRUE(test::SpinUntil([&] { return !form->Searching(); }));
   EXPECT_EQ(Column(List(), 3), (Texts{"ｶﾞｿﾘﾝ"}));
-  EXPECT_TRUE(settings::ReadViewState().searchFoldWidth);
+  EXPECT_TRUE(settings::ReadSettings().view.searchFoldWidth);
   LogSearchWindow next;
   EXPECT_TRUE(Find<QCheckBox>(next, "foldWidthCheck")->isChecked());
   fold->click();
-  EXPECT_FALSE(settings::ReadViewState().searchFoldWidth);
+  EXPECT_FALSE(settings::ReadSettings().view.searchFoldWidth);
 }
 
 TEST_F(SearchWindowTest, EnterOrTheButtonDuringASearchStartsTheNewSearchInItsPlace) {
@@ -330,7 +332,7 @@ TEST_F(SearchWindowTest, AWatchedKeywordFromTheMenuIsSearchedForAsTheButtonWould
     return items;
   };
   EXPECT_EQ(open(), Texts{"-(ウォッチなし)"});
-  settings::WriteWatchList({Utf8ToCp932("首相"), "R&D"});
+  test::PutWatchList({Utf8ToCp932("首相"), "R&D"});
   EXPECT_EQ(open(), (Texts{"首相", "R&&D"}));  // "&&" shows one '&'
   menu.actions()[1]->trigger();
   EXPECT_TRUE(test::SpinUntil([&] { return !form->Searching(); }));

@@ -16,6 +16,7 @@
 #include "app/quillet/command_line.h"
 #include "core/sys/program_dir.h"
 #include "program_windows.h"
+#include "support/settings_edits.h"
 #include "ui/log_search_window.h"
 #include "ui/qt_japanese.h"
 #include "ui/single_instance.h"
@@ -28,7 +29,9 @@ using test::Find;
 using MainWindowTest = test::WindowsTest;
 
 std::vector<int> Stored() {
-  const settings::Geometry g = settings::ReadGeometry({-1, -1, -1, -1, true});
+  const settings::Settings stored = settings::ReadSettings();
+  if (!stored.geometryStored) return {};
+  const settings::Geometry& g = stored.geometry;
   return {g.left, g.top, g.width, g.height, g.maximized};
 }
 
@@ -72,8 +75,8 @@ TEST_F(MainWindowTest, TheStoredGeometryAppliesAtTheFirstShowingAndIsWrittenAtCl
   // showings (back from the tray) keep the window where the user left it and
   // read the interval again; always on top re-creates the window in place, no
   // showing.
-  settings::WriteGeometry({-3000, 40, 600, 500, false});
-  settings::WriteInteger("Main", "TimerInterval", 3);
+  test::PutGeometry({-3000, 40, 600, 500, false});
+  test::PutSetting(settings::key::kTimerInterval, 3);
   auto again = std::make_unique<MainWindow>();
   again->show();
   EXPECT_EQ(again->size(), QSize(600, 500));
@@ -81,9 +84,9 @@ TEST_F(MainWindowTest, TheStoredGeometryAppliesAtTheFirstShowingAndIsWrittenAtCl
   EXPECT_EQ(again->PatrolIntervalMs(), 3 * 60'000);
   again->move(100, 120);
   again->hide();
-  settings::WriteInteger("Main", "TimerInterval", 4);
+  test::PutSetting(settings::key::kTimerInterval, 4);
   again->show();
-  settings::WriteInteger("Main", "TimerInterval", 5);
+  test::PutSetting(settings::key::kTimerInterval, 5);
   for (bool onTop : {true, false}) {
     Find<QToolButton>(*again, "alwaysOnTopButton")->click();
     EXPECT_EQ(bool(again->windowFlags() & Qt::WindowStaysOnTopHint), onTop);
@@ -131,7 +134,7 @@ TEST_F(MainWindowTest, WhatTheUserSetInTheWindowIsKeptAcrossStarts) {
   w.Main("alwaysOnTopButton")->click();
   w.Main<ReportView>("headlineList")->header()->resizeSection(1, 123);
   ASSERT_TRUE(w.mainWindow.close());
-  const auto view = settings::ReadViewState();
+  const auto view = settings::ReadSettings().view;
   EXPECT_EQ(std::tie(view.patrol, view.alwaysOnTop, view.headlineColumns, view.logColumns),
             std::make_tuple(true, true,
                             std::string(w.Main<ReportView>("headlineList")->UserColumnWidths()),

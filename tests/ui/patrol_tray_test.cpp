@@ -13,6 +13,7 @@
 #include "core/settings/watch_list.h"
 #include "net/test_server.h"
 #include "program_windows.h"
+#include "support/settings_edits.h"
 
 namespace quillet {
 namespace {
@@ -185,8 +186,8 @@ struct Notifications {
 // brings it back with the first new row selected.
 TEST_F(PatrolTray, NewRowsAreMarkedCountedAndAnnouncedWhenTheWindowIsOutOfSight) {
   for (int c = 1; c < settings::kCategoryCount; ++c)
-    settings::WriteBool("CheckRoute", std::to_string(c), false);
-  settings::WriteWatchList({"BETA"});
+    test::PutSetting(settings::key::kCheckRouteOf[static_cast<size_t>(c)], false);
+  test::PutWatchList({"BETA"});
   const std::string gamma = "<a href=\"/g.htm\">Gamma beta</a>\r\n";
   const std::string delta = "<a href=\"/d.htm\">Delta</a>\r\n";
   const std::string epsilon = "<a href=\"/e.htm\">Epsilon</a>\r\n";
@@ -250,7 +251,7 @@ TEST_F(PatrolTray, NewRowsAreMarkedCountedAndAnnouncedWhenTheWindowIsOutOfSight)
   w.Main("trayButton")->click();
   ASSERT_TRUE(fetch("trayFetchAction"));
   EXPECT_EQ(w.Main<QLabel>("newCountLabel")->text(), QString::fromUtf8("新着 0件"));
-  settings::WriteNotify(settings::Notify::kWatchOnly);
+  test::PutSetting(settings::key::kNotify, static_cast<int>(settings::Notify::kWatchOnly));
   ASSERT_TRUE(fetch("trayFetchAction"));
   EXPECT_EQ(w.Main<QLabel>("newCountLabel")->text(), QString::fromUtf8("新着 1件"));
   EXPECT_EQ(notifications.shown.size(), 2u);
@@ -290,7 +291,7 @@ TEST_F(PatrolTray, TheStatusAreaAndTheTooltipSayWhenTheNextPatrolRuns) {
 }
 
 TEST_F(PatrolTray, WithoutANetworkTheFetchButtonSaysSoAndATickPassesSilently) {
-  settings::WriteString("HTTP", "Proxy", "192.0.2.1:8080");
+  test::PutSetting(settings::key::kProxy, "192.0.2.1:8080");
   test::NetworkCheckStub network(false);
   w.Main("fetchButton")->click();
   TogglePatrol();
@@ -326,7 +327,7 @@ TEST_F(PatrolTray, IntoTheTrayAndBackAsTheUserLeftIt) {
   ASSERT_EQ(w.messages.size(), 1u);
   EXPECT_EQ(w.messages[0].text, "タスクトレイに登録できません.");
   EXPECT_TRUE(w.mainWindow.isVisible() && !InTray());
-  settings::WriteGeometry({30, 40, 400, 300, false});
+  test::PutGeometry({30, 40, 400, 300, false});
   QMenu& menu = *w.Main<QMenu>("trayMenu");
   // The tray's clicks are handled from the event loop, not inside the tray
   // widget's handler: removing the icon deletes that widget.
@@ -381,7 +382,7 @@ TEST_F(PatrolTray, ExitFromTheTrayQuitsWithTheGeometryOfTheHiddenWindow) {
   w.mainWindow.showMaximized();
   ASSERT_TRUE(test::SpinUntil([&] { return w.mainWindow.isMaximized(); }));
   w.Main("trayButton")->click();
-  settings::WriteGeometry({30, 40, 400, 300, false});
+  test::PutGeometry({30, 40, 400, 300, false});
   struct ShowWatch : QObject {
     bool eventFilter(QObject*, QEvent* event) override {
       shown = shown || event->type() == QEvent::Show;
@@ -392,7 +393,7 @@ TEST_F(PatrolTray, ExitFromTheTrayQuitsWithTheGeometryOfTheHiddenWindow) {
   w.mainWindow.installEventFilter(&watch);
   w.Main<QAction>("trayQuitAction")->trigger();
   EXPECT_FALSE(watch.shown);
-  const settings::Geometry g = settings::ReadGeometry({-1, -1, -1, -1, true});
+  const settings::Geometry g = settings::ReadSettings().geometry;
   EXPECT_EQ((std::vector<int>{g.left, g.top, g.width, g.height, g.maximized}),
             (std::vector<int>{250, 260, 450, 350, true}));
 }

@@ -33,6 +33,7 @@
 #include "core/sys/network_check.h"
 #include "core/text/text_codec.h"
 #include "net/transfer_floor.h"
+#include "support/settings_edits.h"
 #include "support/spin_until.h"
 #include "support/temp_home.h"
 #include "ui/behaviour_dialog.h"
@@ -103,7 +104,7 @@ class ProgramWindows {
     return Find<T>(mainWindow, name);
   }
   void UseProxy(uint16_t port) {
-    settings::WriteString("HTTP", "Proxy", "127.0.0.1:" + std::to_string(port));
+    test::PutSetting(settings::key::kProxy, "127.0.0.1:" + std::to_string(port));
   }
 
   TempHome home;  // first: the windows read their settings from it

@@ -13,6 +13,7 @@
 #include "net/test_server.h"
 #include "program_windows.h"
 #include "sample_server.h"
+#include "support/settings_edits.h"
 #include "ui/icons.h"
 
 namespace quillet {
@@ -26,11 +27,11 @@ const std::string kYolPage =
 
 // Only the categories `on` are fetched.
 void EnableOnly(std::initializer_list<int> on) {
-  settings::Connection c = settings::ReadConnection();
+  settings::Connection c = settings::ReadSettings().connection;
   c.enabled = {};
   for (int category : on)
     c.enabled[static_cast<size_t>(category)] = true;
-  settings::WriteConnection(c);
+  test::PutConnection(c);
 }
 
 TEST_F(ProgressDialog, TheSampleSitesFillTheListDuringTheRun) {
@@ -38,8 +39,8 @@ TEST_F(ProgressDialog, TheSampleSitesFillTheListDuringTheRun) {
   sites.RequireProxyCredentials("reader", "s3cret");
   ASSERT_TRUE(sites.Listen());
   w.UseProxy(sites.Port());
-  settings::WriteString("HTTP", "ProxyUserName", "reader");
-  settings::WriteString("HTTP", "ProxyPassword", "s3cret");
+  test::PutSetting(settings::key::kProxyUserName, "reader");
+  test::PutSetting(settings::key::kProxyPassword, "s3cret");
   w.mainWindow.show();
   ReportView& list = *w.Main<ReportView>("headlineList");
   // When 毎日新聞's first request arrives, the six sites before it are in the

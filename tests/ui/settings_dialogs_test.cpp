@@ -10,6 +10,7 @@
 #include "core/sites/catalogue.h"
 #include "core/sys/autostart.h"
 #include "program_windows.h"
+#include "support/settings_edits.h"
 
 namespace quillet {
 namespace {
@@ -312,7 +313,7 @@ TEST_F(BehaviourDialogTest, WatchListRefusesWhatCannotBeWatchedAndOkWritesItOnly
   Control("okButton")->click();
   const std::string behaviourOnly = Ini();
   std::filesystem::remove(settings::SettingsFilePath());
-  settings::WriteBehaviour(settings::ReadBehaviour());
+  test::PutBehaviour(settings::ReadSettings().behaviour);
   EXPECT_EQ(Ini(), behaviourOnly);
   // Kept as they stand when unchanged, a keyword not valid as CP932 included.
   const std::string stored = behaviourOnly +

@@ -8,6 +8,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 #include <initializer_list>
 #include <optional>
 #include <string>
@@ -201,8 +202,8 @@ class PrintedList : public HeadlineSink, public ProgressView {
 };
 
 int Fetch(Terminal& terminal, int argc, char** argv, std::chrono::seconds folderWait,
-          RowFilter filter) {
-  if (!InternetAttemptConnect(settings::ReadProxy().address)) {
+          RowFilter filter, const settings::Settings& stored) {
+  if (!InternetAttemptConnect(stored.connection.proxy.address)) {
     terminal.Message(CP932("ネットワークに接続されていません"));
     return 2;
   }
@@ -212,7 +213,7 @@ int Fetch(Terminal& terminal, int argc, char** argv, std::chrono::seconds folder
   run.folderWaitLimit = folderWait;
   std::string error;
   try {
-    run.Run();
+    run.Run(stored);
   } catch (const std::exception& e) {
     error = TopLevelErrorText(e.what());
   }
@@ -233,7 +234,7 @@ int Search(Terminal& terminal, const std::string& keyword, SearchOptions options
   std::string error;
   try {
     SearchLogs(
-        SearchedSources(), keyword, options,
+        SearchedSources(settings::ReadSettings().feeds.feeds), keyword, options,
         [&](const std::string& text) {
           std::fflush(stdout);
           terminal.Progress(text);
@@ -259,7 +260,7 @@ int Log(Terminal& terminal, const std::string& indexText,
         const std::optional<std::string>& feedId) {
   std::string path;
   if (feedId) {
-    for (const settings::FeedSource& feed : settings::ReadFeeds()) {
+    for (const settings::FeedSource& feed : settings::ReadSettings().feeds.feeds) {
       if (std::to_string(feed.id) == *feedId)
         path = DataDirectory() + settings::FeedLogFile(feed.id);
     }
@@ -287,13 +288,34 @@ int Log(Terminal& terminal, const std::string& indexText,
   return 0;
 }
 
+// Runs `change` as one edit of the settings file; a refusal it reports (its
+// message on stderr, exit 1) writes nothing.
+int EditFromTerminal(
+    Terminal& terminal,
+    const std::function<std::optional<std::string>(settings::SettingsEdit&)>& change) {
+  std::optional<std::string> refusal;
+  try {
+    settings::EditSettings([&](settings::SettingsEdit& edit) { refusal = change(edit); });
+  } catch (const std::exception& e) {
+    terminal.Message(TopLevelErrorText(e.what()));
+    return 1;
+  }
+  if (!refusal) return 0;
+  terminal.Message(*refusal);
+  return 1;
+}
+
 // Prints the watch list, or adds or removes one keyword. A keyword that cannot
 // be watched, or a list that would not change, writes nothing and exits 1.
 int Watch(Terminal& terminal, const std::vector<std::string>& operands) {
   const std::string& action = operands[0];
   if (action == "list" && operands.size() == 1) {
-    for (const std::string& keyword : settings::ReadWatchList())
+    const settings::WatchSettings watch = settings::ReadSettings().watch;
+    for (const std::string& keyword : watch.keywords)
       terminal.PrintRow({keyword});
+    // Keywords passed over are named, so a hand-made mistake does not go unseen.
+    for (const std::string& unused : watch.unused)
+      terminal.Message(unused);
     return 0;
   }
   if ((action != "add" && action != "remove") || operands.size() != 2) {
@@ -304,47 +326,33 @@ int Watch(Terminal& terminal, const std::vector<std::string>& operands) {
     terminal.Message(*problem);
     return 1;
   }
-  std::vector<std::string> keywords = settings::ReadWatchList();
-  const auto at = std::find(keywords.begin(), keywords.end(), keyword);
-  const std::string quoted = CP932("「") + keyword + CP932("」");
-  if (action == "add") {
-    if (auto clash = settings::WatchKeywordClash(keywords, keyword)) {
-      terminal.Message(*clash);
-      return 1;
-    }
-    keywords.push_back(keyword);
-  } else {
-    if (at == keywords.end()) {
-      terminal.Message(quoted + CP932("はウォッチリストにありません"));
-      return 1;
-    }
-    keywords.erase(at);
-  }
-  try {
-    settings::WriteWatchList(keywords);
-  } catch (const std::exception& e) {
-    terminal.Message(TopLevelErrorText(e.what()));
-    return 1;
-  }
-  return 0;
-}
-
-// Refuses a feeds command as the watch commands refuse theirs: the message on
-// stderr, nothing written, exit 1.
-int RefuseFeeds(Terminal& terminal, const std::string& message) {
-  terminal.Message(message);
-  return 1;
+  return EditFromTerminal(
+      terminal, [&](settings::SettingsEdit& edit) -> std::optional<std::string> {
+        std::vector<std::string> keywords = edit.Stored().watch.keywords;
+        if (action == "add") {
+          if (auto clash = settings::WatchKeywordClash(keywords, keyword)) return clash;
+          keywords.push_back(keyword);
+        } else {
+          const auto at = std::find(keywords.begin(), keywords.end(), keyword);
+          if (at == keywords.end())
+            return CP932("「") + keyword + CP932("」はウォッチリストにありません");
+          keywords.erase(at);
+        }
+        settings::PutWatchList(edit, keywords);
+        return std::nullopt;
+      });
 }
 
 // Prints the feed list, or adds, removes, enables or disables one feed.
 int Feeds(Terminal& terminal, const std::vector<std::string>& operands) {
   const std::string& action = operands[0];
   if (action == "list" && operands.size() == 1) {
-    for (const settings::FeedSource& feed : settings::ReadFeeds())
+    const settings::FeedList list = settings::ReadSettings().feeds;
+    for (const settings::FeedSource& feed : list.feeds)
       terminal.PrintRow(
           {std::to_string(feed.id), feed.enabled ? "on" : "off", feed.name, feed.url});
     // Entries passed over are named, so a hand-made mistake does not go unseen.
-    for (const std::string& unused : settings::UnusedFeedEntries())
+    for (const std::string& unused : list.unused)
       terminal.Message(unused);
     return 0;
   }
@@ -354,38 +362,44 @@ int Feeds(Terminal& terminal, const std::vector<std::string>& operands) {
   if (!add && !change) {
     return Usage("feeds: list, add NAME URL, remove ID, enable ID or disable ID");
   }
-  std::vector<settings::FeedSource> feeds = settings::ReadFeeds();
+  settings::FeedSource added;
   if (add) {
-    settings::FeedSource feed;
-    feed.name = terminal.In(operands[1]);
-    feed.url = terminal.In(operands[2]);
-    if (auto problem = settings::FeedNameProblem(feed.name)) return RefuseFeeds(terminal, *problem);
-    if (auto problem = settings::FeedUrlProblem(feed.url)) return RefuseFeeds(terminal, *problem);
-    if (auto clash = settings::FeedUrlClash(feeds, feed.url)) return RefuseFeeds(terminal, *clash);
-    feeds.push_back(std::move(feed));
-  } else {
-    const std::string& idText = operands[1];
-    auto at = std::find_if(feeds.begin(), feeds.end(), [&](const settings::FeedSource& feed) {
-      return std::to_string(feed.id) == idText;
-    });
-    if (at == feeds.end()) {
-      return RefuseFeeds(terminal,
-                         CP932("ID ") + terminal.In(idText) + CP932(" のフィードはありません"));
+    added.name = terminal.In(operands[1]);
+    added.url = terminal.In(operands[2]);
+    if (auto problem = settings::FeedNameProblem(added.name)) {
+      terminal.Message(*problem);
+      return 1;
     }
-    if (action == "remove") {
-      feeds.erase(at);
-    } else {
-      at->enabled = action == "enable";
+    if (auto problem = settings::FeedUrlProblem(added.url)) {
+      terminal.Message(*problem);
+      return 1;
     }
   }
-  try {
-    settings::WriteFeeds(feeds);
-  } catch (const std::exception& e) {
-    terminal.Message(TopLevelErrorText(e.what()));
-    return 1;
-  }
-  if (add) terminal.PrintRow({std::to_string(feeds.back().id)});
-  return 0;
+  const int status =
+      EditFromTerminal(terminal, [&](settings::SettingsEdit& edit) -> std::optional<std::string> {
+        std::vector<settings::FeedSource> feeds = edit.Stored().feeds.feeds;
+        if (add) {
+          if (auto clash = settings::FeedUrlClash(feeds, added.url)) return clash;
+          feeds.push_back(added);
+        } else {
+          const std::string& idText = operands[1];
+          auto at = std::find_if(feeds.begin(), feeds.end(), [&](const settings::FeedSource& f) {
+            return std::to_string(f.id) == idText;
+          });
+          if (at == feeds.end())
+            return CP932("ID ") + terminal.In(idText) + CP932(" のフィードはありません");
+          if (action == "remove") {
+            feeds.erase(at);
+          } else {
+            at->enabled = action == "enable";
+          }
+        }
+        settings::PutFeeds(edit, feeds);
+        if (add) added.id = feeds.back().id;
+        return std::nullopt;
+      });
+  if (status == 0 && add) terminal.PrintRow({std::to_string(added.id)});
+  return status;
 }
 
 }  // namespace
@@ -461,10 +475,11 @@ int main(int argc, char** argv) {
     return Usage(("no such folder: " + home).c_str());
   Terminal terminal(utf8);
   if (command == "fetch" && operands.empty()) {
+    // Read once: the proxy, the watch list and all the run uses.
+    const settings::Settings stored = settings::ReadSettings();
     RowFilter filter{newOnly, std::nullopt};
-    // The list as it stands when the fetch starts.
-    if (watchOnly) filter.watch.emplace(settings::ReadWatchList(), settings::WatchFoldsWidth());
-    return Fetch(terminal, argc, argv, folderWait, std::move(filter));
+    if (watchOnly) filter.watch.emplace(stored.watch.keywords, stored.watch.foldWidth);
+    return Fetch(terminal, argc, argv, folderWait, std::move(filter), stored);
   }
   if (command == "search" && operands.size() == 1)
     return Search(terminal, terminal.In(operands[0]), searchOptions);

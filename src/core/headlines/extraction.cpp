@@ -68,15 +68,15 @@ class WalkLogs {
 };
 
 // Records the headline in state.headline (or a separator when it is empty) for
-// `category`, reading AddNewsOnly, SaveLog and NoAddEmpty afresh.
+// `category`, as the run's AddNewsOnly, SaveLog and NoAddEmpty say.
 void AddNewsItem(FetchState& state, HeadlineSink& list, WalkLogs& logs, int category, size_t line) {
   if (state.headline.empty()) {
-    if (!settings::NoAddEmpty()) AppendRow(state, list);
+    if (!state.settings.behaviour.noAddEmpty) AppendRow(state, list);
     return;
   }
   CategoryLog& log = logs.Open(category, state.logPath, line);
-  const bool enabled = IsCategoryEnabled(category);
-  const MergedHeadline merged = MergeHeadline(state, log, category, enabled, MergeSettings::Read());
+  const bool enabled = state.settings.connection.enabled[static_cast<size_t>(category)];
+  const MergedHeadline merged = MergeHeadline(state, log, category, enabled);
   if (merged.listed && enabled) AppendRow(state, list, merged.isNew);
 }
 

@@ -39,9 +39,7 @@ void MergeFeedItems(FetchState& state, const settings::FeedSource& source, const
   state.url.clear();
   state.genre = FeedGenre();
   CategoryLog log(state.logPath);
-  // Read once for the feed: a feed's items are many, and all come at once.
-  const MergeSettings merge = MergeSettings::Read();
-  if (!settings::NoAddEmpty()) AppendRow(state, list, false);
+  if (!state.settings.behaviour.noAddEmpty) AppendRow(state, list, false);
   for (const FeedItem& item : feed.items) {
     if (item.title.empty()) continue;
     state.headline = item.title;
@@ -49,7 +47,7 @@ void MergeFeedItems(FetchState& state, const settings::FeedSource& source, const
     state.genre = item.category.empty() ? FeedGenre() : item.category;
     ReplaceTabs(state.headline);
     ReplaceTabs(state.url);
-    const MergedHeadline merged = MergeHeadline(state, log, SeenKey(source.id), true, merge);
+    const MergedHeadline merged = MergeHeadline(state, log, SeenKey(source.id), true);
     if (merged.listed) AppendRow(state, list, merged.isNew);
   }
   log.Flush();

@@ -2,20 +2,14 @@
 
 #include <algorithm>
 
-#include "core/settings/settings.h"
-
 namespace quillet {
 
 void ReplaceTabs(std::string& text) {
   std::replace(text.begin(), text.end(), '\t', ' ');
 }
 
-MergeSettings MergeSettings::Read() {
-  return {settings::SaveLog(), settings::AddNewsOnly()};
-}
-
-MergedHeadline MergeHeadline(FetchState& state, CategoryLog& log, int seenKey, bool enabled,
-                             const MergeSettings& settings) {
+MergedHeadline MergeHeadline(FetchState& state, CategoryLog& log, int seenKey, bool enabled) {
+  const settings::Behaviour& settings = state.settings.behaviour;
   const bool saveLog = settings.saveLog;
   // New against the log as the run found it, so that a headline met twice in
   // one run is new both times. The process notes every headline, so that

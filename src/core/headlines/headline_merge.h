@@ -19,17 +19,10 @@ struct MergedHeadline {
                         // no earlier run of this process met it)
 };
 
-// The settings a merge follows, read from the settings file.
-struct MergeSettings {
-  bool saveLog = true;
-  bool addNewsOnly = false;
-  static MergeSettings Read();
-};
-
 // Records state.headline and state.url in `log` at state.insertPos (moved on
-// past a new record). `seenKey` names the log among the headlines this
-// process has seen; `enabled` is the record's flag.
-MergedHeadline MergeHeadline(FetchState& state, CategoryLog& log, int seenKey, bool enabled,
-                             const MergeSettings& settings);
+// past a new record), as state.settings' SaveLog and AddNewsOnly say.
+// `seenKey` names the log among the headlines this process has seen;
+// `enabled` is the record's flag.
+MergedHeadline MergeHeadline(FetchState& state, CategoryLog& log, int seenKey, bool enabled);
 
 }  // namespace quillet

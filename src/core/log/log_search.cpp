@@ -119,12 +119,12 @@ void ScanSiteLogs(int site, const std::string& keyword, SearchOptions options,
               std::make_move_iterator(found.end()));
 }
 
-std::vector<SearchSource> SearchedSources() {
+std::vector<SearchSource> SearchedSources(const std::vector<settings::FeedSource>& feeds) {
   std::vector<SearchSource> sources;
   for (const Site& site : Sites())
     sources.push_back({site.number, 0, ""});
-  for (settings::FeedSource& feed : settings::ReadFeeds())
-    sources.push_back({SearchSource::kFeed, feed.id, std::move(feed.name)});
+  for (const settings::FeedSource& feed : feeds)
+    sources.push_back({SearchSource::kFeed, feed.id, feed.name});
   return sources;
 }
 

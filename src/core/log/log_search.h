@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "core/log/log_store.h"
+#include "core/settings/feed_list.h"
 #include "core/text/text_ops.h"
 
 namespace quillet {
@@ -83,9 +84,9 @@ struct SearchSource {
   std::string feedName;
 };
 
-// What "全てのログから検索" covers: the seven sites in site order, then the
-// feeds of the settings file in their order.
-std::vector<SearchSource> SearchedSources();
+// What "全てのログから検索" covers: the seven sites in site order, then
+// `feeds` (the settings file's) in their order.
+std::vector<SearchSource> SearchedSources(const std::vector<settings::FeedSource>& feeds);
 
 // Searches the logs of `sources` in their order as SearchSiteLogs and
 // SearchLogFile do, a feed's status text being LogSearchStatusText of its

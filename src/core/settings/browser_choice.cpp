@@ -20,12 +20,13 @@ BrowserAction ChooseBrowserAction(const std::string& url) {
     action.caption = "Quillet";
     return action;
   }
-  if (!settings::NewWindowOnly()) {
+  const settings::Behaviour stored = settings::ReadSettings().behaviour;
+  if (!stored.newWindowOnly) {
     action.kind = BrowserAction::Kind::kOpenDefault;
     return action;
   }
-  const bool ie = settings::IESelect();
-  const std::string path = ie ? settings::IEPath() : settings::NNPath();
+  const bool ie = stored.ieSelect;
+  const std::string& path = ie ? stored.iePath : stored.nnPath;
   const std::string fsPath = Cp932ToUtf8(path);
   if (!path.empty() && FileExists(fsPath)) {
     action.kind = BrowserAction::Kind::kStartProgram;

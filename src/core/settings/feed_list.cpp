@@ -6,7 +6,6 @@
 #include <set>
 
 #include "core/settings/settings.h"
-#include "core/sys/error.h"
 #include "core/sys/profile_file.h"
 #include "core/text/cp932.h"
 #include "core/text/text_codec.h"
@@ -14,27 +13,30 @@
 namespace quillet::settings {
 namespace {
 
-constexpr std::string_view kFeeds = "Feeds";
-// The fields of an entry, lower case, and as they are written.
-constexpr std::pair<std::string_view, std::string_view> kFields[] = {
-    {"id", "Id"}, {"name", "Name"}, {"url", "Url"}, {"enabled", "Enabled"}};
+enum class Field { kId, kName, kUrl, kEnabled };
+// The names of an entry's keys, before its number.
+constexpr std::string_view kFieldNames[] = {key::kFeedId.first.name, key::kFeedName.first.name,
+                                            key::kFeedUrl.first.name, key::kFeedEnabled.first.name};
 
 // The field and number of a "<Field><n>" key (any case), or nullopt.
-std::optional<std::pair<std::string_view, size_t>> FieldKey(std::string_view key) {
+std::optional<std::pair<Field, size_t>> FieldKey(std::string_view key) {
   const std::string lower = Cp932Lower(key);
-  for (auto [field, keyName] : kFields) {
+  for (size_t f = 0; f < std::size(kFieldNames); ++f) {
+    const std::string field = Cp932Lower(kFieldNames[f]);
     if (lower.size() <= field.size() || lower.compare(0, field.size(), field) != 0) continue;
     const std::string_view digits = key.substr(field.size());
     size_t n = 0;
     const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), n);
-    if (error == std::errc() && end == digits.data() + digits.size()) return std::pair{field, n};
+    if (error == std::errc() && end == digits.data() + digits.size())
+      return std::pair{static_cast<Field>(f), n};
   }
   return std::nullopt;
 }
 
 bool IsFeedKey(std::string_view key) {
   const std::string lower = Cp932Lower(key);
-  return lower == "count" || lower == "nextid" || FieldKey(key).has_value();
+  return lower == Cp932Lower(key::kFeedCount.name) || lower == Cp932Lower(key::kNextFeedId.name) ||
+         FieldKey(key).has_value();
 }
 
 bool StartsWithNoCase(std::string_view text, std::string_view lowerPrefix) {
@@ -104,48 +106,55 @@ std::optional<std::string> FeedUrlClash(const std::vector<FeedSource>& others,
 
 namespace {
 
-using Fields = std::map<std::string_view, std::string>;  // lower-case field -> value
+using Fields = std::map<Field, std::string>;
 
-std::string Value(const Fields& fields, std::string_view field) {
+std::string Value(const Fields& fields, Field field) {
   const auto it = fields.find(field);
   return it == fields.end() ? std::string() : it->second;
 }
 
 struct StoredEntry {
   size_t number = 0;
-  Fields fields;                                 // values whole, however long
-  std::map<std::string_view, std::string> keys;  // lower-case field -> key as in the file
-  std::optional<FeedSource> feed;                // nullopt: the entry cannot be used
-  std::string unused;                            // why it cannot, for the user (CP932)
+  Fields fields;                      // values whole, however long
+  std::map<Field, std::string> keys;  // keys as in the file
+  std::optional<FeedSource> feed;     // nullopt: the entry cannot be used
+  std::string unused;                 // why it cannot, for the user (CP932)
 };
 
-// The entries numbered below Count, in the order of their numbers; for a
-// key given twice the first counts.
-std::vector<StoredEntry> StoredEntries(const ProfileDocument& doc) {
-  const int32_t count = ParseProfileInteger(doc.Get(kFeeds, "Count").value_or("0")).value_or(0);
+int32_t StoredCount(const ProfileValues& values) {
+  return std::max(0, ReadValue(values, key::kFeedCount));
+}
+
+// The section's entries in the order of their numbers; for a key given
+// twice the first counts.
+std::vector<StoredEntry> StoredEntries(const ProfileValues& values) {
+  const auto count = static_cast<size_t>(StoredCount(values));
   std::map<size_t, StoredEntry> numbered;
-  for (auto& [key, value] : doc.Entries(kFeeds, std::string::npos)) {
-    auto field = FieldKey(key);
-    if (!field || field->second >= static_cast<size_t>(std::max(count, 0))) continue;
+  for (const auto& [key, value] : values.Entries(key::kFeeds)) {
+    const auto field = FieldKey(key);
+    if (!field) continue;
     StoredEntry& entry = numbered[field->second];
     entry.number = field->second;
-    if (entry.fields.try_emplace(field->first, std::move(value)).second)
-      entry.keys.emplace(field->first, key);
+    if (entry.fields.try_emplace(field->first, value).second) entry.keys.emplace(field->first, key);
   }
   std::vector<StoredEntry> entries;
   std::set<int32_t> ids;
   for (auto& [number, stored] : numbered) {
     const size_t n = number;  // a lambda may not take a structured binding (clang 14)
     StoredEntry& entry = entries.emplace_back(std::move(stored));
-    const auto unused = [&](std::string_view field, const std::string& why) {
+    const auto unused = [&](Field field, const std::string& why) {
       auto key = entry.keys.find(field);
-      std::string keyName = key != entry.keys.end() ? key->second : "";
-      if (keyName.empty()) {
-        for (auto [lower, written] : kFields)
-          if (lower == field) keyName = std::string(written) + std::to_string(n);
-      }
+      const std::string keyName =
+          key != entry.keys.end()
+              ? key->second
+              : std::string(kFieldNames[static_cast<size_t>(field)]) + std::to_string(n);
       entry.unused = CP932("[Feeds] の ") + keyName + CP932(" は使われません: ") + why;
     };
+    if (n >= count) {
+      unused(entry.keys.begin()->first,
+             CP932("Count (") + std::to_string(count) + CP932(") より後の番号です"));
+      continue;
+    }
     // A value longer than the file gives back could only be used cut short.
     const auto tooLong = std::find_if(entry.fields.begin(), entry.fields.end(), [](auto& field) {
       return field.second.size() > kProfileValueMax;
@@ -154,22 +163,22 @@ std::vector<StoredEntry> StoredEntries(const ProfileDocument& doc) {
       unused(tooLong->first, CP932("値が長すぎます (2047バイトまで)"));
       continue;
     }
-    const std::optional<int32_t> id = ParseProfileInteger(Value(entry.fields, "id"));
+    const std::optional<int32_t> id = ParseProfileInteger(Value(entry.fields, Field::kId));
     if (!id || *id <= 0) {
-      unused("id", entry.fields.contains("id") ? CP932("ID が正の整数ではありません")
-                                               : CP932("ID がありません"));
+      unused(Field::kId, entry.fields.contains(Field::kId) ? CP932("ID が正の整数ではありません")
+                                                           : CP932("ID がありません"));
       continue;
     }
     if (!ids.insert(*id).second) {
-      unused("id", CP932("ID ") + std::to_string(*id) + CP932(" は前の項目にもあります"));
+      unused(Field::kId, CP932("ID ") + std::to_string(*id) + CP932(" は前の項目にもあります"));
       continue;
     }
-    FeedSource feed{*id, Value(entry.fields, "name"), Value(entry.fields, "url"),
-                    ParseProfileInteger(Value(entry.fields, "enabled")).value_or(1) != 0};
+    FeedSource feed{*id, Value(entry.fields, Field::kName), Value(entry.fields, Field::kUrl),
+                    ParseProfileInteger(Value(entry.fields, Field::kEnabled)).value_or(1) != 0};
     if (auto nameProblem = FeedNameProblem(feed.name)) {
-      unused("name", *nameProblem);
+      unused(Field::kName, *nameProblem);
     } else if (auto urlProblem = FeedUrlProblem(feed.url)) {
-      unused("url", *urlProblem);
+      unused(Field::kUrl, *urlProblem);
     } else {
       entry.feed = std::move(feed);
     }
@@ -179,30 +188,24 @@ std::vector<StoredEntry> StoredEntries(const ProfileDocument& doc) {
 
 }  // namespace
 
-std::vector<FeedSource> ReadFeeds() {
-  std::vector<FeedSource> feeds;
-  for (StoredEntry& entry : StoredEntries(ProfileLoad(SettingsFilePath()))) {
-    if (entry.feed) feeds.push_back(std::move(*entry.feed));
+FeedList ReadFeedList(const ProfileValues& values) {
+  FeedList list;
+  for (StoredEntry& entry : StoredEntries(values)) {
+    if (entry.feed) {
+      list.feeds.push_back(std::move(*entry.feed));
+    } else {
+      list.unused.push_back(std::move(entry.unused));
+    }
   }
-  return feeds;
+  return list;
 }
 
-std::vector<std::string> UnusedFeedEntries() {
-  std::vector<std::string> unused;
-  for (StoredEntry& entry : StoredEntries(ProfileLoad(SettingsFilePath()))) {
-    if (!entry.feed) unused.push_back(std::move(entry.unused));
-  }
-  return unused;
-}
-
-void WriteFeeds(std::vector<FeedSource>& feeds) {
-  const std::string path = SettingsFilePath();
-  const ProfileDocument stored = ProfileLoad(path);
-  int nextId =
-      std::max(1, ParseProfileInteger(stored.Get(kFeeds, "NextId").value_or("1")).value_or(1));
-  for (const auto& [key, value] : stored.Entries(kFeeds)) {
-    auto field = FieldKey(key);
-    if (!field || field->first != "id") continue;
+void PutFeeds(SettingsEdit& edit, std::vector<FeedSource>& feeds) {
+  const ProfileValues& stored = edit.StoredValues();
+  int nextId = std::max(1, ReadValue(stored, key::kNextFeedId));
+  for (const auto& [key, value] : stored.Entries(key::kFeeds)) {
+    const auto field = FieldKey(key);
+    if (!field || field->first != Field::kId) continue;
     const int32_t id = ParseProfileInteger(value).value_or(0);
     if (id > 0 && id < INT32_MAX) nextId = std::max(nextId, id + 1);
   }
@@ -215,32 +218,65 @@ void WriteFeeds(std::vector<FeedSource>& feeds) {
   // Entries that cannot be used (a hand-made mistake, a repeated id, a value
   // too long to read, or a newer copy's) keep their lines and numbers as
   // they stand; the list's feeds take the other numbers, in order.
-  std::set<size_t> kept;
+  std::set<size_t> kept, keptBelowCount;
+  const auto count = static_cast<size_t>(StoredCount(stored));
   for (const StoredEntry& entry : StoredEntries(stored)) {
-    if (!entry.feed) kept.insert(entry.number);
+    if (entry.feed) continue;
+    kept.insert(entry.number);
+    if (entry.number < count) keptBelowCount.insert(entry.number);
   }
   std::vector<size_t> numbers;
   for (size_t n = 0; numbers.size() < feeds.size(); ++n) {
     if (!kept.contains(n)) numbers.push_back(n);
   }
-  size_t count = numbers.empty() ? 0 : numbers.back() + 1;
-  if (!kept.empty()) count = std::max(count, *kept.rbegin() + 1);
-  const bool written = ProfileEdit(path, [&](ProfileDocument& doc) {
-    doc.EraseKeys(kFeeds, [&](std::string_view key) {
-      const auto field = FieldKey(key);
-      return IsFeedKey(key) && !(field && kept.contains(field->second));
-    });
-    doc.Set(kFeeds, "Count", std::to_string(count));
-    doc.Set(kFeeds, "NextId", std::to_string(nextId));
-    for (size_t i = 0; i < feeds.size(); ++i) {
-      const std::string number = std::to_string(numbers[i]);
-      doc.Set(kFeeds, "Id" + number, std::to_string(feeds[i].id));
-      doc.Set(kFeeds, "Name" + number, feeds[i].name);
-      doc.Set(kFeeds, "Url" + number, feeds[i].url);
-      doc.Set(kFeeds, "Enabled" + number, feeds[i].enabled ? "1" : "0");
-    }
+  size_t newCount = numbers.empty() ? 0 : numbers.back() + 1;
+  if (!keptBelowCount.empty()) newCount = std::max(newCount, *keptBelowCount.rbegin() + 1);
+  ProfileDocument& doc = edit.Document();
+  doc.EraseKeys(key::kFeeds, [&](std::string_view key) {
+    const auto field = FieldKey(key);
+    return IsFeedKey(key) && !(field && kept.contains(field->second));
   });
-  if (!written) throw QuilletError(FileNameForMessage(path) + CP932(" に書き込めません"));
+  std::vector<std::pair<std::string, std::string>> lines;
+  lines.reserve(2 + 4 * feeds.size());
+  lines.emplace_back(NameInFile(key::kFeedCount), std::to_string(newCount));
+  lines.emplace_back(NameInFile(key::kNextFeedId), std::to_string(nextId));
+  for (size_t i = 0; i < feeds.size(); ++i) {
+    lines.emplace_back(NameInFile(key::kFeedId[numbers[i]]), std::to_string(feeds[i].id));
+    lines.emplace_back(NameInFile(key::kFeedName[numbers[i]]), feeds[i].name);
+    lines.emplace_back(NameInFile(key::kFeedUrl[numbers[i]]), feeds[i].url);
+    lines.emplace_back(NameInFile(key::kFeedEnabled[numbers[i]]), feeds[i].enabled ? "1" : "0");
+  }
+  doc.SetAll(key::kFeeds, lines);
+}
+
+std::vector<FeedSource> MergeFeedEdits(const std::vector<FeedSource>& loaded,
+                                       const std::vector<FeedSource>& edited,
+                                       const std::vector<FeedSource>& current) {
+  if (current == loaded) return edited;
+  const auto byId = [](const std::vector<FeedSource>& feeds) {
+    std::map<int, const FeedSource*> index;
+    for (const FeedSource& feed : feeds)
+      index.emplace(feed.id, &feed);
+    return index;
+  };
+  const auto loadedById = byId(loaded), currentById = byId(current);
+  std::vector<FeedSource> merged;
+  for (const FeedSource& feed : edited) {
+    if (feed.id <= 0) {
+      if (!FeedUrlClash(current, feed.url) && !FeedUrlClash(merged, feed.url))
+        merged.push_back(feed);
+      continue;
+    }
+    const auto now = currentById.find(feed.id);
+    if (now == currentById.end()) continue;  // removed meanwhile
+    const auto before = loadedById.find(feed.id);
+    const bool editedHere = before == loadedById.end() || !(*before->second == feed);
+    merged.push_back(editedHere ? feed : *now->second);
+  }
+  for (const FeedSource& feed : current) {
+    if (!loadedById.contains(feed.id)) merged.push_back(feed);  // added meanwhile
+  }
+  return merged;
 }
 
 std::string FeedLogFile(int id) {

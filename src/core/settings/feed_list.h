@@ -1,7 +1,7 @@
 // The user's feeds: news sources patrolled after the seven sites, kept in the
 // settings file's section Feeds (CP932). Per feed n: Id<n>, Name<n>, Url<n>
 // and Enabled<n>, with Count giving how many there are and NextId the id the
-// next new feed gets. An id is never given twice, so a log file is never
+// next new feed gets (setting_keys.h). An id is never given twice, so a log file is never
 // taken over by a later feed.
 #pragma once
 
@@ -10,7 +10,13 @@
 #include <string_view>
 #include <vector>
 
+namespace quillet {
+class ProfileValues;
+}
+
 namespace quillet::settings {
+
+class SettingsEdit;
 
 inline constexpr size_t kFeedNameMax = 255;  // bytes
 inline constexpr size_t kFeedUrlMax = 2047;  // bytes, the longest value the file gives back
@@ -39,23 +45,34 @@ std::optional<std::string> FeedUrlProblem(std::string_view url);
 std::optional<std::string> FeedUrlClash(const std::vector<FeedSource>& others,
                                         std::string_view url);
 
-// The feeds in the order of their numbers. Entries with a missing or
-// repeated id, a value longer than kProfileValueMax, a name or URL that
-// could not be stored, or a number at or beyond Count are passed over. No
-// section: no feeds.
-std::vector<FeedSource> ReadFeeds();
+// The feeds of the file, and the entries of its section that cannot be used.
+struct FeedList {
+  std::vector<FeedSource> feeds;    // in the order of their numbers
+  std::vector<std::string> unused;  // one message (CP932) per entry passed over
+};
 
-// One message (CP932) per entry below Count that ReadFeeds passes over,
-// naming its key and why: "[Feeds] の Id3 は使われません: ID 4 は前の項目にもあります".
-std::vector<std::string> UnusedFeedEntries();
+// Entries with a missing or repeated id, a value longer than kProfileValueMax,
+// a name or URL that could not be stored, or a number at or beyond Count are
+// passed over, each named in `unused` with its key and why: "[Feeds] の Id3
+// は使われません: ID 4 は前の項目にもあります". No section: no feeds.
+FeedList ReadFeedList(const ProfileValues& values);
 
-// Replaces the section's feed keys with the list's in one write of the file;
-// the section's other lines stay. Feeds with id 0 are given new ids first
-// (written back into the list). The lines of entries below Count that
-// ReadFeeds passed over stay as they stand, their numbers too; the list's
-// feeds take the numbers left, in order. Every name and URL must be one that
-// can be stored. Raises QuilletError "<path> に書き込めません".
-void WriteFeeds(std::vector<FeedSource>& feeds);
+// Replaces the section's feed keys with the list's; the section's other lines
+// stay. Feeds with id 0 are given new ids first (written back into the list).
+// The lines of entries that ReadFeedList passes over stay as they stand,
+// their numbers too; the list's feeds take the numbers left, in order. Every
+// name and URL must be one that can be stored.
+void PutFeeds(SettingsEdit& edit, std::vector<FeedSource>& feeds);
+
+// The list to store when a dialog that opened on `loaded` confirms `edited`
+// and the file has come to hold `current` meanwhile: the dialog's additions
+// (id 0), removals, edits and order, and what another writer added or changed
+// in feeds the dialog left alone. A feed another writer removed stays
+// removed; a feed the dialog adds with a URL the file has come to hold is
+// dropped.
+std::vector<FeedSource> MergeFeedEdits(const std::vector<FeedSource>& loaded,
+                                       const std::vector<FeedSource>& edited,
+                                       const std::vector<FeedSource>& current);
 
 // The log file of a feed, relative to the program folder: "Feeds/<id>.log".
 std::string FeedLogFile(int id);

@@ -1,182 +1,29 @@
 #include "core/settings/settings.h"
 
-#include <optional>
-
 #include "core/sys/error.h"
-#include "core/sys/profile_file.h"
+#include "core/sys/file_system.h"
 #include "core/sys/program_dir.h"
 #include "core/text/text_codec.h"
 
 namespace quillet::settings {
-namespace {
-
-constexpr std::string_view kMain = "Main";
-constexpr std::string_view kCheckRoute = "CheckRoute";
-constexpr std::string_view kHttp = "HTTP";
-constexpr std::string_view kView = "View";
-
-std::optional<std::string> Read(std::string_view section, std::string_view key) {
-  return ProfileRead(SettingsFilePath(), section, key);
+bool ReadValue(const ProfileValues& values, const BoolKey& key) {
+  const auto text = values.Get(key.section, NameInFile(key));
+  if (!text) return key.byDefault;
+  return ParseProfileInteger(*text).value_or(key.byDefault ? 1 : 0) != 0;
 }
 
-}  // namespace
+int ReadValue(const ProfileValues& values, const IntKey& key) {
+  const auto text = values.Get(key.section, NameInFile(key));
+  if (!text) return key.byDefault;
+  return ParseProfileInteger(*text).value_or(key.byDefault);
+}
+
+std::string ReadValue(const ProfileValues& values, const TextKey& key) {
+  return values.Get(key.section, NameInFile(key)).value_or("");
+}
 
 std::string SettingsFilePath() {
   return SettingsDirectory() + "quillet.ini";
-}
-
-std::string ReadString(std::string_view section, std::string_view key, const std::string& def) {
-  return Read(section, key).value_or(def);
-}
-
-int ReadInteger(std::string_view section, std::string_view key, int def) {
-  auto text = Read(section, key);
-  if (!text) return def;
-  return ParseProfileInteger(*text).value_or(def);
-}
-
-bool ReadBool(std::string_view section, std::string_view key, bool def) {
-  return ReadInteger(section, key, def ? 1 : 0) != 0;
-}
-
-void WriteString(std::string_view section, std::string_view key, std::string_view value) {
-  const std::string path = SettingsFilePath();
-  if (!ProfileWrite(path, section, key, value)) {
-    throw QuilletError(FileNameForMessage(path) + CP932(" に書き込めません"));
-  }
-}
-
-void WriteStrings(std::string_view section,
-                  const std::vector<std::pair<std::string, std::string>>& values) {
-  const std::string path = SettingsFilePath();
-  const bool written = ProfileEdit(path, [&](ProfileDocument& doc) {
-    for (const auto& [key, value] : values)
-      doc.Set(section, key, value);
-  });
-  if (!written) throw QuilletError(FileNameForMessage(path) + CP932(" に書き込めません"));
-}
-
-void WriteInteger(std::string_view section, std::string_view key, int value) {
-  WriteString(section, key, std::to_string(value));
-}
-
-void WriteBool(std::string_view section, std::string_view key, bool value) {
-  WriteString(section, key, value ? "1" : "0");
-}
-
-Geometry ReadGeometry(const Geometry& current) {
-  Geometry g;
-  g.left = ReadInteger(kMain, "Left", current.left);
-  g.top = ReadInteger(kMain, "Top", current.top);
-  g.width = ReadInteger(kMain, "Width", current.width);
-  g.height = ReadInteger(kMain, "Height", current.height);
-  g.maximized = ReadBool(kMain, "Maximized", false);
-  return g;
-}
-
-bool HasGeometry() {
-  const ProfileDocument doc = ProfileLoad(SettingsFilePath());
-  for (const char* key : {"Left", "Top", "Width", "Height", "Maximized"})
-    if (doc.Get(kMain, key)) return true;
-  return false;
-}
-
-void WriteGeometry(const Geometry& g) {
-  WriteBool(kMain, "Maximized", g.maximized);
-  WriteInteger(kMain, "Left", g.left);
-  WriteInteger(kMain, "Top", g.top);
-  WriteInteger(kMain, "Width", g.width);
-  WriteInteger(kMain, "Height", g.height);
-}
-
-int TimerInterval() {
-  return ReadInteger(kMain, "TimerInterval", 120);
-}
-bool AddNewsOnly() {
-  return ReadBool(kMain, "AddNewsOnly", false);
-}
-bool SaveLog() {
-  return ReadBool(kMain, "SaveLog", true);
-}
-bool NoAddEmpty() {
-  return ReadBool(kMain, "NoAddEmpty", true);
-}
-bool NewWindowOnly() {
-  return ReadBool(kMain, "NewWindowOnly", false);
-}
-bool IESelect() {
-  return ReadBool(kMain, "IESelect", true);
-}
-std::string IEPath() {
-  return ReadString(kMain, "IEPath", "");
-}
-std::string NNPath() {
-  return ReadString(kMain, "NNPath", "");
-}
-
-Behaviour ReadBehaviour() {
-  Behaviour b;
-  b.noAddEmpty = NoAddEmpty();
-  b.saveLog = SaveLog();
-  b.addNewsOnly = AddNewsOnly();
-  b.newWindowOnly = NewWindowOnly();
-  b.ieSelect = IESelect();
-  b.iePath = IEPath();
-  b.nnPath = NNPath();
-  b.timerInterval = TimerInterval();
-  return b;
-}
-
-void WriteBehaviour(const Behaviour& b) {
-  WriteBool(kMain, "NoAddEmpty", b.noAddEmpty);
-  WriteBool(kMain, "SaveLog", b.saveLog);
-  WriteBool(kMain, "AddNewsOnly", b.addNewsOnly);
-  WriteBool(kMain, "NewWindowOnly", b.newWindowOnly);
-  WriteBool(kMain, "IESelect", b.ieSelect);
-  WriteString(kMain, "IEPath", b.iePath);
-  WriteString(kMain, "NNPath", b.nnPath);
-  WriteInteger(kMain, "TimerInterval", b.timerInterval);
-}
-
-ViewState ReadViewState() {
-  // The file read once for the whole section.
-  const ProfileDocument doc = ProfileLoad(SettingsFilePath());
-  const auto flag = [&](std::string_view key) {
-    const auto text = doc.Get(kView, key);
-    return text && ParseProfileInteger(*text).value_or(0) != 0;
-  };
-  ViewState v;
-  v.patrol = flag("Patrol");
-  v.alwaysOnTop = flag("AlwaysOnTop");
-  v.headlineColumns = doc.Get(kView, "HeadlineColumns").value_or("");
-  v.logColumns = doc.Get(kView, "LogColumns").value_or("");
-  v.searchColumns = doc.Get(kView, "SearchColumns").value_or("");
-  v.searchFoldWidth = flag("SearchFoldWidth");
-  return v;
-}
-
-void WriteMainViewState(const ViewState& v) {
-  WriteStrings(kView, {{"Patrol", v.patrol ? "1" : "0"},
-                       {"AlwaysOnTop", v.alwaysOnTop ? "1" : "0"},
-                       {"HeadlineColumns", v.headlineColumns},
-                       {"LogColumns", v.logColumns}});
-}
-
-void WriteSearchColumns(const std::string& widths) {
-  WriteString(kView, "SearchColumns", widths);
-}
-
-void WriteSearchFoldWidth(bool fold) {
-  WriteBool(kView, "SearchFoldWidth", fold);
-}
-
-bool CheckRoute(int categoryIndex) {
-  return ReadBool(kCheckRoute, std::to_string(categoryIndex), true);
-}
-
-Proxy ReadProxy() {
-  return {ReadString(kHttp, "Proxy", ""), ReadString(kHttp, "ProxyUserName", ""),
-          ReadString(kHttp, "ProxyPassword", "")};
 }
 
 std::string JoinProxyEntry(const Proxy& p) {
@@ -201,35 +48,139 @@ Proxy SplitProxyEntry(std::string_view entry) {
   return p;
 }
 
-Connection ReadConnection() {
-  Connection c;
-  for (int i = 0; i < kCategoryCount; ++i)
-    c.enabled[static_cast<size_t>(i)] = CheckRoute(i);
-  c.proxy = ReadProxy();
-  int count = ReadInteger(kHttp, "ProxyCount", 0);
+Settings SettingsFrom(const ProfileValues& v) {
+  Settings s;
+  s.geometry = {ReadValue(v, key::kLeft), ReadValue(v, key::kTop), ReadValue(v, key::kWidth),
+                ReadValue(v, key::kHeight), ReadValue(v, key::kMaximized)};
+  for (std::string_view name :
+       {key::kLeft.name, key::kTop.name, key::kWidth.name, key::kHeight.name, key::kMaximized.name})
+    s.geometryStored = s.geometryStored || v.Get(key::kMain, name);
+
+  Behaviour& b = s.behaviour;
+  b.noAddEmpty = ReadValue(v, key::kNoAddEmpty);
+  b.saveLog = ReadValue(v, key::kSaveLog);
+  b.addNewsOnly = ReadValue(v, key::kAddNewsOnly);
+  b.newWindowOnly = ReadValue(v, key::kNewWindowOnly);
+  b.ieSelect = ReadValue(v, key::kIESelect);
+  b.iePath = ReadValue(v, key::kIEPath);
+  b.nnPath = ReadValue(v, key::kNNPath);
+  b.timerInterval = ReadValue(v, key::kTimerInterval);
+
+  ViewState& view = s.view;
+  view.patrol = ReadValue(v, key::kPatrol);
+  view.alwaysOnTop = ReadValue(v, key::kAlwaysOnTop);
+  view.headlineColumns = ReadValue(v, key::kHeadlineColumns);
+  view.logColumns = ReadValue(v, key::kLogColumns);
+  view.searchColumns = ReadValue(v, key::kSearchColumns);
+  view.searchFoldWidth = ReadValue(v, key::kSearchFoldWidth);
+
+  Connection& c = s.connection;
+  for (size_t i = 0; i < c.enabled.size(); ++i)
+    c.enabled[i] = ReadValue(v, key::kCheckRouteOf[i]);
+  c.proxy = {ReadValue(v, key::kProxy), ReadValue(v, key::kProxyUserName),
+             ReadValue(v, key::kProxyPassword)};
+  const int count = ReadValue(v, key::kProxyCount);
   for (int n = 0; n < count; ++n) {
-    const std::string suffix = std::to_string(n);
-    c.proxyList.push_back(JoinProxyEntry({ReadString(kHttp, "ProxyList" + suffix, ""),
-                                          ReadString(kHttp, "ProxyListUserName" + suffix, ""),
-                                          ReadString(kHttp, "ProxyListPassword" + suffix, "")}));
+    const auto i = static_cast<size_t>(n);
+    c.proxyList.push_back(
+        JoinProxyEntry({ReadValue(v, key::kProxyList[i]), ReadValue(v, key::kProxyListUserName[i]),
+                        ReadValue(v, key::kProxyListPassword[i])}));
   }
-  return c;
+
+  s.feeds = ReadFeedList(v);
+  s.watch = ReadWatchSettings(v);
+  return s;
 }
 
-void WriteConnection(const Connection& c) {
-  for (int i = 0; i < kCategoryCount; ++i) {
-    WriteBool(kCheckRoute, std::to_string(i), c.enabled[static_cast<size_t>(i)]);
+Settings ReadSettings() {
+  ProfileDocument document;
+  ProfileLoad(SettingsFilePath(), document);  // unreadable: the defaults
+  return SettingsFrom(ProfileValues(document));
+}
+
+SettingsEdit::SettingsEdit(ProfileDocument& document)
+    : document_(document), values_(document), stored_(SettingsFrom(values_)) {}
+
+void SettingsEdit::Put(const BoolKey& key, bool value) {
+  Document().Set(key.section, NameInFile(key), value ? "1" : "0");
+}
+
+void SettingsEdit::Put(const IntKey& key, int value) {
+  Document().Set(key.section, NameInFile(key), std::to_string(value));
+}
+
+void SettingsEdit::Put(const TextKey& key, std::string_view value) {
+  Document().Set(key.section, NameInFile(key), value);
+}
+
+void EditSettings(const std::function<void(SettingsEdit&)>& change) {
+  const std::string path = SettingsFilePath();
+  const auto fail = [&] {
+    throw QuilletError(FileNameForMessage(path) + CP932(" に書き込めません"));
+  };
+  // A folder that takes no lock file takes no settings file either, unless
+  // the file leads elsewhere: the write goes on without the lock then.
+  ForceDirectories(SettingsDirectory());
+  const FileLock lock(path + ".lock");
+  ProfileDocument document;
+  // A file that exists but cannot be read is never overwritten blindly.
+  if (!ProfileLoad(path, document)) fail();
+  SettingsEdit edit(document);
+  change(edit);
+  if (!edit.Changed()) return;
+  // The file may hold a proxy password: a new one is the user's alone.
+  if (!WriteFileAtomic(path, document.Serialize(), 0600)) fail();
+}
+
+void PutGeometry(SettingsEdit& edit, const Geometry& g) {
+  edit.Put(key::kMaximized, g.maximized);
+  edit.Put(key::kLeft, g.left);
+  edit.Put(key::kTop, g.top);
+  edit.Put(key::kWidth, g.width);
+  edit.Put(key::kHeight, g.height);
+}
+
+void PutMainViewState(SettingsEdit& edit, const ViewState& view) {
+  edit.Put(key::kPatrol, view.patrol);
+  edit.Put(key::kAlwaysOnTop, view.alwaysOnTop);
+  edit.Put(key::kHeadlineColumns, view.headlineColumns);
+  edit.Put(key::kLogColumns, view.logColumns);
+}
+
+void MergeBehaviour(SettingsEdit& edit, const Behaviour& confirmed, const Behaviour& loaded) {
+  edit.PutIfChangedOrMissing(key::kNoAddEmpty, confirmed.noAddEmpty, loaded.noAddEmpty);
+  edit.PutIfChangedOrMissing(key::kSaveLog, confirmed.saveLog, loaded.saveLog);
+  edit.PutIfChangedOrMissing(key::kAddNewsOnly, confirmed.addNewsOnly, loaded.addNewsOnly);
+  edit.PutIfChangedOrMissing(key::kNewWindowOnly, confirmed.newWindowOnly, loaded.newWindowOnly);
+  edit.PutIfChangedOrMissing(key::kIESelect, confirmed.ieSelect, loaded.ieSelect);
+  edit.PutIfChangedOrMissing(key::kIEPath, confirmed.iePath, loaded.iePath);
+  edit.PutIfChangedOrMissing(key::kNNPath, confirmed.nnPath, loaded.nnPath);
+  edit.PutIfChangedOrMissing(key::kTimerInterval, confirmed.timerInterval, loaded.timerInterval);
+}
+
+void MergeConnection(SettingsEdit& edit, const Connection& confirmed, const Connection& loaded) {
+  for (size_t i = 0; i < confirmed.enabled.size(); ++i) {
+    edit.PutIfChangedOrMissing(key::kCheckRouteOf[i], confirmed.enabled[i], loaded.enabled[i]);
   }
-  WriteString(kHttp, "Proxy", c.proxy.address);
-  WriteString(kHttp, "ProxyUserName", c.proxy.userName);
-  WriteString(kHttp, "ProxyPassword", c.proxy.password);
-  WriteInteger(kHttp, "ProxyCount", static_cast<int>(c.proxyList.size()));
-  for (size_t n = 0; n < c.proxyList.size(); ++n) {
-    const std::string suffix = std::to_string(n);
-    Proxy entry = SplitProxyEntry(c.proxyList[n]);
-    WriteString(kHttp, "ProxyList" + suffix, entry.address);
-    WriteString(kHttp, "ProxyListUserName" + suffix, entry.userName);
-    WriteString(kHttp, "ProxyListPassword" + suffix, entry.password);
+  edit.PutIfChangedOrMissing(key::kProxy, confirmed.proxy.address, loaded.proxy.address);
+  edit.PutIfChangedOrMissing(key::kProxyUserName, confirmed.proxy.userName, loaded.proxy.userName);
+  edit.PutIfChangedOrMissing(key::kProxyPassword, confirmed.proxy.password, loaded.proxy.password);
+  const auto count = [](const Connection& c) { return static_cast<int>(c.proxyList.size()); };
+  edit.PutIfChangedOrMissing(key::kProxyCount, count(confirmed), count(loaded));
+  // Entries beyond the list loaded are new; keys of a longer list written
+  // before stay in the file.
+  for (size_t n = 0; n < confirmed.proxyList.size(); ++n) {
+    const Proxy entry = SplitProxyEntry(confirmed.proxyList[n]);
+    if (n >= loaded.proxyList.size()) {
+      edit.Put(key::kProxyList[n], entry.address);
+      edit.Put(key::kProxyListUserName[n], entry.userName);
+      edit.Put(key::kProxyListPassword[n], entry.password);
+      continue;
+    }
+    const Proxy before = SplitProxyEntry(loaded.proxyList[n]);
+    edit.PutIfChangedOrMissing(key::kProxyList[n], entry.address, before.address);
+    edit.PutIfChangedOrMissing(key::kProxyListUserName[n], entry.userName, before.userName);
+    edit.PutIfChangedOrMissing(key::kProxyListPassword[n], entry.password, before.password);
   }
 }
 

@@ -1,13 +1,20 @@
-// Access to the settings file "quillet.ini" in the program directory. Every
-// call opens the file afresh; nothing is cached. Writes raise QuilletError
-// "<path> に書き込めません" and stop at the key that failed.
+// The settings file "quillet.ini": read whole, once per operation, and
+// changed by edits that each read, merge and write the file once under the
+// settings lock, so that changes made meanwhile by another part of the
+// program or another process are kept. Keys and defaults: setting_keys.h.
 #pragma once
 
 #include <array>
+#include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
-#include <utility>
 #include <vector>
+
+#include "core/settings/feed_list.h"
+#include "core/settings/setting_keys.h"
+#include "core/settings/watch_list.h"
+#include "core/sys/profile_file.h"
 
 namespace quillet::settings {
 
@@ -15,84 +22,44 @@ inline constexpr int kCategoryCount = 65;
 
 std::string SettingsFilePath();
 
-std::string ReadString(std::string_view section, std::string_view key, const std::string& def);
-int ReadInteger(std::string_view section, std::string_view key, int def);
-bool ReadBool(std::string_view section, std::string_view key, bool def);
-
-void WriteString(std::string_view section, std::string_view key, std::string_view value);
-// Several keys of one section in one write of the file, in this order.
-void WriteStrings(std::string_view section,
-                  const std::vector<std::pair<std::string, std::string>>& values);
-void WriteInteger(std::string_view section, std::string_view key, int value);
-void WriteBool(std::string_view section, std::string_view key, bool value);
-
-// Section Main: window geometry. Defaults are the window's current bounds.
 struct Geometry {
-  int left = 408;
-  int top = 156;
-  int width = 505;
-  int height = 657;
-  bool maximized = false;
+  int left = key::kLeft.byDefault;
+  int top = key::kTop.byDefault;
+  int width = key::kWidth.byDefault;
+  int height = key::kHeight.byDefault;
+  bool maximized = key::kMaximized.byDefault;
 };
-Geometry ReadGeometry(const Geometry& current);
-// True when the file holds any of the geometry's keys.
-bool HasGeometry();
-// Writes Maximized, Left, Top, Width, Height in this order.
-void WriteGeometry(const Geometry& geometry);
-
-// Section Main: behaviour.
-int TimerInterval();   // minutes, default 120
-bool AddNewsOnly();    // default false
-bool SaveLog();        // default true
-bool NoAddEmpty();     // default true
-bool NewWindowOnly();  // default false
-bool IESelect();       // default true
-std::string IEPath();  // default ""
-std::string NNPath();  // default ""
 
 struct Behaviour {
-  bool noAddEmpty = true;
-  bool saveLog = true;
-  bool addNewsOnly = false;
-  bool newWindowOnly = false;
-  bool ieSelect = true;
+  bool noAddEmpty = key::kNoAddEmpty.byDefault;
+  bool saveLog = key::kSaveLog.byDefault;
+  bool addNewsOnly = key::kAddNewsOnly.byDefault;
+  bool newWindowOnly = key::kNewWindowOnly.byDefault;
+  bool ieSelect = key::kIESelect.byDefault;
   std::string iePath;
   std::string nnPath;
-  int timerInterval = 120;
-};
-Behaviour ReadBehaviour();
-// Writes NoAddEmpty, SaveLog, AddNewsOnly, NewWindowOnly, IESelect, IEPath,
-// NNPath, TimerInterval in this order.
-void WriteBehaviour(const Behaviour& behaviour);
+  int timerInterval = key::kTimerInterval.byDefault;
 
-// Section View: what the user left set in the windows, kept across starts.
-// Older copies pass the section over.
+  bool operator==(const Behaviour&) const = default;
+};
+
+// What the user left set in the windows, kept across starts.
 struct ViewState {
-  bool patrol = false;           // Patrol: the patrol timer on
-  bool alwaysOnTop = false;      // AlwaysOnTop
-  std::string headlineColumns;   // HeadlineColumns, LogColumns, SearchColumns:
-  std::string logColumns;        // the widths the user set, "60,60"; "" for
-  std::string searchColumns;     // the program's own
-  bool searchFoldWidth = false;  // SearchFoldWidth: 全角と半角を区別しない
+  bool patrol = key::kPatrol.byDefault;
+  bool alwaysOnTop = key::kAlwaysOnTop.byDefault;
+  std::string headlineColumns;  // "" for the program's own widths
+  std::string logColumns;
+  std::string searchColumns;
+  bool searchFoldWidth = key::kSearchFoldWidth.byDefault;  // 全角と半角を区別しない
 };
-ViewState ReadViewState();
-// Writes Patrol, AlwaysOnTop, HeadlineColumns and LogColumns in one go.
-void WriteMainViewState(const ViewState& state);
-// Writes SearchColumns.
-void WriteSearchColumns(const std::string& widths);
-// Writes SearchFoldWidth.
-void WriteSearchFoldWidth(bool fold);
 
-// Section CheckRoute: key "0".."64", default enabled.
-bool CheckRoute(int categoryIndex);
-
-// Section HTTP.
 struct Proxy {
   std::string address;  // "host:port", "host" or "" for a direct connection
   std::string userName;
   std::string password;
+
+  bool operator==(const Proxy&) const = default;
 };
-Proxy ReadProxy();
 
 // A proxy-list entry as the connection dialog holds it: address, TAB, user
 // name, TAB, password.
@@ -101,14 +68,87 @@ std::string JoinProxyEntry(const Proxy& proxy);
 Proxy SplitProxyEntry(std::string_view entry);
 
 struct Connection {
-  std::array<bool, kCategoryCount> enabled{};
+  // CheckRoute: every category patrolled unless the file says otherwise.
+  std::array<bool, kCategoryCount> enabled = [] {
+    std::array<bool, kCategoryCount> all{};
+    all.fill(key::kCheckRouteOf.first.byDefault);
+    return all;
+  }();
   Proxy proxy;
   std::vector<std::string> proxyList;  // entries as JoinProxyEntry makes them
 };
-Connection ReadConnection();
-// Writes CheckRoute 0..64, Proxy, ProxyUserName, ProxyPassword, ProxyCount,
-// then ProxyList<n>, ProxyListUserName<n>, ProxyListPassword<n> per entry.
-// Keys of a longer list written before stay in the file.
-void WriteConnection(const Connection& connection);
+
+// Every setting as the file held it at one moment.
+struct Settings {
+  Geometry geometry;
+  bool geometryStored = false;  // the file holds a key of the geometry
+  Behaviour behaviour;
+  ViewState view;
+  Connection connection;
+  FeedList feeds;
+  WatchSettings watch;
+};
+
+// A key's value as the file gives it, or its default when the file lacks it
+// or it does not parse.
+bool ReadValue(const ProfileValues& values, const BoolKey& key);
+int ReadValue(const ProfileValues& values, const IntKey& key);
+std::string ReadValue(const ProfileValues& values, const TextKey& key);
+
+// One read of the file. A missing or unreadable file gives the defaults.
+Settings ReadSettings();
+Settings SettingsFrom(const ProfileValues& values);
+
+// One change of the file, given to the function of EditSettings.
+class SettingsEdit {
+ public:
+  explicit SettingsEdit(ProfileDocument& document);
+
+  // The file as the edit found it.
+  const Settings& Stored() const { return stored_; }
+  const ProfileValues& StoredValues() const { return values_; }
+
+  void Put(const BoolKey& key, bool value);
+  void Put(const IntKey& key, int value);
+  void Put(const TextKey& key, std::string_view value);
+  // Writes what the user changed from what was `loaded` when the dialog
+  // opened; what another writer changed meanwhile stays.
+  template <class Key, class Value>
+  void PutIfChanged(const Key& key, const Value& confirmed, const Value& loaded) {
+    if (!(confirmed == loaded)) Put(key, confirmed);
+  }
+  // The same, and writes the key too when the file lacks it, as a dialog's
+  // OK has always written every key it shows.
+  template <class Key, class Value>
+  void PutIfChangedOrMissing(const Key& key, const Value& confirmed, const Value& loaded) {
+    if (!(confirmed == loaded) || !values_.Get(key.section, NameInFile(key))) Put(key, confirmed);
+  }
+  // For edits of whole sections.
+  ProfileDocument& Document() {
+    changed_ = true;
+    return document_;
+  }
+  bool Changed() const { return changed_; }
+
+ private:
+  ProfileDocument& document_;
+  ProfileValues values_;
+  Settings stored_;
+  bool changed_ = false;
+};
+
+// Takes the settings lock (the file "quillet.ini.lock" beside it), reads the
+// file, lets `change` edit it and, when it changed anything, replaces the file
+// once, atomically, keeping its mode (0600 when new). Raises QuilletError
+// "<path> に書き込めません" when the file cannot be read or written; an
+// exception from `change` leaves the file as it was.
+void EditSettings(const std::function<void(SettingsEdit&)>& change);
+
+// The edits of the program's windows.
+void PutGeometry(SettingsEdit& edit, const Geometry& geometry);
+// Patrol, AlwaysOnTop, HeadlineColumns and LogColumns.
+void PutMainViewState(SettingsEdit& edit, const ViewState& view);
+void MergeBehaviour(SettingsEdit& edit, const Behaviour& confirmed, const Behaviour& loaded);
+void MergeConnection(SettingsEdit& edit, const Connection& confirmed, const Connection& loaded);
 
 }  // namespace quillet::settings

@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <charconv>
 #include <map>
+#include <set>
 
 #include "core/settings/settings.h"
-#include "core/sys/error.h"
 #include "core/sys/profile_file.h"
 #include "core/text/cp932.h"
 #include "core/text/text_codec.h"
@@ -13,14 +13,12 @@
 namespace quillet::settings {
 namespace {
 
-constexpr std::string_view kWatch = "Watch";
-constexpr std::string_view kKeyword = "Keyword";
-
 // The number of a "Keyword<n>" key (any case), or nullopt.
 std::optional<size_t> KeywordNumber(std::string_view key) {
-  if (key.size() <= kKeyword.size() || Cp932Lower(key.substr(0, kKeyword.size())) != "keyword")
+  constexpr std::string_view prefix = key::kKeyword.first.name;
+  if (key.size() <= prefix.size() || Cp932Lower(key.substr(0, prefix.size())) != Cp932Lower(prefix))
     return std::nullopt;
-  const std::string_view digits = key.substr(kKeyword.size());
+  const std::string_view digits = key.substr(prefix.size());
   size_t n = 0;
   const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), n);
   if (error != std::errc() || end != digits.data() + digits.size()) return std::nullopt;
@@ -63,46 +61,100 @@ std::optional<std::string> WatchKeywordClash(const std::vector<std::string>& key
   return std::nullopt;
 }
 
-std::vector<std::string> ReadWatchList() {
-  std::map<size_t, std::string> numbered;  // the first key of a number counts
-  for (auto& [key, value] : ProfileLoad(SettingsFilePath()).Entries(kWatch)) {
-    if (auto n = KeywordNumber(key)) numbered.try_emplace(*n, std::move(value));
+namespace {
+
+struct StoredKeyword {
+  size_t number;
+  std::string key;    // as in the file
+  std::string value;  // whole
+};
+
+// The Keyword<n> lines in the order of their numbers; for a number given
+// twice the first counts.
+std::vector<StoredKeyword> StoredKeywords(const ProfileValues& values) {
+  std::map<size_t, StoredKeyword> numbered;
+  for (const auto& [key, value] : values.Entries(key::kWatch)) {
+    if (auto n = KeywordNumber(key)) numbered.try_emplace(*n, StoredKeyword{*n, key, value});
   }
-  std::vector<std::string> keywords;
-  for (auto& [n, keyword] : numbered) {
-    if (WatchKeywordProblem(keyword)) continue;
-    if (WatchKeywordClash(keywords, keyword)) continue;
-    keywords.push_back(std::move(keyword));
-  }
-  return keywords;
+  std::vector<StoredKeyword> stored;
+  for (auto& [n, keyword] : numbered)
+    stored.push_back(std::move(keyword));
+  return stored;
 }
 
-void WriteWatchList(const std::vector<std::string>& keywords) {
-  if (ReadWatchList() == keywords) return;
-  const std::string path = SettingsFilePath();
-  const bool written = ProfileEdit(path, [&](ProfileDocument& doc) {
-    doc.EraseKeys(kWatch, [](std::string_view key) { return KeywordNumber(key).has_value(); });
-    for (size_t n = 0; n < keywords.size(); ++n)
-      doc.Set(kWatch, std::string(kKeyword) + std::to_string(n), keywords[n]);
+// Why a stored keyword is passed over, or nullopt when it is watched.
+std::optional<std::string> Unusable(const std::vector<std::string>& before,
+                                    const std::string& keyword) {
+  if (auto problem = WatchKeywordProblem(keyword)) return problem;
+  return WatchKeywordClash(before, keyword);
+}
+
+}  // namespace
+
+WatchSettings ReadWatchSettings(const ProfileValues& values) {
+  WatchSettings watch;
+  for (const StoredKeyword& stored : StoredKeywords(values)) {
+    if (auto why = Unusable(watch.keywords, stored.value)) {
+      watch.unused.push_back(CP932("[Watch] の ") + stored.key + CP932(" は使われません: ") + *why);
+    } else {
+      watch.keywords.push_back(stored.value);
+    }
+  }
+  watch.foldWidth = ReadValue(values, key::kWatchFoldWidth);
+  const int notify = ReadValue(values, key::kNotify);
+  watch.notify = notify == 1 ? Notify::kWatchOnly : notify == 2 ? Notify::kNever : Notify::kNew;
+  return watch;
+}
+
+void PutWatchList(SettingsEdit& edit, const std::vector<std::string>& keywords) {
+  if (edit.Stored().watch.keywords == keywords) return;
+  // Keywords that cannot be watched keep their lines; one that only repeats
+  // another adds nothing and goes with the list's old keys.
+  std::set<size_t> kept;
+  for (const StoredKeyword& stored : StoredKeywords(edit.StoredValues())) {
+    if (WatchKeywordProblem(stored.value)) kept.insert(stored.number);
+  }
+  ProfileDocument& doc = edit.Document();
+  doc.EraseKeys(key::kWatch, [&](std::string_view key) {
+    const auto n = KeywordNumber(key);
+    return n && !kept.contains(*n);
   });
-  if (!written) throw QuilletError(FileNameForMessage(path) + CP932(" に書き込めません"));
+  std::vector<std::pair<std::string, std::string>> lines;
+  size_t n = 0;
+  for (const std::string& keyword : keywords) {
+    while (kept.contains(n))
+      ++n;
+    lines.emplace_back(NameInFile(key::kKeyword[n++]), keyword);
+  }
+  doc.SetAll(key::kWatch, lines);
 }
 
-bool WatchFoldsWidth() {
-  return ReadBool(kWatch, "FoldWidth", false);
+std::vector<std::string> MergeWatchEdits(const std::vector<std::string>& loaded,
+                                         const std::vector<std::string>& edited,
+                                         const std::vector<std::string>& current) {
+  if (current == loaded) return edited;
+  const auto holds = [](const std::vector<std::string>& list, const std::string& keyword) {
+    return std::find(list.begin(), list.end(), keyword) != list.end();
+  };
+  std::vector<std::string> merged;
+  for (const std::string& keyword : edited) {
+    const bool added = !holds(loaded, keyword);
+    if (added ? !WatchKeywordClash(current, keyword) && !WatchKeywordClash(merged, keyword)
+              : holds(current, keyword))
+      merged.push_back(keyword);
+  }
+  for (const std::string& keyword : current) {
+    if (!holds(loaded, keyword) && !WatchKeywordClash(merged, keyword)) merged.push_back(keyword);
+  }
+  return merged;
 }
 
-void WriteWatchFoldsWidth(bool fold) {
-  if (WatchFoldsWidth() != fold) WriteBool(kWatch, "FoldWidth", fold);
-}
-
-Notify ReadNotify() {
-  const int value = ReadInteger(kWatch, "Notify", static_cast<int>(Notify::kNew));
-  return value == 1 ? Notify::kWatchOnly : value == 2 ? Notify::kNever : Notify::kNew;
-}
-
-void WriteNotify(Notify notify) {
-  if (ReadNotify() != notify) WriteInteger(kWatch, "Notify", static_cast<int>(notify));
+void MergeWatch(SettingsEdit& edit, const WatchSettings& confirmed, const WatchSettings& loaded) {
+  PutWatchList(edit,
+               MergeWatchEdits(loaded.keywords, confirmed.keywords, edit.Stored().watch.keywords));
+  edit.PutIfChanged(key::kWatchFoldWidth, confirmed.foldWidth, loaded.foldWidth);
+  edit.PutIfChanged(key::kNotify, static_cast<int>(confirmed.notify),
+                    static_cast<int>(loaded.notify));
 }
 
 }  // namespace quillet::settings

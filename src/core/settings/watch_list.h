@@ -8,7 +8,15 @@
 #include <string_view>
 #include <vector>
 
+#include "core/settings/setting_keys.h"
+
+namespace quillet {
+class ProfileValues;
+}
+
 namespace quillet::settings {
+
+class SettingsEdit;
 
 inline constexpr size_t kWatchKeywordMax = 255;  // bytes
 
@@ -24,30 +32,43 @@ std::optional<std::string> WatchKeywordProblem(std::string_view keyword);
 std::optional<std::string> WatchKeywordClash(const std::vector<std::string>& keywords,
                                              std::string_view keyword);
 
-// The keywords in the order of their numbers. Keys that are not
-// Keyword<number>, numbers left out, keywords that could not be watched and
-// those that clash with an earlier one are passed over. No section: an empty
-// list.
-std::vector<std::string> ReadWatchList();
-// Replaces the Keyword keys with the list's, numbered from 0, in one write of
-// the file; the section's other lines stay. Writes nothing when the file
-// already holds this list. Every keyword must be one that can be watched.
-void WriteWatchList(const std::vector<std::string>& keywords);
-
-// Whether the watch list matches full-width and half-width forms alike
-// (WidthFolded): Watch/FoldWidth, default false.
-bool WatchFoldsWidth();
-// Writes the key only when the value differs from what the file gives.
-void WriteWatchFoldsWidth(bool fold);
-
 // When the end of a run that found new headlines shows a desktop notification.
 enum class Notify {
   kNew = 0,        // 新着のみ: whenever there are new headlines (the default)
   kWatchOnly = 1,  // ウォッチのみ: when new headlines match the watch list
   kNever = 2,      // 通知しない
 };
-Notify ReadNotify();
-// Writes the key only when the value differs from what the file gives.
-void WriteNotify(Notify notify);
+
+struct WatchSettings {
+  std::vector<std::string> keywords;                // in the order of their numbers
+  std::vector<std::string> unused;                  // one message (CP932) per keyword passed over
+  bool foldWidth = key::kWatchFoldWidth.byDefault;  // full- and half-width forms alike
+  Notify notify = Notify::kNew;
+};
+
+// Keys that are not Keyword<number> are passed over; so are keywords that
+// could not be watched and those that clash with an earlier one, each named
+// in `unused` with its key and why. No section: an empty list.
+WatchSettings ReadWatchSettings(const ProfileValues& values);
+
+// Replaces the Keyword keys with the list's, numbered from 0 but for the
+// numbers of keywords that cannot be watched, whose lines stay as they
+// stand (keywords that repeat another go); the section's other lines stay. Writes nothing when the
+// file already holds this list. Every keyword must be one that can be
+// watched.
+void PutWatchList(SettingsEdit& edit, const std::vector<std::string>& keywords);
+
+// The list to store when a dialog that opened on `loaded` confirms `edited`
+// and the file has come to hold `current` meanwhile: the dialog's additions,
+// removals and order, and what another writer added. A keyword another writer
+// removed stays removed; one the dialog adds that clashes with a keyword the
+// file has come to hold is dropped.
+std::vector<std::string> MergeWatchEdits(const std::vector<std::string>& loaded,
+                                         const std::vector<std::string>& edited,
+                                         const std::vector<std::string>& current);
+
+// The dialog's edit: the list merged, FoldWidth and Notify where the user
+// changed them.
+void MergeWatch(SettingsEdit& edit, const WatchSettings& confirmed, const WatchSettings& loaded);
 
 }  // namespace quillet::settings

@@ -4,7 +4,6 @@
 #include <array>
 #include <iterator>
 
-#include "core/settings/settings.h"
 #include "core/sites/cutting_rules.h"
 #include "core/text/text_codec.h"
 
@@ -193,10 +192,6 @@ std::optional<int> CategoryOfMarker(const std::string& siteLabel, const std::str
     }
   }
   return std::nullopt;
-}
-
-bool IsCategoryEnabled(int categoryIndex) {
-  return settings::CheckRoute(categoryIndex);
 }
 
 int SiteImageIndex(const std::string& displayLabel) {

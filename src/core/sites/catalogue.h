@@ -59,9 +59,6 @@ const std::vector<Category>& Categories();
 // among the markers of the site with short label `siteLabel`.
 std::optional<int> CategoryOfMarker(const std::string& siteLabel, const std::string& line);
 
-// Reads CheckRoute/<index> from the settings file afresh; default true.
-bool IsCategoryEnabled(int categoryIndex);
-
 // Site number of a display label (whole text, case-sensitive), or -1.
 int SiteImageIndex(const std::string& displayLabel);
 

@@ -86,9 +86,9 @@ bool FollowLinks(const std::string& path, std::string& target) {
 }
 
 // flock, taken again when a signal interrupts the wait.
-bool LockFolder(int folder, int operation) {
+bool Flock(int fd, int operation) {
   int result;
-  while ((result = flock(folder, operation)) != 0 && errno == EINTR) {
+  while ((result = flock(fd, operation)) != 0 && errno == EINTR) {
   }
   return result == 0;
 }
@@ -100,7 +100,7 @@ bool LockFolder(int folder, int operation) {
 // unlocked. The folder serves as the lock, so no lock file is left behind.
 int OpenTemporaryBeside(const std::string& path, std::string& tempName) {
   const int folder = open(FolderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (folder >= 0) LockFolder(folder, LOCK_SH);
+  if (folder >= 0) Flock(folder, LOCK_SH);
   tempName = path + ".tmp-XXXXXX";
   const int fd = mkostemp(tempName.data(), O_CLOEXEC);
   const int saved = errno;
@@ -117,7 +117,7 @@ void RemoveStaleTemporaries(const std::string& path) {
   const std::string fileName = path.substr(slash == std::string::npos ? 0 : slash + 1);
   DIR* folder = opendir(FolderOf(path).c_str());
   if (folder == nullptr) return;
-  if (!LockFolder(dirfd(folder), LOCK_EX)) {
+  if (!Flock(dirfd(folder), LOCK_EX)) {
     closedir(folder);
     return;
   }
@@ -241,6 +241,18 @@ bool CanReplaceFile(const std::string& path) {
   unlink(tempName.c_str());
   close(fd);
   return true;
+}
+
+FileLock::FileLock(const std::string& path) {
+  fd_ = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+  if (fd_ >= 0 && !Flock(fd_, LOCK_EX)) {
+    close(fd_);
+    fd_ = -1;
+  }
+}
+
+FileLock::~FileLock() {
+  if (fd_ >= 0) close(fd_);
 }
 
 }  // namespace quillet

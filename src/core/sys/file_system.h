@@ -42,4 +42,20 @@ bool WriteFileAtomic(const std::string& path, const std::vector<std::string_view
 // file is not read-only). Creates nothing that stays.
 bool CanReplaceFile(const std::string& path);
 
+// An exclusive lock (flock) on the lock file at `path`, made for the user
+// alone when missing and left in place, held until the object goes. Writers
+// of one file that each hold it take turns. A lock file that cannot be
+// opened leaves the object holding nothing: Held() is false.
+class FileLock {
+ public:
+  explicit FileLock(const std::string& path);
+  ~FileLock();
+  FileLock(const FileLock&) = delete;
+  FileLock& operator=(const FileLock&) = delete;
+  bool Held() const { return fd_ >= 0; }
+
+ private:
+  int fd_ = -1;
+};
+
 }  // namespace quillet

@@ -19,10 +19,6 @@ std::string_view TrimBlanks(std::string_view s) {
   return s.substr(b, e - b);
 }
 
-bool NamesEqual(std::string_view a, std::string_view b) {
-  return a.size() == b.size() && Cp932Lower(a) == Cp932Lower(b);
-}
-
 // The section name of a "[Name]" line, or nullopt for any other line.
 std::optional<std::string_view> SectionName(std::string_view line) {
   std::string_view t = TrimBlanks(line);
@@ -50,26 +46,44 @@ std::string OneLine(std::string_view value) {
 
 }  // namespace
 
+ProfileDocument::Line ProfileDocument::MakeLine(std::string text, std::string eol) {
+  Line line;
+  line.text = std::move(text);
+  line.eol = std::move(eol);
+  if (auto section = SectionName(line.text)) {
+    line.kind = Kind::kSection;
+    line.name = Cp932Lower(*section);
+  } else if (auto key = KeyName(line.text)) {
+    line.kind = Kind::kKey;
+    line.name = Cp932Lower(*key);
+  }
+  return line;
+}
+
 ProfileDocument ProfileDocument::Parse(std::string_view bytes) {
   ProfileDocument doc;
   size_t pos = 0;
   while (pos < bytes.size()) {
     size_t nl = bytes.find_first_of("\r\n", pos);
     if (nl == std::string_view::npos) {
-      doc.lines_.push_back({std::string(bytes.substr(pos)), ""});
+      doc.lines_.push_back(MakeLine(std::string(bytes.substr(pos)), ""));
       break;
     }
     size_t eolLength =
         (bytes[nl] == '\r' && nl + 1 < bytes.size() && bytes[nl + 1] == '\n') ? 2 : 1;
-    doc.lines_.push_back(
-        {std::string(bytes.substr(pos, nl - pos)), std::string(bytes.substr(nl, eolLength))});
+    doc.lines_.push_back(MakeLine(std::string(bytes.substr(pos, nl - pos)),
+                                  std::string(bytes.substr(nl, eolLength))));
     pos = nl + eolLength;
   }
   return doc;
 }
 
 std::string ProfileDocument::Serialize() const {
+  size_t size = 0;
+  for (const Line& line : lines_)
+    size += line.text.size() + line.eol.size();
   std::string out;
+  out.reserve(size);
   for (const Line& line : lines_) {
     out += line.text;
     out += line.eol;
@@ -77,97 +91,109 @@ std::string ProfileDocument::Serialize() const {
   return out;
 }
 
-std::pair<size_t, size_t> ProfileDocument::FindSection(std::string_view section) const {
+std::pair<size_t, size_t> ProfileDocument::FindSection(std::string_view lowerSection) const {
   for (size_t i = 0; i < lines_.size(); ++i) {
-    auto name = SectionName(lines_[i].text);
-    if (!name || !NamesEqual(*name, section)) continue;
+    if (lines_[i].kind != Kind::kSection || lines_[i].name != lowerSection) continue;
     size_t end = i + 1;
-    while (end < lines_.size() && !SectionName(lines_[end].text))
+    while (end < lines_.size() && lines_[end].kind != Kind::kSection)
       ++end;
     return {i + 1, end};
   }
   return {std::string::npos, std::string::npos};
 }
 
-std::optional<size_t> ProfileDocument::FindKey(size_t begin, size_t end,
-                                               std::string_view key) const {
-  for (size_t i = begin; i < end; ++i) {
-    auto name = KeyName(lines_[i].text);
-    if (name && NamesEqual(*name, key)) return i;
-  }
-  return std::nullopt;
-}
-
-std::optional<std::string> ProfileDocument::Get(std::string_view section,
-                                                std::string_view key) const {
-  auto [begin, end] = FindSection(section);
-  if (begin == std::string::npos) return std::nullopt;
-  auto at = FindKey(begin, end, key);
-  if (!at) return std::nullopt;
-  const std::string& text = lines_[*at].text;
-  std::string value = text.substr(text.find('=') + 1);
-  if (value.size() > kProfileValueMax) value.resize(kProfileValueMax);
-  return value;
-}
-
 void ProfileDocument::Set(std::string_view section, std::string_view key, std::string_view value) {
-  std::string line = std::string(key) + "=" + OneLine(value);
-  auto [begin, end] = FindSection(section);
-  if (begin != std::string::npos) {
-    if (auto at = FindKey(begin, end, key)) {
-      // A value longer than Get gives back, written back as it was read, keeps
-      // its line whole rather than cut short.
-      const std::string& text = lines_[*at].text;
-      const std::string_view stored = std::string_view(text).substr(text.find('=') + 1);
-      if (stored.size() > kProfileValueMax && stored.substr(0, kProfileValueMax) == value) return;
-      lines_[*at].text = std::move(line);
-      return;
-    }
-    // After the section's last non-blank line, ahead of blank lines that
-    // separate it from the next section.
-    size_t insert = end;
-    while (insert > begin && TrimBlanks(lines_[insert - 1].text).empty())
-      --insert;
-    if (insert > 0 && lines_[insert - 1].eol.empty()) lines_[insert - 1].eol = "\r\n";
-    lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(insert), {std::move(line), "\r\n"});
-    return;
-  }
-  if (!lines_.empty() && lines_.back().eol.empty()) lines_.back().eol = "\r\n";
-  std::string header = "[";
-  header.append(section);
-  header += ']';
-  lines_.push_back({std::move(header), "\r\n"});
-  lines_.push_back({std::move(line), "\r\n"});
+  SetAll(section, {{std::string(key), std::string(value)}});
 }
 
-std::vector<std::pair<std::string, std::string>> ProfileDocument::Entries(std::string_view section,
-                                                                          size_t valueMax) const {
-  std::vector<std::pair<std::string, std::string>> entries;
-  auto [begin, end] = FindSection(section);
-  if (begin == std::string::npos) return entries;
-  for (size_t i = begin; i < end; ++i) {
-    const std::string& text = lines_[i].text;
-    if (auto key = KeyName(text)) {
-      std::string value = text.substr(text.find('=') + 1);
-      if (value.size() > valueMax) value.resize(valueMax);
-      entries.emplace_back(std::string(*key), std::move(value));
+void ProfileDocument::SetAll(std::string_view section,
+                             const std::vector<std::pair<std::string, std::string>>& values) {
+  const std::string lowerSection = Cp932Lower(section);
+  auto [begin, end] = FindSection(lowerSection);
+  if (begin == std::string::npos) {
+    if (!lines_.empty() && lines_.back().eol.empty()) lines_.back().eol = "\r\n";
+    std::string header = "[";
+    header.append(section);
+    header += ']';
+    lines_.push_back(MakeLine(std::move(header), "\r\n"));
+    begin = end = lines_.size();
+  }
+  // The section's keys, first line of each; the ones to append in order.
+  std::unordered_map<std::string, size_t> keyLines;
+  for (size_t i = end; i-- > begin;) {
+    if (lines_[i].kind == Kind::kKey) keyLines[lines_[i].name] = i;
+  }
+  std::vector<Line> appended;
+  std::unordered_map<std::string, size_t> appendedKeys;
+  for (const auto& [key, value] : values) {
+    Line line = MakeLine(key + "=" + OneLine(value), "\r\n");
+    if (auto at = keyLines.find(line.name); at != keyLines.end()) {
+      // A value longer than a reader gives back, written back as it was read,
+      // keeps its line whole rather than cut short.
+      const std::string& text = lines_[at->second].text;
+      const std::string_view stored = std::string_view(text).substr(text.find('=') + 1);
+      if (stored.size() > kProfileValueMax && stored.substr(0, kProfileValueMax) == value) continue;
+      lines_[at->second] = std::move(line);
+    } else if (auto again = appendedKeys.find(line.name); again != appendedKeys.end()) {
+      appended[again->second] = std::move(line);
+    } else {
+      appendedKeys.emplace(line.name, appended.size());
+      appended.push_back(std::move(line));
     }
   }
-  return entries;
+  if (appended.empty()) return;
+  // After the section's last non-blank line, ahead of blank lines that
+  // separate it from the next section.
+  size_t insert = end;
+  while (insert > begin && TrimBlanks(lines_[insert - 1].text).empty())
+    --insert;
+  if (insert > 0 && lines_[insert - 1].eol.empty()) lines_[insert - 1].eol = "\r\n";
+  lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(insert),
+                std::make_move_iterator(appended.begin()), std::make_move_iterator(appended.end()));
 }
 
 void ProfileDocument::EraseKeys(std::string_view section,
                                 const std::function<bool(std::string_view key)>& which) {
-  auto [begin, end] = FindSection(section);
+  auto [begin, end] = FindSection(Cp932Lower(section));
   if (begin == std::string::npos) return;
   const auto first = lines_.begin() + static_cast<std::ptrdiff_t>(begin);
   const auto last = lines_.begin() + static_cast<std::ptrdiff_t>(end);
   lines_.erase(std::remove_if(first, last,
                               [&](const Line& line) {
-                                auto key = KeyName(line.text);
-                                return key && which(*key);
+                                return line.kind == Kind::kKey && which(*KeyName(line.text));
                               }),
                last);
+}
+
+ProfileValues::ProfileValues(const ProfileDocument& document) {
+  Section* current = nullptr;  // null outside a section or in a repeated one
+  for (const ProfileDocument::Line& line : document.lines_) {
+    if (line.kind == ProfileDocument::Kind::kSection) {
+      auto [at, isNew] = sections_.try_emplace(line.name);
+      current = isNew ? &at->second : nullptr;
+    } else if (line.kind == ProfileDocument::Kind::kKey && current != nullptr) {
+      current->keys.try_emplace(line.name, current->entries.size());
+      const size_t eq = line.text.find('=');
+      current->entries.emplace_back(std::string(*KeyName(line.text)), line.text.substr(eq + 1));
+    }
+  }
+}
+
+std::optional<std::string> ProfileValues::Get(std::string_view section,
+                                              std::string_view key) const {
+  const auto at = sections_.find(Cp932Lower(section));
+  if (at == sections_.end()) return std::nullopt;
+  const auto entry = at->second.keys.find(Cp932Lower(key));
+  if (entry == at->second.keys.end()) return std::nullopt;
+  const std::string& value = at->second.entries[entry->second].second;
+  return value.substr(0, kProfileValueMax);
+}
+
+const std::vector<std::pair<std::string, std::string>>& ProfileValues::Entries(
+    std::string_view section) const {
+  static const std::vector<std::pair<std::string, std::string>> kNone;
+  const auto at = sections_.find(Cp932Lower(section));
+  return at == sections_.end() ? kNone : at->second.entries;
 }
 
 std::optional<int32_t> ParseProfileInteger(std::string_view text) {
@@ -206,29 +232,17 @@ std::optional<int32_t> ParseProfileInteger(std::string_view text) {
   return static_cast<int32_t>(value);
 }
 
-std::optional<std::string> ProfileRead(const std::string& path, std::string_view section,
-                                       std::string_view key) {
+bool ProfileLoad(const std::string& path, ProfileDocument& document) {
   std::string bytes;
-  if (ReadWholeFile(path, bytes) != ReadResult::kOk) return std::nullopt;
-  return ProfileDocument::Parse(bytes).Get(section, key);
-}
-
-ProfileDocument ProfileLoad(const std::string& path) {
-  std::string bytes;
-  if (ReadWholeFile(path, bytes) != ReadResult::kOk) return {};
-  return ProfileDocument::Parse(bytes);
-}
-
-bool ProfileWrite(const std::string& path, std::string_view section, std::string_view key,
-                  std::string_view value) {
-  return ProfileEdit(path, [&](ProfileDocument& doc) { doc.Set(section, key, value); });
+  const ReadResult result = ReadWholeFile(path, bytes);
+  document = ProfileDocument::Parse(bytes);
+  return result != ReadResult::kFailed;
 }
 
 bool ProfileEdit(const std::string& path, const std::function<void(ProfileDocument&)>& edit) {
-  std::string bytes;
+  ProfileDocument doc;
   // A file that exists but cannot be read is never overwritten blindly.
-  if (ReadWholeFile(path, bytes) == ReadResult::kFailed) return false;
-  ProfileDocument doc = ProfileDocument::Parse(bytes);
+  if (!ProfileLoad(path, doc)) return false;
   edit(doc);
   // The file may hold a proxy password: a new one is the user's alone, as
   // is a folder made for it.

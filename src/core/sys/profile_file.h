@@ -1,6 +1,6 @@
 // Profile (ini) files: "[Section]" lines and "Key=Value" lines. Section and key
 // names match without regard to ASCII case; lines that are neither are kept
-// and ignored. Writing changes only the line of the key written.
+// and ignored. Writing changes only the lines of the keys written.
 #pragma once
 
 #include <cstdint>
@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace quillet {
@@ -15,38 +16,66 @@ namespace quillet {
 // Longest value read back; the rest of a longer value is not returned.
 inline constexpr size_t kProfileValueMax = 2047;
 
+class ProfileValues;
+
+// The lines of a profile file, for editing: every line kept as it stands.
 class ProfileDocument {
  public:
   ProfileDocument() = default;
   static ProfileDocument Parse(std::string_view bytes);
   std::string Serialize() const;
 
-  std::optional<std::string> Get(std::string_view section, std::string_view key) const;
   // Replaces the key's value in place, or appends the key at the end of its
   // section, or appends the section at the end of the document. A line whose
-  // value is longer than Get gives back stays whole when `value` is what Get
-  // gives back of it.
+  // value is longer than ProfileValues gives back stays whole when `value` is
+  // what it gives back of it.
   void Set(std::string_view section, std::string_view key, std::string_view value);
-  // The "Key=Value" lines of the first section with this name, in file order,
-  // keys and values as they stand, values cut after `valueMax` bytes (as Get
-  // cuts them, unless told otherwise).
-  std::vector<std::pair<std::string, std::string>> Entries(
-      std::string_view section, size_t valueMax = kProfileValueMax) const;
+  // The same for several keys of one section, in this order, with one pass
+  // over the document.
+  void SetAll(std::string_view section,
+              const std::vector<std::pair<std::string, std::string>>& values);
   // Removes the lines of the first section with this name whose key `which`
   // picks.
   void EraseKeys(std::string_view section, const std::function<bool(std::string_view key)>& which);
 
  private:
+  friend class ProfileValues;
+  enum class Kind : uint8_t { kOther, kSection, kKey };
   struct Line {
     std::string text;
     std::string eol;  // "\r\n", "\n", "\r" or "" for a last line without one
+    Kind kind = Kind::kOther;
+    std::string name;  // a section's or key's name in lower case, blanks trimmed
   };
-  // Index range [begin, end) of the body of the first section with this name;
-  // begin == npos when there is none.
-  std::pair<size_t, size_t> FindSection(std::string_view section) const;
-  std::optional<size_t> FindKey(size_t begin, size_t end, std::string_view key) const;
+  static Line MakeLine(std::string text, std::string eol);
+  // Index range [begin, end) of the body of the first section with this name
+  // (lower case); begin == npos when there is none.
+  std::pair<size_t, size_t> FindSection(std::string_view lowerSection) const;
 
   std::vector<Line> lines_;
+};
+
+// The values of a profile file, for reading: each looked up without a
+// search. Section and key names match without regard to ASCII case; the
+// first section of a name counts, and in it the first line of a key.
+class ProfileValues {
+ public:
+  ProfileValues() = default;
+  explicit ProfileValues(const ProfileDocument& document);
+
+  // The value, cut after kProfileValueMax bytes; nullopt when the section or
+  // the key is missing.
+  std::optional<std::string> Get(std::string_view section, std::string_view key) const;
+  // The "Key=Value" lines of the section in file order, keys as they stand,
+  // values whole.
+  const std::vector<std::pair<std::string, std::string>>& Entries(std::string_view section) const;
+
+ private:
+  struct Section {
+    std::vector<std::pair<std::string, std::string>> entries;
+    std::unordered_map<std::string, size_t> keys;  // lower-case key -> first entry
+  };
+  std::unordered_map<std::string, Section> sections_;  // by lower-case name
 };
 
 // Integer text as profile files hold it: decimal with an optional '-', or
@@ -54,21 +83,15 @@ class ProfileDocument {
 // Nothing else may follow. Returns nullopt for anything that does not parse.
 std::optional<int32_t> ParseProfileInteger(std::string_view text);
 
-// Reads the value from the file at `path`, read afresh; nullopt when the file,
-// the section or the key is missing or the file cannot be read.
-std::optional<std::string> ProfileRead(const std::string& path, std::string_view section,
-                                       std::string_view key);
+// The whole file; an empty document when it is missing. False (errno set)
+// when it exists but cannot be read.
+bool ProfileLoad(const std::string& path, ProfileDocument& document);
 
-// The whole file, read afresh; an empty document when it is missing or cannot
-// be read.
-ProfileDocument ProfileLoad(const std::string& path);
-
-// Writes one value; the file (and its missing folders) is created on first
-// write and replaced atomically. Returns false (errno set) when the file cannot be read or written.
-bool ProfileWrite(const std::string& path, std::string_view section, std::string_view key,
-                  std::string_view value);
 // Applies `edit` to the file's document and writes it back in one atomic
-// replacement; returns as ProfileWrite.
+// replacement; the file (and its missing folders) is created on first write,
+// for the user alone (0600), and a replaced file keeps its mode. Returns
+// false (errno set) when the file cannot be read or written. The caller
+// holds whatever lock keeps other writers out meanwhile.
 bool ProfileEdit(const std::string& path, const std::function<void(ProfileDocument&)>& edit);
 
 }  // namespace quillet
