@@ -14,7 +14,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   // Section and key names taken from the input itself.
   const std::string section = bytes.substr(0, std::min<size_t>(size, 6));
   const std::string key = size > 6 ? bytes.substr(6, std::min<size_t>(size - 6, 4)) : "k";
-  (void)quillet::ProfileValues(doc).Get(section, key);
+  (void)quillet::ProfileValues(bytes).Get(section, key);
   (void)quillet::ParseProfileInteger(bytes.substr(0, 16));
 
   // Names without brackets, '=', line breaks or outer blanks read back as written.
@@ -23,11 +23,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
            name.front() != ' ' && name.front() != '\t' && name.back() != ' ' && name.back() != '\t';
   };
   doc.Set("Main", "Fuzz", "v=1");
-  if (quillet::ProfileValues(doc).Get("Main", "Fuzz") != "v=1") std::abort();
+  if (quillet::ProfileValues(doc.Serialize()).Get("Main", "Fuzz") != "v=1") std::abort();
   if (plain(section) && plain(key)) {
     doc.Set(section, key, "value");
     auto again = quillet::ProfileDocument::Parse(doc.Serialize());
-    if (quillet::ProfileValues(again).Get(section, key) != "value") std::abort();
+    if (quillet::ProfileValues(again.Serialize()).Get(section, key) != "value") std::abort();
   }
   return 0;
 }

@@ -8,6 +8,7 @@
 #include "core/settings/settings.h"
 #include "core/settings/watch_list.h"
 #include "core/sys/autostart.h"
+#include "core/sys/error.h"
 #include "core/sys/network_check.h"
 #include "core/sys/profile_file.h"
 #include "core/sys/program_dir.h"
@@ -25,7 +26,7 @@ using Strings = std::vector<std::string>;
 TEST(ProfileDocument, ReadsAndWritesKeysInPlace) {
   const std::string text =
       "; x=1\r\n[main]\r\n\tleft =10\r\nnot a key\r\n [ HTTP ]\t\nProxy=h=x\r\nK=";
-  const ProfileValues values(ProfileDocument::Parse(text + std::string(3000, 'v')));
+  const ProfileValues values(text + std::string(3000, 'v'));
   EXPECT_EQ(values.Get("MAIN", "LEFT"), "10");
   EXPECT_EQ(values.Get("Http", "proxy"), "h=x");  // everything after the first '='
   EXPECT_EQ(values.Get("Main", "Proxy"), std::nullopt);
@@ -52,38 +53,39 @@ TEST(ProfileDocument, IntegersAreDecimalOrHexOnly) {
     EXPECT_EQ(ParseProfileInteger(text), std::nullopt) << text;
 }
 
-TEST(ProfileFile, NewFilesAreTheUsersAloneAndOthersKeepTheirModeOrAreLeftAlone) {
-  const auto ProfileWrite = [](const std::string& path, const char* section, const char* key,
-                               const char* value) {
-    return ProfileEdit(path, [&](ProfileDocument& doc) { doc.Set(section, key, value); });
-  };
-  const auto ProfileRead = [](const std::string& path, const char* section, const char* key) {
-    ProfileDocument doc;
-    ProfileLoad(path, doc);
-    return ProfileValues(doc).Get(section, key);
-  };
+TEST(Settings, ANewFileIsTheUsersAloneOthersKeepTheirModeOrAreLeftAlone) {
   test::TempHome home;
-  const std::string path = home.Path("q.ini");
+  const std::string path = SettingsFilePath();
   using enum std::filesystem::perms;
   auto mode = [&] { return std::filesystem::status(path).permissions() & all; };
-  EXPECT_EQ(ProfileRead(path, "Main", "Left"), std::nullopt);
-  ASSERT_TRUE(ProfileWrite(path, "Main", "Left", "3"));
-  ASSERT_TRUE(ProfileWrite(path, "Main", "Top", "4"));
+  test::PutRawSetting("Main", "Left", "3");
+  test::PutRawSetting("Main", "Top", "4");
   EXPECT_EQ(test::ReadBytes(path), "[Main]\r\nLeft=3\r\nTop=4\r\n");
   EXPECT_EQ(mode(), owner_read | owner_write);
   chmod(path.c_str(), 0640);
-  ASSERT_TRUE(ProfileWrite(path, "Main", "Top", "5"));
+  test::PutRawSetting("Main", "Top", "5");
   EXPECT_EQ(mode(), owner_read | owner_write | group_read);
-  // Never replaced, even by root: read-only, below a file, a FIFO (no hang), a device.
+  // Never replaced, even by root: read-only, a FIFO (no hang), a device.
+  const auto refused = [] {
+    try {
+      test::PutRawSetting("Main", "Left", "2");
+    } catch (const QuilletError& e) {
+      return Cp932ToUtf8(e.what()).ends_with("quillet.ini に書き込めません");
+    }
+    return false;
+  };
   chmod(path.c_str(), 0444);
-  ASSERT_EQ(mkfifo(home.Path("fifo.ini").c_str(), 0644), 0);
-  std::filesystem::create_symlink("/dev/null", home.Path("dev.ini"));
-  for (const char* name : {"q.ini", "q.ini/x", "fifo.ini", "dev.ini"})
-    EXPECT_FALSE(ProfileWrite(home.Path(name), "Main", "Left", "2")) << name;
-  EXPECT_EQ(ProfileRead(path, "Main", "Left"), "3");
-  EXPECT_EQ(ProfileRead(home.Path("fifo.ini"), "Main", "Left"), std::nullopt);
-  EXPECT_TRUE(std::filesystem::is_fifo(home.Path("fifo.ini")));
-  EXPECT_TRUE(std::filesystem::is_symlink(home.Path("dev.ini")));
+  EXPECT_TRUE(refused());
+  EXPECT_EQ(ReadSettings().geometry.left, 3);
+  unlink(path.c_str());
+  ASSERT_EQ(mkfifo(path.c_str(), 0644), 0);
+  EXPECT_TRUE(refused());
+  EXPECT_EQ(ReadSettings().geometry.left, key::kLeft.byDefault);
+  EXPECT_TRUE(std::filesystem::is_fifo(path));
+  unlink(path.c_str());
+  std::filesystem::create_symlink("/dev/null", path);
+  EXPECT_TRUE(refused());
+  EXPECT_TRUE(std::filesystem::is_symlink(path));
 }
 
 // --home or QUILLET_HOME, a portable copy's folder, else the XDG folders

@@ -1,6 +1,8 @@
 #include "core/settings/feed_list.h"
 
 #include <algorithm>
+#include <array>
+#include <functional>
 #include <charconv>
 #include <map>
 #include <set>
@@ -14,34 +16,27 @@ namespace quillet::settings {
 namespace {
 
 enum class Field { kId, kName, kUrl, kEnabled };
+constexpr size_t kFieldCount = 4;
 // The names of an entry's keys, before its number.
-constexpr std::string_view kFieldNames[] = {key::kFeedId.first.name, key::kFeedName.first.name,
-                                            key::kFeedUrl.first.name, key::kFeedEnabled.first.name};
+constexpr std::string_view kFieldNames[kFieldCount] = {
+    key::kFeedId.first.name, key::kFeedName.first.name, key::kFeedUrl.first.name,
+    key::kFeedEnabled.first.name};
 
 // The field and number of a "<Field><n>" key (any case), or nullopt.
 std::optional<std::pair<Field, size_t>> FieldKey(std::string_view key) {
-  const std::string lower = Cp932Lower(key);
-  for (size_t f = 0; f < std::size(kFieldNames); ++f) {
-    const std::string field = Cp932Lower(kFieldNames[f]);
-    if (lower.size() <= field.size() || lower.compare(0, field.size(), field) != 0) continue;
-    const std::string_view digits = key.substr(field.size());
-    size_t n = 0;
-    const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), n);
-    if (error == std::errc() && end == digits.data() + digits.size())
-      return std::pair{static_cast<Field>(f), n};
+  for (size_t f = 0; f < kFieldCount; ++f) {
+    if (auto n = NumberOfKey(key, kFieldNames[f])) return std::pair{static_cast<Field>(f), *n};
   }
   return std::nullopt;
 }
 
 bool IsFeedKey(std::string_view key) {
-  const std::string lower = Cp932Lower(key);
-  return lower == Cp932Lower(key::kFeedCount.name) || lower == Cp932Lower(key::kNextFeedId.name) ||
+  return SameKeyName(key, key::kFeedCount.name) || SameKeyName(key, key::kNextFeedId.name) ||
          FieldKey(key).has_value();
 }
 
-bool StartsWithNoCase(std::string_view text, std::string_view lowerPrefix) {
-  return text.size() >= lowerPrefix.size() &&
-         Cp932Lower(text.substr(0, lowerPrefix.size())) == lowerPrefix;
+bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
+  return text.size() >= prefix.size() && SameKeyName(text.substr(0, prefix.size()), prefix);
 }
 
 }  // namespace
@@ -106,19 +101,18 @@ std::optional<std::string> FeedUrlClash(const std::vector<FeedSource>& others,
 
 namespace {
 
-using Fields = std::map<Field, std::string>;
-
-std::string Value(const Fields& fields, Field field) {
-  const auto it = fields.find(field);
-  return it == fields.end() ? std::string() : it->second;
-}
+using Line = ProfileValues::Entry;
 
 struct StoredEntry {
   size_t number = 0;
-  Fields fields;                      // values whole, however long
-  std::map<Field, std::string> keys;  // keys as in the file
-  std::optional<FeedSource> feed;     // nullopt: the entry cannot be used
-  std::string unused;                 // why it cannot, for the user (CP932)
+  std::array<const Line*, kFieldCount> lines{};  // each field's first line, or null
+  std::optional<FeedSource> feed;                // nullopt: the entry cannot be used
+  std::string unused;                            // why it cannot, for the user (CP932)
+
+  std::string Value(Field field) const {
+    const Line* line = lines[static_cast<size_t>(field)];
+    return line != nullptr ? std::string(line->second) : std::string();
+  }
 };
 
 int32_t StoredCount(const ProfileValues& values) {
@@ -130,12 +124,13 @@ int32_t StoredCount(const ProfileValues& values) {
 std::vector<StoredEntry> StoredEntries(const ProfileValues& values) {
   const auto count = static_cast<size_t>(StoredCount(values));
   std::map<size_t, StoredEntry> numbered;
-  for (const auto& [key, value] : values.Entries(key::kFeeds)) {
-    const auto field = FieldKey(key);
+  for (const Line& line : values.Entries(key::kFeeds)) {
+    const auto field = FieldKey(line.first);
     if (!field) continue;
     StoredEntry& entry = numbered[field->second];
     entry.number = field->second;
-    if (entry.fields.try_emplace(field->first, value).second) entry.keys.emplace(field->first, key);
+    const Line*& first = entry.lines[static_cast<size_t>(field->first)];
+    if (first == nullptr) first = &line;
   }
   std::vector<StoredEntry> entries;
   std::set<int32_t> ids;
@@ -143,38 +138,41 @@ std::vector<StoredEntry> StoredEntries(const ProfileValues& values) {
     const size_t n = number;  // a lambda may not take a structured binding (clang 14)
     StoredEntry& entry = entries.emplace_back(std::move(stored));
     const auto unused = [&](Field field, const std::string& why) {
-      auto key = entry.keys.find(field);
+      const Line* line = entry.lines[static_cast<size_t>(field)];
       const std::string keyName =
-          key != entry.keys.end()
-              ? key->second
-              : std::string(kFieldNames[static_cast<size_t>(field)]) + std::to_string(n);
+          line != nullptr ? std::string(line->first)
+                          : std::string(kFieldNames[static_cast<size_t>(field)]) + std::to_string(n);
       entry.unused = CP932("[Feeds] の ") + keyName + CP932(" は使われません: ") + why;
     };
+    const auto firstField = [&](const std::function<bool(const Line&)>& which) {
+      for (size_t f = 0; f < kFieldCount; ++f) {
+        if (entry.lines[f] != nullptr && which(*entry.lines[f])) return std::optional(Field(f));
+      }
+      return std::optional<Field>();
+    };
     if (n >= count) {
-      unused(entry.keys.begin()->first,
+      unused(*firstField([](const Line&) { return true; }),
              CP932("Count (") + std::to_string(count) + CP932(") より後の番号です"));
       continue;
     }
     // A value longer than the file gives back could only be used cut short.
-    const auto tooLong = std::find_if(entry.fields.begin(), entry.fields.end(), [](auto& field) {
-      return field.second.size() > kProfileValueMax;
-    });
-    if (tooLong != entry.fields.end()) {
-      unused(tooLong->first, CP932("値が長すぎます (2047バイトまで)"));
+    if (auto tooLong =
+            firstField([](const Line& line) { return line.second.size() > kProfileValueMax; })) {
+      unused(*tooLong, CP932("値が長すぎます (2047バイトまで)"));
       continue;
     }
-    const std::optional<int32_t> id = ParseProfileInteger(Value(entry.fields, Field::kId));
+    const std::optional<int32_t> id = ParseProfileInteger(entry.Value(Field::kId));
     if (!id || *id <= 0) {
-      unused(Field::kId, entry.fields.contains(Field::kId) ? CP932("ID が正の整数ではありません")
-                                                           : CP932("ID がありません"));
+      unused(Field::kId, entry.lines[0] != nullptr ? CP932("ID が正の整数ではありません")
+                                                   : CP932("ID がありません"));
       continue;
     }
     if (!ids.insert(*id).second) {
       unused(Field::kId, CP932("ID ") + std::to_string(*id) + CP932(" は前の項目にもあります"));
       continue;
     }
-    FeedSource feed{*id, Value(entry.fields, Field::kName), Value(entry.fields, Field::kUrl),
-                    ParseProfileInteger(Value(entry.fields, Field::kEnabled)).value_or(1) != 0};
+    FeedSource feed{*id, entry.Value(Field::kName), entry.Value(Field::kUrl),
+                    ParseProfileInteger(entry.Value(Field::kEnabled)).value_or(1) != 0};
     if (auto nameProblem = FeedNameProblem(feed.name)) {
       unused(Field::kName, *nameProblem);
     } else if (auto urlProblem = FeedUrlProblem(feed.url)) {
@@ -190,25 +188,25 @@ std::vector<StoredEntry> StoredEntries(const ProfileValues& values) {
 
 FeedList ReadFeedList(const ProfileValues& values) {
   FeedList list;
+  list.count = static_cast<size_t>(StoredCount(values));
+  list.nextId = std::max(1, ReadValue(values, key::kNextFeedId));
   for (StoredEntry& entry : StoredEntries(values)) {
+    // Ids of unusable entries too: a log file is never taken over.
+    const int32_t id = ParseProfileInteger(entry.Value(Field::kId)).value_or(0);
+    if (id > 0 && id < INT32_MAX) list.nextId = std::max(list.nextId, id + 1);
     if (entry.feed) {
       list.feeds.push_back(std::move(*entry.feed));
     } else {
       list.unused.push_back(std::move(entry.unused));
+      list.unusedNumbers.insert(entry.number);
     }
   }
   return list;
 }
 
 void PutFeeds(SettingsEdit& edit, std::vector<FeedSource>& feeds) {
-  const ProfileValues& stored = edit.StoredValues();
-  int nextId = std::max(1, ReadValue(stored, key::kNextFeedId));
-  for (const auto& [key, value] : stored.Entries(key::kFeeds)) {
-    const auto field = FieldKey(key);
-    if (!field || field->first != Field::kId) continue;
-    const int32_t id = ParseProfileInteger(value).value_or(0);
-    if (id > 0 && id < INT32_MAX) nextId = std::max(nextId, id + 1);
-  }
+  const FeedList& stored = edit.Stored().feeds;
+  int nextId = stored.nextId;
   for (const FeedSource& feed : feeds) {
     if (feed.id < INT32_MAX) nextId = std::max(nextId, feed.id + 1);
   }
@@ -218,19 +216,14 @@ void PutFeeds(SettingsEdit& edit, std::vector<FeedSource>& feeds) {
   // Entries that cannot be used (a hand-made mistake, a repeated id, a value
   // too long to read, or a newer copy's) keep their lines and numbers as
   // they stand; the list's feeds take the other numbers, in order.
-  std::set<size_t> kept, keptBelowCount;
-  const auto count = static_cast<size_t>(StoredCount(stored));
-  for (const StoredEntry& entry : StoredEntries(stored)) {
-    if (entry.feed) continue;
-    kept.insert(entry.number);
-    if (entry.number < count) keptBelowCount.insert(entry.number);
-  }
+  const std::set<size_t>& kept = stored.unusedNumbers;
+  const auto belowCount = kept.lower_bound(stored.count);
   std::vector<size_t> numbers;
   for (size_t n = 0; numbers.size() < feeds.size(); ++n) {
     if (!kept.contains(n)) numbers.push_back(n);
   }
   size_t newCount = numbers.empty() ? 0 : numbers.back() + 1;
-  if (!keptBelowCount.empty()) newCount = std::max(newCount, *keptBelowCount.rbegin() + 1);
+  if (belowCount != kept.begin()) newCount = std::max(newCount, *std::prev(belowCount) + 1);
   ProfileDocument& doc = edit.Document();
   doc.EraseKeys(key::kFeeds, [&](std::string_view key) {
     const auto field = FieldKey(key);

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <optional>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -49,6 +50,11 @@ std::optional<std::string> FeedUrlClash(const std::vector<FeedSource>& others,
 struct FeedList {
   std::vector<FeedSource> feeds;    // in the order of their numbers
   std::vector<std::string> unused;  // one message (CP932) per entry passed over
+  // What a rewrite keeps: the numbers of the entries passed over, Count, and
+  // the id the next new feed gets (above every id the section holds).
+  std::set<size_t> unusedNumbers;
+  size_t count = 0;
+  int nextId = 1;
 };
 
 // Entries with a missing or repeated id, a value longer than kProfileValueMax,

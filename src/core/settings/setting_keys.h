@@ -5,6 +5,7 @@
 
 #include <climits>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -44,6 +45,14 @@ std::string NameInFile(const Key& key) {
   if (key.number != kUnnumbered) name += std::to_string(key.number);
   return name;
 }
+
+// Whether `text` is the ASCII name `name` to the file: letters in either
+// case. (A lead byte never equals an ASCII letter, so a double-byte
+// character in `text` mismatches at its first byte.)
+bool SameKeyName(std::string_view text, std::string_view name);
+// The number n of a key "<name><n>" (name in any case, n decimal digits), or
+// nullopt.
+std::optional<size_t> NumberOfKey(std::string_view key, std::string_view name);
 
 // Keys numbered from 0: "<name><n>", each as `first` but for its number.
 template <class Key>

@@ -1,11 +1,30 @@
 #include "core/settings/settings.h"
 
+#include <algorithm>
+#include <charconv>
+
 #include "core/sys/error.h"
 #include "core/sys/file_system.h"
 #include "core/sys/program_dir.h"
 #include "core/text/text_codec.h"
 
 namespace quillet::settings {
+bool SameKeyName(std::string_view a, std::string_view b) {
+  const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
+                                            [&](char x, char y) { return lower(x) == lower(y); });
+}
+
+std::optional<size_t> NumberOfKey(std::string_view key, std::string_view name) {
+  if (key.size() <= name.size() || !SameKeyName(key.substr(0, name.size()), name))
+    return std::nullopt;
+  const std::string_view digits = key.substr(name.size());
+  size_t n = 0;
+  const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), n);
+  if (error != std::errc() || end != digits.data() + digits.size()) return std::nullopt;
+  return n;
+}
+
 bool ReadValue(const ProfileValues& values, const BoolKey& key) {
   const auto text = values.Get(key.section, NameInFile(key));
   if (!text) return key.byDefault;
@@ -93,13 +112,13 @@ Settings SettingsFrom(const ProfileValues& v) {
 }
 
 Settings ReadSettings() {
-  ProfileDocument document;
-  ProfileLoad(SettingsFilePath(), document);  // unreadable: the defaults
-  return SettingsFrom(ProfileValues(document));
+  std::string bytes;
+  ProfileLoad(SettingsFilePath(), bytes);  // unreadable: the defaults
+  return SettingsFrom(ProfileValues(std::move(bytes)));
 }
 
-SettingsEdit::SettingsEdit(ProfileDocument& document)
-    : document_(document), values_(document), stored_(SettingsFrom(values_)) {}
+SettingsEdit::SettingsEdit(ProfileDocument& document, ProfileValues values)
+    : document_(document), values_(std::move(values)), stored_(SettingsFrom(values_)) {}
 
 void SettingsEdit::Put(const BoolKey& key, bool value) {
   Document().Set(key.section, NameInFile(key), value ? "1" : "0");
@@ -122,10 +141,11 @@ void EditSettings(const std::function<void(SettingsEdit&)>& change) {
   // the file leads elsewhere: the write goes on without the lock then.
   ForceDirectories(SettingsDirectory());
   const FileLock lock(path + ".lock");
-  ProfileDocument document;
+  std::string bytes;
   // A file that exists but cannot be read is never overwritten blindly.
-  if (!ProfileLoad(path, document)) fail();
-  SettingsEdit edit(document);
+  if (!ProfileLoad(path, bytes)) fail();
+  ProfileDocument document = ProfileDocument::Parse(bytes);
+  SettingsEdit edit(document, ProfileValues(std::move(bytes)));
   change(edit);
   if (!edit.Changed()) return;
   // The file may hold a proxy password: a new one is the user's alone.

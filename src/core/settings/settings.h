@@ -102,7 +102,8 @@ Settings SettingsFrom(const ProfileValues& values);
 // One change of the file, given to the function of EditSettings.
 class SettingsEdit {
  public:
-  explicit SettingsEdit(ProfileDocument& document);
+  // `values` are those of the document's bytes.
+  SettingsEdit(ProfileDocument& document, ProfileValues values);
 
   // The file as the edit found it.
   const Settings& Stored() const { return stored_; }

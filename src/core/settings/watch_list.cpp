@@ -15,14 +15,7 @@ namespace {
 
 // The number of a "Keyword<n>" key (any case), or nullopt.
 std::optional<size_t> KeywordNumber(std::string_view key) {
-  constexpr std::string_view prefix = key::kKeyword.first.name;
-  if (key.size() <= prefix.size() || Cp932Lower(key.substr(0, prefix.size())) != Cp932Lower(prefix))
-    return std::nullopt;
-  const std::string_view digits = key.substr(prefix.size());
-  size_t n = 0;
-  const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), n);
-  if (error != std::errc() || end != digits.data() + digits.size()) return std::nullopt;
-  return n;
+  return NumberOfKey(key, key::kKeyword.first.name);
 }
 
 bool IsBlanks(std::string_view text) {
@@ -74,7 +67,7 @@ struct StoredKeyword {
 std::vector<StoredKeyword> StoredKeywords(const ProfileValues& values) {
   std::map<size_t, StoredKeyword> numbered;
   for (const auto& [key, value] : values.Entries(key::kWatch)) {
-    if (auto n = KeywordNumber(key)) numbered.try_emplace(*n, StoredKeyword{*n, key, value});
+    if (auto n = KeywordNumber(key)) numbered.try_emplace(*n, StoredKeyword{*n, std::string(key), std::string(value)});
   }
   std::vector<StoredKeyword> stored;
   for (auto& [n, keyword] : numbered)

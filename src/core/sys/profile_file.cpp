@@ -35,6 +35,24 @@ std::optional<std::string_view> KeyName(std::string_view line) {
   return TrimBlanks(line.substr(0, eq));
 }
 
+// Calls `line` with each line's text and its line break ("\r\n", "\n", "\r",
+// or "" at the end of the bytes).
+template <class LineFunction>
+void ForEachLine(std::string_view bytes, const LineFunction& line) {
+  size_t pos = 0;
+  while (pos < bytes.size()) {
+    const size_t nl = bytes.find_first_of("\r\n", pos);
+    if (nl == std::string_view::npos) {
+      line(bytes.substr(pos), std::string_view());
+      return;
+    }
+    const size_t eolLength =
+        (bytes[nl] == '\r' && nl + 1 < bytes.size() && bytes[nl + 1] == '\n') ? 2 : 1;
+    line(bytes.substr(pos, nl - pos), bytes.substr(nl, eolLength));
+    pos = nl + eolLength;
+  }
+}
+
 // Line breaks inside a value would split its line; they become spaces.
 std::string OneLine(std::string_view value) {
   std::string v(value);
@@ -62,19 +80,10 @@ ProfileDocument::Line ProfileDocument::MakeLine(std::string text, std::string eo
 
 ProfileDocument ProfileDocument::Parse(std::string_view bytes) {
   ProfileDocument doc;
-  size_t pos = 0;
-  while (pos < bytes.size()) {
-    size_t nl = bytes.find_first_of("\r\n", pos);
-    if (nl == std::string_view::npos) {
-      doc.lines_.push_back(MakeLine(std::string(bytes.substr(pos)), ""));
-      break;
-    }
-    size_t eolLength =
-        (bytes[nl] == '\r' && nl + 1 < bytes.size() && bytes[nl + 1] == '\n') ? 2 : 1;
-    doc.lines_.push_back(MakeLine(std::string(bytes.substr(pos, nl - pos)),
-                                  std::string(bytes.substr(nl, eolLength))));
-    pos = nl + eolLength;
-  }
+  doc.lines_.reserve(static_cast<size_t>(std::count(bytes.begin(), bytes.end(), '\n')) + 1);
+  ForEachLine(bytes, [&](std::string_view text, std::string_view eol) {
+    doc.lines_.push_back(MakeLine(std::string(text), std::string(eol)));
+  });
   return doc;
 }
 
@@ -124,7 +133,6 @@ void ProfileDocument::SetAll(std::string_view section,
     if (lines_[i].kind == Kind::kKey) keyLines[lines_[i].name] = i;
   }
   std::vector<Line> appended;
-  std::unordered_map<std::string, size_t> appendedKeys;
   for (const auto& [key, value] : values) {
     Line line = MakeLine(key + "=" + OneLine(value), "\r\n");
     if (auto at = keyLines.find(line.name); at != keyLines.end()) {
@@ -134,10 +142,7 @@ void ProfileDocument::SetAll(std::string_view section,
       const std::string_view stored = std::string_view(text).substr(text.find('=') + 1);
       if (stored.size() > kProfileValueMax && stored.substr(0, kProfileValueMax) == value) continue;
       lines_[at->second] = std::move(line);
-    } else if (auto again = appendedKeys.find(line.name); again != appendedKeys.end()) {
-      appended[again->second] = std::move(line);
     } else {
-      appendedKeys.emplace(line.name, appended.size());
       appended.push_back(std::move(line));
     }
   }
@@ -165,18 +170,18 @@ void ProfileDocument::EraseKeys(std::string_view section,
                last);
 }
 
-ProfileValues::ProfileValues(const ProfileDocument& document) {
+ProfileValues::ProfileValues(std::string bytes)
+    : bytes_(std::make_shared<const std::string>(std::move(bytes))) {
   Section* current = nullptr;  // null outside a section or in a repeated one
-  for (const ProfileDocument::Line& line : document.lines_) {
-    if (line.kind == ProfileDocument::Kind::kSection) {
-      auto [at, isNew] = sections_.try_emplace(line.name);
+  ForEachLine(*bytes_, [&](std::string_view text, std::string_view) {
+    if (auto section = SectionName(text)) {
+      auto [at, isNew] = sections_.try_emplace(Cp932Lower(*section));
       current = isNew ? &at->second : nullptr;
-    } else if (line.kind == ProfileDocument::Kind::kKey && current != nullptr) {
-      current->keys.try_emplace(line.name, current->entries.size());
-      const size_t eq = line.text.find('=');
-      current->entries.emplace_back(std::string(*KeyName(line.text)), line.text.substr(eq + 1));
+    } else if (auto key = KeyName(text); key && current != nullptr) {
+      current->keys.try_emplace(Cp932Lower(*key), current->entries.size());
+      current->entries.emplace_back(*key, text.substr(text.find('=') + 1));
     }
-  }
+  });
 }
 
 std::optional<std::string> ProfileValues::Get(std::string_view section,
@@ -185,13 +190,11 @@ std::optional<std::string> ProfileValues::Get(std::string_view section,
   if (at == sections_.end()) return std::nullopt;
   const auto entry = at->second.keys.find(Cp932Lower(key));
   if (entry == at->second.keys.end()) return std::nullopt;
-  const std::string& value = at->second.entries[entry->second].second;
-  return value.substr(0, kProfileValueMax);
+  return std::string(at->second.entries[entry->second].second.substr(0, kProfileValueMax));
 }
 
-const std::vector<std::pair<std::string, std::string>>& ProfileValues::Entries(
-    std::string_view section) const {
-  static const std::vector<std::pair<std::string, std::string>> kNone;
+const std::vector<ProfileValues::Entry>& ProfileValues::Entries(std::string_view section) const {
+  static const std::vector<Entry> kNone;
   const auto at = sections_.find(Cp932Lower(section));
   return at == sections_.end() ? kNone : at->second.entries;
 }
@@ -232,21 +235,10 @@ std::optional<int32_t> ParseProfileInteger(std::string_view text) {
   return static_cast<int32_t>(value);
 }
 
-bool ProfileLoad(const std::string& path, ProfileDocument& document) {
-  std::string bytes;
+bool ProfileLoad(const std::string& path, std::string& bytes) {
   const ReadResult result = ReadWholeFile(path, bytes);
-  document = ProfileDocument::Parse(bytes);
+  if (result != ReadResult::kOk) bytes.clear();
   return result != ReadResult::kFailed;
-}
-
-bool ProfileEdit(const std::string& path, const std::function<void(ProfileDocument&)>& edit) {
-  ProfileDocument doc;
-  // A file that exists but cannot be read is never overwritten blindly.
-  if (!ProfileLoad(path, doc)) return false;
-  edit(doc);
-  // The file may hold a proxy password: a new one is the user's alone, as
-  // is a folder made for it.
-  return ForceDirectories(DirectoryOf(path)) && WriteFileAtomic(path, doc.Serialize(), 0600);
 }
 
 }  // namespace quillet

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -30,8 +31,8 @@ class ProfileDocument {
   // value is longer than ProfileValues gives back stays whole when `value` is
   // what it gives back of it.
   void Set(std::string_view section, std::string_view key, std::string_view value);
-  // The same for several keys of one section, in this order, with one pass
-  // over the document.
+  // The same for several keys of one section, each named once, in this
+  // order, with one pass over the document.
   void SetAll(std::string_view section,
               const std::vector<std::pair<std::string, std::string>>& values);
   // Removes the lines of the first section with this name whose key `which`
@@ -39,7 +40,6 @@ class ProfileDocument {
   void EraseKeys(std::string_view section, const std::function<bool(std::string_view key)>& which);
 
  private:
-  friend class ProfileValues;
   enum class Kind : uint8_t { kOther, kSection, kKey };
   struct Line {
     std::string text;
@@ -60,21 +60,24 @@ class ProfileDocument {
 // first section of a name counts, and in it the first line of a key.
 class ProfileValues {
  public:
+  using Entry = std::pair<std::string_view, std::string_view>;  // key as it stands, value whole
+
   ProfileValues() = default;
-  explicit ProfileValues(const ProfileDocument& document);
+  // The values of a file's bytes, which it keeps.
+  explicit ProfileValues(std::string bytes);
 
   // The value, cut after kProfileValueMax bytes; nullopt when the section or
   // the key is missing.
   std::optional<std::string> Get(std::string_view section, std::string_view key) const;
-  // The "Key=Value" lines of the section in file order, keys as they stand,
-  // values whole.
-  const std::vector<std::pair<std::string, std::string>>& Entries(std::string_view section) const;
+  // The "Key=Value" lines of the section in file order.
+  const std::vector<Entry>& Entries(std::string_view section) const;
 
  private:
   struct Section {
-    std::vector<std::pair<std::string, std::string>> entries;
+    std::vector<Entry> entries;
     std::unordered_map<std::string, size_t> keys;  // lower-case key -> first entry
   };
+  std::shared_ptr<const std::string> bytes_;  // where the entries point, moved with them
   std::unordered_map<std::string, Section> sections_;  // by lower-case name
 };
 
@@ -83,15 +86,8 @@ class ProfileValues {
 // Nothing else may follow. Returns nullopt for anything that does not parse.
 std::optional<int32_t> ParseProfileInteger(std::string_view text);
 
-// The whole file; an empty document when it is missing. False (errno set)
-// when it exists but cannot be read.
-bool ProfileLoad(const std::string& path, ProfileDocument& document);
-
-// Applies `edit` to the file's document and writes it back in one atomic
-// replacement; the file (and its missing folders) is created on first write,
-// for the user alone (0600), and a replaced file keeps its mode. Returns
-// false (errno set) when the file cannot be read or written. The caller
-// holds whatever lock keeps other writers out meanwhile.
-bool ProfileEdit(const std::string& path, const std::function<void(ProfileDocument&)>& edit);
+// The whole file's bytes; none when it is missing. False (errno set) when it
+// exists but cannot be read.
+bool ProfileLoad(const std::string& path, std::string& bytes);
 
 }  // namespace quillet
