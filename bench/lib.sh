@@ -1,8 +1,9 @@
-# Shell functions of the benchmark scripts, sourced by scripts/bench-scale and
-# scripts/bench-fetch: the Release builds of this tree and of a baseline
-# commit, the sample-sites server, and the 50 MB download of the HTTP client
-# against curl. The sourcing script is at the top of the tree, sets `work` (a
-# scratch folder) and ends the processes in the array `pids` on exit.
+# Shell functions of the benchmark scripts, sourced by scripts/bench-scale,
+# bench-fetch, bench-feeds and bench-settings: the Release builds of this tree
+# and of a baseline commit, the sample-sites server, and the 50 MB download of
+# the HTTP client against curl. The sourcing script is at the top of the
+# tree, sets `work` (a scratch folder) and ends the processes in the array
+# `pids` on exit.
 # shellcheck shell=bash disable=SC2154 # work is the sourcing script's
 
 # quietly COMMAND...: runs the command, showing its output only if it fails.
