@@ -191,6 +191,11 @@ TEST(WatchList, ReadsWhatMakesSenseAndRewritesOnlyItsKeys) {
       std::string(256, 'z') + "\r\nKeyword10=  \r\nNotify=1\r\n";
   test::WriteBytes(ini, "[Main]\r\nLeft=1\r\n" + junk);
   EXPECT_EQ(ReadSettings().watch.keywords, (Strings{"a", "b"}));
+  const Strings unused = ReadSettings().watch.unused;
+  ASSERT_EQ(unused.size(), 5u);
+  EXPECT_EQ(unused[0], CP932("[Watch] の Keyword5 は使われません: キーワードが空です"));
+  EXPECT_EQ(unused[1],
+            CP932("[Watch] の Keyword7 は使われません: 「a」は既にウォッチリストにあります"));
   EXPECT_EQ(ReadSettings().watch.notify, Notify::kWatchOnly);
   ConfirmWatch({"a", "b"}, Notify::kWatchOnly);
   EXPECT_EQ(test::ReadBytes(ini), "[Main]\r\nLeft=1\r\n" + junk);
@@ -201,6 +206,23 @@ TEST(WatchList, ReadsWhatMakesSenseAndRewritesOnlyItsKeys) {
                 std::string(256, 'z') +
                 "\r\nKeyword10=  \r\nNotify=2\r\nKeyword0=" + CP932("首相") + "\r\nKeyword1=c\r\n");
   EXPECT_EQ(ReadSettings().watch.keywords, (Strings{CP932("首相"), "c"}));
+}
+
+// The list a dialog confirms, merged into the one another writer left in the
+// file since the dialog opened.
+TEST(WatchList, ADialogsEditsMergeIntoWhatAnotherWriterChanged) {
+  const Strings loaded{"x", "y"};
+  struct Case {
+    const char* what;
+    Strings edited, current, merged;
+  } cases[] = {
+      {"nobody else wrote: the dialog's list", {"y", "x", "z"}, loaded, {"y", "x", "z"}},
+      {"the other's addition stays", {"x", "z"}, {"x", "y", "w"}, {"x", "z", "w"}},
+      {"the other's removal stays", {"x", "y"}, {"y"}, {"y"}},
+      {"an addition the other made first", {"x", "y", "z"}, {"x", "y", "Z"}, {"x", "y", "Z"}},
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(MergeWatchEdits(loaded, c.edited, c.current), c.merged) << c.what;
 }
 
 TEST(WatchList, KeywordsThatCannotBeWatchedAreNamed) {
@@ -246,6 +268,8 @@ TEST(FeedList, IdsAreStableAndNeverGivenTwice) {
   std::vector<FeedSource> feeds = ReadSettings().feeds.feeds;
   ASSERT_EQ(feeds, (std::vector<FeedSource>{{4, "A", "http://a/f", true},
                                             {7, "B", "HTTPS://b/x", false}}));
+  EXPECT_EQ(ReadSettings().feeds.unused.back(),
+            CP932("[Feeds] の Id5 は使われません: Count (5) より後の番号です"));
   feeds.erase(feeds.begin());
   feeds.push_back({0, CP932("新聞"), "https://n/rss", true});
   feeds = test::PutFeeds(feeds);  // ids 8 and 9 were seen in the file: the new feed gets 10
@@ -308,6 +332,32 @@ TEST(FeedList, EntriesThatCannotBeUsedAreNamedAndKeptByteForByte) {
 
 // A URL another feed of the list has: scheme and host in any case, an empty
 // path the same as "/"; the path, query and port tell URLs apart.
+// The list a dialog confirms, merged by id into the one another writer left
+// in the file since the dialog opened.
+TEST(FeedList, ADialogsEditsMergeIntoWhatAnotherWriterChanged) {
+  const FeedSource a{1, "A", "http://a/", true}, b{2, "B", "http://b/", true},
+      c{3, "C", "http://c/", true}, added{0, "N", "http://n/", true};
+  const FeedSource bRenamed{2, "B2", "http://b/", true}, cOff{3, "C", "http://c/", false},
+      d{4, "D", "http://d/", true}, sameUrl{5, "N2", "HTTP://N/", true};
+  using Feeds = std::vector<FeedSource>;
+  const Feeds loaded{a, b, c};
+  struct Case {
+    const char* what;
+    Feeds edited, current, merged;
+  } cases[] = {
+      {"nobody else wrote: the dialog's list", {c, a, added}, loaded, {c, a, added}},
+      {"the other's addition stays", {a, c, added}, {a, b, c, d}, {a, c, added, d}},
+      {"the other's removal stays", {a, bRenamed, c}, {a, c}, {a, c}},
+      {"both edits stay", {a, bRenamed, c}, {a, b, cOff}, {a, bRenamed, cOff}},
+      {"an addition the other made first",
+       {a, b, c, added},
+       {a, b, c, sameUrl},
+       {a, b, c, sameUrl}},
+  };
+  for (const Case& t : cases)
+    EXPECT_EQ(MergeFeedEdits(loaded, t.edited, t.current), t.merged) << t.what;
+}
+
 TEST(FeedList, AUrlOfAnotherFeedIsNamed) {
   const std::vector<FeedSource> others{{1, "A", "http://a.test/rss", true},
                                        {2, CP932("新聞"), "https://B.test", false}};
