@@ -98,7 +98,8 @@ const char kUsageStart[] =
     "when it is set and not empty, else in the executable's folder when it holds\n"
     "quillet.ini (a portable copy); else quillet.ini in $XDG_CONFIG_HOME/quillet\n"
     "(~/.config/quillet) and the logs and quillet.lock in $XDG_DATA_HOME/quillet\n"
-    "(~/.local/share/quillet), made for the user alone on first use.\n";
+    "(~/.local/share/quillet), made for the user alone on first use. Each change of\n"
+    "quillet.ini is made under the lock file quillet.ini.lock beside it.\n";
 
 // The usage with the transfer floor's figures in place of FLOOR.
 std::string UsageText() {
