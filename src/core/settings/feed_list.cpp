@@ -2,8 +2,8 @@
 
 #include <algorithm>
 #include <array>
-#include <functional>
 #include <charconv>
+#include <functional>
 #include <map>
 #include <set>
 
@@ -28,11 +28,6 @@ std::optional<std::pair<Field, size_t>> FieldKey(std::string_view key) {
     if (auto n = NumberOfKey(key, kFieldNames[f])) return std::pair{static_cast<Field>(f), *n};
   }
   return std::nullopt;
-}
-
-bool IsFeedKey(std::string_view key) {
-  return SameKeyName(key, key::kFeedCount.name) || SameKeyName(key, key::kNextFeedId.name) ||
-         FieldKey(key).has_value();
 }
 
 bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
@@ -140,9 +135,11 @@ std::vector<StoredEntry> StoredEntries(const ProfileValues& values) {
     const auto unused = [&](Field field, const std::string& why) {
       const Line* line = entry.lines[static_cast<size_t>(field)];
       const std::string keyName =
-          line != nullptr ? std::string(line->first)
-                          : std::string(kFieldNames[static_cast<size_t>(field)]) + std::to_string(n);
-      entry.unused = CP932("[Feeds] の ") + keyName + CP932(" は使われません: ") + why;
+          line != nullptr
+              ? std::string(line->first)
+              : std::string(kFieldNames[static_cast<size_t>(field)]) + std::to_string(n);
+      entry.unused = "[" + std::string(key::kFeeds) + CP932("] の ") + keyName +
+                     CP932(" は使われません: ") + why;
     };
     const auto firstField = [&](const std::function<bool(const Line&)>& which) {
       for (size_t f = 0; f < kFieldCount; ++f) {
@@ -172,7 +169,8 @@ std::vector<StoredEntry> StoredEntries(const ProfileValues& values) {
       continue;
     }
     FeedSource feed{*id, entry.Value(Field::kName), entry.Value(Field::kUrl),
-                    ParseProfileInteger(entry.Value(Field::kEnabled)).value_or(1) != 0};
+                    ParseProfileInteger(entry.Value(Field::kEnabled))
+                            .value_or(key::kFeedEnabled.first.byDefault) != 0};
     if (auto nameProblem = FeedNameProblem(feed.name)) {
       unused(Field::kName, *nameProblem);
     } else if (auto urlProblem = FeedUrlProblem(feed.url)) {
@@ -226,8 +224,8 @@ void PutFeeds(SettingsEdit& edit, std::vector<FeedSource>& feeds) {
   if (belowCount != kept.begin()) newCount = std::max(newCount, *std::prev(belowCount) + 1);
   ProfileDocument& doc = edit.Document();
   doc.EraseKeys(key::kFeeds, [&](std::string_view key) {
-    const auto field = FieldKey(key);
-    return IsFeedKey(key) && !(field && kept.contains(field->second));
+    if (const auto field = FieldKey(key)) return !kept.contains(field->second);
+    return SameKeyName(key, key::kFeedCount.name) || SameKeyName(key, key::kNextFeedId.name);
   });
   std::vector<std::pair<std::string, std::string>> lines;
   lines.reserve(2 + 4 * feeds.size());

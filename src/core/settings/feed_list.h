@@ -11,6 +11,8 @@
 #include <string_view>
 #include <vector>
 
+#include "core/settings/setting_keys.h"
+
 namespace quillet {
 class ProfileValues;
 }
@@ -26,7 +28,7 @@ struct FeedSource {
   int id = 0;  // stable, from 1: names the log file; 0 for a feed not yet stored
   std::string name;
   std::string url;  // http:// or https://
-  bool enabled = true;
+  bool enabled = key::kFeedEnabled.first.byDefault;
 
   bool operator==(const FeedSource&) const = default;
 };

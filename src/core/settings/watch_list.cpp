@@ -67,7 +67,8 @@ struct StoredKeyword {
 std::vector<StoredKeyword> StoredKeywords(const ProfileValues& values) {
   std::map<size_t, StoredKeyword> numbered;
   for (const auto& [key, value] : values.Entries(key::kWatch)) {
-    if (auto n = KeywordNumber(key)) numbered.try_emplace(*n, StoredKeyword{*n, std::string(key), std::string(value)});
+    if (auto n = KeywordNumber(key))
+      numbered.try_emplace(*n, StoredKeyword{*n, std::string(key), std::string(value)});
   }
   std::vector<StoredKeyword> stored;
   for (auto& [n, keyword] : numbered)
@@ -88,14 +89,16 @@ WatchSettings ReadWatchSettings(const ProfileValues& values) {
   WatchSettings watch;
   for (const StoredKeyword& stored : StoredKeywords(values)) {
     if (auto why = Unusable(watch.keywords, stored.value)) {
-      watch.unused.push_back(CP932("[Watch] の ") + stored.key + CP932(" は使われません: ") + *why);
+      watch.unused.push_back("[" + std::string(key::kWatch) + CP932("] の ") + stored.key +
+                             CP932(" は使われません: ") + *why);
     } else {
       watch.keywords.push_back(stored.value);
     }
   }
   watch.foldWidth = ReadValue(values, key::kWatchFoldWidth);
   const int notify = ReadValue(values, key::kNotify);
-  watch.notify = notify == 1 ? Notify::kWatchOnly : notify == 2 ? Notify::kNever : Notify::kNew;
+  const bool known = notify >= key::kNotify.least && notify <= key::kNotify.most;
+  watch.notify = static_cast<Notify>(known ? notify : key::kNotify.byDefault);
   return watch;
 }
 

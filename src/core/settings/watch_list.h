@@ -43,7 +43,7 @@ struct WatchSettings {
   std::vector<std::string> keywords;                // in the order of their numbers
   std::vector<std::string> unused;                  // one message (CP932) per keyword passed over
   bool foldWidth = key::kWatchFoldWidth.byDefault;  // full- and half-width forms alike
-  Notify notify = Notify::kNew;
+  Notify notify = static_cast<Notify>(key::kNotify.byDefault);
 };
 
 // Keys that are not Keyword<number> are passed over; so are keywords that

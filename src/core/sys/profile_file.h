@@ -77,7 +77,7 @@ class ProfileValues {
     std::vector<Entry> entries;
     std::unordered_map<std::string, size_t> keys;  // lower-case key -> first entry
   };
-  std::shared_ptr<const std::string> bytes_;  // where the entries point, moved with them
+  std::shared_ptr<const std::string> bytes_;           // where the entries point, moved with them
   std::unordered_map<std::string, Section> sections_;  // by lower-case name
 };
 
