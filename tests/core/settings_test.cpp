@@ -88,6 +88,22 @@ TEST(Settings, ANewFileIsTheUsersAloneOthersKeepTheirModeOrAreLeftAlone) {
   EXPECT_TRUE(std::filesystem::is_symlink(path));
 }
 
+// The settings lock of a file that is a link is beside the file it leads
+// to, where the new file is written; a lock that cannot be taken is an error
+// and nothing is written.
+TEST(Settings, TheLockIsBesideTheFileALinkLeadsTo) {
+  test::TempHome home;
+  ForceDirectories(home.Path("dotfiles"));
+  ASSERT_EQ(symlink(home.Path("dotfiles/q.ini").c_str(), SettingsFilePath().c_str()), 0);
+  test::PutRawSetting("Main", "Left", "1");
+  EXPECT_TRUE(std::filesystem::exists(home.Path("dotfiles/q.ini.lock")));
+  EXPECT_FALSE(std::filesystem::exists(home.Path("quillet.ini.lock")));
+  std::filesystem::remove(home.Path("dotfiles/q.ini.lock"));
+  ForceDirectories(home.Path("dotfiles/q.ini.lock"));
+  EXPECT_THROW(test::PutRawSetting("Main", "Left", "2"), QuilletError);
+  EXPECT_EQ(ReadSettings().geometry.left, 1);
+}
+
 // --home or QUILLET_HOME, a portable copy's folder, else the XDG folders
 // (their variables only when absolute).
 TEST(Settings, ProgramFoldersComeFromHomeThePortableCopyOrTheUsersXdgFolders) {

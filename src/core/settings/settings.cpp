@@ -9,10 +9,11 @@
 #include "core/text/text_codec.h"
 
 namespace quillet::settings {
-bool SameKeyName(std::string_view a, std::string_view b) {
+bool SameKeyName(std::string_view text, std::string_view name) {
   const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
-                                            [&](char x, char y) { return lower(x) == lower(y); });
+  return text.size() == name.size() &&
+         std::equal(text.begin(), text.end(), name.begin(),
+                    [&](char x, char y) { return lower(x) == lower(y); });
 }
 
 std::optional<size_t> NumberOfKey(std::string_view key, std::string_view name) {
@@ -137,10 +138,16 @@ void EditSettings(const std::function<void(SettingsEdit&)>& change) {
   const auto fail = [&] {
     throw QuilletError(FileNameForMessage(path) + CP932(" に書き込めません"));
   };
-  // A folder that takes no lock file takes no settings file either, unless
-  // the file leads elsewhere: the write goes on without the lock then.
+  // The lock beside the file a link leads to, in the folder the new file is
+  // written in: it takes the lock file whenever it takes the file, and two
+  // links to one file share its lock.
+  // Only the program's own folder is made: a link that leads into a
+  // missing folder leads nowhere.
   ForceDirectories(SettingsDirectory());
-  const FileLock lock(path + ".lock");
+  std::string target;
+  if (!FollowLinks(path, target)) fail();
+  const FileLock lock(target + ".lock");
+  if (!lock.Held()) fail();
   std::string bytes;
   // A file that exists but cannot be read is never overwritten blindly.
   if (!ProfileLoad(path, bytes)) fail();

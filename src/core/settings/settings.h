@@ -138,11 +138,12 @@ class SettingsEdit {
   bool changed_ = false;
 };
 
-// Takes the settings lock (the file "quillet.ini.lock" beside it), reads the
-// file, lets `change` edit it and, when it changed anything, replaces the file
-// once, atomically, keeping its mode (0600 when new). Raises QuilletError
-// "<path> に書き込めません" when the file cannot be read or written; an
-// exception from `change` leaves the file as it was.
+// Takes the settings lock (the file "quillet.ini.lock" beside it, or beside
+// the file a symbolic link there leads to), reads the file, lets `change` edit it and, when it
+// changed anything, replaces the file once, atomically, keeping its mode (0600 when new). Raises
+// QuilletError
+// "<path> に書き込めません" when the lock cannot be taken or the file cannot be
+// read or written; an exception from `change` leaves the file as it was.
 void EditSettings(const std::function<void(SettingsEdit&)>& change);
 
 // The edits of the program's windows.

@@ -62,29 +62,6 @@ std::string FolderOf(const std::string& path) {
   return slash == std::string::npos ? "./" : path.substr(0, slash + 1);
 }
 
-// Follows `path` through symbolic links to the file they end at, which need
-// not exist yet; a relative link is read from the folder that holds it. False
-// (errno set) when the links cannot be followed: ELOOP for a loop.
-bool FollowLinks(const std::string& path, std::string& target) {
-  constexpr int kMaxLinks = 40;
-  target = path;
-  for (int hops = 0; hops <= kMaxLinks; ++hops) {
-    char text[PATH_MAX];
-    const ssize_t n = readlink(target.c_str(), text, sizeof text);
-    // EINVAL: not a link; ENOENT: nothing there (yet), or a folder on the way
-    // missing, which the creation of the temporary file reports.
-    if (n < 0) return errno == EINVAL || errno == ENOENT;
-    if (static_cast<size_t>(n) == sizeof text) {
-      errno = ENAMETOOLONG;
-      return false;
-    }
-    const std::string_view link(text, static_cast<size_t>(n));
-    target = link.starts_with('/') ? std::string(link) : FolderOf(target).append(link);
-  }
-  errno = ELOOP;
-  return false;
-}
-
 // flock, taken again when a signal interrupts the wait.
 bool Flock(int fd, int operation) {
   int result;
@@ -197,6 +174,26 @@ ReadResult ReadWholeFile(const std::string& path, std::string& out) {
   out.resize(got);
   close(fd);
   return ReadResult::kOk;
+}
+
+bool FollowLinks(const std::string& path, std::string& target) {
+  constexpr int kMaxLinks = 40;
+  target = path;
+  for (int hops = 0; hops <= kMaxLinks; ++hops) {
+    char text[PATH_MAX];
+    const ssize_t n = readlink(target.c_str(), text, sizeof text);
+    // EINVAL: not a link; ENOENT: nothing there (yet), or a folder on the way
+    // missing, which the creation of the temporary file reports.
+    if (n < 0) return errno == EINVAL || errno == ENOENT;
+    if (static_cast<size_t>(n) == sizeof text) {
+      errno = ENAMETOOLONG;
+      return false;
+    }
+    const std::string_view link(text, static_cast<size_t>(n));
+    target = link.starts_with('/') ? std::string(link) : FolderOf(target).append(link);
+  }
+  errno = ELOOP;
+  return false;
 }
 
 bool WriteFileAtomic(const std::string& path, const std::string& data, unsigned newFileMode) {

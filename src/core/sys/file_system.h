@@ -23,6 +23,11 @@ enum class ReadResult { kOk, kNotFound, kFailed };
 // Reads the whole file into `out`. errno tells why on kFailed.
 ReadResult ReadWholeFile(const std::string& path, std::string& out);
 
+// Follows `path` through symbolic links to the file they end at, which need
+// not exist yet; a relative link is read from the folder that holds it. False
+// (errno set) when the links cannot be followed: ELOOP for a loop.
+bool FollowLinks(const std::string& path, std::string& target);
+
 // Replaces the file's content atomically: the bytes go to a temporary file in
 // the same folder, which is flushed to disk and renamed over `path`, so a crash
 // leaves either the old or the new file. When `path` is a symbolic link, the
