@@ -64,16 +64,17 @@ std::string OneLine(std::string_view value) {
 
 }  // namespace
 
-ProfileDocument::Line ProfileDocument::MakeLine(std::string text, std::string eol) {
+ProfileDocument::Line ProfileDocument::MakeLine(std::string text, std::string_view eol) {
   Line line;
   line.text = std::move(text);
-  line.eol = std::move(eol);
+  // The line break as one of the literals, which outlive every document.
+  line.eol = eol == "\r\n" ? "\r\n" : eol == "\n" ? "\n" : eol == "\r" ? "\r" : "";
   if (auto section = SectionName(line.text)) {
     line.kind = Kind::kSection;
     line.name = Cp932Lower(*section);
   } else if (auto key = KeyName(line.text)) {
     line.kind = Kind::kKey;
-    line.name = Cp932Lower(*key);
+    // A key's name is lowered when its section is edited, not for every line.
   }
   return line;
 }
@@ -82,7 +83,7 @@ ProfileDocument ProfileDocument::Parse(std::string_view bytes) {
   ProfileDocument doc;
   doc.lines_.reserve(static_cast<size_t>(std::count(bytes.begin(), bytes.end(), '\n')) + 1);
   ForEachLine(bytes, [&](std::string_view text, std::string_view eol) {
-    doc.lines_.push_back(MakeLine(std::string(text), std::string(eol)));
+    doc.lines_.push_back(MakeLine(std::string(text), eol));
   });
   return doc;
 }
@@ -130,12 +131,13 @@ void ProfileDocument::SetAll(std::string_view section,
   // The section's keys, first line of each; the ones to append in order.
   std::unordered_map<std::string, size_t> keyLines;
   for (size_t i = end; i-- > begin;) {
-    if (lines_[i].kind == Kind::kKey) keyLines[lines_[i].name] = i;
+    if (lines_[i].kind == Kind::kKey) keyLines[Cp932Lower(*KeyName(lines_[i].text))] = i;
   }
   std::vector<Line> appended;
+  appended.reserve(values.size());
   for (const auto& [key, value] : values) {
     Line line = MakeLine(key + "=" + OneLine(value), "\r\n");
-    if (auto at = keyLines.find(line.name); at != keyLines.end()) {
+    if (auto at = keyLines.find(Cp932Lower(key)); at != keyLines.end()) {
       // A value longer than a reader gives back, written back as it was read,
       // keeps its line whole rather than cut short.
       const std::string& text = lines_[at->second].text;
@@ -172,14 +174,17 @@ void ProfileDocument::EraseKeys(std::string_view section,
 
 ProfileValues::ProfileValues(std::string bytes)
     : bytes_(std::make_shared<const std::string>(std::move(bytes))) {
+  entries_.reserve(static_cast<size_t>(std::count(bytes_->begin(), bytes_->end(), '\n')) + 1);
   Section* current = nullptr;  // null outside a section or in a repeated one
   ForEachLine(*bytes_, [&](std::string_view text, std::string_view) {
     if (auto section = SectionName(text)) {
       auto [at, isNew] = sections_.try_emplace(Cp932Lower(*section));
       current = isNew ? &at->second : nullptr;
+      if (current != nullptr) current->begin = current->end = entries_.size();
     } else if (auto key = KeyName(text); key && current != nullptr) {
-      current->keys.try_emplace(Cp932Lower(*key), current->entries.size());
-      current->entries.emplace_back(*key, text.substr(text.find('=') + 1));
+      current->keys.try_emplace(Cp932Lower(*key), entries_.size());
+      entries_.emplace_back(*key, text.substr(text.find('=') + 1));
+      current->end = entries_.size();
     }
   });
 }
@@ -190,13 +195,13 @@ std::optional<std::string> ProfileValues::Get(std::string_view section,
   if (at == sections_.end()) return std::nullopt;
   const auto entry = at->second.keys.find(Cp932Lower(key));
   if (entry == at->second.keys.end()) return std::nullopt;
-  return std::string(at->second.entries[entry->second].second.substr(0, kProfileValueMax));
+  return std::string(entries_[entry->second].second.substr(0, kProfileValueMax));
 }
 
-const std::vector<ProfileValues::Entry>& ProfileValues::Entries(std::string_view section) const {
-  static const std::vector<Entry> kNone;
+std::span<const ProfileValues::Entry> ProfileValues::Entries(std::string_view section) const {
   const auto at = sections_.find(Cp932Lower(section));
-  return at == sections_.end() ? kNone : at->second.entries;
+  if (at == sections_.end()) return {};
+  return std::span(entries_).subspan(at->second.begin, at->second.end - at->second.begin);
 }
 
 std::optional<int32_t> ParseProfileInteger(std::string_view text) {

@@ -7,6 +7,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -43,11 +44,11 @@ class ProfileDocument {
   enum class Kind : uint8_t { kOther, kSection, kKey };
   struct Line {
     std::string text;
-    std::string eol;  // "\r\n", "\n", "\r" or "" for a last line without one
+    std::string_view eol;  // "\r\n", "\n", "\r" or "" for a last line without one (literals)
     Kind kind = Kind::kOther;
-    std::string name;  // a section's or key's name in lower case, blanks trimmed
+    std::string name;  // a section's name in lower case, blanks trimmed
   };
-  static Line MakeLine(std::string text, std::string eol);
+  static Line MakeLine(std::string text, std::string_view eol);
   // Index range [begin, end) of the body of the first section with this name
   // (lower case); begin == npos when there is none.
   std::pair<size_t, size_t> FindSection(std::string_view lowerSection) const;
@@ -70,14 +71,15 @@ class ProfileValues {
   // the key is missing.
   std::optional<std::string> Get(std::string_view section, std::string_view key) const;
   // The "Key=Value" lines of the section in file order.
-  const std::vector<Entry>& Entries(std::string_view section) const;
+  std::span<const Entry> Entries(std::string_view section) const;
 
  private:
   struct Section {
-    std::vector<Entry> entries;
+    size_t begin = 0, end = 0;                     // its entries in entries_
     std::unordered_map<std::string, size_t> keys;  // lower-case key -> first entry
   };
   std::shared_ptr<const std::string> bytes_;           // where the entries point, moved with them
+  std::vector<Entry> entries_;                         // of every section, each's together
   std::unordered_map<std::string, Section> sections_;  // by lower-case name
 };
 
