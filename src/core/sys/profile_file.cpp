@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstring>
 #include <limits>
 
 #include "core/sys/file_system.h"
@@ -37,11 +38,19 @@ std::optional<std::string_view> KeyName(std::string_view line) {
 
 // Calls `line` with each line's text and its line break ("\r\n", "\n", "\r",
 // or "" at the end of the bytes).
+// The next '\n' is found first (and kept while the lines before it end in
+// '\r'), then a '\r' before it, each with memchr: every byte is looked at at
+// most twice however long its line.
 template <class LineFunction>
 void ForEachLine(std::string_view bytes, const LineFunction& line) {
   size_t pos = 0;
+  size_t lf = bytes.find('\n');
   while (pos < bytes.size()) {
-    const size_t nl = bytes.find_first_of("\r\n", pos);
+    if (lf != std::string_view::npos && lf < pos) lf = bytes.find('\n', pos);
+    size_t nl = lf;
+    const size_t end = nl == std::string_view::npos ? bytes.size() : nl;
+    if (const void* cr = std::memchr(bytes.data() + pos, '\r', end - pos); cr != nullptr)
+      nl = static_cast<size_t>(static_cast<const char*>(cr) - bytes.data());
     if (nl == std::string_view::npos) {
       line(bytes.substr(pos), std::string_view());
       return;
@@ -51,6 +60,15 @@ void ForEachLine(std::string_view bytes, const LineFunction& line) {
     line(bytes.substr(pos, nl - pos), bytes.substr(nl, eolLength));
     pos = nl + eolLength;
   }
+}
+
+// How many lines the bytes hold, to reserve room for: their '\n's, counted
+// with memchr.
+size_t LineCountBound(std::string_view bytes) {
+  size_t count = 1;
+  for (size_t at = bytes.find('\n'); at != std::string_view::npos; at = bytes.find('\n', at + 1))
+    ++count;
+  return count;
 }
 
 // Line breaks inside a value would split its line; they become spaces.
@@ -81,7 +99,7 @@ ProfileDocument::Line ProfileDocument::MakeLine(std::string text, std::string_vi
 
 ProfileDocument ProfileDocument::Parse(std::string_view bytes) {
   ProfileDocument doc;
-  doc.lines_.reserve(static_cast<size_t>(std::count(bytes.begin(), bytes.end(), '\n')) + 1);
+  doc.lines_.reserve(LineCountBound(bytes));
   ForEachLine(bytes, [&](std::string_view text, std::string_view eol) {
     doc.lines_.push_back(MakeLine(std::string(text), eol));
   });
@@ -174,7 +192,7 @@ void ProfileDocument::EraseKeys(std::string_view section,
 
 ProfileValues::ProfileValues(std::string bytes)
     : bytes_(std::make_shared<const std::string>(std::move(bytes))) {
-  entries_.reserve(static_cast<size_t>(std::count(bytes_->begin(), bytes_->end(), '\n')) + 1);
+  entries_.reserve(LineCountBound(*bytes_));
   Section* current = nullptr;  // null outside a section or in a repeated one
   ForEachLine(*bytes_, [&](std::string_view text, std::string_view) {
     if (auto section = SectionName(text)) {
