@@ -43,9 +43,9 @@ TEST(ProfileDocument, ReadsAndWritesKeysInPlace) {
 }
 
 TEST(ProfileDocument, IntegersAreDecimalOrHexOnly) {
-  const char* texts[] = {"120",  "-5",         "+7",         "0x1E",
-                         "0X1e", "0xFFFFFFFF", "2147483647", "-2147483648"};
-  const int32_t values[] = {120, -5, 7, 30, 30, -1, INT32_MAX, INT32_MIN};
+  const char* texts[] = {"120",        "-5",         "+7",          "0x1E", "0X1e",
+                         "0xFFFFFFFF", "2147483647", "-2147483648", "0xfA"};
+  const int32_t values[] = {120, -5, 7, 30, 30, -1, INT32_MAX, INT32_MIN, 250};
   for (size_t i = 0; i < std::size(texts); ++i)
     EXPECT_EQ(ParseProfileInteger(texts[i]), values[i]) << texts[i];
   for (const char* text :
