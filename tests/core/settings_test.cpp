@@ -276,6 +276,8 @@ TEST(FeedList, IdsAreStableAndNeverGivenTwice) {
   test::TempHome home;
   const std::string ini = home.Path("quillet.ini");
   EXPECT_TRUE(ReadSettings().feeds.feeds.empty());
+  test::PutFeeds({});
+  EXPECT_EQ(test::ReadBytes(ini), "[Feeds]\r\nCount=0\r\nNextId=1\r\n");
   test::WriteBytes(ini,
                    "[Feeds]\r\nNote=kept\r\nCount=5\r\nid0=4\r\nName0=A\r\nUrl0=http://a/f\r\n"
                    "Id1=4\r\nName1=dup\r\nUrl1=http://b/\r\nId2=7\r\nName2=B\r\n"
