@@ -5,6 +5,7 @@
 #include <string>
 
 #include "core/log/log_store.h"
+#include "support/reference_log.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string bytes(reinterpret_cast<const char*>(data), size);

@@ -7,6 +7,7 @@
 #include "core/headlines/run_news.h"
 #include "core/sys/error.h"
 #include "core/text/text_codec.h"
+#include "support/reference_log.h"
 #include "support/reference_walk.h"
 
 namespace quillet {

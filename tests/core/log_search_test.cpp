@@ -11,6 +11,7 @@
 #include "core/log/keyword_scan.h"
 #include "core/log/log_search.h"
 #include "core/sys/error.h"
+#include "support/reference_log.h"
 #include "support/reference_search.h"
 #include "support/temp_home.h"
 

@@ -18,6 +18,7 @@
 #include "core/sys/error.h"
 #include "core/sys/program_dir.h"
 #include "core/text/text_codec.h"
+#include "support/reference_log.h"
 #include "support/settings_edits.h"
 #include "support/temp_home.h"
 

@@ -25,6 +25,7 @@
 #include "net/http_client.h"
 #include "net/source_failure.h"
 #include "net/transfer_floor.h"
+#include "support/reference_log.h"
 #include "support/settings_edits.h"
 #include "support/spin_until.h"
 #include "support/temp_home.h"

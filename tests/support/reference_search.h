@@ -10,6 +10,7 @@
 #include "core/sys/file_system.h"
 #include "core/text/cp932.h"
 #include "core/text/width_fold.h"
+#include "support/reference_log.h"
 
 namespace quillet::test {
 

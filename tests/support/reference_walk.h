@@ -12,6 +12,7 @@
 #include "core/log/log_store.h"
 #include "core/settings/settings.h"
 #include "core/sites/catalogue.h"
+#include "support/reference_log.h"
 #include "support/temp_home.h"
 
 namespace quillet::test {

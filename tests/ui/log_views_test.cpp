@@ -16,6 +16,7 @@
 #include "core/sites/catalogue.h"
 #include "program_windows.h"
 #include "sample_server.h"
+#include "support/reference_log.h"
 #include "support/settings_edits.h"
 #include "ui/icons.h"
 

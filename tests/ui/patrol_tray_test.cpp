@@ -185,7 +185,7 @@ struct Notifications {
 // them once per run, as the settings allow; a click on the notification
 // brings it back with the first new row selected.
 TEST_F(PatrolTray, NewRowsAreMarkedCountedAndAnnouncedWhenTheWindowIsOutOfSight) {
-  for (int c = 1; c < settings::kCategoryCount; ++c)
+  for (int c = 1; c < kCategoryCount; ++c)
     test::PutSetting(settings::key::kCheckRouteOf[static_cast<size_t>(c)], false);
   test::PutWatchList({"BETA"});
   const std::string gamma = "<a href=\"/g.htm\">Gamma beta</a>\r\n";

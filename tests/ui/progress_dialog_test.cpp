@@ -13,6 +13,7 @@
 #include "net/test_server.h"
 #include "program_windows.h"
 #include "sample_server.h"
+#include "support/reference_log.h"
 #include "support/settings_edits.h"
 #include "ui/icons.h"
 

@@ -98,7 +98,6 @@ void ExtractHeadlines(FetchState& state, const Lines& document, HeadlineSink& li
         state.genre = c.genre;
         state.logPath = DataDirectory() + c.logFile;
         state.insertPos = 0;
-        state.marker = line;
         if (c.site == kImpressSite) absoluteLinks = c.absoluteLinks;
         // The later sites' markers are our own lines, not HTML comments.
         if (c.site >= kZakzakSite) text.clear();

@@ -24,11 +24,6 @@ void AppendRow(const FetchState& state, HeadlineSink& list, bool isNew) {
 
 }  // namespace
 
-const std::string& FeedGenre() {
-  static const std::string genre = CP932("フィード");
-  return genre;
-}
-
 void MergeFeedItems(FetchState& state, const settings::FeedSource& source, const Feed& feed,
                     HeadlineSink& list) {
   state.siteLabel = source.name;
@@ -37,14 +32,14 @@ void MergeFeedItems(FetchState& state, const settings::FeedSource& source, const
   state.insertPos = 0;
   state.headline.clear();
   state.url.clear();
-  state.genre = FeedGenre();
+  state.genre = settings::FeedGenre();
   CategoryLog log(state.logPath);
   if (!state.settings.behaviour.noAddEmpty) AppendRow(state, list, false);
   for (const FeedItem& item : feed.items) {
     if (item.title.empty()) continue;
     state.headline = item.title;
     state.url = item.link;
-    state.genre = item.category.empty() ? FeedGenre() : item.category;
+    state.genre = item.category.empty() ? settings::FeedGenre() : item.category;
     ReplaceTabs(state.headline);
     ReplaceTabs(state.url);
     const MergedHeadline merged = MergeHeadline(state, log, SeenKey(source.id), true);

@@ -9,13 +9,10 @@
 
 namespace quillet {
 
-// The genre of a feed's separator row and of its items that have no category.
-const std::string& FeedGenre();
-
 // Merges the items of `feed`, a configured and enabled source, into its log
 // (DataDirectory() + FeedLogFile(source.id)) in their order, new ones at the
 // top, and appends their rows: caption the source's name, genre the item's
-// category or FeedGenre(), no image. Without NoAddEmpty a separator row goes
+// category or settings::FeedGenre(), no image. Without NoAddEmpty a separator row goes
 // first. Items without a title are passed over. Log errors propagate.
 void MergeFeedItems(FetchState& state, const settings::FeedSource& source, const Feed& feed,
                     HeadlineSink& list);

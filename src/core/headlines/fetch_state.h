@@ -23,7 +23,6 @@ struct FetchState {
   std::string logPath;          // full path of the current category's log file
   bool cancelled = false;       // Cancel was pressed during this run
   int32_t insertPos = 0;        // line at which the next new log record goes
-  std::string marker;           // section marker of the current category
   SeenHeadlines seen;           // the headlines met by the runs so far, for newness without logs
   settings::Settings settings;  // as the settings file held them when the run began
 };

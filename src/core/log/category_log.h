@@ -1,7 +1,7 @@
 // A category log held in memory while a site's headlines are merged into it:
 // read once, its records found through an index of their first bytes, written
-// once from its buffer. It answers as FindLogRecord, FindShownLogRecord and
-// RecordHeadline would on the log's lines.
+// once from its buffer. It answers as a plain search of the log's lines
+// would (tests/support/reference_log.h is that search).
 #pragma once
 
 #include <cstdint>
@@ -17,7 +17,7 @@ namespace quillet {
 class CategoryLog {
  public:
   // Reads the log at `path`; a missing file is an empty log. Raises
-  // LoadLogFile's error when the file cannot be read.
+  // ReadLogBytes's error when the file cannot be read.
   explicit CategoryLog(std::string path);
   CategoryLog(const CategoryLog&) = delete;
   CategoryLog& operator=(const CategoryLog&) = delete;

@@ -23,7 +23,7 @@ class LogBlocks {
   bool Missing() const { return state_ == State::kMissing; }
   bool Failed() const { return state_ == State::kFailed; }
 
-  // Raises "ファイル <path> は開けません", LoadLogFile's error.
+  // Raises "ファイル <path> は開けません", ReadLogBytes's error.
   [[noreturn]] void ThrowCannotOpen() const;
 
   // Calls onBlock with the file's text in blocks that begin at a line start

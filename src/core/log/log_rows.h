@@ -16,7 +16,7 @@ namespace quillet {
 // when it exists but cannot be read.
 std::vector<LogItem> LoadLogView(int categoryIndex);
 
-// The same lines one by one, as LoadLogFile cuts them but without a string
+// The same lines one by one, as ParseLogText cuts them but without a string
 // per line, for logs of many records.
 void ForEachLogLine(int categoryIndex, const std::function<void(std::string_view)>& line);
 

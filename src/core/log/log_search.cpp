@@ -105,20 +105,6 @@ void SearchLogFile(const std::string& path, std::string_view keyword, SearchOpti
   });
 }
 
-void ScanSiteLogs(int site, const std::string& keyword, SearchOptions options,
-                  const std::function<void(const std::string&)>& showStatus,
-                  std::vector<SearchRow>& rows) {
-  std::vector<SearchRow> found;
-  SearchSiteLogs(site, keyword, options, showStatus, [&](const SearchRowView& r) {
-    found.push_back({r.site,
-                     std::string(r.siteLabel),
-                     std::string(r.genre),
-                     {std::string(r.headline), std::string(r.url), std::string(r.date)}});
-  });
-  rows.insert(rows.end(), std::make_move_iterator(found.begin()),
-              std::make_move_iterator(found.end()));
-}
-
 std::vector<SearchSource> SearchedSources(const std::vector<settings::FeedSource>& feeds) {
   std::vector<SearchSource> sources;
   for (const Site& site : Sites())

@@ -65,15 +65,10 @@ void SearchSiteLogs(int site, std::string_view keyword, SearchOptions options,
 // Scans one log that belongs to no category (a feed's) as SearchSiteLogs
 // scans each of a site's, every row with the `site` (image index),
 // `siteLabel` and `genre` given. No file gives no rows; one that exists but
-// cannot be read raises LoadLogFile's error.
+// cannot be read raises ReadLogBytes's error.
 void SearchLogFile(const std::string& path, std::string_view keyword, SearchOptions options,
                    int site, std::string_view siteLabel, std::string_view genre,
                    const std::function<void(const SearchRowView&)>& onRow);
-
-// The same, appending the site's rows to `rows` once all its logs are read.
-void ScanSiteLogs(int site, const std::string& keyword, SearchOptions options,
-                  const std::function<void(const std::string&)>& showStatus,
-                  std::vector<SearchRow>& rows);
 
 // A source whose logs are searched: a site (its categories' logs) or a feed
 // (its one log, rows under its name and the genre フィード, no icon).

@@ -54,10 +54,6 @@ std::string ReadLogBytes(const std::string& path) {
   return bytes;
 }
 
-Lines LoadLogFile(const std::string& path) {
-  return ParseLogText(ReadLogBytes(path));
-}
-
 void PrepareLogFile(const std::string& path) {
   ForceDirectories(DirectoryOf(path));
   if (!CanReplaceFile(path)) ThrowCannotCreate(path);
@@ -66,11 +62,6 @@ void PrepareLogFile(const std::string& path) {
 void SaveLogPieces(const std::string& path, const std::vector<std::string_view>& pieces) {
   ForceDirectories(DirectoryOf(path));
   if (!WriteFileAtomic(path, pieces)) ThrowCannotCreate(path);
-}
-
-void SaveLogFile(const std::string& path, const Lines& lines) {
-  const std::string text = FormatLogText(lines);
-  SaveLogPieces(path, {text});
 }
 
 std::string_view LogField(std::string_view line, int k) {
@@ -88,32 +79,4 @@ LogItem LogItemFromLine(std::string_view line) {
   return {std::string(LogField(line, 0)), std::string(LogField(line, 1)),
           std::string(LogField(line, 2))};
 }
-
-int FindLogRecord(const Lines& lines, std::string_view headline) {
-  return FindLinePrefix(lines, headline);
-}
-
-int FindShownLogRecord(const Lines& lines, std::string_view headline) {
-  const std::string lower = Cp932Lower(headline);
-  for (size_t i = 0; i < lines.size(); ++i) {
-    if (StartsWithFolded(lines[i], lower) && LogField(lines[i], 3) == "1") {
-      return static_cast<int>(i);
-    }
-  }
-  return -1;
-}
-
-int RecordHeadline(Lines& lines, const std::string& headline, const std::string& url, bool enabled,
-                   int insertPos) {
-  int r = FindLogRecord(lines, headline);
-  if (r < 0) {
-    size_t at = std::min(static_cast<size_t>(std::max(insertPos, 0)), lines.size());
-    lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(at),
-                 NewLogRecord(headline, url, enabled));
-    return insertPos + 1;
-  }
-  if (enabled) lines[static_cast<size_t>(r)] = NewLogRecord(headline, url, true);
-  return insertPos;
-}
-
 }  // namespace quillet

@@ -28,18 +28,14 @@ std::string FormatLogText(const Lines& lines);
 // The file's bytes, or "" when it does not exist. Raises
 // "ファイル <path> は開けません" when it exists but cannot be read.
 std::string ReadLogBytes(const std::string& path);
-// The file's lines (ParseLogText); raises as ReadLogBytes.
-Lines LoadLogFile(const std::string& path);
 
 // Creates missing directories, then replaces the file atomically with the
 // pieces one after another.
 // Raises "ファイル <path> を作成できません" when the file cannot be written.
 void SaveLogPieces(const std::string& path, const std::vector<std::string_view>& pieces);
-// SaveLogPieces of FormatLogText(lines).
-void SaveLogFile(const std::string& path, const Lines& lines);
 
-// Makes sure SaveLogFile can write `path`: creates missing directories and
-// tests that a file can be put there. Raises the same error as SaveLogFile.
+// Makes sure SaveLogPieces can write `path`: creates missing directories and
+// tests that a file can be put there. Raises the same error as SaveLogPieces.
 void PrepareLogFile(const std::string& path);
 
 // Field k (from 0) of a record: the text after the k-th TAB up to the next
@@ -47,20 +43,8 @@ void PrepareLogFile(const std::string& path);
 std::string_view LogField(std::string_view line, int k);
 LogItem LogItemFromLine(std::string_view line);
 
-// First line beginning with the headline (single-byte letters folded), or -1.
-int FindLogRecord(const Lines& lines, std::string_view headline);
-// The same, accepting only lines whose flag field is exactly "1".
-int FindShownLogRecord(const Lines& lines, std::string_view headline);
-
 // The record of a headline merged today: "headline TAB url TAB date TAB flag",
 // the flag "1" when the category is enabled.
 std::string NewLogRecord(const std::string& headline, const std::string& url, bool enabled);
-
-// Merges a headline into the lines with today's date: inserts a new record at
-// `insertPos` when none begins with it (returns insertPos + 1), renews the
-// record as shown when the category is enabled, else leaves it. Returns the
-// next insert position.
-int RecordHeadline(Lines& lines, const std::string& headline, const std::string& url, bool enabled,
-                   int insertPos);
 
 }  // namespace quillet

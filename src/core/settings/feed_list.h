@@ -85,7 +85,8 @@ std::vector<FeedSource> MergeFeedEdits(const std::vector<FeedSource>& loaded,
 // The log file of a feed, relative to the program folder: "Feeds/<id>.log".
 std::string FeedLogFile(int id);
 
-// "フィード": the genre of a feed's rows, and the log tree's node of the feeds.
+// "フィード": the genre of a feed's separator row and of its items that have
+// no category, and the log tree's node of the feeds.
 const std::string& FeedGenre();
 
 }  // namespace quillet::settings

@@ -14,11 +14,10 @@
 #include "core/settings/feed_list.h"
 #include "core/settings/setting_keys.h"
 #include "core/settings/watch_list.h"
+#include "core/sites/catalogue.h"
 #include "core/sys/profile_file.h"
 
 namespace quillet::settings {
-
-inline constexpr int kCategoryCount = 65;
 
 std::string SettingsFilePath();
 
