@@ -139,8 +139,11 @@ void HttpClient::Send(Method method) {
     // outlive the wait.
     if (state_ != State::kReady) AbortRequest();
   }
-  if (ResponseCode() >= 400) {
-    throw QuilletError(ResponseText(), errorCode_ != 0 ? errorCode_ : ResponseCode());
+  if (failed_ || ResponseCode() >= 400) {
+    constexpr int kFailureCode = 404;
+    throw QuilletError(ResponseText(), errorCode_ != 0 ? errorCode_
+                                       : failed_       ? kFailureCode
+                                                       : ResponseCode());
   }
 }
 

@@ -72,7 +72,9 @@ class HttpClient {
 
   // Fetch `url` and return when the exchange is over, serving the application's
   // events meanwhile. Raise QuilletError(ResponseText, code) when
-  // ResponseCode is 400 or more (code 4 for "HTTP line too long"), and
+  // ResponseCode is 400 or more (code 4 for "HTTP line too long") or the
+  // exchange failed (code 404, the number the error display has always given
+  // a failed download), and
   // QuilletError("HTTP component is busy", 1) while an exchange runs. An
   // https site's certificate is always verified (see TlsConfiguration); a
   // proxy's refusal of the tunnel is reported as an HTTP error of the proxy.
@@ -82,7 +84,8 @@ class HttpClient {
   void AbortRequest();
 
   // Results of the last exchange.
-  int ResponseCode() const { return failed_ ? 404 : response_.StatusCode(); }
+  // The answer's status; 0 when the exchange failed before a whole answer came.
+  int ResponseCode() const { return failed_ ? 0 : response_.StatusCode(); }
   // The exchange ended before a whole answer came (ResponseText says why),
   // not with an answer of whatever status.
   bool Failed() const { return failed_; }
