@@ -13,9 +13,6 @@
 namespace quillet {
 namespace {
 
-constexpr int kImpressSite = 2;
-constexpr int kZakzakSite = 3;
-
 void AppendRow(const FetchState& state, HeadlineSink& list, bool isNew = false) {
   list.AppendRow(state.siteLabel, state.genre, state.headline, SiteImageIndex(state.siteName),
                  std::make_unique<NewsItem>(
@@ -98,9 +95,8 @@ void ExtractHeadlines(FetchState& state, const Lines& document, HeadlineSink& li
         state.genre = c.genre;
         state.logPath = DataDirectory() + c.logFile;
         state.insertPos = 0;
-        if (c.site == kImpressSite) absoluteLinks = c.absoluteLinks;
-        // The later sites' markers are our own lines, not HTML comments.
-        if (c.site >= kZakzakSite) text.clear();
+        absoluteLinks = c.absoluteLinks;
+        if (Sites()[static_cast<size_t>(c.site)].markersAreText) text.clear();
       } else if (!category) {
         continue;
       }

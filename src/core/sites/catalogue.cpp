@@ -23,6 +23,7 @@ struct SiteRow {
   bool sizeProbe;
   PageLinesFrom pageLines;
   bool normalise;
+  bool markersAreText;
   Lines (*cut)(const Lines& page);
 };
 
@@ -33,14 +34,14 @@ constexpr auto kConvert = PageLinesFrom::kConvert;
 // In fetch order; the row's position is the site number.
 // clang-format off
 constexpr SiteRow kSiteRows[] = {
-    // short label, display label, log tree text, log directory, host, front-page path, base path, size probe, page lines, normalise, cutting rules
-    {"YOL", "Yomiuri On Line", "YOL", "YOL", "www.yomiuri.co.jp", "/index.html", "", true, kStream, true, CutYomiuri},
-    {"アサヒ", "アサヒ・コム", "アサヒ", "ASAHI", "www.asahi.com", "/index.html", "/", true, kStreamThenEuc, true, CutAsahi},
-    {"Impress", "Impress Watch", "Impress", "Impress", "www.watch.impress.co.jp", "/index.htm", "", false, kConvert, true, CutImpress},
-    {"ZAKZAK", "ZAKZAK", "ZAKZAK", "ZAKZAK", "www.zakzak.co.jp", "/main.html", "/", true, kStream, true, CutZakzak},
-    {"CNN", "CNN.co.jp", "CNN.co.jp", "CNN", "www.cnn.co.jp", "/index.html", "", true, kStream, true, CutCnn},
-    {"中央日報", "中央日報", "中央日報", "Chuou", "japanese.joins.com", "/index.html", "", true, kConvert, true, CutChuou},
-    {"毎日", "毎日新聞", "毎日新聞", "Mainichi", "www.mainichi.co.jp", "/main.html", "", true, kConvert, false, CutMainichi},
+    // short label, display label, log tree text, log directory, host, front-page path, base path, size probe, page lines, normalise, markers are text, cutting rules
+    {"YOL", "Yomiuri On Line", "YOL", "YOL", "www.yomiuri.co.jp", "/index.html", "", true, kStream, true, false, CutYomiuri},
+    {"アサヒ", "アサヒ・コム", "アサヒ", "ASAHI", "www.asahi.com", "/index.html", "/", true, kStreamThenEuc, true, false, CutAsahi},
+    {"Impress", "Impress Watch", "Impress", "Impress", "www.watch.impress.co.jp", "/index.htm", "", false, kConvert, true, false, CutImpress},
+    {"ZAKZAK", "ZAKZAK", "ZAKZAK", "ZAKZAK", "www.zakzak.co.jp", "/main.html", "/", true, kStream, true, true, CutZakzak},
+    {"CNN", "CNN.co.jp", "CNN.co.jp", "CNN", "www.cnn.co.jp", "/index.html", "", true, kStream, true, true, CutCnn},
+    {"中央日報", "中央日報", "中央日報", "Chuou", "japanese.joins.com", "/index.html", "", true, kConvert, true, true, CutChuou},
+    {"毎日", "毎日新聞", "毎日新聞", "Mainichi", "www.mainichi.co.jp", "/main.html", "", true, kConvert, false, true, CutMainichi},
 };
 // clang-format on
 static_assert(std::size(kSiteRows) == kSiteCount);
@@ -151,7 +152,7 @@ const std::vector<Site>& Sites() {
       out.push_back({i, Utf8ToCp932(r.shortLabel), Utf8ToCp932(r.displayLabel),
                      Utf8ToCp932(r.treeText), first, last, r.logDirectory, r.host, r.frontPagePath,
                      std::string("http://") + r.host + r.basePath, r.sizeProbe, r.pageLines,
-                     r.normalise, r.cut});
+                     r.normalise, r.markersAreText, r.cut});
     }
     return out;
   }();

@@ -35,6 +35,9 @@ struct Site {
   bool sizeProbe;       // a HEAD request for the size before the GET
   PageLinesFrom pageLines;
   bool normalise;                   // SplitBreaks on the section document
+  // Its marker lines are no HTML comments (the rules' own lines, or text of
+  // the page): passed over, so that they give no headline.
+  bool markersAreText;
   Lines (*cut)(const Lines& page);  // the site's cutting rules
 
   std::string FrontPageUrl() const { return "http://" + host + frontPagePath; }
