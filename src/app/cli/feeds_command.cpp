@@ -1,0 +1,75 @@
+// quillet-cli feeds: the feed list printed, or one feed added or changed.
+#include <algorithm>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/cli/commands.h"
+#include "app/cli/edit_from_terminal.h"
+#include "app/cli/terminal.h"
+#include "app/cli/usage.h"
+#include "core/settings/settings.h"
+#include "core/text/text_codec.h"
+
+namespace quillet {
+
+// Prints the feed list, or adds, removes, enables or disables one feed.
+int Feeds(Terminal& terminal, const std::vector<std::string>& operands) {
+  const std::string& action = operands[0];
+  if (action == "list" && operands.size() == 1) {
+    const settings::FeedList list = settings::ReadSettings().feeds;
+    for (const settings::FeedSource& feed : list.feeds)
+      terminal.PrintRow(
+          {std::to_string(feed.id), feed.enabled ? "on" : "off", feed.name, feed.url});
+    // Entries passed over are named, so a hand-made mistake does not go unseen.
+    for (const std::string& unused : list.unused)
+      terminal.Message(unused);
+    return 0;
+  }
+  const bool add = action == "add" && operands.size() == 3;
+  const bool change =
+      (action == "remove" || action == "enable" || action == "disable") && operands.size() == 2;
+  if (!add && !change) {
+    return Usage("feeds: list, add NAME URL, remove ID, enable ID or disable ID");
+  }
+  settings::FeedSource added;
+  if (add) {
+    added.name = terminal.In(operands[1]);
+    added.url = terminal.In(operands[2]);
+    if (auto problem = settings::FeedNameProblem(added.name)) {
+      terminal.Message(*problem);
+      return 1;
+    }
+    if (auto problem = settings::FeedUrlProblem(added.url)) {
+      terminal.Message(*problem);
+      return 1;
+    }
+  }
+  const int status =
+      EditFromTerminal(terminal, [&](settings::SettingsEdit& edit) -> std::optional<std::string> {
+        std::vector<settings::FeedSource> feeds = edit.Stored().feeds.feeds;
+        if (add) {
+          if (auto clash = settings::FeedUrlClash(feeds, added.url)) return clash;
+          feeds.push_back(added);
+        } else {
+          const std::string& idText = operands[1];
+          auto at = std::find_if(feeds.begin(), feeds.end(), [&](const settings::FeedSource& f) {
+            return std::to_string(f.id) == idText;
+          });
+          if (at == feeds.end())
+            return CP932("ID ") + terminal.In(idText) + CP932(" のフィードはありません");
+          if (action == "remove") {
+            feeds.erase(at);
+          } else {
+            at->enabled = action == "enable";
+          }
+        }
+        settings::PutFeeds(edit, feeds);
+        if (add) added.id = feeds.back().id;
+        return std::nullopt;
+      });
+  if (status == 0 && add) terminal.PrintRow({std::to_string(added.id)});
+  return status;
+}
+
+}  // namespace quillet

@@ -1,0 +1,94 @@
+#include "app/cli/usage.h"
+
+#include <cstdio>
+#include <string>
+
+#include "net/transfer_floor.h"
+
+namespace quillet {
+namespace {
+
+const char kUsageStart[] =
+    "Usage: quillet-cli COMMAND [OPTIONS]\n"
+    "\n"
+    "commands:\n"
+    "  fetch            fetch the headlines of the enabled categories, then the items of\n"
+    "                   the enabled feeds, and print them: site TAB genre TAB headline TAB\n"
+    "                   url (a feed's rows: its name as the site); a site or feed that\n"
+    "                   fails is named on stderr with why, and the fetch goes on\n"
+    "  search KEYWORD   search the logs of every site, then of every feed: site TAB date\n"
+    "                   TAB genre TAB headline TAB url (a feed's rows: its name as the\n"
+    "                   site); letters A-Z match in either case\n"
+    "  log INDEX        print the log of category INDEX (0-64): date TAB headline TAB url\n"
+    "  log --feed ID    print the log of the feed with that id the same way\n"
+    "  watch list       print the watch list, one keyword a line\n"
+    "  watch add KEYWORD, watch remove KEYWORD\n"
+    "                   add a keyword to the watch list or remove one; refused when it\n"
+    "                   cannot be watched (empty, blanks only, a TAB or line break, over\n"
+    "                   255 bytes), is there already (letters A-Z in either case) or is\n"
+    "                   not there\n"
+    "  feeds list       print the feeds: id TAB on|off TAB name TAB url\n"
+    "  feeds add NAME URL\n"
+    "                   add an enabled feed (an http:// or https:// URL); prints its id;\n"
+    "                   refused when the name or URL cannot be stored or another feed\n"
+    "                   has the URL\n"
+    "  feeds remove ID, feeds enable ID, feeds disable ID\n"
+    "                   change the feed with that id; refused when no feed has it\n"
+    "  help             show this text\n"
+    "\n"
+    "options:\n"
+    "  --home DIR                  program folder (settings file and logs); it must exist\n"
+    "  --encoding utf-8|cp932      output encoding, and the keyword's (default utf-8)\n"
+    "  --fold-width                search: full-width letters, digits and signs match\n"
+    "                              their ASCII forms, half-width katakana their\n"
+    "                              full-width forms\n"
+    "  --wait SECONDS              fetch: how long to wait for another fetch of the same\n"
+    "                              program directory to end (default 60)\n"
+    "  --new                       fetch: print only the headlines that are new (not in\n"
+    "                              their category's log before this fetch)\n"
+    "  --watch                     fetch: print only the headlines that hold a keyword of\n"
+    "                              the watch list; with --new, only the new ones of them\n"
+    "  -h, --help                  show this text\n"
+    "  --version                   show the version\n"
+    "\n"
+    "A request that receives less than FLOOR fails, as one that receives\n"
+    "nothing does.\n"
+    "\n"
+    "exit status:\n"
+    "  0   done; a fetch that went through to its end exits 0 also when some sites\n"
+    "      or feeds failed while others downloaded (each is named on stderr with why)\n"
+    "  1   an error ended the command (its message is on stderr), no enabled site or\n"
+    "      feed could be downloaded, another fetch of\n"
+    "      the same program folder did not end within --wait seconds, or a watch,\n"
+    "      feeds or log --feed command was refused (why on stderr, nothing written)\n"
+    "  2   wrong usage, or fetch found no network connection to attempt\n"
+    "\n"
+    "Environment:\n"
+    "An https site's certificate is always verified against the system's CAs;\n"
+    "$QUILLET_CA_FILE may name a PEM file of further CAs to trust.\n"
+    "\n"
+    "Files:\n"
+    "Settings (quillet.ini) and logs are kept in --home DIR, else in $QUILLET_HOME\n"
+    "when it is set and not empty, else in the executable's folder when it holds\n"
+    "quillet.ini (a portable copy); else quillet.ini in $XDG_CONFIG_HOME/quillet\n"
+    "(~/.config/quillet) and the logs and quillet.lock in $XDG_DATA_HOME/quillet\n"
+    "(~/.local/share/quillet), made for the user alone on first use. Each change of\n"
+    "quillet.ini is made under the lock file quillet.ini.lock beside it.\n";
+
+}  // namespace
+
+std::string UsageText() {
+  std::string text = kUsageStart;
+  const TransferFloor floor;
+  const std::string figures = std::to_string(floor.bytes) + " bytes in " +
+                              std::to_string(floor.window.count() / 1000) + " seconds";
+  return text.replace(text.find("FLOOR"), 5, figures);
+}
+
+int Usage(const char* problem) {
+  if (problem != nullptr) std::fprintf(stderr, "quillet-cli: %s\n", problem);
+  std::fputs(UsageText().c_str(), stderr);
+  return 2;
+}
+
+}  // namespace quillet
