@@ -34,7 +34,7 @@ struct Site {
   std::string baseUrl;  // prefix of relative links: "http://" + host, "/" at the end for some
   bool sizeProbe;       // a HEAD request for the size before the GET
   PageLinesFrom pageLines;
-  bool normalise;                   // SplitBreaks on the section document
+  bool normalise;  // SplitBreaks on the section document
   // Its marker lines are no HTML comments (the rules' own lines, or text of
   // the page): passed over, so that they give no headline.
   bool markersAreText;
