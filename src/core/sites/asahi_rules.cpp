@@ -5,15 +5,20 @@
 #include <string_view>
 
 #include "core/sites/catalogue.h"
+#include "core/sites/cutting_helpers.h"
 #include "core/sites/cutting_rules.h"
 #include "core/text/text_codec.h"
 
 namespace quillet {
 namespace {
 
-constexpr int kTopTitle = 9;
+constexpr std::string_view kTopTitle = "ASAHI/top.log";
 constexpr std::string_view kTopTitleEnd = "<!-- End of TopTitle -->";
-constexpr int kFirstPaired = 10;
+constexpr std::array<std::string_view, 9> kPairedCategories = {
+    "ASAHI/top5.log",    "ASAHI/international.log", "ASAHI/national.log",
+    "ASAHI/sports.log",  "ASAHI/business.log",      "ASAHI/politics.log",
+    "ASAHI/culture.log", "ASAHI/people.log",        "ASAHI/obituaries.log",
+};
 constexpr std::array<std::string_view, 9> kPairedEnds = {
     "<!-- End of Top 5 -->",   "<!-- End of international -->", "<!-- End of national -->",
     "<!-- End of sports -->",  "<!-- End of business -->",      "<!-- End of politics -->",
@@ -31,12 +36,12 @@ Lines CutAsahi(const Lines& page) {
   std::string pending;
   Lines doc;
   for (const std::string& line : page) {
-    if (line == Categories()[kTopTitle].markers.front()) collecting = true;
+    if (line == SectionMarker(kTopTitle)) collecting = true;
     if (line == kTopTitleEnd) collecting = false;
 
     bool opened = false;
     for (size_t row = 0; row < kPairedEnds.size() && !opened; ++row) {
-      if (line == Categories()[static_cast<size_t>(kFirstPaired) + row].markers.front()) {
+      if (line == SectionMarker(kPairedCategories[row])) {
         collecting = true;
         pairing = true;
         doc.push_back(line);

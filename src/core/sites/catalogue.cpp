@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <array>
 #include <iterator>
+#include <stdexcept>
+#include <unordered_map>
 
 #include "core/sites/cutting_rules.h"
 #include "core/text/text_codec.h"
@@ -181,6 +183,18 @@ const std::vector<Category>& Categories() {
     return out;
   }();
   return categories;
+}
+
+const Category& CategoryNamed(std::string_view logFile) {
+  static const std::unordered_map<std::string_view, const Category*> byLogFile = [] {
+    std::unordered_map<std::string_view, const Category*> index;
+    for (const Category& category : Categories())
+      index.emplace(category.logFile, &category);
+    return index;
+  }();
+  const auto at = byLogFile.find(logFile);
+  if (at == byLogFile.end()) throw std::logic_error("no category logs to " + std::string(logFile));
+  return *at->second;
 }
 
 std::optional<int> CategoryOfMarker(const std::string& siteLabel, const std::string& line) {

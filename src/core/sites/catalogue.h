@@ -5,6 +5,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "core/text/text_ops.h"
@@ -57,6 +58,11 @@ struct Category {
 
 const std::vector<Site>& Sites();
 const std::vector<Category>& Categories();
+
+// The category whose log file is `logFile` ("CNN/top.log"): how the cutting
+// rules name the categories they open. Raises std::logic_error for a name the
+// catalogue does not hold.
+const Category& CategoryNamed(std::string_view logFile);
 
 // The category whose section marker equals `line` (whole line, case-sensitive),
 // among the markers of the site with short label `siteLabel`.

@@ -14,14 +14,16 @@
 namespace quillet {
 namespace {
 
-constexpr int kTopCategory = 43;
-constexpr int kLatestCategory = 44;
-constexpr int kTokusyuCategory = 45;
-constexpr int kNanbokuCategory = 46;
-constexpr int kFirstGenreCategory = 47;  // 47 to 52, one per genre heading
-constexpr int kCartoonCategory = 53;
-constexpr int kObitCategory = 54;
-constexpr int kColumnCategory = 55;
+constexpr std::string_view kTopCategory = "Chuou/top.log";
+constexpr std::string_view kLatestCategory = "Chuou/latest1.log";
+constexpr std::string_view kTokusyuCategory = "Chuou/tokusyu.log";
+constexpr std::string_view kNanbokuCategory = "Chuou/nanboku.log";
+constexpr std::string_view kGenreCategories[] = {  // one per genre heading, in their order
+    "Chuou/politics.log", "Chuou/business.log", "Chuou/society.log",
+    "Chuou/chousen.log",  "Chuou/sports.log",   "Chuou/culture.log"};
+constexpr std::string_view kCartoonCategory = "Chuou/cartoon.log";
+constexpr std::string_view kObitCategory = "Chuou/obit.log";
+constexpr std::string_view kColumnCategory = "Chuou/column.log";
 
 std::string Joined(const Lines& page, size_t first, size_t second) {
   std::string joined = PageLine(page, first);
@@ -76,7 +78,7 @@ void CutFeaturesAndGenres(const Lines& page, Lines& document) {
     for (int g = 0; g < 6; ++g) {
       if (LineContains(line, *genres[g])) {
         genreOpen = true;
-        document.push_back(SectionMarker(kFirstGenreCategory + g));
+        document.push_back(SectionMarker(kGenreCategories[g]));
       }
     }
     if (line.starts_with("<a href=\"/php/manhwa.php\">")) {

@@ -13,9 +13,9 @@
 namespace quillet {
 namespace {
 
-constexpr int kTopCategory = 32;
-constexpr int kLatestCategory = 33;
-constexpr int kChumokuCategory = 34;
+constexpr std::string_view kTopCategory = "CNN/top.log";
+constexpr std::string_view kLatestCategory = "CNN/latest.log";
+constexpr std::string_view kChumokuCategory = "CNN/chumoku.log";
 
 constexpr std::string_view kHeadline = "<span class=\"headline\">";
 constexpr std::string_view kDivEnd = "</div>";
@@ -27,16 +27,19 @@ constexpr std::string_view kImage = "<img src=\"";
 // the first "</div>" line after it opens the right column's.
 struct Block {
   std::string_view comment;
-  int leftCategory;
-  int rightCategory;
+  std::string_view leftCategory;  // log files
+  std::string_view rightCategory;
 };
 
 constexpr Block kBlocks[] = {
-    {"<!-- __________[ WORLD ]_________________________________[ JAPAN ]__________ -->", 35, 36},
-    {"<!-- __________[ U.S. ]_________________________________[ BUSINESS ]__________ -->", 37, 38},
-    {"<!--// __________[ SPORTS ]_________________________________[ TECH ]__________ -->", 39, 40},
-    {"<!--// __________[ FRINGE ]_________________________________[ SHOWBIZ ]__________ -->", 41,
-     42},
+    {"<!-- __________[ WORLD ]_________________________________[ JAPAN ]__________ -->",
+     "CNN/world.log", "CNN/japan.log"},
+    {"<!-- __________[ U.S. ]_________________________________[ BUSINESS ]__________ -->",
+     "CNN/us.log", "CNN/business.log"},
+    {"<!--// __________[ SPORTS ]_________________________________[ TECH ]__________ -->",
+     "CNN/sports.log", "CNN/tech.log"},
+    {"<!--// __________[ FRINGE ]_________________________________[ SHOWBIZ ]__________ -->",
+     "CNN/fringe.log", "CNN/showbiz.log"},
 };
 constexpr int kBlockCount = sizeof(kBlocks) / sizeof(kBlocks[0]);
 

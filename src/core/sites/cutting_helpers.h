@@ -21,9 +21,10 @@ inline bool LineBeginsWith(std::string_view line, std::string_view prefix) {
   return line.substr(0, prefix.size()) == prefix;
 }
 
-// The (first) section marker of a category, as the catalogue holds it.
-inline const std::string& SectionMarker(int category) {
-  return Categories()[static_cast<size_t>(category)].markers[0];
+// The (first) section marker of the category with this log file, as the
+// catalogue holds it.
+inline const std::string& SectionMarker(std::string_view logFile) {
+  return CategoryNamed(logFile).markers[0];
 }
 
 // Page line `index`; raises "List index out of bounds (N)" past the last one.

@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "core/sites/catalogue.h"
+#include "core/sites/cutting_helpers.h"
 #include "core/sites/cutting_rules.h"
 #include "core/text/cp932.h"
 #include "core/text/text_codec.h"
@@ -12,10 +13,12 @@
 namespace quillet {
 namespace {
 
-constexpr int kTopNews = 19;
-constexpr int kFirstList = 20;
-constexpr int kLastList = 30;
-constexpr int kAkiba = 22;  // its marker line opens the table itself
+constexpr std::string_view kTopNews = "Impress/top.log";
+constexpr std::string_view kListCategories[] = {
+    "Impress/internet.log", "Impress/pc.log",      "Impress/akiba.log", "Impress/broadband.log",
+    "Impress/keitai.log",   "Impress/av.log",      "Impress/game.log",  "Impress/toushi.log",
+    "Impress/winsoft.log",  "Impress/macsoft.log", "Impress/cinema.log"};
+constexpr std::string_view kAkiba = "Impress/akiba.log";  // its marker line opens the table itself
 
 constexpr std::string_view kTopTableStart =
     "<table border=\"0\" width=\"468\" cellspacing=\"5\" cellpadding=\"0\">";
@@ -30,7 +33,7 @@ constexpr std::string_view kTableEnd = "</table>";
 // The top news: the first row of its table, glued up to and including the
 // row's end line.
 void CutTopNews(const Lines& page, Lines& doc) {
-  const std::string& marker = Categories()[kTopNews].markers.front();
+  const std::string& marker = SectionMarker(kTopNews);
   bool top = false;
   bool table = false;
   std::string held;
@@ -71,8 +74,8 @@ void CutHeadlineLists(const Lines& page, Lines& doc) {
       held.clear();
     }
     bool opened = false;
-    for (int category = kFirstList; category <= kLastList; ++category) {
-      if (line == Categories()[static_cast<size_t>(category)].markers.front()) {
+    for (std::string_view category : kListCategories) {
+      if (line == SectionMarker(category)) {
         section = true;
         table = table || category == kAkiba;
         doc.push_back(line);

@@ -14,12 +14,13 @@
 namespace quillet {
 namespace {
 
-constexpr int kTopCategory = 56;
-constexpr int kLatestCategory = 57;
-constexpr int kKokusaiCategory = 58;
-constexpr int kShakaiCategory = 59;
-constexpr int kItCategory = 60;
-constexpr int kSportsCategory = 61;  // 61 to 64: sports, seiji, keizai, jinji
+constexpr std::string_view kTopCategory = "Mainichi/top.log";
+constexpr std::string_view kLatestCategory = "Mainichi/latest.log";
+constexpr std::string_view kKokusaiCategory = "Mainichi/kokusai.log";
+constexpr std::string_view kShakaiCategory = "Mainichi/shakai.log";
+constexpr std::string_view kItCategory = "Mainichi/it.log";
+constexpr std::string_view kListCategories[] = {"Mainichi/sports.log", "Mainichi/seiji.log",
+                                                "Mainichi/keizai.log", "Mainichi/jinji.log"};
 
 enum class Mode { kOff, kLatest, kList, kSociety, kIt };
 
@@ -76,7 +77,7 @@ Lines CutMainichi(const Lines& page) {
     if (mode == Mode::kIt && line == kListEnd) mode = Mode::kOff;
     for (int l = 0; l < 4; ++l) {
       if (LineContains(line, *plainLists[l])) {
-        document.push_back(SectionMarker(kSportsCategory + l));
+        document.push_back(SectionMarker(kListCategories[l]));
         mode = Mode::kList;
       }
     }

@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "core/sites/catalogue.h"
+#include "core/sites/cutting_helpers.h"
 #include "core/sites/cutting_rules.h"
 #include "core/text/cp932.h"
 #include "core/text/text_codec.h"
@@ -13,7 +14,11 @@
 namespace quillet {
 namespace {
 
-constexpr int kFirstCategory = 0;  // the top news; its lines take the anchor prefix
+// The first is the top news; its lines take the anchor prefix.
+constexpr std::array<std::string_view, 9> kCategories = {
+    "YOL/top.log",   "YOL/shuyou.log", "YOL/kokusai.log", "YOL/shakai.log", "YOL/sports.log",
+    "YOL/seiji.log", "YOL/keizai.log", "YOL/okuyami.log", "YOL/column.log",
+};
 constexpr std::array<std::string_view, 9> kEndLines = {
     "<!-- /topnews/headline=end -->", "<!-- /news/shuyo end -->",   "<!-- /news/kokusai=end -->",
     "<!-- /news/shakai=end -->",      "<!-- /news/sports=end -->",  "<!-- /news/seiji=end -->",
@@ -46,8 +51,7 @@ Lines CutYomiuri(const Lines& page) {
   for (const std::string& line : page) {
     bool startLine = false;
     for (size_t row = 0; row < kEndLines.size(); ++row) {
-      const int category = kFirstCategory + static_cast<int>(row);
-      if (line == Categories()[static_cast<size_t>(category)].markers.front()) {
+      if (line == SectionMarker(kCategories[row])) {
         collecting = true;
         top = top || row == 0;
         startLine = true;

@@ -12,7 +12,7 @@
 namespace quillet {
 namespace {
 
-constexpr int kCategory = 31;
+constexpr std::string_view kCategory = "ZAKZAK/top.log";
 // The catalogue holds the three block markers in this order.
 constexpr size_t kFinalMarker = 0;
 constexpr size_t kTopNewsMarker = 1;
@@ -28,7 +28,7 @@ constexpr std::string_view kLinkClose = "</A><BR>";
 }  // namespace
 
 Lines CutZakzak(const Lines& page) {
-  const std::vector<std::string>& markers = Categories()[kCategory].markers;
+  const std::vector<std::string>& markers = CategoryNamed(kCategory).markers;
   // None of these flags is switched off again within one cut.
   bool finalEdition = false;
   bool topNews = false;
