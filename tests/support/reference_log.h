@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/log/log_rows.h"
 #include "core/log/log_search.h"
 #include "core/log/log_store.h"
 #include "core/text/cp932.h"
@@ -23,6 +24,14 @@ inline Lines LoadLogFile(const std::string& path) {
 inline void SaveLogFile(const std::string& path, const Lines& lines) {
   const std::string text = FormatLogText(lines);
   SaveLogPieces(path, {text});
+}
+
+// Every line of the category's log as a row of the log browser.
+inline std::vector<LogItem> LoadLogView(int categoryIndex) {
+  std::vector<LogItem> rows;
+  ForEachLogFileLine(LogFilePath(categoryIndex),
+                     [&](std::string_view line) { rows.push_back(LogItemFromLine(line)); });
+  return rows;
 }
 
 // First line beginning with the headline (single-byte letters folded), or -1.

@@ -4,17 +4,6 @@
 
 namespace quillet {
 
-std::vector<LogItem> LoadLogView(int categoryIndex) {
-  std::vector<LogItem> rows;
-  ForEachLogLine(categoryIndex,
-                 [&](std::string_view line) { rows.push_back(LogItemFromLine(line)); });
-  return rows;
-}
-
-void ForEachLogLine(int categoryIndex, const std::function<void(std::string_view)>& line) {
-  ForEachLogFileLine(LogFilePath(categoryIndex), line);
-}
-
 void ForEachLogFileLine(const std::string& path,
                         const std::function<void(std::string_view)>& line) {
   LogBlocks log(path);
