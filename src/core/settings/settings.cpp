@@ -138,11 +138,10 @@ void EditSettings(const std::function<void(SettingsEdit&)>& change) {
   const auto fail = [&] {
     throw QuilletError(FileNameForMessage(path) + CP932(" に書き込めません"));
   };
-  // The lock beside the file a link leads to, in the folder the new file is
-  // written in: it takes the lock file whenever it takes the file, and two
-  // links to one file share its lock.
-  // Only the program's own folder is made: a link that leads into a
-  // missing folder leads nowhere.
+  // Only the program's own folder is made: a link that leads into a missing
+  // folder leads nowhere. The lock goes beside the file a link leads to, in
+  // the folder the new file is written in: it can be taken whenever the file
+  // can be written, and two links to one file share it.
   ForceDirectories(SettingsDirectory());
   std::string target;
   if (!FollowLinks(path, target)) fail();

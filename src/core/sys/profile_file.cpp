@@ -37,12 +37,13 @@ std::optional<std::string_view> KeyName(std::string_view line) {
 }
 
 // Calls `line` with each line's text and its line break ("\r\n", "\n", "\r",
-// or "" at the end of the bytes).
-// The next '\n' is found first (and kept while the lines before it end in
-// '\r'), then a '\r' before it, each with memchr: every byte is looked at at
-// most twice however long its line.
+// or "" at the end of the bytes). Unlike text_ops' ForEachLine it hands over
+// the break, which a rewrite keeps, and cuts nothing at a NUL byte. The next
+// '\n' is found first (and kept while the lines before it end in '\r'), then
+// a '\r' before it, each with memchr: every byte is looked at at most twice
+// however long its line.
 template <class LineFunction>
-void ForEachLine(std::string_view bytes, const LineFunction& line) {
+void ForEachLineWithBreak(std::string_view bytes, const LineFunction& line) {
   size_t pos = 0;
   size_t lf = bytes.find('\n');
   while (pos < bytes.size()) {
@@ -100,7 +101,7 @@ ProfileDocument::Line ProfileDocument::MakeLine(std::string text, std::string_vi
 ProfileDocument ProfileDocument::Parse(std::string_view bytes) {
   ProfileDocument doc;
   doc.lines_.reserve(LineCountBound(bytes));
-  ForEachLine(bytes, [&](std::string_view text, std::string_view eol) {
+  ForEachLineWithBreak(bytes, [&](std::string_view text, std::string_view eol) {
     doc.lines_.push_back(MakeLine(std::string(text), eol));
   });
   return doc;
@@ -194,7 +195,7 @@ ProfileValues::ProfileValues(std::string bytes)
     : bytes_(std::make_shared<const std::string>(std::move(bytes))) {
   entries_.reserve(LineCountBound(*bytes_));
   Section* current = nullptr;  // null outside a section or in a repeated one
-  ForEachLine(*bytes_, [&](std::string_view text, std::string_view) {
+  ForEachLineWithBreak(*bytes_, [&](std::string_view text, std::string_view) {
     if (auto section = SectionName(text)) {
       auto [at, isNew] = sections_.try_emplace(Cp932Lower(*section));
       current = isNew ? &at->second : nullptr;
