@@ -1,9 +1,11 @@
 // The extraction walk on a large section document: the text operations, the
-// marker look-up and the settings read per headline, with logging off so that
-// the walk itself is measured.
+// marker look-up and the merge, with logging off so that the walk itself is
+// measured.
 #include <benchmark/benchmark.h>
 
-#include "core/headlines/extraction.h"
+#include "core/headlines/headline_merge.h"
+#include "core/headlines/site_items.h"
+#include "core/settings/settings.h"
 #include "core/sites/catalogue.h"
 #include "support/temp_home.h"
 
@@ -29,14 +31,12 @@ void BM_ExtractHeadlines(benchmark::State& bench) {
   test::TempHome home;
   test::WriteBytes(home.Path("quillet.ini"), "[Main]\r\nSaveLog=0\r\n");
   const Lines document = LargeDocument(static_cast<int>(bench.range(0)));
-  const Site& yol = Sites()[0];
+  const settings::Settings stored = settings::ReadSettings();
   for (auto _ : bench) {
-    FetchState s;
-    s.siteLabel = yol.shortLabel;
-    s.siteName = yol.displayLabel;
-    s.baseUrl = yol.baseUrl;
+    HeadlineMerge merge;
+    merge.BeginRun(stored);
     test::RecordingList list;
-    ExtractHeadlines(s, document, list);
+    merge.Merge(SiteItems(Sites()[0], document, stored.connection.enabled), list);
     benchmark::DoNotOptimize(list.rows.size());
   }
   bench.SetItemsProcessed(bench.iterations() * static_cast<int64_t>(document.size()));

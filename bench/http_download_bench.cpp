@@ -11,6 +11,7 @@
 
 #include "core/sys/error.h"
 #include "net/http_client.h"
+#include "support/http_wait.h"
 
 namespace {
 
@@ -29,7 +30,7 @@ void BM_Download(benchmark::State& state) {
   for (auto _ : state) {
     body.clear();
     try {
-      cli.SendGet();
+      quillet::test::WaitForExchange(cli);
     } catch (const quillet::QuilletError& e) {
       state.SkipWithError(e.what());
       break;

@@ -2,7 +2,8 @@
 // kept in memory for the category against a read and rewrite per headline.
 #include <benchmark/benchmark.h>
 
-#include "core/headlines/extraction.h"
+#include "core/headlines/headline_merge.h"
+#include "core/headlines/site_items.h"
 #include "core/sites/catalogue.h"
 #include "support/reference_walk.h"
 
@@ -29,16 +30,9 @@ struct Fixture {
     }
   }
   void Restore() { test::WriteBytes(LogFilePath(0), original); }
-  FetchState State() {
-    FetchState s;
-    const Site& yol = Sites()[0];
-    s.siteLabel = yol.shortLabel;
-    s.siteName = yol.displayLabel;
-    s.baseUrl = yol.baseUrl;
-    return s;
-  }
 
   test::TempHome home;
+  settings::Settings settings;
   std::string original;
   Lines document;
 };
@@ -48,10 +42,11 @@ void BM_MergeInMemory(benchmark::State& bench) {
   for (auto _ : bench) {
     bench.PauseTiming();
     f.Restore();
-    FetchState s = f.State();
+    HeadlineMerge merge;
+    merge.BeginRun(f.settings);
     test::RecordingList list;
     bench.ResumeTiming();
-    ExtractHeadlines(s, f.document, list);
+    merge.Merge(SiteItems(Sites()[0], f.document, f.settings.connection.enabled), list);
     benchmark::DoNotOptimize(list.rows.size());
   }
   bench.counters["headlines"] = kHeadlines;
@@ -63,10 +58,9 @@ void BM_MergeRewritePerHeadline(benchmark::State& bench) {
   for (auto _ : bench) {
     bench.PauseTiming();
     f.Restore();
-    FetchState s = f.State();
     test::RecordingList list;
     bench.ResumeTiming();
-    test::ReferenceExtractHeadlines(s, f.document, list);
+    test::ReferenceExtractHeadlines(f.settings, Sites()[0], f.document, list);
     benchmark::DoNotOptimize(list.rows.size());
   }
   bench.counters["headlines"] = kHeadlines;

@@ -7,7 +7,9 @@
 #include <cstdlib>
 #include <string>
 
-#include "core/headlines/extraction.h"
+#include "core/headlines/headline_merge.h"
+#include "core/headlines/site_items.h"
+#include "core/settings/settings.h"
 #include "core/sites/catalogue.h"
 #include "core/sys/file_system.h"
 #include "core/sys/program_dir.h"
@@ -54,12 +56,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       line = category.markers[static_cast<size_t>(line.size()) % category.markers.size()];
     }
   }
-  quillet::FetchState state;
-  state.siteLabel = site.shortLabel;
-  state.siteName = site.displayLabel;
-  state.baseUrl = "http://example.invalid/";
+  static const quillet::settings::Settings settings = quillet::settings::ReadSettings();
+  quillet::HeadlineMerge merge;
+  merge.BeginRun(settings);
   CountingList list;
-  quillet::ExtractHeadlines(state, lines, list);
+  merge.Merge(quillet::SiteItems(site, lines, settings.connection.enabled), list);
   if (list.rows > lines.size()) std::abort();
   return 0;
 }

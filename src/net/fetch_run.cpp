@@ -1,24 +1,17 @@
 #include "net/fetch_run.h"
 
 #include <QDateTime>
-#include <QDeadlineTimer>
-#include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
-#include <QLockFile>
-#include <QTimer>
 
-#include "core/headlines/extraction.h"
-#include "core/headlines/feed_items.h"
-#include "core/settings/settings.h"
+#include <algorithm>
+
 #include "core/sites/catalogue.h"
-#include "core/sites/front_page.h"
-#include "core/sys/error.h"
 #include "core/sys/file_system.h"
 #include "core/sys/program_dir.h"
 #include "core/text/text_codec.h"
-#include "net/feed_parser.h"
-#include "net/source_failure.h"
+#include "net/feed_fetch.h"
+#include "net/site_fetch.h"
 
 namespace quillet {
 namespace {
@@ -28,53 +21,38 @@ constexpr char kLockFile[] = "quillet.lock";
 constexpr std::chrono::milliseconds kLockPollInterval{100};
 constexpr qint64 kOwnerlessLockSeconds = 10;
 
-// The value of a Content-Length line from its 17th character on, as a signed
-// decimal integer; anything else is an error that ends the run.
-int32_t ContentLengthValue(const std::string& line) {
-  const std::string text = line.size() > 16 ? line.substr(16, 255) : std::string();
-  size_t i = 0;
-  while (i < text.size() && text[i] == ' ')
-    ++i;
-  bool negative = false;
-  if (i < text.size() && (text[i] == '-' || text[i] == '+')) negative = text[i++] == '-';
-  int64_t value = 0;
-  bool digits = false;
-  for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
-    value = value * 10 + (text[i] - '0');
-    digits = true;
-    if (value > INT32_MAX) break;
-  }
-  if (!digits || i != text.size() || value > INT32_MAX) {
-    throw QuilletError("'" + text + "' is not a valid integer value");
-  }
-  return static_cast<int32_t>(negative ? -value : value);
+QString LockPath() {
+  return QFile::decodeName(QByteArray::fromStdString(DataDirectory() + kLockFile));
 }
 
-// The client's body limit set to a feed's while a feed downloads, and put
-// back after, however the download ends.
-class FeedBodyLimit {
- public:
-  explicit FeedBodyLimit(HttpClient& client) : client_(client), kept_(client.maxDocumentSize) {
-    client_.maxDocumentSize = static_cast<int64_t>(kMaxFeedBytes);
+// A lock file that names no owner and has been so for a while was left by a
+// process killed between creating it and writing its owner into it; with a
+// stale time of 0 the lock file itself would never count as stale.
+void RemoveOwnerlessLock(QLockFile& lock) {
+  qint64 pid = 0;
+  QString host, application;
+  const QDateTime changed = QFileInfo(LockPath()).lastModified();
+  if (!lock.getLockInfo(&pid, &host, &application) && changed.isValid() &&
+      changed.secsTo(QDateTime::currentDateTime()) > kOwnerlessLockSeconds) {
+    lock.removeStaleLockFile();
   }
-  ~FeedBodyLimit() { client_.maxDocumentSize = kept_; }
-  FeedBodyLimit(const FeedBodyLimit&) = delete;
-  FeedBodyLimit& operator=(const FeedBodyLimit&) = delete;
-
- private:
-  HttpClient& client_;
-  int64_t kept_;
-};
-
-// `e` again, with the site named and what went wrong said before its reason.
-QuilletError Named(const std::string& site, const std::string& explanation, const QuilletError& e) {
-  return QuilletError(SourceFailureText(site, explanation, e.what()), e.code());
 }
 
-// "404 Not Found": the status of an answer that holds no feed.
-std::string StatusFailure(const HttpClient& client) {
-  const std::string& text = client.ResponseText();
-  return std::to_string(client.ResponseCode()) + (text.empty() ? "" : " " + text);
+// The sources of a run: the sites with a patrolled category, in their order,
+// then the enabled feeds in the list's.
+std::vector<std::unique_ptr<Source>> RunSources(const settings::Settings& settings) {
+  std::vector<std::unique_ptr<Source>> sources;
+  const auto& enabled = settings.connection.enabled;
+  for (const Site& site : Sites()) {
+    if (std::any_of(enabled.begin() + site.firstCategory, enabled.begin() + site.lastCategory + 1,
+                    [](bool on) { return on; }))
+      sources.push_back(std::make_unique<SiteFetch>(site, settings.connection));
+  }
+  for (const settings::FeedSource& feed : settings.feeds.feeds) {
+    if (feed.enabled)
+      sources.push_back(std::make_unique<FeedFetch>(feed, settings.connection.proxy));
+  }
+  return sources;
 }
 
 }  // namespace
@@ -86,254 +64,175 @@ std::string AmountText(int32_t received, int32_t contentLength) {
 }
 
 FetchRun::FetchRun(HeadlineSink& list, ProgressView& view) : list_(list), view_(view) {
-  http_.localAddr = "0.0.0.0";
-  http_.proxyPort = "80";
-  http_.agent = "Mozilla/3.0 (compatible)";
-  http_.accept = "image/gif, image/x-xbitmap, image/jpeg, image/pjpeg, */*";
-  http_.noCache = true;
+  folderPoll_.setInterval(kLockPollInterval);
+  QObject::connect(&folderPoll_, &QTimer::timeout, &context_,
+                   [this] { Guarded([this] { PollProgramFolder(); }); });
 }
 
-void FetchRun::SetStatus(const std::string& suffix) {
-  state_.statusText = state_.siteName + suffix;
-  UpdateProgress();
-}
+FetchRun::~FetchRun() = default;
 
-void FetchRun::UpdateProgress() {
-  view_.ShowProgress(state_.statusText, AmountText(state_.received, state_.contentLength),
-                     state_.contentLength, state_.received);
-}
-
-void FetchRun::Run(const settings::Settings& settings) {
+void FetchRun::Start(const settings::Settings& settings) {
+  if (running_) return;
   running_ = true;
-  http_.receiveStream = &receiveStream_;
-  http_.onDocBegin = [this](HttpClient&) { SetStatus(CP932(" に接続しています...")); };
-  http_.onDocData = [this](HttpClient& client, std::string_view) {
-    state_.statusText = state_.siteName + CP932(" のヘッドラインを取得しています...");
-    state_.received = client.ReceivedCount();
-    UpdateProgress();
-  };
-  http_.onDocEnd = [this](HttpClient&) { SetStatus(CP932(" の取得が終了しました")); };
+  cancelled_ = false;
+  ++run_;
+  error_.reset();
+  failures_.clear();
+  started_ = merged_ = inProgress_ = downloadFailures_ = 0;
+  finished_.clear();
+  settings_ = settings;
+  view_.ShowProgress(CP932("取得の準備をしています..."), AmountText(0, 0), 0, 0);
+  // Never from inside Start: its caller may not be ready for the end.
+  QMetaObject::invokeMethod(
+      &context_, [this] { Guarded([this] { TakeProgramFolder(); }); }, Qt::QueuedConnection);
+}
 
-  QLockFile folderLock(QFile::decodeName(QByteArray::fromStdString(DataDirectory() + kLockFile)));
-  auto cleanUp = [this, &folderLock] {
-    folderLock.unlock();
-    receiveStream_.clear();
-    receiveStream_.shrink_to_fit();
-    http_.receiveStream = nullptr;
-    running_ = false;
-    if (OnRunEnded) OnRunEnded();
-  };
+void FetchRun::Guarded(const std::function<void()>& step) {
   try {
-    state_.cancelled = false;
-    state_.seen.BeginRun();
-    failures_.clear();
-    sources_ = 0;
-    downloadFailures_ = 0;
-    state_.statusText = CP932("取得の準備をしています...");
-    state_.received = 0;
-    state_.contentLength = 0;
-    UpdateProgress();
-    // The sites in their fixed order.
-    const bool started = WaitForProgramFolder(folderLock);
-    if (started) {
-      state_.settings = settings;
-      const settings::Proxy& proxy = state_.settings.connection.proxy;
-      http_.proxy = proxy.address;
-      http_.proxyUsername = proxy.userName;
-      http_.proxyPassword = proxy.password;
-      if (OnSourcesStarting) OnSourcesStarting();
-      for (const Site& site : Sites()) {
-        FetchSite(site);
-        if (state_.cancelled) break;
-        receiveStream_.clear();
-      }
-      // Then the user's feeds in their list order.
-      if (!state_.cancelled) {
-        for (const settings::FeedSource& feed : state_.settings.feeds.feeds) {
-          if (!feed.enabled) continue;
-          FetchFeed(feed);
-          receiveStream_.clear();
-          if (state_.cancelled) break;
-        }
-      }
-    }
-    outcome_ = started && !state_.cancelled ? RunOutcome::kCompleted : RunOutcome::kCancelled;
-  } catch (...) {
-    outcome_ = RunOutcome::kFailed;
-    cleanUp();
-    throw;
-  }
-  cleanUp();
-}
-
-namespace {
-
-// A lock file that names no owner and has been so for a while was left by a
-// process killed between creating it and writing its owner into it; with a
-// stale time of 0 the lock file itself would never count as stale.
-void RemoveOwnerlessLock(QLockFile& lock, const QString& path) {
-  qint64 pid = 0;
-  QString host, application;
-  const QDateTime changed = QFileInfo(path).lastModified();
-  if (!lock.getLockInfo(&pid, &host, &application) && changed.isValid() &&
-      changed.secsTo(QDateTime::currentDateTime()) > kOwnerlessLockSeconds) {
-    lock.removeStaleLockFile();
+    step();
+  } catch (const QuilletError& e) {
+    End(RunOutcome::kFailed, e);
+  } catch (const std::exception& e) {
+    End(RunOutcome::kFailed, QuilletError(e.what()));
   }
 }
 
-}  // namespace
-
-bool FetchRun::WaitForProgramFolder(QLockFile& lock) {
+void FetchRun::TakeProgramFolder() {
+  if (cancelled_) return End(RunOutcome::kCancelled);
+  folderLock_ = std::make_unique<QLockFile>(LockPath());
   // A run may take long: only the lock of a process that has ended is stale.
-  lock.setStaleLockTime(0);
+  folderLock_->setStaleLockTime(0);
   ForceDirectories(DataDirectory());
-  const QString path = QFile::decodeName(QByteArray::fromStdString(DataDirectory() + kLockFile));
-  RemoveOwnerlessLock(lock, path);
+  RemoveOwnerlessLock(*folderLock_);
   // A folder that takes no lock file is fetched into without one.
-  if (lock.tryLock(0) || lock.error() != QLockFile::LockFailedError) return true;
-  state_.statusText = CP932("他の取得の終了を待っています...");
-  UpdateProgress();
-  // The wait sleeps in the event loop: the window stays responsive and Cancel ends it.
-  QDeadlineTimer deadline(folderWaitLimit.count() < 0 ? QDeadlineTimer(QDeadlineTimer::Forever)
-                                                      : QDeadlineTimer(folderWaitLimit));
-  QEventLoop loop;
-  QTimer poll;
-  QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
-    RemoveOwnerlessLock(lock, path);
-    if (state_.cancelled || lock.tryLock(0) || deadline.hasExpired()) loop.quit();
-  });
-  poll.start(kLockPollInterval);
-  loop.exec();
-  if (lock.isLocked() || state_.cancelled) return lock.isLocked();
-  if (!deadline.hasExpired()) return false;  // the application is quitting
-  throw QuilletError(CP932("他の取得が終了しないため、取得を中止しました"));
+  if (folderLock_->tryLock(0) || folderLock_->error() != QLockFile::LockFailedError)
+    return StartSources();
+  ShowStatus(CP932("他の取得の終了を待っています..."));
+  // The wait polls from the event loop: Cancel ends it.
+  folderWaitEnd_ = folderWaitLimit.count() < 0 ? std::chrono::steady_clock::time_point::max()
+                                               : std::chrono::steady_clock::now() + folderWaitLimit;
+  folderPoll_.start();
+}
+
+void FetchRun::PollProgramFolder() {
+  RemoveOwnerlessLock(*folderLock_);
+  if (cancelled_) return End(RunOutcome::kCancelled);
+  if (folderLock_->tryLock(0)) {
+    folderPoll_.stop();
+    return StartSources();
+  }
+  if (std::chrono::steady_clock::now() >= folderWaitEnd_)
+    End(RunOutcome::kFailed, QuilletError(CP932("他の取得が終了しないため、取得を中止しました")));
+}
+
+void FetchRun::StartSources() {
+  merge_.BeginRun(settings_);
+  sources_ = RunSources(settings_);
+  outcomes_.assign(sources_.size(), std::nullopt);
+  if (OnSourcesStarting) OnSourcesStarting();
+  StartMore();
+}
+
+void FetchRun::StartMore() {
+  while (!cancelled_ && inProgress_ < std::max<size_t>(sourcesAtOnce, 1) &&
+         started_ < sources_.size()) {
+    const size_t index = started_++;
+    ++inProgress_;
+    const unsigned run = run_;
+    sources_[index]->Start([this, index](const SourceProgress& progress) { Show(index, progress); },
+                           [this, index, run](SourceOutcome outcome) {
+                             if (run == run_)
+                               Guarded([&] { OnSourceEnded(index, std::move(outcome)); });
+                           });
+  }
+  if (inProgress_ == 0 && merged_ == started_)
+    End(cancelled_ ? RunOutcome::kCancelled : RunOutcome::kCompleted);
+}
+
+void FetchRun::OnSourceEnded(size_t index, SourceOutcome outcome) {
+  --inProgress_;
+  outcomes_[index] = std::move(outcome);
+  MergeEnded();
+  if (running_) StartMore();
+}
+
+// The sources that have ended, in order up to the first still in progress.
+void FetchRun::MergeEnded() {
+  while (running_ && merged_ < started_ && outcomes_[merged_]) {
+    const size_t index = merged_++;
+    SourceOutcome outcome = std::move(*outcomes_[index]);
+    outcomes_[index].reset();
+    const Source& source = *sources_[index];
+    switch (outcome.kind) {
+      case SourceOutcome::Kind::kItems:
+        try {
+          merge_.Merge(std::move(outcome.items), list_);
+        } catch (const std::exception& e) {
+          const std::string explanation = ContentProblemText(ContentProblem::kLog);
+          // A site's log that cannot be kept ends the run; a feed's is its own failure.
+          if (source.Kind() == SourceKind::kSite) {
+            const auto* error = dynamic_cast<const QuilletError*>(&e);
+            return End(RunOutcome::kFailed,
+                       QuilletError(SourceFailureText(source.Name(), explanation, e.what()),
+                                    error ? error->code() : 0));
+          }
+          failures_.push_back(SourceFailureText(source.Name(), explanation, e.what()));
+        }
+        break;
+      case SourceOutcome::Kind::kAborted:
+        break;
+      case SourceOutcome::Kind::kFailed:
+        failures_.push_back(std::move(outcome.failure));
+        if (outcome.downloadFailed) ++downloadFailures_;
+        break;
+      case SourceOutcome::Kind::kEndsRun:
+        return End(RunOutcome::kFailed, std::move(outcome.error));
+    }
+  }
+}
+
+void FetchRun::Show(size_t index, const SourceProgress& progress) {
+  view_.ShowProgress(sources_[index]->Name() + progress.status,
+                     AmountText(progress.received, progress.contentLength), progress.contentLength,
+                     progress.received);
+}
+
+void FetchRun::ShowStatus(const std::string& status) {
+  view_.ShowProgress(status, AmountText(0, 0), 0, 0);
 }
 
 void FetchRun::Cancel() {
-  state_.cancelled = true;
-  downloadAborted_ = true;
-  http_.AbortRequest();
+  if (!running_) return;
+  cancelled_ = true;
+  if (folderPoll_.isActive()) return End(RunOutcome::kCancelled);
+  Skip();
 }
 
 void FetchRun::Skip() {
-  downloadAborted_ = true;
-  http_.AbortRequest();
-}
-
-// The state of the previous site or feed cleared for the next one.
-void FetchRun::BeginSource(const std::string& label, const std::string& name,
-                           const std::string& baseUrl) {
-  state_.statusText.clear();
-  state_.received = 0;
-  state_.contentLength = 0;
-  state_.headline.clear();
-  state_.siteLabel = label;
-  state_.siteName = name;
-  state_.baseUrl = baseUrl;
-  state_.genre.clear();
-  downloadAborted_ = false;
-}
-
-void FetchRun::AddFailure(const std::string& name, const std::string& explanation,
-                          const std::string& reason, bool download) {
-  failures_.push_back(SourceFailureText(name, explanation, reason));
-  if (download) ++downloadFailures_;
-}
-
-void FetchRun::FetchSite(const Site& site) {
-  BeginSource(site.shortLabel, site.displayLabel, site.baseUrl);
-
-  bool anyEnabled = false;
-  for (int i = site.firstCategory; i <= site.lastCategory && !anyEnabled; ++i) {
-    anyEnabled = state_.settings.connection.enabled[static_cast<size_t>(i)];
-  }
-  if (!anyEnabled) return;
-  ++sources_;
-  const std::string& name = site.displayLabel;
-  // The site is shown from its first request on, not from its first body bytes.
-  SetStatus(CP932(" に接続しています..."));
-
-  http_.url = site.FrontPageUrl();
-  if (site.sizeProbe) {
-    // Errors of the size probe end the run, unless Skip (the site is skipped)
-    // or Cancel ended it.
-    try {
-      http_.SendHead();
-    } catch (const QuilletError& e) {
-      if (downloadAborted_) return;
-      throw Named(name, DownloadProblemText(http_, SourceKind::kSite), e);
-    }
-    const Lines& header = http_.ResponseHeader();
-    int at = FindLinePrefix(header, "Content-Length");
-    try {
-      if (at >= 0) state_.contentLength = ContentLengthValue(header[static_cast<size_t>(at)]);
-    } catch (const QuilletError& e) {
-      throw Named(name, ContentProblemText(ContentProblem::kBadSize), e);
-    }
-    UpdateProgress();
-  }
-  try {
-    http_.SendGet();
-  } catch (const std::exception& e) {
-    // Skip and Cancel pass over the site quietly; a failed download is named.
-    if (!downloadAborted_)
-      AddFailure(name, DownloadProblemText(http_, SourceKind::kSite), e.what(), true);
-    return;
-  }
-
-  Lines document;
-  try {
-    document = SectionDocument(site, receiveStream_);
-  } catch (const QuilletError& e) {
-    throw Named(name, ContentProblemText(ContentProblem::kUncuttablePage), e);
-  }
-  try {
-    ExtractHeadlines(state_, document, list_);
-  } catch (const QuilletError& e) {
-    throw Named(name, ContentProblemText(ContentProblem::kLog), e);
+  if (!running_) return;
+  for (size_t i = merged_; i < started_; ++i) {
+    if (!outcomes_[i]) sources_[i]->Abort();
   }
 }
 
-// A feed that fails adds its message to failures_ and the run goes on; one
-// whose download Skip or Cancel ended has not failed.
-void FetchRun::FetchFeed(const settings::FeedSource& feed) {
-  BeginSource(feed.name, feed.name, std::string());
-  ++sources_;
-  SetStatus(CP932(" に接続しています..."));
-
-  std::string failure;
-  {
-    FeedBodyLimit limit(http_);
-    http_.url = feed.url;
-    try {
-      http_.SendGet();
-      const int status = http_.ResponseCode();
-      if (status < 200 || status > 299) failure = StatusFailure(http_);
-    } catch (const std::exception& e) {
-      if (downloadAborted_) return;
-      failure = http_.Failed() ? std::string(e.what()) : StatusFailure(http_);
-    }
-    // Explained while the feed's body limit is the client's.
-    if (!failure.empty()) {
-      AddFailure(feed.name, DownloadProblemText(http_, SourceKind::kFeed), failure, true);
-      return;
-    }
+void FetchRun::End(RunOutcome outcome, std::optional<QuilletError> error) {
+  if (!running_) return;
+  folderPoll_.stop();
+  // Sources still in progress (after an error) end quietly; the sources are
+  // let go at the next run, not inside a call of their own.
+  for (size_t i = merged_; i < started_; ++i) {
+    if (!outcomes_[i]) sources_[i]->Abort();
   }
-  Feed parsed;
-  try {
-    parsed = ParseFeed(receiveStream_);
-  } catch (const std::exception& e) {
-    AddFailure(feed.name,
-               ContentProblemText(receiveStream_.empty() ? ContentProblem::kEmptyFeed
-                                                         : ContentProblem::kNotAFeed),
-               e.what(), false);
-    return;
-  }
-  try {
-    MergeFeedItems(state_, feed, parsed, list_);
-  } catch (const std::exception& e) {
-    AddFailure(feed.name, ContentProblemText(ContentProblem::kLog), e.what(), false);
-  }
+  for (auto& source : sources_)
+    finished_.push_back(std::move(source));
+  sources_.clear();
+  outcomes_.clear();
+  if (folderLock_) folderLock_->unlock();
+  folderLock_.reset();
+  running_ = false;
+  outcome_ = outcome;
+  error_ = std::move(error);
+  if (OnRunEnded) OnRunEnded();
 }
 
 }  // namespace quillet

@@ -1,24 +1,31 @@
-// The fetch run: one pass over the seven sites, then the user's feeds, driven by the progress
-// dialog (or the terminal), with the fetch state, the HTTP client, Cancel and Skip. One run at a
-// time per program folder: a run holds the folder's lock file.
+// The fetch run: the enabled sites in their order, then the user's enabled
+// feeds in theirs, each a Source. It never waits: downloads run on the event
+// loop, cutting and parsing on threads of their own, and each source's items
+// are merged, and reach the list, in source order whatever order the sources
+// end in. One run at a time per program folder: a run holds the folder's lock
+// file.
 #pragma once
+
+#include <QLockFile>
+#include <QObject>
+#include <QTimer>
 
 #include <chrono>
 #include <functional>
+#include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
-#include "core/headlines/fetch_state.h"
+#include "core/headlines/headline_merge.h"
 #include "core/headlines/headline_sink.h"
-#include "core/settings/feed_list.h"
-#include "core/sites/catalogue.h"
-#include "net/http_client.h"
-
-class QLockFile;
+#include "core/settings/settings.h"
+#include "core/sys/error.h"
+#include "net/source.h"
 
 namespace quillet {
 
-// What UpdateProgress shows: the status text, the amount text, and the bar's
+// What the progress shows: the status text, the amount text, and the bar's
 // maximum and position.
 class ProgressView {
  public:
@@ -37,30 +44,30 @@ enum class RunOutcome { kCompleted, kCancelled, kFailed };
 class FetchRun {
  public:
   FetchRun(HeadlineSink& list, ProgressView& view);
+  ~FetchRun();
   FetchRun(const FetchRun&) = delete;
   FetchRun& operator=(const FetchRun&) = delete;
 
-  // Runs the whole fetch with `settings`, read once by the caller as the run
-  // starts: what the run began with holds to its end. However it ends, the
-  // clean-up runs (receive stream freed, OnRunEnded called); an error that no
-  // site absorbs is then rethrown for the top-level error display.
-  void Run(const settings::Settings& settings);
-  void Cancel();  // Cancel: ends the run after the current site or feed
-  void Skip();    // Skip: aborts the current download only
+  // Starts a run with `settings`, read once by the caller as the run starts:
+  // what the run began with holds to its end. Returns at once; OnRunEnded is
+  // called from the event loop when the run is over, however it ends.
+  void Start(const settings::Settings& settings);
+  void Cancel();  // Cancel: the sources in progress end quietly, and so does the run
+  void Skip();    // Skip: the sources in progress end quietly; the run goes on
 
   bool Running() const { return running_; }
   RunOutcome Outcome() const { return outcome_; }  // of the last run
-  FetchState& State() { return state_; }
-  HttpClient& Http() { return http_; }
+  // The error that ended the last run (kFailed), for the top-level error display.
+  const std::optional<QuilletError>& Error() const { return error_; }
   // The sites and feeds of the last run that failed, one message each that
   // begins with the source's name (CP932). A failed page or feed never ends
   // the run; a failed size probe does, with such a message as its error.
   const std::vector<std::string>& Failures() const { return failures_; }
   // Every enabled source of the last run was asked for and none of them
   // downloaded; one whose body came but held no headline or no feed did.
-  bool EveryDownloadFailed() const { return sources_ > 0 && downloadFailures_ == sources_; }
+  bool EveryDownloadFailed() const { return started_ > 0 && downloadFailures_ == started_; }
 
-  // Called once the run holds the program folder, before the first site:
+  // Called once the run holds the program folder, before the first source:
   // from here on it fetches.
   std::function<void()> OnSourcesStarting;
   // The window's part of the clean-up: enable the fetch button, fit the
@@ -70,28 +77,43 @@ class FetchRun {
   // How long a run waits for another run on the same program folder to end
   // before it gives up with an error; negative: until that run ends or Cancel.
   std::chrono::milliseconds folderWaitLimit{-1};
+  // Sources in progress at once. The sites' requests go one after another.
+  size_t sourcesAtOnce = 1;
 
  private:
-  bool WaitForProgramFolder(QLockFile& lock);
-  void BeginSource(const std::string& label, const std::string& name, const std::string& baseUrl);
-  void FetchSite(const Site& site);
-  void FetchFeed(const settings::FeedSource& feed);
-  void UpdateProgress();
-  void AddFailure(const std::string& name, const std::string& explanation,
-                  const std::string& reason, bool download);
-  void SetStatus(const std::string& suffix);
+  void TakeProgramFolder();
+  void PollProgramFolder();
+  void StartSources();
+  void StartMore();
+  void OnSourceEnded(size_t index, SourceOutcome outcome);
+  void MergeEnded();
+  void Show(size_t index, const SourceProgress& progress);
+  void ShowStatus(const std::string& status);
+  void End(RunOutcome outcome, std::optional<QuilletError> error = std::nullopt);
+  // Runs `step`; an error it raises ends the run.
+  void Guarded(const std::function<void()>& step);
 
   HeadlineSink& list_;
   ProgressView& view_;
-  FetchState state_;
-  HttpClient http_;
-  std::string receiveStream_;
+  QObject context_;  // receives the run's own timers and posted steps
+  QTimer folderPoll_;
+  std::unique_ptr<QLockFile> folderLock_;
+  std::chrono::steady_clock::time_point folderWaitEnd_;
+  settings::Settings settings_;
+  HeadlineMerge merge_;
+  std::vector<std::unique_ptr<Source>> sources_;
+  std::vector<std::optional<SourceOutcome>> outcomes_;  // ended and not merged yet
+  std::vector<std::unique_ptr<Source>> finished_;       // sources of ended runs, let go later
+  size_t started_ = 0;                                  // sources started so far, in order
+  size_t merged_ = 0;                                   // sources merged so far, in order
+  size_t inProgress_ = 0;
   std::vector<std::string> failures_;
-  int sources_ = 0;  // enabled sources asked for in this run
-  int downloadFailures_ = 0;
+  size_t downloadFailures_ = 0;
   bool running_ = false;
+  bool cancelled_ = false;
+  unsigned run_ = 0;  // counts the runs: what an ended run posted is not for the next one
   RunOutcome outcome_ = RunOutcome::kCompleted;
-  bool downloadAborted_ = false;  // Skip or Cancel ended the current download
+  std::optional<QuilletError> error_;
 };
 
 }  // namespace quillet

@@ -1,7 +1,6 @@
 #include "net/http_client.h"
 
 #include <QByteArray>
-#include <QEventLoop>
 #include <QHostAddress>
 #include <QHostInfo>
 #include <QNetworkProxy>
@@ -120,35 +119,25 @@ void HttpClient::Watch(QTcpSocket& socket) {
                    [this](QAbstractSocket::SocketError error) { OnSocketError(error); });
 }
 
-void HttpClient::SendGet() {
-  Send(Method::kGet);
+void HttpClient::BeginGet(std::function<void()> ended) {
+  Start(Method::kGet, std::move(ended));
 }
 
-void HttpClient::SendHead() {
-  Send(Method::kHead);
+void HttpClient::BeginHead(std::function<void()> ended) {
+  Start(Method::kHead, std::move(ended));
 }
 
-void HttpClient::Send(Method method) {
-  Start(method);
-  if (state_ != State::kReady) {
-    QEventLoop loop;
-    waitLoop_ = &loop;
-    loop.exec();
-    waitLoop_ = nullptr;
-    // The loop also ends when the application quits; the exchange cannot
-    // outlive the wait.
-    if (state_ != State::kReady) AbortRequest();
-  }
-  if (failed_ || ResponseCode() >= 400) {
-    constexpr int kFailureCode = 404;
-    throw QuilletError(ResponseText(), errorCode_ != 0 ? errorCode_
-                                       : failed_       ? kFailureCode
-                                                       : ResponseCode());
-  }
+std::optional<QuilletError> HttpClient::ExchangeError() const {
+  if (!failed_ && ResponseCode() < 400) return std::nullopt;
+  constexpr int kFailureCode = 404;
+  return QuilletError(ResponseText(), errorCode_ != 0 ? errorCode_
+                                      : failed_       ? kFailureCode
+                                                      : ResponseCode());
 }
 
-void HttpClient::Start(Method method) {
+void HttpClient::Start(Method method, std::function<void()> ended) {
   if (state_ != State::kReady) throw QuilletError("HTTP component is busy", 1);
+  ended_ = std::move(ended);
   method_ = method;
   receivedCount_ = 0;
   failed_ = false;
@@ -301,8 +290,23 @@ void HttpClient::OnSocketError(QAbstractSocket::SocketError error) {
   }
 }
 
+// One piece at a time: the event loop runs between pieces, so that a fast
+// sender cannot hold the thread. A piece that filled the buffer may have left
+// more behind, which a TLS socket would not announce again.
 void HttpClient::OnReadyRead() {
-  if (!ReadAvailable()) OnResponseOutcome(response_.Close());
+  const Read read = ReadPiece();
+  if (read == Read::kClosed) {
+    OnResponseOutcome(response_.Close());
+  } else if (read == Read::kMore && !readPosted_) {
+    readPosted_ = true;
+    QMetaObject::invokeMethod(
+        &context_,
+        [this] {
+          readPosted_ = false;
+          OnReadyRead();
+        },
+        Qt::QueuedConnection);
+  }
 }
 
 void HttpClient::OnConnectionClosed() {
@@ -311,21 +315,21 @@ void HttpClient::OnConnectionClosed() {
     return;
   }
   if (state_ != State::kReceiving && state_ != State::kTunneling) return;
-  ReadAvailable();  // what arrived before the close may not have been read
+  // What arrived before the close may not have been read.
+  while (ReadPiece() == Read::kMore) {
+  }
   OnResponseOutcome(response_.Close());
 }
 
-// Feeds the response what the socket holds until it holds no more; false
-// when the connection has ended.
-bool HttpClient::ReadAvailable() {
-  while (state_ == State::kReceiving || state_ == State::kTunneling) {
-    const qint64 count = socket_->read(receiveBuffer_.data(), std::ssize(receiveBuffer_));
-    if (count < 0) return false;
-    if (count == 0) break;
-    transferWatch_.Count(count);
-    OnResponseOutcome(response_.Feed({receiveBuffer_.data(), static_cast<size_t>(count)}));
-  }
-  return true;
+// Feeds the response one buffer of what the socket holds.
+HttpClient::Read HttpClient::ReadPiece() {
+  if (state_ != State::kReceiving && state_ != State::kTunneling) return Read::kDrained;
+  const qint64 count = socket_->read(receiveBuffer_.data(), std::ssize(receiveBuffer_));
+  if (count < 0) return Read::kClosed;
+  if (count == 0) return Read::kDrained;
+  transferWatch_.Count(count);
+  OnResponseOutcome(response_.Feed({receiveBuffer_.data(), static_cast<size_t>(count)}));
+  return count == std::ssize(receiveBuffer_) ? Read::kMore : Read::kDrained;
 }
 
 void HttpClient::OnResponseOutcome(HttpResponseParser::Outcome outcome) {
@@ -486,7 +490,8 @@ void HttpClient::Fail(const std::string& text, HttpProblem problem, int errorCod
   Finish();
 }
 
-// Ends the exchange: the client is ready again and the wait returns.
+// Ends the exchange: the client is ready again, and whoever started the
+// exchange hears of it from the event loop.
 void HttpClient::Finish() {
   transferWatch_.Stop();
   deadlineTimer_.stop();
@@ -496,7 +501,7 @@ void HttpClient::Finish() {
   }
   CloseSocket();
   state_ = State::kReady;
-  if (waitLoop_) waitLoop_->quit();
+  if (ended_) QMetaObject::invokeMethod(&context_, std::exchange(ended_, {}), Qt::QueuedConnection);
 }
 
 // Closes without running the close handlers: whoever closes on purpose does

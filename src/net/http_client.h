@@ -1,7 +1,7 @@
 // HttpClient: one HTTP/1.0 exchange at a time over its own TCP connection,
 // directly or through a proxy with basic authentication; https over TLS, through
-// the proxy in a CONNECT tunnel. SendGet and SendHead wait for the end of the
-// exchange in a nested Qt event loop, so a QCoreApplication must exist.
+// the proxy in a CONNECT tunnel. An exchange runs on the thread's Qt event
+// loop and says when it has ended; nothing here waits.
 #pragma once
 
 #include <QObject>
@@ -20,10 +20,10 @@
 
 #include "core/http/http_problem.h"
 #include "core/http/http_response_parser.h"
+#include "core/sys/error.h"
 #include "net/transfer_floor.h"
 #include "net/url.h"
 
-class QEventLoop;
 class QHostAddress;
 class QHostInfo;
 class QSslError;
@@ -64,22 +64,25 @@ class HttpClient {
   std::chrono::milliseconds requestDeadline = kDefaultRequestDeadline;
   int64_t maxDocumentSize = kDefaultMaxDocumentSize;
 
-  // Document events. They run inside the wait and must not throw nor start
-  // another exchange on this client; AbortRequest is allowed.
+  // Document events. They run as the exchange goes and must not throw nor
+  // start another exchange on this client; AbortRequest is allowed.
   std::function<void(HttpClient&)> onDocBegin;                   // first body bytes
   std::function<void(HttpClient&, std::string_view)> onDocData;  // every piece of body
   std::function<void(HttpClient&)> onDocEnd;                     // closed after at least one piece
 
-  // Fetch `url` and return when the exchange is over, serving the application's
-  // events meanwhile. Raise QuilletError(ResponseText, code) when
-  // ResponseCode is 400 or more (code 4 for "HTTP line too long") or the
-  // exchange failed (code 404, the number the error display has always given
-  // a failed download), and
-  // QuilletError("HTTP component is busy", 1) while an exchange runs. An
-  // https site's certificate is always verified (see TlsConfiguration); a
-  // proxy's refusal of the tunnel is reported as an HTTP error of the proxy.
-  void SendGet();
-  void SendHead();
+  // Start fetching `url` and return at once; `ended` is called from the event
+  // loop when the exchange is over, however it ends (never from inside these
+  // calls, and never once the client is gone). Raise QuilletError("HTTP
+  // component is busy", 1) while an exchange runs. An https site's
+  // certificate is always verified (see TlsConfiguration); a proxy's refusal
+  // of the tunnel is reported as an HTTP error of the proxy.
+  void BeginGet(std::function<void()> ended);
+  void BeginHead(std::function<void()> ended);
+  // The error the last exchange ended with: ResponseText with the status as
+  // its code when ResponseCode is 400 or more (code 4 for "HTTP line too
+  // long"), or when the exchange failed (code 404, the number the error
+  // display has always given a failed download); none otherwise.
+  std::optional<QuilletError> ExchangeError() const;
   // Ends the current exchange with "Connection aborted on request".
   void AbortRequest();
 
@@ -111,8 +114,7 @@ class HttpClient {
   // kTunneling: the proxy's answer to CONNECT is awaited; kHandshaking: TLS.
   enum class State { kReady, kResolving, kConnecting, kTunneling, kHandshaking, kReceiving };
 
-  void Send(Method method);
-  void Start(Method method);
+  void Start(Method method, std::function<void()> ended);
   void Connect();
   void OnLookedUp(const QHostInfo& info);
   void ConnectTo(const QList<QHostAddress>& addresses);
@@ -126,7 +128,8 @@ class HttpClient {
   void OnSocketError(QAbstractSocket::SocketError error);
   void OnReadyRead();
   void OnConnectionClosed();
-  bool ReadAvailable();
+  enum class Read { kMore, kDrained, kClosed };
+  Read ReadPiece();
   void OnResponseOutcome(HttpResponseParser::Outcome outcome);
   void OnTunnelOutcome(HttpResponseParser::Outcome outcome);
   HttpResponseParser DocumentParser();
@@ -149,7 +152,8 @@ class HttpClient {
   std::optional<QSslConfiguration> tlsConfiguration_;  // made for https: it loads the TLS backend
   TransferWatch transferWatch_;
   QTimer deadlineTimer_;
-  QEventLoop* waitLoop_ = nullptr;
+  std::function<void()> ended_;  // of the exchange in progress
+  bool readPosted_ = false;      // a read of what the socket still holds is on its way
   std::vector<char> receiveBuffer_;
 
   State state_ = State::kReady;

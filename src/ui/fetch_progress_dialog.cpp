@@ -137,9 +137,14 @@ void FetchProgressDialog::RunFetch() {
   startTimer_->stop();
   // Nothing to skip while the run prepares or waits for another run.
   skipButton_->setEnabled(false);
-  // The run cleans up (list columns fitted, dialog hidden) before an error
-  // that ended it reaches the display.
-  RunGuarded(errors_, [this] { run_.Run(settings::ReadSettings()); });
+  // An error before the run starts (an unreadable settings file) ends it at once.
+  try {
+    run_.Start(settings::ReadSettings());
+  } catch (const std::exception& e) {
+    hide();
+    mainWindow_.FetchRunEnded({}, RunOutcome::kFailed);
+    errors_.ShowError(TopLevelErrorText(e.what()));
+  }
 }
 
 void FetchProgressDialog::Cancel() {
@@ -163,12 +168,14 @@ void FetchProgressDialog::ShowProgress(const std::string& status, const std::str
     progressBar_->setRange(0, 1);
     progressBar_->setValue(0);
   }
-  repaint();
 }
 
+// The run has cleaned up (list columns fitted, dialog hidden) before an error
+// that ended it reaches the display.
 void FetchProgressDialog::RunEnded() {
   mainWindow_.FetchRunEnded(run_.Failures(), run_.Outcome());
   hide();
+  if (run_.Error()) errors_.ShowError(TopLevelErrorText(run_.Error()->what()));
 }
 
 }  // namespace quillet

@@ -44,7 +44,7 @@ class FetchProgressDialog : public ProgramWindow, private ProgressView {
   // The run itself (from the timer), and Skip: only the current download ends.
   void RunFetch();
   void Skip();
-  // UpdateProgress: the labels and the bar, repainted at once.
+  // The labels and the bar, painted when the event loop next paints.
   void ShowProgress(const std::string& status, const std::string& amount, int maximum,
                     int position) override;
   void RunEnded();

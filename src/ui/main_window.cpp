@@ -224,7 +224,7 @@ void MainWindow::AppendRow(const std::string& caption, const std::string& genre,
                            std::unique_ptr<NewsItem> item) {
   // Of the record, the menus need the URL and the mark of a new row only.
   const bool isNew = item && item->isNew;
-  const bool watched = watch_.Matches(headline);
+  const bool watched = item && item->watched;
   ReportModel& rows = headlineList_->Rows();
   if (isNew) news_.Add(rows.rowCount(), caption, headline, watched);
   rows.AppendRow({caption, genre, headline, item ? item->url : std::string()}, imageIndex,

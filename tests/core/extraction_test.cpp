@@ -4,7 +4,9 @@
 #include <random>
 
 #include "core/headlines/feed_items.h"
+#include "core/headlines/headline_merge.h"
 #include "core/headlines/run_news.h"
+#include "core/headlines/site_items.h"
 #include "core/sys/error.h"
 #include "core/text/text_codec.h"
 #include "support/reference_log.h"
@@ -33,12 +35,8 @@ class Extraction : public ::testing::Test {
     return out;
   }
   Strings Run(const Lines& document, size_t site = 0) {
-    state.siteLabel = Sites()[site].shortLabel;
-    state.siteName = Sites()[site].displayLabel;
-    state.baseUrl = "http://y";
-    state.genre.clear();
     list.rows.clear();
-    ExtractHeadlines(state, document, list);
+    merge.Merge(SiteItems(Sites()[site], document, settings.connection.enabled), list);
     Strings rows;
     for (const auto& r : list.rows)
       rows.push_back(r.headline + "|" + r.item.url + "|" + std::to_string(r.imageIndex));
@@ -47,7 +45,8 @@ class Extraction : public ::testing::Test {
   // The settings file, as a run reads it when it begins.
   void Settings(const std::string& ini) {
     test::WriteBytes(home.Path("quillet.ini"), ini);
-    state.settings = settings::ReadSettings();
+    settings = settings::ReadSettings();
+    merge.BeginRun(settings);
   }
   Lines Log(int category) { return LoadLogFile(LogFilePath(category)); }
   std::string Record(const std::string& text, char flag = '1') {
@@ -55,7 +54,8 @@ class Extraction : public ::testing::Test {
   }
 
   test::TempHome home;
-  FetchState state;
+  settings::Settings settings;
+  HeadlineMerge merge;
   test::RecordingList list;
 };
 
@@ -64,13 +64,17 @@ TEST_F(Extraction, NewHeadlinesGoAboveTheOldInPageOrderAndNewOnlyHidesShownOnes)
   SaveLogFile(LogFilePath(0), {old});
   const Lines doc = {kYolTop, Link("/1", "First <b>story</b>"), Link("/2", "SECOND story"),
                      "<a href='/3'>Third</a>", Link("/1", "First story")};
-  EXPECT_EQ(Run(doc), (Strings{"First story|http://y/1|0", "SECOND story|http://y/2|0",
-                               "Third|http://y|0", "First story|http://y/1|0"}));
+  EXPECT_EQ(Run(doc), (Strings{"First story|http://www.yomiuri.co.jp/1|0",
+                               "SECOND story|http://www.yomiuri.co.jp/2|0",
+                               "Third|http://www.yomiuri.co.jp|0",
+                               "First story|http://www.yomiuri.co.jp/1|0"}));
   EXPECT_EQ(list.rows[0].caption + list.rows[0].genre, "YOL" + CP932("トップ"));
-  EXPECT_EQ(Log(0), (Lines{Record("First story\thttp://y/1"), Record("Third\thttp://y"), old}));
+  EXPECT_EQ(Log(0), (Lines{Record("First story\thttp://www.yomiuri.co.jp/1"),
+                           Record("Third\thttp://www.yomiuri.co.jp"), old}));
   Settings("[Main]\r\nAddNewsOnly=1\r\n");
   SaveLogFile(LogFilePath(0), {old});
-  EXPECT_EQ(Run(doc), (Strings{"First story|http://y/1|0", "Third|http://y|0"}));
+  EXPECT_EQ(Run(doc), (Strings{"First story|http://www.yomiuri.co.jp/1|0",
+                               "Third|http://www.yomiuri.co.jp|0"}));
   EXPECT_EQ(Log(0).size(), 3u);
   // Nothing new: no row and no write at all.
   const std::string shown = "first STORY\tu\td\t1\r\nsecond story\tu\td\t1\r\nthird\t\t\t1";
@@ -124,13 +128,13 @@ TEST_F(Extraction, RowsAreNewWhenTheirLogHeldNoRecordOfThemWhenTheRunBegan) {
   };
   for (const NewnessCase& c : cases) {
     SCOPED_TRACE(c.what);
-    state = FetchState();
+    merge = HeadlineMerge();
     Settings(c.ini);
     SaveLogFile(LogFilePath(0), c.log);
     SaveLogFile(LogFilePath(1), {});
     ASSERT_EQ(c.runs.size(), c.news.size());
     for (size_t run = 0; run < c.runs.size(); ++run) {
-      state.seen.BeginRun();
+      merge.BeginRun(settings);
       Run(c.runs[run]);
       EXPECT_EQ(NewOnes(), c.news[run]) << "run " << run;
     }
@@ -148,7 +152,7 @@ TEST_F(Extraction, RepeatsAcrossSectionsAndInAFeedAreNewEachTime) {
 
   list.rows.clear();
   const Feed feed{"F", {{"Item", "http://a/1", ""}, {"item", "http://a/2", ""}}};
-  MergeFeedItems(state, {1, "F", "http://a/", true}, feed, list);
+  merge.Merge(FeedItems({1, "F", "http://a/", true}, feed), list);
   EXPECT_EQ(NewOnes(), (Strings{"Item", "item"}));
 }
 
@@ -182,13 +186,16 @@ TEST_F(Extraction, DisabledCategoryIsLoggedHiddenThenRenewedWhenEnabled) {
   Settings("[Main]\r\nNoAddEmpty=0\r\n[CheckRoute]\r\n0=0\r\n");
   EXPECT_EQ(Run({Link("/0", "Stray"), kYolTop, Link("/a", "Quiet news"), "<!-- CNN Top News -->",
                  kYolMain, Link("/b", "Loud news")}),
-            (Strings{"|http://y|0", "|http://y|0", "Loud news|http://y/b|0"}));
-  EXPECT_EQ(Log(0), (Lines{Record("Quiet news\thttp://y/a", '0')}));
+            (Strings{"|http://www.yomiuri.co.jp|0", "|http://www.yomiuri.co.jp|0",
+                     "Loud news|http://www.yomiuri.co.jp/b|0"}));
+  EXPECT_EQ(Log(0), (Lines{Record("Quiet news\thttp://www.yomiuri.co.jp/a", '0')}));
 
   SaveLogFile(LogFilePath(0), {"older\tu\t2020/01/01\t1", "Quiet news\t/old\t2020/01/01\t0"});
   Settings("[Main]\r\nAddNewsOnly=1\r\n");
-  EXPECT_EQ(Run({kYolTop, Link("/a", "Quiet news")}), Strings{"Quiet news|http://y/a|0"});
-  EXPECT_EQ(Log(0), (Lines{"older\tu\t2020/01/01\t1", Record("Quiet news\thttp://y/a")}));
+  EXPECT_EQ(Run({kYolTop, Link("/a", "Quiet news")}),
+            Strings{"Quiet news|http://www.yomiuri.co.jp/a|0"});
+  EXPECT_EQ(Log(0),
+            (Lines{"older\tu\t2020/01/01\t1", Record("Quiet news\thttp://www.yomiuri.co.jp/a")}));
 }
 
 TEST_F(Extraction, ImpressLinkFormFollowsTheCategoryAndTabsBecomeSpaces) {
@@ -196,7 +203,8 @@ TEST_F(Extraction, ImpressLinkFormFollowsTheCategoryAndTabsBecomeSpaces) {
   EXPECT_EQ(Run({c[23].markers[0], "\t" + Link("/1\t.htm", "BB\tnews"), c[24].markers[0],
                  Link("http://k/2", "Keitai"), Link("", "Empty")},
                 2),
-            (Strings{" BB news|http://y/1 .htm|2", "Keitai|http://k/2|2", "Empty||2"}));
+            (Strings{" BB news|http://www.watch.impress.co.jp/1 .htm|2", "Keitai|http://k/2|2",
+                     "Empty||2"}));
 }
 
 TEST_F(Extraction, LogErrorEndsTheWalkAfterSavingEarlierCategories) {
@@ -241,15 +249,17 @@ TEST(ExtractionDifferential, InMemoryMergeEqualsRewritePerHeadline) {
     for (int walk = 0; walk < 2; ++walk) {
       for (int c = 0; c < 3; ++c)
         test::WriteBytes(LogFilePath(cnn + c), oldLog[c]);
-      FetchState s;
-      s.settings = settings::ReadSettings();
-      s.seen.BeginRun();
-      s.siteLabel = s.siteName = "CNN";
+      const settings::Settings stored = settings::ReadSettings();
       test::RecordingList rows;
-      walk == 0 ? ExtractHeadlines(s, doc, rows) : test::ReferenceExtractHeadlines(s, doc, rows);
+      if (walk == 0) {
+        HeadlineMerge merge;
+        merge.BeginRun(stored);
+        merge.Merge(SiteItems(Sites()[4], doc, stored.connection.enabled), rows);
+      } else {
+        test::ReferenceExtractHeadlines(stored, Sites()[4], doc, rows);
+      }
       for (const auto& r : rows.rows)
         result[walk] += r.headline + "|" + "01"[r.item.isNew] + "\n";
-      result[walk] += std::to_string(s.insertPos);
       for (int c = 0; c < 3; ++c)
         result[walk] += "|" + test::ReadBytes(LogFilePath(cnn + c));
     }

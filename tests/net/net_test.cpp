@@ -25,7 +25,9 @@
 #include "net/http_client.h"
 #include "net/source_failure.h"
 #include "net/transfer_floor.h"
+#include "support/http_wait.h"
 #include "support/reference_log.h"
+#include "support/run_to_end.h"
 #include "support/settings_edits.h"
 #include "support/spin_until.h"
 #include "support/temp_home.h"
@@ -88,14 +90,14 @@ class HttpClientTest : public testing::Test {
     cli_.onDocEnd = [this](HttpClient&) { events_ += 'E'; };
   }
   ~HttpClientTest() override { SetTransferFloorForTesting(std::nullopt); }
-  // SendGet (or SendHead) of `url`: the message of the error raised, "" without.
+  // A GET (or HEAD) of `url` to its end: the message of its error, "" without.
   std::string Get(const std::string& url, bool head = false) {
     cli_.url = url;
     code_ = 0;
     body_.clear();
     events_.clear();
     try {
-      head ? cli_.SendHead() : cli_.SendGet();
+      test::WaitForExchange(cli_, head);
       return "";
     } catch (const QuilletError& e) {
       code_ = e.code();
@@ -473,7 +475,7 @@ TEST_F(FetchRunTest, NothingEnabledAsksNothing) {
   test::PutSetting(settings::key::kCheckRouteOf[32], false);
   int ended = 0;
   run.OnRunEnded = [&] { ++ended; };
-  run.Run(settings::ReadSettings());
+  test::RunToEnd(run, settings::ReadSettings());
   EXPECT_EQ(server.Connections(), 0);
   EXPECT_EQ(view.shown, "取得の準備をしています...|0KB / 不明|0|0");
   EXPECT_EQ(ended, 1);
@@ -505,7 +507,7 @@ TEST_F(FetchRunTest, EachSiteShowsFromItsFirstRequestAndSkipOfItsSizeProbeIsNoEr
               shownAtProbe = view.shown;
               run.Skip();
             });
-  EXPECT_NO_THROW(run.Run(settings::ReadSettings()));
+  EXPECT_NO_THROW(test::RunToEnd(run, settings::ReadSettings()));
   EXPECT_EQ(shownAtProbe, "CNN.co.jp に接続しています...|0KB / 不明|0|0");
   EXPECT_EQ(server.Connections(), 3);  // CNN's page was not asked for
   EXPECT_EQ(run.Outcome(), RunOutcome::kCompleted);
@@ -516,12 +518,12 @@ TEST_F(FetchRunTest, EachSiteShowsFromItsFirstRequestAndSkipOfItsSizeProbeIsNoEr
 TEST_F(FetchRunTest, TheSizeProbeGivesTheBarItsMaximum) {
   server.Add("HTTP/1.0 200 OK\r\nContent-Length: 2048\r\n\r\n");
   server.Add("HTTP/1.0 200 OK\r\n\r\nx");
-  run.Run(settings::ReadSettings());
+  test::RunToEnd(run, settings::ReadSettings());
   EXPECT_EQ(view.shown, "CNN.co.jp の取得が終了しました|0KB / 2KB|2048|1");
   for (const char* bad : {"12x", "", "2147483648"}) {
     server.Add(std::string("HTTP/1.0 200 OK\r\nContent-Length: ") + bad + "\r\n\r\n");
     try {
-      run.Run(settings::ReadSettings());
+      test::RunToEnd(run, settings::ReadSettings());
       ADD_FAILURE() << bad;
     } catch (const QuilletError& e) {
       EXPECT_EQ(
@@ -542,7 +544,7 @@ TEST_F(FetchRunTest, FailedSitesAreNamedWithWhatToCheckAndTheReason) {
   const std::string ok = "HTTP/1.0 200 OK\r\n\r\n";
   const auto runError = [this] {
     try {
-      run.Run(settings::ReadSettings());
+      test::RunToEnd(run, settings::ReadSettings());
     } catch (const QuilletError& e) {
       return Cp932ToUtf8(e.what());
     }
@@ -592,7 +594,7 @@ TEST_F(FetchRunTest, WaitsForTheProgramFolderUntilCancel) {
     shownWhileWaiting = view.shown;
     run.Cancel();
   });
-  run.Run(settings::ReadSettings());
+  test::RunToEnd(run, settings::ReadSettings());
   EXPECT_EQ(shownWhileWaiting, "他の取得の終了を待っています...|0KB / 不明|0|0");
   EXPECT_EQ(server.Connections(), 0);
   EXPECT_EQ(run.Outcome(), RunOutcome::kCancelled);
@@ -606,7 +608,7 @@ TEST_F(FetchRunTest, AnOwnerlessLockFileIsTakenOver) {
   std::filesystem::last_write_time(home.Path("quillet.lock"),
                                    std::filesystem::file_time_type::clock::now() - 1min);
   run.folderWaitLimit = 1s;
-  EXPECT_NO_THROW(run.Run(settings::ReadSettings()));
+  EXPECT_NO_THROW(test::RunToEnd(run, settings::ReadSettings()));
   EXPECT_GT(server.Connections(), 0);
 }
 

@@ -8,19 +8,27 @@
 #include <map>
 #include <string>
 
-#include "core/headlines/extraction.h"
 #include "core/log/log_store.h"
 #include "core/settings/settings.h"
 #include "core/sites/catalogue.h"
+#include "core/text/text_ops.h"
 #include "support/reference_log.h"
 #include "support/temp_home.h"
 
 namespace quillet::test {
 
-inline void ReferenceAddNewsItem(FetchState& s, RecordingList& list, int category,
+struct ReferenceWalk {
+  const settings::Settings& settings;
+  const Site& site;
+  std::string genre, headline, url, logPath;
+  int32_t insertPos = 0;
+};
+
+inline void ReferenceAddNewsItem(ReferenceWalk& s, RecordingList& list, int category,
                                  std::map<std::string, Lines>& logsAtStart) {
+  const std::string& label = s.site.shortLabel;
   if (s.headline.empty()) {
-    if (!s.settings.behaviour.noAddEmpty) list.rows.push_back({s.siteLabel, s.genre, "", 0, {}});
+    if (!s.settings.behaviour.noAddEmpty) list.rows.push_back({label, s.genre, "", 0, {}});
     return;
   }
   Lines lines = LoadLogFile(s.logPath);
@@ -33,19 +41,20 @@ inline void ReferenceAddNewsItem(FetchState& s, RecordingList& list, int categor
     if (!shown) s.insertPos = RecordHeadline(lines, s.headline, s.url, enabled, s.insertPos);
     SaveLogFile(s.logPath, lines);
   }
-  if (enabled) {
+  if (enabled)
     list.rows.push_back(
-        {s.siteLabel, s.genre, s.headline, 0, {s.siteLabel, s.headline, s.url, s.genre, isNew}});
-  }
+        {label, s.genre, s.headline, 0, {label, s.headline, s.url, s.genre, isNew}});
 }
 
-inline void ReferenceExtractHeadlines(FetchState& s, const Lines& document, RecordingList& list) {
-  s.insertPos = 0;
+// The walk of `site`'s section document, as the first run of a process.
+inline void ReferenceExtractHeadlines(const settings::Settings& settings, const Site& site,
+                                      const Lines& document, RecordingList& list) {
+  ReferenceWalk s{settings, site, {}, {}, {}, {}};
   int category = -1;
   std::map<std::string, Lines> logsAtStart;
   for (const std::string& line : document) {
     std::string previous = s.genre, text = line;
-    if (auto marker = CategoryOfMarker(s.siteLabel, line)) {
+    if (auto marker = CategoryOfMarker(site.shortLabel, line)) {
       const Category& c = Categories()[static_cast<size_t>(*marker)];
       category = *marker;
       s.genre = c.genre;
@@ -55,7 +64,7 @@ inline void ReferenceExtractHeadlines(FetchState& s, const Lines& document, Reco
     } else if (category < 0) {
       continue;
     }
-    s.url = s.baseUrl + ExtractHref(text);
+    s.url = site.baseUrl + ExtractHref(text);
     s.headline = RemoveTags(text);
     if (!(s.genre == previous && s.headline.empty()))
       ReferenceAddNewsItem(s, list, category, logsAtStart);

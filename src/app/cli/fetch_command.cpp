@@ -2,15 +2,12 @@
 #include <QCoreApplication>
 
 #include <chrono>
-#include <exception>
 #include <memory>
-#include <optional>
 #include <string>
 #include <utility>
 
 #include "app/cli/commands.h"
 #include "app/cli/terminal.h"
-#include "core/headlines/watch_match.h"
 #include "core/settings/settings.h"
 #include "core/sys/error_display.h"
 #include "core/sys/network_check.h"
@@ -24,10 +21,11 @@ namespace {
 // watch list matches, or those that are both.
 struct RowFilter {
   bool newOnly = false;
-  std::optional<WatchMatch> watch;
 
-  bool Passes(const std::string& headline, const NewsItem& item) const {
-    return (!newOnly || item.isNew) && (!watch || watch->Matches(headline));
+  bool watchedOnly = false;
+
+  bool Passes(const NewsItem& item) const {
+    return (!newOnly || item.isNew) && (!watchedOnly || item.watched);
   }
 };
 
@@ -37,7 +35,7 @@ class PrintedList : public HeadlineSink, public ProgressView {
       : terminal_(terminal), filter_(std::move(filter)) {}
   void AppendRow(const std::string& caption, const std::string& genre, const std::string& headline,
                  int, std::unique_ptr<NewsItem> item) override {
-    if (filter_.Passes(headline, *item)) terminal_.PrintRow({caption, genre, headline, item->url});
+    if (filter_.Passes(*item)) terminal_.PrintRow({caption, genre, headline, item->url});
   }
   void ShowProgress(const std::string& status, const std::string& amount, int, int) override {
     terminal_.Progress(status + "  " + amount);
@@ -54,22 +52,19 @@ int Fetch(Terminal& terminal, int argc, char** argv, std::chrono::seconds folder
           bool watchOnly) {
   // Read once: the proxy, the watch list and all the run uses.
   const settings::Settings stored = settings::ReadSettings();
-  RowFilter filter{newOnly, std::nullopt};
-  if (watchOnly) filter.watch.emplace(stored.watch.keywords, stored.watch.foldWidth);
+  const RowFilter filter{newOnly, watchOnly};
   if (!InternetAttemptConnect(stored.connection.proxy.address)) {
     terminal.Message(CP932("ネットワークに接続されていません"));
     return 2;
   }
   QCoreApplication app(argc, argv);
-  PrintedList list(terminal, std::move(filter));
+  PrintedList list(terminal, filter);
   FetchRun run(list, list);
   run.folderWaitLimit = folderWait;
-  std::string error;
-  try {
-    run.Run(stored);
-  } catch (const std::exception& e) {
-    error = TopLevelErrorText(e.what());
-  }
+  run.OnRunEnded = [] { QCoreApplication::quit(); };
+  run.Start(stored);
+  QCoreApplication::exec();
+  const std::string error = run.Error() ? TopLevelErrorText(run.Error()->what()) : std::string();
   // The sources that failed before whatever ended the run.
   for (const std::string& failure : run.Failures())
     terminal.Message(failure);

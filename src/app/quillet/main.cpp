@@ -1,6 +1,7 @@
 // quillet: the window program.
 #include <QApplication>
 
+#include <cstdlib>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -10,6 +11,7 @@
 #include "core/sys/autostart.h"
 #include "core/sys/file_system.h"
 #include "core/sys/program_dir.h"
+#include "net/off_thread.h"
 #include "ui/behaviour_dialog.h"
 #include "ui/connection_dialog.h"
 #include "ui/fetch_progress_dialog.h"
@@ -19,28 +21,10 @@
 #include "ui/qt_japanese.h"
 #include "ui/single_instance.h"
 
-int main(int argc, char** argv) {
-  using namespace quillet;
-  const CommandLineRequest request =
-      ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
-  switch (request) {
-    case CommandLineRequest::kHelp:
-      std::cout << UsageText();
-      return 0;
-    case CommandLineRequest::kVersion:
-      std::cout << "quillet " QUILLET_VERSION "\n";
-      return 0;
-    case CommandLineRequest::kUnknownOption:
-      std::cerr << UsageText();
-      return 2;
-    case CommandLineRequest::kRun:
-    case CommandLineRequest::kRunInTray:
-      break;
-  }
-  if (const std::string home = ChosenHome(); !home.empty() && !DirectoryExists(home)) {
-    std::cerr << "quillet: QUILLET_HOME: no such folder: " << home << "\n";
-    return 2;
-  }
+namespace quillet {
+namespace {
+
+int RunWindows(int argc, char** argv, CommandLineRequest request) {
   QApplication app(argc, argv);
   InstallQtJapanese(app);
   // Another start on the same folder only brings that one's window forward.
@@ -69,4 +53,36 @@ int main(int argc, char** argv) {
   }
 
   return app.exec();
+}
+
+}  // namespace
+}  // namespace quillet
+
+int main(int argc, char** argv) {
+  using namespace quillet;
+  const CommandLineRequest request =
+      ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
+  switch (request) {
+    case CommandLineRequest::kHelp:
+      std::cout << UsageText();
+      return 0;
+    case CommandLineRequest::kVersion:
+      std::cout << "quillet " QUILLET_VERSION "\n";
+      return 0;
+    case CommandLineRequest::kUnknownOption:
+      std::cerr << UsageText();
+      return 2;
+    case CommandLineRequest::kRun:
+    case CommandLineRequest::kRunInTray:
+      break;
+  }
+  if (const std::string home = ChosenHome(); !home.empty() && !DirectoryExists(home)) {
+    std::cerr << "quillet: QUILLET_HOME: no such folder: " << home << "\n";
+    return 2;
+  }
+  const int status = RunWindows(argc, argv, request);
+  // A page still being cut on its own thread is not waited for: whatever the
+  // program keeps has been written by now.
+  if (OffThreadWork() > 0) std::_Exit(status);
+  return status;
 }

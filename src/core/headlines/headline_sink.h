@@ -16,6 +16,7 @@ struct NewsItem {
   // Its category's log held no record of it when the run began (without
   // logs: no earlier run of this process met it).
   bool isNew = false;
+  bool watched = false;  // it holds a keyword of the watch list as the run began
 };
 
 class HeadlineSink {
