@@ -19,6 +19,10 @@ namespace quillet {
 // ends without running its static destructors under them.
 std::atomic<int>& OffThreadWork();
 
+// Lowers the calling thread's priority below the window's thread, so that
+// long work on a busy machine does not slow the window's answers.
+void YieldToTheWindow();
+
 // Runs `work` (which must not throw) on a new thread and calls `done` with its
 // result on the thread of `context`, unless `context` is gone by then.
 template <typename T>
@@ -34,6 +38,7 @@ void RunOffThread(QObject& context, std::function<T()> work, std::function<void(
   watcher->setFuture(promise.future());
   ++OffThreadWork();
   std::thread([promise = std::move(promise), work = std::move(work)]() mutable {
+    YieldToTheWindow();
     promise.start();
     promise.addResult(work());
     promise.finish();
