@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QTimer>
+
 #include <filesystem>
 
 #include "core/settings/settings.h"
@@ -11,6 +13,7 @@
 #include "core/text/text_codec.h"
 #include "net/feed_parser.h"
 #include "net/fetch_run.h"
+#include "net/off_thread.h"
 #include "support/run_to_end.h"
 #include "support/settings_edits.h"
 #include "support/temp_home.h"
@@ -142,6 +145,47 @@ TEST(FeedFetch, HttpsTheBodyLimitSkipAndCancel) {
       "Huge: データが上限 (16 MB) を超えたため、取得を打ち切りました。フィードの URL と、接続設定"
       "のプロキシを確かめてください。詳細: document too large");
   EXPECT_EQ(plain.Connections(), 3);
+}
+
+// Sources in progress together still reach the list in source order: the
+// first feed's answer is held while the second's comes, and the rows follow
+// the list. Skip during a long parse (a feed with 50,000 attributes in one
+// element) ends that feed at once; the parse is left to finish on its own.
+TEST(FeedFetch, SourcesTogetherReachTheListInOrderAndSkipDoesNotWaitForAParse) {
+  test::TempHome home;
+  test::PutConnection(test::NoCategories());
+  TestServer held, fast, slowParse;
+  const auto rss = [](const std::string& title) {
+    return "<rss><channel><item><title>" + title + "</title><link>l</link></item></channel></rss>";
+  };
+  held.Add({{{kOk + rss("First"), 0, true}}, true});
+  fast.Add(kOk + rss("Second"));
+  std::string attributes;
+  for (int i = 0; i < 50'000; ++i)
+    attributes += " a" + std::to_string(i) + "='x'";
+  slowParse.Add(kOk + "<rss><channel><item" + attributes +
+                "><title>T</title></item></channel></rss>");
+  AddFeeds({"First", "Second", "Slow"}, {&held, &fast, &slowParse});
+  test::PutRawSetting("Main", "NoAddEmpty", "1");
+  test::RecordingList list;
+  ActingView view;
+  FetchRun run(list, view);
+  run.sourcesAtOnce = 3;
+  bool secondDone = false;
+  view.onStatus = [&](const std::string& status) {
+    secondDone |= status == CP932("Second の取得が終了しました");
+    // The slow feed is downloaded and its parse begins: the first may answer.
+    if (secondDone && status == CP932("Slow の取得が終了しました")) held.Release();
+  };
+  QTimer skipOnceMerged;
+  QObject::connect(&skipOnceMerged, &QTimer::timeout, [&] {
+    if (list.rows.size() == 2) run.Skip();
+  });
+  skipOnceMerged.start(1);
+  test::RunToEnd(run, settings::ReadSettings());
+  EXPECT_EQ(list.Headlines(), (Strings{"First", "Second"}));
+  EXPECT_TRUE(run.Failures().empty());
+  EXPECT_GT(OffThreadWork().load(), 0);  // the run ended while the parse goes on
 }
 
 // An answer that cannot be read is reported as what it is, not as broken XML:
