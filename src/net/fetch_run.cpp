@@ -232,7 +232,14 @@ void FetchRun::End(RunOutcome outcome, std::optional<QuilletError> error) {
   running_ = false;
   outcome_ = outcome;
   error_ = std::move(error);
-  if (OnRunEnded) OnRunEnded();
+  // From the event loop, not from inside a source's call: the window may open
+  // a message box, whose own loop may start the next run.
+  QMetaObject::invokeMethod(
+      &context_,
+      [this] {
+        if (OnRunEnded) OnRunEnded();
+      },
+      Qt::QueuedConnection);
 }
 
 }  // namespace quillet

@@ -71,7 +71,7 @@ class FetchRun {
   // from here on it fetches.
   std::function<void()> OnSourcesStarting;
   // The window's part of the clean-up: enable the fetch button, fit the
-  // columns, hide the dialog.
+  // columns, hide the dialog. Called from the event loop once the run is over.
   std::function<void()> OnRunEnded;
 
   // How long a run waits for another run on the same program folder to end
