@@ -56,7 +56,6 @@ class HttpResponseParser {
   int64_t ContentLength() const { return contentLength_; }         // -1: none
   const std::string& ContentType() const { return contentType_; }  // folded to lower case
   const std::string& Location() const { return location_; }
-  int64_t BodySize() const { return bodySize_; }
   const std::string& FailureText() const { return failureText_; }
   int FailureCode() const { return failureCode_; }
   HttpProblem Failure() const { return failure_; }  // kNone unless kFailed
