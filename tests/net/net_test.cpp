@@ -366,6 +366,11 @@ TEST_F(HttpsTest, GetsDirectlyAndThroughTheProxysTunnelWithTheLimits) {
   site_.Add("HTTP/1.0 200 OK\r\n\r\ndirect");
   EXPECT_EQ(Get("https://localhost:" + std::to_string(site_.Port()) + "/a?b"), "");
   EXPECT_EQ(Outcome(), "200 OK|1 lines|BDE direct|-1 ");
+  // A body of many read buffers, taken one at a time from what the TLS socket holds.
+  const std::string large(300'000, 'l');
+  site_.Add("HTTP/1.0 200 OK\r\n\r\n" + large);
+  EXPECT_EQ(Get(site_.Url("/large")), "");
+  EXPECT_EQ(body_, large);
   // Through the proxy: CONNECT with the proxy's credentials, then in the tunnel
   // the request to a site, with a path and without them.
   TinyProxy proxy(site_.Port());
@@ -383,12 +388,13 @@ TEST_F(HttpsTest, GetsDirectlyAndThroughTheProxysTunnelWithTheLimits) {
   site_.Add("HTTP/1.0 200 OK\r\n\r\nbody");
   EXPECT_EQ(Get(site_.Url("/e")), "Connection aborted on request");
   EXPECT_EQ(site_.Requests(),
-            (Lines{Request("GET /a?b", "localhost"), Request("GET /c", "127.0.0.1"),
-                   Request("GET /d", "127.0.0.1"), Request("GET /e", "127.0.0.1")}));
+            (Lines{Request("GET /a?b", "localhost"), Request("GET /large", "127.0.0.1"),
+                   Request("GET /c", "127.0.0.1"), Request("GET /d", "127.0.0.1"),
+                   Request("GET /e", "127.0.0.1")}));
   cli_.proxyPassword = "wrong";  // tinyproxy refuses CONNECT with 401, not 407
   EXPECT_EQ(Get(site_.Url("/")), "Unauthorized");
   EXPECT_EQ(code_, 401);
-  EXPECT_EQ(site_.Connections(), 4);
+  EXPECT_EQ(site_.Connections(), 5);
   // The CONNECT request as sent; refusals as HTTP errors, or by a status text.
   cli_.proxy = "127.0.0.1:" + std::to_string(server_.Port());
   for (const auto& [status, code] :
