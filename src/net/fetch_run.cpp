@@ -39,20 +39,25 @@ void RemoveOwnerlessLock(QLockFile& lock) {
 }
 
 // The sources of a run: the sites with a patrolled category, in their order,
-// then the enabled feeds in the list's.
-std::vector<std::unique_ptr<Source>> RunSources(const settings::Settings& settings) {
-  std::vector<std::unique_ptr<Source>> sources;
-  const auto& enabled = settings.connection.enabled;
+// then the enabled feeds in the list's. Each is made when it starts, so that
+// a long feed list costs nothing before its turn.
+std::vector<std::function<std::unique_ptr<Source>()>> PlannedSources(
+    const settings::Settings& settings) {
+  std::vector<std::function<std::unique_ptr<Source>()>> planned;
+  const settings::Connection& connection = settings.connection;
   for (const Site& site : Sites()) {
-    if (std::any_of(enabled.begin() + site.firstCategory, enabled.begin() + site.lastCategory + 1,
-                    [](bool on) { return on; }))
-      sources.push_back(std::make_unique<SiteFetch>(site, settings.connection));
+    if (std::any_of(connection.enabled.begin() + site.firstCategory,
+                    connection.enabled.begin() + site.lastCategory + 1, [](bool on) { return on; }))
+      planned.push_back(
+          [&site, &connection] { return std::make_unique<SiteFetch>(site, connection); });
   }
   for (const settings::FeedSource& feed : settings.feeds.feeds) {
-    if (feed.enabled)
-      sources.push_back(std::make_unique<FeedFetch>(feed, settings.connection.proxy));
+    if (feed.enabled) {
+      planned.push_back(
+          [&feed, &connection] { return std::make_unique<FeedFetch>(feed, connection.proxy); });
+    }
   }
-  return sources;
+  return planned;
 }
 
 }  // namespace
@@ -79,7 +84,6 @@ void FetchRun::Start(const settings::Settings& settings) {
   error_.reset();
   failures_.clear();
   started_ = merged_ = inProgress_ = downloadFailures_ = 0;
-  finished_.clear();
   settings_ = settings;
   view_.ShowProgress(CP932("取得の準備をしています..."), AmountText(0, 0), 0, 0);
   // Never from inside Start: its caller may not be ready for the end.
@@ -127,26 +131,34 @@ void FetchRun::PollProgramFolder() {
 
 void FetchRun::StartSources() {
   merge_.BeginRun(settings_);
-  sources_ = RunSources(settings_);
-  outcomes_.assign(sources_.size(), std::nullopt);
+  planned_ = PlannedSources(settings_);
+  outcomes_.assign(planned_.size(), std::nullopt);
   if (OnSourcesStarting) OnSourcesStarting();
   StartMore();
 }
 
 void FetchRun::StartMore() {
   while (!cancelled_ && inProgress_ < std::max<size_t>(sourcesAtOnce, 1) &&
-         started_ < sources_.size()) {
+         started_ < planned_.size()) {
     const size_t index = started_++;
     ++inProgress_;
     const unsigned run = run_;
-    sources_[index]->Start([this, index](const SourceProgress& progress) { Show(index, progress); },
-                           [this, index, run](SourceOutcome outcome) {
-                             if (run == run_)
-                               Guarded([&] { OnSourceEnded(index, std::move(outcome)); });
-                           });
+    Source& source = *(active_[index] = planned_[index]());
+    source.Start(
+        [this, index, run](const SourceProgress& progress) {
+          if (running_ && run == run_) Show(index, progress);
+        },
+        [this, index, run](SourceOutcome outcome) {
+          if (running_ && run == run_) Guarded([&] { OnSourceEnded(index, std::move(outcome)); });
+        });
   }
   if (inProgress_ == 0 && merged_ == started_)
     End(cancelled_ ? RunOutcome::kCancelled : RunOutcome::kCompleted);
+}
+
+void FetchRun::Retire(std::unique_ptr<Source> source) {
+  QMetaObject::invokeMethod(
+      &context_, [held = std::shared_ptr<Source>(std::move(source))] {}, Qt::QueuedConnection);
 }
 
 void FetchRun::OnSourceEnded(size_t index, SourceOutcome outcome) {
@@ -162,7 +174,11 @@ void FetchRun::MergeEnded() {
     const size_t index = merged_++;
     SourceOutcome outcome = std::move(*outcomes_[index]);
     outcomes_[index].reset();
-    const Source& source = *sources_[index];
+    std::unique_ptr<Source> source = std::move(active_[index]);
+    active_.erase(index);
+    const std::string name = source->Name();
+    const SourceKind kind = source->Kind();
+    Retire(std::move(source));
     switch (outcome.kind) {
       case SourceOutcome::Kind::kItems:
         try {
@@ -170,13 +186,13 @@ void FetchRun::MergeEnded() {
         } catch (const std::exception& e) {
           const std::string explanation = ContentProblemText(ContentProblem::kLog);
           // A site's log that cannot be kept ends the run; a feed's is its own failure.
-          if (source.Kind() == SourceKind::kSite) {
+          if (kind == SourceKind::kSite) {
             const auto* error = dynamic_cast<const QuilletError*>(&e);
             return End(RunOutcome::kFailed,
-                       QuilletError(SourceFailureText(source.Name(), explanation, e.what()),
+                       QuilletError(SourceFailureText(name, explanation, e.what()),
                                     error ? error->code() : 0));
           }
-          failures_.push_back(SourceFailureText(source.Name(), explanation, e.what()));
+          failures_.push_back(SourceFailureText(name, explanation, e.what()));
         }
         break;
       case SourceOutcome::Kind::kAborted:
@@ -192,7 +208,7 @@ void FetchRun::MergeEnded() {
 }
 
 void FetchRun::Show(size_t index, const SourceProgress& progress) {
-  view_.ShowProgress(sources_[index]->Name() + progress.status,
+  view_.ShowProgress(active_.at(index)->Name() + progress.status,
                      AmountText(progress.received, progress.contentLength), progress.contentLength,
                      progress.received);
 }
@@ -210,22 +226,21 @@ void FetchRun::Cancel() {
 
 void FetchRun::Skip() {
   if (!running_) return;
-  for (size_t i = merged_; i < started_; ++i) {
-    if (!outcomes_[i]) sources_[i]->Abort();
+  for (auto& [index, source] : active_) {
+    if (!outcomes_[index]) source->Abort();
   }
 }
 
 void FetchRun::End(RunOutcome outcome, std::optional<QuilletError> error) {
   if (!running_) return;
   folderPoll_.stop();
-  // Sources still in progress (after an error) end quietly; the sources are
-  // let go at the next run, not inside a call of their own.
-  for (size_t i = merged_; i < started_; ++i) {
-    if (!outcomes_[i]) sources_[i]->Abort();
+  // Sources still in progress (after an error) end quietly.
+  for (auto& [index, source] : active_) {
+    if (!outcomes_[index]) source->Abort();
+    Retire(std::move(source));
   }
-  for (auto& source : sources_)
-    finished_.push_back(std::move(source));
-  sources_.clear();
+  active_.clear();
+  planned_.clear();
   outcomes_.clear();
   if (folderLock_) folderLock_->unlock();
   folderLock_.reset();

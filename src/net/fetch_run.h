@@ -12,6 +12,7 @@
 
 #include <chrono>
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -85,6 +86,8 @@ class FetchRun {
   void PollProgramFolder();
   void StartSources();
   void StartMore();
+  // Lets a source go once the call in progress is over: it may be the caller.
+  void Retire(std::unique_ptr<Source> source);
   void OnSourceEnded(size_t index, SourceOutcome outcome);
   void MergeEnded();
   void Show(size_t index, const SourceProgress& progress);
@@ -101,9 +104,11 @@ class FetchRun {
   std::chrono::steady_clock::time_point folderWaitEnd_;
   settings::Settings settings_;
   HeadlineMerge merge_;
-  std::vector<std::unique_ptr<Source>> sources_;
+  // The run's sources in order, each made when it starts; one is let go once
+  // merged.
+  std::vector<std::function<std::unique_ptr<Source>()>> planned_;
+  std::map<size_t, std::unique_ptr<Source>> active_;    // started and not merged
   std::vector<std::optional<SourceOutcome>> outcomes_;  // ended and not merged yet
-  std::vector<std::unique_ptr<Source>> finished_;       // sources of ended runs, let go later
   size_t started_ = 0;                                  // sources started so far, in order
   size_t merged_ = 0;                                   // sources merged so far, in order
   size_t inProgress_ = 0;
