@@ -42,8 +42,13 @@ void DownloadedSource::Begin(const std::string& url, ProgressCall progress, Ende
 
 void DownloadedSource::RunWork(std::function<SourceOutcome()> work) {
   work_ = std::make_unique<QObject>();
-  RunOffThread<SourceOutcome>(*work_, std::move(work),
-                              [this](SourceOutcome outcome) { End(std::move(outcome)); });
+  try {
+    RunOffThread<SourceOutcome>(*work_, std::move(work),
+                                [this](SourceOutcome outcome) { End(std::move(outcome)); });
+  } catch (const std::exception& e) {
+    work_.reset();
+    End(SourceOutcome::EndsRun(QuilletError(e.what())));
+  }
 }
 
 void DownloadedSource::Abort() {

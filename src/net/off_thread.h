@@ -24,7 +24,8 @@ std::atomic<int>& OffThreadWork();
 void YieldToTheWindow();
 
 // Runs `work` (which must not throw) on a new thread and calls `done` with its
-// result on the thread of `context`, unless `context` is gone by then.
+// result on the thread of `context`, unless `context` is gone by then. Raises
+// std::system_error when no thread can be made.
 template <typename T>
 void RunOffThread(QObject& context, std::function<T()> work, std::function<void(T)> done) {
   QPromise<T> promise;
@@ -37,13 +38,19 @@ void RunOffThread(QObject& context, std::function<T()> work, std::function<void(
                    });
   watcher->setFuture(promise.future());
   ++OffThreadWork();
-  std::thread([promise = std::move(promise), work = std::move(work)]() mutable {
-    YieldToTheWindow();
-    promise.start();
-    promise.addResult(work());
-    promise.finish();
+  try {
+    std::thread([promise = std::move(promise), work = std::move(work)]() mutable {
+      YieldToTheWindow();
+      promise.start();
+      promise.addResult(work());
+      promise.finish();
+      --OffThreadWork();
+    }).detach();
+  } catch (...) {
     --OffThreadWork();
-  }).detach();
+    delete watcher;
+    throw;
+  }
 }
 
 }  // namespace quillet
