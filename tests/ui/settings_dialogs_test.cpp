@@ -342,5 +342,31 @@ TEST_F(BehaviourDialogTest, WatchListRefusesWhatCannotBeWatchedAndOkWritesItOnly
   EXPECT_EQ(w.messages.size(), 5u);
 }
 
+// OK merges what the dialog changed into the file as another writer (the
+// terminal program, say) left it since the dialog opened.
+TEST_F(SettingsDialogTest, OkKeepsWhatAnotherWriterAddedWhileTheDialogWasOpen) {
+  using test::Find;
+  w.behaviourDialog.show();
+  Find<QLineEdit>(w.behaviourDialog, "watchKeywordEdit")->setText(QStringLiteral("d"));
+  Find<QPushButton>(w.behaviourDialog, "watchAddButton")->click();
+  test::PutWatchList({"t"});
+  Find<QPushButton>(w.behaviourDialog, "okButton")->click();
+  EXPECT_EQ(settings::ReadSettings().watch.keywords, (test::Texts{"d", "t"}));
+
+  w.connectionDialog.show();
+  Find<QPushButton>(w.connectionDialog, "feedAddButton")->click();
+  auto& editor = *Find<QWidget>(w.connectionDialog, "feedEditDialog");
+  Find<QLineEdit>(editor, "feedNameEdit")->setText(QStringLiteral("d"));
+  Find<QLineEdit>(editor, "feedUrlEdit")->setText(QStringLiteral("http://127.0.0.1:9/d"));
+  Find<QPushButton>(editor, "feedOkButton")->click();
+  test::PutFeeds({{0, "t", "http://127.0.0.1:9/t", true}});
+  Find<QPushButton>(w.connectionDialog, "okButton")->click();
+  test::Texts names;
+  for (const settings::FeedSource& feed : settings::ReadSettings().feeds.feeds)
+    names.push_back(feed.name);
+  EXPECT_EQ(names, (test::Texts{"d", "t"}));
+  EXPECT_TRUE(w.messages.empty());
+}
+
 }  // namespace
 }  // namespace quillet
