@@ -155,6 +155,9 @@ home "$work/u" "127.0.0.1:$tport" reader wrong
 check "wrong proxy password exits 1" test $? -eq 1
 check "wrong proxy password: the site, what to check, the reason" test "$(cat "$work/u.err")" = \
   "Yomiuri On Line: 認証を求められました (401)。接続設定のプロキシのユーザー名とパスワードを確かめてください。詳細: Unauthorized."
+# On a terminal the progress line is cleared before the message.
+script -qec "'$cli' fetch --home '$work/u'" /dev/null >"$work/u.tty"
+check "on a terminal: progress, cleared before the message" grep -q $'\r\e\[KYomiuri On Line: 認証' "$work/u.tty"
 
 # Feeds alone: one that fails while another downloads is named, exit 0.
 home "$work/f" "127.0.0.1:$tport" reader s3cret
