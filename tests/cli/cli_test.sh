@@ -63,7 +63,7 @@ check "cop31 --fold-width finds ＣＯＰ３１" cmp -s <(holding ＣＯＰ３�
 
 # Log: the category's records, newest first.
 "$cli" log 0 --home "$work/a" >"$work/l.out"
-check "log rows" test "$(wc -l <"$work/l.out")" -eq "$(grep -c $'^YOL\tトップ\t' "$work/a.out")"
+check "log: exit 0, the rows" test $? -eq 0 -a "$(wc -l <"$work/l.out")" -eq "$(grep -c $'^YOL\tトップ\t' "$work/a.out")"
 for alias in UTF-8 utf8; do
   check "--encoding $alias" cmp -s <("$cli" log 0 --encoding "$alias" --home "$work/a") "$work/l.out"
 done
@@ -106,8 +106,7 @@ check "refusals write nothing" cmp -s "$work/w.ini" "$work/w/quillet.ini"
   --home "$work/w" && "$cli" watch add pC --home "$work/w"
 check "watch remove" test "$("$cli" watch list --home "$work/w")" = pC
 "$cli" fetch --watch --home "$work/w" >"$work/w.out"
-check "fetch --watch" test -s "$work/w.out"
-check "... the rows with pc" \
+check "fetch --watch: the rows with pc" \
   cmp -s "$work/w.out" <(LC_ALL=C awk -F'\t' 'index(tolower($3), "pc")' "$work/a.out")
 check "fetch --new --watch: no new rows" test -z "$("$cli" fetch --new --watch --home "$work/w")"
 # The watch list folds widths when [Watch] FoldWidth says so.
