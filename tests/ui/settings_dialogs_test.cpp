@@ -124,8 +124,15 @@ class BehaviourDialogTest : public SettingsDialogTest {
 };
 
 TEST_F(BehaviourDialogTest, OpeningShowsTheStoredSettingsAndOkAloneWritesWhatItShows) {
-  w.Main<QAction>("behaviourAction")->trigger();  // from the settings menu
-  EXPECT_EQ(State(), "1100 IE [] [] 120");        // nothing stored, no browser on PATH
+  // The settings button's first press opens its menu; the item opens the dialog.
+  QTimer::singleShot(0, [this] {
+    auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+    if (menu == nullptr) return;
+    test::Find<QAction>(*menu, "behaviourAction")->trigger();
+    menu->close();
+  });
+  w.Main("settingsButton")->click();
+  EXPECT_EQ(State(), "1100 IE [] [] 120");  // nothing stored, no browser on PATH
   w.behaviourDialog.hide();
   // The number box pulls a stored interval into its range.
   test::WriteBytes(settings::SettingsFilePath(),
