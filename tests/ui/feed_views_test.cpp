@@ -1,5 +1,5 @@
 // The user's feeds in the windows, over real files: the connection dialog's
-// list, the log tab, and the feeds that failed in a run.
+// list, the log tab, the log search, and the feeds that failed in a run.
 #include "core/log/log_store.h"
 #include "core/settings/feed_list.h"
 #include "core/sys/program_dir.h"
@@ -92,7 +92,7 @@ TEST_F(FeedViewsTest, TheDialogEditsTheFeedsAndOkAloneWritesThemWithStableIds) {
   EXPECT_EQ(Ini(), written);
 }
 
-TEST_F(FeedViewsTest, AFeedsLogShowsUnderTheLogTabsNode) {
+TEST_F(FeedViewsTest, AFeedsLogShowsUnderTheLogTabsNodeAndInTheSearch) {
   std::vector<Feed> feeds{{0, "Alpha", "http://127.0.0.1/a", true},
                           {0, CP932("ベータ"), "http://127.0.0.1/b", false}};
   feeds = test::PutFeeds(feeds);
@@ -113,6 +113,13 @@ TEST_F(FeedViewsTest, AFeedsLogShowsUnderTheLogTabsNode) {
   tree.setCurrentItem(node->child(1));
   EXPECT_EQ(Column(list, 0), (Texts{"2026/02/02", "2026/02/01"}));
   EXPECT_EQ(Column(list, 1), (Texts{"新しい abc", "古い"}));
+  // The log search takes the feeds' logs too.
+  auto* search = new LogSearchWindow(&w.mainWindow);
+  search->show();
+  Find<QLineEdit>(*search, "keywordEdit")->setText(QStringLiteral("abc"));
+  Find<QPushButton>(*search, "searchButton")->click();
+  ASSERT_TRUE(test::SpinUntil([&] { return !search->Searching(); }));
+  EXPECT_EQ(Column(*Find<ReportView>(*search, "resultList"), 0), Texts{"ベータ"});
   // The dialog's OK rebuilds the nodes; the selected feed stays selected,
   // and once it is gone its records go with it, and the node with the last.
   for (const int left : {1, 0}) {
