@@ -189,9 +189,9 @@ TEST(Settings, ValuesAreReadAsStoredAndWrittenBack) {
 // The watch list is read as far as it makes sense and written in one go,
 // only when it changed, leaving the section's other lines.
 // The behaviour dialog's OK of the watch settings, as changes from the file's.
-void ConfirmWatch(const std::vector<std::string>& keywords, Notify notify, bool foldWidth = false) {
+void ConfirmWatch(const std::vector<std::string>& keywords, Notify notify) {
   EditSettings([&](SettingsEdit& edit) {
-    MergeWatch(edit, {keywords, {}, foldWidth, notify}, edit.Stored().watch);
+    MergeWatch(edit, {keywords, {}, false, notify}, edit.Stored().watch);
   });
 }
 
@@ -258,16 +258,6 @@ TEST(WatchList, KeywordsThatCannotBeWatchedAreNamed) {
             CP932("「gp」は「GP」と同じです (英字の大文字と小文字は区別しません)"));
   for (const std::string& other : Strings{"gpu", "\x82\x66\x82\x6F", "g p"})
     EXPECT_EQ(WatchKeywordClash(list, other), std::nullopt) << other;
-}
-
-TEST(WatchList, TheWidthChoiceIsItsOwnKey) {
-  test::TempHome home;
-  EXPECT_FALSE(ReadSettings().watch.foldWidth);
-  ConfirmWatch({}, Notify::kNew, false);
-  EXPECT_FALSE(std::filesystem::exists(home.Path("quillet.ini")));
-  ConfirmWatch({}, Notify::kNew, true);
-  EXPECT_TRUE(ReadSettings().watch.foldWidth);
-  EXPECT_EQ(test::ReadBytes(home.Path("quillet.ini")), "[Watch]\r\nFoldWidth=1\r\n");
 }
 
 // Feeds keep their ids across writes; new ones get ids never given before,
@@ -348,8 +338,6 @@ TEST(FeedList, EntriesThatCannotBeUsedAreNamedAndKeptByteForByte) {
   EXPECT_EQ(ReadSettings().feeds.unused.size(), 2u);
 }
 
-// A URL another feed of the list has: scheme and host in any case, an empty
-// path the same as "/"; the path, query and port tell URLs apart.
 // The list a dialog confirms, merged by id into the one another writer left
 // in the file since the dialog opened.
 TEST(FeedList, ADialogsEditsMergeIntoWhatAnotherWriterChanged) {
@@ -376,6 +364,8 @@ TEST(FeedList, ADialogsEditsMergeIntoWhatAnotherWriterChanged) {
     EXPECT_EQ(MergeFeedEdits(loaded, t.edited, t.current), t.merged) << t.what;
 }
 
+// A URL another feed of the list has: scheme and host in any case, an empty
+// path the same as "/"; the path, query and port tell URLs apart.
 TEST(FeedList, AUrlOfAnotherFeedIsNamed) {
   const std::vector<FeedSource> others{{1, "A", "http://a.test/rss", true},
                                        {2, CP932("新聞"), "https://B.test", false}};

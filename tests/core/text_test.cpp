@@ -177,6 +177,10 @@ TEST(TextOps, WidthFoldingTakesWholeCharacters) {
   } kCases[] = {
       {"GP\x82\x66\x82\x81\x82\x9A\x82\x58\x81\x5F\x81\x60", "gpgaz9\\~"},  // GPＧａｚ９＼～
       {"\xFA\x56\xEE\xFC\x81\x40", "'\" "},  // ＇ ＂ (two codes), the ideographic space
+      {"\x82\x4E\x82\x4F\x82\x58\x82\x59\x82\x5F",
+       "\x82\x4E"
+       "09"
+       "\x82\x59\x82\x5F"},                                      // ０-９ alone
       {"\xB1\xB2\xB3\xB0", "\x83\x41\x83\x43\x83\x45\x81\x5B"},  // ｱｲｳｰ: アイウー
       {"\xB6\xDE\xC4\xDE\xCA\xDF\xCE\xDF\xB3\xDE",               // ｶﾞﾄﾞﾊﾟﾎﾟｳﾞ
        "\x83\x4B\x83\x68\x83\x70\x83\x7C\x83\x94"},              // ガドパポヴ

@@ -47,6 +47,23 @@ double Contrast(const QColor& a, const QColor& b) {
   return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
 }
 
+// The drawn pixels (alpha 128 and over) of a pixmap, and how many of them
+// stand out from `background` at `ratio` at least.
+std::pair<int, int> DrawnAndStandingOut(const QPixmap& pixmap, const QColor& background,
+                                        double ratio) {
+  const QImage image = pixmap.toImage().convertToFormat(QImage::Format_ARGB32);
+  int drawn = 0, standingOut = 0;
+  for (int y = 0; y < image.height(); ++y) {
+    for (int x = 0; x < image.width(); ++x) {
+      const QColor pixel = image.pixelColor(x, y);
+      if (pixel.alpha() < 128) continue;
+      ++drawn;
+      if (Contrast(pixel, background) >= ratio) ++standingOut;
+    }
+  }
+  return {drawn, standingOut};
+}
+
 QPalette DarkPalette() {
   const QColor window(0x35, 0x35, 0x35), base(0x2a, 0x2a, 0x2a), text(0xe6, 0xe6, 0xe6);
   const QColor muted(0x80, 0x80, 0x80), highlight(0x2a, 0x82, 0xda);
@@ -149,16 +166,7 @@ void ExpectIcons(const QWidget& window) {
     const QPixmap pixmap = icon.pixmap(shown, 2.0);
     if (behind == QPalette::NoRole) return;  // the style's icons
     const QColor background = window.palette().color(behind);
-    const QImage image = pixmap.toImage().convertToFormat(QImage::Format_ARGB32);
-    int drawn = 0, standingOut = 0;
-    for (int y = 0; y < image.height(); ++y) {
-      for (int x = 0; x < image.width(); ++x) {
-        const QColor pixel = image.pixelColor(x, y);
-        if (pixel.alpha() < 128) continue;
-        ++drawn;
-        if (Contrast(pixel, background) >= 3) ++standingOut;
-      }
-    }
+    const auto [drawn, standingOut] = DrawnAndStandingOut(pixmap, background, 3);
     EXPECT_GE(standingOut * 10, drawn)
         << what << ": " << standingOut << " of " << drawn << " pixels stand out from "
         << background.name().toStdString();
@@ -199,17 +207,8 @@ void ExpectIcons(const QWidget& window) {
 // button as its text must (4.5:1).
 void ExpectReadableIcon(const QAbstractButton& button) {
   const QColor background = button.palette().color(QPalette::Button);
-  const QImage image =
-      button.icon().pixmap(button.iconSize(), 2.0).toImage().convertToFormat(QImage::Format_ARGB32);
-  int drawn = 0, readable = 0;
-  for (int y = 0; y < image.height(); ++y) {
-    for (int x = 0; x < image.width(); ++x) {
-      const QColor pixel = image.pixelColor(x, y);
-      if (pixel.alpha() < 128) continue;
-      ++drawn;
-      if (Contrast(pixel, background) >= 4.5) ++readable;
-    }
-  }
+  const auto [drawn, readable] =
+      DrawnAndStandingOut(button.icon().pixmap(button.iconSize(), 2.0), background, 4.5);
   EXPECT_GT(drawn, 0) << Describe(button);
   EXPECT_GE(2 * readable, drawn) << Describe(button) << ": " << readable << " of " << drawn
                                  << " pixels read on " << background.name().toStdString();

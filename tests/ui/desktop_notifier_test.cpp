@@ -162,10 +162,5 @@ TEST_F(DesktopNotifierTest, TheDesktopsServiceAnnouncesTheNewsAndItsClickBringsT
   EXPECT_EQ(balloons[0], "新着 1件|YOL: C");
 }
 
-TEST_F(DesktopNotifierTest, WithoutAServiceOnTheBusTheBalloonAnnouncesTheNews) {
-  RunWithNews("A");
-  EXPECT_EQ(balloons, test::Texts{"新着 1件|YOL: A"});
-}
-
 }  // namespace
 }  // namespace quillet

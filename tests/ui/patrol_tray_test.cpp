@@ -124,8 +124,10 @@ TEST_F(PatrolTray, TicksFetchBehindTheTrayAndWaitForTheDialogAndForTheErrorOfARu
   // Ticks during the run, watched from inside its network waits, do not even
   // ask for the network.
   size_t checksDuringRun = 0;
+  bool fetchButtonDuringRun = true;  // a click would start a second run inside this one
   TogglePatrol();
   ASSERT_TRUE(RunOneFetch([&] {
+    fetchButtonDuringRun = w.Main("fetchButton")->isEnabled();
     test::WhenReady(
         &w.mainWindow, [&] { return downloading(4); },
         [&] {
@@ -139,6 +141,7 @@ TEST_F(PatrolTray, TicksFetchBehindTheTrayAndWaitForTheDialogAndForTheErrorOfARu
         });
   }));
   EXPECT_EQ(checksDuringRun, 1u);
+  EXPECT_FALSE(fetchButtonDuringRun);
   EXPECT_EQ(server.Connections(), 5);  // Skip went on to the next site, Cancel ended the run
   EXPECT_EQ(Headlines(), (test::Texts{"old one", "old two", "Alpha", "Beta"}));
   EXPECT_TRUE(!w.mainWindow.isVisible() && InTray());

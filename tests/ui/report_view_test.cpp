@@ -71,6 +71,7 @@ TEST_F(ReportViewTest, ColumnsNeverClipTheirHeadersAndTheLastFollowsTheWidth) {
   const QString genre = QStringLiteral("a genre wider than its header");
   list->Rows().AppendRow({"YOL", "a genre wider than its header", "", ""}, 0);
   list->FitColumns();  // with room for the icon beside the text
+  EXPECT_EQ(list->UserColumnWidths(), "") << "a fit is no width the user set";
   EXPECT_GT(list->columnWidth(0), list->fontMetrics().horizontalAdvance(QStringLiteral("ZAKZAK")) +
                                       list->iconSize().width());
   EXPECT_GT(list->columnWidth(1), list->fontMetrics().horizontalAdvance(genre));

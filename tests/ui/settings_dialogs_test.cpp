@@ -124,8 +124,15 @@ class BehaviourDialogTest : public SettingsDialogTest {
 };
 
 TEST_F(BehaviourDialogTest, OpeningShowsTheStoredSettingsAndOkAloneWritesWhatItShows) {
-  w.Main<QAction>("behaviourAction")->trigger();  // from the settings menu
-  EXPECT_EQ(State(), "1100 IE [] [] 120");        // nothing stored, no browser on PATH
+  // The settings button's first press opens its menu; the item opens the dialog.
+  QTimer::singleShot(0, [this] {
+    auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+    if (menu == nullptr) return;
+    test::Find<QAction>(*menu, "behaviourAction")->trigger();
+    menu->close();
+  });
+  w.Main("settingsButton")->click();
+  EXPECT_EQ(State(), "1100 IE [] [] 120");  // nothing stored, no browser on PATH
   w.behaviourDialog.hide();
   // The number box pulls a stored interval into its range.
   test::WriteBytes(settings::SettingsFilePath(),
@@ -340,6 +347,32 @@ TEST_F(BehaviourDialogTest, WatchListRefusesWhatCannotBeWatchedAndOkWritesItOnly
   Control("cancelButton")->click();
   EXPECT_EQ(confirmed, 3);
   EXPECT_EQ(w.messages.size(), 5u);
+}
+
+// OK merges what the dialog changed into the file as another writer (the
+// terminal program, say) left it since the dialog opened.
+TEST_F(SettingsDialogTest, OkKeepsWhatAnotherWriterAddedWhileTheDialogWasOpen) {
+  using test::Find;
+  w.behaviourDialog.show();
+  Find<QLineEdit>(w.behaviourDialog, "watchKeywordEdit")->setText(QStringLiteral("d"));
+  Find<QPushButton>(w.behaviourDialog, "watchAddButton")->click();
+  test::PutWatchList({"t"});
+  Find<QPushButton>(w.behaviourDialog, "okButton")->click();
+  EXPECT_EQ(settings::ReadSettings().watch.keywords, (test::Texts{"d", "t"}));
+
+  w.connectionDialog.show();
+  Find<QPushButton>(w.connectionDialog, "feedAddButton")->click();
+  auto& editor = *Find<QWidget>(w.connectionDialog, "feedEditDialog");
+  Find<QLineEdit>(editor, "feedNameEdit")->setText(QStringLiteral("d"));
+  Find<QLineEdit>(editor, "feedUrlEdit")->setText(QStringLiteral("http://127.0.0.1:9/d"));
+  Find<QPushButton>(editor, "feedOkButton")->click();
+  test::PutFeeds({{0, "t", "http://127.0.0.1:9/t", true}});
+  Find<QPushButton>(w.connectionDialog, "okButton")->click();
+  test::Texts names;
+  for (const settings::FeedSource& feed : settings::ReadSettings().feeds.feeds)
+    names.push_back(feed.name);
+  EXPECT_EQ(names, (test::Texts{"d", "t"}));
+  EXPECT_TRUE(w.messages.empty());
 }
 
 }  // namespace
