@@ -44,13 +44,5 @@ TEST(Catalogue, EveryMarkerLeadsBackToItsCategoryAsAWholeLine) {
   EXPECT_EQ(CategoryOfMarker("YOL", "<!-- /NEWS/shuyo start -->"), std::nullopt);
 }
 
-TEST(Catalogue, SiteImageIndexComparesWholeDisplayLabels) {
-  const std::pair<std::string, int> cases[] = {
-      {"CNN.co.jp", 4}, {CP932("毎日新聞"), 6}, {"YOL", -1}, {"", -1}, {"yomiuri on line", -1},
-  };
-  for (const auto& [label, index] : cases)
-    EXPECT_EQ(SiteImageIndex(label), index) << label;
-}
-
 }  // namespace
 }  // namespace quillet

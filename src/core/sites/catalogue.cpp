@@ -209,13 +209,6 @@ std::optional<int> CategoryOfMarker(const std::string& siteLabel, const std::str
   return std::nullopt;
 }
 
-int SiteImageIndex(const std::string& displayLabel) {
-  for (const Site& site : Sites()) {
-    if (site.displayLabel == displayLabel) return site.number;
-  }
-  return -1;
-}
-
 std::string ChecklistLabel(int categoryIndex) {
   const Category& c = Categories().at(static_cast<size_t>(categoryIndex));
   return Sites()[static_cast<size_t>(c.site)].displayLabel + " (" + c.checklistGenre + ")";

@@ -68,9 +68,6 @@ const Category& CategoryNamed(std::string_view logFile);
 // among the markers of the site with short label `siteLabel`.
 std::optional<int> CategoryOfMarker(const std::string& siteLabel, const std::string& line);
 
-// Site number of a display label (whole text, case-sensitive), or -1.
-int SiteImageIndex(const std::string& displayLabel);
-
 // The connection dialog's checklist item of a category.
 std::string ChecklistLabel(int categoryIndex);
 
