@@ -2,11 +2,18 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 
 #include "core/text/text_codec.h"
 
 namespace quillet {
+namespace {
+
+// Rows are written out in pieces of about this size.
+constexpr size_t kRowsBufferSize = 1 << 20;
+
+}  // namespace
 
 Terminal::Terminal(bool utf8) : utf8_(utf8), progressOnTty_(isatty(STDERR_FILENO) != 0) {}
 
@@ -31,17 +38,32 @@ void Terminal::PrintRow(const std::vector<std::string>& fields) {
 
 void Terminal::WriteRow(std::initializer_list<std::string_view> fields) {
   ClearProgress();
-  row_.clear();
+  // Room for the row at its longest: every field converted, a TAB or the
+  // line break after each.
+  size_t room = 0;
+  for (const std::string_view& field : fields)
+    room += (utf8_ ? Cp932ToUtf8Room(field.size()) : field.size()) + 1;
+  if (rows_.size() - rowsEnd_ < room) {
+    FlushRows();
+    rows_.resize(std::max(rows_.size(), std::max(room, kRowsBufferSize)));
+  }
+  char* out = rows_.data() + rowsEnd_;
   for (const std::string_view& field : fields) {
-    if (&field != fields.begin()) row_ += '\t';
+    if (&field != fields.begin()) *out++ = '\t';
     if (utf8_) {
-      AppendCp932ToUtf8(row_, field);
+      out = WriteCp932AsUtf8(out, field);
     } else {
-      row_ += field;
+      out = std::copy(field.begin(), field.end(), out);
     }
   }
-  row_ += '\n';
-  std::fwrite(row_.data(), 1, row_.size(), stdout);
+  *out++ = '\n';
+  rowsEnd_ = static_cast<size_t>(out - rows_.data());
+}
+
+void Terminal::FlushRows() {
+  std::fwrite(rows_.data(), 1, rowsEnd_, stdout);
+  rowsEnd_ = 0;
+  std::fflush(stdout);
 }
 
 void Terminal::Progress(const std::string& text) {

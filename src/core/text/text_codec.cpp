@@ -110,11 +110,8 @@ class Cp932Table {
     }
   }
 
-  void AppendTo(std::string& out, std::string_view in) {
-    // No piece grows by more than 3 a byte; each is copied as one 8-byte word.
-    const size_t kept = out.size();
-    out.resize(kept + in.size() * 3 + sizeof(Piece));
-    char* to = out.data() + kept;
+  // No piece grows by more than 3 a byte; each is copied as one 8-byte word.
+  char* Write(char* to, std::string_view in) {
     const auto* p = reinterpret_cast<const unsigned char*>(in.data());
     const auto* const end = p + in.size();
     while (p < end) {
@@ -145,7 +142,7 @@ class Cp932Table {
       std::memcpy(to, piece, sizeof(Piece));
       to += piece->size;
     }
-    out.resize(static_cast<size_t>(to - out.data()));
+    return to;
   }
 
  private:
@@ -167,9 +164,15 @@ class Cp932Table {
 
 }  // namespace
 
-void AppendCp932ToUtf8(std::string& out, std::string_view cp932) {
+char* WriteCp932AsUtf8(char* out, std::string_view cp932) {
   thread_local Cp932Table table;
-  table.AppendTo(out, cp932);
+  return table.Write(out, cp932);
+}
+
+void AppendCp932ToUtf8(std::string& out, std::string_view cp932) {
+  const size_t kept = out.size();
+  out.resize(kept + Cp932ToUtf8Room(cp932.size()));
+  out.resize(static_cast<size_t>(WriteCp932AsUtf8(out.data() + kept, cp932) - out.data()));
 }
 
 std::string Cp932ToUtf8(std::string_view cp932) {

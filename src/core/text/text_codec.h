@@ -12,6 +12,12 @@ namespace quillet {
 std::string Cp932ToUtf8(std::string_view cp932);
 // The same, appended to `out`.
 void AppendCp932ToUtf8(std::string& out, std::string_view cp932);
+// The same, written at `out`: returns the end of the text. It may write
+// bytes past that end, but none past Cp932ToUtf8Room(cp932.size()) bytes.
+char* WriteCp932AsUtf8(char* out, std::string_view cp932);
+constexpr size_t Cp932ToUtf8Room(size_t cp932Size) {
+  return 3 * cp932Size + 8;
+}
 
 // Characters that CP932 cannot hold, and invalid UTF-8, become `replacement`.
 std::string Utf8ToCp932(std::string_view utf8, char replacement = '?');
