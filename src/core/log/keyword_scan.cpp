@@ -10,6 +10,9 @@
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
+#if defined(__x86_64__)
+#include <immintrin.h>
+#endif
 
 namespace quillet {
 namespace {
@@ -153,6 +156,65 @@ uint32_t LowBits(const unsigned char* p) {
   return bits;
 }
 #endif
+
+// The first stride from p on, kStride bytes apart, with a trigger bit: its
+// start and its bits, or bits 0 when the text ends first.
+struct Triggers {
+  const char* at;
+  uint32_t bits;
+};
+
+Triggers NextTriggers(const char* p, const char* end, const BytePair& pair) {
+  for (; p < end; p += kStride) {
+    const uint32_t bits = TriggerBits(reinterpret_cast<const unsigned char*>(p), pair);
+    if (bits != 0) return {p, bits};
+  }
+  return {p, 0};
+}
+
+#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+#define QUILLET_KEYWORD_SCAN_AVX2 1
+// TriggerBits in one 32-byte register.
+__attribute__((target("avx2"))) inline __m256i Load32(const unsigned char* at) {
+  return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(at));
+}
+__attribute__((target("avx2"))) inline __m256i Splat32(unsigned char c) {
+  return _mm256_set1_epi8(static_cast<char>(c));
+}
+__attribute__((target("avx2"))) inline uint32_t TriggerBitsAvx2(const unsigned char* p,
+                                                                const BytePair& pair) {
+  const __m256i here = Load32(p);
+  const __m256i first = _mm256_cmpeq_epi8(
+      _mm256_or_si256(Load32(p + pair.offset1), Splat32(pair.fold1)), Splat32(pair.want1));
+  const __m256i second = _mm256_cmpeq_epi8(
+      _mm256_or_si256(Load32(p + pair.offset2), Splat32(pair.fold2)), Splat32(pair.want2));
+  const __m256i special = _mm256_or_si256(_mm256_cmpeq_epi8(here, Splat32('<')),
+                                          _mm256_cmpeq_epi8(here, _mm256_setzero_si256()));
+  return static_cast<uint32_t>(
+      _mm256_movemask_epi8(_mm256_or_si256(_mm256_and_si256(first, second), special)));
+}
+
+// NextTriggers two strides a step, where the processor has AVX2.
+__attribute__((target("avx2"))) Triggers NextTriggersAvx2(const char* p, const char* end,
+                                                          const BytePair& pair) {
+  for (; p < end; p += 2 * kStride) {
+    const auto* at = reinterpret_cast<const unsigned char*>(p);
+    const uint32_t low = TriggerBitsAvx2(at, pair), high = TriggerBitsAvx2(at + kStride, pair);
+    if ((low | high) != 0) return low != 0 ? Triggers{p, low} : Triggers{p + kStride, high};
+  }
+  return {p, 0};
+}
+#endif
+
+using NextTriggersFunction = Triggers (*)(const char*, const char*, const BytePair&);
+
+NextTriggersFunction ChooseNextTriggers() {
+#if defined(QUILLET_KEYWORD_SCAN_AVX2)
+  __builtin_cpu_init();
+  if (__builtin_cpu_supports("avx2")) return NextTriggersAvx2;
+#endif
+  return NextTriggers;
+}
 
 // The first byte at or after p that ends the line (CR, LF, NUL) or, with
 // `tab`, the headline; `end` when none comes before it. Reads up to 15 bytes
@@ -347,9 +409,13 @@ bool KeywordScan::Scan(std::string_view text,
   const char* start = nullptr;
   const char* headlineEnd = nullptr;
   const char* lineEnd = nullptr;
+  static const NextTriggersFunction nextTriggers = ChooseNextTriggers();
   const char* p = begin;
   while (p < end) {
-    uint32_t bits = TriggerBits(reinterpret_cast<const unsigned char*>(p), pair);
+    const Triggers triggers = nextTriggers(p, end, pair);
+    if (triggers.bits == 0) return true;
+    p = triggers.at;
+    uint32_t bits = triggers.bits;
     bool lineDone = false;
     for (; bits != 0 && !lineDone; bits &= bits - 1) {
       const char* q = p + __builtin_ctz(bits);
