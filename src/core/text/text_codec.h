@@ -10,8 +10,6 @@ namespace quillet {
 
 // Bytes that are not valid CP932 become U+FFFD; never fails.
 std::string Cp932ToUtf8(std::string_view cp932);
-// The same, appended to `out`.
-void AppendCp932ToUtf8(std::string& out, std::string_view cp932);
 // The same, written at `out`: returns the end of the text. It may write
 // bytes past that end, but none past Cp932ToUtf8Room(cp932.size()) bytes.
 char* WriteCp932AsUtf8(char* out, std::string_view cp932);
