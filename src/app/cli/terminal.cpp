@@ -4,18 +4,20 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 
 #include "core/text/text_codec.h"
 
 namespace quillet {
 namespace {
 
-// Rows are written out in pieces of about this size.
-constexpr size_t kRowsBufferSize = 1 << 20;
+// WriteRow's rows go out in pieces of about this many CP932 bytes.
+constexpr size_t kRowsBufferSize = 128 * 1024;
 
 }  // namespace
 
-Terminal::Terminal(bool utf8) : utf8_(utf8), progressOnTty_(isatty(STDERR_FILENO) != 0) {}
+Terminal::Terminal(bool utf8)
+    : utf8_(utf8), progressOnTty_(isatty(STDERR_FILENO) != 0), rows_(kRowsBufferSize) {}
 
 std::string Terminal::Out(const std::string& cp932) const {
   return utf8_ ? Cp932ToUtf8(cp932) : cp932;
@@ -38,30 +40,35 @@ void Terminal::PrintRow(const std::vector<std::string>& fields) {
 
 void Terminal::WriteRow(std::initializer_list<std::string_view> fields) {
   ClearProgress();
-  // Room for the row at its longest: every field converted, a TAB or the
-  // line break after each.
-  size_t room = 0;
+  size_t size = 1;  // the fields, the TABs between them and the line break
   for (const std::string_view& field : fields)
-    room += (utf8_ ? Cp932ToUtf8Room(field.size()) : field.size()) + 1;
-  if (rows_.size() - rowsEnd_ < room) {
+    size += field.size() + 1;
+  if (rows_.size() - rowsEnd_ < size) {
     FlushRows();
-    rows_.resize(std::max(rows_.size(), std::max(room, kRowsBufferSize)));
+    if (rows_.size() < size) rows_.resize(size);
   }
   char* out = rows_.data() + rowsEnd_;
   for (const std::string_view& field : fields) {
     if (&field != fields.begin()) *out++ = '\t';
-    if (utf8_) {
-      out = WriteCp932AsUtf8(out, field);
-    } else {
-      out = std::copy(field.begin(), field.end(), out);
-    }
+    std::memcpy(out, field.data(), field.size());
+    out += field.size();
   }
   *out++ = '\n';
   rowsEnd_ = static_cast<size_t>(out - rows_.data());
 }
 
+// The rows are converted all at once: a lead byte at a field's end is never
+// taken with the TAB or line break after it, so the text is what converting
+// each field alone makes.
 void Terminal::FlushRows() {
-  std::fwrite(rows_.data(), 1, rowsEnd_, stdout);
+  const std::string_view rows(rows_.data(), rowsEnd_);
+  if (utf8_) {
+    converted_.resize(std::max(converted_.size(), Cp932ToUtf8Room(rows.size())));
+    const char* end = WriteCp932AsUtf8(converted_.data(), rows);
+    std::fwrite(converted_.data(), 1, static_cast<size_t>(end - converted_.data()), stdout);
+  } else {
+    std::fwrite(rows.data(), 1, rows.size(), stdout);
+  }
   rowsEnd_ = 0;
   std::fflush(stdout);
 }

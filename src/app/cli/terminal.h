@@ -31,6 +31,7 @@ class Terminal {
   bool progressShown_ = false;
   std::vector<char> rows_;  // WriteRow's rows not yet written: rows_[0, rowsEnd_)
   size_t rowsEnd_ = 0;
+  std::vector<char> converted_;  // the same in UTF-8
 };
 
 }  // namespace quillet
