@@ -157,6 +157,22 @@ uint32_t LowBits(const unsigned char* p) {
 }
 #endif
 
+// The start of the line that holds `at`: after the last CR or LF before it,
+// at or after `lineStart`, a line start.
+const char* LineStart(const char* lineStart, const char* at) {
+#if defined(__SSE2__)
+  for (; at - lineStart >= 16; at -= 16) {
+    const __m128i v = Load(reinterpret_cast<const unsigned char*>(at - 16));
+    const auto bits = static_cast<uint32_t>(_mm_movemask_epi8(
+        _mm_or_si128(_mm_cmpeq_epi8(v, Splat('\r')), _mm_cmpeq_epi8(v, Splat('\n')))));
+    if (bits != 0) return at - 16 + (32 - __builtin_clz(bits));
+  }
+#endif
+  while (at > lineStart && !IsLineBreak(at[-1]))
+    --at;
+  return at;
+}
+
 // The first stride from p on, kStride bytes apart, with a trigger bit: its
 // start and its bits, or bits 0 when the text ends first.
 struct Triggers {
@@ -374,9 +390,7 @@ bool KeywordScan::ScanFolded(std::string_view text,
       const bool atLineStart = q == lineStart || IsLineBreak(q[-1]);
       const bool comment = atLineStart && end - q >= 4 && std::memcmp(q, "<!--", 4) == 0;
       if (!anchor && !comment) continue;
-      const char* start = q;
-      while (start > lineStart && !IsLineBreak(start[-1]))
-        --start;
+      const char* start = LineStart(lineStart, q);
       const char* lineEnd = decide(start, q);
       if (lineEnd == end) return true;
       if (*lineEnd == '\0') return false;
@@ -427,9 +441,7 @@ bool KeywordScan::Scan(std::string_view text,
       if (!comment && (m == 0 || !pair.At(reinterpret_cast<const unsigned char*>(q)))) continue;
 
       if (lineEnd == nullptr || q > lineEnd) {  // the first look at this line: find its ends
-        start = q;
-        while (start > lineStart && !IsLineBreak(start[-1]))
-          --start;
+        start = LineStart(lineStart, q);
         headlineEnd = FindEnd(start, end, true);
         lineEnd = headlineEnd < end && *headlineEnd == '\t' ? FindEnd(headlineEnd, end, false)
                                                             : headlineEnd;
