@@ -81,8 +81,9 @@ size_t Utf8SequenceLength(std::string_view rest) {
   return i;
 }
 
-// CP932 through iconv, bytes that are not valid CP932 as U+FFFD.
-std::string IconvCp932ToUtf8(std::string_view cp932) {
+}  // namespace
+
+std::string Cp932ToUtf8ByIconv(std::string_view cp932) {
   thread_local Converter conv("UTF-8", "CP932");
   return conv.Run(cp932, "\xEF\xBF\xBD", [](std::string_view rest) -> size_t {
     // An unmapped double-byte character is one replacement, not two.
@@ -93,6 +94,8 @@ std::string IconvCp932ToUtf8(std::string_view cp932) {
     return 1;
   });
 }
+
+namespace {
 
 // The conversion a character at a time through a table that iconv fills once,
 // a piece at a time: iconv stays the one source of the mapping. CP932 has no
@@ -189,7 +192,7 @@ class Cp932Table {
   }
 
   uint32_t PieceOf(std::string_view cp932) {
-    const std::string utf8 = IconvCp932ToUtf8(cp932);
+    const std::string utf8 = Cp932ToUtf8ByIconv(cp932);
     usable_ = usable_ && utf8.size() <= 3;
     return Piece(utf8);
   }
@@ -205,7 +208,7 @@ class Cp932Table {
 char* WriteCp932AsUtf8(char* out, std::string_view cp932) {
   static const Cp932Table table;
   if (table.Usable()) return table.Write(out, cp932);
-  const std::string utf8 = IconvCp932ToUtf8(cp932);
+  const std::string utf8 = Cp932ToUtf8ByIconv(cp932);
   return std::copy(utf8.begin(), utf8.end(), out);
 }
 

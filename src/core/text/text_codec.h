@@ -16,6 +16,10 @@ char* WriteCp932AsUtf8(char* out, std::string_view cp932);
 constexpr size_t Cp932ToUtf8Room(size_t cp932Size) {
   return 3 * cp932Size + 8;
 }
+// The same through iconv a whole text at once, an unmapped pair of a lead
+// and a trail byte as one U+FFFD: slower, and what the table behind
+// Cp932ToUtf8 is filled from a piece at a time.
+std::string Cp932ToUtf8ByIconv(std::string_view cp932);
 
 // Characters that CP932 cannot hold, and invalid UTF-8, become `replacement`.
 std::string Utf8ToCp932(std::string_view utf8, char replacement = '?');
