@@ -197,25 +197,31 @@ __attribute__((target("avx2"))) inline __m256i Load32(const unsigned char* at) {
 __attribute__((target("avx2"))) inline __m256i Splat32(unsigned char c) {
   return _mm256_set1_epi8(static_cast<char>(c));
 }
+// With kLetters false, neither byte of the pair is a letter: no case to fold.
+template <bool kLetters>
 __attribute__((target("avx2"))) inline uint32_t TriggerBitsAvx2(const unsigned char* p,
                                                                 const BytePair& pair) {
+  __m256i first = Load32(p + pair.offset1), second = Load32(p + pair.offset2);
+  if constexpr (kLetters) {
+    first = _mm256_or_si256(first, Splat32(pair.fold1));
+    second = _mm256_or_si256(second, Splat32(pair.fold2));
+  }
+  const __m256i both = _mm256_and_si256(_mm256_cmpeq_epi8(first, Splat32(pair.want1)),
+                                        _mm256_cmpeq_epi8(second, Splat32(pair.want2)));
   const __m256i here = Load32(p);
-  const __m256i first = _mm256_cmpeq_epi8(
-      _mm256_or_si256(Load32(p + pair.offset1), Splat32(pair.fold1)), Splat32(pair.want1));
-  const __m256i second = _mm256_cmpeq_epi8(
-      _mm256_or_si256(Load32(p + pair.offset2), Splat32(pair.fold2)), Splat32(pair.want2));
   const __m256i special = _mm256_or_si256(_mm256_cmpeq_epi8(here, Splat32('<')),
                                           _mm256_cmpeq_epi8(here, _mm256_setzero_si256()));
-  return static_cast<uint32_t>(
-      _mm256_movemask_epi8(_mm256_or_si256(_mm256_and_si256(first, second), special)));
+  return static_cast<uint32_t>(_mm256_movemask_epi8(_mm256_or_si256(both, special)));
 }
 
 // NextTriggers two strides a step, where the processor has AVX2.
+template <bool kLetters>
 __attribute__((target("avx2"))) Triggers NextTriggersAvx2(const char* p, const char* end,
                                                           const BytePair& pair) {
   for (; p < end; p += 2 * kStride) {
     const auto* at = reinterpret_cast<const unsigned char*>(p);
-    const uint32_t low = TriggerBitsAvx2(at, pair), high = TriggerBitsAvx2(at + kStride, pair);
+    const uint32_t low = TriggerBitsAvx2<kLetters>(at, pair),
+                   high = TriggerBitsAvx2<kLetters>(at + kStride, pair);
     if ((low | high) != 0) return low != 0 ? Triggers{p, low} : Triggers{p + kStride, high};
   }
   return {p, 0};
@@ -224,10 +230,12 @@ __attribute__((target("avx2"))) Triggers NextTriggersAvx2(const char* p, const c
 
 using NextTriggersFunction = Triggers (*)(const char*, const char*, const BytePair&);
 
-NextTriggersFunction ChooseNextTriggers() {
+// NextTriggers for a pair with (`letters`) or without letters in it.
+NextTriggersFunction ChooseNextTriggers([[maybe_unused]] bool letters) {
 #if defined(QUILLET_KEYWORD_SCAN_AVX2)
   __builtin_cpu_init();
-  if (__builtin_cpu_supports("avx2")) return NextTriggersAvx2;
+  if (__builtin_cpu_supports("avx2"))
+    return letters ? NextTriggersAvx2<true> : NextTriggersAvx2<false>;
 #endif
   return NextTriggers;
 }
@@ -423,7 +431,9 @@ bool KeywordScan::Scan(std::string_view text,
   const char* start = nullptr;
   const char* headlineEnd = nullptr;
   const char* lineEnd = nullptr;
-  static const NextTriggersFunction nextTriggers = ChooseNextTriggers();
+  static const NextTriggersFunction nextTriggersOf[2] = {ChooseNextTriggers(false),
+                                                         ChooseNextTriggers(true)};
+  const NextTriggersFunction nextTriggers = nextTriggersOf[(pair.fold1 | pair.fold2) != 0];
   const char* p = begin;
   while (p < end) {
     const Triggers triggers = nextTriggers(p, end, pair);
