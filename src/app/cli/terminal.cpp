@@ -16,8 +16,7 @@ constexpr size_t kRowsBufferSize = 128 * 1024;
 
 }  // namespace
 
-Terminal::Terminal(bool utf8)
-    : utf8_(utf8), progressOnTty_(isatty(STDERR_FILENO) != 0), rows_(kRowsBufferSize) {}
+Terminal::Terminal(bool utf8) : utf8_(utf8), progressOnTty_(isatty(STDERR_FILENO) != 0) {}
 
 std::string Terminal::Out(const std::string& cp932) const {
   return utf8_ ? Cp932ToUtf8(cp932) : cp932;
@@ -45,7 +44,7 @@ void Terminal::WriteRow(std::initializer_list<std::string_view> fields) {
     size += field.size() + 1;
   if (rows_.size() - rowsEnd_ < size) {
     FlushRows();
-    if (rows_.size() < size) rows_.resize(size);
+    rows_.resize(std::max({rows_.size(), size, kRowsBufferSize}));
   }
   char* out = rows_.data() + rowsEnd_;
   for (const std::string_view& field : fields) {
@@ -62,7 +61,9 @@ void Terminal::WriteRow(std::initializer_list<std::string_view> fields) {
 // each field alone makes.
 void Terminal::FlushRows() {
   const std::string_view rows(rows_.data(), rowsEnd_);
-  if (utf8_) {
+  if (rows.empty()) {
+    // Nothing gathered; stdout is flushed all the same.
+  } else if (utf8_) {
     converted_.resize(std::max(converted_.size(), Cp932ToUtf8Room(rows.size())));
     const char* end = WriteCp932AsUtf8(converted_.data(), rows);
     std::fwrite(converted_.data(), 1, static_cast<size_t>(end - converted_.data()), stdout);
