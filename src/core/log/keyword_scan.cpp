@@ -1,6 +1,7 @@
 #include "core/log/keyword_scan.h"
 
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <vector>
 
@@ -230,11 +231,12 @@ __attribute__((target("avx2"))) Triggers NextTriggersAvx2(const char* p, const c
 
 using NextTriggersFunction = Triggers (*)(const char*, const char*, const BytePair&);
 
-// NextTriggers for a pair with (`letters`) or without letters in it.
+// NextTriggers for a pair with (`letters`) or without letters in it. With
+// QUILLET_NO_AVX2 set, the portable one, as a processor without AVX2 runs it.
 NextTriggersFunction ChooseNextTriggers([[maybe_unused]] bool letters) {
 #if defined(QUILLET_KEYWORD_SCAN_AVX2)
   __builtin_cpu_init();
-  if (__builtin_cpu_supports("avx2"))
+  if (__builtin_cpu_supports("avx2") && std::getenv("QUILLET_NO_AVX2") == nullptr)
     return letters ? NextTriggersAvx2<true> : NextTriggersAvx2<false>;
 #endif
   return NextTriggers;
