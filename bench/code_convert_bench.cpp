@@ -1,6 +1,7 @@
 // Throughput of the code guessing and the EUC-JP to Shift_JIS conversion on a
 // generated ~20 MB EUC-JP news page (HTML markup around Japanese headlines),
-// with glibc iconv EUC-JP -> CP932 on the same page for comparison.
+// with glibc iconv EUC-JP -> CP932 on the same page for comparison; and of
+// the CP932 to UTF-8 conversion on that page in CP932, beside glibc iconv's.
 //
 //   code_convert_bench [benchmark flags]
 //   code_convert_bench --write-input PATH   writes the page to PATH and exits
@@ -16,6 +17,7 @@
 #include <vector>
 
 #include "core/text/code_convert.h"
+#include "core/text/text_codec.h"
 
 namespace {
 
@@ -153,6 +155,45 @@ void BM_IconvEucToCp932(benchmark::State& state) {
   if (cp932 != quillet::EucToSjis(page)) state.SkipWithError("iconv and EucToSjis differ");
 }
 BENCHMARK(BM_IconvEucToCp932)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+const std::string& Cp932Page() {
+  static const std::string page = quillet::EucToSjis(EucPage());
+  return page;
+}
+
+void BM_Cp932ToUtf8(benchmark::State& state) {
+  const std::string& page = Cp932Page();
+  for (auto _ : state) {
+    std::string utf8 = quillet::Cp932ToUtf8(page);
+    benchmark::DoNotOptimize(utf8.data());
+  }
+  state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(page.size()));
+}
+BENCHMARK(BM_Cp932ToUtf8)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_WriteCp932AsUtf8(benchmark::State& state) {
+  const std::string& page = Cp932Page();
+  std::vector<char> out(quillet::Cp932ToUtf8Room(page.size()));
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(quillet::WriteCp932AsUtf8(out.data(), page));
+  }
+  state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(page.size()));
+}
+BENCHMARK(BM_WriteCp932AsUtf8)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// The page holds no byte that iconv cannot convert; the result must equal
+// Cp932ToUtf8's.
+void BM_IconvCp932ToUtf8(benchmark::State& state) {
+  const std::string& page = Cp932Page();
+  std::string utf8;
+  for (auto _ : state) {
+    utf8 = Iconv("UTF-8", "CP932", page, page.size() * 3);
+    benchmark::DoNotOptimize(utf8.data());
+  }
+  state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(page.size()));
+  if (utf8 != quillet::Cp932ToUtf8(page)) state.SkipWithError("iconv and Cp932ToUtf8 differ");
+}
+BENCHMARK(BM_IconvCp932ToUtf8)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 }  // namespace
 

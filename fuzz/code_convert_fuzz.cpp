@@ -1,12 +1,16 @@
 // Code guessing and conversion on arbitrary bytes: no read past the end, no
-// undefined behaviour, and the converters' invariants hold.
+// undefined behaviour, and the converters' invariants hold; CP932 to UTF-8
+// through the table is what iconv makes of the whole text, written within the
+// room it asks for.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/text/code_convert.h"
+#include "core/text/text_codec.h"
 
 namespace {
 
@@ -39,5 +43,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   Check(quillet::ConvertTo(text, quillet::kCodeEuc) == text);
 
   if (size >= 2) quillet::JisPairToSjis(data[0], data[1]);
+
+  std::vector<char> utf8(quillet::Cp932ToUtf8Room(size));
+  const char* end = quillet::WriteCp932AsUtf8(utf8.data(), text);
+  Check(std::string_view(utf8.data(), static_cast<size_t>(end - utf8.data())) ==
+        quillet::Cp932ToUtf8ByIconv(text));
   return 0;
 }

@@ -9,10 +9,10 @@
 #include "app/cli/terminal.h"
 #include "app/cli/usage.h"
 #include "core/log/log_rows.h"
+#include "core/log/log_store.h"
 #include "core/settings/settings.h"
 #include "core/sites/catalogue.h"
 #include "core/sys/error_display.h"
-#include "core/sys/program_dir.h"
 #include "core/text/text_codec.h"
 
 namespace quillet {
@@ -24,8 +24,7 @@ int Log(Terminal& terminal, const std::string& indexText,
   std::string path;
   if (feedId) {
     for (const settings::FeedSource& feed : settings::ReadSettings().feeds.feeds) {
-      if (std::to_string(feed.id) == *feedId)
-        path = DataDirectory() + settings::FeedLogFile(feed.id);
+      if (std::to_string(feed.id) == *feedId) path = FeedLogFilePath(feed.id);
     }
     if (path.empty()) {
       terminal.Message(CP932("ID ") + terminal.In(*feedId) + CP932(" のフィードはありません"));

@@ -1,6 +1,4 @@
 // quillet-cli search: every source's logs searched for a keyword.
-#include <unistd.h>
-
 #include <cstdio>
 #include <exception>
 #include <string>
@@ -13,10 +11,9 @@
 
 namespace quillet {
 
-// Rows go out as they are found, flushed before each log is read; only the
-// count is held.
+// Rows go out as they are found, in large writes and before each log is
+// read; only the count is held.
 int Search(Terminal& terminal, const std::string& keyword, SearchOptions options) {
-  if (isatty(STDOUT_FILENO) == 0) std::setvbuf(stdout, nullptr, _IOFBF, 1 << 16);
   size_t count = 0;
   int status = 0;
   std::string error;
@@ -24,7 +21,7 @@ int Search(Terminal& terminal, const std::string& keyword, SearchOptions options
     SearchLogs(
         SearchedSources(settings::ReadSettings().feeds.feeds), keyword, options,
         [&](const std::string& text) {
-          std::fflush(stdout);
+          terminal.FlushRows();
           terminal.Progress(text);
         },
         [&](const SearchRowView& r) {
@@ -36,7 +33,7 @@ int Search(Terminal& terminal, const std::string& keyword, SearchOptions options
     error = TopLevelErrorText(e.what());
     status = 1;
   }
-  std::fflush(stdout);
+  terminal.FlushRows();
   terminal.Message(FoundCountText(count));
   if (status != 0) terminal.Message(error);
   return status;

@@ -2,11 +2,19 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <cstring>
 
 #include "core/text/text_codec.h"
 
 namespace quillet {
+namespace {
+
+// WriteRow's rows go out in pieces of about this many CP932 bytes.
+constexpr size_t kRowsBufferSize = 128 * 1024;
+
+}  // namespace
 
 Terminal::Terminal(bool utf8) : utf8_(utf8), progressOnTty_(isatty(STDERR_FILENO) != 0) {}
 
@@ -31,17 +39,39 @@ void Terminal::PrintRow(const std::vector<std::string>& fields) {
 
 void Terminal::WriteRow(std::initializer_list<std::string_view> fields) {
   ClearProgress();
-  row_.clear();
-  for (const std::string_view& field : fields) {
-    if (&field != fields.begin()) row_ += '\t';
-    if (utf8_) {
-      AppendCp932ToUtf8(row_, field);
-    } else {
-      row_ += field;
-    }
+  size_t size = 1;  // the fields, the TABs between them and the line break
+  for (const std::string_view& field : fields)
+    size += field.size() + 1;
+  if (rows_.size() - rowsEnd_ < size) {
+    FlushRows();
+    rows_.resize(std::max({rows_.size(), size, kRowsBufferSize}));
   }
-  row_ += '\n';
-  std::fwrite(row_.data(), 1, row_.size(), stdout);
+  char* out = rows_.data() + rowsEnd_;
+  for (const std::string_view& field : fields) {
+    if (&field != fields.begin()) *out++ = '\t';
+    std::memcpy(out, field.data(), field.size());
+    out += field.size();
+  }
+  *out++ = '\n';
+  rowsEnd_ = static_cast<size_t>(out - rows_.data());
+}
+
+// The rows are converted all at once: a lead byte at a field's end is never
+// taken with the TAB or line break after it, so the text is what converting
+// each field alone makes.
+void Terminal::FlushRows() {
+  const std::string_view rows(rows_.data(), rowsEnd_);
+  if (rows.empty()) {
+    // Nothing gathered; stdout is flushed all the same.
+  } else if (utf8_) {
+    converted_.resize(std::max(converted_.size(), Cp932ToUtf8Room(rows.size())));
+    const char* end = WriteCp932AsUtf8(converted_.data(), rows);
+    std::fwrite(converted_.data(), 1, static_cast<size_t>(end - converted_.data()), stdout);
+  } else {
+    std::fwrite(rows.data(), 1, rows.size(), stdout);
+  }
+  rowsEnd_ = 0;
+  std::fflush(stdout);
 }
 
 void Terminal::Progress(const std::string& text) {

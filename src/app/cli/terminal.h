@@ -16,8 +16,10 @@ class Terminal {
   std::string In(const std::string& text) const;
 
   void PrintRow(const std::vector<std::string>& fields);
-  // The same row into stdout's buffer, without a flush.
+  // The same row into a buffer of rows that goes to stdout in large writes:
+  // when it fills and at FlushRows.
   void WriteRow(std::initializer_list<std::string_view> fields);
+  void FlushRows();
   // One updating line on a terminal; nothing otherwise.
   void Progress(const std::string& text);
   void ClearProgress();
@@ -27,7 +29,9 @@ class Terminal {
   bool utf8_;
   bool progressOnTty_;
   bool progressShown_ = false;
-  std::string row_;
+  std::vector<char> rows_;  // WriteRow's rows not yet written: rows_[0, rowsEnd_)
+  size_t rowsEnd_ = 0;
+  std::vector<char> converted_;  // the same in UTF-8
 };
 
 }  // namespace quillet

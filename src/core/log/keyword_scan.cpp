@@ -1,6 +1,7 @@
 #include "core/log/keyword_scan.h"
 
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <vector>
 
@@ -9,6 +10,9 @@
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
+#endif
+#if defined(__x86_64__)
+#include <immintrin.h>
 #endif
 
 namespace quillet {
@@ -153,6 +157,90 @@ uint32_t LowBits(const unsigned char* p) {
   return bits;
 }
 #endif
+
+// The start of the line that holds `at`: after the last CR or LF before it,
+// at or after `lineStart`, a line start.
+const char* LineStart(const char* lineStart, const char* at) {
+#if defined(__SSE2__)
+  for (; at - lineStart >= 16; at -= 16) {
+    const __m128i v = Load(reinterpret_cast<const unsigned char*>(at - 16));
+    const auto bits = static_cast<uint32_t>(_mm_movemask_epi8(
+        _mm_or_si128(_mm_cmpeq_epi8(v, Splat('\r')), _mm_cmpeq_epi8(v, Splat('\n')))));
+    if (bits != 0) return at - 16 + (32 - __builtin_clz(bits));
+  }
+#endif
+  while (at > lineStart && !IsLineBreak(at[-1]))
+    --at;
+  return at;
+}
+
+// The first stride from p on, kStride bytes apart, with a trigger bit: its
+// start and its bits, or bits 0 when the text ends first.
+struct Triggers {
+  const char* at;
+  uint32_t bits;
+};
+
+Triggers NextTriggers(const char* p, const char* end, const BytePair& pair) {
+  for (; p < end; p += kStride) {
+    const uint32_t bits = TriggerBits(reinterpret_cast<const unsigned char*>(p), pair);
+    if (bits != 0) return {p, bits};
+  }
+  return {p, 0};
+}
+
+#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+#define QUILLET_KEYWORD_SCAN_AVX2 1
+// TriggerBits in one 32-byte register.
+__attribute__((target("avx2"))) inline __m256i Load32(const unsigned char* at) {
+  return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(at));
+}
+__attribute__((target("avx2"))) inline __m256i Splat32(unsigned char c) {
+  return _mm256_set1_epi8(static_cast<char>(c));
+}
+// With kLetters false, neither byte of the pair is a letter: no case to fold.
+template <bool kLetters>
+__attribute__((target("avx2"))) inline uint32_t TriggerBitsAvx2(const unsigned char* p,
+                                                                const BytePair& pair) {
+  __m256i first = Load32(p + pair.offset1), second = Load32(p + pair.offset2);
+  if constexpr (kLetters) {
+    first = _mm256_or_si256(first, Splat32(pair.fold1));
+    second = _mm256_or_si256(second, Splat32(pair.fold2));
+  }
+  const __m256i both = _mm256_and_si256(_mm256_cmpeq_epi8(first, Splat32(pair.want1)),
+                                        _mm256_cmpeq_epi8(second, Splat32(pair.want2)));
+  const __m256i here = Load32(p);
+  const __m256i special = _mm256_or_si256(_mm256_cmpeq_epi8(here, Splat32('<')),
+                                          _mm256_cmpeq_epi8(here, _mm256_setzero_si256()));
+  return static_cast<uint32_t>(_mm256_movemask_epi8(_mm256_or_si256(both, special)));
+}
+
+// NextTriggers two strides a step, where the processor has AVX2.
+template <bool kLetters>
+__attribute__((target("avx2"))) Triggers NextTriggersAvx2(const char* p, const char* end,
+                                                          const BytePair& pair) {
+  for (; p < end; p += 2 * kStride) {
+    const auto* at = reinterpret_cast<const unsigned char*>(p);
+    const uint32_t low = TriggerBitsAvx2<kLetters>(at, pair),
+                   high = TriggerBitsAvx2<kLetters>(at + kStride, pair);
+    if ((low | high) != 0) return low != 0 ? Triggers{p, low} : Triggers{p + kStride, high};
+  }
+  return {p, 0};
+}
+#endif
+
+using NextTriggersFunction = Triggers (*)(const char*, const char*, const BytePair&);
+
+// NextTriggers for a pair with (`letters`) or without letters in it. With
+// QUILLET_NO_AVX2 set, the portable one, as a processor without AVX2 runs it.
+NextTriggersFunction ChooseNextTriggers([[maybe_unused]] bool letters) {
+#if defined(QUILLET_KEYWORD_SCAN_AVX2)
+  __builtin_cpu_init();
+  if (__builtin_cpu_supports("avx2") && std::getenv("QUILLET_NO_AVX2") == nullptr)
+    return letters ? NextTriggersAvx2<true> : NextTriggersAvx2<false>;
+#endif
+  return NextTriggers;
+}
 
 // The first byte at or after p that ends the line (CR, LF, NUL) or, with
 // `tab`, the headline; `end` when none comes before it. Reads up to 15 bytes
@@ -312,9 +400,7 @@ bool KeywordScan::ScanFolded(std::string_view text,
       const bool atLineStart = q == lineStart || IsLineBreak(q[-1]);
       const bool comment = atLineStart && end - q >= 4 && std::memcmp(q, "<!--", 4) == 0;
       if (!anchor && !comment) continue;
-      const char* start = q;
-      while (start > lineStart && !IsLineBreak(start[-1]))
-        --start;
+      const char* start = LineStart(lineStart, q);
       const char* lineEnd = decide(start, q);
       if (lineEnd == end) return true;
       if (*lineEnd == '\0') return false;
@@ -347,9 +433,15 @@ bool KeywordScan::Scan(std::string_view text,
   const char* start = nullptr;
   const char* headlineEnd = nullptr;
   const char* lineEnd = nullptr;
+  static const NextTriggersFunction nextTriggersOf[2] = {ChooseNextTriggers(false),
+                                                         ChooseNextTriggers(true)};
+  const NextTriggersFunction nextTriggers = nextTriggersOf[(pair.fold1 | pair.fold2) != 0];
   const char* p = begin;
   while (p < end) {
-    uint32_t bits = TriggerBits(reinterpret_cast<const unsigned char*>(p), pair);
+    const Triggers triggers = nextTriggers(p, end, pair);
+    if (triggers.bits == 0) return true;
+    p = triggers.at;
+    uint32_t bits = triggers.bits;
     bool lineDone = false;
     for (; bits != 0 && !lineDone; bits &= bits - 1) {
       const char* q = p + __builtin_ctz(bits);
@@ -361,9 +453,7 @@ bool KeywordScan::Scan(std::string_view text,
       if (!comment && (m == 0 || !pair.At(reinterpret_cast<const unsigned char*>(q)))) continue;
 
       if (lineEnd == nullptr || q > lineEnd) {  // the first look at this line: find its ends
-        start = q;
-        while (start > lineStart && !IsLineBreak(start[-1]))
-          --start;
+        start = LineStart(lineStart, q);
         headlineEnd = FindEnd(start, end, true);
         lineEnd = headlineEnd < end && *headlineEnd == '\t' ? FindEnd(headlineEnd, end, false)
                                                             : headlineEnd;

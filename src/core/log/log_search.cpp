@@ -4,7 +4,6 @@
 #include "core/log/log_blocks.h"
 #include "core/settings/feed_list.h"
 #include "core/sites/catalogue.h"
-#include "core/sys/program_dir.h"
 #include "core/text/text_codec.h"
 
 namespace quillet {
@@ -123,8 +122,8 @@ void SearchLogs(const std::vector<SearchSource>& sources, std::string_view keywo
       SearchSiteLogs(source.site, keyword, options, showStatus, onRow);
     } else {
       showStatus(LogSearchStatusText(source.feedName));
-      SearchLogFile(DataDirectory() + settings::FeedLogFile(source.feedId), keyword, options,
-                    SearchSource::kFeed, source.feedName, settings::FeedGenre(), onRow);
+      SearchLogFile(FeedLogFilePath(source.feedId), keyword, options, SearchSource::kFeed,
+                    source.feedName, settings::FeedGenre(), onRow);
     }
     sourceDone();
   }

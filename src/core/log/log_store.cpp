@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "core/settings/feed_list.h"
 #include "core/sites/catalogue.h"
 #include "core/sys/clock.h"
 #include "core/sys/error.h"
@@ -25,6 +26,10 @@ std::string NewLogRecord(const std::string& headline, const std::string& url, bo
 
 std::string LogFilePath(int categoryIndex) {
   return DataDirectory() + Categories().at(static_cast<size_t>(categoryIndex)).logFile;
+}
+
+std::string FeedLogFilePath(int feedId) {
+  return DataDirectory() + settings::FeedLogFile(feedId);
 }
 
 Lines ParseLogText(std::string_view bytes) {

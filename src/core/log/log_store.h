@@ -18,6 +18,8 @@ struct LogItem {
 
 // Program directory followed by the catalogue's log file of the category.
 std::string LogFilePath(int categoryIndex);
+// Program directory followed by the log file of the feed with that id.
+std::string FeedLogFilePath(int feedId);
 
 // Lines of a log text: a line ends at CR LF, lone CR or lone LF; a NUL byte
 // ends the text.

@@ -3,6 +3,7 @@
 #include <iconv.h>
 
 #include <algorithm>
+#include <bit>
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
@@ -80,8 +81,9 @@ size_t Utf8SequenceLength(std::string_view rest) {
   return i;
 }
 
-// CP932 through iconv, bytes that are not valid CP932 as U+FFFD.
-std::string IconvCp932ToUtf8(std::string_view cp932) {
+}  // namespace
+
+std::string Cp932ToUtf8ByIconv(std::string_view cp932) {
   thread_local Converter conv("UTF-8", "CP932");
   return conv.Run(cp932, "\xEF\xBF\xBD", [](std::string_view rest) -> size_t {
     // An unmapped double-byte character is one replacement, not two.
@@ -93,88 +95,126 @@ std::string IconvCp932ToUtf8(std::string_view cp932) {
   });
 }
 
-// The conversion a character at a time through tables that iconv fills as
-// the characters are first met: iconv stays the one source of the mapping, at
-// the cost of a lookup. CP932 has no shift states, so a text converts as its
-// pieces do, a piece being a lead byte with the byte after it (whatever iconv
-// makes of the two) or a single byte.
+namespace {
+
+// The conversion a character at a time through a table that iconv fills once,
+// a piece at a time: iconv stays the one source of the mapping. CP932 has no
+// shift states, so a text converts as its pieces do, a piece being a lead byte
+// with a trail byte after it or a single byte (a lead byte without one too,
+// which iconv takes alone).
 class Cp932Table {
  public:
-  Cp932Table() : pairs_(size_t{60} * 256) {
-    asciiKept_ = true;
+  Cp932Table() : pieces_(256 + 60 * 256) {
     for (unsigned c = 0; c < 256; ++c) {
       const char byte = static_cast<char>(c);
-      singles_[c] = Piece::Of(IconvCp932ToUtf8(std::string_view(&byte, 1)));
-      if (c < 0x80)
-        asciiKept_ = asciiKept_ && singles_[c].size == 1 && singles_[c].bytes[0] == byte;
+      pieces_[c] = PieceOf(std::string_view(&byte, 1));
+      usable_ = usable_ && (c >= 0x80 || pieces_[c] == Piece(std::string_view(&byte, 1)));
+      pairStarts_[c] = -1;
+      trailBytes_[c] = IsTrail(static_cast<unsigned char>(c));
+    }
+    int32_t start = 256;
+    for (unsigned lead = 0x81; lead <= 0xFC; ++lead) {
+      if (!IsLead(static_cast<unsigned char>(lead))) continue;
+      pairStarts_[lead] = start;
+      for (unsigned trail = 0x40; trail <= 0xFC; ++trail) {
+        const char pair[2] = {static_cast<char>(lead), static_cast<char>(trail)};
+        if (IsTrail(static_cast<unsigned char>(trail)))
+          pieces_[static_cast<size_t>(start) + trail] = PieceOf(std::string_view(pair, 2));
+      }
+      start += 256;
     }
   }
 
-  void AppendTo(std::string& out, std::string_view in) {
-    // No piece grows by more than 3 a byte; each is copied as one 8-byte word.
-    const size_t kept = out.size();
-    out.resize(kept + in.size() * 3 + sizeof(Piece));
-    char* to = out.data() + kept;
+  // False when iconv makes a piece longer than the table holds, or ASCII
+  // other than itself: then iconv converts every text.
+  bool Usable() const { return usable_; }
+
+  // ASCII goes eight bytes at a time up to the next other byte; each piece
+  // is copied as one 4-byte word.
+  char* Write(char* to, std::string_view in) const {
     const auto* p = reinterpret_cast<const unsigned char*>(in.data());
     const auto* const end = p + in.size();
+    const uint32_t* const pieces = pieces_.data();
     while (p < end) {
-      if (asciiKept_ && *p < 0x80) {  // ASCII runs go over 8 bytes at a time
-        uint64_t word;
-        while (end - p >= 8 && (std::memcpy(&word, p, 8), (word & 0x8080808080808080u) == 0)) {
-          std::memcpy(to, &word, 8);
-          p += 8;
-          to += 8;
+      if (*p >= 0x80) {
+        // A lead byte with a trail byte is a pair, anything else a single byte.
+        const int32_t pairStart = pairStarts_[*p];
+        uint32_t piece;
+        if (pairStart >= 0 && end - p >= 2 && trailBytes_[p[1]]) {
+          piece = pieces[static_cast<size_t>(pairStart) + p[1]];
+          p += 2;
+        } else {
+          piece = pieces[*p];
+          ++p;
         }
-        while (p < end && *p < 0x80)
-          *to++ = static_cast<char>(*p++);
-        continue;
-      }
-      const Piece* piece;
-      if (IsLead(*p) && end - p >= 2) {
-        // The 60 lead bytes, 0x81-0x9F then 0xE0-0xFC, by every next byte.
-        const size_t lead = p[0] <= 0x9F ? p[0] - 0x81u : p[0] - 0xE0u + 31;
-        Piece& pair = pairs_[lead << 8 | p[1]];
-        if (pair.size == 0)
-          pair = Piece::Of(IconvCp932ToUtf8(std::string_view(reinterpret_cast<const char*>(p), 2)));
-        piece = &pair;
-        p += 2;
+        std::memcpy(to, &piece, sizeof piece);
+        to += Size(piece);
+      } else if (end - p >= 8) {
+        uint64_t word;
+        std::memcpy(&word, p, 8);
+        std::memcpy(to, &word, 8);
+        const size_t ascii = AsciiBytesAtFront(word);
+        p += ascii;
+        to += ascii;
       } else {
-        piece = &singles_[*p];
-        ++p;
+        *to++ = static_cast<char>(*p++);
       }
-      std::memcpy(to, piece, sizeof(Piece));
-      to += piece->size;
     }
-    out.resize(static_cast<size_t>(to - out.data()));
+    return to;
   }
 
  private:
-  struct Piece {  // 8 bytes
-    char bytes[7];
-    unsigned char size;  // 0: not converted yet
-    static Piece Of(const std::string& utf8) {
-      Piece piece{};
-      std::memcpy(piece.bytes, utf8.data(), std::min(utf8.size(), sizeof piece.bytes));
-      piece.size = static_cast<unsigned char>(std::min(utf8.size(), sizeof piece.bytes));
-      return piece;
+  // A piece's UTF-8 in its first three bytes in memory, their number in the
+  // fourth.
+  static size_t Size(uint32_t piece) {
+    return std::endian::native == std::endian::little ? piece >> 24 : piece & 0xFF;
+  }
+
+  // How many of the word's bytes, in memory order, come before the first
+  // that is not ASCII.
+  static size_t AsciiBytesAtFront(uint64_t word) {
+    const uint64_t high = word & 0x8080808080808080u;
+    if (high == 0) return 8;
+    if constexpr (std::endian::native == std::endian::little) {
+      return static_cast<size_t>(std::countr_zero(high)) / 8;
+    } else {
+      return static_cast<size_t>(std::countl_zero(high)) / 8;
     }
-  };
-  static_assert(sizeof(Piece) == 8);
-  Piece singles_[256];
-  std::vector<Piece> pairs_;
-  bool asciiKept_;
+  }
+
+  static uint32_t Piece(std::string_view utf8) {
+    char bytes[4] = {};
+    std::memcpy(bytes, utf8.data(), std::min(utf8.size(), size_t{3}));
+    bytes[3] = static_cast<char>(utf8.size());
+    uint32_t piece;
+    std::memcpy(&piece, bytes, sizeof piece);
+    return piece;
+  }
+
+  uint32_t PieceOf(std::string_view cp932) {
+    const std::string utf8 = Cp932ToUtf8ByIconv(cp932);
+    usable_ = usable_ && utf8.size() <= 3;
+    return Piece(utf8);
+  }
+
+  std::vector<uint32_t> pieces_;  // the single bytes, then each lead byte's pairs by trail byte
+  int32_t pairStarts_[256];       // where a lead byte's pairs start in pieces_, -1 for others
+  bool trailBytes_[256];
+  bool usable_ = true;
 };
 
 }  // namespace
 
-void AppendCp932ToUtf8(std::string& out, std::string_view cp932) {
-  thread_local Cp932Table table;
-  table.AppendTo(out, cp932);
+char* WriteCp932AsUtf8(char* out, std::string_view cp932) {
+  static const Cp932Table table;
+  if (table.Usable()) return table.Write(out, cp932);
+  const std::string utf8 = Cp932ToUtf8ByIconv(cp932);
+  return std::copy(utf8.begin(), utf8.end(), out);
 }
 
 std::string Cp932ToUtf8(std::string_view cp932) {
-  std::string out;
-  AppendCp932ToUtf8(out, cp932);
+  std::string out(Cp932ToUtf8Room(cp932.size()), '\0');
+  out.resize(static_cast<size_t>(WriteCp932AsUtf8(out.data(), cp932) - out.data()));
   return out;
 }
 

@@ -10,8 +10,16 @@ namespace quillet {
 
 // Bytes that are not valid CP932 become U+FFFD; never fails.
 std::string Cp932ToUtf8(std::string_view cp932);
-// The same, appended to `out`.
-void AppendCp932ToUtf8(std::string& out, std::string_view cp932);
+// The same, written at `out`: returns the end of the text. It may write
+// bytes past that end, but none past Cp932ToUtf8Room(cp932.size()) bytes.
+char* WriteCp932AsUtf8(char* out, std::string_view cp932);
+constexpr size_t Cp932ToUtf8Room(size_t cp932Size) {
+  return 3 * cp932Size + 8;
+}
+// The same through iconv a whole text at once, an unmapped pair of a lead
+// and a trail byte as one U+FFFD: slower, and what the table behind
+// Cp932ToUtf8 is filled from a piece at a time.
+std::string Cp932ToUtf8ByIconv(std::string_view cp932);
 
 // Characters that CP932 cannot hold, and invalid UTF-8, become `replacement`.
 std::string Utf8ToCp932(std::string_view utf8, char replacement = '?');
