@@ -58,7 +58,7 @@ class HttpClient {
   std::string* receiveStream = nullptr;  // every body byte is appended; may be null
   // The exchange fails with "Connection timed out" when it receives less than
   // the program's transfer floor (silence included), or when it has not ended
-  // this long after SendGet or SendHead began, relocations included, however
+  // this long after BeginGet or BeginHead, relocations included, however
   // steadily bytes arrive; and with "document too large" past this many body
   // bytes (the bytes up to the limit are delivered first).
   std::chrono::milliseconds requestDeadline = kDefaultRequestDeadline;
