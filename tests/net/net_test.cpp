@@ -522,10 +522,14 @@ TEST_F(FetchRunTest, EachSiteShowsFromItsFirstRequestAndSkipOfItsSizeProbeIsNoEr
 // The size probe's Content-Length is the bar's maximum; one that is not a
 // whole number ends the run.
 TEST_F(FetchRunTest, TheSizeProbeGivesTheBarItsMaximum) {
-  server.Add("HTTP/1.0 200 OK\r\nContent-Length: 2048\r\n\r\n");
-  server.Add("HTTP/1.0 200 OK\r\n\r\nx");
-  test::RunToEnd(run, settings::ReadSettings());
-  EXPECT_EQ(view.shown, "CNN.co.jp の取得が終了しました|0KB / 2KB|2048|1");
+  // A sign is read as a number's; a size below 1 leaves the size unknown.
+  for (const auto& [size, shown] :
+       {std::pair{"+2048", "0KB / 2KB|2048|1"}, {"-5", "0KB / 不明|-5|1"}}) {
+    server.Add(std::string("HTTP/1.0 200 OK\r\nContent-Length: ") + size + "\r\n\r\n");
+    server.Add("HTTP/1.0 200 OK\r\n\r\nx");
+    test::RunToEnd(run, settings::ReadSettings());
+    EXPECT_EQ(view.shown, std::string("CNN.co.jp の取得が終了しました|") + shown);
+  }
   for (const char* bad : {"12x", "", "2147483648"}) {
     server.Add(std::string("HTTP/1.0 200 OK\r\nContent-Length: ") + bad + "\r\n\r\n");
     try {
