@@ -85,7 +85,7 @@ void FetchRun::Start(const settings::Settings& settings) {
   failures_.clear();
   started_ = merged_ = inProgress_ = downloadFailures_ = 0;
   settings_ = settings;
-  view_.ShowProgress(CP932("取得の準備をしています..."), AmountText(0, 0), 0, 0);
+  ShowStatus(CP932("取得の準備をしています..."));
   // Never from inside Start: its caller may not be ready for the end.
   QMetaObject::invokeMethod(
       &context_, [this] { Guarded([this] { TakeProgramFolder(); }); }, Qt::QueuedConnection);
