@@ -2,7 +2,6 @@
 // the file holds, OK writes what the dialog shows and Cancel and the close box
 // write nothing (Esc is pressed on a real display); and the controls with
 // rules of their own.
-#include <QScrollBar>
 
 #include <cstdlib>
 
@@ -245,14 +244,6 @@ TEST_F(ConnectionDialogTest, ProxyListButtons) {
 }
 
 // A short line fits the list: no scroll bar across it.
-TEST_F(ConnectionDialogTest, AShortProxyLineNeedsNoHorizontalScrollBar) {
-  w.connectionDialog.show();
-  SetFields("127.0.0.1:8080", "user", "");
-  Control("addButton")->click();
-  QApplication::processEvents();
-  EXPECT_FALSE(Lines()->horizontalScrollBar()->isVisible());
-}
-
 // The watch controls change nothing before OK; OK writes the watch list and
 // the notification choice after the other keys, each only when it changed.
 // ログイン時に起動する writes the session's autostart entry on OK, and removes it.
