@@ -171,28 +171,6 @@ TEST_F(FeedViewsTest, TheRowButtonsAreEnabledOnlyWhereTheyCanAct) {
   Click("cancelButton");
 }
 
-// Every node of the log tree has its icon and the sites' row height, and the
-// tree's pane shows the widest one whole, a feed's long name too.
-TEST_F(FeedViewsTest, TheLogTreeShowsEveryNodeWholeWithItsIcon) {
-  std::vector<Feed> feeds{{0, CP932("テック日誌 (サンプル・フィード)"), "http://127.0.0.1/t", true},
-                          {0, "A", "http://127.0.0.1/a", true}};
-  feeds = test::PutFeeds(feeds);
-  w.mainWindow.show();
-  w.Main<QTabWidget>("tabs")->setCurrentWidget(w.Main<QWidget>("logTab"));
-  auto& tree = *w.Main<QTreeWidget>("siteTree");
-  tree.expandAll();
-  QApplication::processEvents();
-  const int height = tree.visualItemRect(tree.topLevelItem(0)).height();
-  for (QTreeWidgetItemIterator it(&tree); *it != nullptr; ++it) {
-    const std::string text = (*it)->text(0).toStdString();
-    EXPECT_FALSE((*it)->icon(0).isNull()) << text;
-    EXPECT_EQ(tree.visualItemRect(*it).height(), height) << text;
-  }
-  // What the column's contents need (sizeHintForColumn is public up there).
-  EXPECT_GE(tree.columnWidth(0), static_cast<const QAbstractItemView&>(tree).sizeHintForColumn(0));
-  EXPECT_LE(tree.columnWidth(0), tree.viewport()->width());
-}
-
 // The sources that failed are listed in a box to a window in sight, once
 // for as long as the same ones fail, and counted in the status area and the
 // tray icon's tooltip after every run.

@@ -273,7 +273,6 @@ TEST(Program, HelpAndVersionNeedNoDisplayAndUnknownOptionsAreRefused) {
     std::string out;  // its start; "" when stdout stays empty
   } cases[] = {
       {{QStringLiteral("--help")}, 0, "Usage: quillet"},
-      {{QStringLiteral("-h")}, 0, "Usage: quillet"},
       {{QStringLiteral("--version")}, 0, "quillet " QUILLET_VERSION "\n"},
       {{platform[0], platform[1], QStringLiteral("-v")}, 0, "quillet " QUILLET_VERSION "\n"},
       {{QStringLiteral("--bogus")}, 2, ""},

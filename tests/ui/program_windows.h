@@ -67,11 +67,6 @@ inline Texts Column(const QAbstractItemView& list, int column) {
   return texts;
 }
 
-// The icon of a list's row as 16 px pixels, for comparison.
-inline QImage RowIcon(const QAbstractItemView& list, int row) {
-  return list.model()->index(row, 0).data(Qt::DecorationRole).value<QIcon>().pixmap(16).toImage();
-}
-
 // Selects a list's row as a click would.
 inline void SelectRow(QAbstractItemView& list, int row) {
   list.setCurrentIndex(list.model()->index(row, 0));
