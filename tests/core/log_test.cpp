@@ -183,8 +183,6 @@ class HeadlineSearch : public ::testing::Test {
 TEST_F(HeadlineSearch, FindsHeadlinesOfEverySiteInCategoryOrderThenOfTheFeeds) {
   Log(1, "Tokyo STOCKS rise\thttp://y/1\t2026/12/05\t1\r\nSnow\thttp://y/tokyo\t2026/12/04\t1\r\n");
   Log(3, "tokyo stocks drop\thttp://y/2\t2026/12/03\t0\r\n");
-  // "ソ" ends in 0x5C and "ア" in 0x41 ('A'): neither may match "\" or "a".
-  Log(9, CP932("ソフト") + "\r\n" + CP932("アジア") + "\r\nA\\B\r\n");
   Log(34, "Tokyo CNN\tc\td\t1\r\n");
   Log(32, "<!-- odd record\tu\td\t1\r\n");  // kept whatever the keyword
   // 毎日新聞's categories have no search marker: their genre comes with their log.
@@ -194,7 +192,7 @@ TEST_F(HeadlineSearch, FindsHeadlinesOfEverySiteInCategoryOrderThenOfTheFeeds) {
   feeds = test::PutFeeds(feeds);
   test::WriteBytes(DataDirectory() + settings::FeedLogFile(feeds[0].id),
                    "TOKYO wire\thttp://f/1\t2026/12/01\t1\r\n");
-  const std::string odd = "4 CNN トップ <!-- odd record u d", ab = "1 アサヒ トップ A\\B  ";
+  const std::string odd = "4 CNN トップ <!-- odd record u d";
   EXPECT_EQ(Search("tokyo"),
             (Strings{"0 YOL 主要 Tokyo STOCKS rise http://y/1 2026/12/05",
                      "0 YOL 社会 tokyo stocks drop http://y/2 2026/12/03", odd,
@@ -206,12 +204,7 @@ TEST_F(HeadlineSearch, FindsHeadlinesOfEverySiteInCategoryOrderThenOfTheFeeds) {
   EXPECT_EQ(Cp932ToUtf8(statuses[56 + 8]), "毎日新聞 を検索しています...(9/9)");
   EXPECT_EQ(Cp932ToUtf8(statuses[66]), "Empty を検索しています...");
   EXPECT_EQ(Search("STOCKS").size(), 3u);
-  EXPECT_EQ(Search(CP932("ｔｏｋｙｏ")), Strings{odd});  // full-width: only with width folding
-  EXPECT_EQ(Search(""), Strings{odd});
   EXPECT_EQ(Search("http"), Strings{odd});  // the URL is not searched
-  EXPECT_EQ(Search("\\"), (Strings{ab, odd}));
-  EXPECT_EQ(Search("a"), (Strings{ab, odd}));
-  EXPECT_EQ(Search(CP932("ジア")), (Strings{"1 アサヒ トップ アジア  ", odd}));
 }
 
 }  // namespace

@@ -92,19 +92,14 @@ TEST(TextOps, Cp932ConvertsBothWaysWithItsOwnTable) {
   }
   EXPECT_EQ(CP932("ソ・ｴ"), "\x83\x5C\x81\x45\xB4");
   EXPECT_EQ(Utf8ToCp932("a\xF0\x9F\x98\x80z\xE3\x81"), "a?z?");  // emoji, cut-off UTF-8
-  EXPECT_EQ(Utf8ToCp932("\xC3"
-                        "A\xE3\x81"
-                        "B"),
-            "?A?B");  // a lead byte without its rest
+  EXPECT_EQ(Utf8ToCp932("\xC3\x41\xE3\x81\x42"), "?A?B");        // a lead byte without its rest
   // A replacement of several bytes, longer than what it replaces.
   EXPECT_EQ(Utf8ToCp932("a\xF0\x9F\x98\x80\xC2\xA0z\xE3\x81", kGetaMark),
             "a\x81\xAC\x81\xACz\x81\xAC");
-  EXPECT_EQ(Utf8ToCp932(std::string(1000, '\xFF') + "ソ", "<?>"), [] {
-    std::string marks;
-    for (int i = 0; i < 1000; ++i)
-      marks += "<?>";
-    return marks + "\x83\x5C";
-  }());
+  std::string marks;
+  for (int i = 0; i < 1000; ++i)
+    marks += "<?>";
+  EXPECT_EQ(Utf8ToCp932(std::string(1000, '\xFF') + "ソ", "<?>"), marks + "\x83\x5C");
   EXPECT_EQ(FileNameForMessage("/tmp/ソ"), "/tmp/\x83\x5C");
   EXPECT_EQ(FileNameForMessage("/tmp/\xFF\x83\x5C"), "/tmp/\xFF\x83\x5C");  // not UTF-8: kept
 }
@@ -178,16 +173,13 @@ TEST(TextOps, WidthFoldingTakesWholeCharacters) {
       {"GP\x82\x66\x82\x81\x82\x9A\x82\x58\x81\x5F\x81\x60", "gpgaz9\\~"},  // GPＧａｚ９＼～
       {"\xFA\x56\xEE\xFC\x81\x40", "'\" "},  // ＇ ＂ (two codes), the ideographic space
       {"\x82\x4E\x82\x4F\x82\x58\x82\x59\x82\x5F",
-       "\x82\x4E"
-       "09"
-       "\x82\x59\x82\x5F"},                                      // ０-９ alone
+       "\x82\x4E\x30\x39\x82\x59\x82\x5F"},                      // ０-９ alone
       {"\xB1\xB2\xB3\xB0", "\x83\x41\x83\x43\x83\x45\x81\x5B"},  // ｱｲｳｰ: アイウー
       {"\xB6\xDE\xC4\xDE\xCA\xDF\xCE\xDF\xB3\xDE",               // ｶﾞﾄﾞﾊﾟﾎﾟｳﾞ
        "\x83\x4B\x83\x68\x83\x70\x83\x7C\x83\x94"},              // ガドパポヴ
       {"\xB1\xDE\xB6\xDF\xDE\xDF",  // ｱﾞｶﾟﾞﾟ: ア゛カ゜゛゜
        "\x83\x41\x81\x4A\x83\x4A\x81\x4B\x81\x4A\x81\x4B"},
-      // Trail bytes that are letters or signs stay: ア チ ソ; 首, あ, single bytes, a lone lead
-      // byte.
+      // Trail bytes that are letters or signs stay: ア チ ソ; 首, あ, single bytes, a lone lead.
       {"\x83\x41\x83\x60\x83\x5C\x8E\xF1\x82\xA0\x80\xA0\xFD\x83",
        "\x83\x41\x83\x60\x83\x5C\x8E\xF1\x82\xA0\x80\xA0\xFD\x83"},
   };
