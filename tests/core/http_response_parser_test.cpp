@@ -1,4 +1,5 @@
 // The HTTP response parser on byte literals, each cut in two at every position.
+// The client's tests over TCP hold the limits and refused encodings.
 #include <gtest/gtest.h>
 
 #include "core/http/http_response_parser.h"
@@ -26,7 +27,7 @@ std::string Parse(std::string_view response, size_t cut, bool head, int64_t limi
 }
 
 TEST(HttpResponseParser, RulesHoldWhereverTheBytesAreCut) {
-  const std::string ok = "HTTP/1.0 200 OK\n", x(8191, 'x'), y(8192, 'y');
+  const std::string ok = "HTTP/1.0 200 OK\n";
   const std::tuple<std::string, bool, int64_t, std::string> cases[] = {
       // response, HEAD, body limit, Parse()
       {ok + "Content-Length:  4 \r\nContent-Type: Text/HTML\r\n\r\nbody", false, 9,
@@ -40,14 +41,8 @@ TEST(HttpResponseParser, RulesHoldWhereverTheBytesAreCut) {
       {"HTTP/1.1 302 Found\nLocation:  /a b \nContent-Length: 0\n\nignored", false, 9,
        "relocate>relocate 302 Found|HTTP/1.1 302 Found/Location:  /a b /Content-Length: 0/||0 |"
        "/a b| 0"},
-      {"HTTP/1.0 301 Moved\r\nLocation: /c\r\nX", false, 9,
-       "pending>relocate 301 Moved|HTTP/1.0 301 Moved/Location: /c/||-1 |/c| 0"},
       {"HTTP/1.0 404 Not Found\r\nX: 1\r\n", false, 9,
        "complete>complete 404 Not Found|HTTP/1.0 404 Not Found/||-1 || 0"},
-      {ok + "\nabcde", false, 3,
-       "failed>failed 200 OK|HTTP/1.0 200 OK/|abc|-1 ||document too large 404"},
-      {ok + x + "\n" + y, false, 9,
-       "failed>failed 200 OK|HTTP/1.0 200 OK/" + x + "/||-1 ||HTTP line too long 4"},
       // A body cut before its Content-Length; a whole one, or the answer to HEAD.
       {ok + "Content-Length: 5\n\nabc", false, 9,
        "pending>failed 200 OK|HTTP/1.0 200 OK/Content-Length: 5/|abc|5 ||"
@@ -59,9 +54,6 @@ TEST(HttpResponseParser, RulesHoldWhereverTheBytesAreCut) {
       {"HTTP/1.0 304 Not Modified\nContent-Length: 5\n\n", false, 9,
        "pending>complete 304 Not Modified|HTTP/1.0 304 Not Modified/Content-Length: 5/||5 || 0"},
       // Encodings an HTTP/1.0 request without Accept-Encoding did not ask for.
-      {ok + "Transfer-Encoding:  Chunked \n\n3\r\nabc\r\n0\r\n\r\n", false, 99,
-       "failed>failed 200 OK|HTTP/1.0 200 OK/Transfer-Encoding:  Chunked /||-1 ||"
-       "unrequested Transfer-Encoding: chunked 404"},
       {ok + "Content-Encoding: gzip\n\n\x1f\x8b", false, 99,
        "failed>failed 200 OK|HTTP/1.0 200 OK/Content-Encoding: gzip/||-1 ||"
        "unrequested Content-Encoding: gzip 404"},
