@@ -18,7 +18,6 @@ namespace {
 const std::string kYolTop = "<!-- /topnews/headline=start -->";
 const std::string kYolMain = "<!-- /news/shuyo start -->";
 using Strings = std::vector<std::string>;
-using namespace std::string_literals;
 
 std::string Link(const std::string& target, const std::string& text) {
   return "<a href=\"" + target + "\">" + text + "</a>";
@@ -99,33 +98,25 @@ TEST_F(Extraction, RowsAreNewWhenTheirLogHeldNoRecordOfThemWhenTheRunBegan) {
   const std::string kept = "old story goes on\tu\t2020/01/01\t1";
   const std::string nato = CP932("NATO首脳会議"), natoLower = CP932("nato首脳会議");
   const std::string full = CP932("[全文へ]");
+  // clang-format off
   const NewnessCase cases[] = {
-      {"repeats in one run, folded the same or one the beginning of another",
-       "",
-       {},
+      {"repeats in one run, folded the same or one the beginning of another", "", {},
        {{kYolTop, Link("/1", "A"), Link("/1", full), Link("/2", full), Link("/3", nato),
-         Link("/4", natoLower), Link("/5", "Summit opens"), Link("/6", "Summit"), kYolMain,
-         Link("/7", full)}},
+         Link("/4", natoLower), Link("/5", "Summit opens"), Link("/6", "Summit"), kYolMain, Link("/7", full)}},
        {{"A", full, full, nato, natoLower, "Summit opens", "Summit", full}}},
-      {"held before the run (with the flag 1 or 0), then in a later run",
-       "",
+      {"held before the run (with the flag 1 or 0), then in a later run", "",
        {kept, "Quiet news\tu\t2020/01/01\t0"},
-       {{kYolTop, Link("/1", "Fresh"), Link("/2", "OLD story"), Link("/4", "Quiet news"),
-         Link("/1", "Fresh")},
+       {{kYolTop, Link("/1", "Fresh"), Link("/2", "OLD story"), Link("/4", "Quiet news"), Link("/1", "Fresh")},
         {kYolTop, Link("/1", "fresh"), Link("/3", "Another"), Link("/3", "Another")}},
        {{"Fresh", "Fresh"}, {"Another", "Another"}}},
-      {"new only lists a repeat once",
-       "[Main]\r\nAddNewsOnly=1\r\n",
-       {},
-       {{kYolTop, Link("/1", "Fresh"), Link("/2", "FRESH"), Link("/3", "Other")}},
-       {{"Fresh", "Other"}}},
-      {"logs off",
-       "[Main]\r\nSaveLog=0\r\n",
-       {kept},
+      {"new only lists a repeat once", "[Main]\r\nAddNewsOnly=1\r\n", {},
+       {{kYolTop, Link("/1", "Fresh"), Link("/2", "FRESH"), Link("/3", "Other")}}, {{"Fresh", "Other"}}},
+      {"logs off", "[Main]\r\nSaveLog=0\r\n", {kept},
        {{kYolTop, Link("/1", "Logless"), Link("/2", "logless"), Link("/3", "OLD story")},
         {kYolTop, Link("/1", "LOGLESS"), Link("/4", "Later"), Link("/4", "Later")}},
        {{"Logless", "logless", "OLD story"}, {"Later", "Later"}}},
   };
+  // clang-format on
   for (const NewnessCase& c : cases) {
     SCOPED_TRACE(c.what);
     merge = HeadlineMerge();
