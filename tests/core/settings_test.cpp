@@ -326,23 +326,6 @@ TEST(FeedList, ADialogsEditsMergeIntoWhatAnotherWriterChanged) {
     EXPECT_EQ(MergeFeedEdits(loaded, t.edited, t.current), t.merged) << t.what;
 }
 
-// A URL another feed of the list has: scheme and host in any case, an empty
-// path the same as "/"; the path, query and port tell URLs apart.
-TEST(FeedList, AUrlOfAnotherFeedIsNamed) {
-  const std::vector<FeedSource> others{{1, "A", "http://a.test/rss", true},
-                                       {2, CP932("新聞"), "https://B.test", false}};
-  const std::string clash = CP932("この URL のフィードは既にあります (「");
-  for (const auto& [taken, name] :
-       std::vector<std::pair<std::string, std::string>>{{"HTTP://A.TEST/rss", "A"},
-                                                        {"https://b.test/", CP932("新聞")},
-                                                        {"https://b.test", CP932("新聞")}})
-    EXPECT_EQ(FeedUrlClash(others, taken), clash + name + CP932("」)")) << taken;
-  for (const std::string& free :
-       Strings{"http://a.test/RSS", "https://a.test/rss", "http://a.test:8080/rss",
-               "https://b.test/x", "https://b.test?x"})
-    EXPECT_EQ(FeedUrlClash(others, free), std::nullopt) << free;
-}
-
 TEST(FeedList, NamesAndUrlsThatCannotBeStoredAreNamed) {
   const std::string kana = CP932("ニュース");
   for (const std::string& bad : {std::string(), std::string("a\tb"), std::string("a\nb"),
