@@ -27,7 +27,7 @@ namespace {
 
 using Strings = std::vector<std::string>;
 
-TEST(Logs, TextFieldsAndLookUps) {
+TEST(Logs, TextFieldsLookUpsAndRecords) {
   EXPECT_EQ(ParseLogText(std::string("a\r\nb\rc\nd\r\n\r\ne\0f\r\n", 17)),
             (Lines{"a", "b", "c", "d", "", "e"}));
   EXPECT_EQ(LogField("head\turl\t\t1", 2), "");
@@ -42,20 +42,19 @@ TEST(Logs, TextFieldsAndLookUps) {
   EXPECT_EQ(FindLogRecord(lines, CP932("ア")), 3);
   EXPECT_EQ(FindLogRecord(lines, "\x83\x61"), -1);  // the trail byte 'A' is not folded
   EXPECT_EQ(FindLogRecord(lines, CP932("あ")), -1);
-}
 
-TEST(Logs, RecordHeadlineInsertsAtThePositionOrRenewsInPlace) {
+  // A record is inserted at its position, or renewed in place.
   SetClockForTesting(1796515200);
   const std::string today = TodayShortDate();
-  Lines lines = {"old\tu0\t2020/01/01\t0", "hidden\tu1\t2020/01/01\t0"};
-  EXPECT_EQ(RecordHeadline(lines, "OLD", "u9", false, 0), 0);  // disabled: left as it is
-  EXPECT_EQ(RecordHeadline(lines, "old", "u9", true, 0), 0);   // enabled: renewed as shown
-  EXPECT_EQ(RecordHeadline(lines, "new", "u2", true, 0), 1);
-  EXPECT_EQ(RecordHeadline(lines, "newer", "u3", false, 1), 2);
-  EXPECT_EQ(RecordHeadline(lines, "last", "u4", true, 9), 10);  // past the end: appended
-  EXPECT_EQ(lines, (Lines{"new\tu2\t" + today + "\t1", "newer\tu3\t" + today + "\t0",
-                          "old\tu9\t" + today + "\t1", "hidden\tu1\t2020/01/01\t0",
-                          "last\tu4\t" + today + "\t1"}));
+  Lines log = {"old\tu0\t2020/01/01\t0", "hidden\tu1\t2020/01/01\t0"};
+  EXPECT_EQ(RecordHeadline(log, "OLD", "u9", false, 0), 0);  // disabled: left as it is
+  EXPECT_EQ(RecordHeadline(log, "old", "u9", true, 0), 0);   // enabled: renewed as shown
+  EXPECT_EQ(RecordHeadline(log, "new", "u2", true, 0), 1);
+  EXPECT_EQ(RecordHeadline(log, "newer", "u3", false, 1), 2);
+  EXPECT_EQ(RecordHeadline(log, "last", "u4", true, 9), 10);  // past the end: appended
+  EXPECT_EQ(log, (Lines{"new\tu2\t" + today + "\t1", "newer\tu3\t" + today + "\t0",
+                        "old\tu9\t" + today + "\t1", "hidden\tu1\t2020/01/01\t0",
+                        "last\tu4\t" + today + "\t1"}));
   SetClockForTesting(std::nullopt);
 }
 
