@@ -23,7 +23,7 @@ using namespace settings;
 using Strings = std::vector<std::string>;
 
 // Names match without regard to case or blanks; a write changes only its line.
-TEST(ProfileDocument, ReadsAndWritesKeysInPlace) {
+TEST(ProfileDocument, ReadsAndWritesKeysInPlaceAndIntegers) {
   const std::string text =
       "; x=1\r\n[main]\r\n\tleft =10\r\nnot a key\r\n [ HTTP ]\t\nProxy=h=x\r\nK=";
   const ProfileValues values(text + std::string(3000, 'v'));
@@ -40,17 +40,14 @@ TEST(ProfileDocument, ReadsAndWritesKeysInPlace) {
   EXPECT_EQ(doc.Serialize(),
             "; keep\r\n[Main]\r\nLEFT=5\r\n odd \r\nTop=2\r\nWidth=7\r\n\r\n[B]\ry=2\r\n"
             "z=line  break\r\n[C]\r\n3=0\r\n");
-}
-
-TEST(ProfileDocument, IntegersAreDecimalOrHexOnly) {
+  // Integers are decimal or hex only.
   const char* texts[] = {"120",        "-5",         "+7",          "0x1E", "0X1e",
                          "0xFFFFFFFF", "2147483647", "-2147483648", "0xfA"};
-  const int32_t values[] = {120, -5, 7, 30, 30, -1, INT32_MAX, INT32_MIN, 250};
+  const int32_t numbers[] = {120, -5, 7, 30, 30, -1, INT32_MAX, INT32_MIN, 250};
   for (size_t i = 0; i < std::size(texts); ++i)
-    EXPECT_EQ(ParseProfileInteger(texts[i]), values[i]) << texts[i];
-  for (const char* text :
-       {"2147483648", "0x100000000", "0x", "yes", "12abc", "", "-", " 5", "0x1G"})
-    EXPECT_EQ(ParseProfileInteger(text), std::nullopt) << text;
+    EXPECT_EQ(ParseProfileInteger(texts[i]), numbers[i]) << texts[i];
+  for (const char* bad : {"2147483648", "0x100000000", "0x", "yes", "12abc", "", "-", " 5", "0x1G"})
+    EXPECT_EQ(ParseProfileInteger(bad), std::nullopt) << bad;
 }
 
 TEST(Settings, ANewFileIsTheUsersAloneOthersKeepTheirModeOrAreLeftAlone) {
@@ -306,10 +303,7 @@ TEST(FeedList, ADialogsEditsMergeIntoWhatAnotherWriterChanged) {
       {"the other's addition stays", {a, c, added}, {a, b, c, d}, {a, c, added, d}},
       {"the other's removal stays", {a, bRenamed, c}, {a, c}, {a, c}},
       {"both edits stay", {a, bRenamed, c}, {a, b, cOff}, {a, bRenamed, cOff}},
-      {"an addition the other made first",
-       {a, b, c, added},
-       {a, b, c, sameUrl},
-       {a, b, c, sameUrl}},
+      {"the other's addition first", {a, b, c, added}, {a, b, c, sameUrl}, {a, b, c, sameUrl}},
   };
   for (const Case& t : cases)
     EXPECT_EQ(MergeFeedEdits(loaded, t.edited, t.current), t.merged) << t.what;
