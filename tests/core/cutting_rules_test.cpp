@@ -241,23 +241,6 @@ TEST_P(SiteCut, CutsEachCaseIntoItsDocument) {
   EXPECT_GE(cases, 4);
 }
 
-// Headline counts per category from the tables of EXPECTED.md ("| category |
-// genre | headlines |" rows).
-std::map<int, int> ExpectedHeadlines(const Site& site) {
-  std::string text;
-  EXPECT_EQ(ReadWholeFile(QUILLET_SAMPLE_DIR "/EXPECTED.md", text), ReadResult::kOk);
-  std::map<int, int> counts;
-  Lines rows;
-  StreamToLines(rows, text);
-  for (const std::string& row : rows) {
-    int category = 0, headlines = 0;
-    if (std::sscanf(row.c_str(), "| %d | %*[^|]| %d |", &category, &headlines) == 2 &&
-        category >= site.firstCategory && category <= site.lastCategory)
-      counts[category] = headlines;
-  }
-  return counts;
-}
-
 TEST_P(SiteCut, SamplePageYieldsWhatExpectedMdSays) {
   const SamplePage& expected = kSamplePages[GetParam()];
   const std::string file(kSamplePageFiles[static_cast<size_t>(GetParam())]);
@@ -282,7 +265,18 @@ TEST_P(SiteCut, SamplePageYieldsWhatExpectedMdSays) {
       headlines[category].emplace_back(std::move(text), ExtractHref(line));
     }
   }
-  const std::map<int, int> counts = ExpectedHeadlines(site_);
+  // Headline counts per category from EXPECTED.md's "| category | genre | headlines |" rows.
+  std::string expectedMd;
+  ASSERT_EQ(ReadWholeFile(QUILLET_SAMPLE_DIR "/EXPECTED.md", expectedMd), ReadResult::kOk);
+  Lines rows;
+  StreamToLines(rows, expectedMd);
+  std::map<int, int> counts;
+  for (const std::string& row : rows) {
+    int c = 0, n = 0;
+    if (std::sscanf(row.c_str(), "| %d | %*[^|]| %d |", &c, &n) == 2 && c >= site_.firstCategory &&
+        c <= site_.lastCategory)
+      counts[c] = n;
+  }
   ASSERT_EQ(counts.size(), static_cast<size_t>(site_.lastCategory - site_.firstCategory + 1));
   for (const auto& [c, count] : counts) {
     SCOPED_TRACE(c);
