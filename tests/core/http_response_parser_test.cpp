@@ -1,4 +1,5 @@
 // The HTTP response parser on byte literals, each cut in two at every position.
+// The client's tests over TCP hold the limits and refused encodings.
 #include <gtest/gtest.h>
 
 #include "core/http/http_response_parser.h"
@@ -26,51 +27,31 @@ std::string Parse(std::string_view response, size_t cut, bool head, int64_t limi
 }
 
 TEST(HttpResponseParser, RulesHoldWhereverTheBytesAreCut) {
-  const std::string ok = "HTTP/1.0 200 OK\n", x(8191, 'x'), y(8192, 'y');
+  const std::string ok = "HTTP/1.0 200 OK\n";
+  // clang-format off
   const std::tuple<std::string, bool, int64_t, std::string> cases[] = {
       // response, HEAD, body limit, Parse()
-      {ok + "Content-Length:  4 \r\nContent-Type: Text/HTML\r\n\r\nbody", false, 9,
-       "pending>complete 200 OK|HTTP/1.0 200 OK/Content-Length:  4 /Content-Type: Text/HTML/|"
-       "body|4 text/html|| 0"},
-      {ok + "Content-Length: 9\n\nbody", true, 9,
-       "complete>complete 200 OK|HTTP/1.0 200 OK/"
-       "Content-Length: 9/||9 || 0"},
+      {ok + "Content-Length: 9\n\nbody", true, 9, "complete>complete 200 OK|HTTP/1.0 200 OK/Content-Length: 9/||9 || 0"},
       {"<hTmL>\nno header", true, 99, "pending>complete 0 ||<hTmL>\nno header|-1 text/html|| 0"},
       {"<htm\n<html>", false, 9, "pending>complete 0 |<htm/||-1 || 0"},
       {"HTTP/1.1 302 Found\nLocation:  /a b \nContent-Length: 0\n\nignored", false, 9,
-       "relocate>relocate 302 Found|HTTP/1.1 302 Found/Location:  /a b /Content-Length: 0/||0 |"
-       "/a b| 0"},
-      {"HTTP/1.0 301 Moved\r\nLocation: /c\r\nX", false, 9,
-       "pending>relocate 301 Moved|HTTP/1.0 301 Moved/Location: /c/||-1 |/c| 0"},
-      {"HTTP/1.0 404 Not Found\r\nX: 1\r\n", false, 9,
-       "complete>complete 404 Not Found|HTTP/1.0 404 Not Found/||-1 || 0"},
-      {ok + "\nabcde", false, 3,
-       "failed>failed 200 OK|HTTP/1.0 200 OK/|abc|-1 ||document too large 404"},
-      {ok + x + "\n" + y, false, 9,
-       "failed>failed 200 OK|HTTP/1.0 200 OK/" + x + "/||-1 ||HTTP line too long 4"},
+       "relocate>relocate 302 Found|HTTP/1.1 302 Found/Location:  /a b /Content-Length: 0/||0 |/a b| 0"},
+      {"HTTP/1.0 404 Not Found\r\nX: 1\r\n", false, 9, "complete>complete 404 Not Found|HTTP/1.0 404 Not Found/||-1 || 0"},
       // A body cut before its Content-Length; a whole one, or the answer to HEAD.
       {ok + "Content-Length: 5\n\nabc", false, 9,
-       "pending>failed 200 OK|HTTP/1.0 200 OK/Content-Length: 5/|abc|5 ||"
-       "Connection closed after 3 of 5 bytes 404"},
-      {ok + "Content-Length: 3\n\nabc", false, 9,
-       "pending>complete 200 OK|HTTP/1.0 200 OK/Content-Length: 3/|abc|3 || 0"},
-      {ok + "Content-Length: 5\n\n", true, 9,
-       "complete>complete 200 OK|HTTP/1.0 200 OK/Content-Length: 5/||5 || 0"},
+       "pending>failed 200 OK|HTTP/1.0 200 OK/Content-Length: 5/|abc|5 ||Connection closed after 3 of 5 bytes 404"},
+      {ok + "Content-Length: 3\n\nabc", false, 9, "pending>complete 200 OK|HTTP/1.0 200 OK/Content-Length: 3/|abc|3 || 0"},
+      {ok + "Content-Length: 5\n\n", true, 9, "complete>complete 200 OK|HTTP/1.0 200 OK/Content-Length: 5/||5 || 0"},
       {"HTTP/1.0 304 Not Modified\nContent-Length: 5\n\n", false, 9,
        "pending>complete 304 Not Modified|HTTP/1.0 304 Not Modified/Content-Length: 5/||5 || 0"},
       // Encodings an HTTP/1.0 request without Accept-Encoding did not ask for.
-      {ok + "Transfer-Encoding:  Chunked \n\n3\r\nabc\r\n0\r\n\r\n", false, 99,
-       "failed>failed 200 OK|HTTP/1.0 200 OK/Transfer-Encoding:  Chunked /||-1 ||"
-       "unrequested Transfer-Encoding: chunked 404"},
       {ok + "Content-Encoding: gzip\n\n\x1f\x8b", false, 99,
-       "failed>failed 200 OK|HTTP/1.0 200 OK/Content-Encoding: gzip/||-1 ||"
-       "unrequested Content-Encoding: gzip 404"},
-      {ok + "Content-Encoding: gzip\n\n", true, 99,
-       "complete>complete 200 OK|HTTP/1.0 200 OK/Content-Encoding: gzip/||-1 || 0"},
+       "failed>failed 200 OK|HTTP/1.0 200 OK/Content-Encoding: gzip/||-1 ||unrequested Content-Encoding: gzip 404"},
+      {ok + "Content-Encoding: gzip\n\n", true, 99, "complete>complete 200 OK|HTTP/1.0 200 OK/Content-Encoding: gzip/||-1 || 0"},
       {ok + "Content-Encoding: identity\nTransfer-Encoding: identity\n\nab", false, 99,
-       "pending>complete 200 OK|HTTP/1.0 200 OK/Content-Encoding: identity/"
-       "Transfer-Encoding: identity/|ab|-1 || 0"},
+       "pending>complete 200 OK|HTTP/1.0 200 OK/Content-Encoding: identity/Transfer-Encoding: identity/|ab|-1 || 0"},
   };
+  // clang-format on
   for (const auto& [response, head, limit, want] : cases) {
     for (size_t cut = 0; cut <= response.size(); ++cut)
       ASSERT_EQ(Parse(response, cut, head, limit), want) << "cut at " << cut;

@@ -1,6 +1,5 @@
 // Japanese character codes, CP932 text and its UTF-8 boundary, lines, links, tags.
 #include <gtest/gtest.h>
-#include <iconv.h>
 
 #include <algorithm>
 #include <vector>
@@ -25,29 +24,24 @@ auto OnExactBytes(const std::string& bytes, Convert convert) {
 
 TEST(CodeConvert, DetectCodeTakesTheFirstDecidingByte) {
   const std::string a509(509, 'a');
+  // clang-format off
   const std::pair<int, std::vector<std::string>> groups[] = {
       // The last byte never decides, nor do byte pairs outside every range.
-      {kCodeAscii,
-       {""s, "<p>\x08\t\r\n"s, "abc\x00"s, "\x1B(Ba\x1B$(D"s, "abc\x1B$"s, "abc\x88"s, "\x8E\xFDz"s,
-        "\xB0\xA0z"s}},
+      {kCodeAscii, {""s, "<p>\x08\t\r\n"s, "abc\x00"s, "\x1B(Ba\x1B$(D"s, "abc\x1B$"s, "abc\x88"s, "\x8E\xFDz"s, "\xB0\xA0z"s}},
       // Below 0x08 or 0xFF among the first 512 bytes, or later while guessing.
       {kCodeBinary, {"a\x07z"s, "a\xFFz"s, "\x88\x9F"s + a509 + "\x00t"s, a509 + a509 + "\x00t"s}},
       {kCodeJisB, {"\x1B$B\x30\x21\x1B(B"s, "\x1B$B"s, "\xB0\xE0 \x1B$B\x30\x21"s}},
       {kCodeJisAt, {"\x1B$@\x30\x21\x1B(J"s}},
-      {kCodeEuc,
-       {"\xA0\xA4\xF3"s, "\xA4\xA2\xA4\xF3\x1B$B\x30\x21"s, "\xDF\xFE"s, "\xF0\xA1"s, "\xFE\xA1"s,
-        "\xE0\xFDz"s, "\xB0\xE0XY\xFD"s}},
+      {kCodeEuc, {"\xA0\xA4\xF3"s, "\xA4\xA2\xA4\xF3\x1B$B\x30\x21"s, "\xDF\xFE"s, "\xF0\xA1"s, "\xFE\xA1"s, "\xE0\xFDz"s, "\xB0\xE0XY\xFD"s}},
       // Shift_JIS lead bytes (0x80 decides nothing), found by running ahead too.
-      {kCodeSjis,
-       {"\x81\x40"s, "\x8D\x40"s, "\x8F\xA1"s, "\x9F\xFC"s, "\x80\x88\x9F"s,
-        "\x88\x9F"s + a509 + "a\x00t"s, "\x8E\x40z"s, "\x8E\xA0z"s, "\x8E\xE0z"s, "\x8E\xFCz"s,
-        "\xB1xyz"s, "\xE0\x40z"s, "\xEF\xA0z"s, "\xB0\xE0XY\x88"s, "\xB0\xE0\x9C"s,
-        "\xB0\xE0\x88\xFD"s}},
+      {kCodeSjis, {"\x81\x40"s, "\x8D\x40"s, "\x8F\xA1"s, "\x9F\xFC"s, "\x80\x88\x9F"s, "\x88\x9F"s + a509 + "a\x00t"s, "\x8E\x40z"s,
+                   "\x8E\xA0z"s, "\x8E\xE0z"s, "\x8E\xFCz"s, "\xB1xyz"s, "\xE0\x40z"s, "\xEF\xA0z"s, "\xB0\xE0XY\x88"s, "\xB0\xE0\x9C"s,
+                   "\xB0\xE0\x88\xFD"s}},
       // The run ahead ends at a byte below 0x40, which is skipped.
-      {kCodeEucOrSjis,
-       {"\x8E\xB6z"s, "\xB0\xA1\xDF\xDF"s, "\xE0\xA1z"s, "\xEF\xFCz"s, "\xB0\xA1\xE0\x7Fz"s,
-        "\xB0\xE0\x9D\x9E\x9F\x8E"s, "\xB0\xE0xyz"s, "\xB0\xE0\x1B$B\x30\x21"s}},
+      {kCodeEucOrSjis, {"\x8E\xB6z"s, "\xB0\xA1\xDF\xDF"s, "\xE0\xA1z"s, "\xEF\xFCz"s, "\xB0\xA1\xE0\x7Fz"s, "\xB0\xE0\x9D\x9E\x9F\x8E"s,
+                        "\xB0\xE0xyz"s, "\xB0\xE0\x1B$B\x30\x21"s}},
   };
+  // clang-format on
   for (const auto& [code, texts] : groups) {
     for (const std::string& text : texts)
       EXPECT_EQ(OnExactBytes(text, DetectCode), code) << testing::PrintToString(text);
@@ -91,61 +85,19 @@ TEST(TextOps, Cp932ConvertsBothWaysWithItsOwnTable) {
     EXPECT_EQ(Cp932ToUtf8(cp932), utf8) << utf8;
   }
   EXPECT_EQ(CP932("ソ・ｴ"), "\x83\x5C\x81\x45\xB4");
+  // An unassigned pair is one stand-in, as is a lone lead byte at the end.
+  EXPECT_EQ(Cp932ToUtf8("\x85\x40\x41\x83"), "\xEF\xBF\xBD\x41\xEF\xBF\xBD");
   EXPECT_EQ(Utf8ToCp932("a\xF0\x9F\x98\x80z\xE3\x81"), "a?z?");  // emoji, cut-off UTF-8
-  EXPECT_EQ(Utf8ToCp932("\xC3"
-                        "A\xE3\x81"
-                        "B"),
-            "?A?B");  // a lead byte without its rest
+  EXPECT_EQ(Utf8ToCp932("\xC3\x41\xE3\x81\x42"), "?A?B");        // a lead byte without its rest
   // A replacement of several bytes, longer than what it replaces.
   EXPECT_EQ(Utf8ToCp932("a\xF0\x9F\x98\x80\xC2\xA0z\xE3\x81", kGetaMark),
             "a\x81\xAC\x81\xACz\x81\xAC");
-  EXPECT_EQ(Utf8ToCp932(std::string(1000, '\xFF') + "ソ", "<?>"), [] {
-    std::string marks;
-    for (int i = 0; i < 1000; ++i)
-      marks += "<?>";
-    return marks + "\x83\x5C";
-  }());
+  std::string marks;
+  for (int i = 0; i < 1000; ++i)
+    marks += "<?>";
+  EXPECT_EQ(Utf8ToCp932(std::string(1000, '\xFF') + "ソ", "<?>"), marks + "\x83\x5C");
   EXPECT_EQ(FileNameForMessage("/tmp/ソ"), "/tmp/\x83\x5C");
   EXPECT_EQ(FileNameForMessage("/tmp/\xFF\x83\x5C"), "/tmp/\xFF\x83\x5C");  // not UTF-8: kept
-}
-
-// Short texts through iconv itself, with Cp932ToUtf8's stand-in rule: an
-// invalid lead byte takes its trail byte (0x40-0xFC but 0x7F) along.
-std::string IconvToUtf8(std::string_view in) {
-  static const iconv_t cd = iconv_open("UTF-8", "CP932");
-  iconv(cd, nullptr, nullptr, nullptr, nullptr);
-  std::string out;
-  char* src = const_cast<char*>(in.data());
-  size_t left = in.size();
-  while (left > 0) {
-    char buffer[64];
-    char* dst = buffer;
-    size_t room = sizeof buffer;
-    const size_t rc = iconv(cd, &src, &left, &dst, &room);
-    out.append(buffer, static_cast<size_t>(dst - buffer));
-    if (rc != static_cast<size_t>(-1)) break;
-    const auto c = static_cast<unsigned char>(src[0]),
-               t = static_cast<unsigned char>(left > 1 ? src[1] : 0);
-    const bool pair = left > 1 && ((c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC)) &&
-                      t >= 0x40 && t <= 0xFC && t != 0x7F;
-    src += pair ? 2 : 1;
-    left -= pair ? 2 : 1;
-    out += "\xEF\xBF\xBD";
-    iconv(cd, nullptr, nullptr, nullptr, nullptr);
-  }
-  return out;
-}
-
-// Every two bytes, between copies of the first (so that each byte is seen
-// before, after and as a lone lead at the end), convert as iconv has them.
-TEST(TextOps, Cp932ToUtf8AgreesWithIconvOnEveryByteAndPair) {
-  for (unsigned a = 0; a < 256; ++a) {
-    for (unsigned b = 0; b < 256; ++b) {
-      const char text[3] = {static_cast<char>(a), static_cast<char>(b), static_cast<char>(a)};
-      const std::string_view cp932(text, 3);
-      ASSERT_EQ(OnExactBytes(std::string(cp932), Cp932ToUtf8), IconvToUtf8(cp932)) << a << " " << b;
-    }
-  }
 }
 
 // "ア" is 0x83 0x41 and "ソ" 0x83 0x5C: trail bytes 'A' and '\'.
@@ -170,36 +122,23 @@ TEST(TextOps, FoldingAndSearchRespectDoubleByteCharacters) {
 
 // Full-width ASCII to ASCII, half-width kana to full-width, letters to lower
 // case; every other character as it is, byte for byte.
-TEST(TextOps, WidthFoldingTakesWholeCharacters) {
-  const struct {
-    const char* text;
-    const char* folded;
-  } kCases[] = {
+TEST(TextOps, WidthFoldingTakesWholeCharactersAndItsFormsFoldBack) {
+  // clang-format off
+  const std::pair<const char*, const char*> cases[] = {
       {"GP\x82\x66\x82\x81\x82\x9A\x82\x58\x81\x5F\x81\x60", "gpgaz9\\~"},  // GPＧａｚ９＼～
       {"\xFA\x56\xEE\xFC\x81\x40", "'\" "},  // ＇ ＂ (two codes), the ideographic space
-      {"\x82\x4E\x82\x4F\x82\x58\x82\x59\x82\x5F",
-       "\x82\x4E"
-       "09"
-       "\x82\x59\x82\x5F"},                                      // ０-９ alone
+      {"\x82\x4E\x82\x4F\x82\x58\x82\x59\x82\x5F", "\x82\x4E\x30\x39\x82\x59\x82\x5F"},  // ０-９ alone
       {"\xB1\xB2\xB3\xB0", "\x83\x41\x83\x43\x83\x45\x81\x5B"},  // ｱｲｳｰ: アイウー
-      {"\xB6\xDE\xC4\xDE\xCA\xDF\xCE\xDF\xB3\xDE",               // ｶﾞﾄﾞﾊﾟﾎﾟｳﾞ
-       "\x83\x4B\x83\x68\x83\x70\x83\x7C\x83\x94"},              // ガドパポヴ
-      {"\xB1\xDE\xB6\xDF\xDE\xDF",  // ｱﾞｶﾟﾞﾟ: ア゛カ゜゛゜
-       "\x83\x41\x81\x4A\x83\x4A\x81\x4B\x81\x4A\x81\x4B"},
-      // Trail bytes that are letters or signs stay: ア チ ソ; 首, あ, single bytes, a lone lead
-      // byte.
-      {"\x83\x41\x83\x60\x83\x5C\x8E\xF1\x82\xA0\x80\xA0\xFD\x83",
-       "\x83\x41\x83\x60\x83\x5C\x8E\xF1\x82\xA0\x80\xA0\xFD\x83"},
+      {"\xB6\xDE\xC4\xDE\xCA\xDF\xCE\xDF\xB3\xDE", "\x83\x4B\x83\x68\x83\x70\x83\x7C\x83\x94"},  // ｶﾞﾄﾞﾊﾟﾎﾟｳﾞ: ガドパポヴ
+      {"\xB1\xDE\xB6\xDF\xDE\xDF", "\x83\x41\x81\x4A\x83\x4A\x81\x4B\x81\x4A\x81\x4B"},  // ｱﾞｶﾟﾞﾟ: ア゛カ゜゛゜
+      // Trail bytes that are letters or signs stay: ア チ ソ; 首, あ, single bytes, a lone lead.
+      {"\x83\x41\x83\x60\x83\x5C\x8E\xF1\x82\xA0\x80\xA0\xFD\x83", "\x83\x41\x83\x60\x83\x5C\x8E\xF1\x82\xA0\x80\xA0\xFD\x83"},
   };
-  for (const auto& c : kCases) {
-    SCOPED_TRACE(::testing::PrintToString(std::string(c.text)));
-    EXPECT_EQ(WidthFolded(c.text), c.folded);
-  }
-}
-
-// Every character, and every half-width kana with a mark after it, is one of
-// the forms of what it folds to; and every form folds to its character.
-TEST(TextOps, WidthFoldFormsAreAllThatFoldToACharacter) {
+  // clang-format on
+  for (const auto& [text, folded] : cases)
+    EXPECT_EQ(WidthFolded(text), folded) << ::testing::PrintToString(std::string(text));
+  // Every character, and every half-width kana with a mark after it, is one of
+  // the forms of what it folds to; and every form folds to its character.
   std::vector<std::string> texts;
   for (unsigned b = 1; b < 0x100; ++b) {
     if (!IsCp932LeadByte(static_cast<unsigned char>(b)))
