@@ -93,8 +93,6 @@ TEST(FeedParser, DecodesEachEncodingToCp932) {
   };
   const std::pair<std::string, const char*> cases[] = {
       {declared("Shift_JIS") + body, "CP932"},
-      {declared("windows-31j") + body, "CP932"},
-      {declared("x-sjis") + body, "CP932"},
       {"<?xml version=\"1.0\" encoding = \"EUC-JP\" ?>" + body, "EUC-JP"},
       {declared("iso-2022-jp") + body, "ISO-2022-JP"},
       {declared("utf-8") + body, "UTF-8"},
@@ -160,7 +158,6 @@ TEST(FeedParser, RefusesWhatItCannotReadAndNeverReadsOutside) {
       {R"(<!DOCTYPE r [<!ENTITY a "x&b;"><!ENTITY b "&a;">]><rss>&a;</rss>)",
        "Self-referencing entity detected."},
       {"", "Premature end of document."},
-      {"<rss></rss><rss></rss>", "Extra content at end of document."},
       {"\xFF\xFE<\0r\0s\0s\0/\0>\0!"s, "Extra content at end of document."},  // half a unit
       {"<html><body>ニュース</body></html>", "フィードではありません (ルート要素が <html> です)"},
       {tooLarge, "フィードが大きすぎます (" + std::to_string(tooLarge.size()) + " バイト、上限 " +
