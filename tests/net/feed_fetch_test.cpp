@@ -29,15 +29,6 @@ struct ActingView : ProgressView {
   std::function<void(const std::string&)> onStatus = [](const std::string&) {};
 };
 
-// Rows as "caption|genre|headline|url|image|new" in UTF-8.
-Strings Rows(const test::RecordingList& list) {
-  Strings rows;
-  for (const auto& r : list.rows)
-    rows.push_back(Cp932ToUtf8(r.caption + "|" + r.genre + "|" + r.headline + "|" + r.item.url +
-                               "|" + std::to_string(r.imageIndex) + "|" + "01"[r.item.isNew]));
-  return rows;
-}
-
 // Feed i on servers[i], or on the last server; one named "Off" disabled.
 void AddFeeds(const Strings& names, const std::vector<const TestServer*>& servers) {
   std::vector<settings::FeedSource> feeds;
@@ -101,8 +92,12 @@ TEST_F(FeedFetch, FeedsFollowTheSitesAndFailedOnesAreNamedWhileTheRunGoesOn) {
     const std::string site = Cp932ToUtf8(s.shortLabel + "|" + cnn.genre) + "|",
                       tail = "|" + s.baseUrl + "|" + std::to_string(s.number) + "|";
     const std::string isNew = pass == 0 ? "1" : "0";
+    Strings rows;  // "caption|genre|headline|url|image|new"
+    for (const auto& r : list.rows)
+      rows.push_back(Cp932ToUtf8(r.caption + "|" + r.genre + "|" + r.headline + "|" + r.item.url +
+                                 "|" + std::to_string(r.imageIndex) + "|" + "01"[r.item.isNew]));
     EXPECT_EQ(
-        Rows(list),
+        rows,
         (Strings{site + tail + "0", site + "Site story" + tail + isNew, "ニュース|フィード|||-1|0",
                  "ニュース|経済|最初の記事|http://a/1|-1|" + isNew,
                  "ニュース|フィード|Second|http://a/2|-1|" + isNew, "Last|フィード|||-1|0",

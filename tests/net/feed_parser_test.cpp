@@ -46,7 +46,7 @@ std::string Encode(const std::string& utf8, const char* encoding) {
 
 const char kRss2[] = R"(<?xml version="1.0"?><rss version="2.0"
  xmlns:dc="http://purl.org/dc/elements/1.1/" xmlns:media="http://search.yahoo.com/mrss/"><channel>
-<title>Top</title><category>社会</category>
+<image><title>no</title></image><title>Top</title><category>社会</category>
 <item><title>A</title><media:title>no</media:title><link>http://a/</link><category>経済</category>
  <category>second</category></item>
 <item><title>B</title><guid>http://b/</guid><dc:subject>政治</dc:subject></item>

@@ -40,8 +40,10 @@ std::string Parts(const UrlParts& u) {
 TEST(Url, SplitsRequestsProxiesAndRelocationTargets) {
   const std::pair<const char*, const char*> urls[] = {
       {"http://a@b:p:x@host:1:2/a/b?c=d", "http|a@b|p:x|host:1|2|/a/b?c=d"},
+      {"HTTP://host?q=/x", "HTTP|||host||?q=/x"},
       {"x-9.z+y://h", "x-9.z+y|||h||"},
       {"/cgi?to=http://x/", "http|||||/cgi?to=http://x/"},
+      {"Http:page.html", "http|||||page.html"},
       {"www.example.com/cgi?u=http://x", "|||www.example.com||/cgi?u=http://x"},
   };
   for (const auto& [text, parts] : urls)
@@ -171,7 +173,7 @@ TEST_F(HttpClientTest, ResponsesInAnyPiecesAndFailuresWithTheirCode) {
   EXPECT_EQ(Outcome(), "200 OK|2 lines| |1234 ");
 }
 
-TEST_F(HttpClientTest, FollowsRelocationsThroughTheProxyUpToTheLimitAndOnlyOverHttpOrHttps) {
+TEST_F(HttpClientTest, FollowsRelocationsThroughTheProxyUpToTheLimit) {
   server_.Add("HTTP/1.0 302 Found\r\nLocation: next.html\r\nContent-Length: 0\r\n\r\nignored");
   // A Location whose header never ends: the close still relocates.
   server_.Add("HTTP/1.0 301 Moved\r\nLocation: http://other.example:8080/c\r\n");
@@ -196,10 +198,6 @@ TEST_F(HttpClientTest, FollowsRelocationsThroughTheProxyUpToTheLimitAndOnlyOverH
     EXPECT_EQ(Get(server.Url("/")), want);
     EXPECT_EQ(server.Connections(), 21);
   }
-  TestServer server;  // refused before connecting, though the server would answer
-  server.Add("HTTP/1.0 301 Moved\r\nLocation: ftp:" + server.Url("/s").substr(5) + "\r\n\r\n");
-  EXPECT_EQ(Get(server.Url("/")), "unsupported scheme: ftp");
-  EXPECT_EQ(server.Connections(), 1);
 }
 
 // What the user is told of an exchange that delivered no document: what went
@@ -285,41 +283,6 @@ TEST_F(HttpClientTest, TransfersBelowTheFloorTimeOutAndATrickleAtTheRequestDeadl
   EXPECT_EQ(Get(server_.Url("/")), "Connection timed out");
 }
 
-// tinyproxy on a free loopback port, asking for reader:s3cret, that tunnels to
-// `connectPort` only.
-class TinyProxy {
- public:
-  explicit TinyProxy(uint16_t connectPort) {
-    QTcpServer free;  // for a port that tinyproxy can take
-    free.listen(QHostAddress::LocalHost, 0);
-    port_ = free.serverPort();
-    free.close();
-    const QString config = dir_.filePath(QStringLiteral("tinyproxy.conf"));
-    test::WriteBytes(config.toStdString(),
-                     "User nobody\nGroup nogroup\nListen 127.0.0.1\nLogLevel Error\n"
-                     "BasicAuth reader s3cret\nPort " +
-                         std::to_string(port_) + "\nConnectPort " + std::to_string(connectPort) +
-                         "\n");
-    process_.start(QStringLiteral("tinyproxy"),
-                   {QStringLiteral("-d"), QStringLiteral("-c"), config});
-    EXPECT_TRUE(test::SpinUntil([this] {
-      QTcpSocket probe;
-      probe.connectToHost(QHostAddress::LocalHost, port_);
-      return probe.waitForConnected(100);
-    }));
-  }
-  ~TinyProxy() {
-    process_.kill();
-    process_.waitForFinished();
-  }
-  std::string Address() const { return "127.0.0.1:" + std::to_string(port_); }
-
- private:
-  QTemporaryDir dir_;
-  QProcess process_;
-  uint16_t port_ = 0;
-};
-
 // The test CA trusted through QUILLET_CA_FILE, a site with the certificate for
 // 127.0.0.1 and localhost.
 class HttpsTest : public HttpClientTest {
@@ -343,10 +306,28 @@ TEST_F(HttpsTest, GetsDirectlyAndThroughTheProxysTunnelWithTheLimits) {
   site_.Add("HTTP/1.0 200 OK\r\n\r\n" + large);
   EXPECT_EQ(Get(site_.Url("/large")), "");
   EXPECT_EQ(body_, large);
-  // Through the proxy: CONNECT with the proxy's credentials, then in the tunnel
-  // the request to a site, with a path and without them.
-  TinyProxy proxy(site_.Port());
-  cli_.proxy = proxy.Address();
+  // Through tinyproxy, on a free port, tunnelling to the site only: CONNECT with
+  // the proxy's credentials, then in the tunnel the request without them.
+  QTcpServer free;
+  free.listen(QHostAddress::LocalHost, 0);
+  const uint16_t port = free.serverPort();
+  free.close();
+  QTemporaryDir dir;
+  const QString config = dir.filePath(QStringLiteral("tinyproxy.conf"));
+  test::WriteBytes(config.toStdString(),
+                   "User nobody\nGroup nogroup\nListen 127.0.0.1\nLogLevel Error\nBasicAuth reader "
+                   "s3cret\nPort " +
+                       std::to_string(port) + "\nConnectPort " + std::to_string(site_.Port()) +
+                       "\n");
+  QProcess tinyproxy;  // killed with the test
+  tinyproxy.start(QStringLiteral("tinyproxy"),
+                  {QStringLiteral("-d"), QStringLiteral("-c"), config});
+  ASSERT_TRUE(test::SpinUntil([port] {
+    QTcpSocket probe;
+    probe.connectToHost(QHostAddress::LocalHost, port);
+    return probe.waitForConnected(100);
+  }));
+  cli_.proxy = "127.0.0.1:" + std::to_string(port);
   cli_.proxyUsername = "reader";
   cli_.proxyPassword = "s3cret";
   site_.Add("HTTP/1.0 200 OK\r\n\r\ntunnelled");
