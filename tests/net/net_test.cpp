@@ -479,19 +479,8 @@ TEST_F(FetchRunTest, TheSizeProbeGivesTheBarItsMaximumAndFailedSitesAreNamed) {
       "した。接続設定のプロキシを確かめてください。詳細: List index out of bounds (3)");
 }
 
-// A lock file that names no owner (its writer was killed) is taken over.
-TEST_F(FetchRunTest, AnOwnerlessLockFileIsTakenOver) {
-  server.Add("HTTP/1.0 200 OK\r\n\r\n");
-  server.Add("HTTP/1.0 200 OK\r\n\r\n");
-  test::WriteBytes(home.Path("quillet.lock"), "");
-  std::filesystem::last_write_time(home.Path("quillet.lock"),
-                                   std::filesystem::file_time_type::clock::now() - 1min);
-  run.folderWaitLimit = 1s;
-  EXPECT_NO_THROW(test::RunToEnd(run, settings::ReadSettings()));
-  EXPECT_GT(server.Connections(), 0);
-}
-
-// Two terminal fetches of one program folder: the second waits for the first,
+// Two terminal fetches of one program folder: the first takes over a lock file
+// that names no owner (its writer was killed); the second waits for the first,
 // whose page the server holds, and the log keeps both runs' records. A fetch
 // that may wait only a second gives up with a message.
 TEST_F(FetchRunTest, SecondFetchOfAFolderWaitsForTheFirst) {
@@ -508,7 +497,10 @@ TEST_F(FetchRunTest, SecondFetchOfAFolderWaitsForTheFirst) {
                     options);
   };
   const auto ended = [&](int i) { return fetches[i].state() == QProcess::NotRunning; };
-  start(fetches[0], {});
+  test::WriteBytes(home.Path("quillet.lock"), "");
+  std::filesystem::last_write_time(home.Path("quillet.lock"),
+                                   std::filesystem::file_time_type::clock::now() - 1min);
+  start(fetches[0], {QStringLiteral("--wait"), QStringLiteral("1")});
   ASSERT_TRUE(test::SpinUntil([&] { return server.Connections() == 2; }));
   start(fetches[1], {});
   start(fetches[2], {QStringLiteral("--wait"), QStringLiteral("1")});
