@@ -16,6 +16,7 @@ refuse() { # refuse MESSAGE ARGS...: exit 1, the message on stderr, nothing on s
   check "refused: $1" test $? -eq 1 -a ! -s "$work/out" -a "$(cat "$work/err")" = "$1"
 }
 refuse フィード名にタブや改行は使えません add $'a\tb' http://x
+refuse "URL は http:// か https:// で始めてください" add n ftp://x
 refuse "ID 3 のフィードはありません" remove 3
 refuse "ID x のフィードはありません" enable x
 check "refusals write nothing" cmp -s "$work/before.ini" "$work/quillet.ini"
