@@ -125,12 +125,15 @@ script -qec "'$cli' fetch --home '$work/u'" /dev/null >"$work/u.tty"
 check "on a terminal: progress, cleared before the message" grep -q $'\r\e\[KYomiuri On Line: 認証' "$work/u.tty"
 
 # The network check, in a namespace with nothing but loopback: without a proxy
-# the fetch is not tried.
+# the fetch is not tried (2); a loopback proxy is a way out (refused there: 1).
 if unshare -n true 2>/dev/null; then
   home "$work/n" ""
   unshare -n "$cli" fetch --home "$work/n" >/dev/null 2>"$work/n.err"
   check "no network exits 2" test $? -eq 2
   check "no network message" grep -qx "ネットワークに接続されていません" "$work/n.err"
+  home "$work/m" "127.0.0.1:1"
+  unshare -n "$cli" fetch --home "$work/m" >/dev/null 2>&1
+  check "loopback proxy passes the check" test $? -eq 1
 else
   echo "network namespaces unavailable: network check not exercised" >&2
 fi
