@@ -1,11 +1,9 @@
 #!/usr/bin/env bash
-# quillet-cli end to end: fetch, search, log and watch through tinyproxy with basic
-# authentication in front of the sample sites, both output encodings, the exit
-# codes and the network check. Usage: cli_test.sh QUILLET_CLI SAMPLE_SITES PAGES_DIR
+# quillet-cli end to end through tinyproxy (basic authentication) in front of
+# the sample sites. Usage: cli_test.sh QUILLET_CLI SAMPLE_SITES
 set -u
 cli=$1
 sites=$2
-pages=$3
 . "$(dirname "$0")/../support/checks.sh"
 home() { # home DIR PROXY [USER PASSWORD]: a program folder with its settings file
   mkdir -p "$1"
@@ -18,17 +16,8 @@ sj() { printf '%s' "$1" | iconv -t CP932; }
 pids+=($!)
 tport=$((20000 + RANDOM % 20000))
 for _ in $(seq 50); do [ -s "$work/port" ] && break || sleep 0.1; done
-cat >"$work/tinyproxy.conf" <<CONF
-User nobody
-Group nogroup
-Port $tport
-Listen 127.0.0.1
-Timeout 30
-MaxClients 20
-LogLevel Error
-BasicAuth reader s3cret
-Upstream http 127.0.0.1:$(cat "$work/port")
-CONF
+printf 'User nobody\nGroup nogroup\nPort %s\nListen 127.0.0.1\nTimeout 30\nMaxClients 20\nLogLevel Error
+BasicAuth reader s3cret\nUpstream http 127.0.0.1:%s\n' "$tport" "$(cat "$work/port")" >"$work/tinyproxy.conf"
 tinyproxy -d -c "$work/tinyproxy.conf" >"$work/tinyproxy.log" 2>&1 &
 pids+=($!)
 for _ in $(seq 50); do (exec 3<>"/dev/tcp/127.0.0.1/$tport") 2>/dev/null && break || sleep 0.1; done
@@ -36,8 +25,7 @@ for _ in $(seq 50); do (exec 3<>"/dev/tcp/127.0.0.1/$tport") 2>/dev/null && brea
 # Fetch: one row per headline, four TAB-separated fields, exit 0.
 home "$work/a" "127.0.0.1:$tport" reader s3cret
 "$cli" fetch --home "$work/a" >"$work/a.out" 2>"$work/a.err"
-check "fetch exits 0" test $? -eq 0
-check "fetch prints 286 rows" test "$(wc -l <"$work/a.out")" -eq 286
+check "fetch: exit 0, 286 rows" test $? -eq 0 -a "$(wc -l <"$work/a.out")" -eq 286
 check "rows have four fields" test "$(awk -F'\t' 'NF != 4' "$work/a.out" | wc -l)" -eq 0
 check "first row is Yomiuri's top news" grep -q $'^YOL\tトップ\t.*\thttp://www.yomiuri.co.jp/' \
   <(head -n 1 "$work/a.out")
@@ -45,45 +33,26 @@ check "no progress on a non-terminal" test ! -s "$work/a.err"
 
 # Search: rows on stdout, the count on stderr; keyword and rows in either encoding.
 "$cli" search 株 --home "$work/a" >"$work/s.out" 2>"$work/s.err"
-check "search exits 0" test $? -eq 0
-check "search finds rows" test "$(wc -l <"$work/s.out")" -gt 0
+check "search: exit 0, rows" test $? -eq 0 -a -s "$work/s.out"
 check "search count line" grep -qx "$(wc -l <"$work/s.out")件見つかりました" "$work/s.err"
-check "search rows have five fields" test "$(awk -F'\t' 'NF != 5' "$work/s.out" | wc -l)" -eq 0
 "$cli" search "$(printf '株' | iconv -t CP932)" --encoding cp932 --home "$work/a" >"$work/s2.out" \
   2>/dev/null
 check "cp932 search" cmp -s <(iconv -f CP932 -t UTF-8 "$work/s2.out") "$work/s.out"
-# Every site's logs are searched: the rows are the fetched ones that hold the
-# keyword.
+# --fold-width: every site's fetched rows that hold ＣＯＰ３１, found as cop31.
 holding() { awk -F'\t' -v k="$1" 'index($3, k) { print $1 "\t" $2 "\t" $3 "\t" $4 }' "$work/a.out" | sort -u; }
-check "search の: the fetched rows that hold it" cmp -s <(holding の) \
-  <("$cli" search の --home "$work/a" 2>/dev/null | cut -f1,3,4,5 | sort)
-# --fold-width: full-width letters and digits match ASCII, and the other way.
 check "cop31 --fold-width finds ＣＯＰ３１" cmp -s <(holding ＣＯＰ３１) \
   <("$cli" search cop31 --fold-width --home "$work/a" 2>/dev/null | cut -f1,3,4,5 | sort)
 
 # Log: the category's records, newest first.
 "$cli" log 0 --home "$work/a" >"$work/l.out"
 check "log: exit 0, the rows" test $? -eq 0 -a "$(wc -l <"$work/l.out")" -eq "$(grep -c $'^YOL\tトップ\t' "$work/a.out")"
-for alias in UTF-8 utf8; do
-  check "--encoding $alias" cmp -s <("$cli" log 0 --encoding "$alias" --home "$work/a") "$work/l.out"
-done
+check "--encoding utf8" cmp -s <("$cli" log 0 --encoding utf8 --home "$work/a") "$work/l.out"
 
-# Newness: a fresh folder's first fetch --new prints every row, the next none;
-# with two headlines changed (a second server, edited pages), just those two.
+# Newness: a fresh folder's first fetch --new prints every row, the next none.
 home "$work/new" "127.0.0.1:$tport" reader s3cret
 check "first fetch --new prints all" cmp -s <("$cli" fetch --new --home "$work/new") "$work/a.out"
 "$cli" fetch --new --home "$work/new" >"$work/new.out"
 check "second fetch --new: exit 0, no rows" test $? -eq 0 -a ! -s "$work/new.out"
-cp -r "$pages" "$work/pages"
-iconv -f CP932 "$pages/yomiuri.html" | sed -e 's/津波の心配なし/&と気象庁/' -e 's/３週早く/３週早い/' |
-  iconv -t CP932 >"$work/pages/yomiuri.html"
-"$sites" --port 0 --dir "$work/pages" >"$work/port2" &
-pids+=($!)
-for _ in $(seq 50); do [ -s "$work/port2" ] && break || sleep 0.1; done
-home "$work/new" "127.0.0.1:$(cat "$work/port2")"
-"$cli" fetch --new --home "$work/new" >"$work/new.out"
-check "fetch --new after a change" test "$(wc -l <"$work/new.out")" -eq 2 -a \
-  "$(cat "$work/new.out")" = "$(grep -vxFf "$work/a.out" <("$cli" fetch --home "$work/new"))"
 
 # The watch list in either encoding; refusals exit 1 with their message and
 # leave quillet.ini as it was. fetch --watch: headlines holding pC, any case.
@@ -127,14 +96,11 @@ check "log -1: a bad INDEX" grep -q "INDEX must be" <("$cli" log -1 --home "$wor
 for args in help -h "search --help" --version; do
   check "$args: exit 0, on stdout" test -n "$("$cli" $args 2>/dev/null)"
 done
-# Each exit status is stated once, in the help's own section, which the
-# manual page takes up; its extra sections say nothing of them.
+# The help states each exit status once, in its own section.
 "$cli" --help >"$work/help"
-check "exit statuses only under 'exit status:'" test -z "$(sed '/^exit status:/,$d' "$work/help" | grep -i -E 'exit [0-9]|exits? [0-9]')"
-check "... there: 0, 1 with the refusals, 2" test "$(sed -n '/^exit status:/,$p' "$work/help" | grep -o -E '^  [0-9]' | tr -d ' \n')" = 012 -a \
-  -n "$(sed -n '/^exit status:/,$p' "$work/help" | sed -n '/^  1 /,/^  2 /p' | grep refused)"
-check "... the manual page's extra sections hold none" test -z "$(grep -i -E 'exit|^\[' "$(dirname "$0")/../../data/quillet-cli.h2m" | grep -i exit)"
-for args in fetch "search x" "log 0" "watch list"; do
+check "exit statuses only under 'exit status:': 0, 1, 2" test -z "$(sed '/^exit status:/,$d' "$work/help" | grep -i -E 'exits? [0-9]')" -a \
+  "$(sed -n '/^exit status:/,$p' "$work/help" | grep -o -E '^  [0-9]' | tr -d ' \n')" = 012
+for args in fetch "watch list"; do
   "$cli" $args --home "$work/missing" >/dev/null 2>"$work/e.err"
   check "$args --home missing: exit 2" test $? -eq 2 -a ! -e "$work/missing"
   check "... said so" grep -q "no such folder: $work/missing/" "$work/e.err"
@@ -157,16 +123,6 @@ check "wrong proxy password: the site, what to check, the reason" test "$(cat "$
 # On a terminal the progress line is cleared before the message.
 script -qec "'$cli' fetch --home '$work/u'" /dev/null >"$work/u.tty"
 check "on a terminal: progress, cleared before the message" grep -q $'\r\e\[KYomiuri On Line: 認証' "$work/u.tty"
-
-# Feeds alone: one that fails while another downloads is named, exit 0.
-home "$work/f" "127.0.0.1:$tport" reader s3cret
-printf '[CheckRoute]\r\n%s' "$(printf '%s=0\r\n' $(seq 0 64))" >>"$work/f/quillet.ini"
-"$cli" feeds add テック http://feeds.quillet.test/tech/atom.xml --home "$work/f" >/dev/null
-"$cli" feeds add 無い http://feeds.quillet.test/none.xml --home "$work/f" >/dev/null
-"$cli" fetch --home "$work/f" >"$work/f.out" 2>"$work/f.err"
-check "a feed failed, one downloaded: exit 0" test $? -eq 0 -a -s "$work/f.out"
-check "... the failed one named" test "$(cat "$work/f.err")" = \
-  "無い: フィードが見つかりません (404)。フィードの URL と、接続設定のプロキシを確かめてください。詳細: 404 Not Found"
 
 # The network check, in a namespace with nothing but loopback: without a proxy
 # the fetch is not tried (2); a loopback proxy is a way out (refused there: 1).

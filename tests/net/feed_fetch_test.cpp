@@ -1,6 +1,4 @@
-// Fetch runs over the user's feeds, against scripted servers on 127.0.0.1:
-// rows after the sites', failures named and passed over, logs per feed, Skip,
-// Cancel, https and the feed body limit.
+// Fetch runs over the user's feeds, against scripted servers on 127.0.0.1.
 
 #include <gtest/gtest.h>
 
@@ -18,7 +16,6 @@
 #include "support/settings_edits.h"
 #include "support/temp_home.h"
 #include "test_server.h"
-#include "test_tls.h"
 
 namespace quillet {
 namespace {
@@ -32,15 +29,6 @@ struct ActingView : ProgressView {
   std::function<void(const std::string&)> onStatus = [](const std::string&) {};
 };
 
-// Rows as "caption|genre|headline|url|image|new" in UTF-8.
-Strings Rows(const test::RecordingList& list) {
-  Strings rows;
-  for (const auto& r : list.rows)
-    rows.push_back(Cp932ToUtf8(r.caption + "|" + r.genre + "|" + r.headline + "|" + r.item.url +
-                               "|" + std::to_string(r.imageIndex) + "|" + "01"[r.item.isNew]));
-  return rows;
-}
-
 // Feed i on servers[i], or on the last server; one named "Off" disabled.
 void AddFeeds(const Strings& names, const std::vector<const TestServer*>& servers) {
   std::vector<settings::FeedSource> feeds;
@@ -51,11 +39,25 @@ void AddFeeds(const Strings& names, const std::vector<const TestServer*>& server
   feeds = test::PutFeeds(feeds);
 }
 
-TEST(FeedFetch, FeedsFollowTheSitesAndFailedOnesAreNamedWhileTheRunGoesOn) {
+// A run of the feeds alone, on a program folder of its own.
+class FeedFetch : public testing::Test {
+ protected:
+  FeedFetch() { test::PutConnection(test::NoCategories()); }
+  Strings Failures() const {
+    Strings utf8;
+    for (const std::string& failure : run.Failures())
+      utf8.push_back(Cp932ToUtf8(failure));
+    return utf8;
+  }
   test::TempHome home;
+  test::RecordingList list;
+  ActingView view;
+  FetchRun run{list, view};
+};
+
+TEST_F(FeedFetch, FeedsFollowTheSitesAndFailedOnesAreNamedWhileTheRunGoesOn) {
   TestServer server;  // the proxy, for CNN's top news and the feeds
-  settings::Connection c;
-  c.enabled = {};
+  settings::Connection c = test::NoCategories();
   c.enabled[32] = true;
   c.proxy.address = "127.0.0.1:" + std::to_string(server.Port());
   test::PutConnection(c);
@@ -68,9 +70,6 @@ TEST(FeedFetch, FeedsFollowTheSitesAndFailedOnesAreNamedWhileTheRunGoesOn) {
   const std::string atom = kOk +
                            "<feed xmlns='http://www.w3.org/2005/Atom'><entry><title>Atom "
                            "entry</title><link href='http://e/1'/></entry></feed>";
-  test::RecordingList list;
-  ActingView view;
-  FetchRun run(list, view);
   for (int pass = 0; pass < 2; ++pass) {
     list.rows.clear();
     for (const std::string& response :
@@ -93,22 +92,26 @@ TEST(FeedFetch, FeedsFollowTheSitesAndFailedOnesAreNamedWhileTheRunGoesOn) {
     const std::string site = Cp932ToUtf8(s.shortLabel + "|" + cnn.genre) + "|",
                       tail = "|" + s.baseUrl + "|" + std::to_string(s.number) + "|";
     const std::string isNew = pass == 0 ? "1" : "0";
+    Strings rows;  // "caption|genre|headline|url|image|new"
+    for (const auto& r : list.rows)
+      rows.push_back(Cp932ToUtf8(r.caption + "|" + r.genre + "|" + r.headline + "|" + r.item.url +
+                                 "|" + std::to_string(r.imageIndex) + "|" + "01"[r.item.isNew]));
     EXPECT_EQ(
-        Rows(list),
+        rows,
         (Strings{site + tail + "0", site + "Site story" + tail + isNew, "ニュース|フィード|||-1|0",
                  "ニュース|経済|最初の記事|http://a/1|-1|" + isNew,
                  "ニュース|フィード|Second|http://a/2|-1|" + isNew, "Last|フィード|||-1|0",
                  "Last|フィード|Atom entry|http://e/1|-1|" + isNew}))
         << pass;
-    ASSERT_EQ(run.Failures().size(), 2u);  // a run starts without the last run's
+    const Strings failures = Failures();  // a run starts without the last run's
+    ASSERT_EQ(failures.size(), 2u);
     EXPECT_EQ(
-        Cp932ToUtf8(run.Failures()[0]),
+        failures[0],
         "Gone: フィードが見つかりません (404)。フィードの URL と、接続設定のプロキシを確かめて"
         "ください。詳細: 404 Not Found");
     EXPECT_TRUE(
-        Cp932ToUtf8(run.Failures()[1])
-            .starts_with("Bad: フィードとして読めません。フィードの URL を確かめてください。"
-                         "詳細: フィードの XML が正しくありません ("));
+        failures[1].starts_with("Bad: フィードとして読めません。フィードの URL を確かめて"
+                                "ください。詳細: フィードの XML が正しくありません ("));
     EXPECT_FALSE(run.EveryDownloadFailed());
     EXPECT_EQ(server.Connections(), 6 * (pass + 1));  // nothing asked for the feed that is off
   }
@@ -117,43 +120,56 @@ TEST(FeedFetch, FeedsFollowTheSitesAndFailedOnesAreNamedWhileTheRunGoesOn) {
             "最初の記事\thttp://a/1\t" + date + "\t1\r\nSecond\thttp://a/2\t" + date + "\t1\r\n");
 }
 
-// https with the tests' CA, a body over the feed limit, Skip (not a failure)
-// and Cancel (the feeds after it are not asked).
-TEST(FeedFetch, HttpsTheBodyLimitSkipAndCancel) {
-  test::TempHome home;
-  test::PutConnection(test::NoCategories());
+// https with the tests' CA; answers that cannot be read, each reported as what
+// it is (a body over the feed limit, a chunked body the HTTP/1.0 request did
+// not ask for, an empty answer); a log that cannot be written; Skip (not a
+// failure) and Cancel (the feeds after it are not asked).
+TEST_F(FeedFetch, HttpsUnreadableAnswersALogNotWrittenSkipAndCancel) {
   setenv("QUILLET_CA_FILE", QUILLET_TEST_CERTIFICATES "/ca.pem", 1);
-  TestServer secure(test::TestTls(QStringLiteral("server"))), plain;
-  secure.Add(kOk + "<rss><channel><item><title>S</title><link>s</link></item></channel></rss>");
+  TestServer secure(QUILLET_TEST_CERTIFICATES "/server"), plain;
+  const std::string rss =
+      "<rss><channel><item><title>S</title><link>s</link></item></channel></rss>";
+  secure.Add(kOk + rss);
   plain.Add(kOk + std::string(kMaxFeedBytes + 1, ' '));
-  for (int held = 0; held < 2; ++held)
-    plain.Add({{{kOk + "<rss>", 0}, {"</rss>", 0, true}}, true});
-  AddFeeds({"Secure", "Huge", "Skipped", "Cancelled", "Never"}, {&secure, &plain});
-  test::RecordingList list;
-  ActingView view;
-  FetchRun run(list, view);
+  plain.Add("HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n5\r\n<rss>\r\n0\r\n\r\n");
+  plain.Add(kOk);
+  plain.Add(kOk + rss);
+  plain.Add(TestServer::Script{{}, false});  // no answer: shown from the request on
+  plain.Add({{{kOk + "<rss>", 0}, {"</rss>", 0, true}}, true});
+  AddFeeds({"Secure", "Huge", "Chunked", "Empty", "Unwritable", "Skipped", "Cancelled", "Never"},
+           {&secure, &plain});
+  std::filesystem::create_directories(home.Path("Feeds/5.log"));
   view.onStatus = [&](const std::string& status) {
-    if (status == CP932("Skipped に接続しています...")) run.Skip();
+    if (status == CP932("Skipped に接続しています...")) QTimer::singleShot(0, [&] { run.Skip(); });
     if (status == CP932("Cancelled に接続しています...")) run.Cancel();
   };
   test::RunToEnd(run, settings::ReadSettings());
   unsetenv("QUILLET_CA_FILE");
-  EXPECT_EQ(Rows(list), Strings{"Secure|フィード|S|s|-1|1"});
-  ASSERT_EQ(run.Failures().size(), 1u);
+  EXPECT_EQ(list.Headlines(), Strings{"S"});
+  Strings failures = Failures();
+  ASSERT_EQ(failures.size(), 4u);
+  EXPECT_TRUE(failures[3].starts_with(
+      "Unwritable: ログを読み書きできません。ログのフォルダーとディスクの空きを確かめてください。"
+      "詳細: ファイル "))
+      << failures[3];
+  failures.pop_back();
   EXPECT_EQ(
-      Cp932ToUtf8(run.Failures()[0]),
-      "Huge: データが上限 (16 MB) を超えたため、取得を打ち切りました。フィードの URL と、接続設定"
-      "のプロキシを確かめてください。詳細: document too large");
-  EXPECT_EQ(plain.Connections(), 3);
+      failures,
+      (Strings{"Huge: データが上限 (16 MB) を超えたため、取得を打ち切りました。フィードの URL "
+               "と、接続設定のプロキシを確かめてください。詳細: document too large",
+               "Chunked: サーバーが、求めていない分割転送 (chunked) か圧縮 (gzip など) で答えた"
+               "ため、読めません。フィードの URL と、接続設定のプロキシを確かめてください。詳細: "
+               "unrequested Transfer-Encoding: chunked",
+               "Empty: サーバーの答えが空でした。フィードの URL を確かめてください。詳細: "
+               "フィードの XML が正しくありません (1 行目、0 桁目): Premature end of document."}));
+  EXPECT_EQ(plain.Connections(), 6);
 }
 
 // Sources in progress together still reach the list in source order: the
 // first feed's answer is held while the second's comes, and the rows follow
 // the list. Skip during a long parse (a feed with 50,000 attributes in one
 // element) ends that feed at once; the parse is left to finish on its own.
-TEST(FeedFetch, SourcesTogetherReachTheListInOrderAndSkipDoesNotWaitForAParse) {
-  test::TempHome home;
-  test::PutConnection(test::NoCategories());
+TEST_F(FeedFetch, SourcesTogetherReachTheListInOrderAndSkipDoesNotWaitForAParse) {
   TestServer held, fast, slowParse;
   const auto rss = [](const std::string& title) {
     return "<rss><channel><item><title>" + title + "</title><link>l</link></item></channel></rss>";
@@ -167,9 +183,6 @@ TEST(FeedFetch, SourcesTogetherReachTheListInOrderAndSkipDoesNotWaitForAParse) {
                 "><title>T</title></item></channel></rss>");
   AddFeeds({"First", "Second", "Slow"}, {&held, &fast, &slowParse});
   test::PutRawSetting("Main", "NoAddEmpty", "1");
-  test::RecordingList list;
-  ActingView view;
-  FetchRun run(list, view);
   run.sourcesAtOnce = 3;
   bool secondDone = false;
   view.onStatus = [&](const std::string& status) {
@@ -186,52 +199,6 @@ TEST(FeedFetch, SourcesTogetherReachTheListInOrderAndSkipDoesNotWaitForAParse) {
   EXPECT_EQ(list.Headlines(), (Strings{"First", "Second"}));
   EXPECT_TRUE(run.Failures().empty());
   EXPECT_GT(OffThreadWork().load(), 0);  // the run ended while the parse goes on
-}
-
-// An answer that cannot be read is reported as what it is, not as broken XML:
-// here a chunked body the HTTP/1.0 request did not ask for. When every feed
-// failed to download, the run says so; an empty answer is named as such and
-// is no download failure, nor is a log that cannot be written.
-TEST(FeedFetch, UnreadableAnswersAreReportedAsWhatTheyAre) {
-  test::TempHome home;
-  TestServer server;
-  test::PutConnection(test::NoCategories());  // no site
-  AddFeeds({"A"}, {&server});
-  server.Add("HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n5\r\n<rss>\r\n0\r\n\r\n");
-  test::RecordingList list;
-  ActingView view;
-  FetchRun run(list, view);
-  test::RunToEnd(run, settings::ReadSettings());
-  const auto failures = [&run] {
-    Strings utf8;
-    for (const std::string& failure : run.Failures())
-      utf8.push_back(Cp932ToUtf8(failure));
-    return utf8;
-  };
-  EXPECT_EQ(
-      failures(),
-      Strings{"A: サーバーが、求めていない分割転送 (chunked) か圧縮 (gzip など) で答えたため、"
-              "読めません。フィードの URL と、接続設定のプロキシを確かめてください。詳細: "
-              "unrequested Transfer-Encoding: chunked"});
-  EXPECT_TRUE(run.EveryDownloadFailed());
-
-  server.Add(kOk);
-  test::RunToEnd(run, settings::ReadSettings());
-  EXPECT_EQ(failures(),
-            Strings{"A: サーバーの答えが空でした。フィードの URL を確かめてください。詳細: "
-                    "フィードの XML が正しくありません (1 行目、0 桁目): Premature end "
-                    "of document."});
-  EXPECT_FALSE(run.EveryDownloadFailed());
-
-  std::filesystem::create_directories(home.Path("Feeds/1.log"));
-  server.Add(kOk + "<rss><channel><item><title>t</title><link>l</link></item></channel></rss>");
-  test::RunToEnd(run, settings::ReadSettings());
-  ASSERT_EQ(failures().size(), 1u);
-  EXPECT_TRUE(failures()[0].starts_with(
-      "A: ログを読み書きできません。ログのフォルダーとディスクの空きを確かめてください。詳細: "
-      "ファイル "))
-      << failures()[0];
-  EXPECT_FALSE(run.EveryDownloadFailed());
 }
 
 }  // namespace

@@ -46,7 +46,7 @@ std::string Encode(const std::string& utf8, const char* encoding) {
 
 const char kRss2[] = R"(<?xml version="1.0"?><rss version="2.0"
  xmlns:dc="http://purl.org/dc/elements/1.1/" xmlns:media="http://search.yahoo.com/mrss/"><channel>
-<title>Top</title><category>社会</category>
+<image><title>no</title></image><title>Top</title><category>社会</category>
 <item><title>A</title><media:title>no</media:title><link>http://a/</link><category>経済</category>
  <category>second</category></item>
 <item><title>B</title><guid>http://b/</guid><dc:subject>政治</dc:subject></item>
@@ -93,8 +93,6 @@ TEST(FeedParser, DecodesEachEncodingToCp932) {
   };
   const std::pair<std::string, const char*> cases[] = {
       {declared("Shift_JIS") + body, "CP932"},
-      {declared("windows-31j") + body, "CP932"},
-      {declared("x-sjis") + body, "CP932"},
       {"<?xml version=\"1.0\" encoding = \"EUC-JP\" ?>" + body, "EUC-JP"},
       {declared("iso-2022-jp") + body, "ISO-2022-JP"},
       {declared("utf-8") + body, "UTF-8"},
@@ -160,7 +158,6 @@ TEST(FeedParser, RefusesWhatItCannotReadAndNeverReadsOutside) {
       {R"(<!DOCTYPE r [<!ENTITY a "x&b;"><!ENTITY b "&a;">]><rss>&a;</rss>)",
        "Self-referencing entity detected."},
       {"", "Premature end of document."},
-      {"<rss></rss><rss></rss>", "Extra content at end of document."},
       {"\xFF\xFE<\0r\0s\0s\0/\0>\0!"s, "Extra content at end of document."},  // half a unit
       {"<html><body>ニュース</body></html>", "フィードではありません (ルート要素が <html> です)"},
       {tooLarge, "フィードが大きすぎます (" + std::to_string(tooLarge.size()) + " バイト、上限 " +

@@ -1,5 +1,8 @@
 #include "test_server.h"
 
+#include <QFile>
+#include <QSslCertificate>
+#include <QSslKey>
 #include <QSslServer>
 #include <QTcpSocket>
 #include <QTimer>
@@ -14,7 +17,13 @@ TestServer::TestServer() {
   Listen(std::make_unique<QTcpServer>());
 }
 
-TestServer::TestServer(const QSslConfiguration& tls) : scheme_("https") {
+TestServer::TestServer(const std::string& certificate) : scheme_("https") {
+  QFile key(QString::fromStdString(certificate + ".key"));
+  if (!key.open(QIODevice::ReadOnly)) throw std::runtime_error("cannot read " + certificate);
+  QSslConfiguration tls;
+  tls.setLocalCertificateChain(
+      QSslCertificate::fromPath(QString::fromStdString(certificate + ".pem")));
+  tls.setPrivateKey(QSslKey(&key, QSsl::Ec));
   auto server = std::make_unique<QSslServer>();
   server->setSslConfiguration(tls);
   server->setHandshakeTimeout(60'000);  // its 5 s are too short for a slow (sanitized) run

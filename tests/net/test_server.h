@@ -1,9 +1,8 @@
-// A scripted HTTP server on 127.0.0.1, or an https one with a given
-// certificate: each connection reads the request, then plays the next script
-// (pieces of response, then a close or silence).
+// A scripted HTTP server on 127.0.0.1, or an https one: each connection reads
+// the request, then plays the next script (pieces of response, then a close or
+// silence).
 #pragma once
 
-#include <QSslConfiguration>
 #include <QTcpServer>
 
 #include <deque>
@@ -27,7 +26,8 @@ class TestServer {
   };
 
   TestServer();
-  explicit TestServer(const QSslConfiguration& tls);  // https with this certificate
+  // https with the certificate and key in `certificate`.pem and .key
+  explicit TestServer(const std::string& certificate);
   uint16_t Port() const { return server_->serverPort(); }
   std::string Url(std::string_view path) const {
     return scheme_ + "://127.0.0.1:" + std::to_string(Port()) + std::string(path);
