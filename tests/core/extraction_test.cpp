@@ -1,16 +1,16 @@
 // The extraction core against real log files in a temporary program folder.
 #include <gtest/gtest.h>
 
+#include <random>
+
 #include "core/headlines/feed_items.h"
 #include "core/headlines/headline_merge.h"
 #include "core/headlines/run_news.h"
 #include "core/headlines/site_items.h"
-#include "core/settings/settings.h"
-#include "core/sites/catalogue.h"
 #include "core/sys/error.h"
 #include "core/text/text_codec.h"
 #include "support/reference_log.h"
-#include "support/temp_home.h"
+#include "support/reference_walk.h"
 
 namespace quillet {
 namespace {
@@ -203,6 +203,59 @@ TEST_F(Extraction, LogErrorEndsTheWalkAfterSavingEarlierCategories) {
   EXPECT_THROW(Run({kYolTop, Link("/a", "A"), kYolMain, Link("/b", "B")}), QuilletError);
   EXPECT_EQ(list.Headlines(), Strings{"A"});
   EXPECT_EQ(Log(0).size(), 1u);
+}
+
+TEST(ExtractionDifferential, InMemoryMergeEqualsRewritePerHeadline) {
+  SetClockForTesting(1796515200);
+  std::mt19937 rng(20261206);
+  auto roll = [&](size_t n) { return rng() % n; };
+  auto pick = [&](size_t n) { return std::to_string(roll(n)); };
+  // Texts that begin one another, differ in case, fall short of or pass the
+  // index key's eight bytes, or hold "ア" (its trail byte is 'A').
+  const Strings texts = {"Story 1",       "story 1 more", "STORY 12 more", "St",
+                         "st 1",          "Sto",          CP932("アジア"), CP932("アジア情勢"),
+                         CP932("あジア"), "\x83\x61"};
+  auto text = [&] { return texts[roll(texts.size())] + (roll(3) ? "" : " " + pick(3)); };
+  const char* flags[] = {"0", "1", "", "10"};  // only "1" is shown
+  const int cnn = 32;  // three of CNN's categories: markers of the fetch's own, often repeated
+  for (int trial = 0; trial < 60; ++trial) {
+    // The same settings, old logs and page for both walks.
+    std::string ini = "[Main]\nAddNewsOnly=" + pick(2) + "\nSaveLog=" + pick(4);
+    ini += "\nNoAddEmpty=" + pick(2) + "\n[CheckRoute]\n";
+    std::string oldLog[3];
+    for (int c = 0; c < 3; ++c) {
+      ini += std::to_string(cnn + c) + "=" + pick(3) + "\n";
+      for (size_t i = roll(40); i > 0; --i)
+        oldLog[c] += text() + "\t/" + pick(9) + "\t" + (roll(2) ? "2020/01/01" : TodayShortDate()) +
+                     "\t" + flags[roll(4)] + (roll(9) ? "\r\n" : "\n");
+    }
+    Lines doc;
+    for (int i = 0; i < 24; ++i) {
+      if (i == 0 || roll(3) > 0) doc.push_back(Categories()[cnn + roll(3)].markers[0]);
+      doc.push_back(roll(8) == 0 ? "" : Link("/" + pick(9), text()));
+    }
+    test::TempHome home;
+    test::WriteBytes(home.Path("quillet.ini"), ini);
+    std::string result[2];  // rows, insert position and logs of each walk
+    for (int walk = 0; walk < 2; ++walk) {
+      for (int c = 0; c < 3; ++c)
+        test::WriteBytes(LogFilePath(cnn + c), oldLog[c]);
+      const settings::Settings stored = settings::ReadSettings();
+      test::RecordingList rows;
+      if (walk == 0) {
+        HeadlineMerge merge;
+        merge.BeginRun(stored);
+        merge.Merge(SiteItems(Sites()[4], doc, stored.connection.enabled), rows);
+      } else {
+        test::ReferenceExtractHeadlines(stored, Sites()[4], doc, rows);
+      }
+      for (const auto& r : rows.rows)
+        result[walk] += r.headline + "|" + "01"[r.item.isNew] + "\n";
+      for (int c = 0; c < 3; ++c)
+        result[walk] += "|" + test::ReadBytes(LogFilePath(cnn + c));
+    }
+    EXPECT_EQ(result[0], result[1]) << "trial " << trial;
+  }
 }
 
 }  // namespace
