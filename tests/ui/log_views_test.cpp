@@ -2,7 +2,6 @@
 // and the log search window.
 #include <sys/stat.h>
 
-#include <QCheckBox>
 #include <QClipboard>
 #include <QPointer>
 #include <QThreadPool>
@@ -15,7 +14,6 @@
 #include "core/settings/watch_list.h"
 #include "core/sites/catalogue.h"
 #include "program_windows.h"
-#include "sample_server.h"
 #include "support/reference_log.h"
 #include "support/settings_edits.h"
 
@@ -26,38 +24,28 @@ using test::Column;
 using test::Find;
 using test::Texts;
 
-class LogTabTest : public test::WindowsTest {
- protected:
-  LogTabTest() { w.mainWindow.show(); }
-  // The log tab becomes the active page (again).
-  void ShowTab() {
-    w.Main<QTabWidget>("tabs")->setCurrentIndex(0);
-    w.Main<QTabWidget>("tabs")->setCurrentWidget(&tab);
-  }
-  void Select(int site, int category) {
-    tree.setCurrentItem(category < 0 ? tree.topLevelItem(site)
-                                     : tree.topLevelItem(site)->child(category));
-  }
-
-  QWidget& tab = *w.Main<QWidget>("logTab");
-  QTreeWidget& tree = *Find<QTreeWidget>(tab, "siteTree");
-  ReportView& list = *Find<ReportView>(tab, "recordList");
-};
+using LogTabTest = test::WindowsTest;
 
 TEST_F(LogTabTest, ACategoryListsItsLogInFileOrderAndReloadsWhenTheTabIsShown) {
   const std::string path = LogFilePath(10);  // アサヒ 最新５ニュース
   const std::string records =
       Utf8ToCp932("新しい記事\tu\t2024/05/02\t1\r\n\r\n古い記事\tu\t2024/5/1\t0\r\n");
   test::WriteBytes(path, records + std::string("\0gone\r\n", 7));  // a NUL ends the text
-  ShowTab();  // nothing selected, or a site: the list stays empty
-  Select(1, -1);
+  w.mainWindow.show();
+  auto& tabs = *w.Main<QTabWidget>("tabs");
+  QWidget& tab = *w.Main<QWidget>("logTab");
+  QTreeWidget& tree = *Find<QTreeWidget>(tab, "siteTree");
+  ReportView& list = *Find<ReportView>(tab, "recordList");
+  tabs.setCurrentWidget(&tab);  // nothing selected, or a site: the list stays empty
+  tree.setCurrentItem(tree.topLevelItem(1));
   EXPECT_EQ(list.Rows().rowCount(), 0);
-  Select(1, 1);
+  tree.setCurrentItem(tree.topLevelItem(1)->child(1));
   EXPECT_EQ(Column(list, 0), (Texts{"2024/05/02", "", "2024/5/1"}));  // a blank line is a row
   EXPECT_EQ(Column(list, 1), (Texts{"新しい記事", "", "古い記事"}));
   test::WriteBytes(path, "two\thttp://127.0.0.1/2\t2024/5/3\t1\r\n" + records);
   EXPECT_EQ(list.Rows().rowCount(), 3);  // nothing reloads on its own
-  ShowTab();
+  tabs.setCurrentIndex(0);
+  tabs.setCurrentWidget(&tab);
   EXPECT_EQ(Column(list, 1), (Texts{"two", "新しい記事", "", "古い記事"}));
 
   // The record menu acts on the selected record.
@@ -67,32 +55,6 @@ TEST_F(LogTabTest, ACategoryListsItsLogInFileOrderAndReloadsWhenTheTabIsShown) {
   Find<QAction>(tab, "copyUrlAction")->trigger();
   EXPECT_EQ(opener.opened, Texts{"http://127.0.0.1/2"});
   EXPECT_EQ(QApplication::clipboard()->text(), QStringLiteral("http://127.0.0.1/2"));
-}
-
-// A run that ends while the log tab is shown reads the shown log again: its
-// new records above, the record that was selected still selected.
-TEST_F(LogTabTest, AfterARunTheShownLogHasTheRunsRecords) {
-  SampleSiteServer sites(QUILLET_SAMPLE_DIR);
-  ASSERT_TRUE(sites.Listen());
-  settings::Connection connection;
-  connection.enabled = {};
-  connection.enabled[0] = true;  // YOL トップ alone
-  connection.proxy.address = "127.0.0.1:" + std::to_string(sites.Port());
-  test::PutConnection(connection);
-  test::WriteBytes(LogFilePath(0), "old story\thttp://127.0.0.1/old\t2020/01/01\t1\r\n");
-  ShowTab();
-  Select(0, 0);
-  test::SelectRow(list, 0);
-  w.Main("fetchButton")->click();
-  ASSERT_TRUE(test::SpinUntil([&] { return !w.progressDialog.isVisible(); }));
-  ASSERT_TRUE(test::SpinUntil([&] { return list.Rows().rowCount() > 1; }));
-  Texts logged;
-  for (const std::string& line : LoadLogFile(LogFilePath(0)))
-    logged.push_back(Cp932ToUtf8(std::string(LogField(line, 0))));
-  EXPECT_EQ(Column(list, 1), logged);
-  EXPECT_EQ(Column(list, 1).back(), "old story");
-  EXPECT_EQ(list.SelectedRow(), list.Rows().rowCount() - 1);
-  EXPECT_TRUE(w.messages.empty());
 }
 
 // Program text as the window shows it, UTF-8.
@@ -136,7 +98,8 @@ class SearchWindowTest : public test::WindowsTest {
   // window's). `duringSearch` runs before each report reaches the window.
   void Search(const char* keyword, std::function<void()> duringSearch = {}) {
     Find<QLineEdit>(*form, "keywordEdit")->setText(QString::fromLatin1(keyword));
-    steps.clear();
+    statuses.clear();
+    rows.clear();
     during = std::move(duringSearch);
     Find<QPushButton>(*form, "searchButton")->click();
     EXPECT_TRUE(test::SpinUntil([&] { return form.isNull() || !form->Searching(); }));
@@ -145,36 +108,28 @@ class SearchWindowTest : public test::WindowsTest {
   }
   // Records the status line when it changed, with the rows in the list then.
   void Note() {
-    if (!Status().empty() && (steps.empty() || steps.back().status != Status()))
-      steps.push_back({Status(), List().Rows().rowCount()});
+    if (!Status().empty() && (statuses.empty() || statuses.back() != Status())) {
+      statuses.push_back(Status());
+      rows.push_back(List().Rows().rowCount());
+    }
     if (during) during();
-  }
-  Texts Statuses() const {
-    Texts texts;
-    for (const Step& step : steps)
-      texts.push_back(step.status);
-    return texts;
   }
   std::string Status() { return Find<QLabel>(*form, "statusPanel")->text().toStdString(); }
   ReportView& List() { return *Find<ReportView>(*form, "resultList"); }
   void SendKey(int key, const QString& text) {
     test::PressKey(Find<QLineEdit>(*form, "keywordEdit"), key, text);
   }
-  // Every status text of a whole search, in order, with its site.
-  static std::vector<std::pair<std::string, int>> AllStatusTexts() {
-    std::vector<std::pair<std::string, int>> texts;
+  // The status texts of a whole search that found `count` rows, in order;
+  // `sites` gets the site of each.
+  static Texts SearchStatuses(size_t count, std::vector<int>* sites = nullptr) {
+    Texts texts;
     for (int site = 0; site < kSiteCount; ++site) {
       const Site& s = Sites()[static_cast<size_t>(site)];
-      for (int k = 1, n = s.lastCategory - s.firstCategory + 1; k <= n; ++k)
-        texts.emplace_back(U(SearchStatusText(site, k, n)), site);
+      for (int k = 1, n = s.lastCategory - s.firstCategory + 1; k <= n; ++k) {
+        texts.push_back(U(SearchStatusText(site, k, n)));
+        if (sites) sites->push_back(site);
+      }
     }
-    return texts;
-  }
-  // The status texts of a whole search that found `count` rows.
-  static Texts SearchStatuses(size_t count) {
-    Texts texts;
-    for (const auto& [text, site] : AllStatusTexts())
-      texts.push_back(text);
     texts.push_back(U(FoundCountText(count)));
     return texts;
   }
@@ -189,27 +144,27 @@ class SearchWindowTest : public test::WindowsTest {
     }
   } watcher;
   QPointer<LogSearchWindow> form = new LogSearchWindow;
-  struct Step {
-    std::string status;
-    int rows;
-  };
-  std::vector<Step> steps;
+  Texts statuses;
+  std::vector<int> rows;  // in the list at each status
   std::function<void()> during;
   Texts statusAtMessage;
 };
 
+// The watch button's menu holds the watch list as the file has it when the
+// menu opens; a keyword picked there is searched for as the button would. A
+// log that cannot be read ends the search with the count, then the error.
 TEST_F(SearchWindowTest, SearchShowsEveryStatusAndEachSitesRowsAsItGoesThenTheCount) {
-  Log(0, {"ABC top story", "unrelated"});
+  Log(0, {"ABC top story", "R&D budget"});
   Log(31, {"zakzak abc"});
   Log(33, {"CNN abc", "CNN other"});
   Log(57, {"mainichi abc"});
   Search("abc");
-  EXPECT_EQ(Statuses(), SearchStatuses(4));
+  std::vector<int> sites;
+  EXPECT_EQ(statuses, SearchStatuses(4, &sites));
   // A site's rows are in the list before the next site's scan begins.
   const int rowsBeforeSite[kSiteCount] = {0, 1, 1, 1, 2, 3, 3};
-  const auto all = AllStatusTexts();
-  for (size_t i = 0; i < all.size() && i < steps.size(); ++i)
-    EXPECT_EQ(steps[i].rows, rowsBeforeSite[all[i].second]) << steps[i].status;
+  for (size_t i = 0; i < sites.size() && i < rows.size(); ++i)
+    EXPECT_EQ(rows[i], rowsBeforeSite[sites[i]]) << statuses[i];
   const auto genre = [](int category) {
     return Cp932ToUtf8(Categories()[static_cast<size_t>(category)].genre);
   };
@@ -217,6 +172,38 @@ TEST_F(SearchWindowTest, SearchShowsEveryStatusAndEachSitesRowsAsItGoesThenTheCo
   EXPECT_EQ(Column(List(), 1), (Texts{"2026/01/01", "2026/01/05", "2026/01/07", "2026/01/04"}));
   EXPECT_EQ(Column(List(), 2), (Texts{genre(0), genre(31), genre(33), genre(57)}));
   EXPECT_EQ(Column(List(), 3), (Texts{"ABC top story", "zakzak abc", "CNN abc", "mainichi abc"}));
+
+  QMenu& menu = *Find<QToolButton>(*form, "watchButton")->menu();
+  const auto open = [&] {  // the items, "-" before a disabled one
+    menu.popup(form->mapToGlobal(QPoint()));
+    menu.hide();
+    Texts items;
+    for (const QAction* item : menu.actions())
+      items.push_back((item->isEnabled() ? "" : "-") + item->text().toStdString());
+    return items;
+  };
+  EXPECT_EQ(open(), Texts{"-(ウォッチなし)"});
+  test::PutWatchList({Utf8ToCp932("首相"), "R&D"});
+  EXPECT_EQ(open(), (Texts{"首相", "R&&D"}));  // "&&" shows one '&'
+  statuses.clear();
+  menu.actions()[1]->trigger();
+  EXPECT_TRUE(test::SpinUntil([&] { return !form->Searching(); }));
+  Note();
+  EXPECT_EQ(Find<QLineEdit>(*form, "keywordEdit")->text(), QStringLiteral("R&D"));
+  ASSERT_FALSE(statuses.empty());  // the first is the last search's count
+  EXPECT_EQ(Texts(statuses.begin() + 1, statuses.end()), SearchStatuses(1));
+  EXPECT_EQ(Column(List(), 3), Texts{"R&D budget"});
+
+  const std::string fifo = LogFilePath(20);  // Impress Watch, before ZAKZAK
+  ForceDirectories(DirectoryOf(fifo));
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);  // there, but no file to read
+  EXPECT_TRUE(w.messages.empty());
+  Search("abc");
+  EXPECT_EQ(Column(List(), 3), Texts{"ABC top story"});
+  ASSERT_EQ(w.messages.size(), 1u);
+  EXPECT_EQ(w.messages[0].text, "ファイル " + fifo + " は開けません.");
+  EXPECT_EQ(statusAtMessage, Texts{U(FoundCountText(1))});
+  EXPECT_EQ(Status(), U(FoundCountText(1)));
 }
 
 // 全角と半角を区別しない: off at first; when ticked, full-width and half-width
@@ -230,20 +217,21 @@ TEST_F(SearchWindowTest, TheWidthChoiceFoldsTheSearchAndIsRemembered) {
   fold->click();
   Search("gp");
   EXPECT_EQ(Column(List(), 3), (Texts{"フィギュアＧＰ", "GPU"}));
-  EXPECT_TRUE(settings::ReadSettings().view.searchFoldWidth);
   LogSearchWindow next;
   EXPECT_TRUE(Find<QCheckBox>(next, "foldWidthCheck")->isChecked());
   fold->click();
   EXPECT_FALSE(settings::ReadSettings().view.searchFoldWidth);
 }
 
-TEST_F(SearchWindowTest, EnterOrTheButtonDuringASearchStartsTheNewSearchInItsPlace) {
+// Enter or the button during a search starts the new search in its place;
+// Esc ends the window at once, leaving its search to end unheard.
+TEST_F(SearchWindowTest, ANewSearchOrEscDuringASearchActsAtOnce) {
   Log(0, {"abc yol", "xyz yol"});
   LongLog();
   // Acts once, when the first rows are in and the long log is yet to come.
   const auto onFirstRows = [&](std::function<void()> act) {
     return [this, act, acted = std::make_shared<bool>(false)] {
-      if (List().Rows().rowCount() == 0 || *acted) return;
+      if (*acted || List().Rows().rowCount() == 0) return;
       *acted = true;
       EXPECT_TRUE(form->Searching());
       act();
@@ -266,7 +254,6 @@ TEST_F(SearchWindowTest, EnterOrTheButtonDuringASearchStartsTheNewSearchInItsPla
            Find<QLineEdit>(*form, "keywordEdit")->setText(QStringLiteral("xyz"));
            Find<QPushButton>(*form, "searchButton")->click();
          }));
-  const Texts statuses = Statuses();
   const Texts second = SearchStatuses(1 + kLongLog / 2);
   ASSERT_GT(statuses.size(), second.size());
   EXPECT_EQ(Texts(statuses.end() - static_cast<ptrdiff_t>(second.size()), statuses.end()), second);
@@ -275,65 +262,16 @@ TEST_F(SearchWindowTest, EnterOrTheButtonDuringASearchStartsTheNewSearchInItsPla
   EXPECT_TRUE(std::all_of(headlines.begin(), headlines.end(),
                           [](const std::string& h) { return h.starts_with("xyz"); }));
   EXPECT_TRUE(w.messages.empty());
-}
 
-TEST_F(SearchWindowTest, EscDuringASearchEndsTheWindowAtOnce) {
-  Log(0, {"abc yol"});
-  LongLog();
   bool closed = false;
-  Search("abc", [&] {
-    if (List().Rows().rowCount() == 0 || closed) return;
-    closed = true;
-    EXPECT_TRUE(form->Searching());
-    test::PressKey(form, Qt::Key_Escape);
-    EXPECT_FALSE(form->isVisible());
-  });
+  Search("abc", onFirstRows([&] {
+           test::PressKey(form, Qt::Key_Escape);
+           EXPECT_FALSE(form->isVisible());
+           closed = true;
+         }));
   ASSERT_TRUE(closed);
   QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
   EXPECT_TRUE(form.isNull()) << "the window waited for its search";
-  // The given-up scan reports to nothing; the fixture waits for its end.
-}
-
-TEST_F(SearchWindowTest, AnUnreadableLogEndsTheSearchWithTheCountThenTheError) {
-  Log(0, {"abc yol"});
-  Log(32, {"abc cnn"});
-  const std::string fifo = LogFilePath(20);  // Impress Watch, before CNN
-  ForceDirectories(DirectoryOf(fifo));
-  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);  // there, but no file to read
-  Search("abc");
-  EXPECT_EQ(Column(List(), 3), Texts{"abc yol"});
-  ASSERT_EQ(w.messages.size(), 1u);
-  EXPECT_EQ(w.messages[0].text, "ファイル " + fifo + " は開けません.");
-  EXPECT_EQ(statusAtMessage, Texts{U(FoundCountText(1))});
-  EXPECT_EQ(Status(), U(FoundCountText(1)));
-}
-
-// The watch button's menu holds the watch list as the file has it when the
-// menu opens; a keyword picked there is searched for as the button would.
-TEST_F(SearchWindowTest, AWatchedKeywordFromTheMenuIsSearchedForAsTheButtonWould) {
-  Log(0, {"R&D budget", "unrelated"});
-  Log(33, {"CNN r&d"});
-  QMenu& menu = *Find<QToolButton>(*form, "watchButton")->menu();
-  const auto open = [&] {  // the items, "-" before a disabled one
-    menu.popup(form->mapToGlobal(QPoint()));
-    menu.hide();
-    Texts items;
-    for (const QAction* item : menu.actions())
-      items.push_back((item->isEnabled() ? "" : "-") + item->text().toStdString());
-    return items;
-  };
-  EXPECT_EQ(open(), Texts{"-(ウォッチなし)"});
-  test::PutWatchList({Utf8ToCp932("首相"), "R&D"});
-  EXPECT_EQ(open(), (Texts{"首相", "R&&D"}));  // "&&" shows one '&'
-  menu.actions()[1]->trigger();
-  EXPECT_TRUE(test::SpinUntil([&] { return !form->Searching(); }));
-  Note();
-  EXPECT_EQ(Find<QLineEdit>(*form, "keywordEdit")->text(), QStringLiteral("R&D"));
-  EXPECT_EQ(Statuses(), SearchStatuses(2));
-  const Texts found = Column(List(), 3);
-  Search("R&D");
-  EXPECT_EQ(Column(List(), 3), found);
-  EXPECT_EQ(found, (Texts{"R&D budget", "CNN r&d"}));
 }
 
 }  // namespace

@@ -5,8 +5,6 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
-#include <QIcon>
-#include <QImage>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -49,8 +47,7 @@ namespace quillet::test {
 
 using Texts = std::vector<std::string>;  // UTF-8
 
-// The control or action named `name` inside `parent`; a missing one ends the
-// test with an error.
+// The control or action named `name` inside `parent`; a missing one fails the test.
 template <typename T>
 T* Find(const QObject& parent, const char* name) {
   T* child = parent.findChild<T*>(QString::fromLatin1(name));
@@ -79,8 +76,7 @@ struct ShownMessage {
 
 class ProgramWindows {
  public:
-  // The dialogs belong to the main window, as in the program.
-  ProgramWindows()
+  ProgramWindows()  // the dialogs belong to the main window, as in the program
       : progressDialog(mainWindow), connectionDialog(&mainWindow), behaviourDialog(&mainWindow) {
     // The tests close the main window; that must not end the test program.
     QApplication::setQuitOnLastWindowClosed(false);
@@ -93,7 +89,6 @@ class ProgramWindows {
   }
   ~ProgramWindows() { SetMessageHookForTesting(nullptr); }
 
-  // A control or action of the main window.
   template <typename T = QToolButton>
   T* Main(const char* name) {
     return Find<T>(mainWindow, name);

@@ -1,7 +1,7 @@
 // Fetches from the main window's fetch button, driven by the progress dialog:
-// the bundled sample sites into the headline list, a run that waits for
-// another one, runs that fail, and a close of the main window during a run.
-// Skip and Cancel are tried with the patrol's runs.
+// the bundled sample sites into the headline list and the log on show, a run
+// that waits for another one, one that fails, and a close of the main window
+// during a run. Skip and Cancel are tried with the patrol's runs.
 #include <QDateTime>
 #include <QLockFile>
 #include <QProgressBar>
@@ -31,14 +31,22 @@ void EnableOnly(std::initializer_list<int> on) {
   test::PutConnection(c);
 }
 
-TEST_F(ProgressDialog, TheSampleSitesFillTheListDuringTheRun) {
+// The log tab on show reads the shown log again after the run: its new
+// records above, the record that was selected still selected.
+TEST_F(ProgressDialog, TheSampleSitesFillTheListAndTheShownLogDuringTheRun) {
   SampleSiteServer sites(QUILLET_SAMPLE_DIR);
   sites.RequireProxyCredentials("reader", "s3cret");
   ASSERT_TRUE(sites.Listen());
   w.UseProxy(sites.Port());
   test::PutSetting(settings::key::kProxyUserName, "reader");
   test::PutSetting(settings::key::kProxyPassword, "s3cret");
+  test::WriteBytes(LogFilePath(0), "old story\thttp://127.0.0.1/old\t2020/01/01\t1\r\n");
   w.mainWindow.show();
+  w.Main<QTabWidget>("tabs")->setCurrentWidget(w.Main<QWidget>("logTab"));
+  QTreeWidget& tree = *w.Main<QTreeWidget>("siteTree");
+  tree.setCurrentItem(tree.topLevelItem(0)->child(0));
+  ReportView& log = *w.Main<ReportView>("recordList");
+  test::SelectRow(log, 0);
   ReportView& list = *w.Main<ReportView>("headlineList");
   // When 毎日新聞's first request arrives, the six sites before it are in the
   // list already. The tray menu's fetch item then only brings the dialog to
@@ -65,6 +73,13 @@ TEST_F(ProgressDialog, TheSampleSitesFillTheListDuringTheRun) {
   EXPECT_EQ(test::Column(list, 0)[0], "YOL");
   for (int c = 0; c < kCategoryCount; ++c)
     EXPECT_GE(LoadLogFile(LogFilePath(c)).size(), 2u) << "category " << c;
+  ASSERT_TRUE(test::SpinUntil([&] { return log.Rows().rowCount() > 1; }));
+  test::Texts logged;
+  for (const std::string& line : LoadLogFile(LogFilePath(0)))
+    logged.push_back(Cp932ToUtf8(std::string(LogField(line, 0))));
+  EXPECT_EQ(test::Column(log, 1), logged);
+  EXPECT_EQ(logged.back(), "old story");
+  EXPECT_EQ(log.SelectedRow(), log.Rows().rowCount() - 1);
 
   // The last page's progress: 9,617 bytes of a known size.
   const auto text = [&](const char* label) {
@@ -86,14 +101,24 @@ TEST_F(ProgressDialog, TheSampleSitesFillTheListDuringTheRun) {
 // A run waits for another run on the same folder with the list as it was
 // and nothing to skip; cancelled there, it leaves the list and says so. A
 // run that fails says so too, having emptied the list as it started.
-TEST_F(ProgressDialog, TheListIsEmptiedOnlyWhenTheRunStartsAndTheStatusSaysHowItEnded) {
-  EnableOnly({0});
+// Closing the window during a run ends the run, with no box and no
+// notification, and then the program: here with YOL's news in the list and
+// CNN's size probe hanging, and no later site asked for.
+TEST_F(ProgressDialog, RunsEndAsTheStatusSaysAndAClosedWindowEndsTheRunQuietly) {
+  EnableOnly({0, 32, 40});
   test::TestServer server;
   server.Add("HTTP/1.0 407 Proxy Authentication Required\r\n\r\n");
+  server.Add("HTTP/1.0 200 OK\r\n\r\n");
+  server.Add("HTTP/1.0 200 OK\r\n\r\n" + kYolPage);
+  server.Add(test::TestServer::Script{{}, false});
   w.UseProxy(server.Port());
   SetClockForTesting(QDateTime(QDate(2026, 12, 7), QTime(14, 0, 30)).toSecsSinceEpoch());
   for (const char* headline : {"old one", "old two"})
     w.mainWindow.AppendRow("", "", headline, 0, std::make_unique<NewsItem>());
+  TrayIconHost::SetAvailableForTesting(true);
+  test::Texts notifications;
+  TrayIconHost::SetMessageHookForTesting(
+      [&](const QString& title, const QString&) { notifications.push_back(title.toStdString()); });
   w.mainWindow.show();
   const auto headlines = [&] { return test::Column(*w.Main<ReportView>("headlineList"), 2); };
   const auto ended = [&] {
@@ -132,27 +157,10 @@ TEST_F(ProgressDialog, TheListIsEmptiedOnlyWhenTheRunStartsAndTheStatusSaysHowIt
   ASSERT_EQ(w.messages.size(), 1u);
   EXPECT_TRUE(w.messages[0].text.ends_with("。詳細: Proxy Authentication Required."));
   EXPECT_TRUE(headlines().empty());
-}
 
-// Closing the window during a run ends the run, with no box and no
-// notification, and then the program: here with YOL's news in the list and
-// CNN's size probe hanging. Without the cancel the run would go on to the
-// later sites after the window has closed.
-TEST_F(ProgressDialog, ClosingTheMainWindowEndsTheRunQuietlyAndTheProgram) {
-  EnableOnly({0, 32, 40});
-  test::TestServer server;
-  server.Add("HTTP/1.0 200 OK\r\n\r\n");
-  server.Add("HTTP/1.0 200 OK\r\n\r\n" + kYolPage);
-  server.Add(test::TestServer::Script{{}, false});
-  w.UseProxy(server.Port());
-  TrayIconHost::SetAvailableForTesting(true);
-  test::Texts notifications;
-  TrayIconHost::SetMessageHookForTesting(
-      [&](const QString& title, const QString&) { notifications.push_back(title.toStdString()); });
   QApplication::setQuitOnLastWindowClosed(true);
-  w.mainWindow.show();
   test::WhenReady(
-      &w.mainWindow, [&] { return server.Connections() == 3; }, [&] { w.mainWindow.close(); });
+      &w.mainWindow, [&] { return server.Connections() == 4; }, [&] { w.mainWindow.close(); });
   QTimer::singleShot(0, &w.mainWindow, [&] { w.Main("fetchButton")->click(); });
   QTimer limit;  // a program that does not end fails the test instead of hanging it
   limit.callOnTimeout([] { QCoreApplication::exit(1); });
@@ -162,11 +170,11 @@ TEST_F(ProgressDialog, ClosingTheMainWindowEndsTheRunQuietlyAndTheProgram) {
   TrayIconHost::SetMessageHookForTesting(nullptr);
   TrayIconHost::SetAvailableForTesting(std::nullopt);
   EXPECT_EQ(exitCode, 0);
-  EXPECT_TRUE(w.messages.empty());
+  EXPECT_EQ(w.messages.size(), 1u);
   EXPECT_TRUE(notifications.empty());
   EXPECT_FALSE(w.progressDialog.isVisible() || w.Main<QSystemTrayIcon>("trayIcon")->isVisible());
-  EXPECT_EQ(test::Column(*w.Main<ReportView>("headlineList"), 2), (test::Texts{"Alpha", "Beta"}));
-  EXPECT_EQ(server.Connections(), 3);  // no later site was asked for
+  EXPECT_EQ(headlines(), (test::Texts{"Alpha", "Beta"}));
+  EXPECT_EQ(server.Connections(), 4);  // no later site was asked for
 }
 
 }  // namespace
