@@ -1,5 +1,5 @@
-// The two views of the logs over real log files: the main window's log tab
-// and the log search window.
+// The two views of the logs over real log files, the sites' and the feeds':
+// the main window's log tab and the log search window.
 #include <sys/stat.h>
 
 #include <QClipboard>
@@ -10,12 +10,11 @@
 
 #include "core/log/log_search.h"
 #include "core/log/log_store.h"
-#include "core/settings/settings.h"
-#include "core/settings/watch_list.h"
+#include "core/settings/feed_list.h"
 #include "core/sites/catalogue.h"
+#include "core/sys/program_dir.h"
 #include "program_windows.h"
 #include "support/reference_log.h"
-#include "support/settings_edits.h"
 
 namespace quillet {
 namespace {
@@ -26,7 +25,14 @@ using test::Texts;
 
 using LogTabTest = test::WindowsTest;
 
-TEST_F(LogTabTest, ACategoryListsItsLogInFileOrderAndReloadsWhenTheTabIsShown) {
+// A category's log, or a feed's under the feeds' node, in file order; read
+// again when the tab is shown.
+TEST_F(LogTabTest, ACategoryOrAFeedListsItsLogInFileOrderAndReloadsWhenTheTabIsShown) {
+  std::vector<settings::FeedSource> feeds{{0, "Alpha", "http://127.0.0.1/a", true},
+                                          {0, CP932("ベータ"), "http://127.0.0.1/b", false}};
+  feeds = test::PutFeeds(feeds);
+  test::WriteBytes(DataDirectory() + settings::FeedLogFile(feeds[1].id),
+                   Utf8ToCp932("新しい abc\tu\t2026/02/02\t1\r\n古い\tu\t2026/02/01\t1\r\n"));
   const std::string path = LogFilePath(10);  // アサヒ 最新５ニュース
   const std::string records =
       Utf8ToCp932("新しい記事\tu\t2024/05/02\t1\r\n\r\n古い記事\tu\t2024/5/1\t0\r\n");
@@ -55,6 +61,45 @@ TEST_F(LogTabTest, ACategoryListsItsLogInFileOrderAndReloadsWhenTheTabIsShown) {
   Find<QAction>(tab, "copyUrlAction")->trigger();
   EXPECT_EQ(opener.opened, Texts{"http://127.0.0.1/2"});
   EXPECT_EQ(QApplication::clipboard()->text(), QStringLiteral("http://127.0.0.1/2"));
+
+  ASSERT_EQ(tree.topLevelItemCount(), kSiteCount + 1);
+  QTreeWidgetItem* node = tree.topLevelItem(kSiteCount);
+  EXPECT_EQ(node->text(0).toStdString(), "フィード");
+  ASSERT_EQ(node->childCount(), 2);
+  EXPECT_EQ(node->child(0)->text(0).toStdString(), "Alpha");
+  tree.setCurrentItem(node);  // the node itself has no log
+  EXPECT_EQ(list.Rows().rowCount(), 0);
+  tree.setCurrentItem(node->child(1));
+  EXPECT_EQ(Column(list, 0), (Texts{"2026/02/02", "2026/02/01"}));
+  EXPECT_EQ(Column(list, 1), (Texts{"新しい abc", "古い"}));
+  // The log search takes the feeds' logs too.
+  auto* search = new LogSearchWindow(&w.mainWindow);
+  search->show();
+  Find<QLineEdit>(*search, "keywordEdit")->setText(QStringLiteral("abc"));
+  Find<QPushButton>(*search, "searchButton")->click();
+  ASSERT_TRUE(test::SpinUntil([&] { return !search->Searching(); }));
+  EXPECT_EQ(Column(*Find<ReportView>(*search, "resultList"), 0), Texts{"ベータ"});
+  // The dialog's OK rebuilds the nodes; the selected feed stays selected,
+  // and once it is gone its records go with it, and the node with the last.
+  auto& feedList = *Find<QTreeWidget>(w.connectionDialog, "feedList");
+  for (const int left : {1, 0}) {
+    w.connectionDialog.show();
+    feedList.setCurrentItem(feedList.topLevelItem(0));
+    Find<QPushButton>(w.connectionDialog, "feedDeleteButton")->click();
+    Find<QPushButton>(w.connectionDialog, "okButton")->click();
+    ASSERT_EQ(tree.topLevelItemCount(), kSiteCount + left);
+    EXPECT_EQ(tree.currentItem(), left ? tree.topLevelItem(kSiteCount)->child(0) : nullptr);
+    EXPECT_EQ(list.Rows().rowCount(), 2 * left);
+  }
+  // A site's category stays selected while the feed nodes are rebuilt.
+  tree.setCurrentItem(tree.topLevelItem(0)->child(0));
+  feeds[0].name = "Gamma";
+  test::PutFeeds(feeds);
+  tabs.setCurrentIndex(0);
+  tabs.setCurrentWidget(&tab);
+  ASSERT_EQ(tree.topLevelItem(kSiteCount)->child(0)->text(0).toStdString(), "Gamma");
+  EXPECT_EQ(tree.currentItem(), tree.topLevelItem(0)->child(0));
+  EXPECT_TRUE(w.messages.empty());
 }
 
 // Program text as the window shows it, UTF-8.
@@ -154,7 +199,7 @@ class SearchWindowTest : public test::WindowsTest {
 // menu opens; a keyword picked there is searched for as the button would. A
 // log that cannot be read ends the search with the count, then the error.
 TEST_F(SearchWindowTest, SearchShowsEveryStatusAndEachSitesRowsAsItGoesThenTheCount) {
-  Log(0, {"ABC top story", "R&D budget"});
+  Log(0, {"ABC top story", "R&D budget", Utf8ToCp932("フィギュアＧＰ"), "GPU"});
   Log(31, {"zakzak abc"});
   Log(33, {"CNN abc", "CNN other"});
   Log(57, {"mainichi abc"});
@@ -194,22 +239,8 @@ TEST_F(SearchWindowTest, SearchShowsEveryStatusAndEachSitesRowsAsItGoesThenTheCo
   EXPECT_EQ(Texts(statuses.begin() + 1, statuses.end()), SearchStatuses(1));
   EXPECT_EQ(Column(List(), 3), Texts{"R&D budget"});
 
-  const std::string fifo = LogFilePath(20);  // Impress Watch, before ZAKZAK
-  ForceDirectories(DirectoryOf(fifo));
-  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);  // there, but no file to read
-  EXPECT_TRUE(w.messages.empty());
-  Search("abc");
-  EXPECT_EQ(Column(List(), 3), Texts{"ABC top story"});
-  ASSERT_EQ(w.messages.size(), 1u);
-  EXPECT_EQ(w.messages[0].text, "ファイル " + fifo + " は開けません.");
-  EXPECT_EQ(statusAtMessage, Texts{U(FoundCountText(1))});
-  EXPECT_EQ(Status(), U(FoundCountText(1)));
-}
-
-// 全角と半角を区別しない: off at first; when ticked, full-width and half-width
-// forms match alike, and the next window starts with it ticked.
-TEST_F(SearchWindowTest, TheWidthChoiceFoldsTheSearchAndIsRemembered) {
-  Log(0, {Utf8ToCp932("フィギュアＧＰ"), "GPU"});
+  // 全角と半角を区別しない: off at first; when ticked, full-width and half-width
+  // forms match alike, and the next window starts with it ticked.
   auto* fold = Find<QCheckBox>(*form, "foldWidthCheck");
   EXPECT_FALSE(fold->isChecked());
   Search("gp");
@@ -221,6 +252,17 @@ TEST_F(SearchWindowTest, TheWidthChoiceFoldsTheSearchAndIsRemembered) {
   EXPECT_TRUE(Find<QCheckBox>(next, "foldWidthCheck")->isChecked());
   fold->click();
   EXPECT_FALSE(settings::ReadSettings().view.searchFoldWidth);
+
+  const std::string fifo = LogFilePath(20);  // Impress Watch, before ZAKZAK
+  ForceDirectories(DirectoryOf(fifo));
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);  // there, but no file to read
+  EXPECT_TRUE(w.messages.empty());
+  Search("abc");
+  EXPECT_EQ(Column(List(), 3), Texts{"ABC top story"});
+  ASSERT_EQ(w.messages.size(), 1u);
+  EXPECT_EQ(w.messages[0].text, "ファイル " + fifo + " は開けません.");
+  EXPECT_EQ(statusAtMessage, Texts{U(FoundCountText(1))});
+  EXPECT_EQ(Status(), U(FoundCountText(1)));
 }
 
 // Enter or the button during a search starts the new search in its place;

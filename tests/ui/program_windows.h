@@ -106,16 +106,15 @@ class ProgramWindows {
   std::function<void()> OnMessage;  // runs inside the (not shown) box
 };
 
-class WindowsTest : public ::testing::Test {
+class WindowsTest : public ::testing::Test {  // a hanging request fails in seconds
  protected:
-  // A request that hangs fails in seconds, not after a minute.
   WindowsTest() { SetTransferFloorForTesting(TransferFloor{1, std::chrono::seconds(10)}); }
   ~WindowsTest() override { SetTransferFloorForTesting(std::nullopt); }
   ProgramWindows w;
 };
 
-// Calls `action` once, from the event loop, as soon as `condition` holds;
-// the check runs on every pass, also inside the fetch run's network waits.
+// Calls `action` once, from the event loop, as soon as `condition` holds
+// (checked on every pass, also inside the fetch run's network waits).
 inline void WhenReady(QObject* context, std::function<bool()> condition,
                       std::function<void()> action) {
   auto* poll = new QTimer(context);

@@ -11,7 +11,6 @@
 #include "program_windows.h"
 #include "sample_server.h"
 #include "support/reference_log.h"
-#include "support/settings_edits.h"
 
 namespace quillet {
 namespace {
@@ -71,8 +70,6 @@ TEST_F(ProgressDialog, TheSampleSitesFillTheListAndTheShownLogDuringTheRun) {
   EXPECT_EQ(list.Rows().rowCount(), 286);
   EXPECT_EQ(methods, "HGHGGHGHGHGHG");
   EXPECT_EQ(test::Column(list, 0)[0], "YOL");
-  for (int c = 0; c < kCategoryCount; ++c)
-    EXPECT_GE(LoadLogFile(LogFilePath(c)).size(), 2u) << "category " << c;
   ASSERT_TRUE(test::SpinUntil([&] { return log.Rows().rowCount() > 1; }));
   test::Texts logged;
   for (const std::string& line : LoadLogFile(LogFilePath(0)))
