@@ -118,8 +118,7 @@ class SearchWindowTest : public test::WindowsTest {
   }
   ~SearchWindowTest() override {
     delete form.data();
-    // A given-up scan may still be finishing a file of the program folder,
-    // which goes with the fixture.
+    // A given-up scan may still be reading a file of the fixture's folder.
     QThreadPool::globalInstance()->waitForDone();
   }
 
@@ -129,15 +128,6 @@ class SearchWindowTest : public test::WindowsTest {
     for (const std::string& h : headlines)
       lines.push_back(h + "\tu\t2026/01/0" + std::to_string(category % 9 + 1) + "\t1");
     SaveLogFile(LogFilePath(category), lines);
-  }
-  // 中央日報's log, long enough that its scan is still going when the window
-  // acts on the first rows: "abc <n>" and "xyz <n>" by turns.
-  static constexpr int kLongLog = 40'000;
-  void LongLog() {
-    std::string bytes;
-    for (int n = 0; n < kLongLog; ++n)
-      bytes += (n % 2 ? "xyz " : "abc ") + std::to_string(n) + "\tu\t2026/01/01\t1\r\n";
-    test::WriteBytes(LogFilePath(55), bytes);
   }
   // Searches for `keyword` with the button and waits for the end (or the
   // window's). `duringSearch` runs before each report reaches the window.
@@ -269,7 +259,13 @@ TEST_F(SearchWindowTest, SearchShowsEveryStatusAndEachSitesRowsAsItGoesThenTheCo
 // Esc ends the window at once, leaving its search to end unheard.
 TEST_F(SearchWindowTest, ANewSearchOrEscDuringASearchActsAtOnce) {
   Log(0, {"abc yol", "xyz yol"});
-  LongLog();
+  // 中央日報's log, long enough that its scan is still going when the window
+  // acts on the first rows: "abc <n>" and "xyz <n>" by turns.
+  constexpr int kLongLog = 40'000;
+  std::string bytes;
+  for (int n = 0; n < kLongLog; ++n)
+    bytes += (n % 2 ? "xyz " : "abc ") + std::to_string(n) + "\tu\t2026/01/01\t1\r\n";
+  test::WriteBytes(LogFilePath(55), bytes);
   // Acts once, when the first rows are in and the long log is yet to come.
   const auto onFirstRows = [&](std::function<void()> act) {
     return [this, act, acted = std::make_shared<bool>(false)] {

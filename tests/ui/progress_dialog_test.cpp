@@ -21,15 +21,6 @@ const std::string kYolPage =
     "<!-- /topnews/headline=start -->\r\n<a href=\"/a.htm\">Alpha</a>\r\n"
     "<a href=\"/b.htm\">Beta</a>\r\n<!-- /topnews/headline=end -->\r\n";
 
-// Only the categories `on` are fetched.
-void EnableOnly(std::initializer_list<int> on) {
-  settings::Connection c = settings::ReadSettings().connection;
-  c.enabled = {};
-  for (int category : on)
-    c.enabled[static_cast<size_t>(category)] = true;
-  test::PutConnection(c);
-}
-
 // The log tab on show reads the shown log again after the run: its new
 // records above, the record that was selected still selected.
 TEST_F(ProgressDialog, TheSampleSitesFillTheListAndTheShownLogDuringTheRun) {
@@ -102,7 +93,10 @@ TEST_F(ProgressDialog, TheSampleSitesFillTheListAndTheShownLogDuringTheRun) {
 // notification, and then the program: here with YOL's news in the list and
 // CNN's size probe hanging, and no later site asked for.
 TEST_F(ProgressDialog, RunsEndAsTheStatusSaysAndAClosedWindowEndsTheRunQuietly) {
-  EnableOnly({0, 32, 40});
+  settings::Connection only;  // the categories fetched
+  only.enabled = {};
+  only.enabled[0] = only.enabled[32] = only.enabled[40] = true;
+  test::PutConnection(only);
   test::TestServer server;
   server.Add("HTTP/1.0 407 Proxy Authentication Required\r\n\r\n");
   server.Add("HTTP/1.0 200 OK\r\n\r\n");
