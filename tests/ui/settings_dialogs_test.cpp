@@ -1,9 +1,10 @@
 // The two settings dialogs over a real settings file: each opening shows what
 // the file holds, OK alone writes what the dialog shows; and the controls with
-// rules of their own.
+// rules of their own, the feed list's among them.
 
 #include <cstdlib>
 
+#include "core/settings/feed_list.h"
 #include "core/sites/catalogue.h"
 #include "core/sys/autostart.h"
 #include "program_windows.h"
@@ -25,6 +26,7 @@ class SettingsDialogTest : public test::WindowsTest {
   void OkThenEveryOtherClosing(const std::function<std::string()>& State,
                                const std::function<void()>& change) {
     const std::string shown = State();
+    const size_t boxes = w.messages.size();
     Control("okButton")->click();
     EXPECT_FALSE(dialog->isVisible());
     const std::string written = Ini();
@@ -36,7 +38,7 @@ class SettingsDialogTest : public test::WindowsTest {
       EXPECT_FALSE(dialog->isVisible());
       EXPECT_EQ(Ini(), written);
     }
-    EXPECT_TRUE(w.messages.empty());
+    EXPECT_EQ(w.messages.size(), boxes);
   }
 
   QWidget* dialog = nullptr;  // set by each dialog's fixture
@@ -168,15 +170,51 @@ class ConnectionDialogTest : public SettingsDialogTest {
         ->setCheckState(on ? Qt::Checked : Qt::Unchecked);
   }
   QListWidget* Lines() { return Control<QListWidget>("proxyList"); }
+
+  QTreeWidget& Feeds() { return *Control<QTreeWidget>("feedList"); }
+  // "+name url " per row of the feed list, '-' when not ticked.
+  std::string FeedRows() {
+    std::string s;
+    for (int n = 0; n < Feeds().topLevelItemCount(); ++n) {
+      const QTreeWidgetItem& row = *Feeds().topLevelItem(n);
+      s += (row.checkState(0) == Qt::Checked ? "+" : "-") +
+           (row.text(0) + QLatin1Char(' ') + row.text(1) + QLatin1Char(' ')).toStdString();
+    }
+    return s;
+  }
+  void ClickOn(int row, const char* button) {
+    Feeds().setCurrentItem(Feeds().topLevelItem(row));
+    Control(button)->click();
+  }
+  // 編集 and 削除 need a selected feed, 上へ and 下へ one that can move that way.
+  std::string Enabled() {
+    std::string s;
+    for (const char* name :
+         {"feedEditButton", "feedDeleteButton", "feedUpButton", "feedDownButton"})
+      s += Control(name)->isEnabled() ? '1' : '0';
+    return s;
+  }
+  // The feed editor's fields set and its OK pressed; true when it closed.
+  bool Enter(const char* name, const char* url) {
+    auto& editor = *Control<QWidget>("feedEditDialog");
+    EXPECT_TRUE(editor.isVisible());
+    test::Find<QLineEdit>(editor, "feedNameEdit")->setText(QString::fromUtf8(name));
+    test::Find<QLineEdit>(editor, "feedUrlEdit")->setText(QString::fromUtf8(url));
+    test::Find<QPushButton>(editor, "feedOkButton")->click();
+    return !editor.isVisible();
+  }
 };
 
+// The feeds keep their ids through edits and moves.
 TEST_F(ConnectionDialogTest, OpeningShowsTheStoredSettingsAndOkAloneWritesWhatItShows) {
   test::WriteBytes(
       settings::SettingsFilePath(),
       "[CheckRoute]\r\n5=0\r\n64=0\r\n[HTTP]\r\nProxy=10.0.0.1:8080\r\nProxyUserName=" +
           Utf8ToCp932("利用者") +
           "\r\nProxyCount=2\r\nProxyList0=a:1\r\nProxyListUserName0=u\r\n"
-          "ProxyListPassword0=p\r\nProxyList1=b:2\r\nProxyList2=stale\r\n");
+          "ProxyListPassword0=p\r\nProxyList1=b:2\r\nProxyList2=stale\r\n"
+          "[Feeds]\r\nCount=1\r\nNextId=5\r\nId0=4\r\nName0=old\r\n"
+          "Url0=http://127.0.0.1/old\r\nEnabled0=0\r\n");
   w.Main<QAction>("connectionAction")->trigger();  // from the settings menu
   EXPECT_EQ(Control<QListWidget>("categoryList")->item(10)->text(),
             QString::fromUtf8("アサヒ・コム (最新５ニュース)"));
@@ -188,12 +226,63 @@ TEST_F(ConnectionDialogTest, OpeningShowsTheStoredSettingsAndOkAloneWritesWhatIt
   test::PressKey(Control("addButton"), Qt::Key_Return);  // Enter presses the focused button
   EXPECT_EQ(State(),
             "0 64 | proxy:3128\tユーザー\t pw  | a:1\tu\tp | b:2\t\t | proxy:3128\tユーザー\t pw ");
-  OkThenEveryOtherClosing([this] { return State(); },
+
+  EXPECT_EQ(FeedRows(), "-old http://127.0.0.1/old ");
+  EXPECT_EQ(Enabled(), "0000");  // none selected
+  Control("feedAddButton")->click();
+  EXPECT_FALSE(Enter("ニュース", "ftp://127.0.0.1/x"));
+  EXPECT_FALSE(Enter(" ", "http://127.0.0.1/x"));
+  EXPECT_FALSE(Enter("again", "HTTP://127.0.0.1/old"));  // another feed's URL
+  ASSERT_EQ(w.messages.size(), 3u);
+  EXPECT_EQ(w.messages[0].text, "URL は http:// か https:// で始めてください");
+  EXPECT_EQ(w.messages[1].text, "フィード名が空です");
+  EXPECT_EQ(w.messages[2].text, "この URL のフィードは既にあります (「old」)");
+  EXPECT_TRUE(Enter(" ニュース ", " https://127.0.0.1/n.xml "));
+  EXPECT_EQ(Enabled(), "1110");  // the added feed is selected, and the last
+  Control("feedAddButton")->click();
+  EXPECT_TRUE(Enter("third", "http://127.0.0.1/3"));
+  ClickOn(0, "feedEditButton");
+  EXPECT_EQ(Text("feedNameEdit"), "old");
+  EXPECT_FALSE(Enter("old", "https://127.0.0.1/n.xml"));
+  EXPECT_EQ(w.messages.back().text, "この URL のフィードは既にあります (「ニュース」)");
+  EXPECT_TRUE(Enter("renamed", "http://127.0.0.1/old"));  // its own URL
+  ClickOn(0, "feedEditButton");
+  EXPECT_TRUE(Enter("renamed", "http://127.0.0.1/r"));
+  ClickOn(2, "feedUpButton");
+  Control("feedUpButton")->click();
+  EXPECT_EQ(Enabled(), "1101");
+  Control("feedUpButton")->click();  // at the top already
+  ClickOn(2, "feedDownButton");      // at the bottom already
+  EXPECT_EQ(
+      FeedRows(),
+      "+third http://127.0.0.1/3 -renamed http://127.0.0.1/r +ニュース https://127.0.0.1/n.xml ");
+  ClickOn(0, "feedDeleteButton");
+  EXPECT_EQ(Enabled(), "0000");
+  OkThenEveryOtherClosing([this] { return State() + " # " + FeedRows(); },
                           [this] {
                             Tick(3, false);
                             SetFields("changed:9", "u", "p");
                             Control("addButton")->click();
+                            ClickOn(0, "feedDeleteButton");
                           });
+  EXPECT_EQ(
+      settings::ReadSettings().feeds.feeds,
+      (std::vector<settings::FeedSource>{{4, "renamed", "http://127.0.0.1/r", false},
+                                         {5, CP932("ニュース"), "https://127.0.0.1/n.xml", true}}));
+  const std::string written = Ini();  // nor does OK write over an unchanged dialog
+  w.connectionDialog.show();
+  Control("okButton")->click();
+  EXPECT_EQ(Ini(), written);
+  // OK merges its edits into what another writer left since the opening.
+  w.connectionDialog.show();
+  Control("feedAddButton")->click();
+  EXPECT_TRUE(Enter("d", "http://127.0.0.1:9/d"));
+  test::PutFeeds({{0, "t", "http://127.0.0.1:9/t", true}});
+  Control("okButton")->click();
+  test::Texts names;
+  for (const settings::FeedSource& feed : settings::ReadSettings().feeds.feeds)
+    names.push_back(feed.name);
+  EXPECT_EQ(names, (test::Texts{"d", "t"}));
 }
 
 // The password is masked until the eye is pressed, and again at each opening.
