@@ -25,8 +25,7 @@ using test::Texts;
 
 using LogTabTest = test::WindowsTest;
 
-// A category's log, or a feed's under the feeds' node, in file order; read
-// again when the tab is shown.
+// A category's or a feed's log in file order, read again when the tab is shown.
 TEST_F(LogTabTest, ACategoryOrAFeedListsItsLogInFileOrderAndReloadsWhenTheTabIsShown) {
   std::vector<settings::FeedSource> feeds{{0, "Alpha", "http://127.0.0.1/a", true},
                                           {0, CP932("ベータ"), "http://127.0.0.1/b", false}};
@@ -79,8 +78,7 @@ TEST_F(LogTabTest, ACategoryOrAFeedListsItsLogInFileOrderAndReloadsWhenTheTabIsS
   Find<QPushButton>(*search, "searchButton")->click();
   ASSERT_TRUE(test::SpinUntil([&] { return !search->Searching(); }));
   EXPECT_EQ(Column(*Find<ReportView>(*search, "resultList"), 0), Texts{"ベータ"});
-  // The dialog's OK rebuilds the nodes; the selected feed stays selected,
-  // and once it is gone its records go with it, and the node with the last.
+  // The dialog's OK rebuilds the nodes, keeping the selected feed while it lasts.
   auto& feedList = *Find<QTreeWidget>(w.connectionDialog, "feedList");
   for (const int left : {1, 0}) {
     w.connectionDialog.show();
@@ -129,8 +127,7 @@ class SearchWindowTest : public test::WindowsTest {
       lines.push_back(h + "\tu\t2026/01/0" + std::to_string(category % 9 + 1) + "\t1");
     SaveLogFile(LogFilePath(category), lines);
   }
-  // Searches for `keyword` with the button and waits for the end (or the
-  // window's). `duringSearch` runs before each report reaches the window.
+  // Searches with the button till the end; `duringSearch` runs before each report.
   void Search(const char* keyword, std::function<void()> duringSearch = {}) {
     Find<QLineEdit>(*form, "keywordEdit")->setText(QString::fromLatin1(keyword));
     statuses.clear();
@@ -154,8 +151,7 @@ class SearchWindowTest : public test::WindowsTest {
   void SendKey(int key, const QString& text) {
     test::PressKey(Find<QLineEdit>(*form, "keywordEdit"), key, text);
   }
-  // The status texts of a whole search that found `count` rows, in order;
-  // `sites` gets the site of each.
+  // The statuses of a whole search finding `count` rows; `sites` gets each one's site.
   static Texts SearchStatuses(size_t count, std::vector<int>* sites = nullptr) {
     Texts texts;
     for (int site = 0; site < kSiteCount; ++site) {
@@ -185,9 +181,8 @@ class SearchWindowTest : public test::WindowsTest {
   Texts statusAtMessage;
 };
 
-// The watch button's menu holds the watch list as the file has it when the
-// menu opens; a keyword picked there is searched for as the button would. A
-// log that cannot be read ends the search with the count, then the error.
+// The watch menu holds the list as the file has it, its keywords searched for as
+// the button would; an unreadable log ends the search with the count, then the error.
 TEST_F(SearchWindowTest, SearchShowsEveryStatusAndEachSitesRowsAsItGoesThenTheCount) {
   Log(0, {"ABC top story", "R&D budget", Utf8ToCp932("フィギュアＧＰ"), "GPU"});
   Log(31, {"zakzak abc"});
@@ -229,8 +224,7 @@ TEST_F(SearchWindowTest, SearchShowsEveryStatusAndEachSitesRowsAsItGoesThenTheCo
   EXPECT_EQ(Texts(statuses.begin() + 1, statuses.end()), SearchStatuses(1));
   EXPECT_EQ(Column(List(), 3), Texts{"R&D budget"});
 
-  // 全角と半角を区別しない: off at first; when ticked, full-width and half-width
-  // forms match alike, and the next window starts with it ticked.
+  // 全角と半角を区別しない: off at first, then folds widths and is remembered.
   auto* fold = Find<QCheckBox>(*form, "foldWidthCheck");
   EXPECT_FALSE(fold->isChecked());
   Search("gp");
@@ -255,12 +249,10 @@ TEST_F(SearchWindowTest, SearchShowsEveryStatusAndEachSitesRowsAsItGoesThenTheCo
   EXPECT_EQ(Status(), U(FoundCountText(1)));
 }
 
-// Enter or the button during a search starts the new search in its place;
-// Esc ends the window at once, leaving its search to end unheard.
+// Enter or the button during a search starts the new one in its place; Esc ends the window.
 TEST_F(SearchWindowTest, ANewSearchOrEscDuringASearchActsAtOnce) {
   Log(0, {"abc yol", "xyz yol"});
-  // 中央日報's log, long enough that its scan is still going when the window
-  // acts on the first rows: "abc <n>" and "xyz <n>" by turns.
+  // 中央日報's log, still being scanned when the first rows are in.
   constexpr int kLongLog = 40'000;
   std::string bytes;
   for (int n = 0; n < kLongLog; ++n)
@@ -285,8 +277,7 @@ TEST_F(SearchWindowTest, ANewSearchOrEscDuringASearchActsAtOnce) {
   EXPECT_EQ(Status(), U(FoundCountText(0)));
   EXPECT_EQ(List().Rows().rowCount(), 0) << "rows of the first search after the second began";
 
-  // The button, once the first search has posted all it found: its later
-  // statuses, rows and end are dropped.
+  // The button, once the first search has posted all: its later reports are dropped.
   Search("abc", onFirstRows([&] {
            QThreadPool::globalInstance()->waitForDone();
            Find<QLineEdit>(*form, "keywordEdit")->setText(QStringLiteral("xyz"));

@@ -1,5 +1,4 @@
-// The four windows of the program over a temporary program folder, with the
-// message boxes recorded instead of shown, and what the window tests share.
+// The program's four windows over a temporary folder, message boxes recorded.
 #pragma once
 
 #include <QAction>
@@ -113,8 +112,7 @@ class WindowsTest : public ::testing::Test {  // a hanging request fails in seco
   ProgramWindows w;
 };
 
-// Calls `action` once, from the event loop, as soon as `condition` holds
-// (checked on every pass, also inside the fetch run's network waits).
+// Calls `action` once as soon as `condition` holds, also within network waits.
 inline void WhenReady(QObject* context, std::function<bool()> condition,
                       std::function<void()> action) {
   auto* poll = new QTimer(context);
@@ -153,8 +151,7 @@ struct NetworkCheckStub {
   Texts proxies;
 };
 
-// Records the URL (UTF-8) that would go to the browser, after the program
-// for a program start; a launch fails with `failure` when it is set.
+// Records the URL (UTF-8) for the browser, after the program if one is started.
 struct RecordingOpener : UrlOpener {
   RecordingOpener() { SetUrlOpener(this); }
   ~RecordingOpener() override { SetUrlOpener(nullptr); }
@@ -167,7 +164,7 @@ struct RecordingOpener : UrlOpener {
     if (!failure.empty()) failed(failure);
   }
   Texts opened;
-  std::string failure;  // CP932
+  std::string failure;  // CP932; a launch fails with it when set
 };
 
 }  // namespace quillet::test

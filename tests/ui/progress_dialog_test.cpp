@@ -19,8 +19,7 @@ const std::string kYolPage =
     "<!-- /topnews/headline=start -->\r\n<a href=\"/a.htm\">Alpha</a>\r\n"
     "<a href=\"/b.htm\">Beta</a>\r\n<!-- /topnews/headline=end -->\r\n";
 
-// The log tab on show reads the shown log again after the run: its new
-// records above, the record that was selected still selected.
+// The log tab on show reads its log again after the run, keeping the selected record.
 TEST_F(ProgressDialog, TheSampleSitesFillTheListAndTheShownLogDuringTheRun) {
   SampleSiteServer sites(QUILLET_SAMPLE_DIR);
   sites.RequireProxyCredentials("reader", "s3cret");
@@ -36,9 +35,8 @@ TEST_F(ProgressDialog, TheSampleSitesFillTheListAndTheShownLogDuringTheRun) {
   ReportView& log = *w.Main<ReportView>("recordList");
   test::SelectRow(log, 0);
   ReportView& list = *w.Main<ReportView>("headlineList");
-  // When 毎日新聞's first request arrives, the six sites before it are in the
-  // list already. The tray menu's fetch item then only brings the dialog to
-  // the front: the list stays and no second run starts.
+  // At 毎日新聞's first request the six sites before it are listed; the tray's
+  // fetch item then only brings the dialog forward, starting no second run.
   int rowsBeforeLastSite = -1;
   test::WhenReady(
       &w.mainWindow, [&] { return sites.Requests().size() == 12; },
@@ -81,12 +79,9 @@ TEST_F(ProgressDialog, TheSampleSitesFillTheListAndTheShownLogDuringTheRun) {
   ASSERT_TRUE(test::SpinUntil([&] { return !w.progressDialog.isVisible(); }));
 }
 
-// A run waits for another run on the same folder with the list as it was
-// and nothing to skip; cancelled there, it leaves the list and says so. A
-// run that fails says so too, having emptied the list as it started.
-// Closing the window during a run ends the run, with no box and no
-// notification, and then the program: here with YOL's news in the list and
-// CNN's size probe hanging, and no later site asked for.
+// A run waiting for another one has nothing to skip and, cancelled, leaves the
+// list; a failed one emptied it as it started. Closing the window during a run
+// (YOL listed, CNN's probe hanging) ends it quietly, then the program.
 TEST_F(ProgressDialog, RunsEndAsTheStatusSaysAndAClosedWindowEndsTheRunQuietly) {
   settings::Connection only;  // the categories fetched
   only.enabled = {};
@@ -163,9 +158,8 @@ TEST_F(ProgressDialog, RunsEndAsTheStatusSaysAndAClosedWindowEndsTheRunQuietly) 
   EXPECT_EQ(server.Connections(), 4);  // no later site was asked for
 }
 
-// The sources that failed are listed in a box to a window in sight, once
-// for as long as the same ones fail, and counted in the status area and the
-// tray icon's tooltip after every run.
+// Failed sources are listed in a box to a window in sight, once while the same
+// ones fail, and counted in the status area and tooltip after every run.
 TEST_F(ProgressDialog, TheSourcesThatFailedAreListedOnceInSightAndCountedInTheTray) {
   TrayIconHost::SetAvailableForTesting(true);
   w.mainWindow.show();
@@ -177,8 +171,7 @@ TEST_F(ProgressDialog, TheSourcesThatFailedAreListedOnceInSightAndCountedInTheTr
   EXPECT_EQ(w.messages[0].caption, "取得エラー");
   auto& label = *w.Main<QLabel>("feedErrorLabel");
   EXPECT_EQ(label.text().toStdString(), "取得エラー 2件");
-  // The same sources again, whatever their reasons, also after a run that
-  // ended before it reached them: no box. Others: a box.
+  // The same sources (any reasons, any run ended early between): no box.
   const std::tuple<std::vector<std::string>, RunOutcome, size_t> runs[] = {
       {{"Beta: refused", "Alpha: 404"}, RunOutcome::kCompleted, 1},
       {{}, RunOutcome::kFailed, 1},

@@ -1,6 +1,5 @@
-// The two settings dialogs over a real settings file: each opening shows what
-// the file holds, OK alone writes what the dialog shows; and the controls with
-// rules of their own, the feed list's among them.
+// The settings dialogs over a real settings file: openings show the file, OK
+// alone writes what the dialog shows; and the controls with rules of their own.
 
 #include <cstdlib>
 
@@ -21,8 +20,7 @@ class SettingsDialogTest : public test::WindowsTest {
   std::string Text(const char* edit) { return Control<QLineEdit>(edit)->text().toStdString(); }
   std::string Ini() { return test::ReadBytes(settings::SettingsFilePath()); }
 
-  // OK writes what `State` shows. Then each other way of closing, after
-  // `change`, writes nothing, and the next opening shows what OK wrote.
+  // OK writes what `State` shows; Cancel or the close box after `change` write nothing.
   void OkThenEveryOtherClosing(const std::function<std::string()>& State,
                                const std::function<void()>& change) {
     const std::string shown = State();
@@ -57,8 +55,7 @@ class BehaviourDialogTest : public SettingsDialogTest {
     setenv("PATH", savedPath.c_str(), 1);
   }
 
-  // "1100 IE [ie path] [nn path] 120": tick boxes 1-4, the chosen browser,
-  // the two paths and the number box's text.
+  // "1100 IE [ie path] [nn path] 120": tick boxes, browser, paths, interval.
   std::string State() {
     std::string s;
     for (const char* box : kChecks)
@@ -147,8 +144,7 @@ class ConnectionDialogTest : public SettingsDialogTest {
  protected:
   ConnectionDialogTest() { dialog = &w.connectionDialog; }
 
-  // "5 64 | fields | line | line": the unticked categories, the three
-  // fields and the proxy list, with tabs between the parts of an entry.
+  // "5 64 | fields | line | line": unticked categories, proxy fields and list.
   std::string State() {
     std::string s;
     auto* categories = Control<QListWidget>("categoryList");
@@ -391,8 +387,7 @@ TEST_F(BehaviourDialogTest, WatchListRefusesWhatCannotBeWatchedAndOkWritesItOnly
   EXPECT_TRUE(Control<QCheckBox>("watchFoldWidthCheck")->isChecked());
   Control("cancelButton")->click();
   EXPECT_EQ(w.messages.size(), 3u);
-  // OK merges its edits into what another writer (the terminal program, say)
-  // left in the file since the dialog opened.
+  // OK merges its edits into what another writer left since the opening.
   test::PutWatchList({});
   w.behaviourDialog.show();
   AddWatch("d");
