@@ -1,12 +1,9 @@
-// The four windows of the program over a temporary program folder, with the
-// message boxes recorded instead of shown, and what the window tests share.
+// The program's four windows over a temporary folder, message boxes recorded.
 #pragma once
 
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
-#include <QIcon>
-#include <QImage>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -49,8 +46,7 @@ namespace quillet::test {
 
 using Texts = std::vector<std::string>;  // UTF-8
 
-// The control or action named `name` inside `parent`; a missing one ends the
-// test with an error.
+// The control or action named `name` inside `parent`; a missing one fails the test.
 template <typename T>
 T* Find(const QObject& parent, const char* name) {
   T* child = parent.findChild<T*>(QString::fromLatin1(name));
@@ -79,8 +75,7 @@ struct ShownMessage {
 
 class ProgramWindows {
  public:
-  // The dialogs belong to the main window, as in the program.
-  ProgramWindows()
+  ProgramWindows()  // the dialogs belong to the main window, as in the program
       : progressDialog(mainWindow), connectionDialog(&mainWindow), behaviourDialog(&mainWindow) {
     // The tests close the main window; that must not end the test program.
     QApplication::setQuitOnLastWindowClosed(false);
@@ -93,7 +88,6 @@ class ProgramWindows {
   }
   ~ProgramWindows() { SetMessageHookForTesting(nullptr); }
 
-  // A control or action of the main window.
   template <typename T = QToolButton>
   T* Main(const char* name) {
     return Find<T>(mainWindow, name);
@@ -111,16 +105,14 @@ class ProgramWindows {
   std::function<void()> OnMessage;  // runs inside the (not shown) box
 };
 
-class WindowsTest : public ::testing::Test {
+class WindowsTest : public ::testing::Test {  // a hanging request fails in seconds
  protected:
-  // A request that hangs fails in seconds, not after a minute.
   WindowsTest() { SetTransferFloorForTesting(TransferFloor{1, std::chrono::seconds(10)}); }
   ~WindowsTest() override { SetTransferFloorForTesting(std::nullopt); }
   ProgramWindows w;
 };
 
-// Calls `action` once, from the event loop, as soon as `condition` holds;
-// the check runs on every pass, also inside the fetch run's network waits.
+// Calls `action` once as soon as `condition` holds, also within network waits.
 inline void WhenReady(QObject* context, std::function<bool()> condition,
                       std::function<void()> action) {
   auto* poll = new QTimer(context);
@@ -159,8 +151,7 @@ struct NetworkCheckStub {
   Texts proxies;
 };
 
-// Records the URL (UTF-8) that would go to the browser, after the program
-// for a program start; a launch fails with `failure` when it is set.
+// Records the URL (UTF-8) for the browser, after the program if one is started.
 struct RecordingOpener : UrlOpener {
   RecordingOpener() { SetUrlOpener(this); }
   ~RecordingOpener() override { SetUrlOpener(nullptr); }
@@ -173,7 +164,7 @@ struct RecordingOpener : UrlOpener {
     if (!failure.empty()) failed(failure);
   }
   Texts opened;
-  std::string failure;  // CP932
+  std::string failure;  // CP932; a launch fails with it when set
 };
 
 }  // namespace quillet::test

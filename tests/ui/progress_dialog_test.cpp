@@ -1,7 +1,5 @@
-// Fetches from the main window's fetch button, driven by the progress dialog:
-// the bundled sample sites into the headline list, a run that waits for
-// another one, runs that fail, and a close of the main window during a run.
-// Skip and Cancel are tried with the patrol's runs.
+// Runs from the fetch button, driven by the progress dialog (Skip and Cancel
+// are tried with the patrol's runs).
 #include <QDateTime>
 #include <QLockFile>
 #include <QProgressBar>
@@ -11,7 +9,6 @@
 #include "program_windows.h"
 #include "sample_server.h"
 #include "support/reference_log.h"
-#include "support/settings_edits.h"
 
 namespace quillet {
 namespace {
@@ -22,27 +19,24 @@ const std::string kYolPage =
     "<!-- /topnews/headline=start -->\r\n<a href=\"/a.htm\">Alpha</a>\r\n"
     "<a href=\"/b.htm\">Beta</a>\r\n<!-- /topnews/headline=end -->\r\n";
 
-// Only the categories `on` are fetched.
-void EnableOnly(std::initializer_list<int> on) {
-  settings::Connection c = settings::ReadSettings().connection;
-  c.enabled = {};
-  for (int category : on)
-    c.enabled[static_cast<size_t>(category)] = true;
-  test::PutConnection(c);
-}
-
-TEST_F(ProgressDialog, TheSampleSitesFillTheListDuringTheRun) {
+// The log tab on show reads its log again after the run, keeping the selected record.
+TEST_F(ProgressDialog, TheSampleSitesFillTheListAndTheShownLogDuringTheRun) {
   SampleSiteServer sites(QUILLET_SAMPLE_DIR);
   sites.RequireProxyCredentials("reader", "s3cret");
   ASSERT_TRUE(sites.Listen());
   w.UseProxy(sites.Port());
   test::PutSetting(settings::key::kProxyUserName, "reader");
   test::PutSetting(settings::key::kProxyPassword, "s3cret");
+  test::WriteBytes(LogFilePath(0), "old story\thttp://127.0.0.1/old\t2020/01/01\t1\r\n");
   w.mainWindow.show();
+  w.Main<QTabWidget>("tabs")->setCurrentWidget(w.Main<QWidget>("logTab"));
+  QTreeWidget& tree = *w.Main<QTreeWidget>("siteTree");
+  tree.setCurrentItem(tree.topLevelItem(0)->child(0));
+  ReportView& log = *w.Main<ReportView>("recordList");
+  test::SelectRow(log, 0);
   ReportView& list = *w.Main<ReportView>("headlineList");
-  // When 毎日新聞's first request arrives, the six sites before it are in the
-  // list already. The tray menu's fetch item then only brings the dialog to
-  // the front: the list stays and no second run starts.
+  // At 毎日新聞's first request the six sites before it are listed; the tray's
+  // fetch item then only brings the dialog forward, starting no second run.
   int rowsBeforeLastSite = -1;
   test::WhenReady(
       &w.mainWindow, [&] { return sites.Requests().size() == 12; },
@@ -63,8 +57,10 @@ TEST_F(ProgressDialog, TheSampleSitesFillTheListDuringTheRun) {
   EXPECT_EQ(list.Rows().rowCount(), 286);
   EXPECT_EQ(methods, "HGHGGHGHGHGHG");
   EXPECT_EQ(test::Column(list, 0)[0], "YOL");
-  for (int c = 0; c < kCategoryCount; ++c)
-    EXPECT_GE(LoadLogFile(LogFilePath(c)).size(), 2u) << "category " << c;
+  ASSERT_TRUE(test::SpinUntil([&] { return log.Rows().rowCount() > 1; }));
+  EXPECT_EQ(static_cast<size_t>(log.Rows().rowCount()), LoadLogFile(LogFilePath(0)).size());
+  EXPECT_EQ(test::Column(log, 1).back(), "old story");
+  EXPECT_EQ(log.SelectedRow(), log.Rows().rowCount() - 1);
 
   // The last page's progress: 9,617 bytes of a known size.
   const auto text = [&](const char* label) {
@@ -83,17 +79,27 @@ TEST_F(ProgressDialog, TheSampleSitesFillTheListDuringTheRun) {
   ASSERT_TRUE(test::SpinUntil([&] { return !w.progressDialog.isVisible(); }));
 }
 
-// A run waits for another run on the same folder with the list as it was
-// and nothing to skip; cancelled there, it leaves the list and says so. A
-// run that fails says so too, having emptied the list as it started.
-TEST_F(ProgressDialog, TheListIsEmptiedOnlyWhenTheRunStartsAndTheStatusSaysHowItEnded) {
-  EnableOnly({0});
+// A run waiting for another one has nothing to skip and, cancelled, leaves the
+// list; a failed one emptied it as it started. Closing the window during a run
+// (YOL listed, CNN's probe hanging) ends it quietly, then the program.
+TEST_F(ProgressDialog, RunsEndAsTheStatusSaysAndAClosedWindowEndsTheRunQuietly) {
+  settings::Connection only;  // the categories fetched
+  only.enabled = {};
+  only.enabled[0] = only.enabled[32] = only.enabled[40] = true;
+  test::PutConnection(only);
   test::TestServer server;
   server.Add("HTTP/1.0 407 Proxy Authentication Required\r\n\r\n");
+  server.Add("HTTP/1.0 200 OK\r\n\r\n");
+  server.Add("HTTP/1.0 200 OK\r\n\r\n" + kYolPage);
+  server.Add(test::TestServer::Script{{}, false});
   w.UseProxy(server.Port());
   SetClockForTesting(QDateTime(QDate(2026, 12, 7), QTime(14, 0, 30)).toSecsSinceEpoch());
   for (const char* headline : {"old one", "old two"})
     w.mainWindow.AppendRow("", "", headline, 0, std::make_unique<NewsItem>());
+  TrayIconHost::SetAvailableForTesting(true);
+  test::Texts notifications;
+  TrayIconHost::SetMessageHookForTesting(
+      [&](const QString& title, const QString&) { notifications.push_back(title.toStdString()); });
   w.mainWindow.show();
   const auto headlines = [&] { return test::Column(*w.Main<ReportView>("headlineList"), 2); };
   const auto ended = [&] {
@@ -132,27 +138,10 @@ TEST_F(ProgressDialog, TheListIsEmptiedOnlyWhenTheRunStartsAndTheStatusSaysHowIt
   ASSERT_EQ(w.messages.size(), 1u);
   EXPECT_TRUE(w.messages[0].text.ends_with("。詳細: Proxy Authentication Required."));
   EXPECT_TRUE(headlines().empty());
-}
 
-// Closing the window during a run ends the run, with no box and no
-// notification, and then the program: here with YOL's news in the list and
-// CNN's size probe hanging. Without the cancel the run would go on to the
-// later sites after the window has closed.
-TEST_F(ProgressDialog, ClosingTheMainWindowEndsTheRunQuietlyAndTheProgram) {
-  EnableOnly({0, 32, 40});
-  test::TestServer server;
-  server.Add("HTTP/1.0 200 OK\r\n\r\n");
-  server.Add("HTTP/1.0 200 OK\r\n\r\n" + kYolPage);
-  server.Add(test::TestServer::Script{{}, false});
-  w.UseProxy(server.Port());
-  TrayIconHost::SetAvailableForTesting(true);
-  test::Texts notifications;
-  TrayIconHost::SetMessageHookForTesting(
-      [&](const QString& title, const QString&) { notifications.push_back(title.toStdString()); });
   QApplication::setQuitOnLastWindowClosed(true);
-  w.mainWindow.show();
   test::WhenReady(
-      &w.mainWindow, [&] { return server.Connections() == 3; }, [&] { w.mainWindow.close(); });
+      &w.mainWindow, [&] { return server.Connections() == 4; }, [&] { w.mainWindow.close(); });
   QTimer::singleShot(0, &w.mainWindow, [&] { w.Main("fetchButton")->click(); });
   QTimer limit;  // a program that does not end fails the test instead of hanging it
   limit.callOnTimeout([] { QCoreApplication::exit(1); });
@@ -162,11 +151,51 @@ TEST_F(ProgressDialog, ClosingTheMainWindowEndsTheRunQuietlyAndTheProgram) {
   TrayIconHost::SetMessageHookForTesting(nullptr);
   TrayIconHost::SetAvailableForTesting(std::nullopt);
   EXPECT_EQ(exitCode, 0);
-  EXPECT_TRUE(w.messages.empty());
+  EXPECT_EQ(w.messages.size(), 1u);
   EXPECT_TRUE(notifications.empty());
   EXPECT_FALSE(w.progressDialog.isVisible() || w.Main<QSystemTrayIcon>("trayIcon")->isVisible());
-  EXPECT_EQ(test::Column(*w.Main<ReportView>("headlineList"), 2), (test::Texts{"Alpha", "Beta"}));
-  EXPECT_EQ(server.Connections(), 3);  // no later site was asked for
+  EXPECT_EQ(headlines(), (test::Texts{"Alpha", "Beta"}));
+  EXPECT_EQ(server.Connections(), 4);  // no later site was asked for
+}
+
+// Failed sources are listed in a box to a window in sight, once while the same
+// ones fail, and counted in the status area and tooltip after every run.
+TEST_F(ProgressDialog, TheSourcesThatFailedAreListedOnceInSightAndCountedInTheTray) {
+  TrayIconHost::SetAvailableForTesting(true);
+  w.mainWindow.show();
+  w.mainWindow.FetchRunEnded({"Alpha: 404", "Beta: timeout"});
+  EXPECT_TRUE(w.messages.empty());  // not before the run has ended
+  ASSERT_TRUE(test::SpinUntil([&] { return !w.messages.empty(); }));
+  EXPECT_EQ(w.messages[0].text,
+            "次のサイトやフィードを取得できませんでした\nAlpha: 404\nBeta: timeout");
+  EXPECT_EQ(w.messages[0].caption, "取得エラー");
+  auto& label = *w.Main<QLabel>("feedErrorLabel");
+  EXPECT_EQ(label.text().toStdString(), "取得エラー 2件");
+  // The same sources (any reasons, any run ended early between): no box.
+  const std::tuple<std::vector<std::string>, RunOutcome, size_t> runs[] = {
+      {{"Beta: refused", "Alpha: 404"}, RunOutcome::kCompleted, 1},
+      {{}, RunOutcome::kFailed, 1},
+      {{"Alpha: 404", "Beta: timeout"}, RunOutcome::kCompleted, 1},
+      {{"Alpha: 404"}, RunOutcome::kCompleted, 2},
+      {{}, RunOutcome::kCompleted, 2},
+      {{"Alpha: 404"}, RunOutcome::kCompleted, 3},
+  };
+  for (const auto& [errors, outcome, boxes] : runs) {
+    w.mainWindow.FetchRunEnded(errors, outcome);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(w.messages.size(), boxes) << errors.size();
+    EXPECT_EQ(label.isHidden(), errors.empty());
+  }
+  EXPECT_EQ(w.messages.back().text, "次のサイトやフィードを取得できませんでした\nAlpha: 404");
+  EXPECT_EQ(label.text().toStdString(), "取得エラー 1件");
+  w.Main("trayButton")->click();
+  ASSERT_FALSE(w.mainWindow.isVisible());
+  w.mainWindow.FetchRunEnded({"Gamma: refused"});
+  QCoreApplication::processEvents();
+  EXPECT_EQ(w.messages.size(), 3u);
+  const QString toolTip = w.Main<QSystemTrayIcon>("trayIcon")->toolTip();
+  EXPECT_TRUE(toolTip.endsWith(QString::fromUtf8("\n取得エラー 1件")));
+  TrayIconHost::SetAvailableForTesting(std::nullopt);
 }
 
 }  // namespace
