@@ -1,6 +1,6 @@
-// News announced through the desktop's notification service: a private
-// session bus with a scripted notification service on it, and the window's
-// fall-back to the tray balloon where there is none or it refuses.
+// News announced while the window is out of sight: through the desktop's
+// notification service (a scripted one on a private session bus), else as the
+// tray balloon; and the run's new and watched rows marked and counted.
 #include "ui/desktop_notifier.h"
 
 #include <QDBusConnection>
@@ -10,6 +10,7 @@
 #include <QTemporaryDir>
 
 #include "program_windows.h"
+#include "support/settings_edits.h"
 #include "ui/tray/tray_icon_host.h"
 
 namespace quillet {
@@ -52,8 +53,8 @@ class PrivateBus {
   QByteArray previous_;
 };
 
-// The notification service as a desktop has it: records each Notify call and
-// answers it with the next id, or refuses it.
+// The notification service as a desktop has it: records the body and the id
+// to replace of each Notify call and answers it with the next id, or refuses it.
 class NotificationService : public QDBusVirtualObject {
  public:
   explicit NotificationService(const QString& address)
@@ -65,27 +66,18 @@ class NotificationService : public QDBusVirtualObject {
     bus_.unregisterObject(kPath);
     QDBusConnection::disconnectFromBus(QStringLiteral("test-notification-service"));
   }
-
-  struct Call {
-    QString body;
-    uint replaces;
-  };
-  std::vector<Call> calls;
-  bool refuse = false;
-
   // The user clicks notification `id`.
   void Click(uint id) {
     bus_.send(QDBusMessage::createSignal(kPath, kService, QStringLiteral("ActionInvoked"))
               << id << QStringLiteral("default"));
   }
-
   bool handleMessage(const QDBusMessage& message, const QDBusConnection& connection) override {
     if (message.member() == QStringLiteral("GetCapabilities")) {
       connection.send(message.createReply(
           QVariant(QStringList{QStringLiteral("actions"), QStringLiteral("body-markup")})));
     } else if (message.member() == QStringLiteral("Notify")) {
       const QList<QVariant> a = message.arguments();
-      calls.push_back({a[4].toString(), a[1].toUInt()});
+      calls.push_back((a[4].toString() + QStringLiteral("|%1").arg(a[1].toUInt())).toStdString());
       connection.send(refuse ? message.createErrorReply(QStringLiteral("org.example.Refused"),
                                                         QStringLiteral("no"))
                              : message.createReply(QVariant(uint(calls.size() + 40))));
@@ -96,70 +88,115 @@ class NotificationService : public QDBusVirtualObject {
   }
   QString introspect(const QString&) const override { return {}; }
 
+  test::Texts calls;  // "body|id replaced"
+  bool refuse = false;
+
  private:
   QDBusConnection bus_;
 };
 
 // The bus comes first and goes last: the window's connection to it closes
 // before the bus daemon ends.
-struct WithPrivateBus {
-  PrivateBus bus;
-};
-
-class DesktopNotifierTest : protected WithPrivateBus, public test::WindowsTest {
+class Announcements : protected PrivateBus, public test::WindowsTest {
  protected:
-  DesktopNotifierTest() {
+  Announcements() {
     TrayIconHost::SetAvailableForTesting(true);
     TrayIconHost::SetMessageHookForTesting([this](const QString& title, const QString& text) {
       balloons.push_back((title + QLatin1Char('|') + text).toStdString());
     });
+    test::PutWatchList({"BETA"});
     w.mainWindow.show();
   }
-  ~DesktopNotifierTest() override {
+  ~Announcements() override {
     TrayIconHost::SetMessageHookForTesting(nullptr);
     TrayIconHost::SetAvailableForTesting(std::nullopt);
   }
-  // A run with one new headline while the window is in the tray.
-  void RunWithNews(const std::string& headline) {
-    if (w.mainWindow.isVisible()) w.Main("trayButton")->click();
+  // A run that adds its rows after the list's; "+" before a headline makes it
+  // new, "!" watched.
+  void Run(std::initializer_list<const char*> headlines) {
     w.mainWindow.FetchRunStarting();
-    w.mainWindow.AppendRow("", "", "old", 0, std::make_unique<NewsItem>());
-    auto item = std::make_unique<NewsItem>();
-    item->isNew = true;
-    w.mainWindow.AppendRow("YOL", "", headline, 0, std::move(item));
+    for (std::string headline : headlines) {
+      auto item = std::make_unique<NewsItem>();
+      for (; headline[0] == '+' || headline[0] == '!'; headline.erase(0, 1))
+        (headline[0] == '+' ? item->isNew : item->watched) = true;
+      w.mainWindow.AppendRow("YOL", "", headline, 0, std::move(item));
+    }
     w.mainWindow.FetchRunEnded();
   }
+  // The rows' headlines with their marks, and the count in the status area.
+  std::string Shown() {
+    std::string out;
+    const auto& rows = *w.Main<ReportView>("headlineList")->model();
+    for (int row = 0; row < rows.rowCount(); ++row) {
+      const QModelIndex at = rows.index(row, 2);
+      out += at.data().toString().toStdString() +
+             (at.data(Qt::FontRole).value<QFont>().bold() ? " bold" : "") +
+             (at.data(Qt::BackgroundRole).isValid() ? " watched" : "") + ", ";
+    }
+    return out + w.Main<QLabel>("newCountLabel")->text().toStdString();
+  }
+  bool InTray() { return w.Main<QSystemTrayIcon>("trayIcon")->isVisible(); }
   test::Texts balloons;
 };
 
-TEST_F(DesktopNotifierTest, TheDesktopsServiceAnnouncesTheNewsAndItsClickBringsTheWindowBack) {
-  NotificationService service(bus.address);
-  RunWithNews("A & <b>");
-  ASSERT_TRUE(test::SpinUntil([&] { return service.calls.size() == 1; }));
-  // The summary and the default action are checked with a real service by
-  // scripts/e2e-desktop.
-  EXPECT_EQ(service.calls[0].body, QStringLiteral("YOL: A &amp; &lt;b&gt;"));  // markup
-  EXPECT_EQ(service.calls[0].replaces, 0u);
-  EXPECT_TRUE(balloons.empty());
+TEST_F(Announcements, OutOfSightARunsNewsIsAnnouncedOnceAndItsClickShowsTheFirstNewRow) {
+  // No notification service: the tray balloon, whose click brings the window
+  // back with the first new row selected. Old rows holding a watched keyword
+  // are marked at the next run.
+  w.mainWindow.AppendRow("", "", "old beta", 0, std::make_unique<NewsItem>());
+  w.Main("trayButton")->click();
+  Run({"+Alpha", "+!Beta"});
+  EXPECT_EQ(Shown(), "old beta watched, Alpha bold, Beta bold watched, 新着 2件 (ウォッチ 1件)");
+  EXPECT_TRUE(w.Main<QSystemTrayIcon>("trayIcon")
+                  ->toolTip()
+                  .endsWith(QString::fromUtf8(" 新着 2件 (ウォッチ 1件)")));
+  EXPECT_EQ(balloons, test::Texts{"新着 2件 (ウォッチ 1件)|YOL: Beta\nYOL: Alpha"});
+  emit w.Main<QSystemTrayIcon>("trayIcon")->messageClicked();
+  ASSERT_TRUE(test::SpinUntil([&] { return w.mainWindow.isVisible(); }));
+  EXPECT_FALSE(InTray());
+  EXPECT_EQ(w.Main<ReportView>("headlineList")->SelectedRow(), 1);
 
-  // Another's click does nothing; a click on it brings the window back with
-  // the new row selected.
+  // In sight: counted, not announced. Minimised: announced from an icon that
+  // leaves when the window is back.
+  Run({"+!Gamma"});
+  EXPECT_EQ(w.Main<QLabel>("newCountLabel")->text(), QString::fromUtf8("新着 1件 (ウォッチ 1件)"));
+  w.mainWindow.showMinimized();
+  Run({"+Delta"});
+  EXPECT_EQ(balloons.size(), 2u);
+  EXPECT_EQ(balloons.back(), "新着 1件|YOL: Delta");
+  EXPECT_TRUE(InTray());
+  w.mainWindow.showNormal();
+  EXPECT_FALSE(InTray());
+
+  // The desktop's service takes the news, as markup; another notification's
+  // click does nothing, its own brings the window back. The next run's takes
+  // its place; one the service refuses comes as the balloon.
+  NotificationService service(address);
+  w.Main("trayButton")->click();
+  Run({"+A & <b>"});
+  ASSERT_TRUE(test::SpinUntil([&] { return service.calls.size() == 1; }));
+  EXPECT_EQ(service.calls[0], "YOL: A &amp; &lt;b&gt;|0");
   service.Click(7);
-  QCoreApplication::processEvents();
   EXPECT_FALSE(test::SpinUntil([&] { return w.mainWindow.isVisible(); }, 300));
   service.Click(41);
   ASSERT_TRUE(test::SpinUntil([&] { return w.mainWindow.isVisible(); }));
-  EXPECT_EQ(w.Main<ReportView>("headlineList")->SelectedRow(), 1);
-
-  // The next run's notification takes its place; one the service refuses
-  // comes as the balloon.
-  RunWithNews("B");
+  w.Main("trayButton")->click();
+  Run({"+B"});
   ASSERT_TRUE(test::SpinUntil([&] { return service.calls.size() == 2; }));
-  EXPECT_EQ(service.calls[1].replaces, 41u);
+  EXPECT_EQ(service.calls[1], "YOL: B|41");
   service.refuse = true;
-  RunWithNews("C");
-  ASSERT_TRUE(test::SpinUntil([&] { return balloons.size() == 1; }));
-  EXPECT_EQ(balloons[0], "新着 1件|YOL: C");
+  Run({"+C"});
+  ASSERT_TRUE(test::SpinUntil([&] { return balloons.size() == 3; }));
+  EXPECT_EQ(balloons.back(), "新着 1件|YOL: C");
+
+  // Nothing new, or only unwatched news when only the watched are announced:
+  // no notification.
+  Run({"C"});
+  EXPECT_EQ(w.Main<QLabel>("newCountLabel")->text(), QString::fromUtf8("新着 0件"));
+  test::PutSetting(settings::key::kNotify, static_cast<int>(settings::Notify::kWatchOnly));
+  Run({"+Epsilon"});
+  QCoreApplication::processEvents();
+  EXPECT_EQ(service.calls.size() + balloons.size(), 6u);
 }
 
 }  // namespace
