@@ -6,18 +6,15 @@
 #include <QDialogButtonBox>
 #include <QHeaderView>
 #include <QProcess>
-#include <QPushButton>
 #include <QScreen>
-#include <QSystemTrayIcon>
 #include <QWindow>
 
+#include <array>
 #include <filesystem>
 
 #include "app/quillet/command_line.h"
 #include "core/sys/program_dir.h"
 #include "program_windows.h"
-#include "support/settings_edits.h"
-#include "ui/log_search_window.h"
 #include "ui/qt_japanese.h"
 #include "ui/single_instance.h"
 #include "ui/window_placement.h"
@@ -53,8 +50,7 @@ TEST_F(MainWindowTest, TheHeadlineMenuShowsCopiesAndOpensTheRowsUrl) {
 }
 
 TEST_F(MainWindowTest, TheStoredGeometryAppliesAtTheFirstShowingAndIsWrittenAtClose) {
-  // Nothing stored: the built-in bounds, moved inside the screen where they
-  // would stick out; written back at close.
+  // Nothing stored: the built-in bounds, inside the screen; written at close.
   w.mainWindow.show();
   ASSERT_TRUE(w.mainWindow.close());
   const QRect screen = w.mainWindow.screen()->availableGeometry();
@@ -64,9 +60,9 @@ TEST_F(MainWindowTest, TheStoredGeometryAppliesAtTheFirstShowingAndIsWrittenAtCl
   EXPECT_TRUE(screen.contains(stored)) << screen.width() << "x" << screen.height();
   EXPECT_EQ(g.left == 408, 408 + 505 <= screen.right());
 
-  // Stored bounds are applied, a frame off the screen moved inside. Later
-  // showings (back from the tray) keep the window where the user left it and
-  // read the interval again; always on top re-creates the window in place.
+  // Stored bounds apply, a frame off the screen moved inside. Later showings
+  // (from the tray) keep the window as the user left it and read the interval
+  // again; always on top re-creates the window in place.
   test::PutGeometry({-3000, 40, 600, 500, false});
   test::PutSetting(settings::key::kTimerInterval, 3);
   MainWindow again;
@@ -115,10 +111,24 @@ TEST(FramePositionInside, MovesAFrameIntoTheAreaAsLittleAsItCan) {
 
 // The patrol timer, always on top and the columns the user set come back at
 // the next start; lists whose columns the user set are no longer fitted.
+// Always on top makes the window anew: the dialogs and the log search window
+// stay transient for it, so that the window manager keeps them above it.
 TEST_F(MainWindowTest, WhatTheUserSetInTheWindowIsKeptAcrossStarts) {
   w.mainWindow.show();
+  w.Main("logSearchButton")->click();
+  QWidget* search = nullptr;  // no Q_OBJECT: found by its C++ type
+  for (QWidget* child : w.mainWindow.findChildren<QWidget*>())
+    if (dynamic_cast<LogSearchWindow*>(child) != nullptr) search = child;
+  ASSERT_NE(search, nullptr);
+  const std::array<QWidget*, 4> windows{&w.progressDialog, &w.connectionDialog, &w.behaviourDialog,
+                                        search};
+  for (QWidget* window : windows)
+    window->show();
   w.Main("patrolButton")->click();
   w.Main("alwaysOnTopButton")->click();
+  for (QWidget* window : windows)
+    EXPECT_EQ(window->windowHandle()->transientParent(), w.mainWindow.windowHandle())
+        << window->windowTitle().toStdString();
   w.Main<ReportView>("headlineList")->header()->resizeSection(1, 123);
   ASSERT_TRUE(w.mainWindow.close());
   const auto view = settings::ReadSettings().view;
@@ -136,35 +146,13 @@ TEST_F(MainWindowTest, WhatTheUserSetInTheWindowIsKeptAcrossStarts) {
   EXPECT_TRUE(again.windowFlags() & Qt::WindowStaysOnTopHint);
   // The search window's widths go to the next search window.
   for (int round = 0; round < 2; ++round) {
-    auto* search = new LogSearchWindow;  // deletes itself when closed
-    search->show();
-    auto* results = Find<ReportView>(*search, "resultList");
+    auto* another = new LogSearchWindow;  // deletes itself when closed
+    another->show();
+    auto* results = Find<ReportView>(*another, "resultList");
     if (round == 0) results->header()->resizeSection(2, 77);
     EXPECT_EQ(results->columnWidth(2), 77);
-    search->close();
+    another->close();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-  }
-}
-
-// Every dialog and the log search window belong to the main window: the
-// window manager keeps them above it, also while it is always on top.
-TEST_F(MainWindowTest, TheDialogsAndTheSearchWindowAreTransientForTheMainWindow) {
-  w.mainWindow.show();
-  w.Main("logSearchButton")->click();
-  QWidget* search = nullptr;  // no Q_OBJECT: found by its C++ type
-  for (QWidget* child : w.mainWindow.findChildren<QWidget*>())
-    if (dynamic_cast<LogSearchWindow*>(child) != nullptr) search = child;
-  ASSERT_NE(search, nullptr);
-  // Always on top makes the main window's window anew; they follow it.
-  for (bool onTop : {false, true}) {
-    if (onTop) w.Main("alwaysOnTopButton")->click();
-    for (QWidget* window : std::initializer_list<QWidget*>{&w.progressDialog, &w.connectionDialog,
-                                                           &w.behaviourDialog, search}) {
-      window->show();
-      EXPECT_EQ(window->windowHandle()->transientParent(), w.mainWindow.windowHandle())
-          << window->windowTitle().toStdString();
-      window->hide();
-    }
   }
 }
 
@@ -214,8 +202,7 @@ TEST_F(MainWindowTest, ASettingsFileThatCannotBeWrittenIsReportedOnceAndTheWindo
   EXPECT_EQ(w.messages[0].icon, MessageIcon::kStop);
 }
 
-// Help and version need no display (the window program runs here with the
-// xcb platform and none), and an unknown option is refused with the usage.
+// Help and version need no display (here the xcb platform and none).
 TEST(Program, HelpAndVersionNeedNoDisplayAndUnknownOptionsAreRefused) {
   test::TempHome home;
   QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
