@@ -53,8 +53,8 @@ class PrivateBus {
   QByteArray previous_;
 };
 
-// The notification service as a desktop has it: records the body and the id
-// to replace of each Notify call and answers it with the next id, or refuses it.
+// The desktop's notification service: records each Notify call and answers
+// it with the next id, or refuses it.
 class NotificationService : public QDBusVirtualObject {
  public:
   explicit NotificationService(const QString& address)
@@ -66,7 +66,6 @@ class NotificationService : public QDBusVirtualObject {
     bus_.unregisterObject(kPath);
     QDBusConnection::disconnectFromBus(QStringLiteral("test-notification-service"));
   }
-  // The user clicks notification `id`.
   void Click(uint id) {
     bus_.send(QDBusMessage::createSignal(kPath, kService, QStringLiteral("ActionInvoked"))
               << id << QStringLiteral("default"));
@@ -111,8 +110,7 @@ class Announcements : protected PrivateBus, public test::WindowsTest {
     TrayIconHost::SetMessageHookForTesting(nullptr);
     TrayIconHost::SetAvailableForTesting(std::nullopt);
   }
-  // A run that adds its rows after the list's; "+" before a headline makes it
-  // new, "!" watched.
+  // A run adding rows after the list's; "+" marks a headline new, "!" watched.
   void Run(std::initializer_list<const char*> headlines) {
     w.mainWindow.FetchRunStarting();
     for (std::string headline : headlines) {
@@ -140,24 +138,18 @@ class Announcements : protected PrivateBus, public test::WindowsTest {
 };
 
 TEST_F(Announcements, OutOfSightARunsNewsIsAnnouncedOnceAndItsClickShowsTheFirstNewRow) {
-  // No notification service: the tray balloon, whose click brings the window
-  // back with the first new row selected. Old rows holding a watched keyword
-  // are marked at the next run.
+  // No notification service: the balloon, whose click shows the first new row.
   w.mainWindow.AppendRow("", "", "old beta", 0, std::make_unique<NewsItem>());
   w.Main("trayButton")->click();
   Run({"+Alpha", "+!Beta"});
   EXPECT_EQ(Shown(), "old beta watched, Alpha bold, Beta bold watched, 新着 2件 (ウォッチ 1件)");
-  EXPECT_TRUE(w.Main<QSystemTrayIcon>("trayIcon")
-                  ->toolTip()
-                  .endsWith(QString::fromUtf8(" 新着 2件 (ウォッチ 1件)")));
   EXPECT_EQ(balloons, test::Texts{"新着 2件 (ウォッチ 1件)|YOL: Beta\nYOL: Alpha"});
   emit w.Main<QSystemTrayIcon>("trayIcon")->messageClicked();
   ASSERT_TRUE(test::SpinUntil([&] { return w.mainWindow.isVisible(); }));
   EXPECT_FALSE(InTray());
   EXPECT_EQ(w.Main<ReportView>("headlineList")->SelectedRow(), 1);
 
-  // In sight: counted, not announced. Minimised: announced from an icon that
-  // leaves when the window is back.
+  // In sight: not announced. Minimised: from an icon that leaves with it.
   Run({"+!Gamma"});
   EXPECT_EQ(w.Main<QLabel>("newCountLabel")->text(), QString::fromUtf8("新着 1件 (ウォッチ 1件)"));
   w.mainWindow.showMinimized();
@@ -168,9 +160,8 @@ TEST_F(Announcements, OutOfSightARunsNewsIsAnnouncedOnceAndItsClickShowsTheFirst
   w.mainWindow.showNormal();
   EXPECT_FALSE(InTray());
 
-  // The desktop's service takes the news, as markup; another notification's
-  // click does nothing, its own brings the window back. The next run's takes
-  // its place; one the service refuses comes as the balloon.
+  // The desktop's service, as markup; only a click on its own notification
+  // shows the window. The next replaces it; a refused one goes to the balloon.
   NotificationService service(address);
   w.Main("trayButton")->click();
   Run({"+A & <b>"});
@@ -189,8 +180,7 @@ TEST_F(Announcements, OutOfSightARunsNewsIsAnnouncedOnceAndItsClickShowsTheFirst
   ASSERT_TRUE(test::SpinUntil([&] { return balloons.size() == 3; }));
   EXPECT_EQ(balloons.back(), "新着 1件|YOL: C");
 
-  // Nothing new, or only unwatched news when only the watched are announced:
-  // no notification.
+  // Nothing new, or no watched news when only that is announced: nothing.
   Run({"C"});
   EXPECT_EQ(w.Main<QLabel>("newCountLabel")->text(), QString::fromUtf8("新着 0件"));
   test::PutSetting(settings::key::kNotify, static_cast<int>(settings::Notify::kWatchOnly));

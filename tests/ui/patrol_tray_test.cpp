@@ -1,6 +1,5 @@
 // The tray's clicks, and the main window's patrol timer and tray: ticks that
-// fetch, wait or pass silently, the time of the next patrol, and hiding into
-// the tray and coming back.
+// fetch, wait or pass silently, and hiding into the tray and coming back.
 #include <QCursor>
 #include <QDateTime>
 #include <QLabel>
@@ -57,8 +56,8 @@ class PatrolTray : public test::WindowsTest {
     };
   }
   ~PatrolTray() override { TrayIconHost::SetAvailableForTesting(std::nullopt); }
-  // The patrol timer on or off, from the tray menu and the toolbar in turn
-  // (on, it ticks every 20 ms); each shows what the other did.
+  // The patrol on or off (ticking every 20 ms), from the tray menu and the
+  // toolbar in turn; each shows what the other did.
   void TogglePatrol() {
     PatrolTimer& timer = w.mainWindow.PatrolTimerForTesting();
     timer.SetIntervalMs(20);
@@ -79,8 +78,7 @@ class PatrolTray : public test::WindowsTest {
 // for the dialog and for the error box of a run.
 TEST_F(PatrolTray, TicksFetchBehindTheTrayAndWaitForTheDialogAndForTheErrorOfARun) {
   // The first run: YOL in full; アサヒ (of no known size) and Impress Watch
-  // (no size probe) hang in their pages. The runs after it meet the proxy's
-  // refusal at once.
+  // (no size probe) hang in their pages. Later runs meet the proxy's refusal.
   test::TestServer server;
   for (const char* body : {"",
                            "<!-- /topnews/headline=start -->\r\n<a href=\"/a.htm\">Alpha</a>\r\n"
@@ -101,8 +99,7 @@ TEST_F(PatrolTray, TicksFetchBehindTheTrayAndWaitForTheDialogAndForTheErrorOfARu
                ->text()
                .endsWith(QString::fromUtf8("のヘッドラインを取得しています..."));
   };
-  // Ticks during the run, watched from inside its network waits, do not even
-  // ask for the network.
+  // Ticks during the run (seen inside its network waits) ask for nothing.
   size_t checksDuringRun = 0;
   bool fetchButtonDuringRun = true;  // a click would start a second run inside this one
   TogglePatrol();
@@ -127,8 +124,8 @@ TEST_F(PatrolTray, TicksFetchBehindTheTrayAndWaitForTheDialogAndForTheErrorOfARu
   EXPECT_TRUE(!w.mainWindow.isVisible() && InTray());
   EXPECT_TRUE(w.messages.empty());
 
-  // The next tick's run fails; its box comes after the clean-up, and while it
-  // is open three ticks start nothing. Once it is closed, the next tick runs.
+  // The next run fails; its box comes after the clean-up, and while it is
+  // open ticks start nothing. Once it is closed, the next tick runs.
   bool cleanedUpFirst = false;
   size_t checksWhileOpen = 0;
   bool dialogWhileOpen = true;
@@ -149,37 +146,12 @@ TEST_F(PatrolTray, TicksFetchBehindTheTrayAndWaitForTheDialogAndForTheErrorOfARu
   EXPECT_EQ(w.messages[0].icon, MessageIcon::kStop);
 }
 
-// Without a network the fetch button says so and ticks pass silently; a tick
-// while a menu is open (the tray's, say) waits until it has closed, as the
-// progress dialog appearing would close it under the user's pointer.
-TEST_F(PatrolTray, WithoutANetworkTheFetchButtonSaysSoAndATickPassesSilentlyAfterAnOpenMenu) {
-  test::PutSetting(settings::key::kProxy, "192.0.2.1:8080");
-  test::NetworkCheckStub network(false);
-  w.Main("fetchButton")->click();
-  TogglePatrol();
-  ASSERT_TRUE(test::SpinUntil([&] { return network.proxies.size() >= 3; }));
-  TogglePatrol();
-  EXPECT_EQ(network.proxies[0], "192.0.2.1:8080");
-  ASSERT_EQ(w.messages.size(), 1u);  // the button's, not the ticks'
-  EXPECT_EQ(w.messages[0].text, "ネットワークに接続されていません");
-  EXPECT_FALSE(w.progressDialog.isVisible());
-  EXPECT_TRUE(w.Main("fetchButton")->isEnabled());
-
-  network.proxies.clear();
-  auto* menu = w.Main<QMenu>("trayMenu");
-  menu->popup(QPoint(10, 10));
-  ASSERT_EQ(QApplication::activePopupWidget(), menu);
-  w.mainWindow.PatrolTimerForTesting().OnTick();
-  EXPECT_FALSE(test::SpinUntil([&] { return !network.proxies.empty(); }, 1'200));
-  menu->close();
-  EXPECT_TRUE(test::SpinUntil([&] { return !network.proxies.empty(); }, 5'000));
-  EXPECT_EQ(network.proxies.size(), 1u);
-}
-
 // While the patrol timer counts down, the status area and the tray icon's
-// tooltip say when it fetches next, by the program's clock.
-TEST_F(PatrolTray, TheStatusAreaAndTheTooltipSayWhenTheNextPatrolRuns) {
-  test::NetworkCheckStub network(false);  // the ticks fetch nothing
+// tooltip say when it fetches next, by the program's clock. Without a network
+// the fetch button says so and ticks pass silently; a tick while a menu is
+// open waits until it has closed (a dialog appearing would close it).
+TEST_F(PatrolTray, TheNextPatrolIsShownAndWithoutANetworkTicksPassSilentlyAfterAnOpenMenu) {
+  test::NetworkCheckStub network(false);
   const auto at = [](int hour, int minute) {
     return QDateTime(QDate(2026, 12, 7), QTime(hour, minute)).toSecsSinceEpoch();
   };
@@ -206,11 +178,32 @@ TEST_F(PatrolTray, TheStatusAreaAndTheTooltipSayWhenTheNextPatrolRuns) {
   EXPECT_EQ(shown(), "bar|次の巡回 14:20|Quillet\n最終巡回 14:20 新着 0件\n次の巡回 14:20");
   w.Main<QAction>("trayPatrolAction")->trigger();
   EXPECT_EQ(shown(), "bar||Quillet\n最終巡回 14:20 新着 0件");
+
+  network.proxies.clear();
+  test::PutSetting(settings::key::kProxy, "192.0.2.1:8080");
+  w.Main("fetchButton")->click();
+  TogglePatrol();
+  ASSERT_TRUE(test::SpinUntil([&] { return network.proxies.size() >= 3; }));
+  TogglePatrol();
+  EXPECT_EQ(network.proxies[0], "192.0.2.1:8080");
+  ASSERT_EQ(w.messages.size(), 1u);  // the button's, not the ticks'
+  EXPECT_EQ(w.messages[0].text, "ネットワークに接続されていません");
+  EXPECT_FALSE(w.progressDialog.isVisible());
+  EXPECT_TRUE(w.Main("fetchButton")->isEnabled());
+
+  network.proxies.clear();
+  auto* menu = w.Main<QMenu>("trayMenu");
+  menu->popup(QPoint(10, 10));
+  ASSERT_EQ(QApplication::activePopupWidget(), menu);
+  timer.OnTick();
+  EXPECT_FALSE(test::SpinUntil([&] { return !network.proxies.empty(); }, 1'200));
+  menu->close();
+  EXPECT_TRUE(test::SpinUntil([&] { return !network.proxies.empty(); }, 5'000));
+  EXPECT_EQ(network.proxies.size(), 1u);
 }
 
-// The window comes back from the tray where and as large as it was hidden,
-// by a double click, a right double click or the menu; Exit from the tray
-// quits with those bounds stored, without showing the window.
+// The window comes back from the tray as it was hidden, by a double click, a
+// right double click or the menu; Exit quits with those bounds stored.
 TEST_F(PatrolTray, IntoTheTrayAndBackAsTheUserLeftIt) {
   // Without a tray the window stays, and the next attempt tries again.
   TrayIconHost::SetAvailableForTesting(false);
@@ -221,8 +214,8 @@ TEST_F(PatrolTray, IntoTheTrayAndBackAsTheUserLeftIt) {
   EXPECT_TRUE(w.mainWindow.isVisible() && !InTray());
   test::PutGeometry({30, 40, 400, 300, false});
   QMenu& menu = *w.Main<QMenu>("trayMenu");
-  // The tray's clicks are handled from the event loop, not inside the tray
-  // widget's handler: removing the icon deletes that widget.
+  // Clicks are handled from the event loop, not inside the tray widget's
+  // handler: removing the icon deletes that widget.
   const auto click = [&](QSystemTrayIcon::ActivationReason reason) {
     emit w.Main<QSystemTrayIcon>("trayIcon")->activated(reason);
     EXPECT_TRUE(InTray()) << "handled inside the tray's own handler";
@@ -232,9 +225,8 @@ TEST_F(PatrolTray, IntoTheTrayAndBackAsTheUserLeftIt) {
   const std::function<void()> restores[] = {
       [&] { click(QSystemTrayIcon::DoubleClick); },
       [&] {
-        // A right double click: the first click opens the menu, which holds
-        // the tray (a double click meanwhile is dropped) and takes the
-        // second press.
+        // A right double click: the menu the first opens holds the tray (a
+        // double click meanwhile is dropped) and takes the second press.
         const auto second = QObject::connect(&menu, &QMenu::aboutToShow, &menu, [&] {
           QTimer::singleShot(0, &menu, [&] {
             click(QSystemTrayIcon::DoubleClick);
