@@ -10,7 +10,6 @@
 #include <QTemporaryDir>
 
 #include "program_windows.h"
-#include "support/settings_edits.h"
 #include "ui/tray/tray_icon_host.h"
 
 namespace quillet {
@@ -21,77 +20,68 @@ const QString kPath = QStringLiteral("/org/freedesktop/Notifications");
 
 // A session bus of the test's own, with no services to start; the program
 // finds it through DBUS_SESSION_BUS_ADDRESS while the object lives.
-class PrivateBus {
- public:
+struct PrivateBus {
   PrivateBus() {
-    const QString config = folder_.filePath(QStringLiteral("bus.conf"));
+    const QString config = folder.filePath(QStringLiteral("bus.conf"));
     test::WriteBytes(
         config.toStdString(),
-        "<busconfig><type>session</type><listen>unix:dir=" + folder_.path().toStdString() +
+        "<busconfig><type>session</type><listen>unix:dir=" + folder.path().toStdString() +
             "</listen><auth>EXTERNAL</auth><policy context=\"default\">"
             "<allow send_destination=\"*\"/><allow receive_sender=\"*\"/><allow own=\"*\"/>"
             "</policy></busconfig>");
-    daemon_.start(QStringLiteral("dbus-daemon"),
-                  {QStringLiteral("--nofork"), QStringLiteral("--print-address=1"),
-                   QStringLiteral("--config-file=") + config});
-    if (!daemon_.waitForStarted() || !daemon_.waitForReadyRead(10'000))
+    daemon.start(QStringLiteral("dbus-daemon"),
+                 {QStringLiteral("--nofork"), QStringLiteral("--print-address=1"),
+                  QStringLiteral("--config-file=") + config});
+    if (!daemon.waitForStarted() || !daemon.waitForReadyRead(10'000))
       throw std::runtime_error("dbus-daemon did not start (Debian package dbus-daemon)");
-    address = QString::fromUtf8(daemon_.readLine().trimmed());
-    previous_ = qgetenv("DBUS_SESSION_BUS_ADDRESS");
+    address = QString::fromUtf8(daemon.readLine().trimmed());
     qputenv("DBUS_SESSION_BUS_ADDRESS", address.toUtf8());
   }
   ~PrivateBus() {
-    qputenv("DBUS_SESSION_BUS_ADDRESS", previous_);
-    daemon_.kill();
-    daemon_.waitForFinished();
+    qputenv("DBUS_SESSION_BUS_ADDRESS", previous);
+    daemon.kill();
+    daemon.waitForFinished();
   }
+  QTemporaryDir folder;
+  QProcess daemon;
+  const QByteArray previous = qgetenv("DBUS_SESSION_BUS_ADDRESS");
   QString address;
-
- private:
-  QTemporaryDir folder_;
-  QProcess daemon_;
-  QByteArray previous_;
 };
 
-// The desktop's notification service: records each Notify call and answers
-// it with the next id, or refuses it.
-class NotificationService : public QDBusVirtualObject {
- public:
+// The desktop's notification service: records each Notify call ("body|id
+// replaced") and answers it with the next id, or refuses it.
+struct NotificationService : QDBusVirtualObject {
   explicit NotificationService(const QString& address)
-      : bus_(QDBusConnection::connectToBus(address, QStringLiteral("test-notification-service"))) {
-    bus_.registerVirtualObject(kPath, this);
-    bus_.registerService(kService);
+      : bus(QDBusConnection::connectToBus(address, QStringLiteral("test-notification-service"))) {
+    bus.registerVirtualObject(kPath, this);
+    bus.registerService(kService);
   }
   ~NotificationService() override {
-    bus_.unregisterObject(kPath);
     QDBusConnection::disconnectFromBus(QStringLiteral("test-notification-service"));
   }
   void Click(uint id) {
-    bus_.send(QDBusMessage::createSignal(kPath, kService, QStringLiteral("ActionInvoked"))
-              << id << QStringLiteral("default"));
+    bus.send(QDBusMessage::createSignal(kPath, kService, QStringLiteral("ActionInvoked"))
+             << id << QStringLiteral("default"));
   }
   bool handleMessage(const QDBusMessage& message, const QDBusConnection& connection) override {
     if (message.member() == QStringLiteral("GetCapabilities")) {
       connection.send(message.createReply(
           QVariant(QStringList{QStringLiteral("actions"), QStringLiteral("body-markup")})));
-    } else if (message.member() == QStringLiteral("Notify")) {
-      const QList<QVariant> a = message.arguments();
-      calls.push_back((a[4].toString() + QStringLiteral("|%1").arg(a[1].toUInt())).toStdString());
-      connection.send(refuse ? message.createErrorReply(QStringLiteral("org.example.Refused"),
-                                                        QStringLiteral("no"))
-                             : message.createReply(QVariant(uint(calls.size() + 40))));
-    } else {
-      return false;
+      return true;
     }
+    if (message.member() != QStringLiteral("Notify")) return false;
+    const QList<QVariant> a = message.arguments();
+    calls.push_back((a[4].toString() + QStringLiteral("|%1").arg(a[1].toUInt())).toStdString());
+    connection.send(refuse ? message.createErrorReply(QStringLiteral("org.example.Refused"),
+                                                      QStringLiteral("no"))
+                           : message.createReply(QVariant(uint(calls.size() + 40))));
     return true;
   }
   QString introspect(const QString&) const override { return {}; }
 
-  test::Texts calls;  // "body|id replaced"
+  QDBusConnection bus;
+  test::Texts calls;
   bool refuse = false;
-
- private:
-  QDBusConnection bus_;
 };
 
 // The bus comes first and goes last: the window's connection to it closes
