@@ -126,9 +126,6 @@ class PatrolTray : protected PrivateBus, public test::WindowsTest {
  protected:
   PatrolTray() {
     TrayIconHost::SetAvailableForTesting(true);  // a desktop with a notification area
-    TrayIconHost::SetMessageHookForTesting([this](const QString& title, const QString& text) {
-      balloons.push_back((title + QLatin1Char('|') + text).toStdString());
-    });
     w.mainWindow.show();
     PatrolTimer& timer = w.mainWindow.PatrolTimerForTesting();
     timer.OnTick = [this, tick = std::move(timer.OnTick)] {
@@ -256,7 +253,7 @@ TEST_F(PatrolTray, TicksFetchBehindTheTrayAndWaitForTheDialogAndForTheErrorOfARu
 
 // While the patrol timer counts down, the status area and the tray icon's
 // tooltip say when it fetches next, by the program's clock. Without a network
-// the fetch button says so and ticks pass silently; a tick while a menu is
+// a fetch says so and ticks pass silently; a tick while a menu is
 // open waits until it has closed (a dialog appearing would close it).
 TEST_F(PatrolTray, TheNextPatrolIsShownAndWithoutANetworkTicksPassSilentlyAfterAnOpenMenu) {
   test::NetworkCheckStub network(false);
@@ -289,12 +286,12 @@ TEST_F(PatrolTray, TheNextPatrolIsShownAndWithoutANetworkTicksPassSilentlyAfterA
 
   network.proxies.clear();
   test::PutSetting(settings::key::kProxy, "192.0.2.1:8080");
-  w.Main("fetchButton")->click();
+  w.Main<QAction>("trayFetchAction")->trigger();
   TogglePatrol();
   ASSERT_TRUE(test::SpinUntil([&] { return network.proxies.size() >= 3; }));
   TogglePatrol();
   EXPECT_EQ(network.proxies[0], "192.0.2.1:8080");
-  ASSERT_EQ(w.messages.size(), 1u);  // the button's, not the ticks'
+  ASSERT_EQ(w.messages.size(), 1u);  // the tray item's, not the ticks'
   EXPECT_EQ(w.messages[0].text, "ネットワークに接続されていません");
   EXPECT_FALSE(w.progressDialog.isVisible());
   EXPECT_TRUE(w.Main("fetchButton")->isEnabled());
@@ -380,11 +377,16 @@ TEST_F(PatrolTray, IntoTheTrayAndBackAsTheUserLeftIt) {
 }
 
 TEST_F(PatrolTray, OutOfSightARunsNewsIsAnnouncedOnceAndItsClickShowsTheFirstNewRow) {
+  TrayIconHost::SetMessageHookForTesting([this](const QString& title, const QString& text) {
+    balloons.push_back((title + QLatin1Char('|') + text).toStdString());
+  });
   test::PutWatchList({"BETA"});
-  // No notification service: the balloon, whose click shows the first new row.
+  // No session bus: the balloon, whose click shows the first new row.
   w.mainWindow.AppendRow("", "", "old beta", 0, std::make_unique<NewsItem>());
   w.Main("trayButton")->click();
+  qputenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent");
   Run({"+Alpha", "+!Beta"});
+  qputenv("DBUS_SESSION_BUS_ADDRESS", address.toUtf8());
   EXPECT_EQ(Shown(), "old beta watched, Alpha bold, Beta bold watched, 新着 2件 (ウォッチ 1件)");
   EXPECT_EQ(balloons, test::Texts{"新着 2件 (ウォッチ 1件)|YOL: Beta\nYOL: Alpha"});
   emit w.Main<QSystemTrayIcon>("trayIcon")->messageClicked();
@@ -392,7 +394,8 @@ TEST_F(PatrolTray, OutOfSightARunsNewsIsAnnouncedOnceAndItsClickShowsTheFirstNew
   EXPECT_FALSE(InTray());
   EXPECT_EQ(w.Main<ReportView>("headlineList")->SelectedRow(), 1);
 
-  // In sight: not announced. Minimised: from an icon that leaves with it.
+  // In sight: not announced. Minimised, with no notification service on the
+  // bus: from an icon that leaves with it.
   Run({"+!Gamma"});
   EXPECT_EQ(w.Main<QLabel>("newCountLabel")->text(), QString::fromUtf8("新着 1件 (ウォッチ 1件)"));
   w.mainWindow.showMinimized();
