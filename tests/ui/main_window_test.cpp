@@ -26,6 +26,17 @@ namespace {
 using test::Find;
 using MainWindowTest = test::WindowsTest;
 
+// The window program's environment on the test's folder, on `platform` and
+// with no display.
+QProcessEnvironment ProgramEnvironment(const char* platform) {
+  QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+  environment.insert(QStringLiteral("QUILLET_HOME"), QString::fromStdString(DataDirectory()));
+  environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QString::fromLatin1(platform));
+  environment.remove(QStringLiteral("DISPLAY"));
+  environment.remove(QStringLiteral("WAYLAND_DISPLAY"));
+  return environment;
+}
+
 // The headline list's menu acts on the row of the right-button press: it
 // shows the row's URL ('&' doubled, so that it shows), copies and opens it.
 TEST_F(MainWindowTest, TheHeadlineMenuShowsCopiesAndOpensTheRowsUrl) {
@@ -93,21 +104,15 @@ TEST_F(MainWindowTest, TheStoredGeometryAppliesAtTheFirstShowingAndIsWrittenAtCl
 
 TEST(FramePositionInside, MovesAFrameIntoTheAreaAsLittleAsItCan) {
   const QRect area(0, 30, 1280, 870);  // below a panel at the top
-  const struct {
-    const char* what;
-    QRect frame;
-    QPoint expected;
-  } cases[] = {
-      {"touching every edge stays", {0, 30, 1280, 870}, {0, 30}},
-      {"title bar above the area", {96, -10, 600, 500}, {96, 30}},
-      {"off the right and the bottom", {1000, 800, 600, 500}, {680, 400}},
-      {"taller than the area: the title bar stays in", {10, 100, 600, 2000}, {10, 30}},
-      {"wider than the area: the left edge stays in", {-5, 40, 1500, 500}, {0, 40}},
+  const std::pair<QRect, QPoint> cases[] = {
+      {{0, 30, 1280, 870}, {0, 30}},        // touching every edge: stays
+      {{96, -10, 600, 500}, {96, 30}},      // title bar above the area
+      {{1000, 800, 600, 500}, {680, 400}},  // off the right and the bottom
+      {{10, 100, 600, 2000}, {10, 30}},     // taller than the area: the title bar stays in
+      {{-5, 40, 1500, 500}, {0, 40}},       // wider than the area: the left edge stays in
   };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.what);
-    EXPECT_EQ(FramePositionInside(c.frame, area), c.expected);
-  }
+  for (const auto& [frame, expected] : cases)
+    EXPECT_EQ(FramePositionInside(frame, area), expected) << frame.x() << "," << frame.y();
 }
 
 // The patrol timer, always on top and the columns the user set come back at
@@ -169,10 +174,7 @@ TEST_F(MainWindowTest, ALaterStartBringsTheRunningWindowForward) {
   ASSERT_TRUE(running.Claim());
   running.OnShowRequested = [&] { w.mainWindow.BringToFront(); };
   QProcess later;
-  QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-  environment.insert(QStringLiteral("QUILLET_HOME"), QString::fromStdString(DataDirectory()));
-  environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-  later.setProcessEnvironment(environment);
+  later.setProcessEnvironment(ProgramEnvironment("offscreen"));
   later.start(QStringLiteral(QUILLET_EXE), {});
   ASSERT_TRUE(test::SpinUntil([&] { return later.state() == QProcess::NotRunning; }));
   EXPECT_EQ(later.exitCode(), 0);
@@ -208,11 +210,6 @@ TEST_F(MainWindowTest, ASettingsFileThatCannotBeWrittenIsReportedOnceAndTheWindo
 // values, start the window.
 TEST(Program, HelpAndVersionNeedNoDisplayAndOnlyQtsOptionsStartTheWindow) {
   test::TempHome home;
-  QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-  environment.insert(QStringLiteral("QUILLET_HOME"), QString::fromStdString(DataDirectory()));
-  environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
-  environment.remove(QStringLiteral("DISPLAY"));
-  environment.remove(QStringLiteral("WAYLAND_DISPLAY"));
   // The arguments, the exit code and the start of stdout ("": it stays empty).
   const std::tuple<const char*, int, std::string> runs[] = {
       {"--help", 0, "Usage: quillet"},
@@ -221,7 +218,7 @@ TEST(Program, HelpAndVersionNeedNoDisplayAndOnlyQtsOptionsStartTheWindow) {
   for (const auto& [args, exitCode, out] : runs) {
     SCOPED_TRACE(args);
     QProcess program;
-    program.setProcessEnvironment(environment);
+    program.setProcessEnvironment(ProgramEnvironment("xcb"));
     program.start(QStringLiteral(QUILLET_EXE), QString::fromLatin1(args).split(QLatin1Char(' ')));
     ASSERT_TRUE(program.waitForFinished(60'000));
     EXPECT_EQ(program.exitCode(), exitCode);
