@@ -43,10 +43,9 @@ struct DarkTheme {
   std::optional<ProgramLook> look;
 };
 
-// The window on its screen, and each visible control whole: as large as its
-// size hint (a label or button) or its minimum size hint (a field), but in a
-// direction its policy gives up, and inside the window. Its picture goes to
-// QUILLET_SCREENSHOT_DIR (dark-NAME.png) if set.
+// The window on its screen, each visible control inside it and as large as its
+// size hint (a label, a button) or minimum size hint (a field) where its policy
+// keeps it; its picture to QUILLET_SCREENSHOT_DIR (dark-NAME.png) if set.
 void CheckWindow(QWidget& window, const char* name) {
   SCOPED_TRACE(name);
   const QRect screen = window.screen()->availableGeometry();

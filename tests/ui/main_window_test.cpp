@@ -26,8 +26,7 @@ namespace {
 using test::Find;
 using MainWindowTest = test::WindowsTest;
 
-// The window program's environment on the test's folder, on `platform` and
-// with no display.
+// The window program's environment: the test's folder, `platform`, no display.
 QProcessEnvironment ProgramEnvironment(const char* platform) {
   QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
   environment.insert(QStringLiteral("QUILLET_HOME"), QString::fromStdString(DataDirectory()));
@@ -115,10 +114,9 @@ TEST(FramePositionInside, MovesAFrameIntoTheAreaAsLittleAsItCan) {
     EXPECT_EQ(FramePositionInside(frame, area), expected) << frame.x() << "," << frame.y();
 }
 
-// The patrol timer, always on top and the columns the user set come back at
-// the next start; lists whose columns the user set are no longer fitted.
-// Always on top makes the window anew: the dialogs and the log search window
-// stay transient for it, so that the window manager keeps them above it.
+// What the user set comes back at the next start; lists whose columns the user
+// set are no longer fitted. Always on top makes the window anew: the dialogs
+// and the search window stay transient for it (kept above it).
 TEST_F(MainWindowTest, WhatTheUserSetInTheWindowIsKeptAcrossStarts) {
   w.mainWindow.show();
   w.Main("logSearchButton")->click();
@@ -200,9 +198,8 @@ TEST_F(MainWindowTest, ASettingsFileThatCannotBeWrittenIsReportedOnceAndTheWindo
   EXPECT_EQ(w.messages[0].icon, MessageIcon::kStop);
 }
 
-// Help and version need no display (here the xcb platform and none); an
-// unknown option is refused with the usage. Qt's own options, with their
-// values, start the window.
+// Help and version need no display (xcb and none); an unknown option gets the
+// usage. Qt's own options, with their values, start the window.
 TEST(Program, HelpAndVersionNeedNoDisplayAndOnlyQtsOptionsStartTheWindow) {
   test::TempHome home;
   // The arguments, the exit code and the start of stdout ("": it stays empty).

@@ -1,7 +1,6 @@
-// The tray's clicks, and the main window's patrol timer and tray: ticks that
-// fetch, wait or pass silently, hiding into the tray and coming back, and news
-// announced out of sight, through the desktop's notification service (a
-// scripted one on a private session bus) or else the tray balloon.
+// The tray's clicks and the main window's patrol and tray: ticks that fetch,
+// wait or pass silently, the tray and back, and news announced out of sight
+// (a scripted notification service on a private session bus, or the balloon).
 #include <QCursor>
 #include <QDBusConnection>
 #include <QDBusMessage>
@@ -251,10 +250,9 @@ TEST_F(PatrolTray, TicksFetchBehindTheTrayAndWaitForTheDialogAndForTheErrorOfARu
   EXPECT_EQ(w.messages[0].icon, MessageIcon::kStop);
 }
 
-// While the patrol timer counts down, the status area and the tray icon's
-// tooltip say when it fetches next, by the program's clock. Without a network
-// a fetch says so and ticks pass silently; a tick while a menu is
-// open waits until it has closed (a dialog appearing would close it).
+// The status area and the tooltip say when the patrol fetches next. Without a
+// network a fetch says so and ticks pass silently; a tick while a menu is open
+// waits until it has closed (a dialog appearing would close it).
 TEST_F(PatrolTray, TheNextPatrolIsShownAndWithoutANetworkTicksPassSilentlyAfterAnOpenMenu) {
   test::NetworkCheckStub network(false);
   const auto at = [](int hour, int minute) {
@@ -394,8 +392,8 @@ TEST_F(PatrolTray, OutOfSightARunsNewsIsAnnouncedOnceAndItsClickShowsTheFirstNew
   EXPECT_FALSE(InTray());
   EXPECT_EQ(w.Main<ReportView>("headlineList")->SelectedRow(), 1);
 
-  // In sight: not announced. Minimised, with no notification service on the
-  // bus: from an icon that leaves with it.
+  // In sight: not announced. Minimised (no service on the bus): from an icon
+  // that leaves with it.
   Run({"+!Gamma"});
   EXPECT_EQ(w.Main<QLabel>("newCountLabel")->text(), QString::fromUtf8("新着 1件 (ウォッチ 1件)"));
   w.mainWindow.showMinimized();

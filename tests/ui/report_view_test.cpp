@@ -63,9 +63,8 @@ TEST_F(ReportViewTest, MouseAndKeyboardSelectRowsOpenThemAndAskForTheirMenu) {
   EXPECT_EQ(doubleClicks, 4);
 }
 
-// A fit is no width the user set; the last column follows the list's width.
-// Remembered widths that do not fit the columns are passed over; one
-// narrower than its header gives way to the header.
+// The last column follows the list's width. Remembered widths that do not
+// fit the columns are passed over; one narrower than its header gives way.
 TEST_F(ReportViewTest, AFitIsNoUserWidthAndTheLastColumnFollowsTheWidth) {
   const QString genre = QStringLiteral("a genre wider than its header");
   list->Rows().AppendRow({"YOL", "a genre wider than its header", "", ""}, 0);
