@@ -1,23 +1,21 @@
-// The main window: the headline menu, the geometry kept in the settings file,
-// and the program itself.
+// The main window: the headline menu, the geometry and the view kept in the
+// settings file, and the program itself.
 #include <sys/stat.h>
 
 #include <QClipboard>
 #include <QDialogButtonBox>
 #include <QHeaderView>
 #include <QProcess>
-#include <QPushButton>
 #include <QScreen>
-#include <QSystemTrayIcon>
 #include <QWindow>
 
+#include <array>
 #include <filesystem>
+#include <tuple>
 
 #include "app/quillet/command_line.h"
 #include "core/sys/program_dir.h"
 #include "program_windows.h"
-#include "support/settings_edits.h"
-#include "ui/log_search_window.h"
 #include "ui/qt_japanese.h"
 #include "ui/single_instance.h"
 #include "ui/window_placement.h"
@@ -28,11 +26,14 @@ namespace {
 using test::Find;
 using MainWindowTest = test::WindowsTest;
 
-std::vector<int> Stored() {
-  const settings::Settings stored = settings::ReadSettings();
-  if (!stored.geometryStored) return {};
-  const settings::Geometry& g = stored.geometry;
-  return {g.left, g.top, g.width, g.height, g.maximized};
+// The window program's environment: the test's folder, `platform`, no display.
+QProcessEnvironment ProgramEnvironment(const char* platform) {
+  QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+  environment.insert(QStringLiteral("QUILLET_HOME"), QString::fromStdString(DataDirectory()));
+  environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QString::fromLatin1(platform));
+  environment.remove(QStringLiteral("DISPLAY"));
+  environment.remove(QStringLiteral("WAYLAND_DISPLAY"));
+  return environment;
 }
 
 // The headline list's menu acts on the row of the right-button press: it
@@ -60,78 +61,78 @@ TEST_F(MainWindowTest, TheHeadlineMenuShowsCopiesAndOpensTheRowsUrl) {
 }
 
 TEST_F(MainWindowTest, TheStoredGeometryAppliesAtTheFirstShowingAndIsWrittenAtClose) {
-  // Nothing stored: the built-in size, moved inside the screen where the
-  // built-in place would leave it sticking out; written back at close.
+  // Nothing stored: the built-in bounds, inside the screen; written at close.
   w.mainWindow.show();
   ASSERT_TRUE(w.mainWindow.close());
   const QRect screen = w.mainWindow.screen()->availableGeometry();
-  const std::vector<int> stored = Stored();
-  EXPECT_EQ(stored[2] * 1000 + stored[3], 505'657);
-  EXPECT_TRUE(screen.contains(QRect(stored[0], stored[1], stored[2], stored[3])))
-      << stored[0] << "," << stored[1] << " in " << screen.width() << "x" << screen.height();
-  EXPECT_EQ(stored[0] == 408, 408 + 505 <= screen.right());
+  const settings::Geometry g = settings::ReadSettings().geometry;
+  const QRect stored(g.left, g.top, g.width, g.height);
+  EXPECT_EQ(stored.size(), QSize(505, 657));
+  EXPECT_TRUE(screen.contains(stored)) << screen.width() << "x" << screen.height();
+  EXPECT_EQ(g.left == 408, 408 + 505 <= screen.right());
 
-  // Stored bounds are applied, a frame off the screen moved inside it. Later
-  // showings (back from the tray) keep the window where the user left it and
-  // read the interval again; always on top re-creates the window in place, no
-  // showing.
+  // Stored bounds apply, a frame off the screen moved inside. Later showings
+  // (from the tray) keep the window as the user left it and read the interval
+  // again; always on top re-creates the window in place.
   test::PutGeometry({-3000, 40, 600, 500, false});
   test::PutSetting(settings::key::kTimerInterval, 3);
-  auto again = std::make_unique<MainWindow>();
-  again->show();
-  EXPECT_EQ(again->size(), QSize(600, 500));
-  EXPECT_EQ(again->pos(), QPoint(screen.left(), 40));
-  EXPECT_EQ(again->PatrolIntervalMs(), 3 * 60'000);
-  again->move(100, 120);
-  again->hide();
+  MainWindow again;
+  again.show();
+  EXPECT_EQ(QRect(again.pos(), again.size()), QRect(screen.left(), 40, 600, 500));
+  EXPECT_EQ(again.PatrolIntervalMs(), 3 * 60'000);
+  again.move(100, 120);
+  again.hide();
   test::PutSetting(settings::key::kTimerInterval, 4);
-  again->show();
+  again.show();
   test::PutSetting(settings::key::kTimerInterval, 5);
   for (bool onTop : {true, false}) {
-    Find<QToolButton>(*again, "alwaysOnTopButton")->click();
-    EXPECT_EQ(bool(again->windowFlags() & Qt::WindowStaysOnTopHint), onTop);
-    EXPECT_TRUE(again->isVisible());
-    EXPECT_EQ(again->size(), QSize(600, 500));
-    EXPECT_EQ(again->pos(), QPoint(100, 120));
-    EXPECT_EQ(again->PatrolIntervalMs(), 4 * 60'000);
+    Find<QToolButton>(again, "alwaysOnTopButton")->click();
+    EXPECT_EQ(bool(again.windowFlags() & Qt::WindowStaysOnTopHint), onTop);
+    EXPECT_TRUE(again.isVisible());
+    EXPECT_EQ(QRect(again.pos(), again.size()), QRect(100, 120, 600, 500));
+    EXPECT_EQ(again.PatrolIntervalMs(), 4 * 60'000);
   }
 
-  // A maximized window stores its normal bounds and comes back maximized.
-  again->showMaximized();
-  ASSERT_TRUE(test::SpinUntil([&] { return again->isMaximized(); }));
-  EXPECT_TRUE(again->close());
-  EXPECT_EQ(Stored(), (std::vector<int>{100, 120, 600, 500, true}));
-  again = std::make_unique<MainWindow>();
-  again->show();
-  EXPECT_TRUE(again->isMaximized());
-  EXPECT_EQ(again->normalGeometry().size(), QSize(600, 500));
+  // Stored maximized: the window comes back maximized over those bounds.
+  test::PutGeometry({100, 120, 600, 500, true});
+  MainWindow maximized;
+  maximized.show();
+  EXPECT_TRUE(maximized.isMaximized());
+  EXPECT_EQ(maximized.normalGeometry().size(), QSize(600, 500));
 }
 
 TEST(FramePositionInside, MovesAFrameIntoTheAreaAsLittleAsItCan) {
   const QRect area(0, 30, 1280, 870);  // below a panel at the top
-  const struct {
-    const char* what;
-    QRect frame;
-    QPoint expected;
-  } cases[] = {
-      {"touching every edge stays", {0, 30, 1280, 870}, {0, 30}},
-      {"title bar above the area", {96, -10, 600, 500}, {96, 30}},
-      {"off the right and the bottom", {1000, 800, 600, 500}, {680, 400}},
-      {"taller than the area: the title bar stays in", {10, 100, 600, 2000}, {10, 30}},
-      {"wider than the area: the left edge stays in", {-5, 40, 1500, 500}, {0, 40}},
+  const std::pair<QRect, QPoint> cases[] = {
+      {{0, 30, 1280, 870}, {0, 30}},        // touching every edge: stays
+      {{96, -10, 600, 500}, {96, 30}},      // title bar above the area
+      {{1000, 800, 600, 500}, {680, 400}},  // off the right and the bottom
+      {{10, 100, 600, 2000}, {10, 30}},     // taller than the area: the title bar stays in
+      {{-5, 40, 1500, 500}, {0, 40}},       // wider than the area: the left edge stays in
   };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.what);
-    EXPECT_EQ(FramePositionInside(c.frame, area), c.expected);
-  }
+  for (const auto& [frame, expected] : cases)
+    EXPECT_EQ(FramePositionInside(frame, area), expected) << frame.x() << "," << frame.y();
 }
 
-// The patrol timer, always on top and the columns the user set come back at
-// the next start; lists whose columns the user set are no longer fitted.
+// What the user set comes back at the next start; lists whose columns the user
+// set are no longer fitted. Always on top makes the window anew: the dialogs
+// and the search window stay transient for it (kept above it).
 TEST_F(MainWindowTest, WhatTheUserSetInTheWindowIsKeptAcrossStarts) {
   w.mainWindow.show();
+  w.Main("logSearchButton")->click();
+  QWidget* search = nullptr;  // no Q_OBJECT: found by its C++ type
+  for (QWidget* child : w.mainWindow.findChildren<QWidget*>())
+    if (dynamic_cast<LogSearchWindow*>(child) != nullptr) search = child;
+  ASSERT_NE(search, nullptr);
+  const std::array<QWidget*, 4> windows{&w.progressDialog, &w.connectionDialog, &w.behaviourDialog,
+                                        search};
+  for (QWidget* window : windows)
+    window->show();
   w.Main("patrolButton")->click();
   w.Main("alwaysOnTopButton")->click();
+  for (QWidget* window : windows)
+    EXPECT_EQ(window->windowHandle()->transientParent(), w.mainWindow.windowHandle())
+        << window->windowTitle().toStdString();
   w.Main<ReportView>("headlineList")->header()->resizeSection(1, 123);
   ASSERT_TRUE(w.mainWindow.close());
   const auto view = settings::ReadSettings().view;
@@ -148,49 +149,10 @@ TEST_F(MainWindowTest, WhatTheUserSetInTheWindowIsKeptAcrossStarts) {
   EXPECT_TRUE(Find<QToolButton>(again, "patrolButton")->isChecked());
   EXPECT_TRUE(again.windowFlags() & Qt::WindowStaysOnTopHint);
   // The search window's widths go to the next search window.
-  for (int round = 0; round < 2; ++round) {
-    auto* search = new LogSearchWindow;  // deletes itself when closed
-    search->show();
-    auto* results = Find<ReportView>(*search, "resultList");
-    if (round == 0) results->header()->resizeSection(2, 77);
-    EXPECT_EQ(results->columnWidth(2), 77);
-    search->close();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-  }
-  // Widths that do not fit the list are passed over.
-  ReportView fresh({{"a", 40}, {"b", 40}, {"c", 40}});
-  for (const char* widths : {"10", "10,x", "10,20,30", "0,5", ""})
-    fresh.SetUserColumnWidths(widths);
-  EXPECT_EQ(fresh.UserColumnWidths(), "");
-  fresh.SetUserColumnWidths("70,80");
-  EXPECT_EQ(fresh.UserColumnWidths(), "70,80");
-}
-
-// Every dialog and the log search window belong to the main window: the
-// window manager keeps them above it, also while it is always on top.
-TEST_F(MainWindowTest, TheDialogsAndTheSearchWindowAreTransientForTheMainWindow) {
-  w.mainWindow.show();
-  w.Main("logSearchButton")->click();
-  LogSearchWindow* search = nullptr;  // no Q_OBJECT: found by its C++ type
-  for (QWidget* child : w.mainWindow.findChildren<QWidget*>())
-    if (auto* window = dynamic_cast<LogSearchWindow*>(child)) search = window;
-  ASSERT_NE(search, nullptr);
-  const std::pair<const char*, QWidget*> windows[] = {{"progress", &w.progressDialog},
-                                                      {"connection", &w.connectionDialog},
-                                                      {"behaviour", &w.behaviourDialog},
-                                                      {"search", search}};
-  // Always on top makes the main window's window anew; they follow it.
-  for (bool onTop : {false, true}) {
-    if (onTop) w.Main("alwaysOnTopButton")->click();
-    ASSERT_NE(w.mainWindow.windowHandle(), nullptr);
-    for (const auto& [what, window] : windows) {
-      SCOPED_TRACE(what);
-      window->show();
-      ASSERT_NE(window->windowHandle(), nullptr);
-      EXPECT_EQ(window->windowHandle()->transientParent(), w.mainWindow.windowHandle());
-      window->hide();
-    }
-  }
+  Find<ReportView>(*search, "resultList")->header()->resizeSection(2, 77);
+  search->close();
+  LogSearchWindow next;
+  EXPECT_EQ(Find<ReportView>(next, "resultList")->columnWidth(2), 77);
 }
 
 // A later start on the same folder asks the running one to show its window;
@@ -205,10 +167,7 @@ TEST_F(MainWindowTest, ALaterStartBringsTheRunningWindowForward) {
   ASSERT_TRUE(running.Claim());
   running.OnShowRequested = [&] { w.mainWindow.BringToFront(); };
   QProcess later;
-  QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-  environment.insert(QStringLiteral("QUILLET_HOME"), QString::fromStdString(DataDirectory()));
-  environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-  later.setProcessEnvironment(environment);
+  later.setProcessEnvironment(ProgramEnvironment("offscreen"));
   later.start(QStringLiteral(QUILLET_EXE), {});
   ASSERT_TRUE(test::SpinUntil([&] { return later.state() == QProcess::NotRunning; }));
   EXPECT_EQ(later.exitCode(), 0);
@@ -239,57 +198,29 @@ TEST_F(MainWindowTest, ASettingsFileThatCannotBeWrittenIsReportedOnceAndTheWindo
   EXPECT_EQ(w.messages[0].icon, MessageIcon::kStop);
 }
 
-struct ProgramRun {
-  int exitCode = -1;
-  std::string out, err;
-};
-
-// Runs the window program on the test's program folder, with no display at
-// all (the xcb platform would fail to start).
-ProgramRun RunProgram(const QStringList& args) {
-  QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-  environment.insert(QStringLiteral("QUILLET_HOME"), QString::fromStdString(DataDirectory()));
-  environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
-  environment.remove(QStringLiteral("DISPLAY"));
-  environment.remove(QStringLiteral("WAYLAND_DISPLAY"));
-  QProcess program;
-  program.setProcessEnvironment(environment);
-  program.start(QStringLiteral(QUILLET_EXE), args);
-  ProgramRun run;
-  if (!program.waitForFinished(60'000)) program.kill();
-  program.waitForFinished();
-  if (program.exitStatus() == QProcess::NormalExit) run.exitCode = program.exitCode();
-  run.out = program.readAllStandardOutput().toStdString();
-  run.err = program.readAllStandardError().toStdString();
-  return run;
-}
-
-TEST(Program, HelpAndVersionNeedNoDisplayAndUnknownOptionsAreRefused) {
+// Help and version need no display (xcb and none); an unknown option gets the
+// usage. Qt's own options, with their values, start the window.
+TEST(Program, HelpAndVersionNeedNoDisplayAndOnlyQtsOptionsStartTheWindow) {
   test::TempHome home;
-  const QString platform[] = {QStringLiteral("-platform"), QStringLiteral("offscreen")};
-  const struct {
-    QStringList args;
-    int exitCode;
-    std::string out;  // its start; "" when stdout stays empty
-  } cases[] = {
-      {{QStringLiteral("--help")}, 0, "Usage: quillet"},
-      {{QStringLiteral("--version")}, 0, "quillet " QUILLET_VERSION "\n"},
-      {{platform[0], platform[1], QStringLiteral("-v")}, 0, "quillet " QUILLET_VERSION "\n"},
-      {{QStringLiteral("--bogus")}, 2, ""},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.args.join(QLatin1Char(' ')).toStdString());
-    const ProgramRun run = RunProgram(c.args);
-    EXPECT_EQ(run.exitCode, c.exitCode);
-    EXPECT_EQ(run.out.substr(0, c.out.empty() ? std::string::npos : c.out.size()), c.out);
-    // A refused option has the usage on stderr.
-    EXPECT_EQ(run.err.starts_with("Usage: quillet"), c.exitCode == 2) << run.err;
+  // The arguments, the exit code and the start of stdout ("": it stays empty).
+  const std::tuple<const char*, int, std::string> runs[] = {
+      {"--help", 0, "Usage: quillet"},
+      {"-platform offscreen --version", 0, "quillet " QUILLET_VERSION "\n"},
+      {"--bogus", 2, ""}};
+  for (const auto& [args, exitCode, out] : runs) {
+    SCOPED_TRACE(args);
+    QProcess program;
+    program.setProcessEnvironment(ProgramEnvironment("xcb"));
+    program.start(QStringLiteral(QUILLET_EXE), QString::fromLatin1(args).split(QLatin1Char(' ')));
+    ASSERT_TRUE(program.waitForFinished(60'000));
+    EXPECT_EQ(program.exitCode(), exitCode);
+    const std::string printed = program.readAllStandardOutput().toStdString();
+    const std::string errors = program.readAllStandardError().toStdString();
+    EXPECT_EQ(printed.substr(0, out.empty() ? std::string::npos : out.size()), out);
+    EXPECT_EQ(errors.starts_with("Usage: quillet"), exitCode == 2) << errors;
   }
   EXPECT_FALSE(std::filesystem::exists(settings::SettingsFilePath()));
-}
 
-// Qt's own options, with their values, start the window; others are refused.
-TEST(Program, QtOptionsStartTheWindow) {
   using Args = std::vector<std::string>;
   for (const Args& args : {Args{}, Args{"-platform", "offscreen"},
                            Args{"--style=fusion", "-nograb"}, Args{"-display", "-reverse"}})
