@@ -216,6 +216,7 @@ TEST_F(PatrolTray, TicksFetchBehindTheTrayAndWaitForTheDialogAndForTheErrorOfARu
             &w.mainWindow, [&, start = ticks] { return downloading(5) && ticks >= start + 3; },
             [&] {
               checksDuringRun = network.proxies.size();
+              TogglePatrol();  // off: no tick may start the next run before the checks below
               test::Find<QPushButton>(w.progressDialog, "cancelButton")->click();
             });
       });
@@ -241,6 +242,7 @@ TEST_F(PatrolTray, TicksFetchBehindTheTrayAndWaitForTheDialogAndForTheErrorOfARu
     checksWhileOpen = network.proxies.size() - checks;
     dialogWhileOpen = w.progressDialog.isVisible();
   };
+  TogglePatrol();
   ASSERT_TRUE(test::SpinUntil([&] { return w.messages.size() >= 2; }));
   TogglePatrol();
   EXPECT_TRUE(cleanedUpFirst);

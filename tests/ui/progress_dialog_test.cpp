@@ -136,7 +136,10 @@ TEST_F(ProgressDialog, RunsEndAsTheStatusSaysAndAClosedWindowEndsTheRunQuietly) 
   EXPECT_TRUE(skip.isEnabled());
   EXPECT_EQ(ended(), "取得に失敗しました|Quillet\n最終巡回 14:00 取得に失敗しました");
   ASSERT_EQ(w.messages.size(), 1u);
-  EXPECT_TRUE(w.messages[0].text.ends_with("。詳細: Proxy Authentication Required."));
+  EXPECT_EQ(
+      w.messages[0].text,
+      "Yomiuri On Line: プロキシが認証を求めています (407)。接続設定のプロキシのユーザー名とパス"
+      "ワードを確かめてください。詳細: Proxy Authentication Required.");
   EXPECT_TRUE(headlines().empty());
 
   QApplication::setQuitOnLastWindowClosed(true);
