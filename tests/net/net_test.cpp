@@ -266,8 +266,7 @@ TEST_F(HttpClientTest, TransfersBelowTheFloorTimeOutAndATrickleAtTheRequestDeadl
     }
   }
   EXPECT_EQ(body_, "small");
-  // The deadline ends a request that trickles on above the floor, and counts
-  // from its start across relocations: three hops of 200 ms each outlast 300 ms.
+  // The deadline ends a request that trickles on above the floor.
   SetTransferFloorForTesting(TransferFloor{1, 10s});
   cli_.requestDeadline = 300ms;
   TestServer::Script trickle{std::vector<TestServer::Piece>(30, {"y", 100}), true};
@@ -275,12 +274,6 @@ TEST_F(HttpClientTest, TransfersBelowTheFloorTimeOutAndATrickleAtTheRequestDeadl
   server_.Add(trickle);
   EXPECT_EQ(Get(server_.Url("/")), "Connection timed out");
   EXPECT_EQ(cli_.Problem(), HttpProblem::kDeadline);
-  for (const char* status : {"302 Found\r\nLocation: /a", "302 Found\r\nLocation: /b", "200 OK"}) {
-    server_.Add(
-        {{{"HTTP/1.0 " + std::string(status) + "\r\n", 0}, {"X: 1\r\n", 100}, {"\r\nbody", 100}},
-         true});
-  }
-  EXPECT_EQ(Get(server_.Url("/")), "Connection timed out");
 }
 
 // The test CA trusted through QUILLET_CA_FILE, a site with the certificate for
@@ -301,11 +294,6 @@ TEST_F(HttpsTest, GetsDirectlyAndThroughTheProxysTunnelWithTheLimits) {
   EXPECT_EQ(Get(server_.Url("/")), "");
   EXPECT_EQ(Outcome(), "200 OK|1 lines|BDE back|-1 ");
   EXPECT_EQ(server_.Requests().back(), Request("GET /plain", "127.0.0.1"));
-  // A body of many read buffers, taken one at a time from what the TLS socket holds.
-  const std::string large(300'000, 'l');
-  site_.Add("HTTP/1.0 200 OK\r\n\r\n" + large);
-  EXPECT_EQ(Get(site_.Url("/large")), "");
-  EXPECT_EQ(body_, large);
   // Through tinyproxy, on a free port, tunnelling to the site only: CONNECT with
   // the proxy's credentials, then in the tunnel the request without them.
   QTcpServer free;
@@ -333,29 +321,21 @@ TEST_F(HttpsTest, GetsDirectlyAndThroughTheProxysTunnelWithTheLimits) {
   site_.Add("HTTP/1.0 200 OK\r\n\r\ntunnelled");
   EXPECT_EQ(Get(site_.Url("/c")), "");
   EXPECT_EQ(body_, "tunnelled");
-  cli_.maxDocumentSize = 4;
-  site_.Add("HTTP/1.0 200 OK\r\n\r\ntoo long");
-  EXPECT_EQ(Get(site_.Url("/d")), "document too large");
-  EXPECT_EQ(body_, "too ");
   cli_.onDocBegin = [](HttpClient& c) { c.AbortRequest(); };
   site_.Add("HTTP/1.0 200 OK\r\n\r\nbody");
   EXPECT_EQ(Get(site_.Url("/e")), "Connection aborted on request");
   EXPECT_EQ(site_.Requests(),
-            (Lines{Request("GET /a?b", "localhost"), Request("GET /large", "127.0.0.1"),
-                   Request("GET /c", "127.0.0.1"), Request("GET /d", "127.0.0.1"),
+            (Lines{Request("GET /a?b", "localhost"), Request("GET /c", "127.0.0.1"),
                    Request("GET /e", "127.0.0.1")}));
   cli_.proxyPassword = "wrong";  // tinyproxy refuses CONNECT with 401, not 407
   EXPECT_EQ(Get(site_.Url("/")), "Unauthorized");
   EXPECT_EQ(code_, 401);
-  EXPECT_EQ(site_.Connections(), 5);
-  // The CONNECT request as sent; refusals as HTTP errors, or by a status text.
+  EXPECT_EQ(site_.Connections(), 3);
+  // The CONNECT request as sent; a refusal that is no HTTP error, by its status text.
   cli_.proxy = "127.0.0.1:" + std::to_string(server_.Port());
-  for (const auto& [status, code] :
-       {std::pair{"407 Proxy Authentication Required", 407}, {"302 Found", 404}}) {
-    server_.Add("HTTP/1.0 " + std::string(status) + "\r\n\r\n");
-    EXPECT_EQ(Get("https://www.example.com/x"), std::string(status).substr(4));
-    EXPECT_EQ(code_, code);
-  }
+  server_.Add("HTTP/1.0 302 Found\r\n\r\n");
+  EXPECT_EQ(Get("https://www.example.com/x"), "Found");
+  EXPECT_EQ(code_, 404);
   EXPECT_EQ(server_.Requests().back(),
             "CONNECT www.example.com:443 HTTP/1.0\r\nHost: "
             "www.example.com:443\r\nProxy-Authorization: Basic "
