@@ -164,25 +164,5 @@ TEST_F(FeedFetch, HttpsUnreadableAnswersALogNotWrittenSkipAndCancel) {
   EXPECT_EQ(plain.Connections(), 6);
 }
 
-// Sources in progress together still reach the list in source order: the
-// first feed's answer is held while the second's comes, and the rows follow
-// the list.
-TEST_F(FeedFetch, SourcesTogetherReachTheListInOrder) {
-  TestServer held, fast;
-  const auto rss = [](const std::string& title) {
-    return "<rss><channel><item><title>" + title + "</title><link>l</link></item></channel></rss>";
-  };
-  held.Add({{{kOk + rss("First"), 0, true}}, true});
-  fast.Add(kOk + rss("Second"));
-  AddFeeds({"First", "Second"}, {&held, &fast});
-  test::PutRawSetting("Main", "NoAddEmpty", "1");
-  run.sourcesAtOnce = 2;
-  view.onStatus = [&](const std::string& status) {
-    if (status == CP932("Second の取得が終了しました")) held.Release();
-  };
-  test::RunToEnd(run, settings::ReadSettings());
-  EXPECT_EQ(list.Headlines(), (Strings{"First", "Second"}));
-}
-
 }  // namespace
 }  // namespace quillet
