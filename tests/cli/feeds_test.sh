@@ -18,7 +18,6 @@ refuse() { # refuse MESSAGE ARGS...: exit 1, the message on stderr, nothing on s
 refuse フィード名にタブや改行は使えません add $'a\tb' http://x
 refuse "URL は http:// か https:// で始めてください" add n ftp://x
 refuse "ID 3 のフィードはありません" remove 3
-refuse "ID x のフィードはありません" enable x
 check "refusals write nothing" cmp -s "$work/before.ini" "$work/quillet.ini"
 
 # A feed's log: printed as a category's by log --feed, and searched.

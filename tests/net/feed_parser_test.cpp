@@ -140,8 +140,6 @@ TEST(FeedParser, RefusesWhatItCannotReadAndNeverReadsOutside) {
   const std::pair<std::string, std::string> cases[] = {
       {laughs(9) + "&l9;</title></channel></rss>", "エンティティの展開が大きすぎます"},
       {laughs(2) + wide + "</title></channel></rss>", "エンティティの展開が大きすぎます"},
-      {laughs(3) + "&l3;</title></channel></rss>",
-       "Entity expands to more characters than the entity expansion limit."},
       {"<rss><channel>\n<title>a</titel></channel></rss>",
        "XML が正しくありません (2 行目、16 桁目): Opening and ending tag mismatch."},
       {"<rss><channel><title>&nbsp;</title></channel></rss>", "Entity 'nbsp' not declared."},
