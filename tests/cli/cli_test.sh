@@ -29,7 +29,6 @@ check "fetch: exit 0, 286 rows" test $? -eq 0 -a "$(wc -l <"$work/a.out")" -eq 2
 check "rows have four fields" test "$(awk -F'\t' 'NF != 4' "$work/a.out" | wc -l)" -eq 0
 check "no progress on a non-terminal" test ! -s "$work/a.err"
 
-# Search: rows on stdout, the count on stderr.
 "$cli" search 株 --home "$work/a" >"$work/s.out" 2>"$work/s.err"
 check "search: exit 0, rows, their count" test $? -eq 0 -a -s "$work/s.out" -a \
   "$(cat "$work/s.err")" = "$(wc -l <"$work/s.out")件見つかりました"
@@ -38,9 +37,9 @@ holding() { awk -F'\t' -v k="$1" 'index($3, k) { print $1 "\t" $2 "\t" $3 "\t" $
 check "cop31 --fold-width finds ＣＯＰ３１" cmp -s <(holding ＣＯＰ３１) \
   <("$cli" search cop31 --fold-width --home "$work/a" 2>/dev/null | cut -f1,3,4,5 | sort)
 
-# Log: the category's records, newest first.
 "$cli" log 0 --home "$work/a" >"$work/l.out"
 check "log: exit 0, the rows" test $? -eq 0 -a "$(wc -l <"$work/l.out")" -eq "$(grep -c $'^YOL\tトップ\t' "$work/a.out")"
+check "--encoding cp932" cmp -s <("$cli" log 0 --encoding cp932 --home "$work/a" | iconv -f CP932 -t UTF-8) "$work/l.out"
 
 # Newness: a fresh folder's first fetch --new prints every row, the next none.
 home "$work/new" "127.0.0.1:$tport" reader s3cret
@@ -104,10 +103,8 @@ check "XDG: a fetch" cmp -s <(xdg fetch) "$work/a.out"
 check "... its logs in ~/.local/share/quillet" test -s "$work/user/.local/share/quillet/YOL/top.log"
 home "$work/u" "127.0.0.1:$tport" reader wrong
 "$cli" fetch --home "$work/u" >/dev/null 2>"$work/u.err"
-check "wrong proxy password exits 1" test $? -eq 1
-check "wrong proxy password: the site, what to check, the reason" test "$(cat "$work/u.err")" = \
+check "wrong proxy password: exit 1, the site, what to check, the reason" test $? -eq 1 -a "$(cat "$work/u.err")" = \
   "Yomiuri On Line: 認証を求められました (401)。接続設定のプロキシのユーザー名とパスワードを確かめてください。詳細: Unauthorized."
-# On a terminal the progress line is cleared before the message.
 script -qec "'$cli' fetch --home '$work/u'" /dev/null >"$work/u.tty"
 check "on a terminal: progress, cleared before the message" grep -q $'\r\e\[KYomiuri On Line: 認証' "$work/u.tty"
 

@@ -7,8 +7,7 @@ cli=$1
 . "$(dirname "$0")/../support/checks.sh"
 rounds=100
 
-# add NAME...: the feed (f*, g*) or keyword (k*) of each name added by its own
-# process, all at once; a command that fails is named in $work/failed.
+# add NAME...: each name's feed (f*, g*) or keyword (k*) added at once by a process of its own.
 add() {
   local name running=()
   for name; do

@@ -1,7 +1,7 @@
 // URLs, the HTTP client against scripted servers on 127.0.0.1 (https, and
 // tinyproxy for tunnels), and fetch runs of one site.
 #include <QProcess>
-#include <QTcpServer>
+#include <QTcpSocket>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -67,7 +67,6 @@ class HttpClientTest : public testing::Test {
     cli_.accept = "image/gif, */*";
     cli_.noCache = true;
     cli_.receiveStream = &body_;
-    // A test that hangs fails instead of waiting a minute.
     SetTransferFloorForTesting(TransferFloor{1, 10s});
     cli_.onDocBegin = [this](HttpClient&) { events_ += 'B'; };
     cli_.onDocData = [this](HttpClient& c, std::string_view) {
@@ -271,10 +270,7 @@ TEST_F(HttpsTest, GetsDirectlyAndThroughTheProxysTunnelWithTheLimits) {
   EXPECT_EQ(server_.Requests().back(), Request("GET /plain", "127.0.0.1"));
   // Through tinyproxy, on a free port, tunnelling to the site only: CONNECT with
   // the proxy's credentials, then in the tunnel the request without them.
-  QTcpServer free;
-  free.listen(QHostAddress::LocalHost, 0);
-  const uint16_t port = free.serverPort();
-  free.close();
+  const uint16_t port = TestServer().Port();  // free once the server is gone
   QTemporaryDir dir;
   const QString config = dir.filePath(QStringLiteral("tinyproxy.conf"));
   test::WriteBytes(config.toStdString(),
