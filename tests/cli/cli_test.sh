@@ -32,6 +32,7 @@ check "no progress on a non-terminal" test ! -s "$work/a.err"
 "$cli" search 株 --home "$work/a" >"$work/s.out" 2>"$work/s.err"
 check "search: exit 0, rows, their count" test $? -eq 0 -a -s "$work/s.out" -a \
   "$(cat "$work/s.err")" = "$(wc -l <"$work/s.out")件見つかりました"
+check "search, cp932" cmp -s <("$cli" search "$(sj 株)" --encoding cp932 --home "$work/a" 2>/dev/null | iconv -f CP932 -t UTF-8) "$work/s.out"
 # --fold-width: every site's fetched rows that hold ＣＯＰ３１, found as cop31.
 holding() { awk -F'\t' -v k="$1" 'index($3, k) { print $1 "\t" $2 "\t" $3 "\t" $4 }' "$work/a.out" | sort -u; }
 check "cop31 --fold-width finds ＣＯＰ３１" cmp -s <(holding ＣＯＰ３１) \
@@ -39,7 +40,6 @@ check "cop31 --fold-width finds ＣＯＰ３１" cmp -s <(holding ＣＯＰ３�
 
 "$cli" log 0 --home "$work/a" >"$work/l.out"
 check "log: exit 0, the rows" test $? -eq 0 -a "$(wc -l <"$work/l.out")" -eq "$(grep -c $'^YOL\tトップ\t' "$work/a.out")"
-check "--encoding cp932" cmp -s <("$cli" log 0 --encoding cp932 --home "$work/a" | iconv -f CP932 -t UTF-8) "$work/l.out"
 
 # Newness: a fresh folder's first fetch --new prints every row, the next none.
 home "$work/new" "127.0.0.1:$tport" reader s3cret
