@@ -27,26 +27,19 @@ home "$work/a" "127.0.0.1:$tport" reader s3cret
 "$cli" fetch --home "$work/a" >"$work/a.out" 2>"$work/a.err"
 check "fetch: exit 0, 286 rows" test $? -eq 0 -a "$(wc -l <"$work/a.out")" -eq 286
 check "rows have four fields" test "$(awk -F'\t' 'NF != 4' "$work/a.out" | wc -l)" -eq 0
-check "first row is Yomiuri's top news" grep -q $'^YOL\tトップ\t.*\thttp://www.yomiuri.co.jp/' \
-  <(head -n 1 "$work/a.out")
 check "no progress on a non-terminal" test ! -s "$work/a.err"
 
-# Search: rows on stdout, the count on stderr; keyword and rows in either encoding.
 "$cli" search 株 --home "$work/a" >"$work/s.out" 2>"$work/s.err"
-check "search: exit 0, rows" test $? -eq 0 -a -s "$work/s.out"
-check "search count line" grep -qx "$(wc -l <"$work/s.out")件見つかりました" "$work/s.err"
-"$cli" search "$(printf '株' | iconv -t CP932)" --encoding cp932 --home "$work/a" >"$work/s2.out" \
-  2>/dev/null
-check "cp932 search" cmp -s <(iconv -f CP932 -t UTF-8 "$work/s2.out") "$work/s.out"
+check "search: exit 0, rows, their count" test $? -eq 0 -a -s "$work/s.out" -a \
+  "$(cat "$work/s.err")" = "$(wc -l <"$work/s.out")件見つかりました"
+check "search, cp932" cmp -s <("$cli" search "$(sj 株)" --encoding cp932 --home "$work/a" 2>/dev/null | iconv -f CP932 -t UTF-8) "$work/s.out"
 # --fold-width: every site's fetched rows that hold ＣＯＰ３１, found as cop31.
 holding() { awk -F'\t' -v k="$1" 'index($3, k) { print $1 "\t" $2 "\t" $3 "\t" $4 }' "$work/a.out" | sort -u; }
 check "cop31 --fold-width finds ＣＯＰ３１" cmp -s <(holding ＣＯＰ３１) \
   <("$cli" search cop31 --fold-width --home "$work/a" 2>/dev/null | cut -f1,3,4,5 | sort)
 
-# Log: the category's records, newest first.
 "$cli" log 0 --home "$work/a" >"$work/l.out"
 check "log: exit 0, the rows" test $? -eq 0 -a "$(wc -l <"$work/l.out")" -eq "$(grep -c $'^YOL\tトップ\t' "$work/a.out")"
-check "--encoding utf8" cmp -s <("$cli" log 0 --encoding utf8 --home "$work/a") "$work/l.out"
 
 # Newness: a fresh folder's first fetch --new prints every row, the next none.
 home "$work/new" "127.0.0.1:$tport" reader s3cret
@@ -59,7 +52,6 @@ check "second fetch --new: exit 0, no rows" test $? -eq 0 -a ! -s "$work/new.out
 home "$work/w" "127.0.0.1:$tport" reader s3cret
 check "watch add" "$cli" watch add 株価 --home "$work/w"
 check "watch add, cp932" "$cli" watch add "$(sj 日銀)" --encoding cp932 --home "$work/w"
-check "watch list" test "$("$cli" watch list --home "$work/w")" = $'株価\n日銀'
 check "watch list, cp932" \
   cmp -s <("$cli" watch list --encoding cp932 --home "$work/w") <(sj $'株価\n日銀\n')
 cp "$work/w/quillet.ini" "$work/w.ini"
@@ -96,47 +88,35 @@ check "log -1: a bad INDEX" grep -q "INDEX must be" <("$cli" log -1 --home "$wor
 for args in help -h "search --help" --version; do
   check "$args: exit 0, on stdout" test -n "$("$cli" $args 2>/dev/null)"
 done
-# The help states each exit status once, in its own section.
-"$cli" --help >"$work/help"
-check "exit statuses only under 'exit status:': 0, 1, 2" test -z "$(sed '/^exit status:/,$d' "$work/help" | grep -i -E 'exits? [0-9]')" -a \
-  "$(sed -n '/^exit status:/,$p' "$work/help" | grep -o -E '^  [0-9]' | tr -d ' \n')" = 012
-for args in fetch "watch list"; do
-  "$cli" $args --home "$work/missing" >/dev/null 2>"$work/e.err"
-  check "$args --home missing: exit 2" test $? -eq 2 -a ! -e "$work/missing"
-  check "... said so" grep -q "no such folder: $work/missing/" "$work/e.err"
-done
+"$cli" fetch --home "$work/missing" >/dev/null 2>"$work/e.err"
+check "--home missing: exit 2, said so" test $? -eq 2 -a ! -e "$work/missing" -a \
+  "$(grep -c "no such folder: $work/missing/" "$work/e.err")" -eq 1
 
 # Without --home or QUILLET_HOME: the settings and the logs in the XDG folders,
 # made for the user alone.
 xdg() { env -u QUILLET_HOME -u XDG_CONFIG_HOME -u XDG_DATA_HOME HOME="$work/user" "$cli" "$@"; }
 mkdir "$work/user" && xdg watch add 株価
-check "XDG: quillet.ini in ~/.config/quillet" test -s "$work/user/.config/quillet/quillet.ini"
-check "... its folder 0700" test "$(stat -c %a "$work/user/.config/quillet")" = 700
+check "XDG: quillet.ini in ~/.config/quillet, its folder 0700" test -s "$work/user/.config/quillet/quillet.ini" \
+  -a "$(stat -c %a "$work/user/.config/quillet")" = 700
 cp "$work/a/quillet.ini" "$work/user/.config/quillet/quillet.ini"
 check "XDG: a fetch" cmp -s <(xdg fetch) "$work/a.out"
 check "... its logs in ~/.local/share/quillet" test -s "$work/user/.local/share/quillet/YOL/top.log"
 home "$work/u" "127.0.0.1:$tport" reader wrong
 "$cli" fetch --home "$work/u" >/dev/null 2>"$work/u.err"
-check "wrong proxy password exits 1" test $? -eq 1
-check "wrong proxy password: the site, what to check, the reason" test "$(cat "$work/u.err")" = \
+check "wrong proxy password: exit 1, the site, what to check, the reason" test $? -eq 1 -a "$(cat "$work/u.err")" = \
   "Yomiuri On Line: 認証を求められました (401)。接続設定のプロキシのユーザー名とパスワードを確かめてください。詳細: Unauthorized."
-# On a terminal the progress line is cleared before the message.
 script -qec "'$cli' fetch --home '$work/u'" /dev/null >"$work/u.tty"
 check "on a terminal: progress, cleared before the message" grep -q $'\r\e\[KYomiuri On Line: 認証' "$work/u.tty"
 
 # The network check, in a namespace with nothing but loopback: without a proxy
 # the fetch is not tried (2); a loopback proxy is a way out (refused there: 1).
 if unshare -n true 2>/dev/null; then
-  home "$work/n" ""
+  home "$work/n" "" && home "$work/m" "127.0.0.1:1"
   unshare -n "$cli" fetch --home "$work/n" >/dev/null 2>"$work/n.err"
-  check "no network exits 2" test $? -eq 2
-  check "no network message" grep -qx "ネットワークに接続されていません" "$work/n.err"
-  home "$work/m" "127.0.0.1:1"
+  check "no network: exit 2, said so" test $? -eq 2 -a "$(cat "$work/n.err")" = ネットワークに接続されていません
   unshare -n "$cli" fetch --home "$work/m" >/dev/null 2>&1
   check "loopback proxy passes the check" test $? -eq 1
-else
-  echo "network namespaces unavailable: network check not exercised" >&2
-fi
+else echo "network namespaces unavailable: network check not exercised" >&2; fi
 
 echo "$passed passed, $failed failed"
 [ "$failed" -eq 0 ]

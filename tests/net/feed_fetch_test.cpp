@@ -11,7 +11,6 @@
 #include "core/text/text_codec.h"
 #include "net/feed_parser.h"
 #include "net/fetch_run.h"
-#include "net/off_thread.h"
 #include "support/run_to_end.h"
 #include "support/settings_edits.h"
 #include "support/temp_home.h"
@@ -76,16 +75,6 @@ TEST_F(FeedFetch, FeedsFollowTheSitesAndFailedOnesAreNamedWhileTheRunGoesOn) {
          {kOk, kOk + "<span class=\"headline\">Site story\r\n", rss,
           std::string("HTTP/1.0 404 Not Found\r\n\r\n"), kOk + "<rss><item></rss>", atom})
       server.Add(response);
-    // The second run's settings change under it, at its first feed: it goes
-    // on with the ones it began with.
-    if (pass == 1) {
-      view.onStatus = [changed = false](const std::string& status) mutable {
-        if (changed || !status.starts_with(CP932("ニュース"))) return;
-        changed = true;
-        test::PutFeeds({});
-        test::PutRawSetting("Main", "NoAddEmpty", "1");
-      };
-    }
     test::RunToEnd(run, settings::ReadSettings());
     const Category& cnn = Categories()[32];  // its rows: the separator, then the headline
     const Site& s = Sites()[static_cast<size_t>(cnn.site)];
@@ -120,10 +109,8 @@ TEST_F(FeedFetch, FeedsFollowTheSitesAndFailedOnesAreNamedWhileTheRunGoesOn) {
             "最初の記事\thttp://a/1\t" + date + "\t1\r\nSecond\thttp://a/2\t" + date + "\t1\r\n");
 }
 
-// https with the tests' CA; answers that cannot be read, each reported as what
-// it is (a body over the feed limit, a chunked body the HTTP/1.0 request did
-// not ask for, an empty answer); a log that cannot be written; Skip (not a
-// failure) and Cancel (the feeds after it are not asked).
+// https with the tests' CA; unreadable answers, each reported as what it is; a log
+// that cannot be written; Skip (not a failure) and Cancel (later feeds not asked).
 TEST_F(FeedFetch, HttpsUnreadableAnswersALogNotWrittenSkipAndCancel) {
   setenv("QUILLET_CA_FILE", QUILLET_TEST_CERTIFICATES "/ca.pem", 1);
   TestServer secure(QUILLET_TEST_CERTIFICATES "/server"), plain;
@@ -163,42 +150,6 @@ TEST_F(FeedFetch, HttpsUnreadableAnswersALogNotWrittenSkipAndCancel) {
                "Empty: サーバーの答えが空でした。フィードの URL を確かめてください。詳細: "
                "フィードの XML が正しくありません (1 行目、0 桁目): Premature end of document."}));
   EXPECT_EQ(plain.Connections(), 6);
-}
-
-// Sources in progress together still reach the list in source order: the
-// first feed's answer is held while the second's comes, and the rows follow
-// the list. Skip during a long parse (a feed with 50,000 attributes in one
-// element) ends that feed at once; the parse is left to finish on its own.
-TEST_F(FeedFetch, SourcesTogetherReachTheListInOrderAndSkipDoesNotWaitForAParse) {
-  TestServer held, fast, slowParse;
-  const auto rss = [](const std::string& title) {
-    return "<rss><channel><item><title>" + title + "</title><link>l</link></item></channel></rss>";
-  };
-  held.Add({{{kOk + rss("First"), 0, true}}, true});
-  fast.Add(kOk + rss("Second"));
-  std::string attributes;
-  for (int i = 0; i < 50'000; ++i)
-    attributes += " a" + std::to_string(i) + "='x'";
-  slowParse.Add(kOk + "<rss><channel><item" + attributes +
-                "><title>T</title></item></channel></rss>");
-  AddFeeds({"First", "Second", "Slow"}, {&held, &fast, &slowParse});
-  test::PutRawSetting("Main", "NoAddEmpty", "1");
-  run.sourcesAtOnce = 3;
-  bool secondDone = false;
-  view.onStatus = [&](const std::string& status) {
-    secondDone |= status == CP932("Second の取得が終了しました");
-    // The slow feed is downloaded and its parse begins: the first may answer.
-    if (secondDone && status == CP932("Slow の取得が終了しました")) held.Release();
-  };
-  QTimer skipOnceMerged;
-  QObject::connect(&skipOnceMerged, &QTimer::timeout, [&] {
-    if (list.rows.size() == 2) run.Skip();
-  });
-  skipOnceMerged.start(1);
-  test::RunToEnd(run, settings::ReadSettings());
-  EXPECT_EQ(list.Headlines(), (Strings{"First", "Second"}));
-  EXPECT_TRUE(run.Failures().empty());
-  EXPECT_GT(OffThreadWork().load(), 0);  // the run ended while the parse goes on
 }
 
 }  // namespace

@@ -72,14 +72,6 @@ TEST(FeedParser, ReadsTheThreeFormats) {
   EXPECT_EQ(Shown(kRss2), "Top\nA|http://a/|経済\nB|http://b/|政治\nE|http://e/|社会");
   EXPECT_EQ(Shown(kRdf), "R\nA|http://a/|国際\nB|http://b/|科学");
   EXPECT_EQ(Shown(kAtom), "Atom\nA|http://a/|経済\nB b|http://b.mp3|tech\nC|http://c/|tech");
-  // The first thousand items are kept; the channel's title after them is read.
-  std::string many = "<rss><channel>";
-  for (int i = 0; i < 1005; ++i)
-    many += "<item><title>" + std::to_string(i) + "</title><link>x</link></item>";
-  const Feed feed = ParseFeed(many + "<title>T</title></channel></rss>");
-  ASSERT_EQ(feed.items.size(), 1000u);
-  EXPECT_EQ(feed.items.back().title, "999");
-  EXPECT_EQ(feed.title, "T");
 }
 
 TEST(FeedParser, DecodesEachEncodingToCp932) {
@@ -95,9 +87,8 @@ TEST(FeedParser, DecodesEachEncodingToCp932) {
       {declared("Shift_JIS") + body, "CP932"},
       {"<?xml version=\"1.0\" encoding = \"EUC-JP\" ?>" + body, "EUC-JP"},
       {declared("iso-2022-jp") + body, "ISO-2022-JP"},
-      {declared("utf-8") + body, "UTF-8"},
       {body, "UTF-8"},
-      {"\uFEFF" + body, "UTF-8"},
+      {declared("utf-8") + body, "UTF-8"},
       {"\uFEFF" + body, "UTF-16LE"},
       {"\uFEFF" + body, "UTF-16BE"},
       {declared("UTF-16") + body, "UTF-16LE"}};
@@ -125,10 +116,6 @@ TEST(FeedParser, DecodesEntitiesAndCdataAndCleansTexts) {
                     "</item></channel></rss>"),
               shown + "\n"s + shown + "|http://a/?b=1&c=2|c d");
   }
-  EXPECT_EQ(
-      Shown(
-          R"(<!DOCTYPE rss [<!ENTITY s "Small">]><rss><channel><title>&s;</title></channel></rss>)"),
-      "Small");
 }
 
 TEST(FeedParser, RefusesWhatItCannotReadAndNeverReadsOutside) {
@@ -150,8 +137,6 @@ TEST(FeedParser, RefusesWhatItCannotReadAndNeverReadsOutside) {
   const std::pair<std::string, std::string> cases[] = {
       {laughs(9) + "&l9;</title></channel></rss>", "エンティティの展開が大きすぎます"},
       {laughs(2) + wide + "</title></channel></rss>", "エンティティの展開が大きすぎます"},
-      {laughs(3) + "&l3;</title></channel></rss>",
-       "Entity expands to more characters than the entity expansion limit."},
       {"<rss><channel>\n<title>a</titel></channel></rss>",
        "XML が正しくありません (2 行目、16 桁目): Opening and ending tag mismatch."},
       {"<rss><channel><title>&nbsp;</title></channel></rss>", "Entity 'nbsp' not declared."},

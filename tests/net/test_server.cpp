@@ -8,7 +8,6 @@
 #include <QTimer>
 
 #include <functional>
-#include <memory>
 #include <stdexcept>
 
 namespace quillet::test {
