@@ -1,6 +1,5 @@
-// Open article: what the settings hand to the desktop's handler (xdg-open on
-// PATH) or the browser program, each a stand-in that records its arguments;
-// the messages instead of a launch, and launches that fail.
+// Open article, with stand-ins for xdg-open and the browser program that
+// record their arguments.
 #include "ui/browser_launch.h"
 
 #include <QThread>
@@ -29,8 +28,7 @@ class BrowserLaunch : public test::WindowsTest {
     setenv("PATH", (w.home.Path("bin") + ":" + path).c_str(), 1);
   }
   ~BrowserLaunch() override { setenv("PATH", path.c_str(), 1); }
-  // The stand-in that ran, its argument count and arguments, a line each (a
-  // generous limit only keeps a broken launch from hanging the run).
+  // The stand-in that ran, its argument count and arguments, a line each.
   std::string Launched() {
     const std::string args = w.home.Path("bin/args.txt");
     for (int i = 0; i < 1000 && !FileExists(args); ++i)
@@ -44,9 +42,8 @@ class BrowserLaunch : public test::WindowsTest {
   const std::string browser = w.home.Path("bin/browser");
 };
 
-TEST_F(BrowserLaunch, TheSettingsChooseTheDesktopTheBrowserProgramOrAMessage) {
-  // The [Main] section, the URL (UTF-8), and what the stand-in got or the
-  // message ("caption: text").
+TEST_F(BrowserLaunch, TheSettingsChooseTheDesktopTheBrowserProgramOrAMessageAndFailuresSayWhy) {
+  // The [Main] section, the URL, and what the stand-in got or "caption: text".
   const std::tuple<std::string, std::string, std::string> cases[] = {
       {"IEPath=" + browser, "http://127.0.0.1/記事?a=1&b=2",
        "xdg-open 1\nhttp://127.0.0.1/記事?a=1&b=2\n"},
@@ -62,18 +59,16 @@ TEST_F(BrowserLaunch, TheSettingsChooseTheDesktopTheBrowserProgramOrAMessage) {
     SCOPED_TRACE(url);
     // Every launch reads the settings file afresh.
     test::WriteBytes(settings::SettingsFilePath(), "[Main]\r\n" + ini + "\r\n");
-    w.messages.clear();
     OpenArticle(Utf8ToCp932(url), nullptr);
     EXPECT_EQ(w.messages.empty() ? Launched() : w.messages[0].caption + ": " + w.messages[0].text,
               result);
     EXPECT_TRUE(w.messages.size() <= 1 &&
                 (w.messages.empty() || w.messages[0].icon == MessageIcon::kExclamation));
+    w.messages.clear();
   }
-}
 
-// A browser program that cannot be run, an xdg-open that fails (no browser to
-// open the URL with: its exit status and last word) and a PATH without one.
-TEST_F(BrowserLaunch, ALaunchThatFailsIsReportedWithTheUrlAndWhy) {
+  // A browser program that cannot be run, an xdg-open that fails (no browser to
+  // open the URL with: its exit status and last word) and a PATH without one.
   test::PutSetting(settings::key::kNewWindowOnly, true);
   test::PutSetting(settings::key::kIEPath, browser);
   std::filesystem::permissions(browser, std::filesystem::perms::owner_read);
