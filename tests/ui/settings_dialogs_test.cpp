@@ -209,6 +209,8 @@ TEST_F(ConnectionDialogTest, OpeningShowsTheStoredSettingsAndOkAloneWritesWhatIt
           "[Feeds]\r\nCount=1\r\nNextId=5\r\nId0=4\r\nName0=old\r\n"
           "Url0=http://127.0.0.1/old\r\nEnabled0=0\r\n");
   w.Main<QAction>("connectionAction")->trigger();  // from the settings menu
+  Control("copyButton")->click();  // no line selected at the opening: nothing happens
+  Control("replaceButton")->click();
   EXPECT_EQ(State(), "5 64 | 10.0.0.1:8080\t利用者\t | a:1\tu\tp\tq | b:2\t\t");
   auto& password = *Control<QLineEdit>("passwordEdit");
   EXPECT_EQ(password.echoMode(), QLineEdit::Password);  // until the eye is pressed
