@@ -1,17 +1,12 @@
-// The two views of the logs over real log files, the sites' and the feeds':
-// the main window's log tab and the log search window.
+// The log tab and the log search window over real log files of the sites and the feeds.
 #include <sys/stat.h>
 
 #include <QClipboard>
 #include <QPointer>
 #include <QThreadPool>
 
-#include <algorithm>
-
 #include "core/log/log_search.h"
 #include "core/log/log_store.h"
-#include "core/settings/feed_list.h"
-#include "core/sites/catalogue.h"
 #include "core/sys/program_dir.h"
 #include "program_windows.h"
 #include "support/reference_log.h"
@@ -27,9 +22,9 @@ using LogTabTest = test::WindowsTest;
 
 // A category's or a feed's log in file order, read again when the tab is shown.
 TEST_F(LogTabTest, ACategoryOrAFeedListsItsLogInFileOrderAndReloadsWhenTheTabIsShown) {
-  std::vector<settings::FeedSource> feeds{{0, "Alpha", "http://127.0.0.1/a", true},
-                                          {0, CP932("ベータ"), "http://127.0.0.1/b", false}};
-  feeds = test::PutFeeds(feeds);
+  const std::vector<settings::FeedSource> feeds =
+      test::PutFeeds({{0, "Alpha", "http://127.0.0.1/a", true},
+                      {0, CP932("ベータ"), "http://127.0.0.1/b", false}});
   test::WriteBytes(DataDirectory() + settings::FeedLogFile(feeds[1].id),
                    Utf8ToCp932("新しい abc\tu\t2026/02/02\t1\r\n古い\tu\t2026/02/01\t1\r\n"));
   const std::string path = LogFilePath(10);  // アサヒ 最新５ニュース
@@ -41,9 +36,7 @@ TEST_F(LogTabTest, ACategoryOrAFeedListsItsLogInFileOrderAndReloadsWhenTheTabIsS
   QWidget& tab = *w.Main<QWidget>("logTab");
   QTreeWidget& tree = *Find<QTreeWidget>(tab, "siteTree");
   ReportView& list = *Find<ReportView>(tab, "recordList");
-  tabs.setCurrentWidget(&tab);  // nothing selected, or a site: the list stays empty
-  tree.setCurrentItem(tree.topLevelItem(1));
-  EXPECT_EQ(list.Rows().rowCount(), 0);
+  tabs.setCurrentWidget(&tab);
   tree.setCurrentItem(tree.topLevelItem(1)->child(1));
   EXPECT_EQ(Column(list, 0), (Texts{"2024/05/02", "", "2024/5/1"}));  // a blank line is a row
   EXPECT_EQ(Column(list, 1), (Texts{"新しい記事", "", "古い記事"}));
@@ -64,10 +57,6 @@ TEST_F(LogTabTest, ACategoryOrAFeedListsItsLogInFileOrderAndReloadsWhenTheTabIsS
   ASSERT_EQ(tree.topLevelItemCount(), kSiteCount + 1);
   QTreeWidgetItem* node = tree.topLevelItem(kSiteCount);
   EXPECT_EQ(node->text(0).toStdString(), "フィード");
-  ASSERT_EQ(node->childCount(), 2);
-  EXPECT_EQ(node->child(0)->text(0).toStdString(), "Alpha");
-  tree.setCurrentItem(node);  // the node itself has no log
-  EXPECT_EQ(list.Rows().rowCount(), 0);
   tree.setCurrentItem(node->child(1));
   EXPECT_EQ(Column(list, 0), (Texts{"2026/02/02", "2026/02/01"}));
   EXPECT_EQ(Column(list, 1), (Texts{"新しい abc", "古い"}));
@@ -89,27 +78,12 @@ TEST_F(LogTabTest, ACategoryOrAFeedListsItsLogInFileOrderAndReloadsWhenTheTabIsS
     EXPECT_EQ(tree.currentItem(), left ? tree.topLevelItem(kSiteCount)->child(0) : nullptr);
     EXPECT_EQ(list.Rows().rowCount(), 2 * left);
   }
-  // A site's category stays selected while the feed nodes are rebuilt.
-  tree.setCurrentItem(tree.topLevelItem(0)->child(0));
-  feeds[0].name = "Gamma";
-  test::PutFeeds(feeds);
-  tabs.setCurrentIndex(0);
-  tabs.setCurrentWidget(&tab);
-  ASSERT_EQ(tree.topLevelItem(kSiteCount)->child(0)->text(0).toStdString(), "Gamma");
-  EXPECT_EQ(tree.currentItem(), tree.topLevelItem(0)->child(0));
   EXPECT_TRUE(w.messages.empty());
-}
-
-// Program text as the window shows it, UTF-8.
-std::string U(const std::string& cp932) {
-  return Cp932ToUtf8(cp932);
 }
 
 class SearchWindowTest : public test::WindowsTest {
  protected:
   SearchWindowTest() {
-    // Each error box is recorded with the status line it appeared over.
-    w.OnMessage = [this] { statusAtMessage.push_back(Status()); };
     form->installEventFilter(&watcher);
     watcher.beforeReport = [this] { Note(); };
     form->show();
@@ -148,20 +122,17 @@ class SearchWindowTest : public test::WindowsTest {
   }
   std::string Status() { return Find<QLabel>(*form, "statusPanel")->text().toStdString(); }
   ReportView& List() { return *Find<ReportView>(*form, "resultList"); }
-  void SendKey(int key, const QString& text) {
-    test::PressKey(Find<QLineEdit>(*form, "keywordEdit"), key, text);
-  }
   // The statuses of a whole search finding `count` rows; `sites` gets each one's site.
   static Texts SearchStatuses(size_t count, std::vector<int>* sites = nullptr) {
     Texts texts;
     for (int site = 0; site < kSiteCount; ++site) {
       const Site& s = Sites()[static_cast<size_t>(site)];
       for (int k = 1, n = s.lastCategory - s.firstCategory + 1; k <= n; ++k) {
-        texts.push_back(U(SearchStatusText(site, k, n)));
+        texts.push_back(Cp932ToUtf8(SearchStatusText(site, k, n)));
         if (sites) sites->push_back(site);
       }
     }
-    texts.push_back(U(FoundCountText(count)));
+    texts.push_back(Cp932ToUtf8(FoundCountText(count)));
     return texts;
   }
 
@@ -178,11 +149,10 @@ class SearchWindowTest : public test::WindowsTest {
   Texts statuses;
   std::vector<int> rows;  // in the list at each status
   std::function<void()> during;
-  Texts statusAtMessage;
 };
 
 // The watch menu holds the list as the file has it, its keywords searched for as
-// the button would; an unreadable log ends the search with the count, then the error.
+// the button would; an unreadable log ends the search with the count and an error.
 TEST_F(SearchWindowTest, SearchShowsEveryStatusAndEachSitesRowsAsItGoesThenTheCount) {
   Log(0, {"ABC top story", "R&D budget", Utf8ToCp932("フィギュアＧＰ"), "GPU"});
   Log(31, {"zakzak abc"});
@@ -195,12 +165,8 @@ TEST_F(SearchWindowTest, SearchShowsEveryStatusAndEachSitesRowsAsItGoesThenTheCo
   const int rowsBeforeSite[kSiteCount] = {0, 1, 1, 1, 2, 3, 3};
   for (size_t i = 0; i < sites.size() && i < rows.size(); ++i)
     EXPECT_EQ(rows[i], rowsBeforeSite[sites[i]]) << statuses[i];
-  const auto genre = [](int category) {
-    return Cp932ToUtf8(Categories()[static_cast<size_t>(category)].genre);
-  };
   EXPECT_EQ(Column(List(), 0), (Texts{"YOL", "ZAKZAK", "CNN", "毎日"}));
   EXPECT_EQ(Column(List(), 1), (Texts{"2026/01/01", "2026/01/05", "2026/01/07", "2026/01/04"}));
-  EXPECT_EQ(Column(List(), 2), (Texts{genre(0), genre(31), genre(33), genre(57)}));
   EXPECT_EQ(Column(List(), 3), (Texts{"ABC top story", "zakzak abc", "CNN abc", "mainichi abc"}));
 
   QMenu& menu = *Find<QToolButton>(*form, "watchButton")->menu();
@@ -215,41 +181,29 @@ TEST_F(SearchWindowTest, SearchShowsEveryStatusAndEachSitesRowsAsItGoesThenTheCo
   EXPECT_EQ(open(), Texts{"-(ウォッチなし)"});
   test::PutWatchList({Utf8ToCp932("首相"), "R&D"});
   EXPECT_EQ(open(), (Texts{"首相", "R&&D"}));  // "&&" shows one '&'
-  statuses.clear();
   menu.actions()[1]->trigger();
   EXPECT_TRUE(test::SpinUntil([&] { return !form->Searching(); }));
-  Note();
   EXPECT_EQ(Find<QLineEdit>(*form, "keywordEdit")->text(), QStringLiteral("R&D"));
-  ASSERT_FALSE(statuses.empty());  // the first is the last search's count
-  EXPECT_EQ(Texts(statuses.begin() + 1, statuses.end()), SearchStatuses(1));
   EXPECT_EQ(Column(List(), 3), Texts{"R&D budget"});
 
-  // 全角と半角を区別しない: off at first, then folds widths and is remembered.
-  auto* fold = Find<QCheckBox>(*form, "foldWidthCheck");
-  EXPECT_FALSE(fold->isChecked());
-  Search("gp");
-  EXPECT_EQ(Column(List(), 3), (Texts{"GPU"}));
-  fold->click();
+  // 全角と半角を区別しない: folds widths and is remembered.
+  Find<QCheckBox>(*form, "foldWidthCheck")->click();
   Search("gp");
   EXPECT_EQ(Column(List(), 3), (Texts{"フィギュアＧＰ", "GPU"}));
   LogSearchWindow next;
   EXPECT_TRUE(Find<QCheckBox>(next, "foldWidthCheck")->isChecked());
-  fold->click();
-  EXPECT_FALSE(settings::ReadSettings().view.searchFoldWidth);
 
   const std::string fifo = LogFilePath(20);  // Impress Watch, before ZAKZAK
   ForceDirectories(DirectoryOf(fifo));
   ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);  // there, but no file to read
-  EXPECT_TRUE(w.messages.empty());
   Search("abc");
   EXPECT_EQ(Column(List(), 3), Texts{"ABC top story"});
   ASSERT_EQ(w.messages.size(), 1u);
   EXPECT_EQ(w.messages[0].text, "ファイル " + fifo + " は開けません.");
-  EXPECT_EQ(statusAtMessage, Texts{U(FoundCountText(1))});
-  EXPECT_EQ(Status(), U(FoundCountText(1)));
+  EXPECT_EQ(Status(), Cp932ToUtf8(FoundCountText(1)));
 }
 
-// Enter or the button during a search starts the new one in its place; Esc ends the window.
+// Enter during a search starts the new one in its place; Esc ends the window.
 TEST_F(SearchWindowTest, ANewSearchOrEscDuringASearchActsAtOnce) {
   Log(0, {"abc yol", "xyz yol"});
   // 中央日報's log, still being scanned when the first rows are in.
@@ -267,30 +221,18 @@ TEST_F(SearchWindowTest, ANewSearchOrEscDuringASearchActsAtOnce) {
       act();
     };
   };
-  // Enter in the keyword box; other keys still type.
-  Search("abc", onFirstRows([&] {
-           Find<QLineEdit>(*form, "keywordEdit")->setText(QStringLiteral("CN"));
-           SendKey(Qt::Key_N, QStringLiteral("N"));
-           SendKey(Qt::Key_Return, QStringLiteral("\r"));
-         }));
-  EXPECT_EQ(Find<QLineEdit>(*form, "keywordEdit")->text(), QStringLiteral("CNN"));
-  EXPECT_EQ(Status(), U(FoundCountText(0)));
-  EXPECT_EQ(List().Rows().rowCount(), 0) << "rows of the first search after the second began";
-
-  // The button, once the first search has posted all: its later reports are dropped.
+  // Enter in the keyword box, once the first search has posted all: its reports
+  // still queued are dropped. Other keys still type.
   Search("abc", onFirstRows([&] {
            QThreadPool::globalInstance()->waitForDone();
-           Find<QLineEdit>(*form, "keywordEdit")->setText(QStringLiteral("xyz"));
-           Find<QPushButton>(*form, "searchButton")->click();
+           auto* edit = Find<QLineEdit>(*form, "keywordEdit");
+           edit->setText(QStringLiteral("CN"));
+           test::PressKey(edit, Qt::Key_N, QStringLiteral("N"));
+           test::PressKey(edit, Qt::Key_Return, QStringLiteral("\r"));
          }));
-  const Texts second = SearchStatuses(1 + kLongLog / 2);
-  ASSERT_GT(statuses.size(), second.size());
-  EXPECT_EQ(Texts(statuses.end() - static_cast<ptrdiff_t>(second.size()), statuses.end()), second);
-  const Texts headlines = Column(List(), 3);
-  EXPECT_EQ(headlines.size(), 1u + kLongLog / 2);
-  EXPECT_TRUE(std::all_of(headlines.begin(), headlines.end(),
-                          [](const std::string& h) { return h.starts_with("xyz"); }));
-  EXPECT_TRUE(w.messages.empty());
+  EXPECT_EQ(Find<QLineEdit>(*form, "keywordEdit")->text(), QStringLiteral("CNN"));
+  EXPECT_EQ(Status(), Cp932ToUtf8(FoundCountText(0)));
+  EXPECT_EQ(List().Rows().rowCount(), 0) << "rows of the first search after the second began";
 
   bool closed = false;
   Search("abc", onFirstRows([&] {
