@@ -11,6 +11,7 @@
 #include "core/text/text_codec.h"
 #include "net/feed_parser.h"
 #include "net/fetch_run.h"
+#include "net/off_thread.h"
 #include "support/run_to_end.h"
 #include "support/settings_edits.h"
 #include "support/temp_home.h"
@@ -150,6 +151,23 @@ TEST_F(FeedFetch, HttpsUnreadableAnswersALogNotWrittenSkipAndCancel) {
                "Empty: サーバーの答えが空でした。フィードの URL を確かめてください。詳細: "
                "フィードの XML が正しくありません (1 行目、0 桁目): Premature end of document."}));
   EXPECT_EQ(plain.Connections(), 6);
+}
+
+// Skip during a long parse (50,000 attributes in one element) ends the feed at
+// once; the parse is left to finish on its own thread.
+TEST_F(FeedFetch, SkipDoesNotWaitForAParse) {
+  TestServer server;
+  std::string attributes;
+  for (int i = 0; i < 50'000; ++i)
+    attributes += " a" + std::to_string(i) + "='x'";
+  server.Add(kOk + "<rss><channel><item" + attributes + "><title>T</title></item></channel></rss>");
+  AddFeeds({"Slow"}, {&server});
+  view.onStatus = [&](const std::string& status) {
+    if (status == CP932("Slow の取得が終了しました")) QTimer::singleShot(0, [&] { run.Skip(); });
+  };
+  test::RunToEnd(run, settings::ReadSettings());
+  EXPECT_TRUE(list.Headlines().empty() && run.Failures().empty());
+  EXPECT_GT(OffThreadWork().load(), 0);  // the run ended while the parse goes on
 }
 
 }  // namespace

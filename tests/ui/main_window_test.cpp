@@ -1,5 +1,7 @@
 // The main window: the headline menu, the geometry and the view kept in the
 // settings file, and the program itself.
+#include <sys/stat.h>
+
 #include <QClipboard>
 #include <QDialogButtonBox>
 #include <QHeaderView>
@@ -82,6 +84,18 @@ TEST_F(MainWindowTest, TheStoredGeometryAppliesAtTheFirstShowingAndIsWrittenAtCl
   maximized.show();
   EXPECT_TRUE(maximized.isMaximized());
   EXPECT_EQ(maximized.normalGeometry().size(), QSize(600, 500));
+}
+
+TEST_F(MainWindowTest, ASettingsFileThatCannotBeWrittenIsReportedOnceAndTheWindowCloses) {
+  w.mainWindow.show();
+  ASSERT_TRUE(w.mainWindow.close());
+  ASSERT_EQ(chmod(settings::SettingsFilePath().c_str(), 0444), 0);
+  w.mainWindow.show();
+  EXPECT_TRUE(w.mainWindow.close());
+  EXPECT_FALSE(w.mainWindow.isVisible());
+  ASSERT_EQ(w.messages.size(), 1u);
+  EXPECT_EQ(w.messages[0].text, settings::SettingsFilePath() + " に書き込めません.");
+  EXPECT_EQ(w.messages[0].icon, MessageIcon::kStop);
 }
 
 TEST(FramePositionInside, MovesAFrameIntoTheAreaAsLittleAsItCan) {
