@@ -62,7 +62,7 @@ TEST(Settings, ANewFileIsTheUsersAloneOthersKeepTheirModeOrAreLeftAlone) {
   chmod(path.c_str(), 0640);
   test::PutRawSetting("Main", "Top", "5");
   EXPECT_EQ(mode(), owner_read | owner_write | group_read);
-  // Never replaced, even by root: read-only, a FIFO (no hang), a device.
+  // Never replaced, even by root: read-only, a FIFO (no hang).
   const auto refused = [] {
     try {
       test::PutRawSetting("Main", "Left", "2");
@@ -79,10 +79,6 @@ TEST(Settings, ANewFileIsTheUsersAloneOthersKeepTheirModeOrAreLeftAlone) {
   EXPECT_TRUE(refused());
   EXPECT_EQ(ReadSettings().geometry.left, key::kLeft.byDefault);
   EXPECT_TRUE(std::filesystem::is_fifo(path));
-  unlink(path.c_str());
-  std::filesystem::create_symlink("/dev/null", path);
-  EXPECT_TRUE(refused());
-  EXPECT_TRUE(std::filesystem::is_symlink(path));
 }
 
 // A lock that cannot be taken is an error and nothing is written.
@@ -99,8 +95,7 @@ TEST(Settings, TheLockIsBesideTheFileALinkLeadsTo) {
   EXPECT_EQ(ReadSettings().geometry.left, 1);
 }
 
-// --home or QUILLET_HOME, a portable copy's folder, else the XDG folders
-// (their variables only when absolute).
+// --home, QUILLET_HOME, a portable copy's folder, else the XDG folders (only when absolute).
 TEST(Settings, ProgramFoldersComeFromHomeThePortableCopyOrTheUsersXdgFolders) {
   const auto folders = [](FolderEnvironment e) {
     const ProgramFolders f = ChooseProgramFolders(e);
@@ -118,12 +113,6 @@ TEST(Settings, ProgramFoldersComeFromHomeThePortableCopyOrTheUsersXdgFolders) {
   EXPECT_EQ(folders(e), "/h/ /h/");
   e.override = "/o/";
   EXPECT_EQ(folders(e), "/o/ /o/");
-
-  const char* saved = std::getenv("QUILLET_HOME");
-  setenv("QUILLET_HOME", "/tmp/some/where", 1);
-  EXPECT_EQ(SettingsFilePath(), "/tmp/some/where/quillet.ini");
-  EXPECT_EQ(ChosenHome(), "/tmp/some/where/");
-  saved ? setenv("QUILLET_HOME", saved, 1) : unsetenv("QUILLET_HOME");
 }
 
 TEST(Settings, ValuesAreWrittenInTheirOrderAndReadAsStored) {
@@ -221,12 +210,10 @@ TEST(WatchList, ADialogsEditsMergeIntoWhatAnotherWriterChanged) {
 
 TEST(WatchList, KeywordsThatCannotBeWatchedAreNamed) {
   const std::string kana = CP932("ニュース");
-  for (const std::string& bad :
-       {std::string(), std::string("a\tb"), std::string("a\nb"), std::string("a\rb"),
-        std::string(256, 'x'), kana.substr(0, 3), std::string(" "), std::string("\x81\x40 ")})
+  for (const std::string& bad : {std::string(), std::string("a\rb"), std::string(256, 'x'),
+                                 kana.substr(0, 3), std::string("\x81\x40 ")})
     EXPECT_TRUE(WatchKeywordProblem(bad).has_value()) << bad;
-  for (const std::string& good :
-       {std::string(255, 'x'), kana, std::string("A b"), std::string(" \x81\x41")})
+  for (const std::string& good : {std::string(255, 'x'), kana, std::string(" \x81\x41")})
     EXPECT_EQ(WatchKeywordProblem(good), std::nullopt) << good;
   EXPECT_EQ(WatchKeywordProblem("  "), CP932("キーワードが空白だけです"));
   // Matching folds A-Z only: full-width letters are other letters.
@@ -275,15 +262,8 @@ TEST(FeedList, IdsAreStableAndEntriesThatCannotBeUsedAreKept) {
                                             {4, "dup", "http://b/", true},
                                             {10, CP932("新聞"), "https://n/rss", true}}));
   feeds.pop_back();
-  feeds = test::PutFeeds(feeds);
   feeds.push_back({0, "E", "http://e/", true});
-  feeds = test::PutFeeds(feeds);
-  EXPECT_EQ(feeds[2].id, 11);
-  EXPECT_EQ(ReadSettings().feeds.feeds, feeds);
-  EXPECT_NE(
-      test::ReadBytes(ini).find("Url3=ftp://c/\r\n" + tooLong +
-                                "Id5=8\r\nName5=D\r\nUrl5=http://d/\r\nCount=5\r\nNextId=12\r\n"),
-      std::string::npos);
+  EXPECT_EQ(test::PutFeeds(feeds)[2].id, 11);  // not the removed feed's 10
   EXPECT_EQ(FeedLogFile(11), "Feeds/11.log");
 }
 
@@ -311,15 +291,14 @@ TEST(FeedList, ADialogsEditsMergeIntoWhatAnotherWriterChanged) {
 
 TEST(FeedList, NamesAndUrlsThatCannotBeStoredAreNamed) {
   const std::string kana = CP932("ニュース");
-  for (const std::string& bad : {std::string(), std::string("a\tb"), std::string("a\nb"),
-                                 std::string(256, 'x'), kana.substr(0, 3)})
+  for (const std::string& bad :
+       {std::string(), std::string("a\tb"), std::string(256, 'x'), kana.substr(0, 3)})
     EXPECT_TRUE(FeedNameProblem(bad).has_value()) << bad;
-  for (const std::string& good : {std::string(255, 'x'), kana, std::string("A b")})
+  for (const std::string& good : {std::string(255, 'x'), kana})
     EXPECT_EQ(FeedNameProblem(good), std::nullopt) << good;
   for (const std::string& bad :
-       Strings{"ftp://h/", "http:/h", "http://", "https:///x", "http://:80/", "http://u@/",
-               "http://h/a b", "http://h/\x7f", "www.example.jp/rss",
-               "http://h/" + std::string(2040, 'p')})
+       Strings{"ftp://h/", "http://", "https:///x", "http://:80/", "http://u@/", "http://h/a b",
+               "http://h/\x7f", "http://h/" + std::string(2040, 'p')})
     EXPECT_TRUE(FeedUrlProblem(bad).has_value()) << bad;
   for (const std::string& good : Strings{"http://h", "HTTPS://h:8443/a?b#c", "http://u:p@h/",
                                          "http://h/" + std::string(2038, 'p')})
