@@ -70,12 +70,8 @@ TEST_F(Extraction, NewHeadlinesGoAboveTheOldInPageOrderAndNewOnlyHidesShownOnes)
   EXPECT_EQ(list.rows[0].caption + list.rows[0].genre, "YOL" + CP932("トップ"));
   EXPECT_EQ(Log(0), (Lines{Record("First story\thttp://www.yomiuri.co.jp/1"),
                            Record("Third\thttp://www.yomiuri.co.jp"), old}));
+  // New only, nothing new: no row and no write at all.
   Settings("[Main]\r\nAddNewsOnly=1\r\n");
-  SaveLogFile(LogFilePath(0), {old});
-  EXPECT_EQ(Run(doc), (Strings{"First story|http://www.yomiuri.co.jp/1|0",
-                               "Third|http://www.yomiuri.co.jp|0"}));
-  EXPECT_EQ(Log(0).size(), 3u);
-  // Nothing new: no row and no write at all.
   const std::string shown = "first STORY\tu\td\t1\r\nsecond story\tu\td\t1\r\nthird\t\t\t1";
   test::WriteBytes(LogFilePath(0), shown);
   EXPECT_TRUE(Run(doc).empty());
@@ -96,21 +92,13 @@ struct NewnessCase {
 
 TEST_F(Extraction, RowsAreNewWhenTheirLogHeldNoRecordOfThemWhenTheRunBegan) {
   const std::string kept = "old story goes on\tu\t2020/01/01\t1";
-  const std::string nato = CP932("NATO首脳会議"), natoLower = CP932("nato首脳会議");
-  const std::string full = CP932("[全文へ]");
   // clang-format off
   const NewnessCase cases[] = {
-      {"repeats in one run, folded the same or one the beginning of another", "", {},
-       {{kYolTop, Link("/1", "A"), Link("/1", full), Link("/2", full), Link("/3", nato),
-         Link("/4", natoLower), Link("/5", "Summit opens"), Link("/6", "Summit"), kYolMain, Link("/7", full)}},
-       {{"A", full, full, nato, natoLower, "Summit opens", "Summit", full}}},
       {"held before the run (with the flag 1 or 0), then in a later run", "",
        {kept, "Quiet news\tu\t2020/01/01\t0"},
        {{kYolTop, Link("/1", "Fresh"), Link("/2", "OLD story"), Link("/4", "Quiet news"), Link("/1", "Fresh")},
         {kYolTop, Link("/1", "fresh"), Link("/3", "Another"), Link("/3", "Another")}},
        {{"Fresh", "Fresh"}, {"Another", "Another"}}},
-      {"new only lists a repeat once", "[Main]\r\nAddNewsOnly=1\r\n", {},
-       {{kYolTop, Link("/1", "Fresh"), Link("/2", "FRESH"), Link("/3", "Other")}}, {{"Fresh", "Other"}}},
       {"logs off", "[Main]\r\nSaveLog=0\r\n", {kept},
        {{kYolTop, Link("/1", "Logless"), Link("/2", "logless"), Link("/3", "OLD story")},
         {kYolTop, Link("/1", "LOGLESS"), Link("/4", "Later"), Link("/4", "Later")}},
@@ -132,21 +120,6 @@ TEST_F(Extraction, RowsAreNewWhenTheirLogHeldNoRecordOfThemWhenTheRunBegan) {
   }
 }
 
-// ZAKZAK's one category has three sections on the page; a feed's items go
-// into one log too.
-TEST_F(Extraction, RepeatsAcrossSectionsAndInAFeedAreNewEachTime) {
-  const auto& markers = Categories()[31].markers;
-  Run({markers[0], Link("/1", "Zak"), markers[1], Link("/2", "Other"), markers[2],
-       Link("/3", "ZAK")},
-      3);
-  EXPECT_EQ(NewOnes(), (Strings{"Zak", "Other", "ZAK"}));
-
-  list.rows.clear();
-  const Feed feed{"F", {{"Item", "http://a/1", ""}, {"item", "http://a/2", ""}}};
-  merge.Merge(FeedItems({1, "F", "http://a/", true}, feed), list);
-  EXPECT_EQ(NewOnes(), (Strings{"Item", "item"}));
-}
-
 TEST(RunNews, ListsFiveWatchedOnesFirstAndCountsTheRest) {
   RunNews news;
   for (int row = 0; row < 7; ++row)
@@ -154,7 +127,6 @@ TEST(RunNews, ListsFiveWatchedOnesFirstAndCountsTheRest) {
   EXPECT_EQ(news.FirstRow(), 3);
   EXPECT_EQ(news.CountText(), CP932("新着 7件 (ウォッチ 2件)"));
   EXPECT_EQ(news.ListText(), "S2: h2\nS5: h5\nS0: h0\nS1: h1\nS3: h3\n" + CP932("ほか 2件"));
-  EXPECT_EQ(RunNews().CountText(), CP932("新着 0件"));
 }
 
 TEST(SeenHeadlines, AHeadlineStillMetIsNeverForgottenAndCategoriesAreApart) {
