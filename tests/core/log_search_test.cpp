@@ -31,12 +31,9 @@ size_t Below(std::mt19937& rng, size_t n) {
   return rng() % n;
 }
 
-// ASCII of both cases, half-width kana and marks, double-byte characters
-// whose trail byte is a letter, '\' or '`' (ア ヂ ソ 表 チ), a lead-range byte
-// (ャ 首) or neither (あ), full-width letters and signs (Ａ ａ ＼ ｀, the
-// ideographic space), the full-width forms of half-width kana (カ ガ), and the
-// bytes that end a field, a line or the text; now and then a lone lead byte or
-// a NUL.
+// ASCII, half-width kana and marks, double-byte characters with trail bytes
+// that are letters, signs or lead bytes, full-width forms, field and line ends;
+// now and then a lone lead byte or a NUL.
 std::string RandomLog(std::mt19937& rng, int site, size_t pieces) {
   static const std::vector<std::string> kPieces = {
       "a",        "A",        "b",        "B",        "z",    "Z",        " ",        "\\",
@@ -135,8 +132,7 @@ TEST(WatchMatch, MatchesAHeadlineAsTheLogSearchFindsIt) {
       }
     }
   }
-  EXPECT_TRUE(WatchMatch({"zz", "news"}).Matches("Top NEWS"));
-  EXPECT_FALSE(WatchMatch({"a"}).Matches("\x83\x41"));  // ア: its trail byte is 'A'
+  EXPECT_TRUE(WatchMatch({"zz", "news"}).Matches("Top NEWS"));  // any of the keywords
 }
 
 // Many small logs, then logs of several blocks: lines run across the block
