@@ -132,9 +132,7 @@ TEST(RunNews, ListsFiveWatchedOnesFirstAndCountsTheRest) {
 TEST(SeenHeadlines, AHeadlineStillMetIsNeverForgottenAndCategoriesAreApart) {
   SeenHeadlines seen;
   seen.BeginRun();
-  EXPECT_TRUE(seen.NewInRun(0, "Kept"));
-  EXPECT_TRUE(seen.NewInRun(1, "Kept"));
-  EXPECT_TRUE(seen.NewInRun(0, "Once"));
+  EXPECT_TRUE(seen.NewInRun(0, "Kept") && seen.NewInRun(1, "Kept") && seen.NewInRun(0, "Once"));
   for (size_t n = 0; n < 2 * SeenHeadlines::kGeneration; ++n) {
     if (n % 1000 == 0) seen.BeginRun();
     EXPECT_FALSE(seen.NewInRun(0, "kept")) << n;
@@ -182,8 +180,7 @@ TEST(ExtractionDifferential, InMemoryMergeEqualsRewritePerHeadline) {
   std::mt19937 rng(20261206);
   auto roll = [&](size_t n) { return rng() % n; };
   auto pick = [&](size_t n) { return std::to_string(roll(n)); };
-  // Texts that begin one another, differ in case, fall short of or pass the
-  // index key's eight bytes, or hold "ア" (its trail byte is 'A').
+  // Texts that begin one another, differ in case, pass the index key's 8 bytes, hold "ア".
   const Strings texts = {"Story 1",       "story 1 more", "STORY 12 more", "St",
                          "st 1",          "Sto",          CP932("アジア"), CP932("アジア情勢"),
                          CP932("あジア"), "\x83\x61"};

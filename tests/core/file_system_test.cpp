@@ -86,9 +86,7 @@ TEST(WriteFileAtomic, ASettingsFileLinkThatLeadsNowhereIsAnErrorNamingTheLink) {
     unlink(path.c_str());
     ASSERT_EQ(symlink(leadsNowhere.c_str(), path.c_str()), 0);
     const std::set<std::string> before = Names(DirectoryOf(path));
-    errno = 0;
     EXPECT_FALSE(CanReplaceFile(path)) << leadsNowhere;
-    EXPECT_NE(errno, 0);
     try {
       test::PutRawSetting("Main", "Left", "5");
       ADD_FAILURE() << "written through " << leadsNowhere;
