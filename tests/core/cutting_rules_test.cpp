@@ -1,8 +1,6 @@
-// The seven sites' cutting rules, case by case, and the bundled sample page of
-// each site cut the way the fetch run cuts it. Page and document lines are
-// written in UTF-8 and read as CP932: "@N" stands for the catalogue's section
-// marker of category N ("@N.k" for its k-th), and a line that is not valid
-// UTF-8 stands for its own bytes.
+// The sites' cutting rules case by case, and each bundled sample page cut as a run cuts it.
+// Lines are UTF-8 read as CP932; "@N" ("@N.k") is category N's (k-th) section marker,
+// and a line that is not valid UTF-8 stands for its own bytes.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -45,8 +43,7 @@ struct CutCase {
   int site;
   const char* name;
   std::vector<std::string_view> page;
-  // What the site's rules make of the page, or the one line "List index out of
-  // bounds (N)" for the QuilletError they raise.
+  // What the rules make of the page, or the message of the QuilletError they raise.
   std::vector<std::string_view> document;
 };
 
@@ -169,9 +166,8 @@ const CutCase kCutCases[] = {
 };
 // clang-format on
 
-// What each sample page holds beyond EXPECTED.md's counts: the categories
-// whose marker comes once per headline, the code guessed (-1: not guessed),
-// and one headline with its link.
+// Beyond EXPECTED.md's counts: the categories with a marker per headline, the code
+// guessed (-1: not guessed), and one headline with its link.
 struct SamplePage {
   std::set<int> markerPerHeadline;
   int guessedCode;

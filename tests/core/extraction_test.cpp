@@ -78,10 +78,8 @@ TEST_F(Extraction, NewHeadlinesGoAboveTheOldInPageOrderAndNewOnlyHidesShownOnes)
   EXPECT_EQ(test::ReadBytes(LogFilePath(0)), shown);
 }
 
-// A row is new when its category's log held no record of it (found as the
-// merge finds records) when the run began; with the logs off, when no earlier
-// run of this process met it. Each case runs its documents as successive runs
-// of one process, over `log` as category 0's log at the start.
+// New: no record in the log when the run began; with the logs off, not met by an earlier
+// run of the process. Each case's documents are successive runs over `log` as category 0's.
 struct NewnessCase {
   const char* what;
   std::string ini;
