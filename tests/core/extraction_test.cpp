@@ -27,12 +27,6 @@ class Extraction : public ::testing::Test {
  protected:
   void SetUp() override { SetClockForTesting(1796515200); }
   // One site's walk as a site extractor runs it; its rows as "headline|url|image".
-  Strings NewOnes() const {
-    Strings out;
-    for (const auto& r : list.rows)
-      if (r.item.isNew) out.push_back(r.headline);
-    return out;
-  }
   Strings Run(const Lines& document, size_t site = 0) {
     list.rows.clear();
     merge.Merge(SiteItems(Sites()[site], document, settings.connection.enabled), list);
@@ -113,7 +107,10 @@ TEST_F(Extraction, RowsAreNewWhenTheirLogHeldNoRecordOfThemWhenTheRunBegan) {
     for (size_t run = 0; run < c.runs.size(); ++run) {
       merge.BeginRun(settings);
       Run(c.runs[run]);
-      EXPECT_EQ(NewOnes(), c.news[run]) << "run " << run;
+      Strings news;
+      for (const auto& r : list.rows)
+        if (r.item.isNew) news.push_back(r.headline);
+      EXPECT_EQ(news, c.news[run]) << "run " << run;
     }
   }
 }

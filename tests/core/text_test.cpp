@@ -34,18 +34,16 @@ TEST(CodeConvert, DetectCodeTakesTheFirstDecidingByte) {
       {kCodeJisAt, {"\x1B$@\x30\x21\x1B(J"s}},
       {kCodeEuc, {"\xA0\xA4\xF3"s, "\xA4\xA2\xA4\xF3\x1B$B\x30\x21"s, "\xDF\xFE"s, "\xF0\xA1"s, "\xFE\xA1"s, "\xE0\xFDz"s, "\xB0\xE0XY\xFD"s}},
       // Shift_JIS lead bytes (0x80 decides nothing), found by running ahead too.
-      {kCodeSjis, {"\x81\x40"s, "\x8D\x40"s, "\x8F\xA1"s, "\x9F\xFC"s, "\x80\x88\x9F"s, "\x88\x9F"s + a509 + "a\x00t"s, "\x8E\x40z"s,
-                   "\x8E\xA0z"s, "\x8E\xE0z"s, "\x8E\xFCz"s, "\xB1xyz"s, "\xE0\x40z"s, "\xEF\xA0z"s, "\xB0\xE0XY\x88"s, "\xB0\xE0\x9C"s,
-                   "\xB0\xE0\x88\xFD"s}},
+      {kCodeSjis, {"\x81\x40"s, "\x8F\xA1"s, "\x9F\xFC"s, "\x80\x88\x9F"s, "\x88\x9F"s + a509 + "a\x00t"s, "\x8E\xA0z"s, "\x8E\xE0z"s,
+                   "\xB1xyz"s, "\xE0\x40z"s, "\xEF\xA0z"s, "\xB0\xE0XY\x88"s, "\xB0\xE0\x9C"s, "\xB0\xE0\x88\xFD"s}},
       // The run ahead ends at a byte below 0x40, which is skipped.
       {kCodeEucOrSjis, {"\x8E\xB6z"s, "\xB0\xA1\xDF\xDF"s, "\xE0\xA1z"s, "\xEF\xFCz"s, "\xB0\xA1\xE0\x7Fz"s, "\xB0\xE0\x9D\x9E\x9F\x8E"s,
                         "\xB0\xE0xyz"s, "\xB0\xE0\x1B$B\x30\x21"s}},
   };
   // clang-format on
-  for (const auto& [code, texts] : groups) {
+  for (const auto& [code, texts] : groups)
     for (const std::string& text : texts)
       EXPECT_EQ(OnExactBytes(text, DetectCode), code) << testing::PrintToString(text);
-  }
 }
 
 TEST(CodeConvert, ConvertersTakeBytesAndDropWhatTheEndCutsOff) {
@@ -67,10 +65,9 @@ TEST(CodeConvert, ConvertersTakeBytesAndDropWhatTheEndCutsOff) {
   // A character or escape sequence cut off by the end produces nothing.
   for (const std::string& text : {"ab\xB0"s, "ab\x8E"s})
     EXPECT_EQ(OnExactBytes(text, EucToSjis), "ab") << testing::PrintToString(text);
-  for (const std::string& tail : {"\x1B"s, "\x1B$"s, "\x1B$B"s, "\x30"s}) {
+  for (const std::string& tail : {"\x1B"s, "\x1B$"s, "\x1B$B"s, "\x30"s})
     EXPECT_EQ(OnExactBytes("\x1B$B\x30\x21"s + tail, JisToSjis), "\x88\x9F")
         << testing::PrintToString(tail);
-  }
 }
 
 // Where CP932 differs from Shift_JIS (backslash, wave dash, NEC and IBM rows) or
