@@ -3,7 +3,6 @@
 
 #include <random>
 
-#include "core/headlines/feed_items.h"
 #include "core/headlines/headline_merge.h"
 #include "core/headlines/run_news.h"
 #include "core/headlines/site_items.h"

@@ -1,5 +1,4 @@
-// Profile (ini) files, the settings file, the network check's view of the proxy,
-// and where browsers are found.
+// Profile (ini) files, the settings file, the proxy's loopback check, browsers on the PATH.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 

@@ -1,7 +1,6 @@
 // Japanese character codes, CP932 text and its UTF-8 boundary, lines, links, tags.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <vector>
 
 #include "core/text/code_convert.h"
