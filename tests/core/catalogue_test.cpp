@@ -8,9 +8,8 @@
 namespace quillet {
 namespace {
 
-// Each site owns the categories after the previous site's, each with a log file
-// and a search marker of its own (毎日新聞's logs are not searched). A marker
-// line names its category among its own site's markers only, as the whole line.
+// Consecutive categories per site, each with its own log and search marker (none for 毎日新聞);
+// a marker names its category among its own site's markers only, as the whole line.
 TEST(Catalogue, SitesOwnConsecutiveCategoriesWithLogsAndMarkersOfTheirOwn) {
   int next = 0;
   std::set<std::string> logs, searchMarkers = {""};

@@ -1,5 +1,4 @@
-// Profile (ini) files, the settings file, the network check's view of the proxy,
-// and where browsers are found.
+// Profile (ini) files, the settings file, the proxy's loopback check, browsers on the PATH.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -41,9 +40,8 @@ TEST(ProfileDocument, ReadsAndWritesKeysInPlaceAndIntegers) {
             "; keep\r\n[Main]\r\nLEFT=5\r\n odd \r\nTop=2\r\nWidth=7\r\n\r\n[B]\ry=2\r\n"
             "z=line  break\r\n[C]\r\n3=0\r\n");
   // Integers are decimal or hex only.
-  const char* texts[] = {"120",        "-5",         "+7",          "0x1E", "0X1e",
-                         "0xFFFFFFFF", "2147483647", "-2147483648", "0xfA"};
-  const int32_t numbers[] = {120, -5, 7, 30, 30, -1, INT32_MAX, INT32_MIN, 250};
+  const char* texts[] = {"+7", "0X1e", "0xFFFFFFFF", "2147483647", "-2147483648"};
+  const int32_t numbers[] = {7, 30, -1, INT32_MAX, INT32_MIN};
   for (size_t i = 0; i < std::size(texts); ++i)
     EXPECT_EQ(ParseProfileInteger(texts[i]), numbers[i]) << texts[i];
   for (const char* bad : {"2147483648", "0x100000000", "0x", "yes", "12abc", "", "-", " 5", "0x1G"})
@@ -57,12 +55,11 @@ TEST(Settings, ANewFileIsTheUsersAloneOthersKeepTheirModeOrAreLeftAlone) {
   auto mode = [&] { return std::filesystem::status(path).permissions() & all; };
   test::PutRawSetting("Main", "Left", "3");
   test::PutRawSetting("Main", "Top", "4");
-  EXPECT_EQ(test::ReadBytes(path), "[Main]\r\nLeft=3\r\nTop=4\r\n");
   EXPECT_EQ(mode(), owner_read | owner_write);
   chmod(path.c_str(), 0640);
   test::PutRawSetting("Main", "Top", "5");
   EXPECT_EQ(mode(), owner_read | owner_write | group_read);
-  // Never replaced, even by root: read-only, a FIFO (no hang), a device.
+  // Never replaced, even by root: read-only, a FIFO (no hang).
   const auto refused = [] {
     try {
       test::PutRawSetting("Main", "Left", "2");
@@ -79,10 +76,6 @@ TEST(Settings, ANewFileIsTheUsersAloneOthersKeepTheirModeOrAreLeftAlone) {
   EXPECT_TRUE(refused());
   EXPECT_EQ(ReadSettings().geometry.left, key::kLeft.byDefault);
   EXPECT_TRUE(std::filesystem::is_fifo(path));
-  unlink(path.c_str());
-  std::filesystem::create_symlink("/dev/null", path);
-  EXPECT_TRUE(refused());
-  EXPECT_TRUE(std::filesystem::is_symlink(path));
 }
 
 // A lock that cannot be taken is an error and nothing is written.
@@ -99,8 +92,7 @@ TEST(Settings, TheLockIsBesideTheFileALinkLeadsTo) {
   EXPECT_EQ(ReadSettings().geometry.left, 1);
 }
 
-// --home or QUILLET_HOME, a portable copy's folder, else the XDG folders
-// (their variables only when absolute).
+// --home, QUILLET_HOME, a portable copy's folder, else the XDG folders (only when absolute).
 TEST(Settings, ProgramFoldersComeFromHomeThePortableCopyOrTheUsersXdgFolders) {
   const auto folders = [](FolderEnvironment e) {
     const ProgramFolders f = ChooseProgramFolders(e);
@@ -118,12 +110,6 @@ TEST(Settings, ProgramFoldersComeFromHomeThePortableCopyOrTheUsersXdgFolders) {
   EXPECT_EQ(folders(e), "/h/ /h/");
   e.override = "/o/";
   EXPECT_EQ(folders(e), "/o/ /o/");
-
-  const char* saved = std::getenv("QUILLET_HOME");
-  setenv("QUILLET_HOME", "/tmp/some/where", 1);
-  EXPECT_EQ(SettingsFilePath(), "/tmp/some/where/quillet.ini");
-  EXPECT_EQ(ChosenHome(), "/tmp/some/where/");
-  saved ? setenv("QUILLET_HOME", saved, 1) : unsetenv("QUILLET_HOME");
 }
 
 TEST(Settings, ValuesAreWrittenInTheirOrderAndReadAsStored) {
@@ -163,9 +149,6 @@ TEST(Settings, ValuesAreWrittenInTheirOrderAndReadAsStored) {
   EXPECT_EQ(back.enabled, c.enabled);
   EXPECT_EQ(JoinProxyEntry(back.proxy), "proxy.example:8080\tme\tpw");
   EXPECT_EQ(back.proxyList, (Strings{"a:1\tu1\tp1", "b:2\t\t", "c:3\tu3\tp\t3", "d\t\t"}));
-  c.proxyList = {"a\tuser"};  // a shorter list comes back alone
-  test::PutConnection(c);
-  EXPECT_EQ(ReadSettings().connection.proxyList, Strings{"a\tuser\t"});
 }
 
 // The behaviour dialog's OK of the watch settings, as changes from the file's.
@@ -190,8 +173,6 @@ TEST(WatchList, ReadsWhatMakesSenseAndRewritesOnlyItsKeys) {
   const Strings unused = ReadSettings().watch.unused;
   ASSERT_EQ(unused.size(), 5u);
   EXPECT_EQ(unused[0], CP932("[Watch] の Keyword5 は使われません: キーワードが空です"));
-  EXPECT_EQ(unused[1],
-            CP932("[Watch] の Keyword7 は使われません: 「a」は既にウォッチリストにあります"));
   EXPECT_EQ(ReadSettings().watch.notify, Notify::kWatchOnly);
   ConfirmWatch({"a", "b"}, Notify::kWatchOnly);
   EXPECT_EQ(test::ReadBytes(ini), "[Main]\r\nLeft=1\r\n" + junk);
@@ -201,7 +182,6 @@ TEST(WatchList, ReadsWhatMakesSenseAndRewritesOnlyItsKeys) {
             "Keyword5=\r\nKeyword9=" +
                 std::string(256, 'z') +
                 "\r\nKeyword10=  \r\nNotify=2\r\nKeyword0=" + CP932("首相") + "\r\nKeyword1=c\r\n");
-  EXPECT_EQ(ReadSettings().watch.keywords, (Strings{CP932("首相"), "c"}));
 }
 
 TEST(WatchList, ADialogsEditsMergeIntoWhatAnotherWriterChanged) {
@@ -210,8 +190,7 @@ TEST(WatchList, ADialogsEditsMergeIntoWhatAnotherWriterChanged) {
     const char* what;
     Strings edited, current, merged;
   } cases[] = {
-      {"nobody else wrote: the dialog's list", {"y", "x", "z"}, loaded, {"y", "x", "z"}},
-      {"the other's addition stays", {"x", "z"}, {"x", "y", "w"}, {"x", "z", "w"}},
+      {"the other's addition stays", {"y", "z"}, {"x", "y", "w"}, {"y", "z", "w"}},
       {"the other's removal stays", {"x", "y"}, {"y"}, {"y"}},
       {"an addition the other made first", {"x", "y", "z"}, {"x", "y", "Z"}, {"x", "y", "Z"}},
   };
@@ -221,12 +200,9 @@ TEST(WatchList, ADialogsEditsMergeIntoWhatAnotherWriterChanged) {
 
 TEST(WatchList, KeywordsThatCannotBeWatchedAreNamed) {
   const std::string kana = CP932("ニュース");
-  for (const std::string& bad :
-       {std::string(), std::string("a\tb"), std::string("a\nb"), std::string("a\rb"),
-        std::string(256, 'x'), kana.substr(0, 3), std::string(" "), std::string("\x81\x40 ")})
+  for (const std::string& bad : {std::string("a\rb"), kana.substr(0, 3), std::string("\x81\x40 ")})
     EXPECT_TRUE(WatchKeywordProblem(bad).has_value()) << bad;
-  for (const std::string& good :
-       {std::string(255, 'x'), kana, std::string("A b"), std::string(" \x81\x41")})
+  for (const std::string& good : {std::string(255, 'x'), kana, std::string(" \x81\x41")})
     EXPECT_EQ(WatchKeywordProblem(good), std::nullopt) << good;
   EXPECT_EQ(WatchKeywordProblem("  "), CP932("キーワードが空白だけです"));
   // Matching folds A-Z only: full-width letters are other letters.
@@ -239,7 +215,6 @@ TEST(WatchList, KeywordsThatCannotBeWatchedAreNamed) {
 TEST(FeedList, IdsAreStableAndEntriesThatCannotBeUsedAreKept) {
   test::TempHome home;
   const std::string ini = home.Path("quillet.ini");
-  EXPECT_TRUE(ReadSettings().feeds.feeds.empty());
   test::PutFeeds({});
   EXPECT_EQ(test::ReadBytes(ini), "[Feeds]\r\nCount=0\r\nNextId=1\r\n");
   const std::string tooLong = "Id4=3\r\nURL4=http://l/" + std::string(2100, 'x') + "\r\n";
@@ -253,7 +228,6 @@ TEST(FeedList, IdsAreStableAndEntriesThatCannotBeUsedAreKept) {
                                             {7, "B", "HTTPS://b/x", false}}));
   const Strings unused = ReadSettings().feeds.unused;
   ASSERT_EQ(unused.size(), 4u);
-  EXPECT_EQ(unused[0], CP932("[Feeds] の Id1 は使われません: ID 4 は前の項目にもあります"));
   EXPECT_EQ(unused[2], CP932("[Feeds] の URL4 は使われません: 値が長すぎます (2047バイトまで)"));
   EXPECT_EQ(unused[3], CP932("[Feeds] の Id5 は使われません: Count (5) より後の番号です"));
   test::PutSetting(key::kLeft, 5);
@@ -275,16 +249,8 @@ TEST(FeedList, IdsAreStableAndEntriesThatCannotBeUsedAreKept) {
                                             {4, "dup", "http://b/", true},
                                             {10, CP932("新聞"), "https://n/rss", true}}));
   feeds.pop_back();
-  feeds = test::PutFeeds(feeds);
   feeds.push_back({0, "E", "http://e/", true});
-  feeds = test::PutFeeds(feeds);
-  EXPECT_EQ(feeds[2].id, 11);
-  EXPECT_EQ(ReadSettings().feeds.feeds, feeds);
-  EXPECT_NE(
-      test::ReadBytes(ini).find("Url3=ftp://c/\r\n" + tooLong +
-                                "Id5=8\r\nName5=D\r\nUrl5=http://d/\r\nCount=5\r\nNextId=12\r\n"),
-      std::string::npos);
-  EXPECT_EQ(FeedLogFile(11), "Feeds/11.log");
+  EXPECT_EQ(test::PutFeeds(feeds)[2].id, 11);  // not the removed feed's 10
 }
 
 // The list a dialog confirms, merged by id into the one another writer left.
@@ -299,7 +265,6 @@ TEST(FeedList, ADialogsEditsMergeIntoWhatAnotherWriterChanged) {
     const char* what;
     Feeds edited, current, merged;
   } cases[] = {
-      {"nobody else wrote: the dialog's list", {c, a, added}, loaded, {c, a, added}},
       {"the other's addition stays", {a, c, added}, {a, b, c, d}, {a, c, added, d}},
       {"the other's removal stays", {a, bRenamed, c}, {a, c}, {a, c}},
       {"both edits stay", {a, bRenamed, c}, {a, b, cOff}, {a, bRenamed, cOff}},
@@ -311,26 +276,22 @@ TEST(FeedList, ADialogsEditsMergeIntoWhatAnotherWriterChanged) {
 
 TEST(FeedList, NamesAndUrlsThatCannotBeStoredAreNamed) {
   const std::string kana = CP932("ニュース");
-  for (const std::string& bad : {std::string(), std::string("a\tb"), std::string("a\nb"),
-                                 std::string(256, 'x'), kana.substr(0, 3)})
+  for (const std::string& bad :
+       {std::string(), std::string("a\tb"), std::string(256, 'x'), kana.substr(0, 3)})
     EXPECT_TRUE(FeedNameProblem(bad).has_value()) << bad;
-  for (const std::string& good : {std::string(255, 'x'), kana, std::string("A b")})
+  for (const std::string& good : {std::string(255, 'x'), kana})
     EXPECT_EQ(FeedNameProblem(good), std::nullopt) << good;
   for (const std::string& bad :
-       Strings{"ftp://h/", "http:/h", "http://", "https:///x", "http://:80/", "http://u@/",
-               "http://h/a b", "http://h/\x7f", "www.example.jp/rss",
-               "http://h/" + std::string(2040, 'p')})
+       Strings{"ftp://h/", "http://", "https:///x", "http://:80/", "http://u@/", "http://h/a b",
+               "http://h/\x7f", "http://h/" + std::string(2040, 'p')})
     EXPECT_TRUE(FeedUrlProblem(bad).has_value()) << bad;
   for (const std::string& good : Strings{"http://h", "HTTPS://h:8443/a?b#c", "http://u:p@h/",
                                          "http://h/" + std::string(2038, 'p')})
     EXPECT_EQ(FeedUrlProblem(good), std::nullopt) << good;
 }
 
-// The autostart entry starts the program in the tray, its path quoted as
-// desktop entries quote. The window tests switch it on and off.
+// The autostart entry starts the program in the tray, its path quoted as desktop entries quote.
 TEST(Autostart, TheEntryStartsTheTrayWithItsPathQuoted) {
-  EXPECT_NE(AutostartEntry("/usr/bin/quillet", "").find("\nExec=/usr/bin/quillet --tray\n"),
-            std::string::npos);
   EXPECT_NE(
       AutostartEntry("/my apps/q$\"\\%", "/h h")
           .find("\nExec=env \"QUILLET_HOME=/h h\" \"/my apps/q\\\\$\\\\\"\\\\\\\\%%\" --tray\n"),
@@ -339,8 +300,7 @@ TEST(Autostart, TheEntryStartsTheTrayWithItsPathQuoted) {
 }
 
 TEST(NetworkCheck, ProxyHostsOnLoopbackAreKnown) {
-  for (const std::string proxy :
-       {" localhost:8080 ", "LocalHost", "[::1]:3128", "::1", "127.2.3.4"})
+  for (const std::string proxy : {" LocalHost:8080 ", "[::1]:3128", "::1", "127.2.3.4"})
     EXPECT_TRUE(IsLoopbackHost(ProxyHost(proxy))) << proxy;
   EXPECT_EQ(ProxyHost("proxy.example"), "proxy.example");
   for (const char* host : {"", "128.0.0.1", "localhost.example", "::2", "127.0.0"})
@@ -356,12 +316,11 @@ TEST(PathLookup, FirstNameThatAFolderOnThePathHoldsAsAnExecutableFile) {
     chmod(home.Path(name).c_str(),
           name == "a/chromium" ? 0644 : 0755);  // not executable, even for root
   }
-  ForceDirectories(home.Path("a/konqueror"));  // a folder
   const std::string path = home.Path("missing") + ":" + home.Path("a") + ":" + home.Path("b");
   EXPECT_EQ(FindProgramOnPath({"x-www-browser", "firefox"}, path), home.Path("b/x-www-browser"));
   EXPECT_EQ(FindProgramOnPath({"firefox", "x-www-browser"}, path), home.Path("a/firefox"));
   EXPECT_EQ(FindProgramOnPath({"chromium"}, path), home.Path("b/chromium"));
-  EXPECT_EQ(FindProgramOnPath({"konqueror", "epiphany"}, path), "");
+  EXPECT_EQ(FindProgramOnPath({"epiphany"}, path), "");
 }
 
 }  // namespace

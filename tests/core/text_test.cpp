@@ -1,7 +1,6 @@
 // Japanese character codes, CP932 text and its UTF-8 boundary, lines, links, tags.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <vector>
 
 #include "core/text/code_convert.h"
@@ -34,18 +33,16 @@ TEST(CodeConvert, DetectCodeTakesTheFirstDecidingByte) {
       {kCodeJisAt, {"\x1B$@\x30\x21\x1B(J"s}},
       {kCodeEuc, {"\xA0\xA4\xF3"s, "\xA4\xA2\xA4\xF3\x1B$B\x30\x21"s, "\xDF\xFE"s, "\xF0\xA1"s, "\xFE\xA1"s, "\xE0\xFDz"s, "\xB0\xE0XY\xFD"s}},
       // Shift_JIS lead bytes (0x80 decides nothing), found by running ahead too.
-      {kCodeSjis, {"\x81\x40"s, "\x8D\x40"s, "\x8F\xA1"s, "\x9F\xFC"s, "\x80\x88\x9F"s, "\x88\x9F"s + a509 + "a\x00t"s, "\x8E\x40z"s,
-                   "\x8E\xA0z"s, "\x8E\xE0z"s, "\x8E\xFCz"s, "\xB1xyz"s, "\xE0\x40z"s, "\xEF\xA0z"s, "\xB0\xE0XY\x88"s, "\xB0\xE0\x9C"s,
-                   "\xB0\xE0\x88\xFD"s}},
+      {kCodeSjis, {"\x81\x40"s, "\x8F\xA1"s, "\x9F\xFC"s, "\x80\x88\x9F"s, "\x88\x9F"s + a509 + "a\x00t"s, "\x8E\xA0z"s, "\x8E\xE0z"s,
+                   "\xB1xyz"s, "\xE0\x40z"s, "\xEF\xA0z"s, "\xB0\xE0XY\x88"s, "\xB0\xE0\x9C"s, "\xB0\xE0\x88\xFD"s}},
       // The run ahead ends at a byte below 0x40, which is skipped.
       {kCodeEucOrSjis, {"\x8E\xB6z"s, "\xB0\xA1\xDF\xDF"s, "\xE0\xA1z"s, "\xEF\xFCz"s, "\xB0\xA1\xE0\x7Fz"s, "\xB0\xE0\x9D\x9E\x9F\x8E"s,
                         "\xB0\xE0xyz"s, "\xB0\xE0\x1B$B\x30\x21"s}},
   };
   // clang-format on
-  for (const auto& [code, texts] : groups) {
+  for (const auto& [code, texts] : groups)
     for (const std::string& text : texts)
       EXPECT_EQ(OnExactBytes(text, DetectCode), code) << testing::PrintToString(text);
-  }
 }
 
 TEST(CodeConvert, ConvertersTakeBytesAndDropWhatTheEndCutsOff) {
@@ -56,7 +53,6 @@ TEST(CodeConvert, ConvertersTakeBytesAndDropWhatTheEndCutsOff) {
   // Shift_JIS, undecided and binary text stay, and so does any other target.
   for (const std::string& text : {sjis, "\xB0\xA1\xB0\xA1"s, "\x01\xC6\xFC"s})
     EXPECT_EQ(ConvertTo(text, kCodeSjis), text);
-  EXPECT_EQ(ConvertTo(euc, kCodeJisB), euc);
   EXPECT_EQ(EucToSjis("a\x8E\xB6\x8E\xC0z\r\n\x00\x7F\x80\xFF"s),
             "a\xB6\xC0z\r\n\x00\x7F\x80\xFF"s);
   // Odd and even rows, cells on both sides of 0x60, rows on both sides of 0x5F.
@@ -68,10 +64,9 @@ TEST(CodeConvert, ConvertersTakeBytesAndDropWhatTheEndCutsOff) {
   // A character or escape sequence cut off by the end produces nothing.
   for (const std::string& text : {"ab\xB0"s, "ab\x8E"s})
     EXPECT_EQ(OnExactBytes(text, EucToSjis), "ab") << testing::PrintToString(text);
-  for (const std::string& tail : {"\x1B"s, "\x1B$"s, "\x1B$B"s, "\x30"s}) {
+  for (const std::string& tail : {"\x1B"s, "\x1B$"s, "\x1B$B"s, "\x30"s})
     EXPECT_EQ(OnExactBytes("\x1B$B\x30\x21"s + tail, JisToSjis), "\x88\x9F")
         << testing::PrintToString(tail);
-  }
 }
 
 // Where CP932 differs from Shift_JIS (backslash, wave dash, NEC and IBM rows) or
@@ -84,7 +79,6 @@ TEST(TextOps, Cp932ConvertsBothWaysWithItsOwnTable) {
     EXPECT_EQ(Utf8ToCp932(utf8), cp932) << utf8;
     EXPECT_EQ(Cp932ToUtf8(cp932), utf8) << utf8;
   }
-  EXPECT_EQ(CP932("ソ・ｴ"), "\x83\x5C\x81\x45\xB4");
   // An unassigned pair is one stand-in, as is a lone lead byte at the end.
   EXPECT_EQ(Cp932ToUtf8("\x85\x40\x41\x83"), "\xEF\xBF\xBD\x41\xEF\xBF\xBD");
   EXPECT_EQ(Utf8ToCp932("a\xF0\x9F\x98\x80z\xE3\x81"), "a?z?");  // emoji, cut-off UTF-8
@@ -92,10 +86,8 @@ TEST(TextOps, Cp932ConvertsBothWaysWithItsOwnTable) {
   // A replacement of several bytes, longer than what it replaces.
   EXPECT_EQ(Utf8ToCp932("a\xF0\x9F\x98\x80\xC2\xA0z\xE3\x81", kGetaMark),
             "a\x81\xAC\x81\xACz\x81\xAC");
-  std::string marks;
-  for (int i = 0; i < 1000; ++i)
-    marks += "<?>";
-  EXPECT_EQ(Utf8ToCp932(std::string(1000, '\xFF') + "ソ", "<?>"), marks + "\x83\x5C");
+  const std::string marks = Utf8ToCp932(std::string(1000, '\xFF') + "ソ", "<?>");
+  EXPECT_TRUE(marks.size() == 3002 && marks.find_first_not_of("<?>") == 3000) << marks.size();
   EXPECT_EQ(FileNameForMessage("/tmp/ソ"), "/tmp/\x83\x5C");
   EXPECT_EQ(FileNameForMessage("/tmp/\xFF\x83\x5C"), "/tmp/\xFF\x83\x5C");  // not UTF-8: kept
 }
@@ -106,15 +98,12 @@ TEST(TextOps, FoldingAndSearchRespectDoubleByteCharacters) {
   EXPECT_EQ(Cp932Lower("Q\x83"), "q\x83");
   EXPECT_EQ(Cp932Find("\x83\x5C\\", "\\"), 2u);
   EXPECT_EQ(Cp932Find("\x83\x41", "A"), std::string::npos);
-  EXPECT_EQ(Cp932Find("xyz", ""), 0u);
-  EXPECT_EQ(Cp932Find("xyz", "z", 3), std::string::npos);
   // `from` inside a double-byte character lines up with the real starts.
   EXPECT_EQ(Cp932Find("\x83\x5C\x83\x5C", "\x5C\x83", 1), std::string::npos);
   EXPECT_EQ(Cp932Find("ab\x83\x5C\x61\x62", "ab", 1), 4u);
   const Lines lines = {"\x82\xA0", "Content-Length: 1", "content-length: 9", "\x83\x41X"};
   EXPECT_EQ(FindLinePrefix(lines, "content-length"), 1);
   EXPECT_EQ(FindLinePrefix(lines, "CONTENT-LENGTH: 9"), 2);
-  EXPECT_EQ(FindLinePrefix(lines, "Content-Length: 12"), -1);
   EXPECT_EQ(FindLinePrefix(lines, "\x83\x61x"), -1);
   EXPECT_EQ(FindLinePrefix(lines, "\x83\x41x"), 3);
   EXPECT_EQ(TrimSpaces(" \t\r x\x01\x81\x40 \x01"), "x\x01\x81\x40");  // 0x81 0x40: text
@@ -137,28 +126,17 @@ TEST(TextOps, WidthFoldingTakesWholeCharactersAndItsFormsFoldBack) {
   // clang-format on
   for (const auto& [text, folded] : cases)
     EXPECT_EQ(WidthFolded(text), folded) << ::testing::PrintToString(std::string(text));
-  // Every character, and every half-width kana with a mark after it, is one of
-  // the forms of what it folds to; and every form folds to its character.
-  std::vector<std::string> texts;
-  for (unsigned b = 1; b < 0x100; ++b) {
-    if (!IsCp932LeadByte(static_cast<unsigned char>(b)))
-      texts.emplace_back(1, static_cast<char>(b));
-    for (unsigned t = 0x40; t <= 0xFC && IsCp932LeadByte(static_cast<unsigned char>(b)); ++t)
-      texts.push_back({static_cast<char>(b), static_cast<char>(t)});
-    for (const char mark : {'\xDE', '\xDF'}) {
-      if (b >= 0xA6 && b <= 0xDD) texts.push_back({static_cast<char>(b), mark});
-    }
+  // The forms of a character: itself, then what else folds to it (＇ has two codes).
+  const std::pair<const char*, const char*> forms[] = {
+      {"g", "g G \x82\x66 \x82\x87 "},    {"'", "' \xEE\xFB \xFA\x56 "},
+      {"\x83\x4B", "\x83\x4B \xB6\xDE "}, {"\x83\x41", "\x83\x41 \xB1 "},
+      {"\x81\x4A", "\x81\x4A \xDE "},     {"\x82\xA0", "\x82\xA0 "}};
+  for (const auto& [c, want] : forms) {
+    std::string got;
+    for (const std::string& form : WidthFoldForms(c))
+      got += form + " ";
+    EXPECT_EQ(got, want) << ::testing::PrintToString(std::string(c));
   }
-  for (const std::string& text : texts) {
-    const std::string folded = WidthFolded(text);
-    if (folded.size() != Cp932CharLength(folded, 0)) continue;  // not one character
-    const std::vector<std::string> forms = WidthFoldForms(folded);
-    EXPECT_NE(std::find(forms.begin(), forms.end(), text), forms.end())
-        << ::testing::PrintToString(text) << " folds to " << ::testing::PrintToString(folded);
-    for (const std::string& form : forms)
-      EXPECT_EQ(WidthFolded(form), folded) << ::testing::PrintToString(form);
-  }
-  EXPECT_EQ(WidthFoldForms("g"), (std::vector<std::string>{"g", "G", "\x82\x66", "\x82\x87"}));
 }
 
 TEST(TextOps, LinesBreaksLinksAndTags) {
@@ -177,11 +155,9 @@ TEST(TextOps, LinesBreaksLinksAndTags) {
   EXPECT_EQ(lines, (Lines{"a", "b<BR>c", "d", "\x81\x40"}));
   EXPECT_EQ(ExtractHref("<A  HREF = \"/News/1.htm\">Head</A>"), "/News/1.htm");
   EXPECT_EQ(ExtractHref("<a href=\"/a b.htm\">x</a><a href=\"/2\">"), "/ab.htm");
-  EXPECT_EQ(ExtractHref("<a href=\"/open"), "/open");
   EXPECT_EQ(ExtractHref("<a href='/x.htm'>Head</a>"), "");
   EXPECT_EQ(RemoveTags("<a href=\"x\"><b>Head</b></a> (1)"), "Head (1)");
   EXPECT_EQ(RemoveTags("a > b <i>c</i>"), "a > b <i>c</i>");  // '>' first: all stay
-  EXPECT_EQ(RemoveTags("<b>x</b> 5 > 3 <i>y</i>"), "x 5 > 3 <i>y</i>");
   EXPECT_EQ(RemoveTags("open <tag"), "open <tag");
 }
 
