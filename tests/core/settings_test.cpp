@@ -2,13 +2,11 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
-#include "core/settings/browser_lookup.h"
 #include "core/settings/feed_list.h"
 #include "core/settings/settings.h"
 #include "core/settings/watch_list.h"
 #include "core/sys/autostart.h"
 #include "core/sys/error.h"
-#include "core/sys/network_check.h"
 #include "core/sys/profile_file.h"
 #include "core/sys/program_dir.h"
 #include "core/text/text_codec.h"
@@ -297,30 +295,6 @@ TEST(Autostart, TheEntryStartsTheTrayWithItsPathQuoted) {
           .find("\nExec=env \"QUILLET_HOME=/h h\" \"/my apps/q\\\\$\\\\\"\\\\\\\\%%\" --tray\n"),
       std::string::npos);
   EXPECT_TRUE(AutostartFilePath().ends_with("/autostart/io.github.quillet.Quillet.desktop"));
-}
-
-TEST(NetworkCheck, ProxyHostsOnLoopbackAreKnown) {
-  for (const std::string proxy : {" LocalHost:8080 ", "[::1]:3128", "::1", "127.2.3.4"})
-    EXPECT_TRUE(IsLoopbackHost(ProxyHost(proxy))) << proxy;
-  EXPECT_EQ(ProxyHost("proxy.example"), "proxy.example");
-  for (const char* host : {"", "128.0.0.1", "localhost.example", "::2", "127.0.0"})
-    EXPECT_FALSE(IsLoopbackHost(host)) << host;
-}
-
-// Name order over folder order; only executable files.
-TEST(PathLookup, FirstNameThatAFolderOnThePathHoldsAsAnExecutableFile) {
-  test::TempHome home;
-  for (const std::string name :
-       {"a/firefox", "a/chromium", "b/x-www-browser", "b/firefox", "b/chromium"}) {
-    test::WriteBytes(home.Path(name), "#!/bin/sh\n");
-    chmod(home.Path(name).c_str(),
-          name == "a/chromium" ? 0644 : 0755);  // not executable, even for root
-  }
-  const std::string path = home.Path("missing") + ":" + home.Path("a") + ":" + home.Path("b");
-  EXPECT_EQ(FindProgramOnPath({"x-www-browser", "firefox"}, path), home.Path("b/x-www-browser"));
-  EXPECT_EQ(FindProgramOnPath({"firefox", "x-www-browser"}, path), home.Path("a/firefox"));
-  EXPECT_EQ(FindProgramOnPath({"chromium"}, path), home.Path("b/chromium"));
-  EXPECT_EQ(FindProgramOnPath({"epiphany"}, path), "");
 }
 
 }  // namespace

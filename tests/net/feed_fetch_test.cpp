@@ -110,9 +110,8 @@ TEST_F(FeedFetch, FeedsFollowTheSitesAndFailedOnesAreNamedWhileTheRunGoesOn) {
             "最初の記事\thttp://a/1\t" + date + "\t1\r\nSecond\thttp://a/2\t" + date + "\t1\r\n");
 }
 
-// https with the tests' CA; unreadable answers, each reported as what it is; a log
-// that cannot be written; Skip (not a failure: of a download, and of a parse of
-// 50,000 attributes, left to finish on its own) and Cancel (later feeds not asked).
+// https with the tests' CA; unreadable answers named; a log that cannot be written; Skip of
+// a download and of a long parse (left to run on) and Cancel (later feeds not asked).
 TEST_F(FeedFetch, HttpsUnreadableAnswersALogNotWrittenSkipAndCancel) {
   setenv("QUILLET_CA_FILE", QUILLET_TEST_CERTIFICATES "/ca.pem", 1);
   TestServer secure(QUILLET_TEST_CERTIFICATES "/server"), plain;

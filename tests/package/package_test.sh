@@ -33,10 +33,6 @@ for program in quillet quillet-cli; do
   check "$program(1) names the program folder's files" grep -q 'quillet\.ini' \
     <(zcat "$usr/share/man/man1/$program.1.gz")
 done
-check "quillet(1) from --help" grep -q 'start hidden in the tray with the patrol timer on' \
-  <(zcat "$usr/share/man/man1/quillet.1.gz" | tr '\n' ' ')
-check "quillet-cli(1) from --help" grep -q 'program folder (settings file and logs)' \
-  <(zcat "$usr/share/man/man1/quillet-cli.1.gz")
 check "copyright file" grep -q '^License: MIT' "$usr/share/doc/quillet/copyright"
 check "changelog entry of this version" grep -q "^quillet ($version)" \
   <(zcat "$usr/share/doc/quillet/changelog.gz")

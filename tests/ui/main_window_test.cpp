@@ -3,7 +3,6 @@
 #include <sys/stat.h>
 
 #include <QClipboard>
-#include <QDialogButtonBox>
 #include <QHeaderView>
 #include <QProcess>
 #include <QScreen>
@@ -15,7 +14,6 @@
 #include "app/quillet/command_line.h"
 #include "core/sys/program_dir.h"
 #include "program_windows.h"
-#include "ui/qt_japanese.h"
 #include "ui/single_instance.h"
 #include "ui/window_placement.h"
 
@@ -175,12 +173,6 @@ TEST_F(MainWindowTest, ALaterStartBringsTheRunningWindowForward) {
   w.mainWindow.BringToFront();
   EXPECT_FALSE(w.mainWindow.isMinimized());
   TrayIconHost::SetAvailableForTesting(std::nullopt);
-}
-
-TEST(QtJapanese, QtsOwnButtonsSpeakJapanese) {
-  ASSERT_TRUE(InstallQtJapanese(*QCoreApplication::instance()));
-  QDialogButtonBox box(QDialogButtonBox::Cancel);
-  EXPECT_EQ(box.button(QDialogButtonBox::Cancel)->text(), QString::fromUtf8("キャンセル"));
 }
 
 // Qt's own options, with their values, start the window; any other is unknown.
