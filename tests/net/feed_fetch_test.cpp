@@ -161,5 +161,23 @@ TEST_F(FeedFetch, HttpsUnreadableAnswersALogNotWrittenSkipAndCancel) {
   EXPECT_EQ(plain.Connections(), 7);
 }
 
+// Sources in progress together reach the list in source order.
+TEST_F(FeedFetch, SourcesTogetherReachTheListInSourceOrder) {
+  TestServer held, fast;
+  const auto rss = [](const char* title) {
+    return kOk + "<rss><channel><item><title>" + title +
+           "</title><link>l</link></item></channel></rss>";
+  };
+  held.Add({{{rss("First"), 0, true}}, true});  // answered once the second feed has ended
+  fast.Add(rss("Second"));
+  AddFeeds({"First", "Second"}, {&held, &fast});
+  run.sourcesAtOnce = 2;
+  view.onStatus = [&](const std::string& s) {
+    if (s == CP932("Second の取得が終了しました")) held.Release();
+  };
+  test::RunToEnd(run, settings::ReadSettings());
+  EXPECT_EQ(list.Headlines(), (Strings{"First", "Second"}));
+}
+
 }  // namespace
 }  // namespace quillet
