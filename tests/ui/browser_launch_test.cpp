@@ -2,8 +2,6 @@
 // record their arguments.
 #include "ui/browser_launch.h"
 
-#include <QThread>
-
 #include <cstdlib>
 #include <filesystem>
 #include <tuple>
@@ -31,9 +29,8 @@ class BrowserLaunch : public test::WindowsTest {
   // The stand-in that ran, its argument count and arguments, a line each.
   std::string Launched() {
     const std::string args = w.home.Path("bin/args.txt");
-    for (int i = 0; i < 1000 && !FileExists(args); ++i)
-      QThread::msleep(10);
-    const std::string launched = FileExists(args) ? test::ReadBytes(args) : "";
+    const std::string launched =
+        test::SpinUntil([&] { return FileExists(args); }, 10'000) ? test::ReadBytes(args) : "";
     std::filesystem::remove(args);
     return launched;
   }
