@@ -30,9 +30,12 @@ void FeedFetch::OnReceived() {
     return End(SourceOutcome::Failed(
         SourceFailureText(Name(), DownloadProblemText(http_, SourceKind::kFeed), reason), true));
   }
-  RunWork([feed = feed_, body = std::move(body_)] {
+  RunWork([feed = feed_, body = std::move(body_), url = http_.DocumentUrl(),
+           type = http_.DocumentType()] {
     try {
-      return SourceOutcome::Items(FeedItems(feed, ParseFeed(body)));
+      const Feed parsed = ParseFeed(body, {url, type});
+      std::string warning = parsed.warning.empty() ? "" : feed.name + ": " + parsed.warning;
+      return SourceOutcome::Items(FeedItems(feed, parsed), std::move(warning));
     } catch (const std::exception& e) {
       const ContentProblem problem =
           body.empty() ? ContentProblem::kEmptyFeed : ContentProblem::kNotAFeed;

@@ -83,6 +83,7 @@ void FetchRun::Start(const settings::Settings& settings) {
   ++run_;
   error_.reset();
   failures_.clear();
+  warnings_.clear();
   started_ = merged_ = inProgress_ = downloadFailures_ = 0;
   settings_ = settings;
   ShowStatus(CP932("取得の準備をしています..."));
@@ -181,6 +182,7 @@ void FetchRun::MergeEnded() {
     Retire(std::move(source));
     switch (outcome.kind) {
       case SourceOutcome::Kind::kItems:
+        if (!outcome.warning.empty()) warnings_.push_back(std::move(outcome.warning));
         try {
           merge_.Merge(std::move(outcome.items), list_);
         } catch (const std::exception& e) {

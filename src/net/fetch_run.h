@@ -64,6 +64,9 @@ class FetchRun {
   // begins with the source's name (CP932). A failed page or feed never ends
   // the run; a failed size probe does, with such a message as its error.
   const std::vector<std::string>& Failures() const { return failures_; }
+  // The sources read in spite of faults, such as a feed's mended XML: the
+  // source's name, then what was wrong.
+  const std::vector<std::string>& Warnings() const { return warnings_; }
   // Every enabled source of the last run was asked for and none of them
   // downloaded; one whose body came but held no headline or no feed did.
   bool EveryDownloadFailed() const { return started_ > 0 && downloadFailures_ == started_; }
@@ -113,6 +116,7 @@ class FetchRun {
   size_t merged_ = 0;                                   // sources merged so far, in order
   size_t inProgress_ = 0;
   std::vector<std::string> failures_;
+  std::vector<std::string> warnings_;
   size_t downloadFailures_ = 0;
   bool running_ = false;
   bool cancelled_ = false;

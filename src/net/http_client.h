@@ -105,6 +105,8 @@ class HttpClient {
   // The host the last exchange asked for, after relocations, and the one it
   // connected to (the proxy's when there is one).
   const std::string& Host() const { return target_.host; }
+  // The document's URL after any relocation, without user and password.
+  std::string DocumentUrl() const { return AbsoluteUrl(target_); }
   const std::string& ConnectHost() const { return connectHost_; }
   bool ThroughProxy() const { return !proxy.empty(); }
   const TransferFloor& Floor() const { return transferWatch_.Floor(); }

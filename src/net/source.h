@@ -26,14 +26,16 @@ struct SourceOutcome {
   };
   Kind kind = Kind::kAborted;
   std::vector<HeadlineItem> items;
+  std::string warning;          // kItems: what was wrong but read all the same, or ""
   std::string failure;          // kFailed: the message, the source's name first
   bool downloadFailed = false;  // kFailed: nothing was downloaded
   std::optional<QuilletError> error;
 
-  static SourceOutcome Items(std::vector<HeadlineItem> items) {
+  static SourceOutcome Items(std::vector<HeadlineItem> items, std::string warning = {}) {
     SourceOutcome outcome;
     outcome.kind = Kind::kItems;
     outcome.items = std::move(items);
+    outcome.warning = std::move(warning);
     return outcome;
   }
   static SourceOutcome Failed(std::string failure, bool downloadFailed) {

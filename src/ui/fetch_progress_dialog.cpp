@@ -173,7 +173,7 @@ void FetchProgressDialog::ShowProgress(const std::string& status, const std::str
 // The run has cleaned up (list columns fitted, dialog hidden) before an error
 // that ended it reaches the display.
 void FetchProgressDialog::RunEnded() {
-  mainWindow_.FetchRunEnded(run_.Failures(), run_.Outcome());
+  mainWindow_.FetchRunEnded(run_.Failures(), run_.Outcome(), run_.Warnings());
   hide();
   if (run_.Error()) errors_.ShowError(TopLevelErrorText(run_.Error()->what()));
 }

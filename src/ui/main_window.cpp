@@ -241,7 +241,8 @@ void MainWindow::FetchRunStarting() {
   MarkWatchedRows();
 }
 
-void MainWindow::FetchRunEnded(const std::vector<std::string>& failures, RunOutcome outcome) {
+void MainWindow::FetchRunEnded(const std::vector<std::string>& failures, RunOutcome outcome,
+                               const std::vector<std::string>& warnings) {
   fetchButton_->setEnabled(true);
   const bool started = runStarted_;
   runStarted_ = false;
@@ -263,6 +264,10 @@ void MainWindow::FetchRunEnded(const std::vector<std::string>& failures, RunOutc
     status = started && news_.Count() > 0 ? end + CP932("、") + status : end;
   }
   newCountLabel_->setText(UiText(status));
+  std::string warningTip;
+  for (const std::string& warning : warnings)
+    warningTip.append(warningTip.empty() ? "" : "\n").append(CP932("警告: ")).append(warning);
+  newCountLabel_->setToolTip(UiText(warningTip));
   lastRunTip_ = UiText(CP932("最終巡回 ")) + HourMinute(Now()) + QLatin1Char(' ') + UiText(status);
   // The failed sites and feeds are counted where a hidden window can be asked, and
   // listed in a box only to a window in sight: an unattended patrol would

@@ -63,9 +63,11 @@ class MainWindow : public ProgramWindow, public HeadlineSink {
   // source's name and ": "), and a window out of sight announces the news in
   // a notification. A window in sight lists the failures in one box, after
   // the run has ended, when the failing sources are not those of the last run
-  // it showed. A window closed during the run ends the program now.
+  // it showed. The sources read in spite of faults are the tip of the count.
+  // A window closed during the run ends the program now.
   void FetchRunEnded(const std::vector<std::string>& failures = {},
-                     RunOutcome outcome = RunOutcome::kCompleted);
+                     RunOutcome outcome = RunOutcome::kCompleted,
+                     const std::vector<std::string>& warnings = {});
 
   // Another start of the program on the same folder asked for the window:
   // it comes back from the tray or from being minimised, to the front.

@@ -65,6 +65,8 @@ int Fetch(Terminal& terminal, int argc, char** argv, std::chrono::seconds folder
   run.Start(stored);
   QCoreApplication::exec();
   const std::string error = run.Error() ? TopLevelErrorText(run.Error()->what()) : std::string();
+  for (const std::string& warning : run.Warnings())
+    terminal.Message(CP932("警告: ") + warning);
   // The sources that failed before whatever ended the run.
   for (const std::string& failure : run.Failures())
     terminal.Message(failure);

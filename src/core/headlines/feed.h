@@ -1,5 +1,5 @@
 // A news feed as read: its title and its items, the texts in CP932. The
-// parser (net/feed_parser.h) makes it; the feed merge records its items.
+// parsers (net/feed_parser.h) make it; the feed merge records its items.
 #pragma once
 
 #include <string>
@@ -17,6 +17,9 @@ struct FeedItem {
 struct Feed {
   std::string title;  // the channel's (RSS) or the feed's (Atom)
   std::vector<FeedItem> items;
+  // What was wrong with a document that could still be read, such as the
+  // first XML error mended; "" when nothing was.
+  std::string warning;
 };
 
 }  // namespace quillet
