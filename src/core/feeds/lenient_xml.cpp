@@ -75,6 +75,7 @@ class Mender {
   LenientXml Run() {
     MoveSpaceBeforeDeclaration();
     while (at_ < in_.size() && !cut_) {
+      if (Overgrown()) break;
       const char c = in_[at_];
       if (c == '<') {
         Markup();
@@ -99,6 +100,14 @@ class Mender {
     mend_.line = static_cast<int>(std::count(before.begin(), before.end(), '\n')) + 1;
     mend_.column = static_cast<int>(where - lineStart) + 1;
     mend_.what = Utf8ToCp932(what, kGetaMark);
+  }
+
+  // Whether the mends have made the text too long: then it is cut here.
+  bool Overgrown() {
+    if (out_.size() <= in_.size() + kMaxXmlGrowth) return false;
+    Mended(at_, "補った箇所が多すぎるため、以降を読みません");
+    cut_ = true;
+    return true;
   }
 
   void Emit(char c) {
@@ -193,7 +202,7 @@ class Mender {
     while (at_ < in_.size() && IsNameChar(in_[at_]))
       out_ += in_[at_++];
     size_t attributes = 0;
-    while (at_ < in_.size()) {
+    while (at_ < in_.size() && !cut_) {
       const char c = in_[at_];
       if (IsSpace(c)) {
         if (attributes < kMaxXmlAttributes) out_ += c;
@@ -237,7 +246,7 @@ class Mender {
     if (at_ >= in_.size() || (in_[at_] != '"' && in_[at_] != '\'')) return;
     const char quote = in_[at_];
     out_ += in_[at_++];
-    while (at_ < in_.size() && in_[at_] != quote) {
+    while (at_ < in_.size() && in_[at_] != quote && !Overgrown()) {
       if (in_[at_] == '&') {
         Reference();
       } else if (in_[at_] == '<') {

@@ -15,7 +15,10 @@ inline constexpr size_t kMaxXmlAttributes = 128;
 // The document is cut before an element that would be this deep, or the one
 // past this many elements.
 inline constexpr size_t kMaxXmlDepth = 128;
-inline constexpr size_t kMaxXmlElements = 200'000;
+inline constexpr size_t kMaxXmlElements = 100'000;
+// The mends may make the document this much longer; it is cut where they
+// would make it longer still.
+inline constexpr size_t kMaxXmlGrowth = size_t{1} << 20;
 
 // Where the first mend was made, in the document as it came: line and
 // column from 1, the column in bytes.
