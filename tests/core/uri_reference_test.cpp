@@ -97,6 +97,7 @@ TEST(UriReference, ResolvesWhatFeedsGive) {
       {"1http://x/", "item", "item"},
       // A scheme-only base, and texts before ":" that are no scheme.
       {"news:", "a/b", "news:a/b"},
+      {"news:a", "..", "news:"},
       {"mailto:", "/./x", "mailto:/x"},
       {"http://x/a/", "2024:08", "http://x/a/2024:08"},
       {"http://x/a/", "a b:c", "http://x/a/a b:c"},
