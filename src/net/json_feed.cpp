@@ -70,25 +70,31 @@ void CheckSize(std::string_view bytes, std::string_view text) {
   }
 }
 
-// A text of the feed in UTF-8; "" for a value that is not a string. Control
-// characters (which JSON can escape, XML cannot hold) would break a log line
-// or a terminal's output.
+// Control characters (which JSON can escape, XML cannot hold) become
+// spaces: they would break a log line or a terminal's output. No byte of
+// them is part of another character in UTF-8.
+std::string WithoutControls(std::string utf8) {
+  for (char& c : utf8) {
+    if (static_cast<unsigned char>(c) < 0x20 || c == '\x7F') c = ' ';
+  }
+  return utf8;
+}
+
+// A string of the feed in UTF-8, control characters as spaces; "" for a
+// value that is not a string.
 std::string Utf8Of(const QJsonValue& value) {
   if (!value.isString()) return {};
   QString text = value.toString();
+  // Half a surrogate pair, which "\uD800" gives, is no character: it is
+  // shown as one CP932 cannot hold.
   for (qsizetype i = 0; i < text.size(); ++i) {
-    const QChar c = text[i];
-    if (c.unicode() < 0x20 || c.unicode() == 0x7F) {
-      text[i] = u' ';
-    } else if (c.isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
+    if (text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
       ++i;
-    } else if (c.isSurrogate()) {
-      // Half a pair, which "\uD800" can give: no character, shown as one
-      // CP932 cannot hold.
+    } else if (text[i].isSurrogate()) {
       text[i] = QChar::ReplacementCharacter;
     }
   }
-  return text.toStdString();
+  return WithoutControls(text.toStdString());
 }
 
 // A text of the feed as the program keeps it.
@@ -107,8 +113,8 @@ std::string FirstText(const QJsonValue& array) {
 std::string LinkOf(const QJsonObject& item, const std::string& feedUrl) {
   for (const QStringView key : {QStringView(u"url"), QStringView(u"external_url")}) {
     const std::string link = Utf8Of(item.value(key));
-    if (link.find_first_not_of(" \t\n\r\f") != std::string::npos)
-      return FeedText(ResolveUri(feedUrl, link));
+    if (link.find_first_not_of(' ') != std::string::npos)
+      return FeedText(WithoutControls(ResolveUri(feedUrl, link)));
   }
   return {};
 }

@@ -89,6 +89,10 @@ TEST(JsonFeed, ResolvesLinksAgainstTheFeedsAddress) {
   EXPECT_EQ(Shown(kVersion + R"("items":[{"title":"a","url":"b/%E3%81%82"}]})"s,
                   CP932("https://x.example/日本/feed.json")),
             "\na|https://x.example/日本/b/%E3%81%82|");
+  // Control characters of the address do not reach the link either.
+  EXPECT_EQ(
+      Shown(kVersion + R"("items":[{"title":"a","url":"b"}]})"s, "http://x.example/\x01\x7F/"),
+      "\na|http://x.example/ /b|");
 }
 
 TEST(JsonFeed, RefusesWhatIsNoJsonFeed) {
