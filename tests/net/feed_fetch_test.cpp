@@ -157,7 +157,7 @@ TEST_F(FeedFetch, HttpsUnreadableAnswersALogNotWrittenSkipAndCancel) {
                "ため、読めません。フィードの URL と、接続設定のプロキシを確かめてください。詳細: "
                "unrequested Transfer-Encoding: chunked",
                "Empty: サーバーの答えが空でした。フィードの URL を確かめてください。詳細: "
-               "フィードの XML が正しくありません (1 行目、0 桁目): Premature end of document."}));
+               "フィードの XML が正しくありません (1 行目、1 桁目): Document is empty"}));
   EXPECT_EQ(plain.Connections(), 7);
 }
 
