@@ -71,7 +71,7 @@ TEST(XmlFeed, ReadsEachFileAsCarefulReadersDo) {
        "alternate later|http://atom.test/alt|\nonly enclosure|http://atom.test/dir/e.mp3|\n"
        "nested base|http://atom.test/dir/sub/x.html|",
        ""},
-      {"rss091-entities.xml", "〓 0.91\nR〓sum〓 – 〓|http://a.test/1|",
+      {"rss091-entities.xml", "〓 0.91\nR〓sum〓 〓 〓|http://a.test/1|",
        "宣言されていない実体参照"},
       {"broken-ampersand.xml", "B\nA & B|http://a.test/?a=1&b=2|\nSecond|http://a.test/2|",
        "(2 行目、16 桁目): 参照を始めない &"},
