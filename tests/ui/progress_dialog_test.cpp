@@ -164,6 +164,11 @@ TEST_F(ProgressDialog, TheSourcesThatFailedAreListedOnceInSightAndCountedInTheTr
   EXPECT_EQ(label.text().toStdString(), "取得エラー 1件");
   const QString toolTip = w.Main<QSystemTrayIcon>("trayIcon")->toolTip();
   EXPECT_TRUE(toolTip.endsWith(QString::fromUtf8("\n取得エラー 1件")));
+  // Sources read in spite of faults are the count's tip, and no failure.
+  w.mainWindow.FetchRunEnded({}, RunOutcome::kCompleted, {"Gamma: mended", "Delta: cut"});
+  EXPECT_TRUE(label.isHidden());
+  EXPECT_EQ(w.Main<QLabel>("newCountLabel")->toolTip().toStdString(),
+            "警告: Gamma: mended\n警告: Delta: cut");
   TrayIconHost::SetAvailableForTesting(std::nullopt);
 }
 
