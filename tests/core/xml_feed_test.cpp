@@ -14,6 +14,8 @@
 namespace quillet {
 namespace {
 
+using namespace std::string_literals;
+
 constexpr std::string_view kFeedUrl = "http://example.test/news/feed.xml";
 
 std::string DataFile(const std::string& name) {
@@ -101,6 +103,57 @@ TEST(XmlFeed, ReadsEachFileAsCarefulReadersDo) {
     } else {
       EXPECT_NE(warning.find(c.warning), std::string::npos) << warning;
     }
+  }
+}
+
+const char kRss2[] = R"(<?xml version="1.0"?><rss version="2.0"
+ xmlns:dc="http://purl.org/dc/elements/1.1/" xmlns:media="http://search.yahoo.com/mrss/"><channel>
+<image><title>no</title></image><title>Top</title><category>社会</category>
+<item><title>A</title><media:title>no</media:title><link>http://a/</link><category>経済</category>
+ <category>second</category></item>
+<item><title>B</title><guid>http://b/</guid><dc:subject>政治</dc:subject></item>
+<item><title>C</title><guid isPermaLink="false">c-1</guid></item>
+<item><link>http://d/</link></item>
+<item><title>E</title><link>http://e/</link></item></channel></rss>)";
+const char kRdf[] = R"(<rdf:RDF xmlns:rdf="http://www.w3.org/1999/02/22-rdf-syntax-ns#"
+ xmlns="http://purl.org/rss/1.0/" xmlns:dc="http://purl.org/dc/elements/1.1/">
+<channel rdf:about="http://x/"><title>R</title><dc:subject>国際</dc:subject></channel>
+<item rdf:about="http://a/"><title>A</title><dc:title>no</dc:title><link>http://a/</link></item>
+<item><title>B</title><link>http://b/</link><dc:subject>科学</dc:subject></item>
+<x:item xmlns:x="http://x/"><x:title>no</x:title><x:link>http://x/</x:link></x:item></rdf:RDF>)";
+const char kAtom[] =
+    R"(<feed xmlns="http://www.w3.org/2005/Atom"><title type="html">&lt;b&gt;At&lt;/b&gt;om</title>
+<entry><title>A</title><link rel="self" href="s"/><link rel="alternate" href="http://a/"/>
+ <link href="no"/><category term="経済" label="no"/><source><title>no</title></source></entry>
+<entry><title type="xhtml"><div xmlns="http://www.w3.org/1999/xhtml">B <i>b</i></div></title>
+ <link rel="enclosure" href="http://b.mp3"/><link rel="related" href="no"/></entry>
+<entry><title>C</title><link href="http://c/"/><link rel="alternate" href="no"/></entry>
+<category term="tech"/></feed>)";
+
+TEST(XmlFeed, ReadsTheThreeFormats) {
+  EXPECT_EQ(Shown(ParseXmlFeed(kRss2, kFeedUrl)),
+            "Top\nA|http://a/|経済\nB|http://b/|政治\nE|http://e/|社会");
+  EXPECT_EQ(Shown(ParseXmlFeed(kRdf, kFeedUrl)), "R\nA|http://a/|国際\nB|http://b/|科学");
+  EXPECT_EQ(Shown(ParseXmlFeed(kAtom, kFeedUrl)),
+            "Atom\nA|http://a/|経済\nB b|http://b.mp3|tech\nC|http://c/|tech");
+}
+
+TEST(XmlFeed, DecodesReferencesAndCdataAndCleansTexts) {
+  const std::pair<const char*, const char*> titles[] = {
+      {"Tom &amp; &#x3042;&#12354; &lt;x", "Tom & ああ <x"},
+      {"<![CDATA[<b>速報</b>\t地震&amp;]]>", "速報 地震&"},
+      {"&lt;em&gt;強調&lt;/em&gt;", "強調"},
+      {"\r\n  a\tb&#13;\nc\xC2\xA0 ", "a b c"},  // TAB, CR, LF and no-break space
+      {"　全角\u3000", "　全角　"},
+      {"😀 Ω ①", "〓 Ω ①"}};
+  for (const auto& [title, shown] : titles) {
+    EXPECT_EQ(
+        Shown(ParseXmlFeed("<rss><channel><title>"s + title + "</title><item><title>" + title +
+                               "</title><link>\n\thttp://a/?b=1&amp;c=2 \n</link><category> "
+                               "&lt;i&gt;c&lt;/i&gt;\td </category>"
+                               "</item></channel></rss>",
+                           kFeedUrl)),
+        shown + "\n"s + shown + "|http://a/?b=1&c=2|c d");
   }
 }
 
