@@ -1,0 +1,179 @@
+// OPML read and written, and its feeds added to a feed list.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <chrono>
+
+#include "core/feeds/feed_import.h"
+#include "core/feeds/opml.h"
+#include "core/sys/error.h"
+#include "core/text/text_codec.h"
+#include "support/temp_home.h"
+
+namespace quillet {
+namespace {
+
+using Feeds = std::vector<settings::FeedSource>;
+
+// "name|url " per feed, UTF-8; or the error's message.
+std::string Read(std::string_view document) {
+  try {
+    std::string s;
+    for (const OpmlFeed& feed : ReadOpml(document))
+      s += Cp932ToUtf8(feed.name) + "|" + Cp932ToUtf8(feed.url) + " ";
+    return s;
+  } catch (const QuilletError& e) {
+    return Cp932ToUtf8(e.what());
+  }
+}
+
+std::string Laughs() {
+  std::string dtd = "<!DOCTYPE opml [<!ENTITY a0 \"lol\">";
+  for (int i = 1; i < 12; ++i) {
+    dtd += "<!ENTITY a" + std::to_string(i) + " \"";
+    for (int k = 0; k < 10; ++k)
+      dtd += "&a" + std::to_string(i - 1) + ";";
+    dtd += "\">";
+  }
+  return dtd + "]><opml><outline text='&a11;' xmlUrl='http://a'/></opml>";
+}
+
+TEST(Opml, ReadsEveryOutlineWithAUrlOrSaysWhereTheFileIsWrong) {
+  const std::string sjis = "<?xml version='1.0' encoding='Shift_JIS'?><opml><outline text='" +
+                           Utf8ToCp932("速報") + "' xmlUrl='http://s/'/></opml>";
+  const struct {
+    std::string document, read;
+  } rows[] = {
+      // Nested outlines in document order; a folder's own outline has no URL.
+      {"<opml version='2.0'><head><title>t</title></head><body><outline text='IT'>"
+       "<outline text='a' xmlUrl='http://a/'><outline text='b' xmlUrl='http://b/'/></outline>"
+       "</outline><outline text='c' type='rss' xmlUrl='https://c/'/></body></opml>",
+       "a|http://a/ b|http://b/ c|https://c/ "},
+      // text, else title, else the URL; white space trimmed and collapsed.
+      {"<opml><outline text=' \n ' title=' T\tt ' xmlUrl=' http://t/ '/><outline "
+       "xmlURL='http://u/'/>"
+       "<outline title='x' htmlUrl='http://no/'/></opml>",
+       "T t|http://t/ http://u/|http://u/ "},
+      {"<!DOCTYPE opml [<!ENTITY n 'ニュース'>]><opml><outline text='&n; &amp; "
+       "&lt;&#x3042;&#12354;'"
+       " xmlUrl='http://e/?a=1&amp;b=2'/></opml>",
+       "ニュース & <ああ|http://e/?a=1&b=2 "},
+      {sjis, "速報|http://s/ "},
+      {"<opml><outline text='x😀' xmlUrl='http://g/'/></opml>", "x〓|http://g/ "},
+      {"<opml><body/></opml>", ""},
+      {"<opml>\n<body>\n  <outline text=a/></body></opml>",
+       "OPML ファイルが正しくありません (3 行目、17 桁目): AttValue: \" or ' expected"},
+      {"<opml>\n <body><outline text='a' xmlUrl='http://a/'>\n</body></opml>",
+       "OPML ファイルが正しくありません (3 行目、8 桁目): Opening and ending tag mismatch: "
+       "outline line 2 and body"},
+      {"", "OPML ファイルが正しくありません (1 行目、1 桁目): Document is empty"},
+      {"<rss version='2.0'/>", "OPML ファイルではありません (最上位の要素が opml ではありません)"},
+      // Nothing outside the bytes is read, and entities cannot multiply the work.
+      {"<!DOCTYPE opml [<!ENTITY e SYSTEM '/etc/passwd'>]><opml><outline text='&e;' "
+       "xmlUrl='http://a'/></opml>",
+       "OPML ファイルが正しくありません (1 行目、75 桁目): Attribute references external entity "
+       "'e'"},
+      {Laughs(),
+       "OPML ファイルが正しくありません (1 行目、680 桁目): Detected an entity reference loop"},
+      {std::string(kOpmlMaxBytes + 1, ' '), "OPML ファイルが大きすぎます (16 MB まで)"},
+  };
+  for (const auto& row : rows)
+    EXPECT_EQ(Read(row.document), row.read) << row.document.substr(0, 200);
+}
+
+TEST(Opml, WritesWhatItReadsBackAndReadersTake) {
+  const Feeds feeds = {{3, CP932("速報 & \"号外\" <1>"), "http://a.test/rss?x=1&y='2'", false},
+                       {4,
+                        "a\x01"
+                        "b",
+                        "https://b.test/", true}};
+  const std::string document = WriteOpml(feeds, 1796680518);
+  EXPECT_EQ(document,
+            "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<opml version=\"2.0\">\n  <head>\n"
+            "    <title>Quillet のフィード</title>\n"
+            "    <dateCreated>Mon, 07 Dec 2026 21:55:18 GMT</dateCreated>\n  </head>\n  <body>\n"
+            "    <outline type=\"rss\" text=\"速報 &amp; &quot;号外&quot; &lt;1&gt;\" "
+            "title=\"速報 &amp; &quot;号外&quot; &lt;1&gt;\" "
+            "xmlUrl=\"http://a.test/rss?x=1&amp;y='2'\"/>\n"
+            "    <outline type=\"rss\" text=\"a\xEF\xBF\xBD"
+            "b\" title=\"a\xEF\xBF\xBD"
+            "b\" "
+            "xmlUrl=\"https://b.test/\"/>\n  </body>\n</opml>\n");
+  EXPECT_EQ(Read(document),
+            "速報 & \"号外\" <1>|http://a.test/rss?x=1&y='2' a〓b|https://b.test/ ");
+
+  test::TempHome home;
+  const std::string path = home.Path("feeds.opml");
+  WriteOpmlFile(path, feeds);
+  EXPECT_EQ(ReadOpmlFile(path).size(), 2u);
+  EXPECT_EQ(std::system(("xmllint --noout " + path).c_str()), 0);
+  const auto error = [](auto call) {
+    try {
+      call();
+    } catch (const QuilletError& e) {
+      return Cp932ToUtf8(e.what());
+    }
+    return std::string("no error");
+  };
+  EXPECT_EQ(error([&] { WriteOpmlFile(home.Path("no/feeds.opml"), feeds); }),
+            home.Path("no/feeds.opml") + " に書き込めません");
+  EXPECT_EQ(error([&] { ReadOpmlFile(home.Path("none.opml")); }),
+            "ファイル " + home.Path("none.opml") + " はありません");
+  EXPECT_EQ(error([&] { ReadOpmlFile(home.Dir()); }), "ファイル " + home.Dir() + " は開けません");
+  // A huge file is refused by its size: reading it would fail otherwise.
+  ASSERT_EQ(truncate(path.c_str(), off_t{1} << 40), 0);
+  EXPECT_EQ(error([&] { ReadOpmlFile(path); }), "OPML ファイルが大きすぎます (16 MB まで)");
+}
+
+TEST(FeedImport, AddsWhatIsNewCountsWhatIsThereAndNamesWhatCannotBeAFeed) {
+  const Feeds list = {{7, "old", "HTTP://A.test", false}};
+  const std::string longName(300, '\x88');  // 150 double-byte characters
+  const std::vector<OpmlFeed> outlines = {
+      {"a", "http://a.TEST/"},  // the list's, scheme and host in another case
+      {"n", "https://n.test/x"},
+      {"n2", "https://n.test/x"},
+      {"bad", "feed://x"},
+      {"", "http://e/"},  // no name, as ReadOpml never gives
+      {"\x88\x9f" + longName, "http://l.test/"}};
+  const FeedImport import = ImportFeeds(list, outlines);
+  EXPECT_EQ(import.feeds,
+            (Feeds{list[0],
+                   {0, "n", "https://n.test/x", true},
+                   {0, "\x88\x9f" + longName.substr(0, 252), "http://l.test/", true}}));
+  EXPECT_EQ(import.refused,
+            (std::vector<std::string>{
+                CP932("「bad」は追加できません: URL は http:// か https:// で始めてください"),
+                CP932("「」は追加できません: フィード名が空です")}));
+  EXPECT_EQ(Cp932ToUtf8(ImportSummary(import)),
+            "2 件のフィードを追加しました (2 件は登録済み、2 件は追加できないため飛ばしました)");
+  FeedImport counts;
+  counts.added = 3;
+  EXPECT_EQ(Cp932ToUtf8(ImportSummary(counts)), "3 件のフィードを追加しました");
+  counts.known = 2;
+  EXPECT_EQ(Cp932ToUtf8(ImportSummary(counts)),
+            "3 件のフィードを追加しました (2 件は登録済みのため飛ばしました)");
+  counts.known = 0;
+  counts.refused = {"x"};
+  EXPECT_EQ(Cp932ToUtf8(ImportSummary(counts)),
+            "3 件のフィードを追加しました (1 件は追加できないため飛ばしました)");
+}
+
+// A list of 100,000 feeds read and added again, all of them known.
+TEST(FeedImport, TakesAHundredThousandOutlinesQuickly) {
+  std::string document = "<opml version='2.0'><body>";
+  for (int i = 0; i < 100'000; ++i) {
+    const std::string n = std::to_string(i);
+    document += "<outline text='Feed " + n + "' xmlUrl='http://f.test/" + n + "'/>";
+  }
+  document += "</body></opml>";
+  const auto start = std::chrono::steady_clock::now();
+  const std::vector<OpmlFeed> outlines = ReadOpml(document);
+  const FeedImport first = ImportFeeds({}, outlines);
+  const FeedImport again = ImportFeeds(first.feeds, outlines);
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+  EXPECT_EQ(first.added, 100'000u);
+  EXPECT_EQ(again.known, 100'000u);
+}
+
+}  // namespace
+}  // namespace quillet
