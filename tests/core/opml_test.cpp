@@ -67,6 +67,10 @@ TEST(Opml, ReadsEveryOutlineWithAUrlOrSaysWhereTheFileIsWrong) {
        "OPML ファイルが正しくありません (3 行目、8 桁目): Opening and ending tag mismatch: "
        "outline line 2 and body"},
       {"", "OPML ファイルが正しくありません (1 行目、1 桁目): Document is empty"},
+      // The conversion's error, which comes without a place, printed nowhere.
+      {"<?xml version='1.0' encoding='EUC-JP'?>\n<opml><outline text='\xe3\x83\x8b\xe3'/></opml>",
+       "OPML ファイルが正しくありません (2 行目、22 桁目): input conversion failed due to input "
+       "error, bytes 0xE3 0x83 0x8B 0xE3"},
       {"<rss version='2.0'/>", "OPML ファイルではありません (最上位の要素が opml ではありません)"},
       // Nothing outside the bytes is read, and entities cannot multiply the work.
       {"<!DOCTYPE opml [<!ENTITY e SYSTEM '/etc/passwd'>]><opml><outline text='&e;' "

@@ -2,6 +2,7 @@
 
 #include <libxml/parser.h>
 #include <libxml/tree.h>
+#include <libxml/xmlerror.h>
 #include <strings.h>
 #include <sys/stat.h>
 
@@ -18,8 +19,11 @@
 namespace quillet {
 namespace {
 
+// What the parse's errors say: the first fatal one (the one that ends the
+// parse), else the first of any kind, with its place in the file. Errors of
+// the character conversion have no place; the next error that has one gives it.
 struct FirstError {
-  bool fatal = false;  // a fatal error is what ends the parse; a lesser one may come first
+  bool fatal = false;
   int line = 0, column = 0;
   std::optional<std::string> message;  // UTF-8, as libxml2 words it
 };
@@ -28,14 +32,35 @@ struct FirstError {
 // libxml2 versions, so the type is taken from the handler slot.
 template <typename Error>
 void KeepFirstError(void* context, Error* error) {
-  auto* first = static_cast<FirstError*>(static_cast<xmlParserCtxt*>(context)->_private);
+  auto* first = static_cast<FirstError*>(context);
   const bool fatal = error->level == XML_ERR_FATAL;
-  if (first->fatal || (first->message && !fatal)) return;
-  first->fatal = fatal;
-  first->line = error->line;
-  first->column = error->int2;
-  first->message = error->message != nullptr ? error->message : "";
+  if (!first->fatal && (fatal || !first->message)) {
+    first->fatal = fatal;
+    first->message = error->message != nullptr ? error->message : "";
+    first->line = error->line;
+    first->column = error->int2;
+  } else if (first->line == 0 && error->line > 0) {
+    first->line = error->line;
+    first->column = error->int2;
+  }
 }
+
+// Sends every libxml2 error of this thread to `first` while it lives, so
+// that none is printed: the conversion's errors come without a parser.
+class ErrorsTo {
+ public:
+  explicit ErrorsTo(FirstError& first)
+      : savedHandler_(xmlStructuredError), savedContext_(xmlStructuredErrorContext) {
+    xmlSetStructuredErrorFunc(&first, &KeepFirstError);
+  }
+  ~ErrorsTo() { xmlSetStructuredErrorFunc(savedContext_, savedHandler_); }
+  ErrorsTo(const ErrorsTo&) = delete;
+  ErrorsTo& operator=(const ErrorsTo&) = delete;
+
+ private:
+  xmlStructuredErrorFunc savedHandler_;
+  void* savedContext_;
+};
 
 [[noreturn]] void Malformed(const FirstError& error) {
   std::string message = CP932("OPML ファイルが正しくありません");
@@ -61,14 +86,13 @@ Document Parse(std::string_view bytes) {
                                                                             &xmlFreeParserCtxt);
   if (!parser) throw std::bad_alloc();
   FirstError error;
-  parser->_private = &error;
-  parser->sax->serror = &KeepFirstError;
+  const ErrorsTo errors(error);
   // Entities are left unsubstituted and no DTD is loaded: nothing outside
   // the bytes is read.
   Document doc(xmlCtxtReadMemory(parser.get(), bytes.data(), static_cast<int>(bytes.size()),
                                  nullptr, nullptr, XML_PARSE_NONET),
                &xmlFreeDoc);
-  if (!doc || !parser->wellFormed) Malformed(error);
+  if (!doc) Malformed(error);
   return doc;
 }
 
