@@ -27,6 +27,7 @@ std::string Read(std::string_view document) {
   }
 }
 
+// Eleven levels of entities, each ten of the level below: "lol" 10^11 times.
 std::string Laughs() {
   std::string dtd = "<!DOCTYPE opml [<!ENTITY a0 \"lol\">";
   for (int i = 1; i < 12; ++i) {
@@ -39,34 +40,28 @@ std::string Laughs() {
 }
 
 TEST(Opml, ReadsEveryOutlineWithAUrlOrSaysWhereTheFileIsWrong) {
-  const std::string sjis = "<?xml version='1.0' encoding='Shift_JIS'?><opml><outline text='" +
-                           Utf8ToCp932("速報") + "' xmlUrl='http://s/'/></opml>";
   const struct {
     std::string document, read;
   } rows[] = {
-      // Nested outlines in document order; a folder's own outline has no URL.
-      {"<opml version='2.0'><head><title>t</title></head><body><outline text='IT'>"
-       "<outline text='a' xmlUrl='http://a/'><outline text='b' xmlUrl='http://b/'/></outline>"
-       "</outline><outline text='c' type='rss' xmlUrl='https://c/'/></body></opml>",
-       "a|http://a/ b|http://b/ c|https://c/ "},
-      // text, else title, else the URL; white space trimmed and collapsed.
-      {"<opml><outline text=' \n ' title=' T\tt ' xmlUrl=' http://t/ '/><outline "
-       "xmlURL='http://u/'/>"
-       "<outline title='x' htmlUrl='http://no/'/></opml>",
-       "T t|http://t/ http://u/|http://u/ "},
-      {"<!DOCTYPE opml [<!ENTITY n 'ニュース'>]><opml><outline text='&n; &amp; "
-       "&lt;&#x3042;&#12354;'"
+      // Nested outlines in document order, a folder's own has no URL; the name is
+      // the text, else the title, else the URL, white space trimmed and collapsed.
+      {"<opml><body><outline text='IT'><outline text=' \n ' title=' T\tt ' xmlUrl=' http://t/ '>"
+       "<outline xmlURL='http://u/'/></outline></outline><outline text='c' xmlUrl='https://c/'/>"
+       "<outline title='x' htmlUrl='http://no/'/></body></opml>",
+       "T t|http://t/ http://u/|http://u/ c|https://c/ "},
+      {"<!DOCTYPE opml [<!ENTITY n 'ニュース'>]><opml><outline text='&n; &amp; &lt;&#x3042;'"
        " xmlUrl='http://e/?a=1&amp;b=2'/></opml>",
-       "ニュース & <ああ|http://e/?a=1&b=2 "},
-      {sjis, "速報|http://s/ "},
+       "ニュース & <あ|http://e/?a=1&b=2 "},
+      {"<?xml version='1.0' encoding='Shift_JIS'?><opml><outline text='" + Utf8ToCp932("速報") +
+           "' xmlUrl='http://s/'/></opml>",
+       "速報|http://s/ "},
       {"<opml><outline text='x😀' xmlUrl='http://g/'/></opml>", "x〓|http://g/ "},
-      {"<opml><body/></opml>", ""},
       {"<opml>\n<body>\n  <outline text=a/></body></opml>",
        "OPML ファイルが正しくありません (3 行目、17 桁目): AttValue: \" or ' expected"},
-      {"<opml>\n <body><outline text='a' xmlUrl='http://a/'>\n</body></opml>",
-       "OPML ファイルが正しくありません (3 行目、8 桁目): Opening and ending tag mismatch: "
-       "outline line 2 and body"},
-      {"", "OPML ファイルが正しくありません (1 行目、1 桁目): Document is empty"},
+      // The error that ends the parse, not a lesser one before it.
+      {"<opml>\n<a:b/><x></opml>",
+       "OPML ファイルが正しくありません (2 行目、17 桁目): Opening and ending tag mismatch: x "
+       "line 2 and opml"},
       // The conversion's error, which comes without a place, printed nowhere.
       {"<?xml version='1.0' encoding='EUC-JP'?>\n<opml><outline text='\xe3\x83\x8b\xe3'/></opml>",
        "OPML ファイルが正しくありません (2 行目、22 桁目): input conversion failed due to input "
@@ -85,32 +80,22 @@ TEST(Opml, ReadsEveryOutlineWithAUrlOrSaysWhereTheFileIsWrong) {
     EXPECT_EQ(Read(row.document), row.read) << row.document.substr(0, 200);
 }
 
-TEST(Opml, WritesWhatItReadsBackAndReadersTake) {
-  const Feeds feeds = {{3, CP932("速報 & \"号外\" <1>"), "http://a.test/rss?x=1&y='2'", false},
-                       {4,
-                        "a\x01"
-                        "b",
-                        "https://b.test/", true}};
+TEST(Opml, WritesWhatItReadsBack) {
+  const Feeds feeds = {{3, CP932("速報 & \"号外\" <1>"), "http://a.test/?x=1&y='2'", false},
+                       {4, "a\x01z", "https://b.test/", true}};
   const std::string document = WriteOpml(feeds, 1796680518);
-  EXPECT_EQ(document,
-            "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<opml version=\"2.0\">\n  <head>\n"
-            "    <title>Quillet のフィード</title>\n"
-            "    <dateCreated>Mon, 07 Dec 2026 21:55:18 GMT</dateCreated>\n  </head>\n  <body>\n"
-            "    <outline type=\"rss\" text=\"速報 &amp; &quot;号外&quot; &lt;1&gt;\" "
-            "title=\"速報 &amp; &quot;号外&quot; &lt;1&gt;\" "
-            "xmlUrl=\"http://a.test/rss?x=1&amp;y='2'\"/>\n"
-            "    <outline type=\"rss\" text=\"a\xEF\xBF\xBD"
-            "b\" title=\"a\xEF\xBF\xBD"
-            "b\" "
-            "xmlUrl=\"https://b.test/\"/>\n  </body>\n</opml>\n");
-  EXPECT_EQ(Read(document),
-            "速報 & \"号外\" <1>|http://a.test/rss?x=1&y='2' a〓b|https://b.test/ ");
+  EXPECT_EQ(
+      document,
+      "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<opml version=\"2.0\">\n  <head>\n"
+      "    <title>Quillet のフィード</title>\n"
+      "    <dateCreated>Mon, 07 Dec 2026 21:55:18 GMT</dateCreated>\n  </head>\n  <body>\n"
+      "    <outline type=\"rss\" text=\"速報 &amp; &quot;号外&quot; &lt;1&gt;\" "
+      "title=\"速報 &amp; &quot;号外&quot; &lt;1&gt;\" xmlUrl=\"http://a.test/?x=1&amp;y='2'\"/>\n"
+      "    <outline type=\"rss\" text=\"a\xEF\xBF\xBDz\" title=\"a\xEF\xBF\xBDz\" "
+      "xmlUrl=\"https://b.test/\"/>\n  </body>\n</opml>\n");
+  EXPECT_EQ(Read(document), "速報 & \"号外\" <1>|http://a.test/?x=1&y='2' a〓z|https://b.test/ ");
 
   test::TempHome home;
-  const std::string path = home.Path("feeds.opml");
-  WriteOpmlFile(path, feeds);
-  EXPECT_EQ(ReadOpmlFile(path).size(), 2u);
-  EXPECT_EQ(std::system(("xmllint --noout " + path).c_str()), 0);
   const auto error = [](auto call) {
     try {
       call();
@@ -119,12 +104,12 @@ TEST(Opml, WritesWhatItReadsBackAndReadersTake) {
     }
     return std::string("no error");
   };
-  EXPECT_EQ(error([&] { WriteOpmlFile(home.Path("no/feeds.opml"), feeds); }),
-            home.Path("no/feeds.opml") + " に書き込めません");
-  EXPECT_EQ(error([&] { ReadOpmlFile(home.Path("none.opml")); }),
-            "ファイル " + home.Path("none.opml") + " はありません");
+  const std::string path = home.Path("feeds.opml");
+  EXPECT_EQ(error([&] { WriteOpmlFile(home.Path("no/f.opml"), feeds); }),
+            home.Path("no/f.opml") + " に書き込めません");
   EXPECT_EQ(error([&] { ReadOpmlFile(home.Dir()); }), "ファイル " + home.Dir() + " は開けません");
   // A huge file is refused by its size: reading it would fail otherwise.
+  WriteOpmlFile(path, feeds);
   ASSERT_EQ(truncate(path.c_str(), off_t{1} << 40), 0);
   EXPECT_EQ(error([&] { ReadOpmlFile(path); }), "OPML ファイルが大きすぎます (16 MB まで)");
 }
@@ -150,16 +135,12 @@ TEST(FeedImport, AddsWhatIsNewCountsWhatIsThereAndNamesWhatCannotBeAFeed) {
                 CP932("「」は追加できません: フィード名が空です")}));
   EXPECT_EQ(Cp932ToUtf8(ImportSummary(import)),
             "2 件のフィードを追加しました (2 件は登録済み、2 件は追加できないため飛ばしました)");
-  FeedImport counts;
-  counts.added = 3;
-  EXPECT_EQ(Cp932ToUtf8(ImportSummary(counts)), "3 件のフィードを追加しました");
-  counts.known = 2;
-  EXPECT_EQ(Cp932ToUtf8(ImportSummary(counts)),
-            "3 件のフィードを追加しました (2 件は登録済みのため飛ばしました)");
-  counts.known = 0;
-  counts.refused = {"x"};
+  // The other forms of the summary; the terminal's and the dialog's tests show the rest.
+  FeedImport counts{{}, 3, 0, {"x"}};
   EXPECT_EQ(Cp932ToUtf8(ImportSummary(counts)),
             "3 件のフィードを追加しました (1 件は追加できないため飛ばしました)");
+  counts.refused.clear();
+  EXPECT_EQ(Cp932ToUtf8(ImportSummary(counts)), "3 件のフィードを追加しました");
 }
 
 // A list of 100,000 feeds read and added again, all of them known.
