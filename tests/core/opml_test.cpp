@@ -15,16 +15,20 @@ namespace {
 
 using Feeds = std::vector<settings::FeedSource>;
 
-// "name|url " per feed, UTF-8; or the error's message.
-std::string Read(std::string_view document) {
+// "name|url " per feed `read` gives, UTF-8; or its error's message.
+template <typename Read>
+std::string Shown(Read read) {
   try {
     std::string s;
-    for (const OpmlFeed& feed : ReadOpml(document))
+    for (const OpmlFeed& feed : read())
       s += Cp932ToUtf8(feed.name) + "|" + Cp932ToUtf8(feed.url) + " ";
     return s;
   } catch (const QuilletError& e) {
     return Cp932ToUtf8(e.what());
   }
+}
+std::string Read(std::string_view document) {
+  return Shown([&] { return ReadOpml(document); });
 }
 
 // Eleven levels of entities, each ten of the level below: "lol" 10^11 times.
@@ -49,13 +53,9 @@ TEST(Opml, ReadsEveryOutlineWithAUrlOrSaysWhereTheFileIsWrong) {
        "<outline xmlURL='http://u/'/></outline></outline><outline text='c' xmlUrl='https://c/'/>"
        "<outline title='x' htmlUrl='http://no/'/></body></opml>",
        "T t|http://t/ http://u/|http://u/ c|https://c/ "},
-      {"<!DOCTYPE opml [<!ENTITY n 'ニュース'>]><opml><outline text='&n; &amp; &lt;&#x3042;'"
+      {"<!DOCTYPE opml [<!ENTITY n 'ニュース'>]><opml><outline text='&n; &amp; &lt;&#x3042;😀'"
        " xmlUrl='http://e/?a=1&amp;b=2'/></opml>",
-       "ニュース & <あ|http://e/?a=1&b=2 "},
-      {"<?xml version='1.0' encoding='Shift_JIS'?><opml><outline text='" + Utf8ToCp932("速報") +
-           "' xmlUrl='http://s/'/></opml>",
-       "速報|http://s/ "},
-      {"<opml><outline text='x😀' xmlUrl='http://g/'/></opml>", "x〓|http://g/ "},
+       "ニュース & <あ〓|http://e/?a=1&b=2 "},
       {"<opml>\n<body>\n  <outline text=a/></body></opml>",
        "OPML ファイルが正しくありません (3 行目、17 桁目): AttValue: \" or ' expected"},
       // The error that ends the parse, not a lesser one before it.
@@ -96,22 +96,18 @@ TEST(Opml, WritesWhatItReadsBack) {
   EXPECT_EQ(Read(document), "速報 & \"号外\" <1>|http://a.test/?x=1&y='2' a〓z|https://b.test/ ");
 
   test::TempHome home;
-  const auto error = [](auto call) {
-    try {
-      call();
-    } catch (const QuilletError& e) {
-      return Cp932ToUtf8(e.what());
-    }
-    return std::string("no error");
-  };
   const std::string path = home.Path("feeds.opml");
-  EXPECT_EQ(error([&] { WriteOpmlFile(home.Path("no/f.opml"), feeds); }),
-            home.Path("no/f.opml") + " に書き込めません");
-  EXPECT_EQ(error([&] { ReadOpmlFile(home.Dir()); }), "ファイル " + home.Dir() + " は開けません");
+  EXPECT_EQ(Shown([&] {
+              WriteOpmlFile(home.Path("no/f"), feeds);
+              return std::vector<OpmlFeed>();
+            }),
+            home.Path("no/f") + " に書き込めません");
+  EXPECT_EQ(Shown([&] { return ReadOpmlFile(home.Dir()); }),
+            "ファイル " + home.Dir() + " は開けません");
   // A huge file is refused by its size: reading it would fail otherwise.
   WriteOpmlFile(path, feeds);
   ASSERT_EQ(truncate(path.c_str(), off_t{1} << 40), 0);
-  EXPECT_EQ(error([&] { ReadOpmlFile(path); }), "OPML ファイルが大きすぎます (16 MB まで)");
+  EXPECT_EQ(Shown([&] { return ReadOpmlFile(path); }), "OPML ファイルが大きすぎます (16 MB まで)");
 }
 
 TEST(FeedImport, AddsWhatIsNewCountsWhatIsThereAndNamesWhatCannotBeAFeed) {
@@ -135,29 +131,22 @@ TEST(FeedImport, AddsWhatIsNewCountsWhatIsThereAndNamesWhatCannotBeAFeed) {
                 CP932("「」は追加できません: フィード名が空です")}));
   EXPECT_EQ(Cp932ToUtf8(ImportSummary(import)),
             "2 件のフィードを追加しました (2 件は登録済み、2 件は追加できないため飛ばしました)");
-  // The other forms of the summary; the terminal's and the dialog's tests show the rest.
-  FeedImport counts{{}, 3, 0, {"x"}};
-  EXPECT_EQ(Cp932ToUtf8(ImportSummary(counts)),
+  // The dialog's test shows the summary with known feeds alone.
+  EXPECT_EQ(Cp932ToUtf8(ImportSummary({{}, 3, 0, {"x"}})),
             "3 件のフィードを追加しました (1 件は追加できないため飛ばしました)");
-  counts.refused.clear();
-  EXPECT_EQ(Cp932ToUtf8(ImportSummary(counts)), "3 件のフィードを追加しました");
 }
 
-// A list of 100,000 feeds read and added again, all of them known.
+// 100,000 feeds read, added, and read and added again, all of them known.
 TEST(FeedImport, TakesAHundredThousandOutlinesQuickly) {
-  std::string document = "<opml version='2.0'><body>";
-  for (int i = 0; i < 100'000; ++i) {
-    const std::string n = std::to_string(i);
-    document += "<outline text='Feed " + n + "' xmlUrl='http://f.test/" + n + "'/>";
-  }
-  document += "</body></opml>";
+  std::string document = "<opml>";
+  for (int i = 0; i < 100'000; ++i)
+    document += "<outline text='Feed' xmlUrl='http://f.test/" + std::to_string(i) + "'/>";
+  document += "</opml>";
   const auto start = std::chrono::steady_clock::now();
-  const std::vector<OpmlFeed> outlines = ReadOpml(document);
-  const FeedImport first = ImportFeeds({}, outlines);
-  const FeedImport again = ImportFeeds(first.feeds, outlines);
+  const FeedImport first = ImportFeeds({}, ReadOpml(document));
+  EXPECT_EQ(Cp932ToUtf8(ImportSummary(first)), "100000 件のフィードを追加しました");
+  EXPECT_EQ(ImportFeeds(first.feeds, ReadOpml(document)).known, 100'000u);
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
-  EXPECT_EQ(first.added, 100'000u);
-  EXPECT_EQ(again.known, 100'000u);
 }
 
 }  // namespace
