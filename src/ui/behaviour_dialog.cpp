@@ -4,7 +4,6 @@
 #include <QCheckBox>
 #include <QCoreApplication>
 #include <QFile>
-#include <QFileDialog>
 #include <QFrame>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -34,6 +33,7 @@
 #include "core/sys/autostart.h"
 #include "core/sys/program_dir.h"
 #include "core/text/text_codec.h"
+#include "ui/file_dialogs.h"
 #include "ui/message_box.h"
 #include "ui/ui_text.h"
 
@@ -43,11 +43,6 @@ namespace {
 constexpr QSize kClientSize(656, 319);
 constexpr int kMinInterval = settings::key::kTimerInterval.least;
 constexpr int kMaxInterval = settings::key::kTimerInterval.most;
-
-OpenFileHook& Hook() {
-  static OpenFileHook hook;
-  return hook;
-}
 
 // The interval that a typed text stands for: a number outside the range goes
 // to the nearest bound, and text that is not a number reads as the minimum.
@@ -144,10 +139,6 @@ class WatchKeywordDelegate : public QStyledItemDelegate {
 };
 
 }  // namespace
-
-void SetOpenFileHookForTesting(OpenFileHook hook) {
-  Hook() = std::move(hook);
-}
 
 BehaviourDialog::BehaviourDialog(QWidget* parent) : ProgramWindow(parent), errors_(parent) {
   setWindowTitle(UiText(CP932("動作設定")));
@@ -374,8 +365,7 @@ void BehaviourDialog::Browse(QLineEdit* edit, const QString& filter) {
   // The named program first, as the setting asks for it; every file second,
   // since the program carries another name on this system.
   const QString filters = filter + QStringLiteral(";;") + UiText(CP932("すべてのファイル (*)"));
-  const QString picked =
-      Hook() ? Hook()(filters) : QFileDialog::getOpenFileName(this, QString(), QString(), filters);
+  const QString picked = AskFileToOpen(this, filters);
   if (!picked.isEmpty()) edit->setText(picked);
 }
 

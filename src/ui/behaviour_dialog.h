@@ -94,10 +94,4 @@ class BehaviourDialog : public ProgramWindow {
   ErrorBox errors_;
 };
 
-// Test hook in place of the file-open dialog: while set, a "..." button calls
-// it with the dialog's filter list instead of showing the dialog, and takes
-// its answer as the picked file's full path (empty: cancelled).
-using OpenFileHook = std::function<QString(const QString& filters)>;
-void SetOpenFileHookForTesting(OpenFileHook hook);
-
 }  // namespace quillet

@@ -1,6 +1,8 @@
 #include "ui/connection_dialog.h"
 
 #include <QAction>
+#include <QDir>
+#include <QFile>
 #include <QFrame>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -16,11 +18,15 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+#include "core/feeds/feed_import.h"
+#include "core/feeds/opml.h"
 #include "core/settings/settings.h"
 #include "core/sites/catalogue.h"
 #include "core/text/text_codec.h"
 #include "ui/feed_edit_dialog.h"
+#include "ui/file_dialogs.h"
 #include "ui/icons.h"
+#include "ui/message_box.h"
 #include "ui/tab_columns_delegate.h"
 #include "ui/ui_text.h"
 
@@ -48,6 +54,25 @@ std::string FeedText(const QTreeWidgetItem* row, int role) {
 
 std::string FieldText(const QLineEdit* edit) {
   return Utf8ToCp932(edit->text().toStdString());
+}
+
+// The file types the OPML buttons offer.
+QString OpmlFilters() {
+  return QStringLiteral("OPML (*.opml *.xml);;") + UiText(CP932("すべてのファイル (*)"));
+}
+
+// What an import shows: the counts, then why outlines were passed over (the
+// first few, and how many more).
+std::string ImportReport(const FeedImport& import) {
+  constexpr size_t kShown = 10;
+  std::string report = ImportSummary(import);
+  if (!import.refused.empty()) report += "\n";
+  for (size_t i = 0; i < import.refused.size() && i < kShown; ++i)
+    report += "\n" + import.refused[i];
+  if (import.refused.size() > kShown) {
+    report += CP932("\nほか ") + std::to_string(import.refused.size() - kShown) + CP932(" 件");
+  }
+  return report;
 }
 
 }  // namespace
@@ -117,6 +142,8 @@ ConnectionDialog::ConnectionDialog(QWidget* parent) : ProgramWindow(parent), err
   feedDeleteButton_ = feedButton(CP932("削除"), "feedDeleteButton");
   feedUpButton_ = feedButton(CP932("上へ"), "feedUpButton");
   feedDownButton_ = feedButton(CP932("下へ"), "feedDownButton");
+  feedImportButton_ = feedButton(CP932("読み込み..."), "feedImportButton");
+  feedExportButton_ = feedButton(CP932("書き出し..."), "feedExportButton");
   feedEditor_ = new FeedEditDialog(this);
 
   okButton_ = Named(new QPushButton(QStringLiteral("OK"), this), QStringLiteral("okButton"));
@@ -163,6 +190,9 @@ ConnectionDialog::ConnectionDialog(QWidget* parent) : ProgramWindow(parent), err
   feedButtons->addSpacing(12);
   feedButtons->addWidget(feedUpButton_);
   feedButtons->addWidget(feedDownButton_);
+  feedButtons->addSpacing(12);
+  feedButtons->addWidget(feedImportButton_);
+  feedButtons->addWidget(feedExportButton_);
   feedButtons->addStretch(1);
   auto* feedRow = new QHBoxLayout;
   feedRow->addWidget(feedList_, 1);
@@ -195,6 +225,8 @@ ConnectionDialog::ConnectionDialog(QWidget* parent) : ProgramWindow(parent), err
   connect(feedDeleteButton_, &QPushButton::clicked, this, [this] { DeleteFeed(); });
   connect(feedUpButton_, &QPushButton::clicked, this, [this] { MoveFeed(-1); });
   connect(feedDownButton_, &QPushButton::clicked, this, [this] { MoveFeed(1); });
+  connect(feedImportButton_, &QPushButton::clicked, this, [this] { ImportFeedFile(); });
+  connect(feedExportButton_, &QPushButton::clicked, this, [this] { ExportFeedFile(); });
   // 編集 and 削除 act on the selected feed; 上へ and 下へ move it while it can.
   const auto updateFeedButtons = [this] {
     const QList<QTreeWidgetItem*> selected = feedList_->selectedItems();
@@ -335,6 +367,26 @@ void ConnectionDialog::MoveFeed(int step) {
   if (to < 0 || to >= feedList_->topLevelItemCount()) return;
   feedList_->insertTopLevelItem(to, feedList_->takeTopLevelItem(from));
   feedList_->setCurrentItem(row);
+}
+
+void ConnectionDialog::ImportFeedFile() {
+  const QString path = AskFileToOpen(this, OpmlFilters());
+  if (path.isEmpty()) return;
+  // A file that cannot be read leaves the list as it was.
+  RunGuarded(errors_, [&] {
+    const FeedImport import =
+        ImportFeeds(ListedFeeds(), ReadOpmlFile(QFile::encodeName(path).toStdString()));
+    for (size_t n = import.feeds.size() - import.added; n < import.feeds.size(); ++n)
+      AddFeedRow(import.feeds[n]);  // the ids come with OK
+    ShowMessage(this, ImportReport(import), CP932("フィードの読み込み"), MessageIcon::kInformation);
+  });
+}
+
+void ConnectionDialog::ExportFeedFile() {
+  const QString path =
+      AskFileToSave(this, OpmlFilters(), QDir::home().filePath(QStringLiteral("feeds.opml")));
+  if (path.isEmpty()) return;
+  RunGuarded(errors_, [&] { WriteOpmlFile(QFile::encodeName(path).toStdString(), ListedFeeds()); });
 }
 
 void ConnectionDialog::Confirm() {

@@ -53,6 +53,10 @@ class ConnectionDialog : public ProgramWindow {
   void EditFeed();
   void DeleteFeed();
   void MoveFeed(int step);
+  // 読み込み... adds the feeds of an OPML file to the list; 書き出し... writes
+  // the list as it stands to one.
+  void ImportFeedFile();
+  void ExportFeedFile();
   void Confirm();  // OK: close, then write every key
   void Cancel();   // Cancel: close, write nothing
   void LoadSettings();
@@ -89,6 +93,8 @@ class ConnectionDialog : public ProgramWindow {
   QPushButton* feedDeleteButton_;
   QPushButton* feedUpButton_;
   QPushButton* feedDownButton_;
+  QPushButton* feedImportButton_;
+  QPushButton* feedExportButton_;
   FeedEditDialog* feedEditor_;
   settings::Settings loaded_;  // as the settings file held them when the dialog opened
   QPushButton* okButton_;      // OK (Enter)

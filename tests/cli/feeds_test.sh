@@ -41,5 +41,29 @@ check "fetch with every feed failed exits 1" test $? -eq 1 -a ! -s "$work/out"
 refused="プロキシ 127.0.0.1 に接続できません。ネットワークの接続と、接続設定のプロキシを確かめてください。詳細: Connection refused (Error #111)"
 check "... names them, and nothing else" test "$(cat "$work/err")" = "速報: $refused"$'\n'"c: $refused"
 
+# OPML in, one edit with what it passed over counted and named; a malformed
+# file writes nothing; out, a document that imports into an empty folder.
+cat >"$work/in.opml" <<'OPML'
+<?xml version="1.0"?>
+<opml version="2.0"><body><outline text="技術">
+  <outline text="ディー" xmlUrl="http://d.test/rss"/><outline title="e" xmlUrl="http://e.test/"/>
+</outline><outline text="b" xmlUrl="https://B.TEST/"/><outline text="d2" xmlUrl="http://d.test/rss"/>
+<outline text="ftp" xmlUrl="ftp://f.test/"/></body></opml>
+OPML
+f import "$work/in.opml" >"$work/out" 2>"$work/err"
+check "import" test $? -eq 0 -a "$(cat "$work/out")" = "2 件のフィードを追加しました (2 件は登録済み、1 件は追加できないため飛ばしました)" \
+  -a "$(cat "$work/err")" = "「ftp」は追加できません: URL は http:// か https:// で始めてください"
+check "... enabled, at the end" test "$(f list | tail -n 2)" = $'4\ton\tディー\thttp://d.test/rss\n5\ton\te\thttp://e.test/'
+cp "$work/quillet.ini" "$work/before.ini"
+printf '<opml>\n<body><outline text="x" xmlUrl="http://x.test/">\n</opml>\n' >"$work/bad.opml"
+refuse "OPML ファイルが正しくありません (3 行目、8 桁目): Opening and ending tag mismatch: outline line 2 and opml" import "$work/bad.opml"
+refuse "ファイル $work/none.opml はありません" import "$work/none.opml"
+check "a file that cannot be read writes nothing" cmp -s "$work/before.ini" "$work/quillet.ini"
+f export >"$work/out.opml"
+check "export is well-formed" xmllint --noout "$work/out.opml"
+mkdir "$work/other"
+"$cli" feeds import "$work/out.opml" --home "$work/other" >/dev/null
+check "... and brings the list into another folder" test "$("$cli" feeds list --home "$work/other" | cut -f3,4)" = "$(f list | cut -f3,4)"
+
 echo "$passed passed, $failed failed"
 [ "$failed" -eq 0 ]

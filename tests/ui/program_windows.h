@@ -37,6 +37,7 @@
 #include "ui/browser_launch.h"
 #include "ui/connection_dialog.h"
 #include "ui/fetch_progress_dialog.h"
+#include "ui/file_dialogs.h"
 #include "ui/log_search_window.h"
 #include "ui/main_window.h"
 #include "ui/message_box.h"

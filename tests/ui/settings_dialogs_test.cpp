@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 
+#include "core/feeds/opml.h"
 #include "core/sys/autostart.h"
 #include "program_windows.h"
 
@@ -45,10 +46,10 @@ class BehaviourDialogTest : public SettingsDialogTest {
     dialog = &w.behaviourDialog;
     // No browser of the machine's; the "..." buttons pick `nextFileName`.
     setenv("PATH", w.home.Path("bin").c_str(), 1);
-    SetOpenFileHookForTesting([this](const QString&) { return nextFileName; });
+    SetFileDialogHookForTesting([this](const QString&) { return nextFileName; });
   }
   ~BehaviourDialogTest() override {
-    SetOpenFileHookForTesting(nullptr);
+    SetFileDialogHookForTesting(nullptr);
     setenv("PATH", savedPath.c_str(), 1);
   }
 
@@ -148,6 +149,7 @@ TEST_F(BehaviourDialogTest, OpeningShowsTheStoredSettingsAndOkAloneWritesWhatItS
 class ConnectionDialogTest : public SettingsDialogTest {
  protected:
   ConnectionDialogTest() { dialog = &w.connectionDialog; }
+  ~ConnectionDialogTest() override { SetFileDialogHookForTesting(nullptr); }
 
   // "5 64 | fields | line | line": unticked categories, proxy fields and list.
   std::string State() {
@@ -280,6 +282,40 @@ TEST_F(ConnectionDialogTest, OpeningShowsTheStoredSettingsAndOkAloneWritesWhatIt
   const std::vector<settings::FeedSource> merged = settings::ReadSettings().feeds.feeds;
   ASSERT_EQ(merged.size(), 2u);
   EXPECT_EQ(merged[0].name + merged[1].name, "dt");
+}
+
+// 読み込み... adds an OPML file's new feeds to the list, for OK to store; a
+// malformed file changes nothing. 書き出し... writes the list as it stands.
+TEST_F(ConnectionDialogTest, FeedsComeFromAndGoToOpmlFiles) {
+  test::PutFeeds({{0, "old", "http://127.0.0.1/old", false}});
+  std::string picked;
+  SetFileDialogHookForTesting([&](const QString&) { return QString::fromStdString(picked); });
+  w.connectionDialog.show();
+  const std::string before = Ini();
+  test::WriteBytes(w.home.Path("bad.opml"), "<opml>\n<body>");
+  test::WriteBytes(w.home.Path("in.opml"),
+                   "<opml><body><outline text='new' xmlUrl='http://127.0.0.1/new'/>"
+                   "<outline text='again' xmlUrl='HTTP://127.0.0.1/old'/></body></opml>");
+  for (const std::string& file : {w.home.Path("bad.opml"), w.home.Path("in.opml"), std::string()}) {
+    picked = file;  // the last: cancelled
+    Control("feedImportButton")->click();
+  }
+  EXPECT_EQ(FeedRows(), "-old http://127.0.0.1/old +new http://127.0.0.1/new ");
+  ASSERT_EQ(w.messages.size(), 2u);
+  EXPECT_EQ(w.messages[0].text,
+            "OPML ファイルが正しくありません (2 行目、7 桁目): Premature end of data in tag body "
+            "line 2.");
+  EXPECT_EQ(w.messages[1].text, "1 件のフィードを追加しました (1 件は登録済みのため飛ばしました)");
+  EXPECT_EQ(w.messages[1].icon, MessageIcon::kInformation);
+  EXPECT_EQ(Ini(), before);
+  picked = w.home.Path("out.opml");
+  Control("feedExportButton")->click();
+  EXPECT_EQ(ReadOpmlFile(picked), (std::vector<OpmlFeed>{{"old", "http://127.0.0.1/old"},
+                                                         {"new", "http://127.0.0.1/new"}}));
+  Control("okButton")->click();
+  EXPECT_EQ(settings::ReadSettings().feeds.feeds,
+            (std::vector<settings::FeedSource>{{1, "old", "http://127.0.0.1/old", false},
+                                               {2, "new", "http://127.0.0.1/new", true}}));
 }
 
 TEST_F(BehaviourDialogTest, WatchListRefusesWhatCannotBeWatchedAndOkWritesItOnlyWhenChanged) {

@@ -1,5 +1,8 @@
-// quillet-cli feeds: the feed list printed, or one feed added or changed.
+// quillet-cli feeds: the feed list printed, one feed added or changed, or the
+// list read from or written as OPML.
 #include <algorithm>
+#include <cstdio>
+#include <exception>
 #include <optional>
 #include <string>
 #include <vector>
@@ -8,14 +11,60 @@
 #include "app/cli/edit_from_terminal.h"
 #include "app/cli/terminal.h"
 #include "app/cli/usage.h"
+#include "core/feeds/feed_import.h"
+#include "core/feeds/opml.h"
 #include "core/settings/settings.h"
+#include "core/sys/clock.h"
 #include "core/text/text_codec.h"
 
 namespace quillet {
+namespace {
 
-// Prints the feed list, or adds, removes, enables or disables one feed.
+// The OPML file's feeds added in one edit; a file that cannot be read
+// changes nothing.
+int Import(Terminal& terminal, const std::string& path) {
+  std::vector<OpmlFeed> outlines;
+  try {
+    outlines = ReadOpmlFile(path);
+  } catch (const std::exception& e) {
+    terminal.Message(e.what());
+    return 1;
+  }
+  FeedImport import;
+  const int status = EditFromTerminal(terminal, [&](settings::SettingsEdit& edit) {
+    import = ImportFeeds(edit.Stored().feeds.feeds, outlines);
+    if (import.added > 0) settings::PutFeeds(edit, import.feeds);
+    return std::optional<std::string>();
+  });
+  if (status != 0) return status;
+  for (const std::string& refused : import.refused)
+    terminal.Message(refused);
+  terminal.PrintRow({ImportSummary(import)});
+  return 0;
+}
+
+// The feed list as OPML on stdout, the document's own bytes.
+int Export(Terminal& terminal) {
+  const settings::FeedList list = settings::ReadSettings().feeds;
+  for (const std::string& unused : list.unused)
+    terminal.Message(unused);
+  const std::string document = WriteOpml(list.feeds, Now());
+  if (std::fwrite(document.data(), 1, document.size(), stdout) != document.size() ||
+      std::fflush(stdout) != 0) {
+    terminal.Message(CP932("標準出力に書き込めません"));
+    return 1;
+  }
+  return 0;
+}
+
+}  // namespace
+
+// Prints the feed list, adds, removes, enables or disables one feed, or
+// reads or writes the list as OPML.
 int Feeds(Terminal& terminal, const std::vector<std::string>& operands) {
   const std::string& action = operands[0];
+  if (action == "import" && operands.size() == 2) return Import(terminal, operands[1]);
+  if (action == "export" && operands.size() == 1) return Export(terminal);
   if (action == "list" && operands.size() == 1) {
     const settings::FeedList list = settings::ReadSettings().feeds;
     for (const settings::FeedSource& feed : list.feeds)
@@ -30,7 +79,8 @@ int Feeds(Terminal& terminal, const std::vector<std::string>& operands) {
   const bool change =
       (action == "remove" || action == "enable" || action == "disable") && operands.size() == 2;
   if (!add && !change) {
-    return Usage("feeds: list, add NAME URL, remove ID, enable ID or disable ID");
+    return Usage(
+        "feeds: list, add NAME URL, remove ID, enable ID, disable ID, import FILE or export");
   }
   settings::FeedSource added;
   if (add) {

@@ -69,11 +69,8 @@ std::optional<std::string> FeedUrlProblem(std::string_view url) {
   return std::nullopt;
 }
 
-namespace {
-
-// A URL as FeedUrlClash compares it: scheme and host in lower case, "/" for
-// an empty path.
-std::string ComparableUrl(std::string_view url) {
+// Scheme and host in lower case, "/" for an empty path.
+std::string ComparableFeedUrl(std::string_view url) {
   const size_t hostAt = url.find("://");
   if (hostAt == std::string_view::npos) return std::string(url);
   const size_t pathAt = std::min(url.find_first_of("/?#", hostAt + 3), url.size());
@@ -82,13 +79,11 @@ std::string ComparableUrl(std::string_view url) {
   return comparable.append(url.substr(pathAt));
 }
 
-}  // namespace
-
 std::optional<std::string> FeedUrlClash(const std::vector<FeedSource>& others,
                                         std::string_view url) {
-  const std::string comparable = ComparableUrl(url);
+  const std::string comparable = ComparableFeedUrl(url);
   for (const FeedSource& other : others) {
-    if (ComparableUrl(other.url) == comparable)
+    if (ComparableFeedUrl(other.url) == comparable)
       return CP932("この URL のフィードは既にあります (「") + other.name + CP932("」)");
   }
   return std::nullopt;

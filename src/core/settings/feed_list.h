@@ -47,6 +47,8 @@ std::optional<std::string> FeedUrlProblem(std::string_view url);
 // has.
 std::optional<std::string> FeedUrlClash(const std::vector<FeedSource>& others,
                                         std::string_view url);
+// The URL as FeedUrlClash compares it: two URLs clash when these are equal.
+std::string ComparableFeedUrl(std::string_view url);
 
 // The feeds of the file, and the entries of its section that cannot be used.
 struct FeedList {
