@@ -1,6 +1,7 @@
 #include "core/text/html_text.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
 #include <iterator>
 
@@ -17,27 +18,56 @@ constexpr NamedReference kNamedReferences[] = {
 #include "core/text/html_entities.inc"
 };
 
+constexpr bool NameBefore(const NamedReference& r, std::string_view name) {
+  return r.name < name;
+}
+
 static_assert(std::is_sorted(std::begin(kNamedReferences), std::end(kNamedReferences),
                              [](const NamedReference& a, const NamedReference& b) {
-                               return a.name < b.name;
+                               return NameBefore(a, b.name);
                              }));
 
-constexpr size_t LongestName(bool legacyOnly) {
-  size_t longest = 0;
-  for (const NamedReference& r : kNamedReferences) {
-    if (!legacyOnly || r.withoutSemicolon) longest = std::max(longest, r.name.size());
-  }
-  return longest;
-}
-constexpr size_t kLongestName = LongestName(false);
-constexpr size_t kLongestLegacyName = LongestName(true);
+// A run of letters and digits longer than this names nothing.
+constexpr size_t kLongestName =
+    std::max_element(std::begin(kNamedReferences), std::end(kNamedReferences),
+                     [](const NamedReference& a, const NamedReference& b) {
+                       return a.name.size() < b.name.size();
+                     })
+        ->name.size();
 
 const NamedReference* FindNamedReference(std::string_view name) {
   const auto* end = std::end(kNamedReferences);
-  const auto* found =
-      std::lower_bound(std::begin(kNamedReferences), end, name,
-                       [](const NamedReference& r, std::string_view n) { return r.name < n; });
+  const auto* found = std::lower_bound(std::begin(kNamedReferences), end, name, NameBefore);
   return found != end && found->name == name ? found : nullptr;
+}
+
+// The legacy names apart, in the table's order, so that a run is matched
+// against the few that share its first letter (nine at most).
+constexpr size_t kLegacyCount =
+    static_cast<size_t>(std::count_if(std::begin(kNamedReferences), std::end(kNamedReferences),
+                                      [](const NamedReference& r) { return r.withoutSemicolon; }));
+constexpr auto kLegacyReferences = [] {
+  std::array<NamedReference, kLegacyCount> legacy{};
+  std::copy_if(std::begin(kNamedReferences), std::end(kNamedReferences), legacy.begin(),
+               [](const NamedReference& r) { return r.withoutSemicolon; });
+  return legacy;
+}();
+
+// No legacy name begins another (in sorted order one would come right before
+// a name it begins), so the longest match HTML asks for is the only one.
+static_assert(std::adjacent_find(kLegacyReferences.begin(), kLegacyReferences.end(),
+                                 [](const NamedReference& a, const NamedReference& b) {
+                                   return b.name.starts_with(a.name);
+                                 }) == kLegacyReferences.end());
+
+// The legacy name that the non-empty `run` begins with, or null.
+const NamedReference* FindLegacyPrefix(std::string_view run) {
+  for (auto r = std::lower_bound(kLegacyReferences.begin(), kLegacyReferences.end(),
+                                 run.substr(0, 1), NameBefore);
+       r != kLegacyReferences.end() && r->name[0] == run[0]; ++r) {
+    if (run.starts_with(r->name)) return &*r;
+  }
+  return nullptr;
 }
 
 // What HTML reads in place of the numbers 0x80-0x9F (windows-1252's
@@ -136,12 +166,9 @@ size_t DecodeReference(std::string_view html, size_t at, std::string& out) {
       return at + run + 2;
     }
   }
-  for (size_t length = std::min(run, kLongestLegacyName); length > 0; --length) {
-    const NamedReference* r = FindNamedReference(name.substr(0, length));
-    if (r != nullptr && r->withoutSemicolon) {
-      out += r->utf8;
-      return at + 1 + length;
-    }
+  if (const NamedReference* r = run > 0 ? FindLegacyPrefix(name) : nullptr) {
+    out += r->utf8;
+    return at + 1 + r->name.size();
   }
   out += '&';
   return at + 1;
