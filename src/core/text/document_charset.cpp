@@ -215,7 +215,9 @@ DecodedDocument DecodeDocument(std::string_view bytes, std::string_view httpChar
 
 std::string ContentTypeCharset(std::string_view contentType) {
   // type/subtype, then parameters "; name=value", a value plain or quoted
-  // with backslash escapes; the first charset counts.
+  // with backslash escapes; the first charset counts, as browsers read it
+  // (an empty plain value counts as none), but with spaces allowed around
+  // the name.
   size_t pos = contentType.find(';');
   while (pos < contentType.size()) {
     ++pos;
@@ -237,6 +239,7 @@ std::string ContentTypeCharset(std::string_view contentType) {
       const size_t end = std::min(contentType.find(';', pos), contentType.size());
       value = Trim(contentType.substr(pos, end - pos), kAsciiSpaces);
       pos = end;
+      if (value.empty()) continue;
     }
     if (name == "charset") return value;
   }
