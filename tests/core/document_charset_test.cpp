@@ -131,6 +131,10 @@ TEST(DocumentCharset, InvalidBytesBecomeReplacementCharacters) {
        "b\xC3(",
        "", "a�b�(", "UTF-8"},
       {"a\xE6\x97", "", "a�", "UTF-8"},  // cut off at the end
+      // Beyond U+10FFFF, which iconv lets through.
+      {"\xF4\x8F\xBF\xBF\xF4\x90\x80\x80\xE6\x97\xA5\xFB\x97\x96\x99\x92", "", "\U0010FFFF�日�",
+       "UTF-8"},
+      {"\x7F\xFF\xFF\xFF\x00\x01\x00\x00"s, "UCS-4BE", "�𐀀", "UCS-4BE"},
       // UTF-16 and UTF-32 go on in step after an invalid code unit.
       {"A\x00\x00\xDC"
        "B\x00"

@@ -29,6 +29,29 @@ size_t CodeUnitOf(const char* charset) {
   return two > one && two - one <= 4 ? two - one : 1;
 }
 
+// glibc decodes UTF-8 and UCS-4 up to 0x7FFFFFFF and writes what lies
+// beyond U+10FFFF in UTF-8's old forms of 4 to 6 bytes; each such character
+// becomes U+FFFD. Only shortens the text.
+void ReplaceBeyondUnicode(std::string& utf8) {
+  auto isBeyond = [](unsigned char c) { return c >= 0xF4; };
+  auto from = std::find_if(utf8.begin(), utf8.end(), isBeyond);
+  if (from == utf8.end()) return;
+  auto to = from;
+  while (from != utf8.end()) {
+    const auto lead = static_cast<unsigned char>(*from);
+    const size_t length = lead >= 0xFC ? 6 : lead >= 0xF8 ? 5 : lead >= 0xF0 ? 4 : 1;
+    const size_t left = static_cast<size_t>(utf8.end() - from);
+    if (lead >= 0xF4 && length <= left &&
+        (lead > 0xF4 || static_cast<unsigned char>(from[1]) >= 0x90)) {
+      to = std::copy(kReplacementCharacter.begin(), kReplacementCharacter.end(), to);
+      from += static_cast<std::ptrdiff_t>(length);
+    } else {
+      *to++ = *from++;
+    }
+  }
+  utf8.erase(to, utf8.end());
+}
+
 }  // namespace
 
 IconvDecoder::IconvDecoder(const char* charset) : cd_(iconv_open("UTF-8", charset)) {
@@ -76,6 +99,7 @@ std::string IconvDecoder::Decode(std::string_view bytes) {
     inLeft -= skip;
   }
   out.resize(used);
+  ReplaceBeyondUnicode(out);
   return out;
 }
 
