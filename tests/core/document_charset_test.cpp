@@ -105,6 +105,22 @@ TEST(DocumentCharset, DecodesEachFamilyAsBrowsersDo) {
     ExpectDecodes(c);
 }
 
+// Each encoding of the browsers' labels has its decoder here: a name
+// without one would fall through to UTF-8.
+TEST(DocumentCharset, KnowsEachBrowserEncoding) {
+  const std::string names[] = {
+      "UTF-8",        "IBM866",       "ISO-8859-2",   "ISO-8859-3",     "ISO-8859-4",
+      "ISO-8859-5",   "ISO-8859-6",   "ISO-8859-7",   "ISO-8859-8",     "ISO-8859-8-I",
+      "ISO-8859-10",  "ISO-8859-13",  "ISO-8859-14",  "ISO-8859-15",    "ISO-8859-16",
+      "KOI8-R",       "KOI8-U",       "macintosh",    "windows-874",    "windows-1250",
+      "windows-1251", "windows-1252", "windows-1253", "windows-1254",   "windows-1255",
+      "windows-1256", "windows-1257", "windows-1258", "x-mac-cyrillic", "GBK",
+      "gb18030",      "Big5",         "EUC-JP",       "ISO-2022-JP",    "Shift_JIS",
+      "EUC-KR",       "UTF-16BE",     "UTF-16LE"};
+  for (const std::string& name : names)
+    EXPECT_EQ(DecodeDocument("", name).charset, name);
+}
+
 // Every JIS X 0208 character that the Shift_JIS road of the site pages reads
 // (EUC-JP and JIS turned into Shift_JIS, then CP932) reads the same here.
 TEST(DocumentCharset, JapaneseCodesReadAsThroughShiftJis) {

@@ -148,14 +148,19 @@ std::optional<Decoder> DecoderFor(std::string_view label) {
   }
   std::string folded(label);
   std::transform(folded.begin(), folded.end(), folded.begin(), Lower);
-  for (const Encoding& encoding : kEncodings) {
-    if (HasLabel(encoding.labels, folded))
-      return Decoder{std::string(encoding.name), encoding.iconvName, encoding.method};
+  const auto* known = std::find_if(std::begin(kEncodings), std::end(kEncodings),
+                                   [&](const Encoding& e) { return HasLabel(e.labels, folded); });
+  Decoder decoder;
+  if (known != std::end(kEncodings)) {
+    decoder = {std::string(known->name), known->iconvName, known->method};
+  } else {
+    std::string name(label);
+    std::transform(name.begin(), name.end(), name.begin(), Upper);
+    decoder = {name, name, Method::kIconv};
   }
-  std::string name(label);
-  std::transform(name.begin(), name.end(), name.begin(), Upper);
-  if (!IconvDecoder(name.c_str()).Known()) return std::nullopt;
-  return Decoder{name, name, Method::kIconv};
+  if (decoder.method == Method::kIconv && !IconvDecoder(decoder.iconvName.c_str()).Known())
+    return std::nullopt;
+  return decoder;
 }
 
 constexpr std::string_view kXmlSpaces = " \t\r\n";
