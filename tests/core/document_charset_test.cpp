@@ -31,6 +31,13 @@ void ExpectDecodes(const Case& c) {
   EXPECT_EQ(decoded.charset, c.charset);
 }
 
+std::string Repeated(const std::string& text, int times) {
+  std::string result;
+  for (int i = 0; i < times; ++i)
+    result += text;
+  return result;
+}
+
 const std::string kDeclaredSjis = "<?xml version='1.0' encoding='Shift_JIS'?>";
 const std::string kDeclaredEuc = "<?xml version=\"1.0\" encoding = \"euc-jp\" ?>";
 
@@ -100,6 +107,12 @@ TEST(DocumentCharset, DecodesEachFamilyAsBrowsersDo) {
        "EUC-JP", "日本語 ソ表 ① ～ 纊 ⅰ 丂 ｱ", "EUC-JP"},
       {"\x1B$B\x46\x7C\x4B\x5C\x38\x6C\x1B(B \x1B$@\x2D\x21\x21\x41\x1B(J \\ \x1B(I\x31\x1B(Ba",
        "csISO2022JP", "日本語 ①～ \\ ｱa", "ISO-2022-JP"},
+      // A pair ending in F9 is no lead byte of row 89; line ends pass inside a
+      // JIS X 0208 run.
+      {"\xB0\xF9\xA1\xA2", "euc-jp", "姻、", "EUC-JP"},
+      {"\x1B$B\x46\x7C\r\n\x4B\x5C", "iso-2022-jp", "日\r\n本", "ISO-2022-JP"},
+      // Texts that grow threefold.
+      {std::string(20, '\x80'), "windows-1252", Repeated("€", 20), "windows-1252"},
   };
   for (const Case& c : cases)
     ExpectDecodes(c);
@@ -147,6 +160,7 @@ TEST(DocumentCharset, InvalidBytesBecomeReplacementCharacters) {
        "b\xC3(",
        "", "a�b�(", "UTF-8"},
       {"a\xE6\x97", "", "a�", "UTF-8"},  // cut off at the end
+      {std::string(20, '\xFF'), "", Repeated("�", 20), "UTF-8"},
       // Beyond U+10FFFF, which iconv lets through.
       {"\xF4\x8F\xBF\xBF\xF4\x90\x80\x80\xE6\x97\xA5\xFB\x97\x96\x99\x92", "", "\U0010FFFF�日�",
        "UTF-8"},
