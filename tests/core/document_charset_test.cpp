@@ -85,6 +85,9 @@ TEST(DocumentCharset, DecodesEachFamilyAsBrowsersDo) {
       {"\xC5\xEB\xEB\xDC\xE4\xE1", "greek", "Ελλάδα", "ISO-8859-7"},
       {"\xF9\xEC\xE5\xED", "iso-8859-8-i", "שלום", "ISO-8859-8-I"},
       {"\xF0\xD2\xC9\xD7\xC5\xD4", "koi8-r", "Привет", "KOI8-R"},
+      // Decoders that hold the last letter back for a combining mark after it.
+      {"Vi\xEA\xF2t Nam", "windows-1258", "Việt Nam", "windows-1258"},
+      {"\xF9\xEC\xE5\xED", "windows-1255", "שלום", "windows-1255"},
       {"\xCF\xF0\xE8\xE2\xE5\xF2", "cp1251", "Привет", "windows-1251"},
       {"caf\x8E", "mac", "café", "macintosh"},
       // GB2312 is GBK, read by the GB18030 decoder; Big5 with HKSCS; EUC-KR as UHC.
@@ -175,11 +178,13 @@ TEST(DocumentCharset, InvalidBytesBecomeReplacementCharacters) {
        "C\x00"s,
        "utf-32le", "A�B�", "UTF-32LE"},
       {"\x93\xFA\x81\x20\x93", "shift_jis", "日� �", "Shift_JIS"},
-      {"\xC6\xFC\xFF\xF5\xA1\x8F\xFE\xFE\xC6", "euc-jp", "日����",
-       "EUC-JP"},  // user-defined rows too
-      {"\x1B$B\x46\x7C\x46\x1B(B\x1B$(Dx\x1B(I\x60", "iso-2022-jp", "日��$(Dx�", "ISO-2022-JP"},
+      {"\xC6\xFC\xFF\xF5\xA1\x8F\xFE\xFE\xC6", "euc-jp", "日����", "EUC-JP"},  // user-defined too
+      {"\xC6\xFC\x8F\xB0", "euc-jp", "日�", "EUC-JP"},
+      {"\x1B$B\x46\x7C\x46\x1B(B\x1B$(Dx\x1B(I\x60\x1B(B\xC6\xFC", "iso-2022-jp", "日��$(Dx���",
+       "ISO-2022-JP"},
       {"\x1B$B\x46", "iso-2022-jp", "�", "ISO-2022-JP"},
       {"\xD6\xD0\xCE", "gbk", "中�", "GBK"},
+      {"Vi\xEA\x81t", "windows-1258", "Viê�t", "windows-1258"},
   };
   for (const Case& c : cases)
     ExpectDecodes(c);

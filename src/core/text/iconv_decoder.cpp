@@ -7,26 +7,38 @@
 namespace quillet {
 namespace {
 
-// Bytes `charset` spends on one more "A": its code unit, found without a
-// table of names (UTF-16 is 2 under any of its aliases, UTF-32 4, the rest
-// 1). A byte order mark or shift sequence comes once and cancels out.
-size_t CodeUnitOf(const char* charset) {
-  const iconv_t cd = iconv_open(charset, "UTF-8");
-  if (cd == reinterpret_cast<iconv_t>(-1)) return 1;
-  auto encodedSize = [cd](std::string_view text) -> size_t {
+// What a decoder's behaviour depends on, found from the encoder of the same
+// name rather than from a table of names: the code unit is the bytes spent
+// on one more "A" (2 in UTF-16 under any of its aliases, 4 in UTF-32, 1 in
+// the rest; a byte order mark or shift sequence comes once and cancels out),
+// and a decoder holds a character back when "A" gives nothing before the
+// last call (windows-1258 waits for a combining mark to compose with).
+struct Traits {
+  size_t unit = 1;
+  bool holdsBack = false;
+};
+
+Traits TraitsOf(iconv_t decoder, const char* charset) {
+  Traits traits;
+  const iconv_t encoder = iconv_open(charset, "UTF-8");
+  if (encoder == reinterpret_cast<iconv_t>(-1)) return traits;
+  auto convert = [](iconv_t cd, std::string_view text) -> std::string {
     iconv(cd, nullptr, nullptr, nullptr, nullptr);
     char out[64];
     char* in = const_cast<char*>(text.data());
     size_t inLeft = text.size();
     char* to = out;
     size_t outLeft = sizeof out;
-    if (iconv(cd, &in, &inLeft, &to, &outLeft) == static_cast<size_t>(-1)) return 0;
-    return sizeof out - outLeft;
+    if (iconv(cd, &in, &inLeft, &to, &outLeft) == static_cast<size_t>(-1)) return {};
+    return std::string(out, sizeof out - outLeft);
   };
-  const size_t one = encodedSize("A");
-  const size_t two = encodedSize("AA");
-  iconv_close(cd);
-  return two > one && two - one <= 4 ? two - one : 1;
+  const std::string one = convert(encoder, "A");
+  const std::string two = convert(encoder, "AA");
+  iconv_close(encoder);
+  if (two.size() > one.size() && two.size() - one.size() <= 4)
+    traits.unit = two.size() - one.size();
+  traits.holdsBack = !one.empty() && convert(decoder, one).empty();
+  return traits;
 }
 
 // glibc decodes UTF-8 and UCS-4 up to 0x7FFFFFFF and writes what lies
@@ -55,7 +67,10 @@ void ReplaceBeyondUnicode(std::string& utf8) {
 }  // namespace
 
 IconvDecoder::IconvDecoder(const char* charset) : cd_(iconv_open("UTF-8", charset)) {
-  if (Known()) unit_ = CodeUnitOf(charset);
+  if (!Known()) return;
+  const Traits traits = TraitsOf(cd_, charset);
+  unit_ = traits.unit;
+  holdsBack_ = traits.holdsBack;
 }
 
 IconvDecoder::~IconvDecoder() {
@@ -70,34 +85,39 @@ std::string IconvDecoder::Decode(std::string_view bytes) {
   auto reserve = [&](size_t more) {
     if (out.size() - used < more) out.resize(std::max(out.size() * 2, used + more));
   };
-  char* in = const_cast<char*>(bytes.data());
-  size_t inLeft = bytes.size();
-  bool flushed = false;
-  while (!flushed) {
+  auto convert = [&](char** in, size_t* inLeft) {
     char* to = out.data() + used;
     size_t outLeft = out.size() - used;
-    // With no input left, a last call writes what a shift state still holds.
-    const size_t rc = inLeft > 0 ? iconv(cd_, &in, &inLeft, &to, &outLeft)
-                                 : iconv(cd_, nullptr, nullptr, &to, &outLeft);
+    const size_t rc = iconv(cd_, in, inLeft, &to, &outLeft);
     used = out.size() - outLeft;
-    if (rc != static_cast<size_t>(-1)) {
-      flushed = inLeft == 0;
-      continue;
-    }
+    return rc != static_cast<size_t>(-1);
+  };
+  // Writes a character held back and returns to the initial shift state.
+  auto flush = [&] {
+    while (!convert(nullptr, nullptr) && errno == E2BIG)
+      reserve(out.size());
+  };
+
+  char* in = const_cast<char*>(bytes.data());
+  size_t inLeft = bytes.size();
+  while (inLeft > 0 && !convert(&in, &inLeft)) {
     if (errno == E2BIG) {
       reserve(out.size());
       continue;
     }
-    if (inLeft == 0) break;  // the last call has nothing to say
+    const int error = errno;
+    // A character held back comes before the replacement. A shift state is
+    // kept otherwise, so a shift in force goes on after an invalid sequence.
+    if (holdsBack_) flush();
     reserve(kReplacementCharacter.size());
     std::memcpy(out.data() + used, kReplacementCharacter.data(), kReplacementCharacter.size());
     used += kReplacementCharacter.size();
-    // EINVAL: the input ends inside a sequence. EILSEQ: an invalid one; the
-    // state is kept, so a shift in force goes on after it.
-    const size_t skip = errno == EILSEQ ? std::min(unit_, inLeft) : inLeft;
+    // EILSEQ: an invalid sequence. EINVAL: the input ends inside one.
+    const size_t skip = error == EILSEQ ? std::min(unit_, inLeft) : inLeft;
     in += skip;
     inLeft -= skip;
   }
+  flush();
   out.resize(used);
   ReplaceBeyondUnicode(out);
   return out;

@@ -32,7 +32,8 @@ class IconvDecoder {
   static inline const iconv_t kNotOpen = reinterpret_cast<iconv_t>(-1);
 
   iconv_t cd_;
-  size_t unit_ = 1;  // bytes skipped at an invalid sequence
+  size_t unit_ = 1;         // bytes skipped at an invalid sequence
+  bool holdsBack_ = false;  // a character waits for a combining mark after it
 };
 
 }  // namespace quillet
