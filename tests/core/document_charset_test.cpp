@@ -185,6 +185,8 @@ TEST(DocumentCharset, InvalidBytesBecomeReplacementCharacters) {
       {"\x1B$B\x46", "iso-2022-jp", "�", "ISO-2022-JP"},
       {"\xD6\xD0\xCE", "gbk", "中�", "GBK"},
       {"Vi\xEA\x81t", "windows-1258", "Viê�t", "windows-1258"},
+      {"\x1B$)C\x0E\x30\x21\x80\x30\x21\x0F!", "iso-2022-kr", "가�가!",
+       "ISO-2022-KR"},  // still shifted
   };
   for (const Case& c : cases)
     ExpectDecodes(c);
