@@ -196,6 +196,7 @@ TEST(DocumentCharset, ContentTypeCharset) {
   const std::pair<std::string, std::string> cases[] = {
       {"text/xml; charset=Shift_JIS", "Shift_JIS"},
       {"text/xml;charset=\"EUC-JP\"", "EUC-JP"},
+      {"text/xml; charset= \"EUC-JP\" ", "EUC-JP"},
       {"text/xml ; CharSet = utf-8 ", "utf-8"},
       {"application/rss+xml", ""},
       {"text/xml; charset=", ""},

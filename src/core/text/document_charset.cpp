@@ -222,7 +222,7 @@ std::string ContentTypeCharset(std::string_view contentType) {
   // type/subtype, then parameters "; name=value", a value plain or quoted
   // with backslash escapes; the first charset counts, as browsers read it
   // (an empty plain value counts as none), but with spaces allowed around
-  // the name.
+  // the name and the value.
   size_t pos = contentType.find(';');
   while (pos < contentType.size()) {
     ++pos;
@@ -232,7 +232,7 @@ std::string ContentTypeCharset(std::string_view contentType) {
     if (nameEnd == std::string_view::npos) break;
     pos = nameEnd;
     if (contentType[pos] == ';') continue;
-    ++pos;
+    pos = std::min(contentType.find_first_not_of(kAsciiSpaces, pos + 1), contentType.size());
     std::string value;
     if (pos < contentType.size() && contentType[pos] == '"') {
       for (++pos; pos < contentType.size() && contentType[pos] != '"'; ++pos) {
