@@ -1,8 +1,8 @@
 #include "net/feed_parser.h"
 
 #include "core/sys/error.h"
+#include "core/text/document_charset.h"
 #include "core/text/text_codec.h"
-#include "net/feed_text.h"
 #include "net/json_feed.h"
 
 namespace quillet {
@@ -25,7 +25,8 @@ Feed ParseFeed(std::string_view document, const FeedOrigin& origin) {
                        CP932(" バイト、上限 ") + std::to_string(kMaxFeedBytes) + CP932(" バイト)"));
   }
   if (IsJson(document, origin.contentType)) return ParseJsonFeed(document, origin.url);
-  return ParseXmlFeed(DecodeFeedText(document).toStdString(), Cp932ToUtf8(origin.url));
+  return ParseXmlFeed(DecodeDocument(document, ContentTypeCharset(origin.contentType)).utf8,
+                      Cp932ToUtf8(origin.url));
 }
 
 }  // namespace quillet
