@@ -67,9 +67,11 @@ TEST_F(FeedFetch, FeedsFollowTheSitesAndFailedOnesAreNamedWhileTheRunGoesOn) {
                           "<rss><channel><item><title>最初の記事</title><link>http://a/1</link>"
                           "<category>経済</category></item><item><title>Second</title><link>"
                           "http://a/2</link></item></channel></rss>";
-  const std::string atom = kOk +
-                           "<feed xmlns='http://www.w3.org/2005/Atom'><entry><title>Atom "
-                           "entry</title><link href='http://e/1'/></entry></feed>";
+  // Shift_JIS by the HTTP charset alone, a relative link, a bare "&" mended.
+  const std::string atom =
+      "HTTP/1.0 200 OK\r\nContent-Type: application/atom+xml; charset=Shift_JIS\r\n\r\n" +
+      Utf8ToCp932("<feed xmlns='http://www.w3.org/2005/Atom'><entry><title>Atom & 記事"
+                  "</title><link href='e/1'/></entry></feed>");
   for (int pass = 0; pass < 2; ++pass) {
     list.rows.clear();
     for (const std::string& response :
@@ -91,8 +93,11 @@ TEST_F(FeedFetch, FeedsFollowTheSitesAndFailedOnesAreNamedWhileTheRunGoesOn) {
         (Strings{site + tail + "0", site + "Site story" + tail + isNew, "ニュース|フィード|||-1|0",
                  "ニュース|経済|最初の記事|http://a/1|-1|" + isNew,
                  "ニュース|フィード|Second|http://a/2|-1|" + isNew, "Last|フィード|||-1|0",
-                 "Last|フィード|Atom entry|http://e/1|-1|" + isNew}))
+                 "Last|フィード|Atom & 記事|" + server.Url("/e/1") + "|-1|" + isNew}))
         << pass;
+    ASSERT_EQ(run.Warnings().size(), 1u);
+    EXPECT_EQ(Cp932ToUtf8(run.Warnings()[0]),
+              "Last: フィードの XML の誤りを補って読みました (1 行目、62 桁目): 参照を始めない &");
     const Strings failures = Failures();  // a run starts without the last run's
     ASSERT_EQ(failures.size(), 2u);
     EXPECT_EQ(
