@@ -10,14 +10,9 @@ namespace {
 // The length of the white space character at the start of `text`, or 0.
 size_t SpaceLength(std::string_view text) {
   const auto byte = [&](size_t i) { return static_cast<uint8_t>(text[i]); };
+  // Control characters too: a log line holds no TAB, CR or LF of its own.
+  if (byte(0) <= ' ' || byte(0) == 0x7F) return 1;
   switch (byte(0)) {
-    case ' ':
-    case '\t':
-    case '\n':
-    case '\v':
-    case '\f':
-    case '\r':
-      return 1;
     case 0xC2:  // U+0085 NEXT LINE, U+00A0 NO-BREAK SPACE
       return text.size() >= 2 && (byte(1) == 0x85 || byte(1) == 0xA0) ? 2 : 0;
     case 0xE1:  // U+1680 OGHAM SPACE MARK

@@ -7,9 +7,9 @@
 
 namespace quillet {
 
-// Each run of white space (ASCII space, TAB, CR, LF, FF, VT, and the Unicode
-// spaces other than the ideographic space U+3000, which CP932 holds and
-// headlines keep) becomes one space, none is left at either end, and
+// Each run of white space and control characters (ASCII space and controls,
+// and the Unicode spaces other than the ideographic space U+3000, which CP932
+// holds and headlines keep) becomes one space, none is left at either end, and
 // characters CP932 cannot hold (and invalid UTF-8) become "〓".
 std::string FeedText(std::string_view utf8);
 

@@ -403,9 +403,10 @@ class FeedReader {
 
 }  // namespace
 
-Feed ParseXmlFeed(std::string_view utf8, std::string_view feedUrl) {
+Feed ParseXmlFeed(std::string utf8, std::string_view feedUrl) {
   InitialiseLibxml();
   const LenientXml lenient = MakeLenientXml(utf8);
+  std::string().swap(utf8);  // the parser copies the mended text: one copy less at once
   if (lenient.text.size() > INT_MAX) throw QuilletError(CP932("フィードが大きすぎます"));
 
   FirstError error;

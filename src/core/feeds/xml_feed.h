@@ -17,7 +17,7 @@ inline constexpr size_t kMaxFeedItems = 1000;
 inline constexpr size_t kMaxExpandedEntityText = size_t{1} << 20;
 
 // Reads a feed. `utf8` is the document decoded to UTF-8 (its declaration's
-// encoding is not looked at again); `feedUrl`, where it came from after any
+// encoding is not looked at again), let go of once mended; `feedUrl`, where it came from after any
 // relocation, is the base of relative links below the document's xml:base.
 //
 // Per item: the title (a text construct by its type in Atom; in RSS, HTML
@@ -35,6 +35,6 @@ inline constexpr size_t kMaxExpandedEntityText = size_t{1} << 20;
 // read from (malformed, with the line and column), for too much entity
 // expansion, and for a root that is not rss, rdf:RDF or feed. No external
 // entity or DTD is ever read.
-Feed ParseXmlFeed(std::string_view utf8, std::string_view feedUrl);
+Feed ParseXmlFeed(std::string utf8, std::string_view feedUrl);
 
 }  // namespace quillet
