@@ -81,7 +81,6 @@ TEST(UriReference, ResolvesWhatFeedsGive) {
       {"https://news.example/feed.json?page=2", "#top",
        "https://news.example/feed.json?page=2#top"},
       {"https://news.example/a/feed#latest", "", "https://news.example/a/feed"},
-      {"https://news.example/a/feed#latest", "?x=1", "https://news.example/a/feed?x=1"},
       // A protocol-relative link takes only the scheme; a host with no path.
       {"https://news.example/a/b", "//cdn.example/x/../y", "https://cdn.example/y"},
       {"https://news.example", "item", "https://news.example/item"},
@@ -90,7 +89,6 @@ TEST(UriReference, ResolvesWhatFeedsGive) {
       {"http://x/記事/", " \t\r\n../a b/ニュース.html?q=日 本#見 \f",
        "http://x/a b/ニュース.html?q=日 本#見"},
       {"\n http://x/a/b \t", "c", "http://x/a/c"},
-      {"http://x/\xC2\xA0/", "\xC2\xA0", "http://x/\xC2\xA0/\xC2\xA0"},
       // No base to stand on: the reference as it is, trimmed.
       {"", " item/1 ", "item/1"},
       {"/feed.json", "../item", "../item"},
@@ -102,7 +100,6 @@ TEST(UriReference, ResolvesWhatFeedsGive) {
       {"http://x/a/", "2024:08", "http://x/a/2024:08"},
       {"http://x/a/", "a b:c", "http://x/a/a b:c"},
       {"http://x/a/", "Mailto+1.x-y:Q", "Mailto+1.x-y:Q"},
-      {"http://x/a/", ":x", "http://x/a/:x"},
       {"http://x/a/b", "HTTPS://Y/./z/..", "HTTPS://Y/"},
   });
 }

@@ -70,8 +70,9 @@ TEST_F(FeedFetch, FeedsFollowTheSitesAndFailedOnesAreNamedWhileTheRunGoesOn) {
   // Shift_JIS by the HTTP charset alone, a relative link, a bare "&" mended.
   const std::string atom =
       "HTTP/1.0 200 OK\r\nContent-Type: application/atom+xml; charset=Shift_JIS\r\n\r\n" +
-      Utf8ToCp932("<feed xmlns='http://www.w3.org/2005/Atom'><entry><title>Atom & 記事"
-                  "</title><link href='e/1'/></entry></feed>");
+      Utf8ToCp932(
+          "<feed xmlns='http://www.w3.org/2005/Atom'><entry><title>Atom & 記事"
+          "</title><link href='e/1'/></entry></feed>");
   for (int pass = 0; pass < 2; ++pass) {
     list.rows.clear();
     for (const std::string& response :

@@ -53,35 +53,20 @@ TEST(FeedParser, DecodesEveryEncodingIntoCp932) {
     const char* contentType;
     std::string shown;
   };
+  // Each encoding family's own rows are the decoder's tests; these show the
+  // whole parse reads what the evidence chose, not the declaration again.
   const Case cases[] = {
       {Declared("Shift_JIS") + japanese, "CP932", "", shownJapanese},
-      {Declared("EUC-JP") + japanese, "EUC-JP", "", shownJapanese},
       {Declared("iso-2022-jp") + japanese, "ISO-2022-JP", "", shownJapanese},
-      {"\uFEFF" + japanese, "UTF-16LE", "", shownJapanese},
-      {"\uFEFF" + japanese, "UTF-16BE", "", shownJapanese},
       {"\uFEFF" + japanese, "UTF-32LE", "", shownJapanese},  // not UTF-16 by its mark
       {Declared("UTF-16") + japanese, "UTF-16LE", "", shownJapanese},
-      // The HTTP charset without a declaration, and over one.
-      {japanese, "CP932", "application/rss+xml; charset=Shift_JIS", shownJapanese},
+      // The HTTP charset over the declaration; the mark over the HTTP charset.
       {Declared("EUC-JP") + japanese, "CP932", "text/xml; charset=\"shift_jis\"", shownJapanese},
-      // The mark over the HTTP charset; a name nobody knows passes to UTF-8.
       {"\uFEFF" + japanese, "UTF-8", "text/xml; charset=Shift_JIS", shownJapanese},
-      {Declared("x-no-such-code") + japanese, "UTF-8", "", shownJapanese},
-      // Beyond Japanese: what CP932 cannot hold is the geta mark.
+      // What CP932 cannot hold is the geta mark.
       {Declared("windows-1252") + rss("caf\u00E9 \u201Cquoted\u201D \u20AC"), "CP1252", "",
        "News\ncaf〓 “quoted” 〓|http://example.test/f/1"},
-      {Declared("ISO-8859-1") + rss("\u201Cq\u201D"), "CP1252", "",  // read as windows-1252
-       "News\n“q”|http://example.test/f/1"},
-      {Declared("ISO-8859-2") + rss("Łódź"), "ISO-8859-2", "",
-       "News\n〓〓d〓|http://example.test/f/1"},
-      {Declared("ISO-8859-7") + rss("Αθήνα"), "ISO-8859-7", "",
-       "News\nΑθ〓να|http://example.test/f/1"},
-      {Declared("GB2312") + rss("中国新闻"), "GB2312", "",
-       "News\n中国新〓|http://example.test/f/1"},
       {Declared("Big5") + rss("台灣新聞"), "BIG5", "", "News\n台灣新聞|http://example.test/f/1"},
-      {Declared("EUC-KR") + rss("서울 뉴스"), "EUC-KR", "",
-       "News\n〓〓 〓〓|http://example.test/f/1"},
-      {Declared("KOI8-R") + rss("Москва"), "KOI8-R", "", "News\nМосква|http://example.test/f/1"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.document.substr(0, 60) + " in " + c.encoding + " as " + c.contentType);

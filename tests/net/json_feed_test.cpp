@@ -70,21 +70,17 @@ TEST(JsonFeed, ReadsTheFeedFiles) {
 }
 
 TEST(JsonFeed, ResolvesLinksAgainstTheFeedsAddress) {
-  const std::string relative = FeedFile("json-feed-relative-links.json");
+  // The resolution's own rows are ResolveUri's tests: here, that "url" and
+  // "external_url" are resolved, white space and a blank "url" passed over.
+  const std::string relative = kVersion + R"("items":[{"title":"up","url":"../up/2"},
+      {"title":"kana","url":"  記事/7 番.html \n"},
+      {"title":"blank","url":" ","external_url":"ext/8"}]})"s;
   EXPECT_EQ(Shown(relative),
-            "Relative\n"
-            "root|https://news.example/top/1|\n"
-            "up|https://news.example/feeds/up/2|\n"
-            "same folder|https://news.example/feeds/ja/3.html|\n"
-            "other host|https://cdn.example/4|\n"
-            "query|https://news.example/feeds/ja/feed.json?page=5|\n"
-            "fragment|https://news.example/feeds/ja/feed.json?since=1#item6|\n"
-            "spaces and kana|https://news.example/feeds/ja/記事/7 番.html|\n"
-            "blank url|https://news.example/feeds/ja/ext/8|\n"
-            "empty url|mailto:desk@news.example|\n"
-            "absolute|HTTP://Upper.example/9|");
+            "\nup|https://news.example/feeds/up/2|\n"
+            "kana|https://news.example/feeds/ja/記事/7 番.html|\n"
+            "blank|https://news.example/feeds/ja/ext/8|");
   // Without an address the links stay as the feed gives them.
-  EXPECT_EQ(Shown(relative, "").substr(0, 40), "Relative\nroot|/top/1|\nup|../up/2|\nsame f");
+  EXPECT_EQ(Shown(relative, "").substr(0, 13), "\nup|../up/2|\n");
   // The address is the program's CP932 text; the link comes back in CP932.
   EXPECT_EQ(Shown(kVersion + R"("items":[{"title":"a","url":"b/%E3%81%82"}]})"s,
                   CP932("https://x.example/日本/feed.json")),
@@ -111,12 +107,8 @@ TEST(JsonFeed, RefusesWhatIsNoJsonFeed) {
       {R"({"version":1.1})", R"(JSON に文字列の "version" がありません)"},
       {R"({"version":"https://jsonfeed.org/version/2"})",
        R"(フィードの版 "https://jsonfeed.org/version/2" には対応していません (JSON Feed の 1 と 1.1 を読みます))"},
-      {R"({"version":"https://jsonfeed.org/version/10"})",
-       R"(版 "https://jsonfeed.org/version/10" には)"},
       {R"({"version":"http://jsonfeed.org/version/1"})",
        R"(版 "http://jsonfeed.org/version/1" には)"},
-      {R"({"version":"\t\u00e9 https://jsonfeed.org/version/1"})",
-       R"(版 "〓 https://jsonfeed.org/version/1" には)"},
   };
   for (const auto& [document, message] : cases)
     EXPECT_NE(ErrorOf(document).find(message), std::string::npos)
