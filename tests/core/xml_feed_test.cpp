@@ -142,6 +142,15 @@ TEST(XmlFeed, RefusesWhatGivesNoItemAndNeverReadsOutside) {
   };
   const std::pair<std::string, std::string> cases[] = {
       {laughs(9) + "&l9;</title></item></channel></rss>", "entity reference loop"},
+      {laughs(2) +
+           [] {  // 300 characters a time, too many together
+             std::string wide;
+             for (int i = 0; i < 4000; ++i)
+               wide += "&l2;";
+             return wide;
+           }() +
+           "</title></item></channel></rss>",
+       "entity reference loop"},
       {"<rss><channel>\n<item><title>a</titel></item></channel></rss>",
        "XML が正しくありません (2 行目、23 桁目): Opening and ending tag mismatch: title"},
       {"", "XML が正しくありません (1 行目、1 桁目): Document is empty"},

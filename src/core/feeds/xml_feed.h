@@ -12,9 +12,6 @@ namespace quillet {
 
 // Items after these many are passed over.
 inline constexpr size_t kMaxFeedItems = 1000;
-// The most characters the document's entity references may expand to, all
-// together.
-inline constexpr size_t kMaxExpandedEntityText = size_t{1} << 20;
 
 // Reads a feed. `utf8` is the document decoded to UTF-8 (its declaration's
 // encoding is not looked at again), let go of once mended; `feedUrl`, where it came from after any
@@ -32,9 +29,9 @@ inline constexpr size_t kMaxExpandedEntityText = size_t{1} << 20;
 // XML errors are mended or recovered from (see MakeLenientXml); the first one
 // becomes the feed's warning, or the error when no item could be read.
 // Raises QuilletError, its message in CP932, for a document no item can be
-// read from (malformed, with the line and column), for too much entity
-// expansion, and for a root that is not rss, rdf:RDF or feed. No external
-// entity or DTD is ever read.
+// read from (malformed, with the line and column; libxml2 refuses entities
+// that expand to many times the text that uses them), and for a root that is
+// not rss, rdf:RDF or feed. No external entity or DTD is ever read.
 Feed ParseXmlFeed(std::string utf8, std::string_view feedUrl);
 
 }  // namespace quillet
