@@ -55,11 +55,12 @@ TEST(XmlFeed, ReadsEachFileAsCarefulReadersDo) {
        "株価 <上昇>|http://a.test/5|\nHistory of the <blink> tag|http://a.test/6|\n"
        "速報 地震 & 津波|http://a.test/7|\nab|http://a.test/8|\n"
        "改行 と 空白　|http://a.test/9|\nM&A|http://a.test/10|\n"
-       "Tom & ああ <x|http://a.test/11|\n〓 Ω ① a b c d|http://a.test/12?b=1&c=2|c d",
+       "Tom & ああ <x|http://a.test/11|\n〓 Ω ① a b c d|http://a.test/12?b=1&c=2|c d\n"
+       "a b c d e￠f‐g|http://a.test/13|",
        ""},
       {"atom-text-constructs.xml",
        "Tom & Jerry <3\nHistory of the <blink> tag|http://a.test/1|\n"
-       "M&A bold|http://a.test/2|\na < b c|http://a.test/3|\n"
+       "M&A bold|http://a.test/2|\na < b c d|http://a.test/3|\n"
        "<b>literal</b> &amp;|http://a.test/4|\n&copy; plain|http://a.test/5|",
        ""},
       {"atom03-base64.xml", "Old Atom\n速報 M&A|http://a.test/1|\n台風<10号>接近|http://a.test/2|",
@@ -151,8 +152,9 @@ TEST(XmlFeed, RefusesWhatGivesNoItemAndNeverReadsOutside) {
            }() +
            "</title></item></channel></rss>",
        "entity reference loop"},
-      {"<rss><channel>\n<item><title>a</titel></item></channel></rss>",
-       "XML が正しくありません (2 行目、23 桁目): Opening and ending tag mismatch: title"},
+      // Its lines as they came, blank lines before the declaration counted.
+      {"\n\n<?xml version='1.0'?><rss><channel>\n<item><title>a</titel></item></channel></rss>",
+       "XML が正しくありません (4 行目、23 桁目): Opening and ending tag mismatch: title"},
       {"", "XML が正しくありません (1 行目、1 桁目): Document is empty"},
       {"<html><body>ニュース</body></html>", "フィードではありません (ルート要素が <html> です)"}};
   for (const auto& [document, message] : cases)
