@@ -144,15 +144,27 @@ class Mender {
     if (LooksAt("<![CDATA[")) return CopyThrough("]]>");
     if (LooksAt("<!DOCTYPE")) return Doctype();
     if (LooksAt("<?")) return CopyThrough("?>");
-    if (Peek(1) == '/' && IsNameStart(Peek(2))) {
-      depth_ -= depth_ > 0;
-      return CopyThrough(">");
-    }
+    if (Peek(1) == '/' && IsNameStart(Peek(2))) return EndTag();
     if (IsNameStart(Peek(1))) return StartTag();
     if (Peek(1) == '!') return CopyThrough(">");
     Mended(at_, "タグを始めない <");
     out_ += "&lt;";
     ++at_;
+  }
+
+  // An end tag, up to its ">": an "&" in a broken one is no reference.
+  void EndTag() {
+    depth_ -= depth_ > 0;
+    while (at_ < in_.size()) {
+      const char c = in_[at_++];
+      if (c == '&') {
+        Mended(at_ - 1, "参照を始めない &");
+        out_ += "&amp;";
+        continue;
+      }
+      Emit(c);
+      if (c == '>') return;
+    }
   }
 
   // The DOCTYPE, copied; the general entities its internal subset declares
@@ -235,8 +247,16 @@ class Mender {
   void Attribute() {
     const size_t start = at_;
     while (at_ < in_.size() && !IsSpace(in_[at_]) && in_[at_] != '=' && in_[at_] != '>' &&
-           in_[at_] != '<' && !(in_[at_] == '/' && Peek(1) == '>'))
-      Emit(in_[at_++]);
+           in_[at_] != '<' && !(in_[at_] == '/' && Peek(1) == '>')) {
+      // No name holds "&": the parser sees no "&" but a reference's.
+      if (in_[at_] == '&') {
+        Mended(at_, "参照を始めない &");
+        out_ += "&amp;";
+        ++at_;
+      } else {
+        Emit(in_[at_++]);
+      }
+    }
     if (at_ == start) Emit(in_[at_++]);  // a stray "=": the parser reports it
     while (at_ < in_.size() && IsSpace(in_[at_]))
       out_ += in_[at_++];
