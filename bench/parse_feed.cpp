@@ -17,8 +17,7 @@ int main(int argc, char** argv) {
   in.seekg(0).read(document.data(), static_cast<std::streamsize>(document.size()));
   try {
     const quillet::Feed feed = quillet::ParseFeed(document, {"http://example.test/feed", ""});
-    std::cout << feed.items.size() << " items "
-              << quillet::Cp932ToUtf8(feed.warning) << "\n";
+    std::cout << feed.items.size() << " items " << quillet::Cp932ToUtf8(feed.warning) << "\n";
   } catch (const quillet::QuilletError& error) {
     std::cout << "refused: " << quillet::Cp932ToUtf8(error.what()) << "\n";
   }
