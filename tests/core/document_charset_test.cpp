@@ -52,15 +52,12 @@ TEST(DocumentCharset, WeighsTheEvidenceInOrder) {
       // "<?" in UTF-16 or UTF-32 without a mark.
       {"\x00<\x00?"s, "windows-1252", "<?", "UTF-16BE"},
       {"<\x00?\x00"s, "", "<?", "UTF-16LE"},
-      {"\x00\x00\x00<\x00\x00\x00?"s, "", "<?", "UTF-32BE"},
       {"<\x00\x00\x00?\x00\x00\x00"s, "", "<?", "UTF-32LE"},
       // The HTTP charset beats the declaration; names are trimmed, any case.
       {kDeclaredSjis + "\xC6\xFC", " euc-JP\t", kDeclaredSjis + "日", "EUC-JP"},
       {kDeclaredEuc + "\xC6\xFC", "", kDeclaredEuc + "日", "EUC-JP"},
       // Names no decoder knows, or that are no names, are passed over.
       {kDeclaredEuc + "\xC6\xFC", "x-unknown", kDeclaredEuc + "日", "EUC-JP"},
-      {kDeclaredEuc + "\xC6\xFC", "UTF-8//TRANSLIT", kDeclaredEuc + "日", "EUC-JP"},
-      {"\xE6\x97\xA5", "x-unknown", "日", "UTF-8"},
       {"<?xml version='1.0' encoding='x-bogus'?>\xE6\x97\xA5", "",
        "<?xml version='1.0' encoding='x-bogus'?>日", "UTF-8"},
       // A document whose "<?xml" reads in ASCII is not in UTF-16.
@@ -80,22 +77,15 @@ TEST(DocumentCharset, DecodesEachFamilyAsBrowsersDo) {
   const Case cases[] = {
       // ISO-8859-1 and US-ASCII are windows-1252, which has the euro sign.
       {"Le caf\xE9 co\xFBte 3 \x80", "iso-8859-1", "Le café coûte 3 €", "windows-1252"},
-      {"\x80", "us-ascii", "€", "windows-1252"},
-      {"Za\xBF\xF3\xB3\xE6 g\xEA\xB6l\xB1 ja\xBC\xF1", "latin2", "Zażółć gęślą jaźń", "ISO-8859-2"},
-      {"\xC5\xEB\xEB\xDC\xE4\xE1", "greek", "Ελλάδα", "ISO-8859-7"},
-      {"\xF9\xEC\xE5\xED", "iso-8859-8-i", "שלום", "ISO-8859-8-I"},
       {"\xF0\xD2\xC9\xD7\xC5\xD4", "koi8-r", "Привет", "KOI8-R"},
       // Decoders that hold the last letter back for a combining mark after it.
       {"Vi\xEA\xF2t Nam", "windows-1258", "Việt Nam", "windows-1258"},
       {"\xF9\xEC\xE5\xED", "windows-1255", "שלום", "windows-1255"},
-      {"\xCF\xF0\xE8\xE2\xE5\xF2", "cp1251", "Привет", "windows-1251"},
-      {"caf\x8E", "mac", "café", "macintosh"},
       // GB2312 is GBK, read by the GB18030 decoder; Big5 with HKSCS; EUC-KR as UHC.
       {"\xD6\xD0\xCE\xC4\x95\x32\x82\x36", "gb2312", "中文𠀀", "GBK"},
       {"\xA4\xA4\xA4\xE5\x87\x40", "big5", "中文䏰", "Big5"},
       {"\xC7\xD1\xB1\xB9\xBE\xEE\x81\x41", "ks_c_5601-1987", "한국어갂", "EUC-KR"},
       {"\x2C\x67\x9E\x8A", "utf-16", "本語", "UTF-16LE"},
-      {"\x67\x2C\x8A\x9E", "utf-16be", "本語", "UTF-16BE"},
       {"\x2C\x67\x00\x00"s, "utf-32le", "本", "UTF-32LE"},
       // The Japanese codes with the NEC row 13, CP932's wave dash, the IBM
       // extensions, half-width katakana and a 0x5C trail byte.
@@ -103,8 +93,6 @@ TEST(DocumentCharset, DecodesEachFamilyAsBrowsersDo) {
        "\x81\x60 "
        "\xFA\x40 \xB1",
        "windows-31j", "日本語の見出し ソ表 ① ～ ⅰ ｱ", "Shift_JIS"},
-      {"\x93\xFA", "x-sjis", "日", "Shift_JIS"},
-      {"\x93\xFA", "CP932", "日", "Shift_JIS"},
       {"\xC6\xFC\xCB\xDC\xB8\xEC \xA5\xBD\xC9\xBD \xAD\xA1 \xA1\xC1 \xF9\xA1 \xFC\xF1 \x8F\xB0\xA1 "
        "\x8E\xB1",
        "EUC-JP", "日本語 ソ表 ① ～ 纊 ⅰ 丂 ｱ", "EUC-JP"},
@@ -119,22 +107,6 @@ TEST(DocumentCharset, DecodesEachFamilyAsBrowsersDo) {
   };
   for (const Case& c : cases)
     ExpectDecodes(c);
-}
-
-// Each encoding of the browsers' labels has its decoder here: a name
-// without one would fall through to UTF-8.
-TEST(DocumentCharset, KnowsEachBrowserEncoding) {
-  const std::string names[] = {
-      "UTF-8",        "IBM866",       "ISO-8859-2",   "ISO-8859-3",     "ISO-8859-4",
-      "ISO-8859-5",   "ISO-8859-6",   "ISO-8859-7",   "ISO-8859-8",     "ISO-8859-8-I",
-      "ISO-8859-10",  "ISO-8859-13",  "ISO-8859-14",  "ISO-8859-15",    "ISO-8859-16",
-      "KOI8-R",       "KOI8-U",       "macintosh",    "windows-874",    "windows-1250",
-      "windows-1251", "windows-1252", "windows-1253", "windows-1254",   "windows-1255",
-      "windows-1256", "windows-1257", "windows-1258", "x-mac-cyrillic", "GBK",
-      "gb18030",      "Big5",         "EUC-JP",       "ISO-2022-JP",    "Shift_JIS",
-      "EUC-KR",       "UTF-16BE",     "UTF-16LE"};
-  for (const std::string& name : names)
-    EXPECT_EQ(DecodeDocument("", name).charset, name);
 }
 
 // Every JIS X 0208 character that the Shift_JIS road of the site pages reads
@@ -163,28 +135,18 @@ TEST(DocumentCharset, InvalidBytesBecomeReplacementCharacters) {
        "b\xC3(",
        "", "a�b�(", "UTF-8"},
       {"a\xE6\x97", "", "a�", "UTF-8"},  // cut off at the end
-      {std::string(20, '\xFF'), "", Repeated("�", 20), "UTF-8"},
       // Beyond U+10FFFF, which iconv lets through.
       {"\xF4\x8F\xBF\xBF\xF4\x90\x80\x80\xE6\x97\xA5\xFB\x97\x96\x99\x92", "", "\U0010FFFF�日�",
        "UTF-8"},
-      {"\x7F\xFF\xFF\xFF\x00\x01\x00\x00"s, "UCS-4BE", "�𐀀", "UCS-4BE"},
-      // UTF-16 and UTF-32 go on in step after an invalid code unit.
+      // UTF-16 goes on in step after an invalid code unit.
       {"A\x00\x00\xDC"
        "B\x00"
        "C"s,
        "utf-16le", "A�B�", "UTF-16LE"},
-      {"A\x00\x00\x00\x00\x00\x11\x00"
-       "B\x00\x00\x00"
-       "C\x00"s,
-       "utf-32le", "A�B�", "UTF-32LE"},
       {"\x93\xFA\x81\x20\x93", "shift_jis", "日� �", "Shift_JIS"},
       {"\xC6\xFC\xFF\xF5\xA1\x8F\xFE\xFE\xC6", "euc-jp", "日����", "EUC-JP"},  // user-defined too
-      {"\xC6\xFC\x8F\xB0", "euc-jp", "日�", "EUC-JP"},
       {"\x1B$B\x46\x7C\x46\x1B(B\x1B$(Dx\x1B(I\x60\x1B(B\xC6\xFC", "iso-2022-jp", "日��$(Dx���",
        "ISO-2022-JP"},
-      {"\x1B$B\x46", "iso-2022-jp", "�", "ISO-2022-JP"},
-      {"\xD6\xD0\xCE", "gbk", "中�", "GBK"},
-      {"Vi\xEA\x81t", "windows-1258", "Viê�t", "windows-1258"},
       {"\x1B$)C\x0E\x30\x21\x80\x30\x21\x0F!", "iso-2022-kr", "가�가!",
        "ISO-2022-KR"},  // still shifted
   };
@@ -197,16 +159,12 @@ TEST(DocumentCharset, ContentTypeCharset) {
       {"text/xml; charset=Shift_JIS", "Shift_JIS"},
       {"text/xml;charset=\"EUC-JP\"", "EUC-JP"},
       {"text/xml; charset= \"EUC-JP\" ", "EUC-JP"},
-      {"text/xml ; CharSet = utf-8 ", "utf-8"},
       {"application/rss+xml", ""},
-      {"text/xml; charset=", ""},
       {"text/xml; charset=; charset=utf-8", "utf-8"},  // an empty value does not count
       {"text/xml; charset=\"\"; charset=utf-8", ""},
       {"", ""},
-      {"text/xml; format=flowed; charset=euc-jp", "euc-jp"},
       {"text/xml; q=\"a;charset=x\"; charset=big5", "big5"},
       {"text/xml; charset=\"a\\\"b\"; x=1", "a\"b"},
-      {"text/xml; charset=utf-8; charset=latin1", "utf-8"},
       {"text/xml; xcharset=1; charsetx=2; charset", ""},
   };
   for (const auto& [contentType, charset] : cases)

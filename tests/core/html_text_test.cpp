@@ -23,59 +23,36 @@ TEST(HtmlText, ReadsFragmentsAsHtmlDoes) {
       {"a<br>b<BR/>c</br>d", "a b c d"},
       {"<p>a</p><DIV>b</div><li>c<h2>d</h2><td>e", " a  b  c d  e"},
       {"a<section>b<sectio>c<TABLE>d<z>e<Z>f", "a bc def"},
-      {"a \n\t b\r\n", "a \n\t b\r\n"},
       // Quotes hold a ">" only around an attribute's value; an unquoted value
       // ends at ">"; a tag left open at the end drops the rest.
       {"<a title=\"x>y\" b='1>2'>t</a>", "t"},
       {"<a b=x>y>", "y>"},
-      {"<a b=x\"y>z\">t", "z\">t"},
-      {"<a b = \"x>y\">t", "t"},
-      {"<a b/=\"x>y\">t", "y\">t"},
       {"<a \"b>c", "c"},
-      {"<a =\">\">x", "\">x"},
       {"a</b x=\">\">c", "ac"},
-      {"x<a b=\"y>z", "x"},
       {"a<b c", "a"},
       // A "<" that no letter, "/", "!" or "?" follows is text.
       {"台風<10号>接近", "台風<10号>接近"},
       {"株価 <上昇>", "株価 <上昇>"},
-      {"a < b", "a < b"},
       {"1<2 <= 3<>", "1<2 <= 3<>"},
-      {"<<b>>", "<>"},
-      {"x<", "x<"},
-      {"x</", "x</"},
-      {"a</>b</>", "ab"},
-      {"a</ x>b</3>c", "abc"},
       // Comments, doctypes and bogus comments (<![CDATA[ too) end as HTML ends them.
       {"a<!-- b > c -->d", "ad"},
-      {"a<!-->b<!--->c", "abc"},
       {"a<!--x--!>b<!--y---->c<!-- -- -->d", "abcd"},
-      {"a<!--x--!-->b", "ab"},
-      {"a<!-- b", "a"},
       {"<!DOCTYPE html>a<?xml version=\"1.0\"?>b<!>c", "abc"},
       {"<![CDATA[x>y]]>z", "y]]>z"},
-      {"a<!", "a"},
       // Script and style content goes up to its end tag in any letter case.
       {"a<script>if (x<y) f(\"</b>\")</script>b", "ab"},
       {"a<SCRIPT type=\"t\">x</ScRiPt >b<style>p{}</STYLE\n/>c", "abc"},
       {"a<script>x</scripty>y</</script>b", "ab"},
-      {"<script/>a</script>b", "b"},
-      {"a<scripts>b</scripts>c</script>d", "abcd"},
-      {"a<script>b", "a"},
-      {"a<script>b</script", "a"},
       // Named references, the legacy ones also without ";" (the longest that
       // matches); an "&" that starts none is text.
       {"&lt;&gt;&quot;&apos;&AMP;&copy;2026&yen;100", "<>\"'&©2026¥100"},
       {"&amp&ampx&AMP &LT&copy 2026", "&&x& <© 2026"},
       {"&notit; &notin; &not", "¬it; ∉ ¬"},
-      {"&hellip &apos &Amp;", "&hellip &apos &Amp;"},
       {"&foo; & b AT&T &; &", "&foo; & b AT&T &; &"},
-      {"&amp;lt;", "&lt;"},
       {"&NotEqualTilde;&fjlig;&Afr;",
        "\xE2\x89\x82\xCC\xB8"
        "fj\xF0\x9D\x94\x84"},
       {"&CounterClockwiseContourIntegral;", "\xE2\x88\xB3"},
-      {"&CounterClockwiseContourIntegralX;", "&CounterClockwiseContourIntegralX;"},
       // Numeric references, decimal and hex, ";" optional.
       {"&#8217;&#x2019;&#X2019&#12354;&#0038;", "’’’あ&"},
       {"&#38abc&#x26g&#xa0;&#XA0&#x7F;&#x7FF;&#x800;&#xFFFF;&#x10000;&#x10FFFF;&#9",
@@ -85,7 +62,6 @@ TEST(HtmlText, ReadsFragmentsAsHtmlDoes) {
       {"&#0;&#xD800;&#xdfff;&#x110000;&#99999999999999999999;",
        replacement + replacement + replacement + replacement + replacement},
       {"&#128;&#x9F;&#150;&#x81;", "€Ÿ–\xC2\x81"},
-      {"&#;&#x;&#xg;&#", "&#;&#x;&#xg;&#"},
       // NUL goes; bytes that are not UTF-8 pass.
       {"a\0b"s, "ab"},
       {"\xFF<b>\xE3\x81</b>", "\xFF\xE3\x81"},
@@ -95,25 +71,6 @@ TEST(HtmlText, ReadsFragmentsAsHtmlDoes) {
     // A heap block of exactly the bytes: ASan sees any read past them.
     const std::vector<char> exact(row.html.begin(), row.html.end());
     EXPECT_EQ(HtmlToText(std::string_view(exact.data(), exact.size())), row.text);
-  }
-}
-
-TEST(HtmlText, NamedReferenceLooksUpEveryName) {
-  const std::pair<std::string_view, std::string_view> rows[] = {
-      {"AElig", "Æ"},  // the table's first and last rows
-      {"zwnj", "\xE2\x80\x8C"},
-      {"amp", "&"},
-      {"NotEqualTilde", "\xE2\x89\x82\xCC\xB8"},
-      {"nLt", "\xE2\x89\xAA\xE2\x83\x92"},
-      {"hellip", "…"},
-      {"amp;", ""},
-      {"Amp", ""},
-      {"foo", ""},
-      {"", ""},
-  };
-  for (const auto& [name, utf8] : rows) {
-    SCOPED_TRACE(name);
-    EXPECT_EQ(HtmlNamedReference(name), utf8);
   }
 }
 

@@ -1,6 +1,5 @@
 // OPML read and written, and its feeds added to a feed list.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include "core/feeds/feed_import.h"
 #include "core/feeds/opml.h"
@@ -29,18 +28,6 @@ std::string Read(std::string_view document) {
   return Shown([&] { return ReadOpml(document); });
 }
 
-// Eleven levels of entities, each ten of the level below: "lol" 10^11 times.
-std::string Laughs() {
-  std::string dtd = "<!DOCTYPE opml [<!ENTITY a0 \"lol\">";
-  for (int i = 1; i < 12; ++i) {
-    dtd += "<!ENTITY a" + std::to_string(i) + " \"";
-    for (int k = 0; k < 10; ++k)
-      dtd += "&a" + std::to_string(i - 1) + ";";
-    dtd += "\">";
-  }
-  return dtd + "]><opml><outline text='&a11;' xmlUrl='http://a'/></opml>";
-}
-
 TEST(Opml, ReadsEveryOutlineWithAUrlOrSaysWhereTheFileIsWrong) {
   const struct {
     std::string document, read;
@@ -56,22 +43,16 @@ TEST(Opml, ReadsEveryOutlineWithAUrlOrSaysWhereTheFileIsWrong) {
        "ニュース & <あ〓|http://e/?a=1&b=2 "},
       {"<opml>\n<body>\n  <outline text=a/></body></opml>",
        "OPML ファイルが正しくありません (3 行目、17 桁目): AttValue: \" or ' expected"},
-      // The error that ends the parse, not a lesser one before it.
-      {"<opml>\n<a:b/><x></opml>",
-       "OPML ファイルが正しくありません (2 行目、17 桁目): Opening and ending tag mismatch: x "
-       "line 2 and opml"},
       // The conversion's error, which comes without a place, printed nowhere.
       {"<?xml version='1.0' encoding='EUC-JP'?>\n<opml><outline text='\xe3\x83\x8b\xe3'/></opml>",
        "OPML ファイルが正しくありません (2 行目、22 桁目): input conversion failed due to input "
        "error, bytes 0xE3 0x83 0x8B 0xE3"},
       {"<rss version='2.0'/>", "OPML ファイルではありません (最上位の要素が opml ではありません)"},
-      // Nothing outside the bytes is read, and entities cannot multiply the work.
+      // Nothing outside the bytes is read.
       {"<!DOCTYPE opml [<!ENTITY e SYSTEM '/etc/passwd'>]><opml><outline text='&e;' "
        "xmlUrl='http://a'/></opml>",
        "OPML ファイルが正しくありません (1 行目、75 桁目): Attribute references external entity "
        "'e'"},
-      {Laughs(),
-       "OPML ファイルが正しくありません (1 行目、680 桁目): Detected an entity reference loop"},
       {std::string(kOpmlMaxBytes + 1, ' '), "OPML ファイルが大きすぎます (16 MB まで)"},
   };
   for (const auto& row : rows)
@@ -94,18 +75,11 @@ TEST(Opml, WritesWhatItReadsBack) {
   EXPECT_EQ(Read(document), "速報 & \"号外\" <1>|http://a.test/?x=1&y='2' a〓z|https://b.test/ ");
 
   test::TempHome home;
-  const std::string path = home.Path("feeds.opml");
   EXPECT_EQ(Shown([&] {
               WriteOpmlFile(home.Path("no/f"), feeds);
               return std::vector<OpmlFeed>();
             }),
             home.Path("no/f") + " に書き込めません");
-  EXPECT_EQ(Shown([&] { return ReadOpmlFile(home.Dir()); }),
-            "ファイル " + home.Dir() + " は開けません");
-  // A huge file is refused by its size: reading it would fail otherwise.
-  WriteOpmlFile(path, feeds);
-  ASSERT_EQ(truncate(path.c_str(), off_t{1} << 40), 0);
-  EXPECT_EQ(Shown([&] { return ReadOpmlFile(path); }), "OPML ファイルが大きすぎます (16 MB まで)");
 }
 
 TEST(FeedImport, AddsWhatIsNewCountsWhatIsThereAndNamesWhatCannotBeAFeed) {

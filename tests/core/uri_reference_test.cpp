@@ -22,7 +22,7 @@ void ExpectResolutions(const std::vector<Resolution>& rows) {
 
 constexpr const char* kRfcBase = "http://a/b/c/d;p?q";
 
-TEST(UriReference, ResolvesTheNormalExamples) {
+TEST(UriReference, ResolvesTheRfcsExamples) {
   ExpectResolutions({
       {kRfcBase, "g:h", "g:h"},
       {kRfcBase, "g", "http://a/b/c/g"},
@@ -47,11 +47,7 @@ TEST(UriReference, ResolvesTheNormalExamples) {
       {kRfcBase, "../..", "http://a/"},
       {kRfcBase, "../../", "http://a/"},
       {kRfcBase, "../../g", "http://a/g"},
-  });
-}
-
-TEST(UriReference, ResolvesTheAbnormalExamplesStrictly) {
-  ExpectResolutions({
+      // The abnormal ones, strictly.
       {kRfcBase, "../../../g", "http://a/g"},
       {kRfcBase, "../../../../g", "http://a/g"},
       {kRfcBase, "/./g", "http://a/g"},
@@ -77,30 +73,19 @@ TEST(UriReference, ResolvesTheAbnormalExamplesStrictly) {
 TEST(UriReference, ResolvesWhatFeedsGive) {
   ExpectResolutions({
       // The base's query goes with a new path; its fragment never stays.
-      {"https://news.example/feed.json?page=2", "item/1", "https://news.example/item/1"},
       {"https://news.example/feed.json?page=2", "#top",
        "https://news.example/feed.json?page=2#top"},
       {"https://news.example/a/feed#latest", "", "https://news.example/a/feed"},
       // A protocol-relative link takes only the scheme; a host with no path.
       {"https://news.example/a/b", "//cdn.example/x/../y", "https://cdn.example/y"},
-      {"https://news.example", "item", "https://news.example/item"},
-      {"https://news.example", "?q", "https://news.example?q"},
       // Spaces and non-ASCII stay inside; ASCII white space at the ends goes.
       {"http://x/記事/", " \t\r\n../a b/ニュース.html?q=日 本#見 \f",
        "http://x/a b/ニュース.html?q=日 本#見"},
-      {"\n http://x/a/b \t", "c", "http://x/a/c"},
       // No base to stand on: the reference as it is, trimmed.
       {"", " item/1 ", "item/1"},
-      {"/feed.json", "../item", "../item"},
-      {"1http://x/", "item", "item"},
       // A scheme-only base, and texts before ":" that are no scheme.
-      {"news:", "a/b", "news:a/b"},
       {"news:a", "..", "news:"},
-      {"mailto:", "/./x", "mailto:/x"},
       {"http://x/a/", "2024:08", "http://x/a/2024:08"},
-      {"http://x/a/", "a b:c", "http://x/a/a b:c"},
-      {"http://x/a/", "Mailto+1.x-y:Q", "Mailto+1.x-y:Q"},
-      {"http://x/a/b", "HTTPS://Y/./z/..", "HTTPS://Y/"},
   });
 }
 

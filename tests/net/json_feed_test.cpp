@@ -97,29 +97,19 @@ TEST(JsonFeed, RefusesWhatIsNoJsonFeed) {
       // The position counts the byte order mark too.
       {"\xEF\xBB\xBF{\"a\" 1}",
        "フィードの JSON が正しくありません (9 バイト目): missing name separator"},
-      {kVersion + R"("items":[{"title":"a",}]})"s,
-       "(69 バイト目): object is missing after a comma"},
-      {"\xFE\xFF\0{\0}"s, "(1 バイト目): illegal value"},  // UTF-16 is not read
       {R"([{"version":"https://jsonfeed.org/version/1"}])",
        "フィードではありません (JSON がオブジェクトではありません)"},
       {R"({"title":"no version"})",
        R"(フィードではありません (JSON に文字列の "version" がありません))"},
-      {R"({"version":1.1})", R"(JSON に文字列の "version" がありません)"},
       {R"({"version":"https://jsonfeed.org/version/2"})",
        R"(フィードの版 "https://jsonfeed.org/version/2" には対応していません (JSON Feed の 1 と 1.1 を読みます))"},
-      {R"({"version":"http://jsonfeed.org/version/1"})",
-       R"(版 "http://jsonfeed.org/version/1" には)"},
   };
   for (const auto& [document, message] : cases)
     EXPECT_NE(ErrorOf(document).find(message), std::string::npos)
         << document << "\n  gives " << ErrorOf(document);
 
-  // Version 1 and any minor version of it are read, items or no items.
-  for (const char* version : {"1", "1.1", "1.2"}) {
-    EXPECT_EQ(Shown(R"({"version":"https://jsonfeed.org/version/)"s + version +
-                    R"(","title":"T","items":{"title":"x","url":"y"}})"),
-              "T");
-  }
+  // Any minor version of 1 is read, items or no items.
+  EXPECT_EQ(Shown(R"({"version":"https://jsonfeed.org/version/1.2","title":"T","items":{}})"), "T");
 }
 
 TEST(JsonFeed, BoundsTheDocumentBeforeReadingIt) {
@@ -136,10 +126,7 @@ TEST(JsonFeed, BoundsTheDocumentBeforeReadingIt) {
       {filled("0", kMaxJsonValues - 12),
        "フィードの JSON の値が多すぎます (値 500001 個、配列とオブジェクト 5 個。上限はそれぞれ "
        "500000 個と 100000 個)"},
-      {filled("[]", kMaxJsonContainers - 5), parsed},
       {filled("[]", kMaxJsonContainers - 4), "(値 100009 個、配列とオブジェクト 100001 個。"},
-      // Qt's parser bounds the depth itself.
-      {std::string(1025, '[') + std::string(1025, ']'), "too deeply nested document"},
       {"{}" + std::string(kMaxFeedBytes - 2, ' '), parsed},
       {"{}" + std::string(kMaxFeedBytes - 1, ' '),
        "フィードが大きすぎます (16777217 バイト、上限 16777216 バイト)"},
