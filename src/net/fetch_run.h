@@ -81,8 +81,11 @@ class FetchRun {
   // How long a run waits for another run on the same program folder to end
   // before it gives up with an error; negative: until that run ends or Cancel.
   std::chrono::milliseconds folderWaitLimit{-1};
-  // Sources in progress at once. The sites' requests go one after another.
-  size_t sourcesAtOnce = 1;
+  // Sources in progress at once, and at most kSourcesPerHost of them asking
+  // one host. The sites go one after another, in their order, as they always
+  // have; feeds run beside them.
+  size_t sourcesAtOnce = 10;
+  static constexpr size_t kSourcesPerHost = 4;
 
  private:
   void TakeProgramFolder();
@@ -107,14 +110,23 @@ class FetchRun {
   std::chrono::steady_clock::time_point folderWaitEnd_;
   settings::Settings settings_;
   HeadlineMerge merge_;
-  // The run's sources in order, each made when it starts; one is let go once
-  // merged.
-  std::vector<std::function<std::unique_ptr<Source>()>> planned_;
+  // A source of the run, made when it starts; one is let go once merged.
+  struct PlannedSource {
+    std::function<std::unique_ptr<Source>()> make;
+    bool site = false;
+    std::string host;  // of a feed, folded to lower case, for the per-host limit
+    bool begun = false;
+  };
+  bool MayStart(const PlannedSource& planned) const;
+
+  std::vector<PlannedSource> planned_;                  // in order
   std::map<size_t, std::unique_ptr<Source>> active_;    // started and not merged
   std::vector<std::optional<SourceOutcome>> outcomes_;  // ended and not merged yet
-  size_t started_ = 0;                                  // sources started so far, in order
+  size_t started_ = 0;                                  // sources started so far
   size_t merged_ = 0;                                   // sources merged so far, in order
   size_t inProgress_ = 0;
+  bool siteInProgress_ = false;
+  std::map<std::string, size_t> hostsInProgress_;  // feeds in progress per host
   std::vector<std::string> failures_;
   std::vector<std::string> warnings_;
   size_t downloadFailures_ = 0;

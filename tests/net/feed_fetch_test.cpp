@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <QTimer>
 
 #include <filesystem>
@@ -42,7 +44,10 @@ void AddFeeds(const Strings& names, const std::vector<const TestServer*>& server
 // A run of the feeds alone, on a program folder of its own.
 class FeedFetch : public testing::Test {
  protected:
-  FeedFetch() { test::PutConnection(test::NoCategories()); }
+  FeedFetch() {
+    test::PutConnection(test::NoCategories());
+    run.sourcesAtOnce = 1;  // a scripted server answers in the order it is asked
+  }
   Strings Failures() const {
     Strings utf8;
     for (const std::string& failure : run.Failures())
@@ -184,6 +189,40 @@ TEST_F(FeedFetch, SourcesTogetherReachTheListInSourceOrder) {
   };
   test::RunToEnd(run, settings::ReadSettings());
   EXPECT_EQ(list.Headlines(), (Strings{"First", "Second"}));
+}
+
+// Feeds run together, at most four to one host: the fifth on the same host
+// starts only once one of the first four has ended. Rows keep the list's order.
+TEST_F(FeedFetch, FeedsRunTogetherAtMostFourToAHost) {
+  TestServer held;
+  Strings names, headlines;
+  for (int i = 0; i < 6; ++i) {
+    const std::string name = "F" + std::to_string(i);
+    held.Add({{{kOk + "<rss><channel><item><title>" + name +
+                    "</title><link>l</link></item></channel></rss>",
+                0, true}},
+              true});
+    names.push_back(name);
+  }
+  AddFeeds(names, {&held});
+  run.sourcesAtOnce = 10;
+  Strings statuses;
+  view.onStatus = [&](const std::string& s) {
+    statuses.push_back(Cp932ToUtf8(s));
+    if (s == CP932("F3 に接続しています...")) held.Release();
+  };
+  test::RunToEnd(run, settings::ReadSettings());
+  EXPECT_EQ(list.Headlines(), names);
+  const auto at = [&](const std::string& status) {
+    return std::find(statuses.begin(), statuses.end(), status) - statuses.begin();
+  };
+  const auto firstEnd =
+      std::find_if(statuses.begin(), statuses.end(),
+                   [](const std::string& s) { return s.ends_with("の取得が終了しました"); }) -
+      statuses.begin();
+  EXPECT_LT(at("F3 に接続しています..."), firstEnd);
+  EXPECT_GT(at("F4 に接続しています..."), firstEnd);
+  EXPECT_LT(at("F4 に接続しています..."), static_cast<long>(statuses.size()));
 }
 
 }  // namespace
