@@ -99,8 +99,9 @@ void FetchRun::Start(const settings::Settings& settings) {
   failures_.clear();
   warnings_.clear();
   started_ = merged_ = inProgress_ = downloadFailures_ = 0;
-  siteInProgress_ = false;
+  sitesLeft_ = ended_ = 0;
   hostsInProgress_.clear();
+  shown_.clear();
   settings_ = settings;
   ShowStatus(CP932("取得の準備をしています..."));
   // Never from inside Start: its caller may not be ready for the end.
@@ -149,13 +150,16 @@ void FetchRun::PollProgramFolder() {
 void FetchRun::StartSources() {
   merge_.BeginRun(settings_);
   planned_ = PlannedSources<PlannedSource>(settings_);
+  sitesLeft_ = static_cast<size_t>(
+      std::count_if(planned_.begin(), planned_.end(), [](const auto& p) { return p.site; }));
   outcomes_.assign(planned_.size(), std::nullopt);
   if (OnSourcesStarting) OnSourcesStarting();
   StartMore();
 }
 
 bool FetchRun::MayStart(const PlannedSource& planned) const {
-  if (planned.site) return !siteInProgress_;
+  // Sites one at a time; feeds once every site has ended.
+  if (planned.site || sitesLeft_ > 0) return planned.site && inProgress_ == 0;
   const auto host = hostsInProgress_.find(planned.host);
   return host == hostsInProgress_.end() || host->second < kSourcesPerHost;
 }
@@ -169,11 +173,7 @@ void FetchRun::StartMore() {
     planned.begun = true;
     ++started_;
     ++inProgress_;
-    if (planned.site) {
-      siteInProgress_ = true;
-    } else {
-      ++hostsInProgress_[planned.host];
-    }
+    if (!planned.site) ++hostsInProgress_[planned.host];
     const unsigned run = run_;
     Source& source = *(active_[index] = planned.make());
     source.Start(
@@ -196,13 +196,16 @@ void FetchRun::Retire(std::unique_ptr<Source> source) {
 
 void FetchRun::OnSourceEnded(size_t index, SourceOutcome outcome) {
   --inProgress_;
+  ++ended_;
+  shown_.erase(index);
   if (planned_[index].site) {
-    siteInProgress_ = false;
+    --sitesLeft_;
   } else if (--hostsInProgress_[planned_[index].host] == 0) {
     hostsInProgress_.erase(planned_[index].host);
   }
   outcomes_[index] = std::move(outcome);
   MergeEnded();
+  if (running_ && Together(index)) ShowTogether();
   if (running_) StartMore();
 }
 
@@ -247,9 +250,31 @@ void FetchRun::MergeEnded() {
 }
 
 void FetchRun::Show(size_t index, const SourceProgress& progress) {
+  shown_[index] = progress;
+  if (Together(index)) return ShowTogether();
   view_.ShowProgress(active_.at(index)->Name() + progress.status,
                      AmountText(progress.received, progress.contentLength), progress.contentLength,
                      progress.received);
+}
+
+bool FetchRun::Together(size_t index) const {
+  return !planned_[index].site && sourcesAtOnce > 1;
+}
+
+// Feeds that may be in progress together: how many of the run's have ended, the names
+// of those in progress, and the bytes they have received.
+void FetchRun::ShowTogether() {
+  std::string names;
+  int32_t received = 0;
+  for (const auto& [index, progress] : shown_) {
+    names += (names.empty() ? "" : CP932("、")) + active_.at(index)->Name();
+    received += progress.received;
+  }
+  const auto total = static_cast<int>(planned_.size());
+  view_.ShowProgress(CP932("取得しています (") + std::to_string(ended_) + " / " +
+                         std::to_string(total) + CP932(" 件済み)") + (names.empty() ? "" : ": ") +
+                         names,
+                     AmountText(received, 0), total, static_cast<int>(ended_));
 }
 
 void FetchRun::ShowStatus(const std::string& status) {

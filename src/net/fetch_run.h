@@ -83,7 +83,7 @@ class FetchRun {
   std::chrono::milliseconds folderWaitLimit{-1};
   // Sources in progress at once, and at most kSourcesPerHost of them asking
   // one host. The sites go one after another, in their order, as they always
-  // have; feeds run beside them.
+  // have; the feeds follow them, together.
   size_t sourcesAtOnce = 10;
   static constexpr size_t kSourcesPerHost = 4;
 
@@ -97,6 +97,10 @@ class FetchRun {
   void OnSourceEnded(size_t index, SourceOutcome outcome);
   void MergeEnded();
   void Show(size_t index, const SourceProgress& progress);
+  // Whether the source's progress shows with the others': feeds, when more
+  // than one may be in progress.
+  bool Together(size_t index) const;
+  void ShowTogether();
   void ShowStatus(const std::string& status);
   void End(RunOutcome outcome, std::optional<QuilletError> error = std::nullopt);
   // Runs `step`; an error it raises ends the run.
@@ -125,7 +129,9 @@ class FetchRun {
   size_t started_ = 0;                                  // sources started so far
   size_t merged_ = 0;                                   // sources merged so far, in order
   size_t inProgress_ = 0;
-  bool siteInProgress_ = false;
+  size_t sitesLeft_ = 0;                    // sites not yet ended: no feed starts before they have
+  std::map<size_t, SourceProgress> shown_;  // the last progress of each source in progress
+  size_t ended_ = 0;
   std::map<std::string, size_t> hostsInProgress_;  // feeds in progress per host
   std::vector<std::string> failures_;
   std::vector<std::string> warnings_;

@@ -185,7 +185,7 @@ TEST_F(FeedFetch, SourcesTogetherReachTheListInSourceOrder) {
   AddFeeds({"First", "Second"}, {&held, &fast});
   run.sourcesAtOnce = 2;
   view.onStatus = [&](const std::string& s) {
-    if (s == CP932("Second の取得が終了しました")) held.Release();
+    if (s == CP932("取得しています (1 / 2 件済み): First")) held.Release();
   };
   test::RunToEnd(run, settings::ReadSettings());
   EXPECT_EQ(list.Headlines(), (Strings{"First", "Second"}));
@@ -206,23 +206,27 @@ TEST_F(FeedFetch, FeedsRunTogetherAtMostFourToAHost) {
   }
   AddFeeds(names, {&held});
   run.sourcesAtOnce = 10;
+  // The progress names the feeds in progress and counts those ended.
   Strings statuses;
   view.onStatus = [&](const std::string& s) {
     statuses.push_back(Cp932ToUtf8(s));
-    if (s == CP932("F3 に接続しています...")) held.Release();
+    if (statuses.back().ends_with("(0 / 6 件済み): F0、F1、F2、F3")) held.Release();
   };
   test::RunToEnd(run, settings::ReadSettings());
   EXPECT_EQ(list.Headlines(), names);
-  const auto at = [&](const std::string& status) {
-    return std::find(statuses.begin(), statuses.end(), status) - statuses.begin();
+  const auto shows = [&](std::string_view part) {
+    return std::count_if(statuses.begin(), statuses.end(),
+                         [&](const std::string& s) { return s.find(part) != std::string::npos; });
   };
-  const auto firstEnd =
-      std::find_if(statuses.begin(), statuses.end(),
-                   [](const std::string& s) { return s.ends_with("の取得が終了しました"); }) -
-      statuses.begin();
-  EXPECT_LT(at("F3 に接続しています..."), firstEnd);
-  EXPECT_GT(at("F4 に接続しています..."), firstEnd);
-  EXPECT_LT(at("F4 に接続しています..."), static_cast<long>(statuses.size()));
+  EXPECT_GT(shows("(0 / 6 件済み): F0、F1、F2、F3"), 0);
+  EXPECT_EQ(std::count_if(statuses.begin(), statuses.end(),
+                          [](const std::string& s) {
+                            return s.starts_with("取得しています (0 / 6") &&
+                                   s.find("F4") != std::string::npos;
+                          }),
+            0);
+  EXPECT_GT(shows("F4"), 0);
+  EXPECT_EQ(statuses.back(), "取得しています (6 / 6 件済み)");
 }
 
 }  // namespace
