@@ -3,6 +3,7 @@
 #include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
+#include <QNetworkAccessManager>
 
 #include <algorithm>
 
@@ -11,6 +12,7 @@
 #include "core/sys/program_dir.h"
 #include "core/text/text_codec.h"
 #include "net/feed_fetch.h"
+#include "net/feed_network.h"
 #include "net/site_fetch.h"
 
 namespace quillet {
@@ -42,7 +44,7 @@ void RemoveOwnerlessLock(QLockFile& lock) {
 // then the enabled feeds in the list's. Each is made when it starts, so that
 // a long feed list costs nothing before its turn.
 std::vector<std::function<std::unique_ptr<Source>()>> PlannedSources(
-    const settings::Settings& settings) {
+    const settings::Settings& settings, QNetworkAccessManager& network) {
   std::vector<std::function<std::unique_ptr<Source>()>> planned;
   const settings::Connection& connection = settings.connection;
   for (const Site& site : Sites()) {
@@ -53,8 +55,7 @@ std::vector<std::function<std::unique_ptr<Source>()>> PlannedSources(
   }
   for (const settings::FeedSource& feed : settings.feeds.feeds) {
     if (feed.enabled) {
-      planned.push_back(
-          [&feed, &connection] { return std::make_unique<FeedFetch>(feed, connection.proxy); });
+      planned.push_back([&feed, &network] { return std::make_unique<FeedFetch>(feed, network); });
     }
   }
   return planned;
@@ -132,7 +133,9 @@ void FetchRun::PollProgramFolder() {
 
 void FetchRun::StartSources() {
   merge_.BeginRun(settings_);
-  planned_ = PlannedSources(settings_);
+  if (!feedNetwork_) feedNetwork_ = std::make_unique<QNetworkAccessManager>();
+  UseProxy(*feedNetwork_, settings_.connection.proxy);
+  planned_ = PlannedSources(settings_, *feedNetwork_);
   outcomes_.assign(planned_.size(), std::nullopt);
   if (OnSourcesStarting) OnSourcesStarting();
   StartMore();
