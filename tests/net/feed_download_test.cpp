@@ -2,7 +2,6 @@
 // servers on 127.0.0.1, the tests' CA and tinyproxy.
 
 #include <gtest/gtest.h>
-#include <zlib.h>
 
 #include <QEventLoop>
 #include <QNetworkAccessManager>
@@ -12,6 +11,7 @@
 #include <QTemporaryDir>
 
 #include "core/text/text_codec.h"
+#include "gzip_answer.h"
 #include "net/feed_download.h"
 #include "net/feed_network.h"
 #include "support/spin_until.h"
@@ -22,33 +22,11 @@ namespace quillet {
 namespace {
 
 using namespace std::chrono_literals;
+using test::GzipAnswer;
 using test::TestServer;
 const std::string kOk = "HTTP/1.0 200 OK\r\n\r\n";
 const std::string kNet = "。ネットワークの接続と、接続設定のプロキシを確かめてください";
 const std::string kFeedUrl = "。フィードの URL と、接続設定のプロキシを確かめてください";
-
-// `bytes` as a gzip member.
-std::string Gzip(const std::string& bytes) {
-  z_stream z{};
-  EXPECT_EQ(deflateInit2(&z, 9, Z_DEFLATED, 16 + MAX_WBITS, 9, Z_DEFAULT_STRATEGY), Z_OK);
-  std::string out(deflateBound(&z, bytes.size()), '\0');
-  z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(bytes.data()));
-  z.avail_in = static_cast<uInt>(bytes.size());
-  z.next_out = reinterpret_cast<Bytef*>(out.data());
-  z.avail_out = static_cast<uInt>(out.size());
-  EXPECT_EQ(deflate(&z, Z_FINISH), Z_STREAM_END);
-  out.resize(z.total_out);
-  deflateEnd(&z);
-  return out;
-}
-
-// An answer of status 200 with a gzip body.
-std::string GzipAnswer(const std::string& body) {
-  const std::string compressed = Gzip(body);
-  return "HTTP/1.1 200 OK\r\nContent-Encoding: gzip\r\nContent-Type: application/rss+xml\r\n"
-         "Content-Length: " +
-         std::to_string(compressed.size()) + "\r\n\r\n" + compressed;
-}
 
 // tinyproxy on a free port, with basic authentication, tunnelling to `tunnelPort` only.
 class Tinyproxy {

@@ -9,6 +9,7 @@
 #include "core/settings/settings.h"
 #include "core/sites/catalogue.h"
 #include "core/text/text_codec.h"
+#include "gzip_answer.h"
 #include "net/feed_parser.h"
 #include "net/fetch_run.h"
 #include "net/off_thread.h"
@@ -175,6 +176,21 @@ TEST_F(FeedFetch, HttpsUnreadableAnswersALogNotWrittenSkipAndCancel) {
   Strings paths = plain.Paths();
   std::erase(paths, "/5");
   EXPECT_EQ(paths, (Strings{"/1", "/2", "/3", "/4", "/6"}));
+}
+
+// A feed relocated, compressed: its relative links resolve against where it
+// came from.
+TEST_F(FeedFetch, ARelocatedFeedsLinksResolveAgainstItsFinalUrl) {
+  TestServer server;
+  server.Serve("/0", "HTTP/1.1 301 Moved\r\nLocation: /news/feed.xml\r\nContent-Length: 0\r\n\r\n");
+  server.Serve("/news/feed.xml",
+               test::GzipAnswer("<rss><channel><item><title>T</title><link>e/1</link></item>"
+                                "</channel></rss>"));
+  AddFeeds({"Moved"}, {&server});
+  test::RunToEnd(run, settings::ReadSettings());
+  EXPECT_EQ(Failures(), Strings{});
+  ASSERT_EQ(list.rows.size(), 1u);
+  EXPECT_EQ(list.rows[0].item.url, server.Url("/news/e/1"));
 }
 
 // Sources in progress together reach the list in source order.
