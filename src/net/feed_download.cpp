@@ -171,11 +171,15 @@ void FeedDownload::OnFinished() {
   const QVariant status = reply_->attribute(QNetworkRequest::HttpStatusCodeAttribute);
   TakeReplyFacts();
   // An answer of an error status comes as an error of its own class; the
-  // network's and the proxy's own failures come below 200.
-  const bool answered = status.isValid() && (error == QNetworkReply::NoError ||
-                                             error >= QNetworkReply::ContentAccessDenied);
+  // network's and the proxy's own failures come below 200. A 2xx answer with
+  // an error (a body that does not decompress) delivered no feed.
+  const int code = status.toInt();
+  const bool answered =
+      status.isValid() &&
+      (error == QNetworkReply::NoError ||
+       ((code < 200 || code > 299) && error >= QNetworkReply::ContentAccessDenied));
   if (answered) {
-    problem_.status = status.toInt();
+    problem_.status = code;
     reason_ =
         reply_->attribute(QNetworkRequest::HttpReasonPhraseAttribute).toByteArray().toStdString();
     problem_.problem = problem_.status >= 400 ? HttpProblem::kHttpStatus : HttpProblem::kNone;

@@ -154,6 +154,8 @@ TEST_F(FeedDownloadTest, StopsABombAtTheLimitAndExplainsEachFailure) {
            "|"},
       {"http://127.0.0.1:" + std::to_string(dead) + "/", "",
        "サーバー 127.0.0.1 に接続できません" + kNet + "|Connection refused (Error #111)"},
+      {"/corrupt", "HTTP/1.1 200 OK\r\nContent-Encoding: gzip\r\nContent-Length: 5\r\n\r\nnotgz",
+       "サーバーの答えが HTTP として読めません" + kFeedUrl + "|"},
       {"ftp://127.0.0.1/x", "", "http でも https でもない URL へ転送されました" + kFeedUrl + "|"},
   };
   for (const Case& c : cases) {
