@@ -6,17 +6,13 @@
 #include <QEventLoop>
 #include <QNetworkAccessManager>
 #include <QNetworkProxyFactory>
-#include <QProcess>
-#include <QTcpSocket>
-#include <QTemporaryDir>
 
 #include "core/text/text_codec.h"
 #include "gzip_answer.h"
 #include "net/feed_download.h"
 #include "net/feed_network.h"
-#include "support/spin_until.h"
-#include "support/temp_home.h"
 #include "test_server.h"
+#include "tinyproxy.h"
 
 namespace quillet {
 namespace {
@@ -27,35 +23,6 @@ using test::TestServer;
 const std::string kOk = "HTTP/1.0 200 OK\r\n\r\n";
 const std::string kNet = "。ネットワークの接続と、接続設定のプロキシを確かめてください";
 const std::string kFeedUrl = "。フィードの URL と、接続設定のプロキシを確かめてください";
-
-// tinyproxy on a free port, with basic authentication, tunnelling to `tunnelPort` only.
-class Tinyproxy {
- public:
-  explicit Tinyproxy(uint16_t tunnelPort) {
-    const QString config = dir_.filePath(QStringLiteral("tinyproxy.conf"));
-    test::WriteBytes(config.toStdString(),
-                     "User nobody\nGroup nogroup\nListen 127.0.0.1\nLogLevel Error\nBasicAuth "
-                     "reader s3cret\nPort " +
-                         std::to_string(port) + "\nConnectPort " + std::to_string(tunnelPort) +
-                         "\n");
-    process_.start(QStringLiteral("tinyproxy"),
-                   {QStringLiteral("-d"), QStringLiteral("-c"), config});
-    EXPECT_TRUE(test::SpinUntil([this] {
-      QTcpSocket probe;
-      probe.connectToHost(QHostAddress::LocalHost, port);
-      return probe.waitForConnected(100);
-    }));
-  }
-  ~Tinyproxy() {
-    process_.kill();
-    process_.waitForFinished();
-  }
-  const uint16_t port = TestServer().Port();  // free once the server is gone
-
- private:
-  QTemporaryDir dir_;
-  QProcess process_;
-};
 
 class FeedDownloadTest : public testing::Test {
  protected:
@@ -222,7 +189,7 @@ TEST_F(FeedDownloadTlsTest, HttpsDirectlyAndThroughTheProgramsProxyNeverTheDeskt
     qunsetenv(name);
   EXPECT_EQ(server_.Paths(), std::vector<std::string>{"/plain"});
 
-  Tinyproxy proxy(site_.Port());
+  test::Tinyproxy proxy(site_.Port());
   settings::Proxy program{"127.0.0.1:" + std::to_string(proxy.port), "reader", "s3cret"};
   UseProxy(network_, program);
   site_.Serve("/tunnelled", kOk + "tunnelled");
