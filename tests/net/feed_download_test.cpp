@@ -207,6 +207,14 @@ TEST_F(FeedDownloadTlsTest, HttpsDirectlyAndThroughTheProgramsProxyNeverTheDeskt
   UseProxy(network_, {deadProxy.substr(7), "reader", "s3cret"});
   EXPECT_EQ(Get(site_.Url("/tunnelled")),
             "プロキシ 127.0.0.1 に接続できません" + kNet + "|Connection refused (Error #111)");
+  // No credentials: the proxy asks for them.
+  UseProxy(network_, {program.address, "", ""});
+  EXPECT_EQ(Get(site_.Url("/tunnelled")),
+            "プロキシが 127.0.0.1 へのトンネル (CONNECT) を拒みました (407)。接続設定のプロキシの"
+            "ユーザー名とパスワードを確かめてください|407 Proxy Authentication Required");
+  EXPECT_EQ(Get(server_.Url("/proxied")),
+            "プロキシが認証を求めています (407)。接続設定のプロキシのユーザー名とパスワードを確かめ"
+            "てください|407 Proxy Authentication Required");
   program.password = "wrong";
   UseProxy(network_, program);
   // tinyproxy refuses such a CONNECT with 401, not 407.
