@@ -3,6 +3,7 @@
 #include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
+#include <QNetworkAccessManager>
 
 #include <algorithm>
 
@@ -11,6 +12,7 @@
 #include "core/sys/program_dir.h"
 #include "core/text/text_codec.h"
 #include "net/feed_fetch.h"
+#include "net/feed_network.h"
 #include "net/site_fetch.h"
 #include "net/url.h"
 
@@ -52,7 +54,8 @@ std::string HostOf(const std::string& url) {
 }
 
 template <typename Planned>
-std::vector<Planned> PlannedSources(const settings::Settings& settings) {
+std::vector<Planned> PlannedSources(const settings::Settings& settings,
+                                    QNetworkAccessManager& network) {
   std::vector<Planned> planned;
   const settings::Connection& connection = settings.connection;
   for (const Site& site : Sites()) {
@@ -66,9 +69,8 @@ std::vector<Planned> PlannedSources(const settings::Settings& settings) {
   }
   for (const settings::FeedSource& feed : settings.feeds.feeds) {
     if (feed.enabled) {
-      planned.push_back(
-          {[&feed, &connection] { return std::make_unique<FeedFetch>(feed, connection.proxy); },
-           false, HostOf(feed.url), false});
+      planned.push_back({[&feed, &network] { return std::make_unique<FeedFetch>(feed, network); },
+                         false, HostOf(feed.url), false});
     }
   }
   return planned;
@@ -149,7 +151,9 @@ void FetchRun::PollProgramFolder() {
 
 void FetchRun::StartSources() {
   merge_.BeginRun(settings_);
-  planned_ = PlannedSources<PlannedSource>(settings_);
+  if (!feedNetwork_) feedNetwork_ = std::make_unique<QNetworkAccessManager>();
+  UseProxy(*feedNetwork_, settings_.connection.proxy);
+  planned_ = PlannedSources<PlannedSource>(settings_, *feedNetwork_);
   sitesLeft_ = static_cast<size_t>(
       std::count_if(planned_.begin(), planned_.end(), [](const auto& p) { return p.site; }));
   outcomes_.assign(planned_.size(), std::nullopt);

@@ -24,6 +24,8 @@
 #include "core/sys/error.h"
 #include "net/source.h"
 
+class QNetworkAccessManager;
+
 namespace quillet {
 
 // What the progress shows: the status text, the amount text, and the bar's
@@ -109,6 +111,9 @@ class FetchRun {
   HeadlineSink& list_;
   ProgressView& view_;
   QObject context_;  // receives the run's own timers and posted steps
+  // The feeds' downloads, kept from run to run for the connections it keeps
+  // alive; its replies belong to the sources, which may outlive it.
+  std::unique_ptr<QNetworkAccessManager> feedNetwork_;
   QTimer folderPoll_;
   std::unique_ptr<QLockFile> folderLock_;
   std::chrono::steady_clock::time_point folderWaitEnd_;
