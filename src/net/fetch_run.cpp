@@ -3,6 +3,7 @@
 #include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
+#include <QNetworkAccessManager>
 
 #include <algorithm>
 
@@ -11,7 +12,9 @@
 #include "core/sys/program_dir.h"
 #include "core/text/text_codec.h"
 #include "net/feed_fetch.h"
+#include "net/feed_network.h"
 #include "net/site_fetch.h"
+#include "net/url.h"
 
 namespace quillet {
 namespace {
@@ -41,20 +44,33 @@ void RemoveOwnerlessLock(QLockFile& lock) {
 // The sources of a run: the sites with a patrolled category, in their order,
 // then the enabled feeds in the list's. Each is made when it starts, so that
 // a long feed list costs nothing before its turn.
-std::vector<std::function<std::unique_ptr<Source>()>> PlannedSources(
-    const settings::Settings& settings) {
-  std::vector<std::function<std::unique_ptr<Source>()>> planned;
+// The host a feed's URL names, folded, or "" when it names none.
+std::string HostOf(const std::string& url) {
+  std::string host = ParseUrl(url).host;
+  std::transform(host.begin(), host.end(), host.begin(), [](char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+  });
+  return host;
+}
+
+template <typename Planned>
+std::vector<Planned> PlannedSources(const settings::Settings& settings,
+                                    QNetworkAccessManager& network) {
+  std::vector<Planned> planned;
   const settings::Connection& connection = settings.connection;
   for (const Site& site : Sites()) {
     if (std::any_of(connection.enabled.begin() + site.firstCategory,
                     connection.enabled.begin() + site.lastCategory + 1, [](bool on) { return on; }))
       planned.push_back(
-          [&site, &connection] { return std::make_unique<SiteFetch>(site, connection); });
+          {[&site, &connection] { return std::make_unique<SiteFetch>(site, connection); },
+           true,
+           {},
+           false});
   }
   for (const settings::FeedSource& feed : settings.feeds.feeds) {
     if (feed.enabled) {
-      planned.push_back(
-          [&feed, &connection] { return std::make_unique<FeedFetch>(feed, connection.proxy); });
+      planned.push_back({[&feed, &network] { return std::make_unique<FeedFetch>(feed, network); },
+                         false, HostOf(feed.url), false});
     }
   }
   return planned;
@@ -85,6 +101,9 @@ void FetchRun::Start(const settings::Settings& settings) {
   failures_.clear();
   warnings_.clear();
   started_ = merged_ = inProgress_ = downloadFailures_ = 0;
+  sitesLeft_ = ended_ = 0;
+  hostsInProgress_.clear();
+  shown_.clear();
   settings_ = settings;
   ShowStatus(CP932("取得の準備をしています..."));
   // Never from inside Start: its caller may not be ready for the end.
@@ -132,19 +151,35 @@ void FetchRun::PollProgramFolder() {
 
 void FetchRun::StartSources() {
   merge_.BeginRun(settings_);
-  planned_ = PlannedSources(settings_);
+  if (!feedNetwork_) feedNetwork_ = std::make_unique<QNetworkAccessManager>();
+  UseProxy(*feedNetwork_, settings_.connection.proxy);
+  planned_ = PlannedSources<PlannedSource>(settings_, *feedNetwork_);
+  sitesLeft_ = static_cast<size_t>(
+      std::count_if(planned_.begin(), planned_.end(), [](const auto& p) { return p.site; }));
   outcomes_.assign(planned_.size(), std::nullopt);
   if (OnSourcesStarting) OnSourcesStarting();
   StartMore();
 }
 
+bool FetchRun::MayStart(const PlannedSource& planned) const {
+  // Sites one at a time; feeds once every site has ended.
+  if (planned.site || sitesLeft_ > 0) return planned.site && inProgress_ == 0;
+  const auto host = hostsInProgress_.find(planned.host);
+  return host == hostsInProgress_.end() || host->second < kSourcesPerHost;
+}
+
+// The first sources in order that may start, up to the limits.
 void FetchRun::StartMore() {
-  while (!cancelled_ && inProgress_ < std::max<size_t>(sourcesAtOnce, 1) &&
-         started_ < planned_.size()) {
-    const size_t index = started_++;
+  for (size_t index = merged_; index < planned_.size(); ++index) {
+    if (cancelled_ || inProgress_ >= std::max<size_t>(sourcesAtOnce, 1)) break;
+    PlannedSource& planned = planned_[index];
+    if (planned.begun || !MayStart(planned)) continue;
+    planned.begun = true;
+    ++started_;
     ++inProgress_;
+    if (!planned.site) ++hostsInProgress_[planned.host];
     const unsigned run = run_;
-    Source& source = *(active_[index] = planned_[index]());
+    Source& source = *(active_[index] = planned.make());
     source.Start(
         [this, index, run](const SourceProgress& progress) {
           if (running_ && run == run_) Show(index, progress);
@@ -153,7 +188,8 @@ void FetchRun::StartMore() {
           if (running_ && run == run_) Guarded([&] { OnSourceEnded(index, std::move(outcome)); });
         });
   }
-  if (inProgress_ == 0 && merged_ == started_)
+  // Cancelled, the sources never begun leave the ones after them unmerged.
+  if (inProgress_ == 0 && (cancelled_ || merged_ == planned_.size()))
     End(cancelled_ ? RunOutcome::kCancelled : RunOutcome::kCompleted);
 }
 
@@ -164,14 +200,22 @@ void FetchRun::Retire(std::unique_ptr<Source> source) {
 
 void FetchRun::OnSourceEnded(size_t index, SourceOutcome outcome) {
   --inProgress_;
+  ++ended_;
+  shown_.erase(index);
+  if (planned_[index].site) {
+    --sitesLeft_;
+  } else if (--hostsInProgress_[planned_[index].host] == 0) {
+    hostsInProgress_.erase(planned_[index].host);
+  }
   outcomes_[index] = std::move(outcome);
   MergeEnded();
+  if (running_ && Together(index)) ShowTogether();
   if (running_) StartMore();
 }
 
 // The sources that have ended, in order up to the first still in progress.
 void FetchRun::MergeEnded() {
-  while (running_ && merged_ < started_ && outcomes_[merged_]) {
+  while (running_ && merged_ < outcomes_.size() && outcomes_[merged_]) {
     const size_t index = merged_++;
     SourceOutcome outcome = std::move(*outcomes_[index]);
     outcomes_[index].reset();
@@ -210,9 +254,31 @@ void FetchRun::MergeEnded() {
 }
 
 void FetchRun::Show(size_t index, const SourceProgress& progress) {
+  shown_[index] = progress;
+  if (Together(index)) return ShowTogether();
   view_.ShowProgress(active_.at(index)->Name() + progress.status,
                      AmountText(progress.received, progress.contentLength), progress.contentLength,
                      progress.received);
+}
+
+bool FetchRun::Together(size_t index) const {
+  return !planned_[index].site && sourcesAtOnce > 1;
+}
+
+// Feeds that may be in progress together: how many of the run's have ended, the names
+// of those in progress, and the bytes they have received.
+void FetchRun::ShowTogether() {
+  std::string names;
+  int32_t received = 0;
+  for (const auto& [index, progress] : shown_) {
+    names += (names.empty() ? "" : CP932("、")) + active_.at(index)->Name();
+    received += progress.received;
+  }
+  const auto total = static_cast<int>(planned_.size());
+  view_.ShowProgress(CP932("取得しています (") + std::to_string(ended_) + " / " +
+                         std::to_string(total) + CP932(" 件済み)") + (names.empty() ? "" : ": ") +
+                         names,
+                     AmountText(received, 0), total, static_cast<int>(ended_));
 }
 
 void FetchRun::ShowStatus(const std::string& status) {

@@ -24,6 +24,8 @@
 #include "core/sys/error.h"
 #include "net/source.h"
 
+class QNetworkAccessManager;
+
 namespace quillet {
 
 // What the progress shows: the status text, the amount text, and the bar's
@@ -81,8 +83,11 @@ class FetchRun {
   // How long a run waits for another run on the same program folder to end
   // before it gives up with an error; negative: until that run ends or Cancel.
   std::chrono::milliseconds folderWaitLimit{-1};
-  // Sources in progress at once. The sites' requests go one after another.
-  size_t sourcesAtOnce = 1;
+  // Sources in progress at once, and at most kSourcesPerHost of them asking
+  // one host. The sites go one after another, in their order, as they always
+  // have; the feeds follow them, together.
+  size_t sourcesAtOnce = 10;
+  static constexpr size_t kSourcesPerHost = 4;
 
  private:
   void TakeProgramFolder();
@@ -94,6 +99,10 @@ class FetchRun {
   void OnSourceEnded(size_t index, SourceOutcome outcome);
   void MergeEnded();
   void Show(size_t index, const SourceProgress& progress);
+  // Whether the source's progress shows with the others': feeds, when more
+  // than one may be in progress.
+  bool Together(size_t index) const;
+  void ShowTogether();
   void ShowStatus(const std::string& status);
   void End(RunOutcome outcome, std::optional<QuilletError> error = std::nullopt);
   // Runs `step`; an error it raises ends the run.
@@ -102,19 +111,33 @@ class FetchRun {
   HeadlineSink& list_;
   ProgressView& view_;
   QObject context_;  // receives the run's own timers and posted steps
+  // The feeds' downloads, kept from run to run for the connections it keeps
+  // alive; its replies belong to the sources, which may outlive it.
+  std::unique_ptr<QNetworkAccessManager> feedNetwork_;
   QTimer folderPoll_;
   std::unique_ptr<QLockFile> folderLock_;
   std::chrono::steady_clock::time_point folderWaitEnd_;
   settings::Settings settings_;
   HeadlineMerge merge_;
-  // The run's sources in order, each made when it starts; one is let go once
-  // merged.
-  std::vector<std::function<std::unique_ptr<Source>()>> planned_;
+  // A source of the run, made when it starts; one is let go once merged.
+  struct PlannedSource {
+    std::function<std::unique_ptr<Source>()> make;
+    bool site = false;
+    std::string host;  // of a feed, folded to lower case, for the per-host limit
+    bool begun = false;
+  };
+  bool MayStart(const PlannedSource& planned) const;
+
+  std::vector<PlannedSource> planned_;                  // in order
   std::map<size_t, std::unique_ptr<Source>> active_;    // started and not merged
   std::vector<std::optional<SourceOutcome>> outcomes_;  // ended and not merged yet
-  size_t started_ = 0;                                  // sources started so far, in order
+  size_t started_ = 0;                                  // sources started so far
   size_t merged_ = 0;                                   // sources merged so far, in order
   size_t inProgress_ = 0;
+  size_t sitesLeft_ = 0;                    // sites not yet ended: no feed starts before they have
+  std::map<size_t, SourceProgress> shown_;  // the last progress of each source in progress
+  size_t ended_ = 0;
+  std::map<std::string, size_t> hostsInProgress_;  // feeds in progress per host
   std::vector<std::string> failures_;
   std::vector<std::string> warnings_;
   size_t downloadFailures_ = 0;

@@ -48,12 +48,12 @@ const std::string& AddressHint(SourceKind kind) {
              : ProxyHint();
 }
 
-std::string StatusText(const HttpClient& client, SourceKind kind) {
-  const int code = client.ResponseCode();
+std::string StatusText(const DownloadProblem& download, SourceKind kind) {
+  const int code = download.status;
   const bool feed = kind == SourceKind::kFeed;
   if (code == 407) return CP932("プロキシが認証を求めています") + Status(code) + CredentialsHint();
   if (code == 401) {
-    return client.ThroughProxy()
+    return download.throughProxy
                ? CP932("認証を求められました") + Status(code) + CredentialsHint()
                : CP932("サーバーが認証を求めています") + Status(code) + AddressHint(kind);
   }
@@ -61,7 +61,7 @@ std::string StatusText(const HttpClient& client, SourceKind kind) {
     return (feed ? CP932("フィードが見つかりません") : CP932("ページが見つかりません")) +
            Status(code) + AddressHint(kind);
   }
-  if ((code == 502 || code == 504) && client.ThroughProxy()) {
+  if ((code == 502 || code == 504) && download.throughProxy) {
     return CP932("プロキシがサーバーから答えを得られませんでした") + Status(code) + NetworkHint();
   }
   if (code >= 500) {
@@ -80,31 +80,41 @@ std::string SourceFailureText(const std::string& name, const std::string& explan
   return name + ": " + explanation + CP932("。詳細: ") + reason;
 }
 
-std::string DownloadProblemText(const HttpClient& client, SourceKind kind) {
-  const std::string& place = client.ThroughProxy() ? CP932("プロキシ ") : CP932("サーバー ");
-  switch (client.Problem()) {
+std::string DownloadProblemText(const HttpClient& http, SourceKind kind) {
+  return DownloadProblemText(
+      DownloadProblem{http.Problem(), http.Failed(), http.ResponseCode(), http.ThroughProxy(),
+                      http.Host(), http.ConnectHost(), http.Floor(), http.requestDeadline,
+                      http.maxDocumentSize, HttpClient::kMaxRelocations},
+      kind);
+}
+
+std::string DownloadProblemText(const DownloadProblem& download, SourceKind kind) {
+  const std::string& place = download.throughProxy ? CP932("プロキシ ") : CP932("サーバー ");
+  switch (download.problem) {
     case HttpProblem::kHostNotFound:
-      return place + client.ConnectHost() + CP932(" のアドレスが見つかりません") + NetworkHint();
+      return place + download.connectHost + CP932(" のアドレスが見つかりません") + NetworkHint();
     case HttpProblem::kConnectFailed:
-      return place + client.ConnectHost() + CP932(" に接続できません") + NetworkHint();
+      return place + download.connectHost + CP932(" に接続できません") + NetworkHint();
     case HttpProblem::kTls:
-      return client.Host() +
+      return download.host +
              CP932(
                  " との暗号化した接続 (TLS) を確立できません。コンピューターの日付と"
                  "時刻、ネットワークの接続、接続設定のプロキシを確かめてください");
     case HttpProblem::kTooSlow:
-      return CP932("データの届く速さが下限 (") + DurationText(client.Floor().window) +
-             CP932("で ") + SizeText(client.Floor().bytes) +
+      return CP932("データの届く速さが下限 (") + DurationText(download.floor.window) +
+             CP932("で ") + SizeText(download.floor.bytes) +
              CP932(") を下回ったため、取得を打ち切りました") + NetworkHint();
     case HttpProblem::kDeadline:
-      return DurationText(client.requestDeadline) +
+      return DurationText(download.deadline) +
              CP932("たっても取得が終わらないため、打ち切りました") + NetworkHint();
     case HttpProblem::kTooLarge:
-      return CP932("データが上限 (") + SizeText(client.maxDocumentSize) +
+      return CP932("データが上限 (") + SizeText(download.maxSize) +
              CP932(") を超えたため、取得を打ち切りました") + AddressHint(kind);
     case HttpProblem::kTooManyRelocations:
-      return CP932("転送 (リダイレクト) が ") + std::to_string(HttpClient::kMaxRelocations) +
+      return CP932("転送 (リダイレクト) が ") + std::to_string(download.maxRelocations) +
              CP932(" 回を超えたため、取得を打ち切りました") + AddressHint(kind);
+    case HttpProblem::kLessSafeRelocation:
+      return CP932("https から http へ転送されたため、取得を打ち切りました") + AddressHint(kind);
     case HttpProblem::kUnsupportedScheme:
       return CP932("http でも https でもない URL へ転送されました") + AddressHint(kind);
     case HttpProblem::kBadResponse:
@@ -120,9 +130,9 @@ std::string DownloadProblemText(const HttpClient& client, SourceKind kind) {
              AddressHint(kind);
     case HttpProblem::kTunnelRefused: {
       const std::string tunnel =
-          CP932("プロキシが ") + client.Host() + CP932(" へのトンネル (CONNECT) を拒みました");
-      if (client.Failed()) return tunnel + ProxyHint();
-      const int code = client.ResponseCode();
+          CP932("プロキシが ") + download.host + CP932(" へのトンネル (CONNECT) を拒みました");
+      if (download.failed) return tunnel + ProxyHint();
+      const int code = download.status;
       return tunnel + Status(code) +
              (code == 401 || code == 407
                   ? CredentialsHint()
@@ -134,7 +144,7 @@ std::string DownloadProblemText(const HttpClient& client, SourceKind kind) {
     case HttpProblem::kNone:
       break;
   }
-  return StatusText(client, kind);
+  return StatusText(download, kind);
 }
 
 std::string ContentProblemText(ContentProblem problem) {

@@ -3,7 +3,12 @@
 // original reason unchanged, last, so that a caller may still append to it.
 #pragma once
 
+#include <chrono>
+#include <cstdint>
 #include <string>
+
+#include "core/http/http_problem.h"
+#include "net/transfer_floor.h"
 
 namespace quillet {
 
@@ -16,9 +21,26 @@ enum class SourceKind { kSite, kFeed };
 std::string SourceFailureText(const std::string& name, const std::string& explanation,
                               const std::string& reason);
 
-// The explanation of the client's last exchange, which delivered no document
-// (a failure, a refused tunnel, a status of 400 or more; for a feed, any
-// status but 2xx), for SourceFailureText.
+// What an exchange that delivered no document leaves to explain, whichever
+// HTTP stack ran it.
+struct DownloadProblem {
+  HttpProblem problem = HttpProblem::kNone;
+  bool failed = false;  // no whole answer came; otherwise `status` is the answer's
+  int status = 0;
+  bool throughProxy = false;
+  std::string host;         // asked for, after relocations
+  std::string connectHost;  // connected to: the proxy's when there is one
+  TransferFloor floor;
+  std::chrono::milliseconds deadline{0};
+  int64_t maxSize = 0;
+  int maxRelocations = 0;
+};
+
+// The explanation of an exchange that delivered no document (a failure, a
+// refused tunnel, a status of 400 or more; for a feed, any status but 2xx),
+// for SourceFailureText.
+std::string DownloadProblemText(const DownloadProblem& problem, SourceKind kind);
+// The same for the client's last exchange.
 std::string DownloadProblemText(const HttpClient& client, SourceKind kind);
 
 // What went wrong after a download: a size answer that is not a number, a

@@ -1,8 +1,6 @@
 // URLs, the HTTP client against scripted servers on 127.0.0.1 (https, and
 // tinyproxy for tunnels), and fetch runs of one site.
 #include <QProcess>
-#include <QTcpSocket>
-#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -25,6 +23,7 @@
 #include "support/spin_until.h"
 #include "support/temp_home.h"
 #include "test_server.h"
+#include "tinyproxy.h"
 
 namespace quillet {
 namespace {
@@ -270,23 +269,8 @@ TEST_F(HttpsTest, GetsDirectlyAndThroughTheProxysTunnelWithTheLimits) {
   EXPECT_EQ(server_.Requests().back(), Request("GET /plain", "127.0.0.1"));
   // Through tinyproxy, on a free port, tunnelling to the site only: CONNECT with
   // the proxy's credentials, then in the tunnel the request without them.
-  const uint16_t port = TestServer().Port();  // free once the server is gone
-  QTemporaryDir dir;
-  const QString config = dir.filePath(QStringLiteral("tinyproxy.conf"));
-  test::WriteBytes(config.toStdString(),
-                   "User nobody\nGroup nogroup\nListen 127.0.0.1\nLogLevel Error\nBasicAuth reader "
-                   "s3cret\nPort " +
-                       std::to_string(port) + "\nConnectPort " + std::to_string(site_.Port()) +
-                       "\n");
-  QProcess tinyproxy;  // killed with the test
-  tinyproxy.start(QStringLiteral("tinyproxy"),
-                  {QStringLiteral("-d"), QStringLiteral("-c"), config});
-  ASSERT_TRUE(test::SpinUntil([port] {
-    QTcpSocket probe;
-    probe.connectToHost(QHostAddress::LocalHost, port);
-    return probe.waitForConnected(100);
-  }));
-  cli_.proxy = "127.0.0.1:" + std::to_string(port);
+  test::Tinyproxy proxy(site_.Port());
+  cli_.proxy = "127.0.0.1:" + std::to_string(proxy.port);
   cli_.proxyUsername = "reader";
   cli_.proxyPassword = "s3cret";
   site_.Add("HTTP/1.0 200 OK\r\n\r\ntunnelled");

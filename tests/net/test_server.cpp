@@ -7,10 +7,35 @@
 #include <QTcpSocket>
 #include <QTimer>
 
+#include <algorithm>
 #include <functional>
 #include <stdexcept>
 
 namespace quillet::test {
+namespace {
+
+// The path of a request's target, also of an absolute one sent to a proxy.
+std::string PathOf(const std::string& request) {
+  const size_t begin = request.find(' ') + 1, end = request.find(' ', begin);
+  std::string target = request.substr(begin, end == std::string::npos ? 0 : end - begin);
+  if (const size_t scheme = target.find("://"); scheme != std::string::npos) {
+    const size_t path = target.find('/', scheme + 3);
+    target = path == std::string::npos ? "/" : target.substr(path);
+  }
+  return target;
+}
+
+}  // namespace
+
+std::vector<std::string> TestServer::Paths() const {
+  std::vector<std::string> paths;
+  for (const std::string& request : requests_) {
+    if (request.find("\r\n\r\n") == std::string::npos) continue;
+    const std::string path = PathOf(request);
+    if (std::find(paths.begin(), paths.end(), path) == paths.end()) paths.push_back(path);
+  }
+  return paths;
+}
 
 TestServer::TestServer() {
   Listen(std::make_unique<QTcpServer>());
@@ -37,9 +62,11 @@ void TestServer::Listen(std::unique_ptr<QTcpServer> server) {
     while (QTcpSocket* socket = server_->nextPendingConnection()) {
       requests_.emplace_back();
       auto script = std::make_shared<Script>();
-      if (!scripts_.empty()) {
+      auto taken = std::make_shared<bool>(false);
+      if (!scripts_.empty() && scripts_.front().unasked) {
         *script = std::move(scripts_.front());
         scripts_.pop_front();
+        *taken = true;
       }
       // Plays the pieces from `next` on, each `delayMs` after the one before.
       auto play = std::make_shared<std::function<void(size_t)>>();
@@ -60,11 +87,22 @@ void TestServer::Listen(std::unique_ptr<QTcpServer> server) {
         });
       };
       QObject::connect(socket, &QTcpSocket::readyRead, socket,
-                       [this, socket, index = requests_.size() - 1, play] {
+                       [this, socket, index = requests_.size() - 1, play, script, taken] {
                          std::string& request = requests_[index];
                          const bool complete = request.find("\r\n\r\n") != std::string::npos;
                          request += socket->readAll().toStdString();
-                         if (!complete && request.find("\r\n\r\n") != std::string::npos) (*play)(0);
+                         if (complete || request.find("\r\n\r\n") == std::string::npos) return;
+                         if (!*taken) {
+                           *taken = true;
+                           if (auto served = served_.find(PathOf(request));
+                               served != served_.end()) {
+                             *script = served->second;
+                           } else if (!scripts_.empty()) {
+                             *script = std::move(scripts_.front());
+                             scripts_.pop_front();
+                           }
+                         }
+                         (*play)(0);
                        });
       if (script->unasked) (*play)(0);
     }

@@ -14,6 +14,7 @@ enum class HttpProblem {
   kTooLarge,            // a body over the size limit
   kTooManyRelocations,  // relocations beyond the client's limit
   kUnsupportedScheme,   // a URL or relocation neither http nor https
+  kLessSafeRelocation,  // a relocation from https to plain http, where it is refused
   kBadResponse,         // a response that is no HTTP (a header line too long)
   kCutShort,            // the connection closed before Content-Length bytes came
   kUnaskedEncoding,     // a chunked or compressed body that was not asked for
