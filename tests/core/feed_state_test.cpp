@@ -46,6 +46,7 @@ TEST(FeedPoliteness, RetryAfterIsSecondsOrAnHttpDateInAnyOfItsThreeForms) {
       {"Sun Nov 16 08:49:37 1994", k1994 + 10 * kDay},
       {"Thu, 29 Feb 1996 00:00:00 GMT", 825552000},
       {"Tue, 29 Feb 2000 23:59:59 GMT", 951868799},
+      {"Wed, 01 Mar 2000 00:00:00 GMT", 951868800},
       {"Mon, 07 Dec 2026 12:00:60 GMT", kNow + 60},  // a leap second
       {"Thu, 01 Jan 1970 00:00:00 GMT", 0},
       // Two digits: the year at most 50 years after now's.
@@ -62,6 +63,7 @@ TEST(FeedPoliteness, RetryAfterIsSecondsOrAnHttpDateInAnyOfItsThreeForms) {
       {"soon", std::nullopt},
       {"Sun, 31 Nov 1994 08:49:37 GMT", std::nullopt},  // no such day
       {"Wed, 29 Feb 1995 08:49:37 GMT", std::nullopt},
+      {"Fri, 30 Feb 1996 08:49:37 GMT", std::nullopt},
       {"Sun, 00 Nov 1994 08:49:37 GMT", std::nullopt},
       {"Sun, 06 Nov 1994 24:00:00 GMT", std::nullopt},
       {"Sun, 06 Nov 1994 08:60:00 GMT", std::nullopt},
@@ -80,6 +82,25 @@ TEST(FeedPoliteness, RetryAfterIsSecondsOrAnHttpDateInAnyOfItsThreeForms) {
   };
   for (const auto& row : rows)
     EXPECT_EQ(ParseRetryAfter(row.value, kNow), row.at) << '"' << row.value << '"';
+  // Each month's last second and the next month's first, and no day after it.
+  const char* months[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun", "Jul",
+                          "Aug", "Sep", "Oct", "Nov", "Dec", "Jan"};
+  const int lengths[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+  for (size_t m = 0; m < 12; ++m) {
+    const auto date = [](int day, const char* month, int year, const char* time) {
+      return "Thu, " + std::to_string(day + 100).substr(1) + ' ' + month + ' ' +
+             std::to_string(year) + ' ' + time + " GMT";
+    };
+    const std::string last = date(lengths[m], months[m], 2026, "23:59:59");
+    const auto end = ParseRetryAfter(last, kNow);
+    ASSERT_TRUE(end) << last;
+    EXPECT_EQ(*end + 1,
+              ParseRetryAfter(date(1, months[m + 1], m < 11 ? 2026 : 2027, "00:00:00"), kNow))
+        << last;
+    EXPECT_EQ(ParseRetryAfter(date(lengths[m] + 1, months[m], 2026, "00:00:00"), kNow),
+              std::nullopt)
+        << last;
+  }
   // The century follows now: in 2090, "10" is 2110.
   constexpr std::time_t k2090 = 3786912000;  // 2090-01-01 00:00:00 UTC
   EXPECT_EQ(ParseRetryAfter("Wednesday, 01-Jan-10 00:00:00 GMT", k2090), 4417977600);
@@ -357,9 +378,12 @@ TEST(FeedStateFile, ALineThatDoesNotReadIsPassedOverAndTheRestKept) {
       "feed\t3\tresult\tfetched\t1796644800",
       "feed\t3\tresult\tfetched\tnow\t2",
       "feed\t3\tresult\tfetched\t1796644800\tmany",
+      "feed\t3\tresult\tfetched\t1796644800\t5 ",
       "feed\t3\tresult\tlost\t1796644800\t2",
       "feed\t12\tfailures\t-1",
-      "feed\t12\tfailures\t2.5",
+      "feed\t12\tfailures\t7.5",
+      "feed\t12\tfailures\t7x",
+      "feed\t12\twait\t1796659999x\tbackoff",
       "feed\t12\twait\t1796652000",
       "feed\t12\twait\t1796652000\tlater",
       "feed\t12\tmoved\thttp://c.example/",
@@ -374,7 +398,7 @@ TEST(FeedStateFile, ALineThatDoesNotReadIsPassedOverAndTheRestKept) {
   const size_t hostEnd = kSampleText.find("feed");
   const size_t feedEnd = kSampleText.find("feed\t12");
   for (const char* line : lines) {
-    for (const size_t at : {hostEnd, feedEnd}) {
+    for (const size_t at : {hostEnd, feedEnd, kSampleText.size()}) {
       SCOPED_TRACE(testing::Message() << '"' << line << "\" at " << at);
       std::string text = kSampleText;
       text.insert(at, std::string(line) + "\r\n");
