@@ -38,7 +38,7 @@ TEST(FeedPoliteness, RetryAfterIsSecondsOrAnHttpDateInAnyOfItsThreeForms) {
   } rows[] = {
       {"120", kNow + 120},
       {"0", kNow},
-      {" \t30 ", kNow + 30},
+      {" \t 30 \t", kNow + 30},
       {"99999999999999999999999", kNow + (std::time_t{1} << 40)},  // beyond every ceiling
       {"Sun, 06 Nov 1994 08:49:37 GMT", k1994},
       {"Sunday, 06-Nov-94 08:49:37 GMT", k1994},
@@ -64,6 +64,7 @@ TEST(FeedPoliteness, RetryAfterIsSecondsOrAnHttpDateInAnyOfItsThreeForms) {
       {"Sun, 31 Nov 1994 08:49:37 GMT", std::nullopt},  // no such day
       {"Wed, 29 Feb 1995 08:49:37 GMT", std::nullopt},
       {"Fri, 30 Feb 1996 08:49:37 GMT", std::nullopt},
+      {"Thu, 29 Feb 1900 08:49:37 GMT", std::nullopt},
       {"Sun, 00 Nov 1994 08:49:37 GMT", std::nullopt},
       {"Sun, 06 Nov 1994 24:00:00 GMT", std::nullopt},
       {"Sun, 06 Nov 1994 08:60:00 GMT", std::nullopt},
@@ -104,6 +105,8 @@ TEST(FeedPoliteness, RetryAfterIsSecondsOrAnHttpDateInAnyOfItsThreeForms) {
   // The century follows now: in 2090, "10" is 2110.
   constexpr std::time_t k2090 = 3786912000;  // 2090-01-01 00:00:00 UTC
   EXPECT_EQ(ParseRetryAfter("Wednesday, 01-Jan-10 00:00:00 GMT", k2090), 4417977600);
+  EXPECT_EQ(ParseRetryAfter("Monday, 01-Jan-40 00:00:00 GMT", k2090), 5364662400);   // 2140
+  EXPECT_EQ(ParseRetryAfter("Tuesday, 01-Jan-41 00:00:00 GMT", k2090), 2240611200);  // 2041
 }
 
 TEST(FeedPoliteness, BackoffDoublesToADayAndALaterRetryAfterWinsUpToAWeek) {
@@ -393,6 +396,8 @@ TEST(FeedStateFile, ALineThatDoesNotReadIsPassedOverAndTheRestKept) {
       "feed\t3\tcolour\tblue",  // a later version's key
       "feed\t5\tcolour\tblue",  // and of a feed it has nothing else of
       "feed\t5\tresult\tlost\t1796644800\t2",
+      "feed\t5\tetag",
+      "feed\t5\titem\ttitle\tlink",
       "FEED\t3\tetag\t\"e\"",
   };
   const size_t hostEnd = kSampleText.find("feed");
@@ -453,6 +458,10 @@ TEST_F(FeedStateSave, TwoRunsKeepEachOthersFeedsAndTheLaterResultOfOne) {
   EXPECT_EQ(stored.feeds.at(3), second.feeds.at(3));
   EXPECT_EQ(stored.hosts, (std::map<std::string, std::time_t>{{"b.example", kNow + 20 + 900},
                                                               {"c.example", kNow + 10 + 7200}}));
+  // Of two results of one time, the run's.
+  FeedStates tie = stored;
+  tie.feeds.at(1).etag = "\"tie\"";
+  EXPECT_EQ(MergeFeedStates(stored, tie, {1, 2, 3}, kNow).feeds.at(1).etag, "\"tie\"");
   // An older result saved later does not undo a newer one.
   SaveFeedStates(second, kNow + 40);
   EXPECT_EQ(ReadFeedStates().feeds.at(2), first.feeds.at(2));

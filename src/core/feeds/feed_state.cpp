@@ -15,7 +15,6 @@ namespace quillet {
 namespace {
 
 constexpr std::string_view kHeader = "QuilletFeedState 1";
-constexpr std::string_view kHeaderName = "QuilletFeedState ";
 
 constexpr std::pair<FeedResultKind, std::string_view> kResultWords[] = {
     {FeedResultKind::kFetched, "fetched"},
@@ -187,19 +186,14 @@ std::string FormatFeedStates(const FeedStates& states) {
 }
 
 FeedStates ParseFeedStates(std::string_view bytes) {
+  // The first line names the format and its version; it reads as no state,
+  // and a later version's lines are read as far as they are known.
   FeedStates states;
-  bool first = true;
   while (!bytes.empty()) {
     const size_t end = bytes.find('\n');
     std::string_view line = bytes.substr(0, end);
     bytes.remove_prefix(end == std::string_view::npos ? bytes.size() : end + 1);
     if (line.ends_with('\r')) line.remove_suffix(1);
-    // Any version's lines are read: a later one only adds keys.
-    if (first && line.starts_with(kHeaderName)) {
-      first = false;
-      continue;
-    }
-    first = false;
     ReadLine(states, line);
   }
   return states;
