@@ -12,6 +12,8 @@ struct FeedItem {
   std::string title;
   std::string link;
   std::string category;  // the item's own, else the feed's; "" when neither has one
+
+  bool operator==(const FeedItem&) const = default;
 };
 
 struct Feed {

@@ -133,20 +133,34 @@ void SettingsEdit::Put(const TextKey& key, std::string_view value) {
   Document().Set(key.section, NameInFile(key), value);
 }
 
-void EditSettings(const std::function<void(SettingsEdit&)>& change) {
+namespace {
+
+[[noreturn]] void ThrowCannotWrite(const std::string& path) {
+  throw QuilletError(FileNameForMessage(path) + CP932(" に書き込めません"));
+}
+
+// Only the program's own folder is made: a link that leads into a missing
+// folder leads nowhere. The lock goes beside the file a link leads to, in the
+// folder the new file is written in: it can be taken whenever the file can be
+// written, and two links to one file share it.
+std::string SettingsLockPath() {
   const std::string path = SettingsFilePath();
-  const auto fail = [&] {
-    throw QuilletError(FileNameForMessage(path) + CP932(" に書き込めません"));
-  };
-  // Only the program's own folder is made: a link that leads into a missing
-  // folder leads nowhere. The lock goes beside the file a link leads to, in
-  // the folder the new file is written in: it can be taken whenever the file
-  // can be written, and two links to one file share it.
   ForceDirectories(SettingsDirectory());
   std::string target;
-  if (!FollowLinks(path, target)) fail();
-  const FileLock lock(target + ".lock");
-  if (!lock.Held()) fail();
+  if (!FollowLinks(path, target)) ThrowCannotWrite(path);
+  return target + ".lock";
+}
+
+}  // namespace
+
+SettingsLock::SettingsLock() : lock_(SettingsLockPath()) {
+  if (!lock_.Held()) ThrowCannotWrite(SettingsFilePath());
+}
+
+void EditSettings(const std::function<void(SettingsEdit&)>& change) {
+  const std::string path = SettingsFilePath();
+  const auto fail = [&] { ThrowCannotWrite(path); };
+  const SettingsLock lock;
   std::string bytes;
   // A file that exists but cannot be read is never overwritten blindly.
   if (!ProfileLoad(path, bytes)) fail();

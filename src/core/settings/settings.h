@@ -15,6 +15,7 @@
 #include "core/settings/setting_keys.h"
 #include "core/settings/watch_list.h"
 #include "core/sites/catalogue.h"
+#include "core/sys/file_system.h"
 #include "core/sys/profile_file.h"
 
 namespace quillet::settings {
@@ -137,8 +138,20 @@ class SettingsEdit {
   bool changed_ = false;
 };
 
-// Takes the settings lock (the file "quillet.ini.lock" beside it, or beside
-// the file a symbolic link there leads to), reads the file, lets `change` edit it and, when it
+// The settings lock, held until the object goes: the file "quillet.ini.lock"
+// beside the settings file, or beside the file a symbolic link there leads to.
+// Every writer of the settings, and of files that must agree with them, takes
+// it for one short read-merge-write. Raises QuilletError
+// "<path> に書き込めません" (the settings file's path) when it cannot be taken.
+class SettingsLock {
+ public:
+  SettingsLock();
+
+ private:
+  FileLock lock_;
+};
+
+// Takes the settings lock, reads the file, lets `change` edit it and, when it
 // changed anything, replaces the file once, atomically, keeping its mode (0600 when new). Raises
 // QuilletError
 // "<path> に書き込めません" when the lock cannot be taken or the file cannot be
