@@ -64,11 +64,15 @@ class SampleSiteServer {
   // kCountersUrl (which does not count itself).
   struct Counters {
     int64_t connections = 0;
-    int64_t requests = 0;
+    int64_t requests = 0;   // as listed by Requests()
     int64_t bodyBytes = 0;  // of every answer's body, as sent (gzipped or not)
     int64_t notModified = 0;
   };
-  const Counters& Count() const { return counters_; }
+  Counters Count() const {
+    Counters count = counters_;
+    count.requests = static_cast<int64_t>(requests_.size());
+    return count;
+  }
   static constexpr const char* kCountersUrl = "http://sample-sites.quillet.test/counters";
 
  private:
