@@ -2,10 +2,12 @@
 
 #include <QHostAddress>
 
+#include <algorithm>
+
 namespace quillet {
 
 DelayedLink::DelayedLink(QTcpSocket* client, quint16 port, std::chrono::milliseconds delay)
-    : delay_(delay), client_(client), server_(this) {
+    : delay_(delay), handshakeDone_(Clock::now() + 2 * delay), client_(client), server_(this) {
   client_->setParent(this);
   client_->setSocketOption(QAbstractSocket::LowDelayOption, 1);
   up_.from = down_.to = client_;
@@ -26,7 +28,9 @@ DelayedLink::DelayedLink(QTcpSocket* client, quint16 port, std::chrono::millisec
 
 void DelayedLink::Take(Way& way, bool end) {
   if (way.ended || (!way.pieces.empty() && way.pieces.back().end)) return;
-  const Clock::time_point due = Clock::now() + delay_;
+  const Clock::time_point sent =
+      &way == &up_ ? std::max(Clock::now(), handshakeDone_) : Clock::now();
+  const Clock::time_point due = sent + delay_;
   QByteArray bytes = way.from->readAll();
   if (!bytes.isEmpty()) way.pieces.push_back({due, std::move(bytes), false});
   if (end) way.pieces.push_back({due, {}, true});

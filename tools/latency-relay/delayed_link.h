@@ -1,5 +1,6 @@
 // One relayed connection: what either side sends reaches the other side a
-// fixed time later, in order, and so does its close.
+// fixed time later, in order, and so does its close. The client's first bytes
+// wait a round trip more, as the TCP handshake that loopback skips would.
 #pragma once
 
 #include <QByteArray>
@@ -36,7 +37,8 @@ class DelayedLink : public QObject {
   void Take(Way& way, bool end);
   void Deliver(Way& way);
 
-  std::chrono::milliseconds delay_;
+  std::chrono::milliseconds delay_;  // one way
+  Clock::time_point handshakeDone_;
   QTcpSocket* client_;
   QTcpSocket server_;
   Way up_, down_;  // client to server, server to client

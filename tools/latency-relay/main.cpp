@@ -1,6 +1,7 @@
 // quillet-latency-relay: listens on 127.0.0.1 and relays every connection to
 // another port of 127.0.0.1, each piece of data held for half a round-trip
-// time each way, so that a server on loopback answers as a distant one would.
+// time each way (and a connection's first for a round trip more, its
+// handshake), so that a server on loopback answers as a distant one would.
 #include <QCoreApplication>
 #include <QHostAddress>
 #include <QTcpServer>
@@ -36,7 +37,8 @@ int main(int argc, char** argv) {
     std::fprintf(stderr,
                  "usage: quillet-latency-relay --to PORT --rtt MS [--port N]\n"
                  "Relays connections on 127.0.0.1:N (0 or none: a free port, printed) to\n"
-                 "127.0.0.1:PORT, delaying the data by MS/2 milliseconds each way.\n");
+                 "127.0.0.1:PORT, delaying the data by MS/2 milliseconds each way and a\n"
+                 "new connection's first bytes by MS more, for the TCP handshake.\n");
     return 2;
   }
   QTcpServer server;
