@@ -1,5 +1,7 @@
 // The sample server's HTTP/1.1 answers on the hosts named for them, and its
-// HTTP/1.0 answers, which the seven sites' client reads, as they always were.
+// HTTP/1.0 answers, which the seven sites' client reads, as they always were;
+// the latency relay of the feed benchmark in front of it.
+#include <QProcess>
 #include <QTcpSocket>
 
 #include <gtest/gtest.h>
@@ -213,6 +215,32 @@ TEST_F(SampleServerHttp, AnswersHttp10AndOtherHostsAsBeforeAndCloses) {
     EXPECT_EQ(bytes, c.response);
   }
   EXPECT_EQ(server.Count().notModified, 0);
+}
+
+// Bytes both ways whole and in order, in pieces larger than a socket's
+// buffer, and the server's close passed on.
+TEST_F(SampleServerHttp, TheLatencyRelayPassesEverythingOnAndTheClose) {
+  const std::string big(300'000, 'x');
+  server.AddFeed(kNewHost, "/big.xml", "application/rss+xml", big);
+  QProcess relay;
+  relay.start(QStringLiteral(QUILLET_LATENCY_RELAY),
+              {QStringLiteral("--to"), QString::number(server.Port()), QStringLiteral("--rtt"),
+               QStringLiteral("20")});
+  ASSERT_TRUE(test::SpinUntil([&] { return relay.canReadLine(); }, 10'000));
+  const auto port = static_cast<quint16>(relay.readLine().trimmed().toUInt());
+  client.abort();
+  client.connectToHost(QHostAddress(QHostAddress::LocalHost), port);
+  const std::string bigRequest = "GET http://" + kNewHost + "/big.xml HTTP/1.1\r\n\r\n";
+  Send(bigRequest + Get(kNewHost, "HTTP/1.1") + bigRequest);
+  EXPECT_EQ(Next().body, big);
+  EXPECT_EQ(Next().body, kFeed);
+  EXPECT_EQ(Next().body, big);
+  Send(Get(kNewHost, "HTTP/1.0"));
+  EXPECT_EQ(Next().body, kFeed);
+  EXPECT_TRUE(ClosedByServer());
+  EXPECT_EQ(server.Count().requests, 4);
+  relay.kill();
+  relay.waitForFinished();
 }
 
 }  // namespace
