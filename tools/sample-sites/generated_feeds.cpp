@@ -116,6 +116,10 @@ std::string Number(int n, int width) {
   return text;
 }
 
+std::string_view Host(int feed) {
+  return kBenchFeedHosts[static_cast<size_t>(feed - 1) % kBenchFeedHosts.size()];
+}
+
 struct Item {
   std::string title;  // CP932, escaped
   std::string link;
@@ -134,7 +138,7 @@ std::vector<Item> Items(int feed, int count) {
         Escaped(Places()[(n + k) % Places().size()] + Events()[(n * 3 + k) % Events().size()] +
                 Tails()[(k / 2 + n) % Tails().size()] + " (" + std::to_string(feed) + "-" +
                 std::to_string(j + 1) + ")");
-    item.link = "http://" + std::string(kBenchFeedHost) + "/feed/" + Number(feed, 3) + "/" +
+    item.link = "http://" + std::string(Host(feed)) + "/feed/" + Number(feed, 3) + "/" +
                 std::to_string(j + 1) + ".html";
     item.category = Categories()[(n + k / 3) % Categories().size()];
     item.day = 24 - (j / 24) % 20;
@@ -151,7 +155,7 @@ std::string IsoDate(const Item& item) {
 std::string Document(int feed, Format format, Encoding encoding, int itemCount) {
   const std::string title = CP932("ベンチ試験用フィード ") + Number(feed, 3);
   const std::string self =
-      "http://" + std::string(kBenchFeedHost) + "/feed/" + Number(feed, 3) + ".xml";
+      "http://" + std::string(Host(feed)) + "/feed/" + Number(feed, 3) + ".xml";
   const std::vector<Item> items = Items(feed, itemCount);
   std::string xml = "<?xml version=\"1.0\" encoding=\"" +
                     std::string(kEncodingNames[static_cast<size_t>(encoding)]) + "\"?>\r\n";
@@ -222,6 +226,7 @@ std::vector<GeneratedFeed> GenerateFeeds(int count) {
     const auto encoding = static_cast<Encoding>((i / 3) % 4);
     const int items = kItemCounts[static_cast<size_t>(i * 7 % 10)];
     GeneratedFeed feed;
+    feed.host = Host(i);
     feed.path = "/feed/" + Number(i, 3) + ".xml";
     feed.https = i % 4 == 1;
     feed.name = "bench " + Number(i, 3) + " " +

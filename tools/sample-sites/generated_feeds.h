@@ -10,8 +10,9 @@
 namespace quillet {
 
 struct GeneratedFeed {
-  std::string name;         // UTF-8, for the feed list
-  std::string path;         // on kBenchFeedHost
+  std::string name;  // UTF-8, for the feed list
+  std::string host;  // one of kBenchFeedHosts
+  std::string path;
   bool https = false;       // listed with an https URL
   std::string contentType;  // "" for a feed that is not served (404)
   std::string body;

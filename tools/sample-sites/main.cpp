@@ -24,7 +24,10 @@ void Usage() {
                "prints the port it listens on. The feeds are also served over https in\n"
                "CONNECT tunnels, with the certificate sample-feeds.pem of the --tls-dir.\n"
                "--feeds N adds N generated feeds of the feed benchmark; --feed-list writes\n"
-               "every feed's name and URL (UTF-8, TAB between them) to FILE.\n");
+               "every feed's name and URL (UTF-8, TAB between them) to FILE. The generated\n"
+               "feeds' hosts answer HTTP/1.1 requests with kept-alive connections, ETag,\n"
+               "Last-Modified, 304 and gzip. What was sent is counted at\n"
+               "http://sample-sites.quillet.test/counters.\n");
 }
 
 bool ParseCount(const std::string& text, long max, long& value) {
@@ -71,7 +74,7 @@ int main(int argc, char** argv) {
                                      colon == std::string::npos ? "" : auth.substr(colon + 1));
     }
     std::string list;
-    const std::string sampleHost(quillet::kSampleFeedHost), benchHost(quillet::kBenchFeedHost);
+    const std::string sampleHost(quillet::kSampleFeedHost);
     for (const std::string scheme : {"http", "https"}) {
       for (const quillet::SampleFeed& feed : quillet::kSampleFeeds) {
         list += std::string(feed.name) + (scheme == "https" ? " (https)" : "") + "\t" + scheme +
@@ -87,10 +90,12 @@ int main(int argc, char** argv) {
     }
     for (quillet::GeneratedFeed& feed : quillet::GenerateFeeds(static_cast<int>(generated))) {
       list +=
-          feed.name + "\t" + (feed.https ? "https://" : "http://") + benchHost + feed.path + "\n";
+          feed.name + "\t" + (feed.https ? "https://" : "http://") + feed.host + feed.path + "\n";
       if (!feed.contentType.empty())
-        server.AddFeed(benchHost, feed.path, feed.contentType, std::move(feed.body));
+        server.AddFeed(feed.host, feed.path, feed.contentType, std::move(feed.body));
     }
+    for (const std::string_view host : quillet::kBenchFeedHosts)
+      server.AnswerHttp11For(std::string(host));
     server.EnableTls(tlsDir + "/sample-feeds.pem", tlsDir + "/sample-feeds.key");
     if (!feedList.empty()) {
       std::ofstream out(feedList, std::ios::binary | std::ios::trunc);

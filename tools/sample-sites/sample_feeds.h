@@ -8,7 +8,10 @@
 namespace quillet {
 
 inline constexpr std::string_view kSampleFeedHost = "feeds.quillet.test";
-inline constexpr std::string_view kBenchFeedHost = "bench.quillet.test";  // generated feeds
+// The generated feeds, spread over five hosts in turn.
+inline constexpr std::array<std::string_view, 5> kBenchFeedHosts = {
+    "bench1.quillet.test", "bench2.quillet.test", "bench3.quillet.test", "bench4.quillet.test",
+    "bench5.quillet.test"};
 
 struct SampleFeed {
   std::string_view file;  // in the sample feed folder, made from feeds/ at build time

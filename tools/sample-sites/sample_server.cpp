@@ -1,7 +1,9 @@
 #include "sample_server.h"
 
 #include <QByteArray>
+#include <QDateTime>
 #include <QFile>
+#include <QLocale>
 #include <QSslCertificate>
 #include <QSslKey>
 #include <QSslSocket>
@@ -10,6 +12,9 @@
 #include <sstream>
 #include <stdexcept>
 #include <string_view>
+
+#define ZLIB_CONST  // input the stream does not write to
+#include <zlib.h>
 
 #include "core/sites/catalogue.h"
 #include "sample_pages.h"
@@ -50,7 +55,108 @@ std::string PageKey(const std::string& url, const std::string& request) {
   return scheme + host + path;
 }
 
+// The host of a "scheme://host/path" key.
+std::string KeyHost(const std::string& key) {
+  const size_t start = key.find("://") + 3;
+  return key.substr(start, key.find('/', start) - start);
+}
+
+std::string Lowered(std::string text) {
+  for (char& c : text)
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  return text;
+}
+
+std::string Trimmed(const std::string& text) {
+  const size_t first = text.find_first_not_of(" \t");
+  if (first == std::string::npos) return "";
+  return text.substr(first, text.find_last_not_of(" \t") - first + 1);
+}
+
+// The comma-separated items of a header's value, trimmed.
+std::vector<std::string> ListItems(const std::string& value) {
+  std::vector<std::string> items;
+  std::istringstream in(value);
+  for (std::string item; std::getline(in, item, ',');)
+    items.push_back(Trimmed(item));
+  return items;
+}
+
+// Whether an Accept-Encoding value takes gzip: named, or "*", without q=0.
+bool AcceptsGzip(const std::string& acceptEncoding) {
+  for (const std::string& item : ListItems(Lowered(acceptEncoding))) {
+    const size_t semicolon = item.find(';');
+    const std::string coding = Trimmed(item.substr(0, semicolon));
+    if (coding != "gzip" && coding != "x-gzip" && coding != "*") continue;
+    if (semicolon == std::string::npos) return true;
+    const size_t q = item.find("q=", semicolon);
+    return q == std::string::npos || std::strtod(item.c_str() + q + 2, nullptr) > 0;
+  }
+  return false;
+}
+
+std::string Gzipped(const std::string& body) {
+  z_stream stream{};
+  if (deflateInit2(&stream, Z_DEFAULT_COMPRESSION, Z_DEFLATED, 15 + 16, 8, Z_DEFAULT_STRATEGY) !=
+      Z_OK) {
+    throw std::runtime_error("zlib cannot start a gzip stream");
+  }
+  std::string out(deflateBound(&stream, static_cast<uLong>(body.size())), '\0');
+  stream.next_in = reinterpret_cast<const Bytef*>(body.data());
+  stream.avail_in = static_cast<uInt>(body.size());
+  stream.next_out = reinterpret_cast<Bytef*>(out.data());
+  stream.avail_out = static_cast<uInt>(out.size());
+  const int result = deflate(&stream, Z_FINISH);
+  out.resize(stream.total_out);
+  deflateEnd(&stream);
+  if (result != Z_STREAM_END) throw std::runtime_error("zlib cannot gzip a body");
+  return out;
+}
+
+// A strong validator of the body: its FNV-1a hash.
+std::string EntityTag(const std::string& body) {
+  uint64_t hash = 14695981039346656037u;
+  for (char c : body) {
+    hash ^= static_cast<unsigned char>(c);
+    hash *= 1099511628211u;
+  }
+  char hex[17];
+  std::snprintf(hex, sizeof hex, "%016llx", static_cast<unsigned long long>(hash));
+  return '"' + std::string(hex) + '"';
+}
+
+// Every feed changed last at the newest item of the generated feeds.
+constexpr const char* kLastModified = "Tue, 24 Nov 2026 14:00:00 GMT";
+
+// Whether the conditions of a request hold for a body with these validators:
+// If-None-Match, when present, decides alone (a weak tag matches too);
+// If-Modified-Since a date not before the change.
+bool NotModified(const std::string& ifNoneMatch, const std::string& ifModifiedSince,
+                 const std::string& tag, const std::string& gzipTag) {
+  if (!ifNoneMatch.empty()) {
+    for (std::string item : ListItems(ifNoneMatch)) {
+      if (item.compare(0, 2, "W/") == 0) item.erase(0, 2);
+      if (item == "*" || item == tag || item == gzipTag) return true;
+    }
+    return false;
+  }
+  if (ifModifiedSince.empty()) return false;
+  // Both read alike: dates of HTTP are all in GMT.
+  const auto read = [](const std::string& date) {
+    return QLocale::c().toDateTime(QString::fromStdString(date),
+                                   QStringLiteral("ddd, dd MMM yyyy hh:mm:ss 'GMT'"));
+  };
+  const QDateTime since = read(ifModifiedSince), changed = read(kLastModified);
+  return since.isValid() && since >= changed;
+}
+
 }  // namespace
+
+std::string SampleSiteServer::Request::Header(const std::string& name) const {
+  for (const auto& [key, value] : headers)
+    if (key == name) return value;
+  return "";
+}
 
 void TlsCapableServer::incomingConnection(qintptr descriptor) {
   auto* socket = new QSslSocket(this);
@@ -64,7 +170,7 @@ void TlsCapableServer::incomingConnection(qintptr descriptor) {
 SampleSiteServer::SampleSiteServer(const std::string& dir) {
   for (const Site& site : Sites()) {
     const std::string_view file = kSamplePageFiles[static_cast<size_t>(site.number)];
-    resources_[site.FrontPageUrl()] = {"text/html", ReadFile(dir + "/" + std::string(file))};
+    resources_[site.FrontPageUrl()] = {"text/html", ReadFile(dir + "/" + std::string(file)), {}};
   }
   QObject::connect(&server_, &QTcpServer::newConnection, [this] { OnNewConnection(); });
 }
@@ -81,9 +187,13 @@ void SampleSiteServer::RequireProxyCredentials(const std::string& user,
 
 void SampleSiteServer::AddFeed(const std::string& host, const std::string& path,
                                const std::string& contentType, std::string body) {
-  resources_["https://" + host + path] = {contentType, body};
-  resources_["http://" + host + path] = {contentType, std::move(body)};
+  resources_["https://" + host + path] = {contentType, body, {}};
+  resources_["http://" + host + path] = {contentType, std::move(body), {}};
   tlsHosts_.insert(host);
+}
+
+void SampleSiteServer::AnswerHttp11For(const std::string& host) {
+  http11Hosts_.insert(host);
 }
 
 void SampleSiteServer::EnableTls(const std::string& certificateFile, const std::string& keyFile) {
@@ -103,75 +213,115 @@ void SampleSiteServer::EnableTls(const std::string& certificateFile, const std::
 
 void SampleSiteServer::OnNewConnection() {
   while (QTcpSocket* next = server_.nextPendingConnection()) {
+    ++counters_.connections;
     auto* socket = qobject_cast<QSslSocket*>(next);
     auto* connection = new Connection;
     QObject::connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
     QObject::connect(socket, &QObject::destroyed, [connection] { delete connection; });
     QObject::connect(socket, &QTcpSocket::readyRead, socket, [this, socket, connection] {
-      std::string& request = connection->request;
-      request.append(socket->readAll().toStdString());
-      size_t end = request.find("\r\n\r\n");
-      if (end == std::string::npos) end = request.find("\n\n");
-      if (end == std::string::npos) {
-        if (request.size() > 65536) socket->abort();
-        return;
+      std::string& received = connection->request;
+      received.append(socket->readAll().toStdString());
+      // Requests have no body: each ends at its blank line, and a kept-open
+      // connection may hold several.
+      for (;;) {
+        size_t end = received.find("\r\n\r\n"), blank = 4;
+        if (end == std::string::npos) end = received.find("\n\n"), blank = 2;
+        if (end == std::string::npos) {
+          if (received.size() > 65536) socket->abort();
+          return;
+        }
+        const std::string request = received.substr(0, end + blank);
+        received.erase(0, end + blank);
+        const bool inTunnel = !connection->tunnelHost.empty();
+        bool keepOpen = false;
+        const std::string response = Respond(request, connection->tunnelHost, keepOpen);
+        socket->write(response.data(), static_cast<qint64>(response.size()));
+        if (!inTunnel && !connection->tunnelHost.empty()) {
+          // The tunnel is open: the client's next bytes start the TLS handshake.
+          received.clear();
+          socket->setSslConfiguration(tls_);
+          socket->startServerEncryption();
+          return;
+        }
+        if (!keepOpen) {
+          socket->disconnectFromHost();
+          return;
+        }
       }
-      const bool inTunnel = !connection->tunnelHost.empty();
-      const std::string response = Respond(request, connection->tunnelHost);
-      socket->write(response.data(), static_cast<qint64>(response.size()));
-      if (!inTunnel && !connection->tunnelHost.empty()) {
-        // The tunnel is open: the client's next bytes start the TLS handshake.
-        request.clear();
-        socket->setSslConfiguration(tls_);
-        socket->startServerEncryption();
-        return;
-      }
-      socket->disconnectFromHost();
     });
   }
 }
 
-std::string SampleSiteServer::Respond(const std::string& request, std::string& tunnelHost) {
-  std::istringstream lines(request);
+std::string SampleSiteServer::Respond(const std::string& text, std::string& tunnelHost,
+                                      bool& keepOpen) {
+  std::istringstream lines(text);
   std::string requestLine;
   std::getline(lines, requestLine);
   if (!requestLine.empty() && requestLine.back() == '\r') requestLine.pop_back();
   std::istringstream words(requestLine);
-  std::string method, url, version;
-  words >> method >> url >> version;
+  Request request;
+  words >> request.method >> request.url >> request.version;
+  for (std::string header; std::getline(lines, header);) {
+    if (!header.empty() && header.back() == '\r') header.pop_back();
+    const size_t colon = header.find(':');
+    if (colon != std::string::npos)
+      request.headers.emplace_back(Lowered(header.substr(0, colon)),
+                                   Trimmed(header.substr(colon + 1)));
+  }
+  const std::string& method = request.method;
+  const std::string& url = request.url;
+  const bool http11 = request.version == "HTTP/1.1";
   if (!tunnelHost.empty()) {
     // Inside the tunnel: the request's path on the host it was opened to.
     const std::string key = "https://" + tunnelHost + url;
     requests_.push_back(method + " " + key);
-    return Response(method, resources_.find(key));
+    if (http11 && http11Hosts_.count(tunnelHost))
+      return Counted(Http11Response(request, resources_.find(key), keepOpen));
+    return Counted(Response(method, resources_.find(key)));
   }
-  requests_.push_back(method + " " + url);
 
   if (!expectedAuthorization_.empty()) {
     bool authorized = false;
-    for (std::string header; std::getline(lines, header);) {
-      if (!header.empty() && header.back() == '\r') header.pop_back();
-      const std::string name = "Proxy-Authorization: ";
-      if (header.compare(0, name.size(), name) == 0 &&
-          header.substr(name.size()) == expectedAuthorization_) {
-        authorized = true;
-      }
+    for (const auto& [name, value] : request.headers) {
+      if (name == "proxy-authorization" && value == expectedAuthorization_) authorized = true;
     }
     if (!authorized) {
-      return StatusResponse("407 Proxy Authentication Required",
-                            "Proxy-Authenticate: Basic realm=\"sample sites\"\r\n");
+      requests_.push_back(method + " " + url);
+      return Counted(StatusResponse("407 Proxy Authentication Required",
+                                    "Proxy-Authenticate: Basic realm=\"sample sites\"\r\n"));
     }
   }
+  const std::string key = PageKey(url, text);
+  if (key == kCountersUrl && method == "GET") return CountersResponse();
+  requests_.push_back(method + " " + url);
   if (method == "CONNECT" && tlsEnabled_) {
     const size_t colon = url.rfind(':');
     const std::string host = url.substr(0, colon);
     if (colon == std::string::npos || url.substr(colon + 1) != "443" || !tlsHosts_.count(host)) {
-      return StatusResponse("403 Forbidden");
+      return Counted(StatusResponse("403 Forbidden"));
     }
     tunnelHost = host;
     return "HTTP/1.0 200 Connection established\r\n\r\n";
   }
-  return Response(method, resources_.find(PageKey(url, request)));
+  if (http11 && http11Hosts_.count(KeyHost(key)))
+    return Counted(Http11Response(request, resources_.find(key), keepOpen));
+  return Counted(Response(method, resources_.find(key)));
+}
+
+std::string SampleSiteServer::Counted(std::string response) {
+  const size_t end = response.find("\r\n\r\n");
+  counters_.bodyBytes += static_cast<int64_t>(response.size() - end - 4);
+  if (response.compare(9, 3, "304") == 0) ++counters_.notModified;
+  return response;
+}
+
+std::string SampleSiteServer::CountersResponse() const {
+  const std::string body = "connections " + std::to_string(counters_.connections) + "\nrequests " +
+                           std::to_string(requests_.size()) + "\nbody-bytes " +
+                           std::to_string(counters_.bodyBytes) + "\nnot-modified " +
+                           std::to_string(counters_.notModified) + "\n";
+  return "HTTP/1.0 200 OK\r\nContent-Type: text/plain\r\nContent-Length: " +
+         std::to_string(body.size()) + "\r\n\r\n" + body;
 }
 
 std::string SampleSiteServer::Response(const std::string& method,
@@ -184,6 +334,39 @@ std::string SampleSiteServer::Response(const std::string& method,
       "\r\nContent-Length: " + std::to_string(resource.body.size()) + "\r\n\r\n";
   if (method == "GET") response += resource.body;
   return response;
+}
+
+std::string SampleSiteServer::Http11Response(const Request& request,
+                                             std::map<std::string, Resource>::iterator found,
+                                             bool& keepOpen) {
+  keepOpen = Lowered(request.Header("connection")) != "close";
+  std::string head = "HTTP/1.1 ";
+  const std::string connection = keepOpen ? "" : "Connection: close\r\n";
+  if (found == resources_.end() || (request.method != "GET" && request.method != "HEAD")) {
+    const std::string status = found == resources_.end() ? "404 Not Found" : "501 Not Implemented";
+    const std::string body = "<html><body>" + status + "</body></html>\r\n";
+    return head + status +
+           "\r\nContent-Type: text/html\r\nContent-Length: " + std::to_string(body.size()) +
+           "\r\n" + connection + "\r\n" + body;
+  }
+  Resource& resource = found->second;
+  const bool gzip = AcceptsGzip(request.Header("accept-encoding"));
+  if (gzip && resource.gzipped.empty()) resource.gzipped = Gzipped(resource.body);
+  const std::string tag = EntityTag(resource.body);
+  const std::string gzipTag = tag.substr(0, tag.size() - 1) + "-gzip\"";
+  const std::string validators = "ETag: " + (gzip ? gzipTag : tag) +
+                                 "\r\nLast-Modified: " + kLastModified +
+                                 "\r\nVary: Accept-Encoding\r\n";
+  if (NotModified(request.Header("if-none-match"), request.Header("if-modified-since"), tag,
+                  gzipTag)) {
+    return head + "304 Not Modified\r\nServer: quillet-sample-sites\r\n" + validators + connection +
+           "\r\n";
+  }
+  const std::string& body = gzip ? resource.gzipped : resource.body;
+  head += "200 OK\r\nServer: quillet-sample-sites\r\nContent-Type: " + resource.contentType +
+          "\r\nContent-Length: " + std::to_string(body.size()) + "\r\n" + validators +
+          (gzip ? "Content-Encoding: gzip\r\n" : "") + connection + "\r\n";
+  return request.method == "GET" ? head + body : head;
 }
 
 }  // namespace quillet
