@@ -65,6 +65,10 @@ AnswerEffects RecordAnswer(FeedStates& states, int feedId, const FeedAnswer& ans
   if (rule == StatusRule::kFullAnswer || rule == StatusRule::kUnchanged) {
     // The new URL answered: the feed takes it.
     effects.takenUrl = target ? *target : askedMoved ? s.movedTo : std::string();
+    if (!effects.takenUrl.empty()) {
+      s.tookFrom = askedMoved ? s.movedFrom : answer.url;
+      s.tookAt = now;
+    }
     s.movedFrom.clear();
     s.movedTo.clear();
     s.failures = 0;

@@ -95,6 +95,8 @@ void AppendFeed(std::string& out, int id, const FeedState& s) {
                {"feed", n, "wait", std::to_string(s.notBefore), WordOf(kWaitWords, s.waitReason)});
   }
   if (!s.movedTo.empty()) AppendLine(out, {"feed", n, "moved", s.movedFrom, s.movedTo});
+  if (!s.tookFrom.empty())
+    AppendLine(out, {"feed", n, "took", std::to_string(s.tookAt), s.tookFrom});
   for (const FeedItem& item : s.rows)
     AppendLine(out, {"feed", n, "item", item.title, item.link, item.category});
 }
@@ -144,6 +146,13 @@ bool ReadFeedLine(FeedState& s, std::string_view key, const std::vector<std::str
     if (v.size() != 2 || v[1].empty()) return false;
     s.movedFrom = v[0];
     s.movedTo = v[1];
+    return true;
+  }
+  if (key == "took") {
+    const auto at = v.size() == 2 ? ParseNumber<std::time_t>(v[0]) : std::nullopt;
+    if (!at || v[1].empty()) return false;
+    s.tookAt = *at;
+    s.tookFrom = v[1];
     return true;
   }
   if (key == "item") {

@@ -14,6 +14,7 @@
 //   feed <TAB> <id> <TAB> failures <TAB> <consecutive failures>
 //   feed <TAB> <id> <TAB> wait <TAB> <until> <TAB> backoff | retry-after
 //   feed <TAB> <id> <TAB> moved <TAB> <from URL> <TAB> <to URL>
+//   feed <TAB> <id> <TAB> took <TAB> <at> <TAB> <the URL left for good>
 //   feed <TAB> <id> <TAB> item <TAB> <title> <TAB> <link> <TAB> <category>
 //
 // Times are seconds since the epoch. A line that does not read is passed
@@ -61,6 +62,10 @@ struct FeedState {
   // next request asks `movedTo`, and the feed takes it once it answers.
   std::string movedFrom;
   std::string movedTo;
+  // The feed's URL before it took a permanent redirect's target, and when:
+  // the feed list tells the user for a while.
+  std::string tookFrom;
+  std::time_t tookAt = 0;
 
   bool operator==(const FeedState&) const = default;
 };
