@@ -40,10 +40,6 @@ HttpProblem ProblemOf(QNetworkReply::NetworkError error, bool answerBegun) {
       return HttpProblem::kHostNotFound;
     case QNetworkReply::SslHandshakeFailedError:
       return HttpProblem::kTls;
-    case QNetworkReply::TooManyRedirectsError:
-      return HttpProblem::kTooManyRelocations;
-    case QNetworkReply::InsecureRedirectError:
-      return HttpProblem::kLessSafeRelocation;
     case QNetworkReply::ProtocolUnknownError:
       return HttpProblem::kUnsupportedScheme;
     case QNetworkReply::RemoteHostClosedError:
@@ -86,6 +82,9 @@ void FeedDownload::Begin(const std::string& url, std::function<void()> ended) {
   reason_.clear();
   failureText_.clear();
   contentType_.clear();
+  answerEtag_.clear();
+  answerLastModified_.clear();
+  retryAfter_.clear();
   const QNetworkProxy proxy = network_.proxy();
   const bool throughProxy = proxy.type() == QNetworkProxy::HttpProxy;
   const std::string absolute = SchemeOf(url).empty() ? "http://" + url : url;
@@ -104,35 +103,68 @@ void FeedDownload::Begin(const std::string& url, std::function<void()> ended) {
                              maxBodySize,
                              kMaxRelocations};
 
-  QNetworkRequest request(target);
-  request.setRawHeader("User-Agent", kUserAgent);
-  request.setRawHeader("Accept", kAccept);
-  // Accept-Encoding is Qt's to add: it then decompresses what it asked for.
-  request.setAttribute(QNetworkRequest::Http2AllowedAttribute, true);
-  request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
-                       QNetworkRequest::NoLessSafeRedirectPolicy);
-  request.setMaximumRedirectsAllowed(kMaxRelocations);
-  // The body limit stops a bomb; Qt's own guess would stop a large honest
-  // feed of repetitive XML with an error of its own.
-  request.setDecompressedSafetyCheckThreshold(-1);
-  request.setAttribute(QNetworkRequest::CookieLoadControlAttribute, QNetworkRequest::Manual);
-  request.setAttribute(QNetworkRequest::CookieSaveControlAttribute, QNetworkRequest::Manual);
-  request.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::AlwaysNetwork);
+  redirects_.clear();
   try {
-    request.setSslConfiguration(TlsConfiguration());
+    tls_ = TlsConfiguration();
   } catch (const QuilletError& e) {
     // Also for a plain http feed: a relocation may lead to https.
     transferWatch_.Start();
     Fail(HttpProblem::kTls, e.what());
     return;
   }
-
   transferWatch_.Start();
   deadlineTimer_.start(requestDeadline);
+  Request(target);
+}
+
+void FeedDownload::Request(const QUrl& target) {
+  QNetworkRequest request(target);
+  request.setRawHeader("User-Agent", kUserAgent);
+  request.setRawHeader("Accept", kAccept);
+  if (!etag.empty()) request.setRawHeader("If-None-Match", QByteArray::fromStdString(etag));
+  if (!lastModified.empty())
+    request.setRawHeader("If-Modified-Since", QByteArray::fromStdString(lastModified));
+  // Accept-Encoding is Qt's to add: it then decompresses what it asked for.
+  request.setAttribute(QNetworkRequest::Http2AllowedAttribute, true);
+  request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
+                       QNetworkRequest::ManualRedirectPolicy);
+  // The body limit stops a bomb; Qt's own guess would stop a large honest
+  // feed of repetitive XML with an error of its own.
+  request.setDecompressedSafetyCheckThreshold(-1);
+  request.setAttribute(QNetworkRequest::CookieLoadControlAttribute, QNetworkRequest::Manual);
+  request.setAttribute(QNetworkRequest::CookieSaveControlAttribute, QNetworkRequest::Manual);
+  request.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::AlwaysNetwork);
+  request.setSslConfiguration(tls_);
   reply_ = network_.get(request);
   reply_->setReadBufferSize(kReadBufferSize);
   QObject::connect(reply_, &QNetworkReply::readyRead, &context_, [this] { OnReadyRead(); });
   QObject::connect(reply_, &QNetworkReply::finished, &context_, [this] { OnFinished(); });
+}
+
+// A 301, 302, 303, 307 or 308 with a Location is followed with a new GET,
+// within the limit, to http or https, never from https down to http.
+bool FeedDownload::Relocate(int status) {
+  if (status != 301 && status != 302 && status != 303 && status != 307 && status != 308)
+    return false;
+  const QUrl location = reply_->attribute(QNetworkRequest::RedirectionTargetAttribute).toUrl();
+  if (location.isEmpty()) return false;
+  const QUrl target = reply_->url().resolved(location);
+  redirects_.push_back({status, ToCp932(target.toString(QUrl::FullyEncoded))});
+  const QString scheme = target.scheme().toLower();
+  if (static_cast<int>(redirects_.size()) > kMaxRelocations) {
+    Fail(HttpProblem::kTooManyRelocations, "too many relocations");
+  } else if (scheme != QStringLiteral("http") && scheme != QStringLiteral("https")) {
+    Fail(HttpProblem::kUnsupportedScheme, "unsupported scheme: " + ToCp932(target.scheme()));
+  } else if (secure_ && scheme == QStringLiteral("http")) {
+    Fail(HttpProblem::kLessSafeRelocation, "Insecure redirect");
+  } else {
+    QObject::disconnect(reply_, nullptr, &context_, nullptr);
+    reply_->deleteLater();
+    body_.clear();
+    secure_ = scheme == QStringLiteral("https");
+    Request(target);
+  }
+  return true;
 }
 
 bool FeedDownload::Abort() {
@@ -178,6 +210,7 @@ void FeedDownload::OnFinished() {
       status.isValid() &&
       (error == QNetworkReply::NoError ||
        ((code < 200 || code > 299) && error >= QNetworkReply::ContentAccessDenied));
+  if (answered && Relocate(code)) return;
   if (answered) {
     problem_.status = code;
     reason_ =
@@ -222,6 +255,9 @@ void FeedDownload::TakeReplyFacts() {
   problem_.host = ToCp932(url.host());
   if (!problem_.throughProxy) problem_.connectHost = problem_.host;
   contentType_ = reply_->rawHeader("Content-Type").toStdString();
+  answerEtag_ = reply_->rawHeader("ETag").toStdString();
+  answerLastModified_ = reply_->rawHeader("Last-Modified").toStdString();
+  retryAfter_ = reply_->rawHeader("Retry-After").toStdString();
 }
 
 void FeedDownload::Fail(HttpProblem problem, const std::string& text) {

@@ -1,5 +1,7 @@
 // One feed's download on Qt's network access manager: HTTP/1.1 kept alive,
-// HTTP/2 over TLS, gzip and deflate, relocations followed by Qt. The body is
+// HTTP/2 over TLS, gzip and deflate, conditional on the validators of the
+// feed's last answer. Relocations are followed here, not by Qt, so that each
+// one's status is known: a permanent one changes the feed's URL. The body is
 // counted after decompression against a limit; a request fails below the
 // program's transfer floor and past a deadline of its own.
 #pragma once
@@ -7,13 +9,16 @@
 #include <QNetworkReply>
 #include <QObject>
 #include <QPointer>
+#include <QSslConfiguration>
 #include <QTimer>
 
 #include <chrono>
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
+#include "core/feeds/feed_answer.h"
 #include "core/http/http_problem.h"
 #include "net/feed_parser.h"
 #include "net/source_failure.h"
@@ -38,6 +43,9 @@ class FeedDownload {
   int64_t maxBodySize = static_cast<int64_t>(kMaxFeedBytes);  // decompressed bytes
   // Called after each piece of body has been added; may call Abort.
   std::function<void()> onBodyData;
+  // Sent as If-None-Match and If-Modified-Since when not empty.
+  std::string etag;
+  std::string lastModified;
 
   // Starts the GET of `url` (CP932; without a scheme, http) and returns at
   // once; `ended` is called from the event loop when the download is over,
@@ -64,8 +72,18 @@ class FeedDownload {
   // The URL the body came from, after relocations, without user and password.
   const std::string& FinalUrl() const { return finalUrl_; }
   const std::string& ContentType() const { return contentType_; }
+  // The relocations on the way, in order, with their absolute targets; one
+  // that was not followed too.
+  const std::vector<Redirect>& Redirects() const { return redirects_; }
+  // The last answer's validators and Retry-After, as they came.
+  const std::string& ETag() const { return answerEtag_; }
+  const std::string& LastModified() const { return answerLastModified_; }
+  const std::string& RetryAfter() const { return retryAfter_; }
 
  private:
+  void Request(const QUrl& target);
+  // Follows the answer's relocation; false when it is no relocation.
+  bool Relocate(int status);
   void OnReadyRead();
   void OnFinished();
   // Ends the download as failed, unless it has ended already.
@@ -81,11 +99,16 @@ class FeedDownload {
   std::function<void()> ended_;
   bool running_ = false;
   bool secure_ = false;  // the request in progress is https
+  QSslConfiguration tls_;
   std::string body_;
   std::string reason_;
   std::string failureText_;
   std::string finalUrl_;
   std::string contentType_;
+  std::vector<Redirect> redirects_;
+  std::string answerEtag_;
+  std::string answerLastModified_;
+  std::string retryAfter_;
   DownloadProblem problem_;
 };
 

@@ -53,9 +53,8 @@ std::string HostOf(const std::string& url) {
   return host;
 }
 
-template <typename Planned>
-std::vector<Planned> PlannedSources(const settings::Settings& settings,
-                                    QNetworkAccessManager& network) {
+template <typename Planned, typename MakeFeed>
+std::vector<Planned> PlannedSources(const settings::Settings& settings, MakeFeed makeFeed) {
   std::vector<Planned> planned;
   const settings::Connection& connection = settings.connection;
   for (const Site& site : Sites()) {
@@ -65,12 +64,13 @@ std::vector<Planned> PlannedSources(const settings::Settings& settings,
           {[&site, &connection] { return std::make_unique<SiteFetch>(site, connection); },
            true,
            {},
+           nullptr,
            false});
   }
   for (const settings::FeedSource& feed : settings.feeds.feeds) {
     if (feed.enabled) {
-      planned.push_back({[&feed, &network] { return std::make_unique<FeedFetch>(feed, network); },
-                         false, HostOf(feed.url), false});
+      planned.push_back(
+          {[&feed, makeFeed] { return makeFeed(feed); }, false, HostOf(feed.url), &feed, false});
     }
   }
   return planned;
@@ -153,12 +153,67 @@ void FetchRun::StartSources() {
   merge_.BeginRun(settings_);
   if (!feedNetwork_) feedNetwork_ = std::make_unique<QNetworkAccessManager>();
   UseProxy(*feedNetwork_, settings_.connection.proxy);
-  planned_ = PlannedSources<PlannedSource>(settings_, *feedNetwork_);
+  feedStates_ = {};
+  learnt_ = {};
+  listChanges_.clear();
+  feedStatesRead_ = false;
+  try {
+    feedStates_ = ReadFeedStates();
+    feedStatesRead_ = true;
+  } catch (const QuilletError& e) {
+    warnings_.push_back(e.what());  // every feed is asked for as if new
+  }
+  planned_ = PlannedSources<PlannedSource>(
+      settings_, [this](const settings::FeedSource& feed) { return MakeFeed(feed); });
   sitesLeft_ = static_cast<size_t>(
       std::count_if(planned_.begin(), planned_.end(), [](const auto& p) { return p.site; }));
   outcomes_.assign(planned_.size(), std::nullopt);
   if (OnSourcesStarting) OnSourcesStarting();
   StartMore();
+}
+
+std::unique_ptr<Source> FetchRun::MakeFeed(const settings::FeedSource& feed) {
+  // Made as it starts: a host's wait that an earlier feed of the run met counts.
+  const auto state = feedStates_.feeds.find(feed.id);
+  return std::make_unique<FeedFetch>(
+      feed, *feedNetwork_, RequestFor(feedStates_, feed.id, feed.url),
+      state == feedStates_.feeds.end() ? std::vector<FeedItem>{} : state->second.rows,
+      std::time(nullptr));
+}
+
+void FetchRun::LearnFromAnswer(size_t index, SourceOutcome& outcome) {
+  const settings::FeedSource* feed = planned_[index].feed;
+  if (!feed || !outcome.feedAnswer) return;
+  const AnswerEffects effects =
+      RecordAnswer(feedStates_, feed->id, *outcome.feedAnswer, std::time(nullptr));
+  learnt_.feeds[feed->id] = feedStates_.feeds[feed->id];
+  learnt_.hosts = feedStates_.hosts;
+  if (effects.takenUrl.empty() && effects.switchedOff.empty()) return;
+  listChanges_.push_back({feed->id, feed->url, effects.takenUrl, !effects.switchedOff.empty()});
+  if (!effects.takenUrl.empty()) {
+    warnings_.push_back(feed->name + CP932(": フィードが移転したため、URL を ") + effects.takenUrl +
+                        CP932(" に変えました"));
+  }
+  if (!effects.switchedOff.empty() && outcome.kind == SourceOutcome::Kind::kFailed)
+    outcome.failure = feed->name + ": " + effects.switchedOff;
+}
+
+void FetchRun::SaveWhatWasLearnt() {
+  if (!feedStatesRead_ || (learnt_.feeds.empty() && listChanges_.empty())) return;
+  const auto warned = [this](const std::function<void()>& write) {
+    try {
+      write();
+    } catch (const QuilletError& e) {
+      warnings_.push_back(e.what());
+    }
+  };
+  if (!listChanges_.empty()) {
+    warned([this] {
+      settings::EditSettings(
+          [this](settings::SettingsEdit& edit) { PutFeedListChanges(edit, listChanges_); });
+    });
+  }
+  warned([this] { SaveFeedStates(learnt_, std::time(nullptr)); });
 }
 
 bool FetchRun::MayStart(const PlannedSource& planned) const {
@@ -207,6 +262,7 @@ void FetchRun::OnSourceEnded(size_t index, SourceOutcome outcome) {
   } else if (--hostsInProgress_[planned_[index].host] == 0) {
     hostsInProgress_.erase(planned_[index].host);
   }
+  LearnFromAnswer(index, outcome);
   outcomes_[index] = std::move(outcome);
   MergeEnded();
   if (running_ && Together(index)) ShowTogether();
@@ -228,6 +284,10 @@ void FetchRun::MergeEnded() {
       case SourceOutcome::Kind::kItems:
         if (!outcome.warning.empty()) warnings_.push_back(std::move(outcome.warning));
         try {
+          if (outcome.unchanged) {
+            merge_.ShowAgain(outcome.items, list_);
+            break;
+          }
           merge_.Merge(std::move(outcome.items), list_);
         } catch (const std::exception& e) {
           const std::string explanation = ContentProblemText(ContentProblem::kLog);
@@ -308,6 +368,7 @@ void FetchRun::End(RunOutcome outcome, std::optional<QuilletError> error) {
     Retire(std::move(source));
   }
   active_.clear();
+  SaveWhatWasLearnt();
   planned_.clear();
   outcomes_.clear();
   if (folderLock_) folderLock_->unlock();

@@ -18,6 +18,8 @@
 #include <string>
 #include <vector>
 
+#include "core/feeds/feed_list_changes.h"
+#include "core/feeds/feed_state.h"
 #include "core/headlines/headline_merge.h"
 #include "core/headlines/headline_sink.h"
 #include "core/settings/settings.h"
@@ -93,6 +95,11 @@ class FetchRun {
   void TakeProgramFolder();
   void PollProgramFolder();
   void StartSources();
+  std::unique_ptr<Source> MakeFeed(const settings::FeedSource& feed);
+  // Keeps what the feed's answer taught: its state, the feed list's changes.
+  void LearnFromAnswer(size_t index, SourceOutcome& outcome);
+  // Writes what the run learnt of its feeds; what cannot be written is a warning.
+  void SaveWhatWasLearnt();
   void StartMore();
   // Lets a source go once the call in progress is over: it may be the caller.
   void Retire(std::unique_ptr<Source> source);
@@ -124,6 +131,7 @@ class FetchRun {
     std::function<std::unique_ptr<Source>()> make;
     bool site = false;
     std::string host;  // of a feed, folded to lower case, for the per-host limit
+    const settings::FeedSource* feed = nullptr;
     bool begun = false;
   };
   bool MayStart(const PlannedSource& planned) const;
@@ -140,6 +148,12 @@ class FetchRun {
   std::map<std::string, size_t> hostsInProgress_;  // feeds in progress per host
   std::vector<std::string> failures_;
   std::vector<std::string> warnings_;
+  // What is kept of the feeds as the run read it, with its answers recorded;
+  // the feeds it recorded, to write; the list's changes they call for.
+  FeedStates feedStates_;
+  bool feedStatesRead_ = false;
+  FeedStates learnt_;
+  std::vector<FeedListChange> listChanges_;
   size_t downloadFailures_ = 0;
   bool running_ = false;
   bool cancelled_ = false;

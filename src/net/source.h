@@ -10,6 +10,7 @@
 #include <utility>
 #include <vector>
 
+#include "core/feeds/feed_answer.h"
 #include "core/headlines/headline_item.h"
 #include "core/sys/error.h"
 #include "net/source_failure.h"
@@ -26,9 +27,11 @@ struct SourceOutcome {
   };
   Kind kind = Kind::kAborted;
   std::vector<HeadlineItem> items;
-  std::string warning;          // kItems: what was wrong but read all the same, or ""
-  std::string failure;          // kFailed: the message, the source's name first
-  bool downloadFailed = false;  // kFailed: nothing was downloaded
+  std::string warning;                   // kItems: what was wrong but read all the same, or ""
+  bool unchanged = false;                // kItems: rows shown again, none new, no log written
+  std::optional<FeedAnswer> feedAnswer;  // a feed's answer, for what is kept of the feed
+  std::string failure;                   // kFailed: the message, the source's name first
+  bool downloadFailed = false;           // kFailed: nothing was downloaded
   std::optional<QuilletError> error;
 
   static SourceOutcome Items(std::vector<HeadlineItem> items, std::string warning = {}) {

@@ -31,8 +31,13 @@ void StagedSource::Abort() {
   if (!work_ && AbortDownload()) return;
   // The work, if any, goes on on its own thread; its outcome is dropped.
   work_.reset();
+  EndSoon({});
+}
+
+void StagedSource::EndSoon(SourceOutcome outcome) {
   QMetaObject::invokeMethod(
-      &context_, [this] { End({}); }, Qt::QueuedConnection);
+      &context_, [this, outcome = std::move(outcome)]() mutable { End(std::move(outcome)); },
+      Qt::QueuedConnection);
 }
 
 void StagedSource::End(SourceOutcome outcome) {

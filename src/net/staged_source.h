@@ -25,6 +25,8 @@ class StagedSource : public Source {
   void RunWork(std::function<SourceOutcome()> work);
   // Ends the source with `outcome` (the first end counts).
   void End(SourceOutcome outcome);
+  // The same from the event loop, for a source that ends before it asks.
+  void EndSoon(SourceOutcome outcome);
   // Ends the download in progress, if any; its end then ends the source.
   // Returns false when no download is in progress.
   virtual bool AbortDownload() = 0;

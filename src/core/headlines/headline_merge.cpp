@@ -94,4 +94,19 @@ void HeadlineMerge::Merge(std::vector<HeadlineItem> items, HeadlineSink& list) {
   }
 }
 
+void HeadlineMerge::ShowAgain(const std::vector<HeadlineItem>& items, HeadlineSink& list) {
+  for (HeadlineItem item : items) {
+    ReplaceTabs(item.headline);
+    ReplaceTabs(item.url);
+    if (item.headline.empty()) {
+      if (!behaviour_.noAddEmpty) AppendRow(item, false, false, list);
+      continue;
+    }
+    // Noted as met, so that turning the logs off later does not make it new.
+    seen_.NewInRun(item.seenKey, item.headline);
+    if (!behaviour_.addNewsOnly && item.enabled)
+      AppendRow(item, false, watch_ && watch_->Matches(item.headline), list);
+  }
+}
+
 }  // namespace quillet

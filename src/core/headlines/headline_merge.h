@@ -28,6 +28,10 @@ class HeadlineMerge {
   // the log record). Each log is read once and written at most once; on a log
   // error what can be saved is, and the first error propagates.
   void Merge(std::vector<HeadlineItem> items, HeadlineSink& list);
+  // Lists a source's items again as they were, with no log read or written:
+  // the rows of a feed that has not changed. None of them is new; with
+  // AddNewsOnly none is listed, as each was shown when it first came.
+  void ShowAgain(const std::vector<HeadlineItem>& items, HeadlineSink& list);
 
  private:
   struct Merged {
