@@ -260,5 +260,62 @@ TEST_F(FeedFetch, FeedsRunTogetherAtMostFourToAHost) {
   EXPECT_EQ(statuses.back(), "取得しています (6 / 6 件済み)");
 }
 
+// What servers say is kept from run to run: validators sent back and a 304
+// listing the last rows again, none new and no log written; a permanent
+// redirect's target taken as the feed's URL; a gone feed switched off; a busy
+// host left alone, by the feeds after it in the same run too.
+TEST_F(FeedFetch, WhatServersSayIsKeptFromRunToRun) {
+  TestServer first, second;
+  AddFeeds({"A", "B", "C", "D", "E"}, {&first, &first, &first, &second});
+  const auto rss = [](const std::string& headers, const char* title) {
+    return "HTTP/1.1 200 OK\r\n" + headers +
+           "Connection: close\r\n\r\n<rss><channel><item><title>" + title +
+           "</title><link>l</link></item></channel></rss>";
+  };
+  const auto empty = [](const std::string& status) {
+    return "HTTP/1.1 " + status + "\r\nContent-Length: 0\r\n\r\n";
+  };
+  const std::string validators = "ETag: \"v1\"\r\nLast-Modified: Mon, 07 Dec 2026 10:00:00 GMT\r\n";
+  first.Serve("/0", rss(validators, "A1"));
+  first.Serve("/1", empty("308 Permanent Redirect\r\nLocation: /moved"));
+  first.Serve("/moved", rss("", "B1"));
+  first.Serve("/2", empty("410 Gone"));
+  second.Serve("/3", empty("429 Too Many Requests\r\nRetry-After: 3600"));
+  second.Serve("/4", rss("", "E1"));
+  test::RunToEnd(run, settings::ReadSettings());
+  EXPECT_EQ(list.Headlines(), (Strings{"A1", "B1"}));
+  EXPECT_EQ(Failures()[0],
+            "C: サーバーがこのフィードは無くなったと答えました (410 Gone)。フィードを無効にします");
+  EXPECT_TRUE(Failures()[1].starts_with("D: ")) << Failures()[1];
+  EXPECT_EQ(Failures().size(), 2u);
+  ASSERT_EQ(run.Warnings().size(), 1u);
+  EXPECT_EQ(Cp932ToUtf8(run.Warnings()[0]),
+            "B: フィードが移転したため、URL を " + first.Url("/moved") + " に変えました");
+  const std::vector<settings::FeedSource> feeds = settings::ReadSettings().feeds.feeds;
+  EXPECT_EQ(feeds[1].url, first.Url("/moved"));
+  EXPECT_FALSE(feeds[2].enabled);
+  EXPECT_EQ(second.Paths(), Strings{"/3"});
+
+  first.Serve("/0", empty("304 Not Modified"));
+  const std::string log = test::ReadBytes(home.Path("Feeds/1.log"));
+  list.rows.clear();
+  const size_t asked = first.Requests().size();
+  test::RunToEnd(run, settings::ReadSettings());
+  EXPECT_EQ(Failures(), Strings{});
+  EXPECT_EQ(list.Headlines(), (Strings{"A1", "B1"}));
+  for (const auto& row : list.rows)
+    EXPECT_FALSE(row.item.isNew) << row.headline;
+  EXPECT_EQ(test::ReadBytes(home.Path("Feeds/1.log")), log);
+  const Strings requests(first.Requests().begin() + static_cast<long>(asked),
+                         first.Requests().end());
+  ASSERT_EQ(requests.size(), 2u);  // the gone feed is off
+  EXPECT_TRUE(requests[0].starts_with("GET /0 ")) << requests[0];
+  EXPECT_NE(requests[0].find("\r\nIf-None-Match: \"v1\"\r\n"), std::string::npos);
+  EXPECT_NE(requests[0].find("\r\nIf-Modified-Since: Mon, 07 Dec 2026 10:00:00 GMT\r\n"),
+            std::string::npos);
+  EXPECT_TRUE(requests[1].starts_with("GET /moved ")) << requests[1];
+  EXPECT_EQ(second.Paths(), Strings{"/3"});
+}
+
 }  // namespace
 }  // namespace quillet
