@@ -20,7 +20,7 @@ namespace {
 
 const std::string kFeed = "<rss version=\"2.0\"><channel><title>t</title>" +
                           std::string(2000, ' ') + "</channel></rss>\r\n";
-const std::string kNewHost = "bench1.quillet.test", kOldHost = "feeds.quillet.test";
+const std::string kNewHost = "bench1.quillet.test";
 
 std::string Get(const std::string& host, const std::string& version,
                 const std::string& headers = "") {
@@ -57,7 +57,6 @@ class SampleServerHttp : public testing::Test {
  protected:
   SampleServerHttp() : server(QUILLET_SAMPLE_DIR) {
     server.AddFeed(kNewHost, "/feed.xml", "application/rss+xml", kFeed);
-    server.AddFeed(kOldHost, "/feed.xml", "application/rss+xml", kFeed);
     server.AnswerHttp11For(kNewHost);
     EXPECT_TRUE(server.Listen());
     client.connectToHost(QHostAddress(QHostAddress::LocalHost), server.Port());
@@ -67,8 +66,8 @@ class SampleServerHttp : public testing::Test {
     client.write(requests.data(), static_cast<qint64>(requests.size()));
   }
   // The next whole answer on the connection; its body ends by Content-Length
-  // (none after 304 or for a HEAD).
-  Response Next(bool head = false) {
+  // (none after 304).
+  Response Next() {
     Response response;
     bool got = false;
     const auto whole = [&] {
@@ -77,7 +76,7 @@ class SampleServerHttp : public testing::Test {
       const size_t end = received.find("\r\n\r\n");
       if (end == std::string::npos) return false;
       response.head = received.substr(0, end + 2);
-      const size_t length = head || response.head.compare(9, 3, "304") == 0
+      const size_t length = response.head.compare(9, 3, "304") == 0
                                 ? 0
                                 : std::stoul("0" + response.Header("Content-Length"));
       if (received.size() < end + 4 + length) return false;
@@ -98,123 +97,47 @@ class SampleServerHttp : public testing::Test {
   std::string received;
 };
 
-TEST_F(SampleServerHttp, KeepsAnHttp11ConnectionOpenForRequestsInTurnAndPipelined) {
-  Send(Get(kNewHost, "HTTP/1.1"));
-  const Response first = Next();
-  EXPECT_EQ(first.head.substr(0, 15), "HTTP/1.1 200 OK");
-  EXPECT_EQ(first.body, kFeed);
-  EXPECT_EQ(first.Header("Connection"), "");
-  // Two at once, the second for a feed that is not there.
+// Requests in turn and pipelined on one kept connection; validators and 304;
+// gzip when asked for; HTTP/1.0 answered as it always was, and closed.
+TEST_F(SampleServerHttp, KeepsAliveAnswers304AndGzipAndHttp10AsBefore) {
   Send(Get(kNewHost, "HTTP/1.1") + "GET /none.xml HTTP/1.1\r\nHost: " + kNewHost + "\r\n\r\n");
-  EXPECT_EQ(Next().body, kFeed);
+  const Response plain = Next();
+  EXPECT_EQ(plain.head.substr(0, 15), "HTTP/1.1 200 OK");
+  EXPECT_EQ(plain.body, kFeed);
   const Response missing = Next();
   EXPECT_EQ(missing.head.substr(0, 22), "HTTP/1.1 404 Not Found");
-  EXPECT_EQ(client.state(), QAbstractSocket::ConnectedState);
-  Send(Get(kNewHost, "HTTP/1.1", "Connection: close\r\n"));
-  const Response last = Next();
-  EXPECT_EQ(last.body, kFeed);
-  EXPECT_EQ(last.Header("Connection"), "close");
-  EXPECT_TRUE(ClosedByServer());
-  EXPECT_EQ(server.Count().connections, 1);
-  EXPECT_EQ(server.Count().requests, 4);
-  EXPECT_EQ(server.Count().bodyBytes, static_cast<int64_t>(3 * kFeed.size() + missing.body.size()));
-}
-
-TEST_F(SampleServerHttp, AnswersAMatchingConditionWith304) {
-  Send(Get(kNewHost, "HTTP/1.1"));
-  const Response plain = Next();
   const std::string tag = plain.Header("ETag"), date = plain.Header("Last-Modified");
-  ASSERT_EQ(tag.size(), 18u);
   ASSERT_EQ(date, "Tue, 24 Nov 2026 14:00:00 GMT");
-  Send(Get(kNewHost, "HTTP/1.1", "Accept-Encoding: gzip\r\n"));
-  const std::string gzipTag = Next().Header("ETag");
-  EXPECT_NE(gzipTag, tag);
   const struct {
     std::string headers;
-    bool notModified;
+    bool notModified, gzip;
   } cases[] = {
-      {"If-None-Match: " + tag + "\r\n", true},
-      {"If-None-Match: \"other\", W/" + tag + "\r\n", true},
-      {"If-None-Match: " + gzipTag + "\r\n", true},  // the same feed, gzipped
-      {"If-None-Match: *\r\n", true},
-      {"If-None-Match: \"other\"\r\n", false},
-      {"If-Modified-Since: " + date + "\r\n", true},
-      {"If-Modified-Since: Wed, 25 Nov 2026 09:00:00 GMT\r\n", true},
-      {"If-Modified-Since: Tue, 24 Nov 2026 13:59:59 GMT\r\n", false},
-      {"If-Modified-Since: yesterday\r\n", false},
-      // If-None-Match decides alone.
-      {"If-None-Match: \"other\"\r\nIf-Modified-Since: " + date + "\r\n", false},
+      {"If-None-Match: \"other\", W/" + tag + "\r\n", true, false},
+      {"If-None-Match: \"other\"\r\nIf-Modified-Since: " + date + "\r\n", false, false},
+      {"If-Modified-Since: Wed, 25 Nov 2026 09:00:00 GMT\r\n", true, false},
+      {"If-Modified-Since: Tue, 24 Nov 2026 13:59:59 GMT\r\n", false, false},
+      {"Accept-Encoding: deflate, gzip;q=0.5\r\n", false, true},
+      {"Accept-Encoding: gzip;q=0\r\n", false, false},
   };
-  int notModified = 0;
   for (const auto& c : cases) {
     SCOPED_TRACE(c.headers);
     Send(Get(kNewHost, "HTTP/1.1", c.headers));
     const Response response = Next();
     EXPECT_EQ(response.head.substr(0, 12), c.notModified ? "HTTP/1.1 304" : "HTTP/1.1 200");
-    EXPECT_EQ(response.body, c.notModified ? "" : kFeed);
-    EXPECT_EQ(response.Header("ETag"), tag);
-    notModified += c.notModified;
-  }
-  EXPECT_EQ(server.Count().notModified, notModified);
-}
-
-TEST_F(SampleServerHttp, GzipsTheBodyWhenTheRequestAcceptsIt) {
-  const struct {
-    const char* acceptEncoding;
-    bool gzip;
-  } cases[] = {{"gzip", true},        {"deflate, gzip;q=0.5", true}, {"*", true},
-               {"GZIP", true},        {"gzip;q=0", false},           {"identity", false},
-               {"deflate, br", false}};
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.acceptEncoding);
-    Send(Get(kNewHost, "HTTP/1.1", "Accept-Encoding: " + std::string(c.acceptEncoding) + "\r\n"));
-    const Response response = Next();
     EXPECT_EQ(response.Header("Content-Encoding"), c.gzip ? "gzip" : "");
-    EXPECT_EQ(response.Header("Vary"), "Accept-Encoding");
-    EXPECT_EQ(c.gzip ? Gunzipped(response.body) : response.body, kFeed);
-    EXPECT_EQ(response.body.size() < kFeed.size() / 4, c.gzip);
+    EXPECT_EQ(c.gzip ? Gunzipped(response.body) : response.body, c.notModified ? "" : kFeed);
   }
-  // A HEAD gets the gzipped length and no body.
-  Send("HEAD http://" + kNewHost + "/feed.xml HTTP/1.1\r\nAccept-Encoding: gzip\r\n\r\n");
-  Send(Get(kNewHost, "HTTP/1.1", "Accept-Encoding: gzip\r\n"));
-  const std::string head = Next(true).head, gzipped = Next().body;
-  EXPECT_NE(head.find("\r\nContent-Length: " + std::to_string(gzipped.size()) + "\r\n"),
-            std::string::npos)
-      << head;
-}
-
-TEST_F(SampleServerHttp, AnswersHttp10AndOtherHostsAsBeforeAndCloses) {
-  const std::string old =
-      "HTTP/1.0 200 OK\r\nServer: quillet-sample-sites\r\n"
-      "Content-Type: application/rss+xml\r\nContent-Length: " +
-      std::to_string(kFeed.size()) + "\r\n\r\n" + kFeed;
-  const std::string asking =
-      "Connection: keep-alive\r\nAccept-Encoding: gzip\r\nIf-Modified-Since: Tue, 24 Nov 2026 "
-      "14:00:00 GMT\r\n";
-  const struct {
-    std::string request, response;
-  } cases[] = {
-      {Get(kNewHost, "HTTP/1.0", asking), old},
-      {Get(kOldHost, "HTTP/1.1", asking), old},
-      {"GET http://" + kNewHost + "/none HTTP/1.0\r\n\r\n",
-       "HTTP/1.0 404 Not Found\r\nContent-Type: text/html\r\nContent-Length: 41\r\n\r\n"
-       "<html><body>404 Not Found</body></html>\r\n"},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.request);
-    QTcpSocket other;
-    other.connectToHost(QHostAddress(QHostAddress::LocalHost), server.Port());
-    other.write(c.request.data(), static_cast<qint64>(c.request.size()));
-    std::string bytes;
-    EXPECT_TRUE(test::SpinUntil(
-        [&] {
-          bytes += other.readAll().toStdString();
-          return other.state() == QAbstractSocket::UnconnectedState;
-        },
-        10'000));
-    EXPECT_EQ(bytes, c.response);
-  }
-  EXPECT_EQ(server.Count().notModified, 0);
+  EXPECT_EQ(client.state(), QAbstractSocket::ConnectedState);
+  EXPECT_EQ(server.Count().connections, 1);
+  EXPECT_EQ(server.Count().notModified, 2);
+  Send(Get(kNewHost, "HTTP/1.0", "Connection: keep-alive\r\nAccept-Encoding: gzip\r\n"));
+  const Response old = Next();
+  EXPECT_EQ(old.head,
+            "HTTP/1.0 200 OK\r\nServer: quillet-sample-sites\r\n"
+            "Content-Type: application/rss+xml\r\nContent-Length: " +
+                std::to_string(kFeed.size()) + "\r\n");
+  EXPECT_EQ(old.body, kFeed);
+  EXPECT_TRUE(ClosedByServer());
 }
 
 // Bytes both ways whole and in order, in pieces larger than a socket's
@@ -238,7 +161,6 @@ TEST_F(SampleServerHttp, TheLatencyRelayPassesEverythingOnAndTheClose) {
   Send(Get(kNewHost, "HTTP/1.0"));
   EXPECT_EQ(Next().body, kFeed);
   EXPECT_TRUE(ClosedByServer());
-  EXPECT_EQ(server.Count().requests, 4);
   relay.kill();
   relay.waitForFinished();
 }
