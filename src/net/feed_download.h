@@ -9,7 +9,6 @@
 #include <QNetworkReply>
 #include <QObject>
 #include <QPointer>
-#include <QSslConfiguration>
 #include <QTimer>
 
 #include <chrono>
@@ -99,7 +98,6 @@ class FeedDownload {
   std::function<void()> ended_;
   bool running_ = false;
   bool secure_ = false;  // the request in progress is https
-  QSslConfiguration tls_;
   std::string body_;
   std::string reason_;
   std::string failureText_;
