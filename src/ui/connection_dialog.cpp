@@ -12,6 +12,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QShowEvent>
+#include <QSpinBox>
 #include <QStyle>
 #include <QTabWidget>
 #include <QToolButton>
@@ -19,9 +20,11 @@
 #include <QVBoxLayout>
 
 #include "core/feeds/feed_import.h"
+#include "core/feeds/feed_status.h"
 #include "core/feeds/opml.h"
 #include "core/settings/settings.h"
 #include "core/sites/catalogue.h"
+#include "core/sys/clock.h"
 #include "core/text/text_codec.h"
 #include "ui/feed_edit_dialog.h"
 #include "ui/file_dialogs.h"
@@ -40,13 +43,6 @@ constexpr QSize kClientSize(567, 375);
 constexpr int kFeedIdRole = Qt::UserRole;
 constexpr int kFeedNameRole = Qt::UserRole + 1;
 constexpr int kFeedUrlRole = Qt::UserRole + 2;
-
-void SetFeedTexts(QTreeWidgetItem* row, const std::string& name, const std::string& url) {
-  row->setText(0, UiText(name));
-  row->setText(1, UiText(url));
-  row->setData(0, kFeedNameRole, QByteArray::fromStdString(name));
-  row->setData(0, kFeedUrlRole, QByteArray::fromStdString(url));
-}
 
 std::string FeedText(const QTreeWidgetItem* row, int role) {
   return row->data(0, role).toByteArray().toStdString();
@@ -129,11 +125,19 @@ ConnectionDialog::ConnectionDialog(QWidget* parent) : ProgramWindow(parent), err
 
   feedLabel_ = new QLabel(UiText(CP932("巡回するフィード (巡回しない場合はチェックを外す)")), this);
   feedList_ = Named(new QTreeWidget(this), QStringLiteral("feedList"));
-  feedList_->setColumnCount(2);
-  feedList_->setHeaderLabels({UiText(CP932("名前")), QStringLiteral("URL")});
+  feedList_->setColumnCount(3);
+  feedList_->setHeaderLabels({UiText(CP932("名前")), QStringLiteral("URL"), UiText(CP932("状態"))});
   feedList_->setRootIsDecorated(false);
   feedList_->setSelectionMode(QAbstractItemView::SingleSelection);
-  feedList_->setColumnWidth(0, 140);
+  feedList_->setColumnWidth(0, 110);
+  feedList_->setColumnWidth(1, 160);
+  feedStateProblem_ = Named(new QLabel(this), QStringLiteral("feedStateProblem"));
+  feedStateProblem_->setWordWrap(true);
+  feedStateProblem_->hide();
+  feedsAtOnceLabel_ = new QLabel(UiText(CP932("同時に取得するフィードの数")), this);
+  feedsAtOnceSpin_ = Named(new QSpinBox(this), QStringLiteral("feedsAtOnceSpin"));
+  feedsAtOnceSpin_->setRange(settings::key::kFeedsAtOnce.least, settings::key::kFeedsAtOnce.most);
+  feedsAtOnceLabel_->setBuddy(feedsAtOnceSpin_);
   const auto feedButton = [this](const std::string& caption, const char* name) {
     return Named(new QPushButton(UiText(caption), this), QString::fromLatin1(name));
   };
@@ -198,9 +202,15 @@ ConnectionDialog::ConnectionDialog(QWidget* parent) : ProgramWindow(parent), err
   feedRow->addWidget(feedList_, 1);
   feedRow->addLayout(feedButtons);
   auto* feedPage = new QWidget;
+  auto* atOnce = new QHBoxLayout;
+  atOnce->addWidget(feedsAtOnceLabel_);
+  atOnce->addWidget(feedsAtOnceSpin_);
+  atOnce->addStretch(1);
   auto* feeds = new QVBoxLayout(feedPage);
   feeds->addWidget(feedLabel_);
   feeds->addLayout(feedRow, 1);
+  feeds->addWidget(feedStateProblem_);
+  feeds->addLayout(atOnce);
 
   pages_ = Named(new QTabWidget(this), QStringLiteral("pages"));
   pages_->addTab(connectionPage, UiText(CP932("接続")));
@@ -264,6 +274,19 @@ void ConnectionDialog::LoadSettings() {
   showPassword_->setChecked(false);
   for (const std::string& line : stored.proxyList)
     proxyList_->addItem(UiText(line));
+  feedsAtOnceSpin_->setValue(stored.feedsAtOnce);
+  // The settings are shown whatever became of the state file.
+  feedStates_ = {};
+  feedStatesRead_ = false;
+  loadedAt_ = Now();
+  feedStateProblem_->hide();
+  try {
+    feedStates_ = ReadFeedStates();
+    feedStatesRead_ = true;
+  } catch (const std::exception& e) {
+    feedStateProblem_->setText(UiText(e.what()));
+    feedStateProblem_->show();
+  }
   feedList_->clear();
   for (const settings::FeedSource& feed : loaded_.feeds.feeds)
     AddFeedRow(feed);
@@ -314,10 +337,25 @@ void ConnectionDialog::DeleteProxyLine() {
 
 void ConnectionDialog::AddFeedRow(const settings::FeedSource& feed) {
   auto* row = new QTreeWidgetItem(feedList_);
-  SetFeedTexts(row, feed.name, feed.url);
   row->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
   row->setCheckState(0, feed.enabled ? Qt::Checked : Qt::Unchecked);
   row->setData(0, kFeedIdRole, feed.id);
+  SetFeedTexts(row, feed.name, feed.url);
+}
+
+void ConnectionDialog::SetFeedTexts(QTreeWidgetItem* row, const std::string& name,
+                                    const std::string& url) {
+  row->setText(0, UiText(name));
+  row->setText(1, UiText(url));
+  row->setData(0, kFeedNameRole, QByteArray::fromStdString(name));
+  row->setData(0, kFeedUrlRole, QByteArray::fromStdString(url));
+  // Not when the file could not be read: its feeds may well have been fetched.
+  if (feedStatesRead_) {
+    const QString state =
+        UiText(FeedStatusText(feedStates_, row->data(0, kFeedIdRole).toInt(), url, loadedAt_));
+    row->setText(2, state);
+    row->setToolTip(2, state);
+  }
 }
 
 std::vector<settings::FeedSource> ConnectionDialog::ListedFeeds() const {
@@ -344,10 +382,11 @@ void ConnectionDialog::EditFeed() {
   if (row == nullptr || !row->isSelected()) return;
   std::vector<settings::FeedSource> others = ListedFeeds();
   others.erase(others.begin() + feedList_->indexOfTopLevelItem(row));
-  feedEditor_->Open(
-      CP932("フィードの編集"), FeedText(row, kFeedNameRole), FeedText(row, kFeedUrlRole),
-      std::move(others),
-      [row](const std::string& name, const std::string& url) { SetFeedTexts(row, name, url); });
+  feedEditor_->Open(CP932("フィードの編集"), FeedText(row, kFeedNameRole),
+                    FeedText(row, kFeedUrlRole), std::move(others),
+                    [this, row](const std::string& name, const std::string& url) {
+                      SetFeedTexts(row, name, url);
+                    });
 }
 
 void ConnectionDialog::DeleteFeed() {
@@ -395,6 +434,7 @@ void ConnectionDialog::Confirm() {
     confirmed.enabled[static_cast<size_t>(i)] = categoryList_->item(i)->checkState() == Qt::Checked;
   }
   confirmed.proxy = {FieldText(proxyEdit_), FieldText(userNameEdit_), FieldText(passwordEdit_)};
+  confirmed.feedsAtOnce = feedsAtOnceSpin_->value();
   for (int n = 0; n < proxyList_->count(); ++n)
     confirmed.proxyList.push_back(Utf8ToCp932(proxyList_->item(n)->text().toStdString()));
   const std::vector<settings::FeedSource> feeds = ListedFeeds();

@@ -1,13 +1,17 @@
 // The connection settings dialog "接続設定": on the page "接続" which
 // categories are fetched, the HTTP proxy, and a remembered list of proxies to
-// copy from; on the page "フィード" the user's feeds. It is filled from the
-// settings file each time it is shown and writes back only on OK.
+// copy from; on the page "フィード" the user's feeds with the state each was
+// left in, and how many are asked at once. It is filled from the settings
+// file and the feeds' state file each time it is shown and writes back only
+// on OK.
 #pragma once
 
+#include <ctime>
 #include <functional>
 #include <string>
 #include <vector>
 
+#include "core/feeds/feed_state.h"
 #include "core/settings/settings.h"
 
 #include "ui/error_box.h"
@@ -21,6 +25,7 @@ class QLineEdit;
 class QListWidget;
 class QPushButton;
 class QShowEvent;
+class QSpinBox;
 class QTabWidget;
 class QToolButton;
 class QTreeWidget;
@@ -66,6 +71,8 @@ class ConnectionDialog : public ProgramWindow {
   std::string FieldsLine() const;
   // A row of the feed list for `feed`, at its end.
   void AddFeedRow(const settings::FeedSource& feed);
+  // The row's name and URL, and its state as the state file held it.
+  void SetFeedTexts(QTreeWidgetItem* row, const std::string& name, const std::string& url);
   // The feeds as the list shows them, top to bottom.
   std::vector<settings::FeedSource> ListedFeeds() const;
 
@@ -87,7 +94,10 @@ class ConnectionDialog : public ProgramWindow {
   QToolButton* deleteButton_;
   QTabWidget* pages_;  // "接続", "フィード"
   QLabel* feedLabel_;
-  QTreeWidget* feedList_;  // name and URL, ticked = enabled, the id kept with the row
+  QTreeWidget* feedList_;     // name, URL and state, ticked = enabled, the id kept with the row
+  QLabel* feedStateProblem_;  // why the state file could not be read; hidden when it could
+  QLabel* feedsAtOnceLabel_;
+  QSpinBox* feedsAtOnceSpin_;
   QPushButton* feedAddButton_;
   QPushButton* feedEditButton_;
   QPushButton* feedDeleteButton_;
@@ -97,6 +107,9 @@ class ConnectionDialog : public ProgramWindow {
   QPushButton* feedExportButton_;
   FeedEditDialog* feedEditor_;
   settings::Settings loaded_;  // as the settings file held them when the dialog opened
+  FeedStates feedStates_;      // the feeds' state file then
+  bool feedStatesRead_ = false;
+  std::time_t loadedAt_ = 0;
   QPushButton* okButton_;      // OK (Enter)
   QPushButton* cancelButton_;  // Cancel (Esc)
   ErrorBox errors_;

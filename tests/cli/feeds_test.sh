@@ -9,7 +9,7 @@ f() { "$cli" feeds "$@" --home "$work"; }
 check "add prints the id" test "$(f add ニュース http://a.test/rss)" = 1
 check "add, cp932" test "$(f add "$(printf '速報' | iconv -t CP932)" HTTPS://b.test --encoding cp932)" = 2
 f disable 1
-check "list" test "$(f list)" = $'1\toff\tニュース\thttp://a.test/rss\n2\ton\t速報\tHTTPS://b.test'
+check "list" test "$(f list)" = $'1\toff\tニュース\thttp://a.test/rss\t未取得\n2\ton\t速報\tHTTPS://b.test\t未取得'
 cp "$work/quillet.ini" "$work/before.ini"
 refuse() { # refuse MESSAGE ARGS...: exit 1, the message on stderr, nothing on stdout
   f "${@:2}" >"$work/out" 2>"$work/err"
@@ -19,6 +19,19 @@ refuse フィード名にタブや改行は使えません add $'a\tb' http://x
 refuse "URL は http:// か https:// で始めてください" add n ftp://x
 refuse "ID 3 のフィードはありません" remove 3
 check "refusals write nothing" cmp -s "$work/before.ini" "$work/quillet.ini"
+
+# Each feed's state from Feeds/state.txt, in Japan's time; one that cannot be
+# read leaves the column empty and is named.
+mkdir -p "$work/Feeds"
+printf 'QuilletFeedState 1\r\nfeed\t1\tresult\tfetched\t1000000000\t3\r\n%s\r\n' \
+  $'feed\t2\tresult\tfailed\t1000000000\tHTTP 503' $'feed\t2\twait\t4102444800\tbackoff' >"$work/Feeds/state.txt"
+check "list: the states" test "$(TZ=JST-9 f list | cut -f1,5)" = \
+  $'1\t2001/09/09 10:46 に取得 (3 件)\n2\t2001/09/09 10:46 に失敗: HTTP 503、2100/01/01 09:00 まで待機'
+mv "$work/Feeds/state.txt" "$work/state.txt" && mkdir "$work/Feeds/state.txt"
+f list >"$work/out" 2>"$work/err"
+check "list: a state file that cannot be read" test $? -eq 0 -a "$(cut -f4- "$work/out")" = $'http://a.test/rss\t\nHTTPS://b.test\t' \
+  -a "$(cat "$work/err")" = "ファイル $work/Feeds/state.txt は開けません"
+rmdir "$work/Feeds/state.txt"
 
 # A feed's log: printed as a category's by log --feed, and searched.
 mkdir -p "$work/Feeds"
@@ -53,7 +66,7 @@ OPML
 f import "$work/in.opml" >"$work/out" 2>"$work/err"
 check "import" test $? -eq 0 -a "$(cat "$work/out")" = "2 件のフィードを追加しました (2 件は登録済み、1 件は追加できないため飛ばしました)" \
   -a "$(cat "$work/err")" = "「ftp」は追加できません: URL は http:// か https:// で始めてください"
-check "... enabled, at the end" test "$(f list | tail -n 2)" = $'4\ton\tディー\thttp://d.test/rss\n5\ton\te\thttp://e.test/'
+check "... enabled, at the end" test "$(f list | tail -n 2 | cut -f1-4)" = $'4\ton\tディー\thttp://d.test/rss\n5\ton\te\thttp://e.test/'
 cp "$work/quillet.ini" "$work/before.ini"
 printf '<opml>\n<body><outline text="x" xmlUrl="http://x.test/">\n</opml>\n' >"$work/bad.opml"
 refuse "OPML ファイルが正しくありません (3 行目、8 桁目): Opening and ending tag mismatch: outline line 2 and opml" import "$work/bad.opml"

@@ -135,15 +135,19 @@ TEST(Settings, ValuesAreWrittenInTheirOrderAndReadAsStored) {
   EXPECT_EQ(ReadSettings().behaviour.iePath, b.iePath);
   EXPECT_EQ(test::ReadBytes(SettingsFilePath()).find(longPath), std::string::npos);
 
-  test::WriteBytes(SettingsFilePath(), "[CheckRoute]\n5=0\n6=yes\n[main]\nMaximized=2\n");
+  test::WriteBytes(SettingsFilePath(),
+                   "[CheckRoute]\n5=0\n6=yes\n[main]\nMaximized=2\n[Feeds]\nAtOnce=0x20\n");
+  EXPECT_EQ(ReadSettings().connection.feedsAtOnce, 10);  // within what the dialog offers
   EXPECT_FALSE(ReadSettings().connection.enabled[5]);
   EXPECT_TRUE(ReadSettings().connection.enabled[6]);  // not a number: the default
   EXPECT_TRUE(ReadSettings().geometry.maximized);
   Connection c = ReadSettings().connection;
   c.proxy = {"proxy.example:8080", "me", "pw"};
   c.proxyList = {"a:1\tu1\tp1", "b:2\t\t", "c:3\tu3\tp\t3", "d"};
+  c.feedsAtOnce = 1;
   test::PutConnection(c);
   const Connection back = ReadSettings().connection;
+  EXPECT_EQ(back.feedsAtOnce, 1);
   EXPECT_EQ(back.enabled, c.enabled);
   EXPECT_EQ(JoinProxyEntry(back.proxy), "proxy.example:8080\tme\tpw");
   EXPECT_EQ(back.proxyList, (Strings{"a:1\tu1\tp1", "b:2\t\t", "c:3\tu3\tp\t3", "d\t\t"}));

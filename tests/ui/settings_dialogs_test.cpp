@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 
+#include "core/feeds/feed_state.h"
 #include "core/feeds/opml.h"
 #include "core/sys/autostart.h"
 #include "program_windows.h"
@@ -209,7 +210,11 @@ TEST_F(ConnectionDialogTest, OpeningShowsTheStoredSettingsAndOkAloneWritesWhatIt
           "\r\nProxyCount=2\r\nProxyList0=a:1\r\nProxyListUserName0=u\r\n"
           "ProxyListPassword0=p\tq\r\nProxyList1=b:2\r\nProxyList2=stale\r\n"
           "[Feeds]\r\nCount=1\r\nNextId=5\r\nId0=4\r\nName0=old\r\n"
-          "Url0=http://127.0.0.1/old\r\nEnabled0=0\r\n");
+          "Url0=http://127.0.0.1/old\r\nEnabled0=0\r\nAtOnce=3\r\n");
+  ForceDirectories(DirectoryOf(FeedStateFilePath()));
+  test::WriteBytes(FeedStateFilePath(),
+                   "QuilletFeedState 1\r\nfeed\t4\tresult\tfailed\t"
+                   "1000000000\tHTTP 503\r\nfeed\t5\tfailures\t2\r\n");
   w.Main<QAction>("connectionAction")->trigger();  // from the settings menu
   Control("copyButton")->click();  // no line selected at the opening: nothing happens
   Control("replaceButton")->click();
@@ -260,14 +265,25 @@ TEST_F(ConnectionDialogTest, OpeningShowsTheStoredSettingsAndOkAloneWritesWhatIt
   EXPECT_EQ(
       FeedRows(),
       "+third http://127.0.0.1/3 -renamed http://127.0.0.1/old +ニュース https://127.0.0.1/n.xml ");
+  // The state file's result of the stored feed; none of the added ones, whatever its ids.
+  const test::Texts states = test::Column(Feeds(), 2);
+  ASSERT_EQ(states.size(), 3u);
+  EXPECT_EQ(states[0] + "|" + states[2], "未取得|未取得");
+  EXPECT_TRUE(states[1].ends_with(" に失敗: HTTP 503")) << states[1];
+  auto& atOnce = *Control<QSpinBox>("feedsAtOnceSpin");
+  EXPECT_EQ(atOnce.value(), 3);
+  atOnce.setValue(11);  // beyond what it offers
   ClickOn(0, "feedDeleteButton");
-  OkThenEveryOtherClosing([this] { return State() + " # " + FeedRows(); },
-                          [this] {
-                            Tick(3, false);
-                            SetFields("changed:9", "u", "p");
-                            Control("addButton")->click();
-                            ClickOn(0, "feedDeleteButton");
-                          });
+  OkThenEveryOtherClosing(
+      [&] { return State() + " # " + FeedRows() + atOnce.text().toStdString(); },
+      [&] {
+        Tick(3, false);
+        SetFields("changed:9", "u", "p");
+        Control("addButton")->click();
+        ClickOn(0, "feedDeleteButton");
+        atOnce.setValue(1);
+      });
+  EXPECT_EQ(settings::ReadSettings().connection.feedsAtOnce, 10);
   EXPECT_EQ(
       settings::ReadSettings().feeds.feeds,
       (std::vector<settings::FeedSource>{{4, "renamed", "http://127.0.0.1/old", false},
@@ -290,7 +306,12 @@ TEST_F(ConnectionDialogTest, FeedsComeFromAndGoToOpmlFiles) {
   test::PutFeeds({{0, "old", "http://127.0.0.1/old", false}});
   std::string picked;
   SetFileDialogHookForTesting([&](const QString&) { return QString::fromStdString(picked); });
+  // A state file that cannot be read is named; the list is shown without states.
+  ForceDirectories(FeedStateFilePath());
   w.connectionDialog.show();
+  EXPECT_EQ(test::Column(Feeds(), 2), test::Texts{""});
+  EXPECT_EQ(Control<QLabel>("feedStateProblem")->text().toStdString(),
+            "ファイル " + FeedStateFilePath() + " は開けません");
   const std::string before = Ini();
   test::WriteBytes(w.home.Path("bad.opml"), "<opml>\n<body>");
   test::WriteBytes(w.home.Path("in.opml"),

@@ -2,6 +2,7 @@
 // list read from or written as OPML.
 #include <algorithm>
 #include <cstdio>
+#include <ctime>
 #include <exception>
 #include <optional>
 #include <string>
@@ -12,6 +13,8 @@
 #include "app/cli/terminal.h"
 #include "app/cli/usage.h"
 #include "core/feeds/feed_import.h"
+#include "core/feeds/feed_state.h"
+#include "core/feeds/feed_status.h"
 #include "core/feeds/opml.h"
 #include "core/settings/settings.h"
 #include "core/sys/clock.h"
@@ -57,6 +60,27 @@ int Export(Terminal& terminal) {
   return 0;
 }
 
+// The feed list, each feed with its state; a state file that cannot be read
+// leaves the last column empty and is named.
+int List(Terminal& terminal) {
+  const settings::FeedList list = settings::ReadSettings().feeds;
+  std::optional<FeedStates> states;
+  try {
+    states = ReadFeedStates();
+  } catch (const std::exception& e) {
+    terminal.Message(e.what());
+  }
+  const std::time_t now = Now();
+  for (const settings::FeedSource& feed : list.feeds) {
+    terminal.PrintRow({std::to_string(feed.id), feed.enabled ? "on" : "off", feed.name, feed.url,
+                       states ? FeedStatusText(*states, feed.id, feed.url, now) : ""});
+  }
+  // Entries passed over are named, so a hand-made mistake does not go unseen.
+  for (const std::string& unused : list.unused)
+    terminal.Message(unused);
+  return 0;
+}
+
 }  // namespace
 
 // Prints the feed list, adds, removes, enables or disables one feed, or
@@ -65,16 +89,7 @@ int Feeds(Terminal& terminal, const std::vector<std::string>& operands) {
   const std::string& action = operands[0];
   if (action == "import" && operands.size() == 2) return Import(terminal, operands[1]);
   if (action == "export" && operands.size() == 1) return Export(terminal);
-  if (action == "list" && operands.size() == 1) {
-    const settings::FeedList list = settings::ReadSettings().feeds;
-    for (const settings::FeedSource& feed : list.feeds)
-      terminal.PrintRow(
-          {std::to_string(feed.id), feed.enabled ? "on" : "off", feed.name, feed.url});
-    // Entries passed over are named, so a hand-made mistake does not go unseen.
-    for (const std::string& unused : list.unused)
-      terminal.Message(unused);
-    return 0;
-  }
+  if (action == "list" && operands.size() == 1) return List(terminal);
   const bool add = action == "add" && operands.size() == 3;
   const bool change =
       (action == "remove" || action == "enable" || action == "disable") && operands.size() == 2;

@@ -120,6 +120,8 @@ inline constexpr NumberedKeys<IntKey> kFeedId{{kFeeds, "Id", 0, 1}};
 inline constexpr NumberedKeys<TextKey> kFeedName{{kFeeds, "Name"}};
 inline constexpr NumberedKeys<TextKey> kFeedUrl{{kFeeds, "Url"}};
 inline constexpr NumberedKeys<BoolKey> kFeedEnabled{{kFeeds, "Enabled", true}};
+// How many feeds a run asks at once.
+inline constexpr IntKey kFeedsAtOnce{kFeeds, "AtOnce", 10, 1, 10};
 
 // The watch list, how it matches, and when a run's news is announced.
 inline constexpr NumberedKeys<TextKey> kKeyword{{kWatch, "Keyword"}};

@@ -106,6 +106,8 @@ Settings SettingsFrom(const ProfileValues& v) {
         JoinProxyEntry({ReadValue(v, key::kProxyList[i]), ReadValue(v, key::kProxyListUserName[i]),
                         ReadValue(v, key::kProxyListPassword[i])}));
   }
+  c.feedsAtOnce =
+      std::clamp(ReadValue(v, key::kFeedsAtOnce), key::kFeedsAtOnce.least, key::kFeedsAtOnce.most);
 
   s.feeds = ReadFeedList(v);
   s.watch = ReadWatchSettings(v);
@@ -222,6 +224,8 @@ void MergeConnection(SettingsEdit& edit, const Connection& confirmed, const Conn
     edit.PutIfChangedOrMissing(key::kProxyListUserName[n], entry.userName, before.userName);
     edit.PutIfChangedOrMissing(key::kProxyListPassword[n], entry.password, before.password);
   }
+  // Written only when changed: a file without feeds gets no section for it.
+  edit.PutIfChanged(key::kFeedsAtOnce, confirmed.feedsAtOnce, loaded.feedsAtOnce);
 }
 
 }  // namespace quillet::settings

@@ -76,6 +76,8 @@ struct Connection {
   }();
   Proxy proxy;
   std::vector<std::string> proxyList;  // entries as JoinProxyEntry makes them
+  // Feeds asked at once, within the key's range whatever the file says.
+  int feedsAtOnce = key::kFeedsAtOnce.byDefault;
 };
 
 // Every setting as the file held it at one moment.
