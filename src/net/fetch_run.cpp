@@ -105,6 +105,7 @@ void FetchRun::Start(const settings::Settings& settings) {
   hostsInProgress_.clear();
   shown_.clear();
   settings_ = settings;
+  sourcesAtOnce_ = static_cast<size_t>(std::max(settings.connection.feedsAtOnce, 1));
   ShowStatus(CP932("取得の準備をしています..."));
   // Never from inside Start: its caller may not be ready for the end.
   QMetaObject::invokeMethod(
@@ -226,7 +227,7 @@ bool FetchRun::MayStart(const PlannedSource& planned) const {
 // The first sources in order that may start, up to the limits.
 void FetchRun::StartMore() {
   for (size_t index = merged_; index < planned_.size(); ++index) {
-    if (cancelled_ || inProgress_ >= std::max<size_t>(sourcesAtOnce, 1)) break;
+    if (cancelled_ || inProgress_ >= sourcesAtOnce_) break;
     PlannedSource& planned = planned_[index];
     if (planned.begun || !MayStart(planned)) continue;
     planned.begun = true;
@@ -322,7 +323,7 @@ void FetchRun::Show(size_t index, const SourceProgress& progress) {
 }
 
 bool FetchRun::Together(size_t index) const {
-  return !planned_[index].site && sourcesAtOnce > 1;
+  return !planned_[index].site && sourcesAtOnce_ > 1;
 }
 
 // Feeds that may be in progress together: how many of the run's have ended, the names

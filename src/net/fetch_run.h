@@ -85,10 +85,9 @@ class FetchRun {
   // How long a run waits for another run on the same program folder to end
   // before it gives up with an error; negative: until that run ends or Cancel.
   std::chrono::milliseconds folderWaitLimit{-1};
-  // Sources in progress at once, and at most kSourcesPerHost of them asking
-  // one host. The sites go one after another, in their order, as they always
-  // have; the feeds follow them, together.
-  size_t sourcesAtOnce = 10;
+  // At most kSourcesPerHost feeds in progress asking one host. The sites go
+  // one after another, in their order, as they always have; the feeds follow
+  // them, together, as many at once as the settings say.
   static constexpr size_t kSourcesPerHost = 4;
 
  private:
@@ -125,6 +124,7 @@ class FetchRun {
   std::unique_ptr<QLockFile> folderLock_;
   std::chrono::steady_clock::time_point folderWaitEnd_;
   settings::Settings settings_;
+  size_t sourcesAtOnce_ = 1;
   HeadlineMerge merge_;
   // A source of the run, made when it starts; one is let go once merged.
   struct PlannedSource {

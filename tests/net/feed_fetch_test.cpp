@@ -47,7 +47,8 @@ class FeedFetch : public testing::Test {
  protected:
   FeedFetch() {
     test::PutConnection(test::NoCategories());
-    run.sourcesAtOnce = 1;  // a scripted server answers in the order it is asked
+    // A scripted server answers in the order it is asked.
+    test::PutRawSetting("Feeds", "AtOnce", "1");
   }
   Strings Failures() const {
     Strings utf8;
@@ -214,7 +215,7 @@ TEST_F(FeedFetch, SourcesTogetherReachTheListInSourceOrder) {
   held.Add({{{rss("First"), 0, true}}, true});  // answered once the second feed has ended
   fast.Add(rss("Second"));
   AddFeeds({"First", "Second"}, {&held, &fast});
-  run.sourcesAtOnce = 2;
+  test::PutRawSetting("Feeds", "AtOnce", "2");
   view.onStatus = [&](const std::string& s) {
     if (s == CP932("取得しています (1 / 2 件済み): First")) held.Release();
   };
@@ -236,7 +237,7 @@ TEST_F(FeedFetch, FeedsRunTogetherAtMostFourToAHost) {
     names.push_back(name);
   }
   AddFeeds(names, {&held});
-  run.sourcesAtOnce = 10;
+  test::PutRawSetting("Feeds", "AtOnce", "10");
   // The progress names the feeds in progress and counts those ended.
   Strings statuses;
   view.onStatus = [&](const std::string& s) {
