@@ -274,7 +274,7 @@ TEST_F(FeedFetch, WhatServersSayIsKeptFromRunToRun) {
            "</title><link>l</link></item></channel></rss>";
   };
   const auto empty = [](const std::string& status) {
-    return "HTTP/1.1 " + status + "\r\nContent-Length: 0\r\n\r\n";
+    return "HTTP/1.1 " + status + "\r\nContent-Length: 0\r\nConnection: close\r\n\r\n";
   };
   const std::string validators = "ETag: \"v1\"\r\nLast-Modified: Mon, 07 Dec 2026 10:00:00 GMT\r\n";
   first.Serve("/0", rss(validators, "A1"));
@@ -307,9 +307,13 @@ TEST_F(FeedFetch, WhatServersSayIsKeptFromRunToRun) {
   for (const auto& row : list.rows)
     EXPECT_FALSE(row.item.isNew) << row.headline;
   EXPECT_EQ(test::ReadBytes(home.Path("Feeds/1.log")), log);
-  const Strings requests(first.Requests().begin() + static_cast<long>(asked),
-                         first.Requests().end());
-  ASSERT_EQ(requests.size(), 2u);  // the gone feed is off
+  // One entry a connection: Qt may open one it does not use, and sends a
+  // request again on a new one when the server closed the one it chose.
+  Strings requests;
+  std::copy_if(first.Requests().begin() + static_cast<long>(asked), first.Requests().end(),
+               std::back_inserter(requests), [](const std::string& r) { return !r.empty(); });
+  requests.erase(std::unique(requests.begin(), requests.end()), requests.end());
+  ASSERT_EQ(requests.size(), 2u) << testing::PrintToString(requests);  // the gone feed is off
   EXPECT_TRUE(requests[0].starts_with("GET /0 ")) << requests[0];
   EXPECT_NE(requests[0].find("\r\nIf-None-Match: \"v1\"\r\n"), std::string::npos);
   EXPECT_NE(requests[0].find("\r\nIf-Modified-Since: Mon, 07 Dec 2026 10:00:00 GMT\r\n"),
