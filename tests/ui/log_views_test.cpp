@@ -60,13 +60,6 @@ TEST_F(LogTabTest, ACategoryOrAFeedListsItsLogInFileOrderAndReloadsWhenTheTabIsS
   tree.setCurrentItem(node->child(1));
   EXPECT_EQ(Column(list, 0), (Texts{"2026/02/02", "2026/02/01"}));
   EXPECT_EQ(Column(list, 1), (Texts{"新しい abc", "古い"}));
-  // The log search takes the feeds' logs too.
-  auto* search = new LogSearchWindow(&w.mainWindow);
-  search->show();
-  Find<QLineEdit>(*search, "keywordEdit")->setText(QStringLiteral("abc"));
-  Find<QPushButton>(*search, "searchButton")->click();
-  ASSERT_TRUE(test::SpinUntil([&] { return !search->Searching(); }));
-  EXPECT_EQ(Column(*Find<ReportView>(*search, "resultList"), 0), Texts{"ベータ"});
   // The dialog's OK rebuilds the nodes, keeping the selected feed while it lasts.
   auto& feedList = *Find<QTreeWidget>(w.connectionDialog, "feedList");
   for (const int left : {1, 0}) {
