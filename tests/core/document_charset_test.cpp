@@ -31,17 +31,11 @@ void ExpectDecodes(const Case& c) {
   EXPECT_EQ(decoded.charset, c.charset);
 }
 
-std::string Repeated(const std::string& text, int times) {
-  std::string result;
-  for (int i = 0; i < times; ++i)
-    result += text;
-  return result;
-}
-
 const std::string kDeclaredSjis = "<?xml version='1.0' encoding='Shift_JIS'?>";
 const std::string kDeclaredEuc = "<?xml version=\"1.0\" encoding = \"euc-jp\" ?>";
 
 TEST(DocumentCharset, WeighsTheEvidenceInOrder) {
+  // clang-format off
   const Case cases[] = {
       // A byte order mark beats the HTTP charset and the declaration, and goes.
       {"\xEF\xBB\xBF" + kDeclaredSjis + "\xE6\x97\xA5", "EUC-JP", kDeclaredSjis + "日", "UTF-8"},
@@ -58,22 +52,22 @@ TEST(DocumentCharset, WeighsTheEvidenceInOrder) {
       {kDeclaredEuc + "\xC6\xFC", "", kDeclaredEuc + "日", "EUC-JP"},
       // Names no decoder knows, or that are no names, are passed over.
       {kDeclaredEuc + "\xC6\xFC", "x-unknown", kDeclaredEuc + "日", "EUC-JP"},
-      {"<?xml version='1.0' encoding='x-bogus'?>\xE6\x97\xA5", "",
-       "<?xml version='1.0' encoding='x-bogus'?>日", "UTF-8"},
+      {"<?xml version='1.0' encoding='x-bogus'?>\xE6\x97\xA5", "", "<?xml version='1.0' encoding='x-bogus'?>日", "UTF-8"},
       // A document whose "<?xml" reads in ASCII is not in UTF-16.
-      {"<?xml version='1.0' encoding='UTF-16'?>\xE6\x97\xA5", "",
-       "<?xml version='1.0' encoding='UTF-16'?>日", "UTF-8"},
+      {"<?xml version='1.0' encoding='UTF-16'?>\xE6\x97\xA5", "", "<?xml version='1.0' encoding='UTF-16'?>日", "UTF-8"},
       {kDeclaredEuc + "\xC6\xFC", "utf-16", kDeclaredEuc + "日", "EUC-JP"},
       // Without evidence, UTF-8.
       {"<rss>\xE6\x97\xA5", "", "<rss>日", "UTF-8"},
       // Names outside the browsers' labels go to iconv as written.
       {"+ZeVnLIqe-", "utf-7", "日本語", "UTF-7"},
   };
+  // clang-format on
   for (const Case& c : cases)
     ExpectDecodes(c);
 }
 
 TEST(DocumentCharset, DecodesEachFamilyAsBrowsersDo) {
+  // clang-format off
   const Case cases[] = {
       // ISO-8859-1 and US-ASCII are windows-1252, which has the euro sign.
       {"Le caf\xE9 co\xFBte 3 \x80", "iso-8859-1", "Le café coûte 3 €", "windows-1252"},
@@ -89,22 +83,18 @@ TEST(DocumentCharset, DecodesEachFamilyAsBrowsersDo) {
       {"\x2C\x67\x00\x00"s, "utf-32le", "本", "UTF-32LE"},
       // The Japanese codes with the NEC row 13, CP932's wave dash, the IBM
       // extensions, half-width katakana and a 0x5C trail byte.
-      {"\x93\xFA\x96\x7B\x8C\xEA\x82\xCC\x8C\xA9\x8F\x6F\x82\xB5 \x83\x5C\x95\x5C \x87\x40 "
-       "\x81\x60 "
-       "\xFA\x40 \xB1",
-       "windows-31j", "日本語の見出し ソ表 ① ～ ⅰ ｱ", "Shift_JIS"},
-      {"\xC6\xFC\xCB\xDC\xB8\xEC \xA5\xBD\xC9\xBD \xAD\xA1 \xA1\xC1 \xF9\xA1 \xFC\xF1 \x8F\xB0\xA1 "
-       "\x8E\xB1",
-       "EUC-JP", "日本語 ソ表 ① ～ 纊 ⅰ 丂 ｱ", "EUC-JP"},
+      {"\x93\xFA\x96\x7B\x8C\xEA\x82\xCC\x8C\xA9\x8F\x6F\x82\xB5 \x83\x5C\x95\x5C \x87\x40 \x81\x60 \xFA\x40 \xB1", "windows-31j", "日本語の見出し ソ表 ① ～ ⅰ ｱ", "Shift_JIS"},
+      {"\xC6\xFC\xCB\xDC\xB8\xEC \xA5\xBD\xC9\xBD \xAD\xA1 \xA1\xC1 \xF9\xA1 \xFC\xF1 \x8F\xB0\xA1 \x8E\xB1", "EUC-JP", "日本語 ソ表 ① ～ 纊 ⅰ 丂 ｱ", "EUC-JP"},
       {"\x1B$B\x46\x7C\x4B\x5C\x38\x6C\x1B(B \x1B$@\x2D\x21\x21\x41\x1B(J \\ \x1B(I\x31\x1B(Ba",
        "csISO2022JP", "日本語 ①～ \\ ｱa", "ISO-2022-JP"},
       // A pair ending in F9 is no lead byte of row 89; line ends pass inside a
       // JIS X 0208 run.
       {"\xB0\xF9\xA1\xA2", "euc-jp", "姻、", "EUC-JP"},
       {"\x1B$B\x46\x7C\r\n\x4B\x5C", "iso-2022-jp", "日\r\n本", "ISO-2022-JP"},
-      // Texts that grow threefold.
-      {std::string(20, '\x80'), "windows-1252", Repeated("€", 20), "windows-1252"},
+      // Texts that grow threefold, past the first buffer.
+      {std::string(20, '\x80'), "windows-1252", "€€€€€€€€€€€€€€€€€€€€", "windows-1252"},
   };
+  // clang-format on
   for (const Case& c : cases)
     ExpectDecodes(c);
 }
@@ -130,43 +120,35 @@ TEST(DocumentCharset, JapaneseCodesReadAsThroughShiftJis) {
 }
 
 TEST(DocumentCharset, InvalidBytesBecomeReplacementCharacters) {
+  // clang-format off
   const Case cases[] = {
-      {"a\xFF"
-       "b\xC3(",
-       "", "a�b�(", "UTF-8"},
+      {"a\xFF" "b\xC3(", "", "a�b�(", "UTF-8"},
       {"a\xE6\x97", "", "a�", "UTF-8"},  // cut off at the end
       // Beyond U+10FFFF, which iconv lets through.
-      {"\xF4\x8F\xBF\xBF\xF4\x90\x80\x80\xE6\x97\xA5\xFB\x97\x96\x99\x92", "", "\U0010FFFF�日�",
-       "UTF-8"},
+      {"\xF4\x8F\xBF\xBF\xF4\x90\x80\x80\xE6\x97\xA5\xFB\x97\x96\x99\x92", "", "\U0010FFFF�日�", "UTF-8"},
       // UTF-16 goes on in step after an invalid code unit.
-      {"A\x00\x00\xDC"
-       "B\x00"
-       "C"s,
-       "utf-16le", "A�B�", "UTF-16LE"},
+      {"A\x00\x00\xDC" "B\x00" "C"s, "utf-16le", "A�B�", "UTF-16LE"},
       {"\x93\xFA\x81\x20\x93", "shift_jis", "日� �", "Shift_JIS"},
       {"\xC6\xFC\xFF\xF5\xA1\x8F\xFE\xFE\xC6", "euc-jp", "日����", "EUC-JP"},  // user-defined too
-      {"\x1B$B\x46\x7C\x46\x1B(B\x1B$(Dx\x1B(I\x60\x1B(B\xC6\xFC", "iso-2022-jp", "日��$(Dx���",
-       "ISO-2022-JP"},
-      {"\x1B$)C\x0E\x30\x21\x80\x30\x21\x0F!", "iso-2022-kr", "가�가!",
-       "ISO-2022-KR"},  // still shifted
+      {"\x1B$B\x46\x7C\x46\x1B(B\x1B$(Dx\x1B(I\x60\x1B(B\xC6\xFC", "iso-2022-jp", "日��$(Dx���", "ISO-2022-JP"},
+      {"\x1B$)C\x0E\x30\x21\x80\x30\x21\x0F!", "iso-2022-kr", "가�가!", "ISO-2022-KR"},  // still shifted
   };
+  // clang-format on
   for (const Case& c : cases)
     ExpectDecodes(c);
 }
 
 TEST(DocumentCharset, ContentTypeCharset) {
+  // clang-format off
   const std::pair<std::string, std::string> cases[] = {
-      {"text/xml; charset=Shift_JIS", "Shift_JIS"},
-      {"text/xml;charset=\"EUC-JP\"", "EUC-JP"},
-      {"text/xml; charset= \"EUC-JP\" ", "EUC-JP"},
-      {"application/rss+xml", ""},
-      {"text/xml; charset=; charset=utf-8", "utf-8"},  // an empty value does not count
-      {"text/xml; charset=\"\"; charset=utf-8", ""},
-      {"", ""},
-      {"text/xml; q=\"a;charset=x\"; charset=big5", "big5"},
-      {"text/xml; charset=\"a\\\"b\"; x=1", "a\"b"},
+      {"text/xml; charset=Shift_JIS", "Shift_JIS"}, {"text/xml;charset=\"EUC-JP\"", "EUC-JP"},
+      {"text/xml; charset= \"EUC-JP\" ", "EUC-JP"}, {"application/rss+xml", ""}, {"", ""},
+      // An empty value does not count; a quoted empty one does.
+      {"text/xml; charset=; charset=utf-8", "utf-8"}, {"text/xml; charset=\"\"; charset=utf-8", ""},
+      {"text/xml; q=\"a;charset=x\"; charset=big5", "big5"}, {"text/xml; charset=\"a\\\"b\"; x=1", "a\"b"},
       {"text/xml; xcharset=1; charsetx=2; charset", ""},
   };
+  // clang-format on
   for (const auto& [contentType, charset] : cases)
     EXPECT_EQ(ContentTypeCharset(contentType), charset) << contentType;
 }

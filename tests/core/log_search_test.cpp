@@ -33,12 +33,12 @@ size_t Below(std::mt19937& rng, size_t n) {
 // ASCII, half-width kana, double-byte characters with letter, sign or lead trail bytes,
 // full-width forms, field and line ends; now and then a lone lead byte or a NUL.
 std::string RandomLog(std::mt19937& rng, int site, size_t pieces) {
+  // clang-format off
   static const std::vector<std::string> kPieces = {
-      "a",        "A",        "b",        "B",        "z",    "Z",        " ",        "\\",
-      "1",        "<",        "-",        "\xB1",     "\xDE", "\x83\x41", "\x83\x61", "\x83\x5C",
-      "\x95\x5C", "\x82\xA0", "\x83\x83", "\x8E\xF1", "aB",   "\x83\x60", "\x82\x60", "\x82\x81",
-      "\x81\x5F", "\x81\x4D", "\x81\x40", "\xB6",     "\xDF", "\x83\x4A", "\x83\x4B", "`",
-      "\t",       "\t",       "\r\n",     "\r\n",     "\r",   "\n"};
+      "a", "A", "b", "B", "z", "Z", " ", "\\", "1", "<", "-", "\xB1", "\xDE", "\x83\x41", "\x83\x61", "\x83\x5C",
+      "\x95\x5C", "\x82\xA0", "\x83\x83", "\x8E\xF1", "aB", "\x83\x60", "\x82\x60", "\x82\x81", "\x81\x5F",
+      "\x81\x4D", "\x81\x40", "\xB6", "\xDF", "\x83\x4A", "\x83\x4B", "`", "\t", "\t", "\r\n", "\r\n", "\r", "\n"};
+  // clang-format on
   const Site& s = Sites()[static_cast<size_t>(site)];
   std::string log;
   for (size_t i = 0; i < pieces; ++i) {
@@ -65,18 +65,16 @@ std::string RandomKeyword(std::mt19937& rng, const std::vector<std::string>& log
   const std::string& log = logs[Below(rng, logs.size())];
   if (log.empty() || Below(rng, 20) == 0) return "";
   std::string keyword = log.substr(Below(rng, log.size()), 1 + Below(rng, 5));
-  for (char& c : keyword) {
+  for (char& c : keyword)
     if (((c | 0x20) >= 'a' && (c | 0x20) <= 'z') && Below(rng, 2) == 0) c ^= 0x20;
-  }
   return keyword;
 }
 
 std::vector<std::string> Texts(const std::vector<SearchRow>& rows) {
   std::vector<std::string> out;
-  for (const SearchRow& r : rows) {
+  for (const SearchRow& r : rows)
     out.push_back(std::to_string(r.site) + "|" + r.siteLabel + "|" + r.genre + "|" +
                   r.item.headline + "|" + r.item.url + "|" + r.item.date);
-  }
   return out;
 }
 
