@@ -7,6 +7,7 @@
 
 #include <algorithm>
 
+#include "core/feeds/feed_answer.h"
 #include "core/sites/catalogue.h"
 #include "core/sys/file_system.h"
 #include "core/sys/program_dir.h"
@@ -14,7 +15,6 @@
 #include "net/feed_fetch.h"
 #include "net/feed_network.h"
 #include "net/site_fetch.h"
-#include "net/url.h"
 
 namespace quillet {
 namespace {
@@ -44,15 +44,6 @@ void RemoveOwnerlessLock(QLockFile& lock) {
 // The sources of a run: the sites with a patrolled category, in their order,
 // then the enabled feeds in the list's. Each is made when it starts, so that
 // a long feed list costs nothing before its turn.
-// The host a feed's URL names, folded, or "" when it names none.
-std::string HostOf(const std::string& url) {
-  std::string host = ParseUrl(url).host;
-  std::transform(host.begin(), host.end(), host.begin(), [](char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-  });
-  return host;
-}
-
 template <typename Planned, typename MakeFeed>
 std::vector<Planned> PlannedSources(const settings::Settings& settings, MakeFeed makeFeed) {
   std::vector<Planned> planned;
@@ -69,8 +60,8 @@ std::vector<Planned> PlannedSources(const settings::Settings& settings, MakeFeed
   }
   for (const settings::FeedSource& feed : settings.feeds.feeds) {
     if (feed.enabled) {
-      planned.push_back(
-          {[&feed, makeFeed] { return makeFeed(feed); }, false, HostOf(feed.url), &feed, false});
+      planned.push_back({[&feed, makeFeed] { return makeFeed(feed); }, false, RequestHost(feed.url),
+                         &feed, false});
     }
   }
   return planned;

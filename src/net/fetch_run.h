@@ -130,7 +130,7 @@ class FetchRun {
   struct PlannedSource {
     std::function<std::unique_ptr<Source>()> make;
     bool site = false;
-    std::string host;  // of a feed, folded to lower case, for the per-host limit
+    std::string host;  // of a feed, as RequestHost names it, for the per-host limit
     const settings::FeedSource* feed = nullptr;
     bool begun = false;
   };
