@@ -8,12 +8,14 @@
 #include <algorithm>
 
 #include "core/feeds/feed_answer.h"
+#include "core/pages/page_store.h"
 #include "core/sites/catalogue.h"
 #include "core/sys/file_system.h"
 #include "core/sys/program_dir.h"
 #include "core/text/text_codec.h"
 #include "net/feed_fetch.h"
 #include "net/feed_network.h"
+#include "net/page_fetch.h"
 #include "net/site_fetch.h"
 
 namespace quillet {
@@ -42,10 +44,12 @@ void RemoveOwnerlessLock(QLockFile& lock) {
 }
 
 // The sources of a run: the sites with a patrolled category, in their order,
-// then the enabled feeds in the list's. Each is made when it starts, so that
-// a long feed list costs nothing before its turn.
-template <typename Planned, typename MakeFeed>
-std::vector<Planned> PlannedSources(const settings::Settings& settings, MakeFeed makeFeed) {
+// then the enabled pages with a section, then the enabled feeds, each in
+// their list's order. Each is made when it starts, so that a long list costs
+// nothing before its turn.
+template <typename Planned, typename MakeFeed, typename MakePage>
+std::vector<Planned> PlannedSources(const settings::Settings& settings, const PageList& pages,
+                                    MakeFeed makeFeed, MakePage makePage) {
   std::vector<Planned> planned;
   const settings::Connection& connection = settings.connection;
   for (const Site& site : Sites()) {
@@ -56,15 +60,37 @@ std::vector<Planned> PlannedSources(const settings::Settings& settings, MakeFeed
            true,
            {},
            nullptr,
+           nullptr,
            false});
+  }
+  for (const PageSource& page : pages.pages) {
+    if (page.enabled && !page.sections.empty()) {
+      planned.push_back({[&page, makePage] { return makePage(page); }, false, RequestHost(page.url),
+                         nullptr, &page, false});
+    }
   }
   for (const settings::FeedSource& feed : settings.feeds.feeds) {
     if (feed.enabled) {
       planned.push_back({[&feed, makeFeed] { return makeFeed(feed); }, false, RequestHost(feed.url),
-                         &feed, false});
+                         &feed, nullptr, false});
     }
   }
   return planned;
+}
+
+bool NoHeadline(const std::vector<HeadlineItem>& items) {
+  return std::none_of(items.begin(), items.end(),
+                      [](const HeadlineItem& item) { return !item.headline.empty(); });
+}
+
+// Why a site or a page that came gave no headline, and what the user can do.
+std::string NoHeadlineText(const std::string& name, SourceKind kind) {
+  return name + CP932(": 見出しが見つかりません（ページの作りが変わったのかもしれません）。") +
+         (kind == SourceKind::kSite
+              ? CP932("サイトのフィードを探すか (接続設定のフィード、quillet-cli feeds find "
+                      "URL)、ページとして切り出し方を書いてください")
+              : CP932("ページのフィードを探すか (接続設定のフィード、quillet-cli feeds find "
+                      "URL)、切り出し方を「試す」で確かめてください"));
 }
 
 }  // namespace
@@ -155,8 +181,15 @@ void FetchRun::StartSources() {
   } catch (const QuilletError& e) {
     warnings_.push_back(e.what());  // every feed is asked for as if new
   }
+  pages_ = {};
+  try {
+    pages_ = ReadPages();
+  } catch (const QuilletError& e) {
+    warnings_.push_back(e.what());  // no page is patrolled
+  }
   planned_ = PlannedSources<PlannedSource>(
-      settings_, [this](const settings::FeedSource& feed) { return MakeFeed(feed); });
+      settings_, pages_, [this](const settings::FeedSource& feed) { return MakeFeed(feed); },
+      [this](const PageSource& page) { return MakePage(page); });
   sitesLeft_ = static_cast<size_t>(
       std::count_if(planned_.begin(), planned_.end(), [](const auto& p) { return p.site; }));
   outcomes_.assign(planned_.size(), std::nullopt);
@@ -173,7 +206,23 @@ std::unique_ptr<Source> FetchRun::MakeFeed(const settings::FeedSource& feed) {
       std::time(nullptr));
 }
 
+std::unique_ptr<Source> FetchRun::MakePage(const PageSource& page) {
+  // Kept with the feeds' state, under the page's id made negative.
+  const auto state = feedStates_.feeds.find(-page.id);
+  return std::make_unique<PageFetch>(
+      page, *feedNetwork_, RequestFor(feedStates_, -page.id, page.url),
+      state == feedStates_.feeds.end() ? std::vector<FeedItem>{} : state->second.rows,
+      std::time(nullptr));
+}
+
 void FetchRun::LearnFromAnswer(size_t index, SourceOutcome& outcome) {
+  if (const PageSource* page = planned_[index].page; page && outcome.feedAnswer) {
+    // A page's URL stays as the user wrote it, whatever its answers.
+    RecordAnswer(feedStates_, -page->id, *outcome.feedAnswer, std::time(nullptr));
+    learnt_.feeds[-page->id] = feedStates_.feeds[-page->id];
+    learnt_.hosts = feedStates_.hosts;
+    return;
+  }
   const settings::FeedSource* feed = planned_[index].feed;
   if (!feed || !outcome.feedAnswer) return;
   const AnswerEffects effects =
@@ -275,6 +324,8 @@ void FetchRun::MergeEnded() {
     switch (outcome.kind) {
       case SourceOutcome::Kind::kItems:
         if (!outcome.warning.empty()) warnings_.push_back(std::move(outcome.warning));
+        if (kind != SourceKind::kFeed && !outcome.unchanged && NoHeadline(outcome.items))
+          failures_.push_back(NoHeadlineText(name, kind));
         try {
           if (outcome.unchanged) {
             merge_.ShowAgain(outcome.items, list_);

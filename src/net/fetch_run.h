@@ -1,5 +1,5 @@
 // The fetch run: the enabled sites in their order, then the user's enabled
-// feeds in theirs, each a Source. It never waits: downloads run on the event
+// pages and feeds in theirs, each a Source. It never waits: downloads run on the event
 // loop, cutting and parsing on threads of their own, and each source's items
 // are merged, and reach the list, in source order whatever order the sources
 // end in. One run at a time per program folder: a run holds the folder's lock
@@ -22,6 +22,7 @@
 #include "core/feeds/feed_state.h"
 #include "core/headlines/headline_merge.h"
 #include "core/headlines/headline_sink.h"
+#include "core/pages/page_list.h"
 #include "core/settings/settings.h"
 #include "core/sys/error.h"
 #include "net/source.h"
@@ -64,9 +65,10 @@ class FetchRun {
   RunOutcome Outcome() const { return outcome_; }  // of the last run
   // The error that ended the last run (kFailed), for the top-level error display.
   const std::optional<QuilletError>& Error() const { return error_; }
-  // The sites and feeds of the last run that failed, one message each that
-  // begins with the source's name (CP932). A failed page or feed never ends
-  // the run; a failed size probe does, with such a message as its error.
+  // The sites, pages and feeds of the last run that failed, one message each
+  // that begins with the source's name (CP932), and the sites and pages that
+  // came but gave no headline. A failed page or feed never ends the run; a
+  // failed size probe does, with such a message as its error.
   const std::vector<std::string>& Failures() const { return failures_; }
   // The sources read in spite of faults, such as a feed's mended XML: the
   // source's name, then what was wrong.
@@ -95,6 +97,7 @@ class FetchRun {
   void PollProgramFolder();
   void StartSources();
   std::unique_ptr<Source> MakeFeed(const settings::FeedSource& feed);
+  std::unique_ptr<Source> MakePage(const PageSource& page);
   // Keeps what the feed's answer taught: its state, the feed list's changes.
   void LearnFromAnswer(size_t index, SourceOutcome& outcome);
   // Writes what the run learnt of its feeds; what cannot be written is a warning.
@@ -124,6 +127,7 @@ class FetchRun {
   std::unique_ptr<QLockFile> folderLock_;
   std::chrono::steady_clock::time_point folderWaitEnd_;
   settings::Settings settings_;
+  PageList pages_;  // as the run read them
   size_t sourcesAtOnce_ = 1;
   HeadlineMerge merge_;
   // A source of the run, made when it starts; one is let go once merged.
@@ -132,6 +136,7 @@ class FetchRun {
     bool site = false;
     std::string host;  // of a feed, as RequestHost names it, for the per-host limit
     const settings::FeedSource* feed = nullptr;
+    const PageSource* page = nullptr;
     bool begun = false;
   };
   bool MayStart(const PlannedSource& planned) const;

@@ -41,8 +41,10 @@ const std::string& CredentialsHint() {
   return CP932("。接続設定のプロキシのユーザー名とパスワードを確かめてください");
 }
 
-// Where a feed's own address may be at fault, the user can check it.
+// Where a feed's or a page's own address may be at fault, the user can check it.
 const std::string& AddressHint(SourceKind kind) {
+  if (kind == SourceKind::kPage)
+    return CP932("。ページの URL と、接続設定のプロキシを確かめてください");
   return kind == SourceKind::kFeed
              ? CP932("。フィードの URL と、接続設定のプロキシを確かめてください")
              : ProxyHint();
@@ -69,7 +71,9 @@ std::string StatusText(const DownloadProblem& download, SourceKind kind) {
            CP932("。しばらくしてから取得し直してください");
   }
   if (code >= 400) return CP932("サーバーが要求を断りました") + Status(code) + AddressHint(kind);
-  // A feed's answer of another status (3xx without Location, 1xx).
+  // A feed's or a page's answer of another status (3xx without Location, 1xx).
+  if (kind == SourceKind::kPage)
+    return CP932("サーバーの答えにページがありません") + Status(code) + AddressHint(kind);
   return CP932("サーバーの答えにフィードがありません") + Status(code) + AddressHint(kind);
 }
 

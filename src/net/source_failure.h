@@ -14,7 +14,7 @@ namespace quillet {
 
 class HttpClient;
 
-enum class SourceKind { kSite, kFeed };
+enum class SourceKind { kSite, kFeed, kPage };
 
 // "name: explanation。詳細: reason" (CP932); `explanation` is one or more
 // Japanese sentences without their last "。".

@@ -1,5 +1,8 @@
 // quillet-cli feeds: the feed list printed, one feed added or changed, or the
 // list read from or written as OPML.
+#include <QCoreApplication>
+#include <QNetworkAccessManager>
+
 #include <algorithm>
 #include <cstdio>
 #include <ctime>
@@ -16,9 +19,13 @@
 #include "core/feeds/feed_state.h"
 #include "core/feeds/feed_status.h"
 #include "core/feeds/opml.h"
+#include "core/pages/page_document.h"
+#include "core/pages/page_list.h"
 #include "core/settings/settings.h"
 #include "core/sys/clock.h"
 #include "core/text/text_codec.h"
+#include "net/feed_network.h"
+#include "net/page_trial.h"
 
 namespace quillet {
 namespace {
@@ -81,12 +88,37 @@ int List(Terminal& terminal) {
   return 0;
 }
 
+// The feeds the page at `url` announces: name TAB URL each, as feeds add
+// takes them; none is told on stderr, exit 1.
+int Find(Terminal& terminal, const std::string& urlText, int argc, char** argv) {
+  PageSource page;
+  page.name = page.url = terminal.In(urlText);
+  if (auto problem = settings::FeedUrlProblem(page.url)) {
+    terminal.Message(*problem);
+    return 1;
+  }
+  QCoreApplication app(argc, argv);
+  QNetworkAccessManager network;
+  UseProxy(network, settings::ReadSettings().connection.proxy);
+  const PageTrialResult result = PageTrial(network).Run(page);
+  if (!result.failure.empty()) {
+    terminal.Message(result.failure);
+    return 1;
+  }
+  for (const AnnouncedFeed& feed : result.feeds)
+    terminal.PrintRow({feed.title.empty() ? feed.url : feed.title, feed.url});
+  if (!result.feeds.empty()) return 0;
+  terminal.Message(page.url + CP932(" はフィードを知らせていません"));
+  return 1;
+}
+
 }  // namespace
 
 // Prints the feed list, adds, removes, enables or disables one feed, or
 // reads or writes the list as OPML.
-int Feeds(Terminal& terminal, const std::vector<std::string>& operands) {
+int Feeds(Terminal& terminal, const std::vector<std::string>& operands, int argc, char** argv) {
   const std::string& action = operands[0];
+  if (action == "find" && operands.size() == 2) return Find(terminal, operands[1], argc, argv);
   if (action == "import" && operands.size() == 2) return Import(terminal, operands[1]);
   if (action == "export" && operands.size() == 1) return Export(terminal);
   if (action == "list" && operands.size() == 1) return List(terminal);
@@ -95,7 +127,8 @@ int Feeds(Terminal& terminal, const std::vector<std::string>& operands) {
       (action == "remove" || action == "enable" || action == "disable") && operands.size() == 2;
   if (!add && !change) {
     return Usage(
-        "feeds: list, add NAME URL, remove ID, enable ID, disable ID, import FILE or export");
+        "feeds: list, add NAME URL, remove ID, enable ID, disable ID, import FILE, export or "
+        "find URL");
   }
   settings::FeedSource added;
   if (add) {

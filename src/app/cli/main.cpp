@@ -13,6 +13,7 @@
 #include "app/cli/terminal.h"
 #include "app/cli/usage.h"
 #include "core/log/log_search.h"
+#include "core/pages/page_list.h"
 #include "core/sys/file_system.h"
 #include "core/sys/program_dir.h"
 
@@ -38,17 +39,39 @@ int main(int argc, char** argv) {
   bool watchOnly = false;
   SearchOptions searchOptions;
   std::optional<std::string> feedId;
+  std::optional<std::string> pageId;
+  std::optional<PageSection> cutRule;  // pages cut's options
   for (int i = 2; i < argc; ++i) {
     const std::string arg = argv[i];
     if (arg == "--new" || arg == "--watch") {
       (arg == "--new" ? newOnly : watchOnly) = true;
     } else if (arg == "--fold-width") {
       searchOptions.foldWidth = true;
-    } else if (arg == "--home" || arg == "--encoding" || arg == "--wait" || arg == "--feed") {
+    } else if (arg == "--from" || arg == "--to" || arg == "--xpath" || arg == "--css" ||
+               arg == "--links" || arg == "--min-length") {
+      // The value is taken as it is, even when it begins with "-".
       if (i + 1 >= argc) return Usage((arg + " needs a value").c_str());
       const std::string value = argv[++i];
-      if (arg == "--feed") {
-        feedId = value;
+      PageSection& rule = cutRule ? *cutRule : cutRule.emplace();
+      if (arg == "--min-length") {
+        char* end = nullptr;
+        const long length = std::strtol(value.c_str(), &end, 10);
+        if (value.empty() || *end != '\0' || length < 0 || length > kPageMinLengthMax)
+          return Usage("--min-length needs a number from 0 to 1000");
+        rule.minLength = static_cast<int>(length);
+      } else {
+        (arg == "--from"    ? rule.from
+         : arg == "--to"    ? rule.to
+         : arg == "--xpath" ? rule.xpath
+         : arg == "--css"   ? rule.css
+                            : rule.links) = value;
+      }
+    } else if (arg == "--home" || arg == "--encoding" || arg == "--wait" || arg == "--feed" ||
+               arg == "--page") {
+      if (i + 1 >= argc) return Usage((arg + " needs a value").c_str());
+      const std::string value = argv[++i];
+      if (arg == "--feed" || arg == "--page") {
+        (arg == "--feed" ? feedId : pageId) = value;
       } else if (arg == "--wait") {
         char* end = nullptr;
         const long seconds = std::strtol(value.c_str(), &end, 10);
@@ -75,12 +98,15 @@ int main(int argc, char** argv) {
     }
   }
   if (command != "fetch" && command != "search" && command != "log" && command != "watch" &&
-      command != "feeds") {
+      command != "feeds" && command != "pages") {
     return Usage(("unknown command: " + command).c_str());
   }
   if ((newOnly || watchOnly) && command != "fetch") return Usage("--new and --watch are for fetch");
   if (searchOptions.foldWidth && command != "search") return Usage("--fold-width is for search");
-  if (feedId && command != "log") return Usage("--feed is for log");
+  if ((feedId || pageId) && command != "log") return Usage("--feed and --page are for log");
+  if (feedId && pageId) return Usage("log: --feed or --page, not both");
+  if (cutRule && command != "pages")
+    return Usage("--from, --to, --xpath, --css, --links and --min-length are for pages cut");
   // A folder that is not there would read as empty settings and no logs.
   if (const std::string home = ChosenHome(); !home.empty() && !DirectoryExists(home))
     return Usage(("no such folder: " + home).c_str());
@@ -90,8 +116,10 @@ int main(int argc, char** argv) {
   if (command == "search" && operands.size() == 1)
     return Search(terminal, terminal.In(operands[0]), searchOptions);
   if (command == "log" && operands.size() == (feedId ? 0u : 1u))
-    return Log(terminal, feedId ? "" : operands[0], feedId);
+    return Log(terminal, feedId ? "" : operands[0], feedId, pageId);
   if (command == "watch" && !operands.empty()) return Watch(terminal, operands);
-  if (command == "feeds" && !operands.empty()) return Feeds(terminal, operands);
+  if (command == "feeds" && !operands.empty()) return Feeds(terminal, operands, argc, argv);
+  if (command == "pages" && !operands.empty())
+    return Pages(terminal, operands, cutRule, argc, argv);
   return Usage(("wrong arguments for " + command).c_str());
 }

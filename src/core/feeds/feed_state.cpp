@@ -4,6 +4,7 @@
 #include <charconv>
 #include <optional>
 
+#include "core/pages/page_store.h"
 #include "core/settings/settings.h"
 #include "core/sys/error.h"
 #include "core/sys/file_system.h"
@@ -79,26 +80,27 @@ void AppendLine(std::string& out, std::initializer_list<std::string_view> fields
 }
 
 void AppendFeed(std::string& out, int id, const FeedState& s) {
-  const std::string n = std::to_string(id);
-  if (!s.url.empty()) AppendLine(out, {"feed", n, "url", s.url});
-  if (!s.etag.empty()) AppendLine(out, {"feed", n, "etag", s.etag});
-  if (!s.lastModified.empty()) AppendLine(out, {"feed", n, "modified", s.lastModified});
+  // A page's state is kept under its id made negative, and written as its own.
+  const std::string_view kind = id < 0 ? "page" : "feed";
+  const std::string n = std::to_string(id < 0 ? -id : id);
+  if (!s.url.empty()) AppendLine(out, {kind, n, "url", s.url});
+  if (!s.etag.empty()) AppendLine(out, {kind, n, "etag", s.etag});
+  if (!s.lastModified.empty()) AppendLine(out, {kind, n, "modified", s.lastModified});
   if (s.last.kind != FeedResultKind::kNone) {
     const std::string detail =
         s.last.kind == FeedResultKind::kFailed ? s.last.error : std::to_string(s.last.itemCount);
-    AppendLine(out, {"feed", n, "result", WordOf(kResultWords, s.last.kind),
+    AppendLine(out, {kind, n, "result", WordOf(kResultWords, s.last.kind),
                      std::to_string(s.last.at), detail});
   }
-  if (s.failures > 0) AppendLine(out, {"feed", n, "failures", std::to_string(s.failures)});
+  if (s.failures > 0) AppendLine(out, {kind, n, "failures", std::to_string(s.failures)});
   if (s.notBefore > 0) {
     AppendLine(out,
-               {"feed", n, "wait", std::to_string(s.notBefore), WordOf(kWaitWords, s.waitReason)});
+               {kind, n, "wait", std::to_string(s.notBefore), WordOf(kWaitWords, s.waitReason)});
   }
-  if (!s.movedTo.empty()) AppendLine(out, {"feed", n, "moved", s.movedFrom, s.movedTo});
-  if (!s.tookFrom.empty())
-    AppendLine(out, {"feed", n, "took", std::to_string(s.tookAt), s.tookFrom});
+  if (!s.movedTo.empty()) AppendLine(out, {kind, n, "moved", s.movedFrom, s.movedTo});
+  if (!s.tookFrom.empty()) AppendLine(out, {kind, n, "took", std::to_string(s.tookAt), s.tookFrom});
   for (const FeedItem& item : s.rows)
-    AppendLine(out, {"feed", n, "item", item.title, item.link, item.category});
+    AppendLine(out, {kind, n, "item", item.title, item.link, item.category});
 }
 
 // One "feed" line's key and values into the feed's state; false when they do
@@ -170,9 +172,10 @@ void ReadLine(FeedStates& states, std::string_view line) {
     if (until && !fields[1].empty()) states.hosts[std::string(fields[1])] = *until;
     return;
   }
-  if (fields[0] != "feed" || fields.size() < 3) return;
-  const auto id = ParseNumber<int>(fields[1]);
+  if ((fields[0] != "feed" && fields[0] != "page") || fields.size() < 3) return;
+  auto id = ParseNumber<int>(fields[1]);
   if (!id || *id <= 0) return;
+  if (fields[0] == "page") id = -*id;
   FeedState state = states.feeds.contains(*id) ? states.feeds[*id] : FeedState{};
   const std::vector<std::string_view> values(fields.begin() + 3, fields.end());
   if (ReadFeedLine(state, fields[2], values)) states.feeds[*id] = std::move(state);
@@ -247,6 +250,18 @@ void SaveFeedStates(const FeedStates& updates, std::time_t now) {
   for (const settings::FeedSource& feed :
        settings::ReadFeedList(ProfileValues(std::move(settingsBytes))).feeds)
     listed.insert(feed.id);
+  // The pages likewise; while their file cannot be read, their states stay.
+  std::string stateBytes;
+  try {
+    for (const PageSource& page : ReadPages().pages)
+      listed.insert(-page.id);
+  } catch (const QuilletError&) {
+    if (ReadWholeFile(path, stateBytes) != ReadResult::kFailed) {
+      for (const auto& [id, state] : ParseFeedStates(stateBytes).feeds) {
+        if (id < 0) listed.insert(id);
+      }
+    }
+  }
   // A file that exists but cannot be read is never overwritten blindly.
   std::string bytes;
   if (ReadWholeFile(path, bytes) == ReadResult::kFailed) ThrowCannotWrite(path);

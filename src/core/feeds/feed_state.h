@@ -16,6 +16,10 @@
 //   feed <TAB> <id> <TAB> moved <TAB> <from URL> <TAB> <to URL>
 //   feed <TAB> <id> <TAB> took <TAB> <at> <TAB> <the URL left for good>
 //   feed <TAB> <id> <TAB> item <TAB> <title> <TAB> <link> <TAB> <category>
+//   page <TAB> <id> <TAB> ...  the same keys for a page of the pages file
+//
+// A page's state is held in `feeds` under its id made negative; its rows'
+// category is their section's number.
 //
 // Times are seconds since the epoch. A line that does not read is passed
 // over and the rest kept; keys it does not know are ignored. Lines of their
