@@ -22,6 +22,7 @@
 #include "core/feeds/feed_import.h"
 #include "core/feeds/feed_status.h"
 #include "core/feeds/opml.h"
+#include "core/pages/page_store.h"
 #include "core/settings/settings.h"
 #include "core/sites/catalogue.h"
 #include "core/sys/clock.h"
@@ -30,6 +31,8 @@
 #include "ui/file_dialogs.h"
 #include "ui/icons.h"
 #include "ui/message_box.h"
+#include "ui/page_edit_dialog.h"
+#include "ui/page_list_edits.h"
 #include "ui/tab_columns_delegate.h"
 #include "ui/ui_text.h"
 
@@ -150,6 +153,23 @@ ConnectionDialog::ConnectionDialog(QWidget* parent) : ProgramWindow(parent), err
   feedExportButton_ = feedButton(CP932("書き出し..."), "feedExportButton");
   feedEditor_ = new FeedEditDialog(this);
 
+  pageLabel_ = new QLabel(UiText(CP932("巡回するページ (巡回しない場合はチェックを外す)")), this);
+  pageList_ = Named(new QTreeWidget(this), QStringLiteral("pageList"));
+  pageList_->setColumnCount(3);
+  pageList_->setHeaderLabels(
+      {UiText(CP932("名前")), QStringLiteral("URL"), UiText(CP932("セクション"))});
+  pageList_->setRootIsDecorated(false);
+  pageList_->setSelectionMode(QAbstractItemView::SingleSelection);
+  pageList_->setColumnWidth(0, 110);
+  pageList_->setColumnWidth(1, 220);
+  pageFileProblem_ = Named(new QLabel(this), QStringLiteral("pageFileProblem"));
+  pageFileProblem_->setWordWrap(true);
+  pageFileProblem_->hide();
+  pageAddButton_ = feedButton(CP932("追加..."), "pageAddButton");
+  pageEditButton_ = feedButton(CP932("編集..."), "pageEditButton");
+  pageDeleteButton_ = feedButton(CP932("削除"), "pageDeleteButton");
+  pageEditor_ = new PageEditDialog(this);
+
   okButton_ = Named(new QPushButton(QStringLiteral("OK"), this), QStringLiteral("okButton"));
   cancelButton_ =
       Named(new QPushButton(UiText(CP932("キャンセル")), this), QStringLiteral("cancelButton"));
@@ -212,9 +232,24 @@ ConnectionDialog::ConnectionDialog(QWidget* parent) : ProgramWindow(parent), err
   feeds->addWidget(feedStateProblem_);
   feeds->addLayout(atOnce);
 
+  auto* pageButtons = new QVBoxLayout;
+  pageButtons->addWidget(pageAddButton_);
+  pageButtons->addWidget(pageEditButton_);
+  pageButtons->addWidget(pageDeleteButton_);
+  pageButtons->addStretch(1);
+  auto* pageRow = new QHBoxLayout;
+  pageRow->addWidget(pageList_, 1);
+  pageRow->addLayout(pageButtons);
+  auto* pagePage = new QWidget;
+  auto* pageSources = new QVBoxLayout(pagePage);
+  pageSources->addWidget(pageLabel_);
+  pageSources->addLayout(pageRow, 1);
+  pageSources->addWidget(pageFileProblem_);
+
   pages_ = Named(new QTabWidget(this), QStringLiteral("pages"));
   pages_->addTab(connectionPage, UiText(CP932("接続")));
   pages_->addTab(feedPage, UiText(settings::FeedGenre()));
+  pages_->addTab(pagePage, UiText(PageGenre()));
   auto* buttons = new QHBoxLayout;
   buttons->addStretch(1);
   buttons->addWidget(okButton_);
@@ -250,6 +285,22 @@ ConnectionDialog::ConnectionDialog(QWidget* parent) : ProgramWindow(parent), err
   connect(feedList_->model(), &QAbstractItemModel::rowsInserted, this, updateFeedButtons);
   connect(feedList_->model(), &QAbstractItemModel::rowsRemoved, this, updateFeedButtons);
   updateFeedButtons();
+  connect(pageAddButton_, &QPushButton::clicked, this, [this] { AddPage(); });
+  connect(pageEditButton_, &QPushButton::clicked, this, [this] { EditPage(); });
+  connect(pageList_, &QTreeWidget::itemDoubleClicked, this, [this] { EditPage(); });
+  connect(pageDeleteButton_, &QPushButton::clicked, this, [this] { DeletePage(); });
+  // A pages file that could not be read leaves the list to look at only.
+  const auto updatePageButtons = [this] {
+    const bool selected = !pageList_->selectedItems().isEmpty();
+    pageAddButton_->setEnabled(pagesRead_);
+    pageEditButton_->setEnabled(pagesRead_ && selected);
+    pageDeleteButton_->setEnabled(pagesRead_ && selected);
+  };
+  connect(pageList_, &QTreeWidget::itemSelectionChanged, this, updatePageButtons);
+  connect(pageList_->model(), &QAbstractItemModel::modelReset, this, updatePageButtons);
+  connect(pageList_->model(), &QAbstractItemModel::rowsInserted, this, updatePageButtons);
+  connect(pageList_->model(), &QAbstractItemModel::rowsRemoved, this, updatePageButtons);
+  updatePageButtons();
   connect(okButton_, &QPushButton::clicked, this, [this] { Confirm(); });
   connect(cancelButton_, &QPushButton::clicked, this, [this] { Cancel(); });
 }
@@ -290,6 +341,28 @@ void ConnectionDialog::LoadSettings() {
   feedList_->clear();
   for (const settings::FeedSource& feed : loaded_.feeds.feeds)
     AddFeedRow(feed);
+  LoadPages();
+}
+
+void ConnectionDialog::LoadPages() {
+  // The other pages are shown whatever became of the pages file.
+  pageList_->clear();
+  listedPages_.clear();
+  loadedPages_.clear();
+  pagesRead_ = false;
+  pageFileProblem_->hide();
+  try {
+    loadedPages_ = ReadPages().pages;
+    pagesRead_ = true;
+  } catch (const std::exception& e) {
+    pageFileProblem_->setText(UiText(e.what()));
+    pageFileProblem_->show();
+  }
+  for (const PageSource& page : loadedPages_)
+    AddPageRow(page);
+  pageList_->clearSelection();
+  pageList_->setCurrentItem(nullptr);
+  pageAddButton_->setEnabled(pagesRead_);
 }
 
 void ConnectionDialog::keyPressEvent(QKeyEvent* event) {
@@ -428,6 +501,65 @@ void ConnectionDialog::ExportFeedFile() {
   RunGuarded(errors_, [&] { WriteOpmlFile(QFile::encodeName(path).toStdString(), ListedFeeds()); });
 }
 
+void ConnectionDialog::AddPageRow(const PageSource& page) {
+  auto* row = new QTreeWidgetItem(pageList_);
+  row->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
+  row->setCheckState(0, page.enabled ? Qt::Checked : Qt::Unchecked);
+  listedPages_.push_back(page);
+  SetPageTexts(row, page);
+}
+
+void ConnectionDialog::SetPageTexts(QTreeWidgetItem* row, const PageSource& page) {
+  row->setText(0, UiText(page.name));
+  row->setText(1, UiText(page.url));
+  row->setText(2, QString::number(page.sections.size()));
+  row->setToolTip(1, UiText(page.url));
+}
+
+std::vector<PageSource> ConnectionDialog::ListedPages() const {
+  std::vector<PageSource> pages = listedPages_;
+  for (size_t n = 0; n < pages.size(); ++n)
+    pages[n].enabled = pageList_->topLevelItem(static_cast<int>(n))->checkState(0) == Qt::Checked;
+  return pages;
+}
+
+void ConnectionDialog::AddPage() {
+  if (!pagesRead_) return;
+  pageEditor_->Open(CP932("ページの追加"), PageSource{}, [this](const PageSource& page) {
+    AddPageRow(page);  // the id comes with OK
+    pageList_->setCurrentItem(pageList_->topLevelItem(pageList_->topLevelItemCount() - 1));
+  });
+}
+
+void ConnectionDialog::EditPage() {
+  QTreeWidgetItem* row = pageList_->currentItem();
+  if (!pagesRead_ || row == nullptr || !row->isSelected()) return;
+  const size_t n = static_cast<size_t>(pageList_->indexOfTopLevelItem(row));
+  pageEditor_->Open(CP932("ページの編集"), listedPages_[n], [this, row](const PageSource& page) {
+    // The row is found again: the list may have changed while the editor was open.
+    const int at = pageList_->indexOfTopLevelItem(row);
+    if (at < 0) return;
+    listedPages_[static_cast<size_t>(at)] = page;
+    SetPageTexts(row, page);
+  });
+}
+
+void ConnectionDialog::DeletePage() {
+  QTreeWidgetItem* row = pageList_->currentItem();
+  if (!pagesRead_ || row == nullptr || !row->isSelected()) return;
+  listedPages_.erase(listedPages_.begin() + pageList_->indexOfTopLevelItem(row));
+  delete row;
+  pageList_->clearSelection();
+  pageList_->setCurrentItem(nullptr);
+}
+
+bool ConnectionDialog::ConfirmPages() {
+  const std::vector<PageSource> pages = ListedPages();
+  if (pages == loadedPages_) return false;  // also when the file could not be read
+  EditPages([&](PageList& list) { ApplyPageEdits(loadedPages_, pages, list); });
+  return true;
+}
+
 void ConnectionDialog::Confirm() {
   settings::Connection confirmed;
   for (int i = 0; i < kCategoryCount; ++i) {
@@ -441,8 +573,8 @@ void ConnectionDialog::Confirm() {
   // The dialog is gone before the file is written: a failed write is shown
   // on its own, with the file left as it was.
   close();
+  bool feedsChanged = false;
   RunGuarded(errors_, [&] {
-    bool feedsChanged = false;
     // What the user changed, merged into the file as it is now: a feed the
     // terminal program added meanwhile stays. An unchanged list is not
     // written, so a file without feeds gets no section for them.
@@ -454,8 +586,11 @@ void ConnectionDialog::Confirm() {
       settings::PutFeeds(edit, merged);
       feedsChanged = true;
     });
-    if (feedsChanged && OnFeedsConfirmed) OnFeedsConfirmed();
   });
+  // The pages file is written even when the settings file could not be.
+  bool pagesChanged = false;
+  RunGuarded(errors_, [&] { pagesChanged = ConfirmPages(); });
+  if ((feedsChanged || pagesChanged) && OnSourcesConfirmed) RunGuarded(errors_, OnSourcesConfirmed);
 }
 
 void ConnectionDialog::Cancel() {

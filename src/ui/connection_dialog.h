@@ -1,9 +1,9 @@
 // The connection settings dialog "接続設定": on the page "接続" which
 // categories are fetched, the HTTP proxy, and a remembered list of proxies to
 // copy from; on the page "フィード" the user's feeds with the state each was
-// left in, and how many are asked at once. It is filled from the settings
-// file and the feeds' state file each time it is shown and writes back only
-// on OK.
+// left in, and how many are asked at once; on the page "ページ" the user's
+// pages. It is filled from the settings file, the feeds' state file and the
+// pages file each time it is shown and writes back only on OK.
 #pragma once
 
 #include <ctime>
@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "core/feeds/feed_state.h"
+#include "core/pages/page_list.h"
 #include "core/settings/settings.h"
 
 #include "ui/error_box.h"
@@ -34,13 +35,14 @@ class QTreeWidgetItem;
 namespace quillet {
 
 class FeedEditDialog;
+class PageEditDialog;
 
 class ConnectionDialog : public ProgramWindow {
  public:
   explicit ConnectionDialog(QWidget* parent = nullptr);
 
-  // Called after OK has stored a changed feed list.
-  std::function<void()> OnFeedsConfirmed;
+  // Called after OK has stored a changed feed list or pages file.
+  std::function<void()> OnSourcesConfirmed;
 
  protected:
   void showEvent(QShowEvent* event) override;
@@ -62,6 +64,11 @@ class ConnectionDialog : public ProgramWindow {
   // the list as it stands to one.
   void ImportFeedFile();
   void ExportFeedFile();
+  // The page list's buttons, on the list only: 追加... and 編集... open the
+  // page editor, 削除 deletes.
+  void AddPage();
+  void EditPage();
+  void DeletePage();
   void Confirm();  // OK: close, then write every key
   void Cancel();   // Cancel: close, write nothing
   void LoadSettings();
@@ -75,6 +82,14 @@ class ConnectionDialog : public ProgramWindow {
   void SetFeedTexts(QTreeWidgetItem* row, const std::string& name, const std::string& url);
   // The feeds as the list shows them, top to bottom.
   std::vector<settings::FeedSource> ListedFeeds() const;
+  // The page list's rows, from the pages file at the opening.
+  void LoadPages();
+  void AddPageRow(const PageSource& page);
+  void SetPageTexts(QTreeWidgetItem* row, const PageSource& page);
+  // The pages as the list shows them, their ticks included.
+  std::vector<PageSource> ListedPages() const;
+  // Writes the list's changes into the pages file; true when it changed.
+  bool ConfirmPages();
 
   QLabel* categoryLabel_;
   QListWidget* categoryList_;  // row i = category i, ticked = enabled
@@ -106,8 +121,18 @@ class ConnectionDialog : public ProgramWindow {
   QPushButton* feedImportButton_;
   QPushButton* feedExportButton_;
   FeedEditDialog* feedEditor_;
-  settings::Settings loaded_;  // as the settings file held them when the dialog opened
-  FeedStates feedStates_;      // the feeds' state file then
+  QLabel* pageLabel_;
+  QTreeWidget* pageList_;    // name, URL, number of sections, ticked = enabled
+  QLabel* pageFileProblem_;  // why the pages file could not be read; hidden when it could
+  QPushButton* pageAddButton_;
+  QPushButton* pageEditButton_;
+  QPushButton* pageDeleteButton_;
+  PageEditDialog* pageEditor_;
+  std::vector<PageSource> listedPages_;  // row n of the page list, but for its tick
+  std::vector<PageSource> loadedPages_;  // as the pages file held them at the opening
+  bool pagesRead_ = false;               // false: the page is shown read-only
+  settings::Settings loaded_;            // as the settings file held them when the dialog opened
+  FeedStates feedStates_;                // the feeds' state file then
   bool feedStatesRead_ = false;
   std::time_t loadedAt_ = 0;
   QPushButton* okButton_;      // OK (Enter)

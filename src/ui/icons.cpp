@@ -101,6 +101,19 @@ void Feed(QPainter& p) {  // a dot with two waves
   p.drawEllipse(QPointF(4.5, 11.5), 1.5, 1.5);
 }
 
+void Page(QPainter& p) {  // a sheet with a part marked out
+  const QColor grey(0x55, 0x5d, 0x66);
+  p.setPen(Stroke(grey, 1));
+  p.setBrush(Qt::white);
+  p.drawRect(QRectF(2.5, 0.5, 11, 15));
+  p.setPen(Qt::NoPen);
+  p.setBrush(QColor(0x2e, 0x8b, 0x57));
+  p.drawRect(QRectF(4, 5, 8, 5));
+  p.setPen(Stroke(grey, 1));
+  p.drawLine(QPointF(4, 3.5), QPointF(12, 3.5));
+  p.drawLine(QPointF(4, 12.5), QPointF(10, 12.5));
+}
+
 // --- Toolbar images. --------------------------------------------------------
 
 void Settings(QPainter& p) {  // a cog
@@ -219,6 +232,10 @@ QIcon SiteIcon(int site) {
 
 QIcon FeedIcon() {
   return MakeIcon(Feed);
+}
+
+QIcon PageIcon() {
+  return MakeIcon(Page);
 }
 
 QIcon ToolbarIcon(int index) {

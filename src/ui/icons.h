@@ -11,6 +11,8 @@ QIcon SiteIcon(int site);
 
 // The icon of the user's feeds, beside the sites' in the log tree.
 QIcon FeedIcon();
+// The icon of the user's pages, below the feeds'.
+QIcon PageIcon();
 
 // Toolbar images by the toolbar's image index: 0 settings, 1 fetch, 2 patrol
 // timer, 3 tray, 4 always on top, 5 log search.

@@ -14,9 +14,11 @@
 
 #include "core/log/log_rows.h"
 #include "core/log/log_store.h"
+#include "core/pages/page_store.h"
 #include "core/settings/settings.h"
 #include "core/sites/catalogue.h"
 #include "core/sys/error_display.h"
+#include "core/sys/program_dir.h"
 #include "core/text/text_codec.h"
 #include "ui/browser_launch.h"
 #include "ui/icons.h"
@@ -27,10 +29,12 @@
 namespace quillet {
 namespace {
 
-constexpr int kCategoryRole = Qt::UserRole;  // the category index; -1 for other nodes
-constexpr int kFeedRole = Qt::UserRole + 1;  // the feed id of a feed's node
-constexpr int kTreeWidth = 121;              // the tree's pane at start, if no node needs more
-constexpr int kListWidth = 200;              // what a widened tree leaves the list at least
+constexpr int kCategoryRole = Qt::UserRole;     // the category index; -1 for other nodes
+constexpr int kFeedRole = Qt::UserRole + 1;     // the feed id of a feed's node
+constexpr int kPageRole = Qt::UserRole + 2;     // the page id of a page's node and its sections'
+constexpr int kSectionRole = Qt::UserRole + 3;  // a section's number, from 1
+constexpr int kTreeWidth = 121;                 // the tree's pane at start, if no node needs more
+constexpr int kListWidth = 200;                 // what a widened tree leaves the list at least
 
 }  // namespace
 
@@ -75,7 +79,7 @@ LogTab::LogTab(ErrorDisplay& errors, QWidget* parent) : QWidget(parent), errors_
   splitter_->setStretchFactor(1, 1);
   splitter_->setSizes({kTreeWidth, 379});
   FitTree();
-  RunGuarded(errors_, [this] { RefreshFeeds(); });
+  RunGuarded(errors_, [this] { RefreshSources(); });
 
   auto* layout = new QHBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
@@ -115,6 +119,11 @@ void LogTab::BuildTree() {
   }
 }
 
+void LogTab::RefreshSources() {
+  RefreshPages();  // never fails: an unreadable file leaves its node empty
+  RefreshFeeds();
+}
+
 void LogTab::RefreshFeeds() {
   std::vector<settings::FeedSource> feeds = settings::ReadSettings().feeds.feeds;
   if (feeds == shownFeeds_) return;
@@ -131,7 +140,8 @@ void LogTab::RefreshFeeds() {
   shownFeeds_ = std::move(feeds);
   if (!shownFeeds_.empty()) {
     const QIcon icon = FeedIcon();
-    feedsNode_ = new QTreeWidgetItem(siteTree_);
+    feedsNode_ = new QTreeWidgetItem;
+    siteTree_->insertTopLevelItem(kSiteCount, feedsNode_);  // before the pages' node
     feedsNode_->setText(0, UiText(settings::FeedGenre()));
     feedsNode_->setIcon(0, icon);
     feedsNode_->setData(0, kCategoryRole, -1);
@@ -145,6 +155,55 @@ void LogTab::RefreshFeeds() {
     }
   }
   if (feedSelected && siteTree_->currentItem() == nullptr) recordList_->Rows().Clear();
+  FitTree();
+}
+
+void LogTab::RefreshPages() {
+  std::optional<std::vector<PageSource>> pages;
+  try {
+    pages = ReadPages().pages;
+  } catch (const std::exception&) {
+    // The log tab is no place for the file's problem: the connection
+    // dialog and the fetch run name it.
+  }
+  if (pages == shownPages_) return;
+  const QTreeWidgetItem* current = siteTree_->currentItem();
+  bool pageSelected = false;
+  for (const QTreeWidgetItem* up = current; up != nullptr && pagesNode_ != nullptr;
+       up = up->parent())
+    pageSelected = pageSelected || up == pagesNode_;
+  const int selectedPage = pageSelected ? current->data(0, kPageRole).toInt() : 0;
+  const int selectedSection = pageSelected ? current->data(0, kSectionRole).toInt() : 0;
+  // As the feeds' nodes: a section that stays is selected again.
+  const QSignalBlocker quiet(siteTree_);
+  if (pageSelected) siteTree_->setCurrentItem(nullptr);
+  delete pagesNode_;
+  pagesNode_ = nullptr;
+  shownPages_ = std::move(pages);
+  if (!shownPages_ || !shownPages_->empty()) {
+    const QIcon icon = PageIcon();
+    const auto node = [&](QTreeWidgetItem* parent, const std::string& text, int page, int section) {
+      auto* item = new QTreeWidgetItem(parent);
+      item->setText(0, UiText(text));
+      item->setIcon(0, icon);
+      item->setData(0, kCategoryRole, -1);
+      item->setData(0, kPageRole, page);
+      item->setData(0, kSectionRole, section);
+      if (page > 0 && page == selectedPage && section == selectedSection)
+        siteTree_->setCurrentItem(item);
+      return item;
+    };
+    pagesNode_ = new QTreeWidgetItem(siteTree_);
+    pagesNode_->setText(0, UiText(PageGenre()));
+    pagesNode_->setIcon(0, icon);
+    pagesNode_->setData(0, kCategoryRole, -1);
+    for (const PageSource& page : shownPages_.value_or(std::vector<PageSource>())) {
+      QTreeWidgetItem* pageItem = node(pagesNode_, page.name, page.id, 0);
+      for (size_t n = 0; n < page.sections.size(); ++n)
+        node(pageItem, page.sections[n].name, page.id, static_cast<int>(n) + 1);
+    }
+  }
+  if (pageSelected && siteTree_->currentItem() == nullptr) recordList_->Rows().Clear();
   FitTree();
 }
 
@@ -164,6 +223,10 @@ void LogTab::FitTree() {
 
 std::string LogTab::NodeLogPath(const QTreeWidgetItem* node) {
   if (const int feed = node->data(0, kFeedRole).toInt(); feed > 0) return FeedLogFilePath(feed);
+  if (const int section = node->data(0, kSectionRole).toInt(); section > 0) {
+    return DataDirectory() +
+           PageLogFile(node->data(0, kPageRole).toInt(), static_cast<size_t>(section));
+  }
   const int category = node->data(0, kCategoryRole).toInt();
   return category < 0 ? std::string() : LogFilePath(category);
 }
@@ -198,7 +261,7 @@ void LogTab::SetUserColumnWidths(std::string_view widths) {
 }
 
 void LogTab::Reload() {
-  RefreshFeeds();
+  RefreshSources();
   QTreeWidgetItem* node = siteTree_->currentItem();
   if (node == nullptr) return;
   // A log only grows at its top and renews records in place, so the selected

@@ -1,15 +1,17 @@
 // The log tab of the main window: the fixed tree of the sites and their
-// categories, then the user's feeds, on the left, the records of the selected
-// category's or feed's log file on the right, newest first, with the menu to
-// open or copy a record's article.
+// categories, then the user's feeds, then the user's pages with their
+// sections, on the left, the records of the selected node's log file on the
+// right, newest first, with the menu to open or copy a record's article.
 #pragma once
 
 #include <QWidget>
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "core/pages/page_list.h"
 #include "core/settings/feed_list.h"
 
 class QAction;
@@ -35,8 +37,9 @@ class LogTab : public QWidget {
   void Reload();
 
   // The feeds' nodes made again from the settings file when its feed list
-  // differs from the one shown; a feed that stays keeps its selection.
-  void RefreshFeeds();
+  // differs from the one shown, and the pages' from the pages file; a feed or
+  // a section that stays keeps its selection.
+  void RefreshSources();
 
   // The record list's column widths, as ReportView keeps them.
   std::string UserColumnWidths() const;
@@ -49,6 +52,8 @@ class LogTab : public QWidget {
   // Fills the log list with the records of the node's log file.
   void LoadLogView(const QTreeWidgetItem* node);
   void BuildTree();
+  void RefreshFeeds();
+  void RefreshPages();
   // The tree's pane widened to show its widest node whole, collapsed ones
   // included; a wider pane stays.
   void FitTree();
@@ -62,6 +67,10 @@ class LogTab : public QWidget {
   LogTree* siteTree_;
   QTreeWidgetItem* feedsNode_ = nullptr;  // "フィード", while there are feeds
   std::vector<settings::FeedSource> shownFeeds_;
+  QTreeWidgetItem* pagesNode_ = nullptr;  // "ページ", while there are pages
+  // The pages shown; nullopt while the pages file could not be read, which
+  // shows the node without pages.
+  std::optional<std::vector<PageSource>> shownPages_ = std::vector<PageSource>();
   QSplitter* splitter_ = nullptr;
   ReportView* recordList_;
   QMenu* recordMenu_;

@@ -214,7 +214,7 @@ void MainWindow::SetWindows(FetchProgressDialog* progressDialog, ConnectionDialo
   }
   // A changed feed list shows in the log tab's tree at once.
   if (connectionDialog_ != nullptr)
-    connectionDialog_->OnFeedsConfirmed = [this] { logTab_->RefreshFeeds(); };
+    connectionDialog_->OnSourcesConfirmed = [this] { logTab_->RefreshSources(); };
 }
 
 // --- The headline list. ------------------------------------------------------

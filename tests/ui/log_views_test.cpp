@@ -6,6 +6,7 @@
 #include <QThreadPool>
 
 #include "core/log/log_store.h"
+#include "core/pages/page_store.h"
 #include "core/sys/program_dir.h"
 #include "program_windows.h"
 #include "support/reference_log.h"
@@ -70,6 +71,57 @@ TEST_F(LogTabTest, ACategoryOrAFeedListsItsLogInFileOrderAndReloadsWhenTheTabIsS
     EXPECT_EQ(tree.currentItem(), left ? tree.topLevelItem(kSiteCount)->child(0) : nullptr);
     EXPECT_EQ(list.Rows().rowCount(), 2 * left);
   }
+  EXPECT_TRUE(w.messages.empty());
+}
+
+// Under ページ, after the feeds, each page and its sections; a section opens its log.
+TEST_F(LogTabTest, APagesSectionListsItsLogAndThePagesNodeFollowsTheFeeds) {
+  EditPages([](PageList& list) {
+    PageSection section;
+    section.css = "a";
+    list.pages.push_back({0, CP932("町の新聞"), "http://127.0.0.1/p", true, {section, section}});
+    list.pages[0].sections[0].name = CP932("主要");
+    list.pages[0].sections[1].name = CP932("経済");
+  });
+  test::WriteBytes(DataDirectory() + PageLogFile(1, 2),
+                   Utf8ToCp932("円高\thttp://127.0.0.1/e\t2026/03/01\t1\r\n"));
+  w.mainWindow.show();
+  auto& tabs = *w.Main<QTabWidget>("tabs");
+  QWidget& tab = *w.Main<QWidget>("logTab");
+  QTreeWidget& tree = *Find<QTreeWidget>(tab, "siteTree");
+  ReportView& list = *Find<ReportView>(tab, "recordList");
+  tabs.setCurrentWidget(&tab);
+  const auto topTexts = [&] {
+    Texts texts;
+    for (int n = kSiteCount; n < tree.topLevelItemCount(); ++n)
+      texts.push_back(tree.topLevelItem(n)->text(0).toStdString());
+    return texts;
+  };
+  ASSERT_EQ(topTexts(), Texts{"ページ"});
+  QTreeWidgetItem* page = tree.topLevelItem(kSiteCount)->child(0);
+  ASSERT_EQ(page->childCount(), 2);
+  EXPECT_EQ(page->text(0).toStdString() + " " + page->child(0)->text(0).toStdString(),
+            "町の新聞 主要");
+  tree.setCurrentItem(page->child(1));
+  EXPECT_EQ(Column(list, 1), Texts{"円高"});
+  tree.setCurrentItem(page);  // a page stands for no log
+  EXPECT_EQ(list.Rows().rowCount(), 0);
+  // A feed added meanwhile comes before the pages; the selected section stays selected.
+  tree.setCurrentItem(page->child(1));
+  test::PutFeeds({{0, "feed", "http://127.0.0.1/f", true}});
+  tabs.setCurrentIndex(0);
+  tabs.setCurrentWidget(&tab);
+  EXPECT_EQ(topTexts(), (Texts{"フィード", "ページ"}));
+  EXPECT_EQ(tree.currentItem()->text(0).toStdString(), "経済");
+  EXPECT_EQ(Column(list, 1), Texts{"円高"});
+  // A pages file that cannot be read leaves the node empty, and nothing selected there.
+  test::WriteBytes(PageFilePath(), "bogus\n");
+  tabs.setCurrentIndex(0);
+  tabs.setCurrentWidget(&tab);
+  EXPECT_EQ(topTexts(), (Texts{"フィード", "ページ"}));
+  EXPECT_EQ(tree.topLevelItem(kSiteCount + 1)->childCount(), 0);
+  EXPECT_EQ(tree.currentItem(), nullptr);
+  EXPECT_EQ(list.Rows().rowCount(), 0);
   EXPECT_TRUE(w.messages.empty());
 }
 
