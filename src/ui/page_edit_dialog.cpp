@@ -65,6 +65,7 @@ PageEditDialog::PageEditDialog(QWidget* parent) : QDialog(parent) {
       Named(new QPushButton(UiText(CP932("削除")), this), QStringLiteral("sectionRemoveButton"));
 
   sectionFields_ = new QWidget(this);
+  sectionFields_->setMinimumWidth(letter * 60);
   sectionNameEdit_ = Named(new QLineEdit(sectionFields_), QStringLiteral("sectionNameEdit"));
   ruleKindBox_ = Named(new QComboBox(sectionFields_), QStringLiteral("ruleKindBox"));
   ruleKindBox_->addItems(
@@ -85,14 +86,14 @@ PageEditDialog::PageEditDialog(QWidget* parent) : QDialog(parent) {
   sectionForm_->addRow(UiText(CP932("リンクの URL に含む文字")), linksEdit_);
   sectionForm_->addRow(UiText(CP932("最短の文字数")), minLengthSpin_);
 
-  tryButton_ = Named(new QPushButton(UiText(CP932("試す")), this), QStringLiteral("tryButton"));
+  tryButton_ = Named(new QPushButton(UiText(CP932("試す(&T)")), this), QStringLiteral("tryButton"));
   trialStatus_ = Named(new QLabel(this), QStringLiteral("trialStatus"));
   trialStatus_->setWordWrap(true);
   trialStatus_->setTextInteractionFlags(Qt::TextSelectableByMouse);
   trialResults_ = Named(new QTreeWidget(this), QStringLiteral("trialResults"));
   trialResults_->setColumnCount(2);
   trialResults_->setHeaderLabels({UiText(CP932("ヘッドライン")), QStringLiteral("URL")});
-  trialResults_->setColumnWidth(0, letter * 40);
+  trialResults_->setColumnWidth(0, letter * 56);
   trialResults_->setMinimumHeight(fontMetrics().height() * 12);
 
   okButton_ = Named(new QPushButton(QStringLiteral("OK"), this), QStringLiteral("pageOkButton"));
@@ -125,6 +126,8 @@ PageEditDialog::PageEditDialog(QWidget* parent) : QDialog(parent) {
   layout->addLayout(trial);
   layout->addWidget(trialResults_, 1);
   layout->addLayout(buttons);
+
+  resize(QSize(letter * 120, fontMetrics().height() * 36).expandedTo(sizeHint()));
 
   connect(sectionAddButton_, &QPushButton::clicked, this, [this] { AddSection(); });
   connect(sectionRemoveButton_, &QPushButton::clicked, this, [this] { RemoveSection(); });
