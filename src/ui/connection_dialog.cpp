@@ -345,7 +345,7 @@ void ConnectionDialog::LoadSettings() {
 }
 
 void ConnectionDialog::LoadPages() {
-  // The other pages are shown whatever became of the pages file.
+  // The settings are shown whatever became of the pages file.
   pageList_->clear();
   listedPages_.clear();
   loadedPages_.clear();
