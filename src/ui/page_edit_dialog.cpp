@@ -78,6 +78,8 @@ PageEditDialog::PageEditDialog(QWidget* parent) : QDialog(parent) {
   minLengthSpin_->setRange(0, kPageMinLengthMax);
   sectionForm_ = new QFormLayout(sectionFields_);
   sectionForm_->setContentsMargins(0, 0, 0, 0);
+  sectionForm_->setFieldGrowthPolicy(
+      QFormLayout::ExpandingFieldsGrow);  // the number box stays small
   sectionForm_->addRow(UiText(CP932("セクション名")), sectionNameEdit_);
   sectionForm_->addRow(UiText(CP932("切り出し方")), ruleKindBox_);
   sectionForm_->addRow(UiText(CP932("開始テキスト")), fromEdit_);
