@@ -238,6 +238,9 @@ TEST(PageDocument, RefusesRulesItCannotUse) {
       {ByCss("a\\:b"), "CSS セレクタが正しくありません: a\\:b (「\\」のエスケープには対応していません)"},
       {ByCss("svg|a"), "CSS セレクタが正しくありません: svg|a (「|」には対応していません)"},
       {ByCss("ul >"), "CSS セレクタが正しくありません: ul > (空のセレクタがあります)"},
+      // Names are ASCII, and values hold no control character: what XPath can read.
+      {ByCss("見出し"), "CSS セレクタが正しくありません: 見出し (「見」には対応していません)"},
+      {ByCss("[title='a\x01']"), "CSS セレクタが正しくありません: [title='a\x01'] (制御文字には対応していません)"},
   };
   // clang-format on
   for (const auto& [section, problem] : rows) {

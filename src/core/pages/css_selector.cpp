@@ -1,5 +1,6 @@
 #include "core/pages/css_selector.h"
 
+#include <algorithm>
 #include <cstdint>
 
 #include "core/text/text_codec.h"
@@ -11,10 +12,11 @@ bool IsSpace(char c) {
   return c == ' ' || c == '\t' || c == '\n' || c == '\f' || c == '\r';
 }
 
-// Letters, digits, "-", "_" and every character beyond ASCII.
+// ASCII letters, digits, "-" and "_": XPath does not take every character
+// CSS allows in a name (user-defined ones among them).
 bool IsNameCharacter(char c) {
   return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' ||
-         c == '_' || static_cast<uint8_t>(c) >= 0x80;
+         c == '_';
 }
 
 char AsciiLower(char c) {
@@ -165,6 +167,11 @@ class Translator {
       value = s_.substr(pos_ + 1, close - pos_ - 1);
       if (value.find('\\') != std::string::npos)
         return Refuse(CP932("「\\」のエスケープには対応していません"));
+      // XPath's literals hold no control character but these.
+      if (std::any_of(value.begin(), value.end(), [](char c) {
+            return static_cast<uint8_t>(c) < 0x20 && c != '\t' && c != '\n' && c != '\r';
+          }))
+        return Refuse(CP932("制御文字には対応していません"));
       pos_ = close + 1;
     } else if (!Name(value)) {
       return false;
