@@ -102,7 +102,7 @@ class Translator {
       any = true;
     } else if (pos_ < s_.size() && IsNameCharacter(s_[pos_])) {
       std::string name;
-      if (!Name(name)) return false;
+      if (!Name(name, true)) return false;
       type = Lowered(name);
       any = true;
     }
@@ -140,7 +140,7 @@ class Translator {
     ++pos_;
     SkipSpaces();
     std::string name;
-    if (!Name(name)) return false;
+    if (!Name(name, true)) return false;
     SkipSpaces();
     if (pos_ < s_.size() && s_[pos_] == ']') {
       ++pos_;
@@ -186,9 +186,10 @@ class Translator {
     return true;
   }
 
-  // A name (identifier) at pos_ into `out`: not starting with a digit, nor
-  // with "-" and a digit.
-  bool Name(std::string& out) {
+  // A name (identifier) at pos_ into `out`: not a lone "-", not starting
+  // with a digit nor with "-" and a digit. An element's or attribute's name
+  // becomes an XPath name, which starts with a letter or "_".
+  bool Name(std::string& out, bool element = false) {
     const size_t start = pos_;
     while (pos_ < s_.size() && IsNameCharacter(s_[pos_]))
       ++pos_;
@@ -200,7 +201,7 @@ class Translator {
       return Unexpected();
     }
     const size_t digit = out[0] == '-' ? 1 : 0;
-    if (digit < out.size() && out[digit] >= '0' && out[digit] <= '9')
+    if (out == "-" || (out[digit] >= '0' && out[digit] <= '9') || (element && out[0] == '-'))
       return Refuse(CP932("「") + Utf8ToCp932(out, kGetaMark) + CP932("」は名前になりません"));
     return true;
   }
