@@ -1,5 +1,6 @@
 #include "core/pages/css_selector.h"
 
+#include <algorithm>
 #include <cstdint>
 
 #include "core/text/text_codec.h"
@@ -11,10 +12,11 @@ bool IsSpace(char c) {
   return c == ' ' || c == '\t' || c == '\n' || c == '\f' || c == '\r';
 }
 
-// Letters, digits, "-", "_" and every character beyond ASCII.
+// ASCII letters, digits, "-" and "_": XPath does not take every character
+// CSS allows in a name (user-defined ones among them).
 bool IsNameCharacter(char c) {
   return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' ||
-         c == '_' || static_cast<uint8_t>(c) >= 0x80;
+         c == '_';
 }
 
 char AsciiLower(char c) {
@@ -100,7 +102,7 @@ class Translator {
       any = true;
     } else if (pos_ < s_.size() && IsNameCharacter(s_[pos_])) {
       std::string name;
-      if (!Name(name)) return false;
+      if (!Name(name, true)) return false;
       type = Lowered(name);
       any = true;
     }
@@ -138,7 +140,7 @@ class Translator {
     ++pos_;
     SkipSpaces();
     std::string name;
-    if (!Name(name)) return false;
+    if (!Name(name, true)) return false;
     SkipSpaces();
     if (pos_ < s_.size() && s_[pos_] == ']') {
       ++pos_;
@@ -165,6 +167,11 @@ class Translator {
       value = s_.substr(pos_ + 1, close - pos_ - 1);
       if (value.find('\\') != std::string::npos)
         return Refuse(CP932("「\\」のエスケープには対応していません"));
+      // XPath's literals hold no control character but these.
+      if (std::any_of(value.begin(), value.end(), [](char c) {
+            return static_cast<uint8_t>(c) < 0x20 && c != '\t' && c != '\n' && c != '\r';
+          }))
+        return Refuse(CP932("制御文字には対応していません"));
       pos_ = close + 1;
     } else if (!Name(value)) {
       return false;
@@ -179,9 +186,10 @@ class Translator {
     return true;
   }
 
-  // A name (identifier) at pos_ into `out`: not starting with a digit, nor
-  // with "-" and a digit.
-  bool Name(std::string& out) {
+  // A name (identifier) at pos_ into `out`: not a lone "-", not starting
+  // with a digit nor with "-" and a digit. An element's or attribute's name
+  // becomes an XPath name, which starts with a letter or "_".
+  bool Name(std::string& out, bool element = false) {
     const size_t start = pos_;
     while (pos_ < s_.size() && IsNameCharacter(s_[pos_]))
       ++pos_;
@@ -193,7 +201,7 @@ class Translator {
       return Unexpected();
     }
     const size_t digit = out[0] == '-' ? 1 : 0;
-    if (digit < out.size() && out[digit] >= '0' && out[digit] <= '9')
+    if (out == "-" || (out[digit] >= '0' && out[digit] <= '9') || (element && out[0] == '-'))
       return Refuse(CP932("「") + Utf8ToCp932(out, kGetaMark) + CP932("」は名前になりません"));
     return true;
   }

@@ -16,8 +16,10 @@ struct CssTranslation {
 // of the whitespace-separated words of the class attribute), "[attr]" and
 // "[attr=value]" (value quoted or not), compound selectors of these
 // ("a.b#c[d]"), the descendant (" ") and child (">") combinators, and lists
-// separated by ",". Element and attribute names are matched in lower case, as
-// the HTML parser stores them. Anything else is refused.
+// separated by ",". Names are of ASCII letters, digits, "-" and "_", and
+// element and attribute names are matched in lower case, as the HTML parser
+// stores them; quoted values hold no control character. Anything else is
+// refused, and what is accepted translates to XPath that compiles.
 CssTranslation CssToXPath(std::string_view selector);
 
 }  // namespace quillet

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <climits>
 #include <cstdint>
+#include <cstring>
 #include <unordered_set>
 
 #include "core/feeds/feed_text.h"
@@ -135,6 +136,38 @@ size_t OrderOf(const xmlNode* node) {
   return stamp < 0 ? static_cast<size_t>(-stamp) : 0;
 }
 
+// Where `needle` first occurs in `text` at or after `from`, or npos; glibc's
+// memmem stays linear whatever the texts.
+size_t Find(std::string_view text, std::string_view needle, size_t from) {
+  const void* found = memmem(text.data() + from, text.size() - from, needle.data(), needle.size());
+  return found ? static_cast<size_t>(static_cast<const char*>(found) - text.data())
+               : std::string_view::npos;
+}
+
+// libxml2 checks each attribute of a tag against every one before it: a page
+// with tags of very many attributes would take quadratic time to parse.
+constexpr size_t kParsedAttributesMax = 256;
+
+// `html` with each start tag cut after its first kParsedAttributesMax
+// attributes (HTML drops repeated names; a real page needs a few dozen at
+// most), or nullopt when no tag has more.
+std::optional<std::string> WithAttributesBounded(std::string_view html) {
+  std::optional<std::string> bounded;
+  size_t copied = 0;
+  HtmlTagScanner scanner(html);
+  HtmlTag tag;
+  while (scanner.Next(tag)) {
+    if (tag.attributes.size() <= kParsedAttributesMax) continue;
+    if (!bounded) bounded.emplace().reserve(html.size());
+    const size_t cut = tag.attributes[kParsedAttributesMax - 1].end;
+    bounded->append(html.substr(copied, cut - copied));
+    *bounded += '>';
+    copied = tag.end;
+  }
+  if (bounded) bounded->append(html.substr(copied));
+  return bounded;
+}
+
 // The anchor that holds `node` (a headline's <span> inside its link), or
 // `node` itself. `clear` marks the elements known to have no anchor at or
 // above them, so that each element is climbed through once.
@@ -194,7 +227,8 @@ PageDocument::Tree& PageDocument::ParsedTree() {
   if (tree_) return *tree_;
   tree_ = std::make_unique<Tree>();
   xmlInitParser();
-  const std::string& html = decoded_.utf8;
+  const std::optional<std::string> bounded = WithAttributesBounded(decoded_.utf8);
+  const std::string& html = bounded ? *bounded : decoded_.utf8;
   const int size = static_cast<int>(std::min<size_t>(html.size(), INT_MAX));
   const ErrorCapture capture;
   tree_->doc.reset(htmlReadMemory(html.data(), size, nullptr, "UTF-8",
@@ -230,13 +264,13 @@ SectionCut PageDocument::CutBetween(const PageSection& section) {
   const std::string to = Cp932ToUtf8(section.to);
   size_t begin = 0;
   if (!from.empty()) {
-    begin = page.find(from);
+    begin = Find(page, from, 0);
     if (begin == std::string_view::npos) return {{}, CP932("開始テキストが見つかりません")};
     begin += from.size();
   }
   size_t end = page.size();
   if (!to.empty()) {
-    end = page.find(to, begin);
+    end = Find(page, to, begin);
     if (end == std::string_view::npos) {
       return {{},
               from.empty() ? CP932("終了テキストが見つかりません")
