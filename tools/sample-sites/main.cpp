@@ -105,12 +105,7 @@ int main(int argc, char** argv) {
       for (const std::string& host : {sampleHost, todayHost})
         server.AddDocument(host, std::string(feed.path), std::string(feed.contentType), body);
     }
-    for (const quillet::TodayPage& page : quillet::kTodayPages) {
-      server.AddDocument(todayHost, std::string(page.path), std::string(page.contentType),
-                         ReadFile(todayDir + "/" + std::string(page.file)));
-    }
-    server.AnswerHttp11For(todayHost);
-    server.AnswerOwnAddressAs(todayHost);
+    server.AddTodayPages(todayDir);
     for (quillet::GeneratedFeed& feed : quillet::GenerateFeeds(static_cast<int>(generated))) {
       list +=
           feed.name + "\t" + (feed.https ? "https://" : "http://") + feed.host + feed.path + "\n";

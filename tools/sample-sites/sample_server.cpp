@@ -18,6 +18,7 @@
 
 #include "core/sites/catalogue.h"
 #include "sample_pages.h"
+#include "today_pages.h"
 
 namespace quillet {
 namespace {
@@ -196,7 +197,13 @@ void SampleSiteServer::AnswerHttp11For(const std::string& host) {
   http11Hosts_.insert(host);
 }
 
-void SampleSiteServer::AnswerOwnAddressAs(const std::string& host) {
+void SampleSiteServer::AddTodayPages(const std::string& dir) {
+  const std::string host(kTodayPageHost);
+  for (const TodayPage& page : kTodayPages) {
+    AddDocument(host, std::string(page.path), std::string(page.contentType),
+                ReadFile(dir + "/" + std::string(page.file)));
+  }
+  AnswerHttp11For(host);
   ownAddressHost_ = host;
 }
 

@@ -43,10 +43,12 @@ class SampleSiteServer {
   void AddDocument(const std::string& host, const std::string& path, const std::string& contentType,
                    std::string body);
 
-  // Requests for the server's own address (Host 127.0.0.1:port or
-  // localhost:port, as a client sends them without a proxy) are answered as
-  // requests for `host`.
-  void AnswerOwnAddressAs(const std::string& host);
+  // Serves the pages in today's style (today_pages.h) from `dir` at
+  // kTodayPageHost, which answers HTTP/1.1 and is also what the server's own
+  // address answers as (Host 127.0.0.1:port or localhost:port, as a client
+  // sends it without a proxy). Throws std::runtime_error when a page cannot
+  // be read.
+  void AddTodayPages(const std::string& dir);
 
   // HTTP/1.1 requests for `host` get HTTP/1.1 answers: the connection stays
   // open unless the request says "Connection: close" (Content-Length on every
