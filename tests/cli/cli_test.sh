@@ -75,6 +75,28 @@ check "fetch --new --watch: no new rows" test -z "$("$cli" fetch --new --watch -
 sed -i 's/^\[Watch\]\r$/&\nFoldWidth=1\r/' "$work/w/quillet.ini"
 check "fetch --watch, widths folded: ＣＯＰ３１ too" test "$("$cli" fetch --watch --home "$work/w" | grep -c ＣＯＰ３１)" -eq "$(grep -c ＣＯＰ３１ "$work/a.out")"
 
+# The pages in today's style: each with its Content-Type and its source's
+# bytes in its code, through the proxy and at the server's own address; 304 for
+# its ETag; the feed one announces on its host.
+today=$(dirname "$0")/../../tools/sample-sites/today
+served() { # served TYPE SOURCE CODE CURL_ARGS...: the answer's type and bytes
+  curl -s -D "$work/head" -o "$work/body" "${@:4}" &&
+    test "$(tr -d '\r' <"$work/head" | sed -n 's/^Content-Type: //p')" = "$1" &&
+    iconv -f UTF-8 -t "$3" "$2" | cmp -s - "$work/body"
+}
+proxy=(-x "127.0.0.1:$(cat "$work/port")")
+check "today's UTF-8 page" served "text/html; charset=utf-8" "$today/machi.html" UTF-8 \
+  "${proxy[@]}" http://news.quillet.test/today/machi.html
+check "today's Shift_JIS page: no charset in its type" served text/html "$today/keizai.html" CP932 \
+  "${proxy[@]}" http://news.quillet.test/today/keizai.html
+etag=$(tr -d '\r' <"$work/head" | sed -n 's/^ETag: //p')
+check "... 304 for its ETag" test "$(curl -s -o /dev/null -w '%{http_code}' -H "If-None-Match: $etag" \
+  "${proxy[@]}" http://news.quillet.test/today/keizai.html)" = 304
+check "... at the server's own address" served text/html "$today/keizai.html" CP932 --noproxy '*' \
+  "http://127.0.0.1:$(cat "$work/port")/today/keizai.html"
+check "the announced feed on the pages' host" cmp -s "$(dirname "$sites")/sample-feeds/kurashi.rdf" \
+  <(curl -s "${proxy[@]}" http://news.quillet.test/kurashi/index.rdf)
+
 # Usage errors exit 2; an error that ends the run exits 1 with its message.
 for args in frobnicate "fetch --nope" "log 65" watch "watch add" "watch drop x" "log 0 --new" \
   "search --fold-width" "log 0 --fold-width" "log --feed" "search x --feed 1"; do
