@@ -218,6 +218,12 @@ DecodedDocument DecodeDocument(std::string_view bytes, std::string_view httpChar
   return {utf8.Decode(bytes), "UTF-8"};
 }
 
+std::optional<DecodedDocument> DecodeAs(std::string_view bytes, std::string_view label) {
+  const std::optional<Decoder> decoder = DecoderFor(label);
+  if (!decoder) return std::nullopt;
+  return DecodedDocument{DecodeWith(*decoder, bytes), decoder->name};
+}
+
 std::string ContentTypeCharset(std::string_view contentType) {
   // type/subtype, then parameters "; name=value", a value plain or quoted
   // with backslash escapes; the first charset counts, as browsers read it

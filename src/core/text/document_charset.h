@@ -2,6 +2,7 @@
 // and around its bytes, and the document decoded to UTF-8.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -24,6 +25,10 @@ struct DecodedDocument {
 // Shift_JIS as CP932, GB2312 as GBK, ...); other names go to iconv as written.
 // Bytes invalid in their encoding become U+FFFD; it never fails.
 DecodedDocument DecodeDocument(std::string_view bytes, std::string_view httpCharset);
+
+// `bytes` decoded by the encoding `label` names (matched as DecodeDocument
+// matches names), nothing removed from them; nullopt when no decoder knows it.
+std::optional<DecodedDocument> DecodeAs(std::string_view bytes, std::string_view label);
 
 // The charset parameter of a Content-Type value ("text/xml; charset=\"Shift_JIS\""
 // -> "Shift_JIS"), "" when there is none.

@@ -146,7 +146,10 @@ size_t DecodeNumericReference(std::string_view html, size_t at, std::string& out
 
 // Decodes the character reference that the "&" at `at` starts into `out` and
 // returns the index after it; an "&" that starts none is appended as text.
-size_t DecodeReference(std::string_view html, size_t at, std::string& out) {
+// In an attribute value a legacy name without ";" followed by "=" or a letter
+// or digit is no reference ("?a=1&copy=2" keeps its "&copy").
+size_t DecodeReference(std::string_view html, size_t at, std::string& out,
+                       bool inAttribute = false) {
   const size_t n = html.size();
   if (at + 2 < n && html[at + 1] == '#') {
     const char c = html[at + 2];
@@ -167,6 +170,11 @@ size_t DecodeReference(std::string_view html, size_t at, std::string& out) {
     }
   }
   if (const NamedReference* r = run > 0 ? FindLegacyPrefix(name) : nullptr) {
+    const size_t after = at + 1 + r->name.size();
+    if (inAttribute && after < n && (html[after] == '=' || IsAsciiAlnum(html[after]))) {
+      out += '&';
+      return at + 1;
+    }
     out += r->utf8;
     return at + 1 + r->name.size();
   }
@@ -229,7 +237,8 @@ size_t RawTextEnd(std::string_view html, size_t at, std::string_view name) {
   return std::string_view::npos;
 }
 
-// Elements that start a new line when shown: their tags become a space.
+}  // namespace
+
 bool IsBreakingElement(std::string_view name) {
   static constexpr std::string_view kNames[] = {
       "address", "article", "aside",  "blockquote", "br",      "caption", "center",   "dd",
@@ -241,6 +250,8 @@ bool IsBreakingElement(std::string_view name) {
   static_assert(std::is_sorted(std::begin(kNames), std::end(kNames)));
   return std::binary_search(std::begin(kNames), std::end(kNames), name);
 }
+
+namespace {
 
 // The index after the markup that the "<" at `at` opens, having appended what
 // it stands for to `out`: a space, nothing, or the "<" itself when it opens none.
@@ -312,6 +323,19 @@ std::string HtmlToText(std::string_view html) {
     } else {
       i = stop + 1;  // NUL: HTML drops it from text
     }
+  }
+  return text;
+}
+
+std::string DecodeAttributeValue(std::string_view value) {
+  std::string text;
+  text.reserve(value.size());
+  size_t i = 0;
+  while (i < value.size()) {
+    const size_t stop = std::min(value.find('&', i), value.size());
+    text.append(value, i, stop - i);
+    if (stop == value.size()) break;
+    i = DecodeReference(value, stop, text, true);
   }
   return text;
 }

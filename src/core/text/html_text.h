@@ -19,6 +19,14 @@ namespace quillet {
 // valid UTF-8 gives valid UTF-8. Linear in the length of `html`.
 std::string HtmlToText(std::string_view html);
 
+// An attribute value as written (without its quotes) to its text: character
+// references decoded as HTML decodes them in attribute values, where a
+// legacy name without ";" followed by "=" or a letter or digit stays as it is.
+std::string DecodeAttributeValue(std::string_view value);
+
+// Elements that start a new line when shown, by their lower-case name.
+bool IsBreakingElement(std::string_view name);
+
 // The UTF-8 that "&name;" stands for in HTML (`name` without "&" and ";"),
 // or "" when HTML defines no such name.
 std::string_view HtmlNamedReference(std::string_view name);

@@ -1,0 +1,152 @@
+#include "core/text/page_charset.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "core/text/code_convert.h"
+#include "core/text/html_tags.h"
+
+namespace quillet {
+namespace {
+
+constexpr size_t kPrescanLength = 1024;
+constexpr size_t npos = std::string_view::npos;
+
+bool IsSpace(char c) {
+  return c == ' ' || c == '\t' || c == '\n' || c == '\f' || c == '\r';
+}
+
+// The charset a meta element's content names ("text/html; charset=EUC-JP"),
+// as browsers extract it; "" when none.
+std::string_view CharsetInContent(std::string_view content) {
+  size_t pos = 0;
+  while (pos + 7 <= content.size()) {
+    size_t found = npos;
+    for (size_t i = pos; i + 7 <= content.size(); ++i) {
+      if (EqualsFolded(content.substr(i, 7), "charset")) {
+        found = i;
+        break;
+      }
+    }
+    if (found == npos) return {};
+    size_t i = found + 7;
+    while (i < content.size() && IsSpace(content[i]))
+      ++i;
+    if (i >= content.size() || content[i] != '=') {
+      pos = found + 7;
+      continue;
+    }
+    ++i;
+    while (i < content.size() && IsSpace(content[i]))
+      ++i;
+    if (i >= content.size()) return {};
+    if (content[i] == '"' || content[i] == '\'') {
+      const size_t close = content.find(content[i], i + 1);
+      if (close == npos) return {};
+      return content.substr(i + 1, close - i - 1);
+    }
+    size_t end = i;
+    while (end < content.size() && !IsSpace(content[end]) && content[end] != ';')
+      ++end;
+    return content.substr(i, end - i);
+  }
+  return {};
+}
+
+bool IsValidUtf8WithHighBytes(std::string_view text) {
+  bool high = false;
+  size_t pos = 0;
+  while (pos < text.size()) {
+    const auto c = static_cast<uint8_t>(text[pos]);
+    if (c < 0x80) {
+      ++pos;
+      continue;
+    }
+    high = true;
+    size_t length;
+    char32_t code;
+    if (c >= 0xC2 && c <= 0xDF) {
+      length = 2;
+      code = c & 0x1F;
+    } else if (c >= 0xE0 && c <= 0xEF) {
+      length = 3;
+      code = c & 0x0F;
+    } else if (c >= 0xF0 && c <= 0xF4) {
+      length = 4;
+      code = c & 0x07;
+    } else {
+      return false;
+    }
+    if (text.size() - pos < length) return false;
+    for (size_t i = 1; i < length; ++i) {
+      const auto next = static_cast<uint8_t>(text[pos + i]);
+      if ((next & 0xC0) != 0x80) return false;
+      code = code << 6 | (next & 0x3F);
+    }
+    constexpr char32_t kLeast[] = {0, 0, 0x80, 0x800, 0x10000};
+    if (code < kLeast[length] || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF))
+      return false;
+    pos += length;
+  }
+  return high;
+}
+
+// `bytes` decoded by the encoding `label` names, without copying through a
+// decoder when they are UTF-8 already.
+std::optional<DecodedDocument> DecodeNamed(std::string_view bytes, std::string_view label) {
+  std::optional<DecodedDocument> decoded = DecodeAs(std::string_view(), label);
+  if (!decoded) return std::nullopt;
+  if (decoded->charset == "UTF-8" && IsValidUtf8WithHighBytes(bytes)) {
+    decoded->utf8 = bytes;
+    return decoded;
+  }
+  return DecodeAs(bytes, label);
+}
+
+}  // namespace
+
+std::string_view MetaCharset(std::string_view bytes) {
+  HtmlTagScanner scanner(bytes.substr(0, kPrescanLength));
+  HtmlTag tag;
+  while (scanner.Next(tag)) {
+    if (tag.isEnd || !tag.Is("meta")) continue;
+    if (const auto charset = tag.Attribute("charset"); charset && !charset->empty())
+      return *charset;
+    const auto equiv = tag.Attribute("http-equiv");
+    const auto content = tag.Attribute("content");
+    if (equiv && content && EqualsFolded(*equiv, "content-type")) {
+      const std::string_view charset = CharsetInContent(*content);
+      if (!charset.empty()) return charset;
+    }
+  }
+  return {};
+}
+
+DecodedDocument DecodePage(std::string_view bytes, std::string_view httpCharset) {
+  if (bytes.starts_with("\xEF\xBB\xBF") || bytes.starts_with("\xFE\xFF") ||
+      bytes.starts_with("\xFF\xFE"))
+    return DecodeDocument(bytes, "");
+  if (auto decoded = DecodeNamed(bytes, httpCharset)) return std::move(*decoded);
+  if (const std::string_view meta = MetaCharset(bytes); !meta.empty()) {
+    if (auto decoded = DecodeAs(std::string_view(), meta)) {
+      const bool wide = decoded->charset.starts_with("UTF-16");
+      if (auto named = DecodeNamed(bytes, wide ? "UTF-8" : meta)) return std::move(*named);
+    }
+  }
+  if (IsValidUtf8WithHighBytes(bytes)) return {std::string(bytes), "UTF-8"};
+  switch (DetectCode(bytes)) {
+    case kCodeJisB:
+    case kCodeJisAt:
+      return *DecodeAs(bytes, "ISO-2022-JP");
+    case kCodeEuc:
+      return *DecodeAs(bytes, "EUC-JP");
+    case kCodeSjis:
+    case kCodeEucOrSjis:
+      return *DecodeAs(bytes, "Shift_JIS");
+    default:
+      return *DecodeAs(bytes, "UTF-8");
+  }
+}
+
+}  // namespace quillet
