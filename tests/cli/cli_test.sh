@@ -117,6 +117,8 @@ check "feeds find" test "$("$cli" feeds find http://news.quillet.test/today/mach
 "$cli" fetch --home "$work/p" >"$work/p.out" 2>"$work/p.err"
 check "fetch: exit 0, the sites' rows, then the pages'" test $? -eq 0 -a "$(cut -f1 "$work/p.out" | uniq)" = $'YOL\nみなと新報\n経済'
 check "... each section in its log" test "$("$cli" log --page 1 2 --home "$work/p" | wc -l)" -eq 6
+check "... asked again with their validators, the same rows" cmp -s <("$cli" fetch --home "$work/p" 2>/dev/null) "$work/p.out"
+check "... which answered 304: kept rows shown" test "$(grep -c $'^page\t1\t\(item\t\|result\tunchanged\t\)' "$work/p/Feeds/state.txt")" -eq 17
 check "... a section that cuts nothing, a page that gives no headline" test "$(cat "$work/p.err")" = \
   "警告: 経済: 無い: CSS セレクタに合う要素がありません
 警告: 変わった: 主要: 開始テキストが見つかりません
