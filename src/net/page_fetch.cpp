@@ -19,7 +19,7 @@ SourceOutcome CutPage(const PageSource& page, const std::string& body, const std
       answer.items.push_back({link.text, link.url, std::to_string(n)});
     if (!cut.problem.empty()) {
       warning += (warning.empty() ? page.name + ": " : std::string(CP932("、"))) +
-                 page.sections[n - 1].name + CP932(" は") + cut.problem;
+                 page.sections[n - 1].name + ": " + cut.problem;
     }
   }
   SourceOutcome outcome = SourceOutcome::Items(PageItems(page, answer.items), std::move(warning));

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "core/log/log_search.h"
+#include "core/pages/page_store.h"
 #include "core/settings/settings.h"
 
 namespace quillet {
@@ -86,8 +87,8 @@ void LogSearchJob::Run(const std::string& keyword, SearchOptions options) {
     // and to the window once the source is done.
     auto rows = std::make_shared<std::vector<TextTable>>();
     SearchLogs(
-        SearchedSources(settings::ReadSettings().feeds.feeds), keyword, options, showStatus,
-        [&rows](const SearchRowView& row) { AddRow(*rows, row); },
+        SearchedSources(settings::ReadSettings().feeds.feeds, ReadPagesOrNone()), keyword, options,
+        showStatus, [&rows](const SearchRowView& row) { AddRow(*rows, row); },
         [&] {
           if (rows->empty()) return;
           Post([rows](Reports& r) { r.rows(std::move(*rows)); });

@@ -75,6 +75,55 @@ check "fetch --new --watch: no new rows" test -z "$("$cli" fetch --new --watch -
 sed -i 's/^\[Watch\]\r$/&\nFoldWidth=1\r/' "$work/w/quillet.ini"
 check "fetch --watch, widths folded: ＣＯＰ３１ too" test "$("$cli" fetch --watch --home "$work/w" | grep -c ＣＯＰ３１)" -eq "$(grep -c ＣＯＰ３１ "$work/a.out")"
 
+# The pages in today's style: each with its Content-Type and its source's
+# bytes in its code, through the proxy and at the server's own address; 304 for
+# its ETag; the feed one announces on its host.
+today=$(dirname "$0")/../../tools/sample-sites/today
+served() { # served TYPE SOURCE CODE CURL_ARGS...: the answer's type and bytes
+  curl -s -D "$work/head" -o "$work/body" "${@:4}" &&
+    test "$(tr -d '\r' <"$work/head" | sed -n 's/^Content-Type: //p')" = "$1" &&
+    iconv -f UTF-8 -t "$3" "$2" | cmp -s - "$work/body"
+}
+proxy=(-x "127.0.0.1:$(cat "$work/port")")
+check "today's UTF-8 page" served "text/html; charset=utf-8" "$today/machi.html" UTF-8 \
+  "${proxy[@]}" http://news.quillet.test/today/machi.html
+check "today's Shift_JIS page: no charset in its type" served text/html "$today/keizai.html" CP932 \
+  "${proxy[@]}" http://news.quillet.test/today/keizai.html
+etag=$(tr -d '\r' <"$work/head" | sed -n 's/^ETag: //p')
+check "... 304 for its ETag" test "$(curl -s -o /dev/null -w '%{http_code}' -H "If-None-Match: $etag" \
+  "${proxy[@]}" http://news.quillet.test/today/keizai.html)" = 304
+check "... at the server's own address" served text/html "$today/keizai.html" CP932 --noproxy '*' \
+  "http://127.0.0.1:$(cat "$work/port")/today/keizai.html"
+check "the announced feed on the pages' host" cmp -s "$(dirname "$sites")/sample-feeds/kurashi.rdf" \
+  <(curl -s "${proxy[@]}" http://news.quillet.test/kurashi/index.rdf)
+
+# Pages: tried without a log, fetched after the sites and before the feeds,
+# each section with its log; why a section or a page gives nothing is named.
+home "$work/p" "127.0.0.1:$tport" reader s3cret
+printf '[CheckRoute]\r\n%s' "$(printf '%s=0\r\n' $(seq 1 64))" >>"$work/p/quillet.ini"
+pg() { "$cli" pages "$@" --home "$work/p"; }
+pg add みなと新報 http://news.quillet.test/today/machi.html >/dev/null
+pg cut 1 ニュース --from '<ul class="headlines">' --to '</ul>' && pg cut 1 地域 --css '.topics a' --links /chiiki/2026/
+pg add 経済 http://news.quillet.test/today/keizai.html >/dev/null && pg cut 2 経済 --css '#keizai-news li > a'
+pg cut 2 無い --css '#nothing a'
+pg add 変わった http://news.quillet.test/today/keizai.html >/dev/null && pg cut 3 主要 --from '<div id="top">'
+pg test 1 >"$work/p.out" 2>"$work/p.err"
+check "pages test: the sections' headlines, nothing logged" test $? -eq 0 -a "$(cut -f1 "$work/p.out" | uniq -c | tr -s ' ')" = \
+  $' 10 ニュース\n 6 地域' -a "$(sed -n 7p "$work/p.out")" = $'ニュース\t朝市に〓の開き３００枚、昼前に完売\thttp://news.quillet.test/news/2026/1207-07.html' \
+  -a ! -s "$work/p.err" -a ! -e "$work/p/Pages"
+check "pages test: why a section cuts nothing" test "$(pg test 2 2>&1 >/dev/null)" = "無い: CSS セレクタに合う要素がありません"
+check "feeds find" test "$("$cli" feeds find http://news.quillet.test/today/machi.html --home "$work/p")" = \
+  $'くらし通信\thttp://news.quillet.test/kurashi/index.rdf'
+"$cli" fetch --home "$work/p" >"$work/p.out" 2>"$work/p.err"
+check "fetch: exit 0, the sites' rows, then the pages'" test $? -eq 0 -a "$(cut -f1 "$work/p.out" | uniq)" = $'YOL\nみなと新報\n経済'
+check "... each section in its log" test "$("$cli" log --page 1 2 --home "$work/p" | wc -l)" -eq 6
+check "... asked again with their validators, the same rows" cmp -s <("$cli" fetch --home "$work/p" 2>/dev/null) "$work/p.out"
+check "... which answered 304: kept rows shown" test "$(grep -c $'^page\t1\t\(item\t\|result\tunchanged\t\)' "$work/p/Feeds/state.txt")" -eq 17
+check "... a section that cuts nothing, a page that gives no headline" test "$(cat "$work/p.err")" = \
+  "警告: 経済: 無い: CSS セレクタに合う要素がありません
+警告: 変わった: 主要: 開始テキストが見つかりません
+変わった: 見出しが見つかりません（ページの作りが変わったのかもしれません）。ページのフィードを探すか (接続設定のフィード、quillet-cli feeds find URL)、切り出し方を「試す」で確かめてください"
+
 # Usage errors exit 2; an error that ends the run exits 1 with its message.
 for args in frobnicate "fetch --nope" "log 65" watch "watch add" "watch drop x" "log 0 --new" \
   "search --fold-width" "log 0 --fold-width" "log --feed" "search x --feed 1"; do

@@ -139,7 +139,7 @@ TEST(HeadlineSearch, FindsHeadlinesOfEverySiteInCategoryOrderThenOfTheFeeds) {
     statuses.clear();
     Strings out;
     SearchLogs(
-        SearchedSources(settings::ReadSettings().feeds.feeds), keyword, {},
+        SearchedSources(settings::ReadSettings().feeds.feeds, {}), keyword, {},
         [&](const std::string& s) { statuses.push_back(s); },
         [&](const SearchRowView& r) {
           out.push_back(Cp932ToUtf8(std::to_string(r.site) + " " + std::string(r.siteLabel) + " " +

@@ -18,6 +18,7 @@
 
 #include "core/sites/catalogue.h"
 #include "sample_pages.h"
+#include "today_pages.h"
 
 namespace quillet {
 namespace {
@@ -185,8 +186,8 @@ void SampleSiteServer::RequireProxyCredentials(const std::string& user,
       "Basic " + QByteArray::fromStdString(user + ":" + password).toBase64().toStdString();
 }
 
-void SampleSiteServer::AddFeed(const std::string& host, const std::string& path,
-                               const std::string& contentType, std::string body) {
+void SampleSiteServer::AddDocument(const std::string& host, const std::string& path,
+                                   const std::string& contentType, std::string body) {
   resources_["https://" + host + path] = {contentType, body, {}};
   resources_["http://" + host + path] = {contentType, std::move(body), {}};
   tlsHosts_.insert(host);
@@ -194,6 +195,16 @@ void SampleSiteServer::AddFeed(const std::string& host, const std::string& path,
 
 void SampleSiteServer::AnswerHttp11For(const std::string& host) {
   http11Hosts_.insert(host);
+}
+
+void SampleSiteServer::AddTodayPages(const std::string& dir) {
+  const std::string host(kTodayPageHost);
+  for (const TodayPage& page : kTodayPages) {
+    AddDocument(host, std::string(page.path), std::string(page.contentType),
+                ReadFile(dir + "/" + std::string(page.file)));
+  }
+  AnswerHttp11For(host);
+  ownAddressHost_ = host;
 }
 
 void SampleSiteServer::EnableTls(const std::string& certificateFile, const std::string& keyFile) {
@@ -291,7 +302,10 @@ std::string SampleSiteServer::Respond(const std::string& text, std::string& tunn
                                     "Proxy-Authenticate: Basic realm=\"sample sites\"\r\n"));
     }
   }
-  const std::string key = PageKey(url, text);
+  std::string key = PageKey(url, text);
+  const std::string keyHost = KeyHost(key), port = ":" + std::to_string(Port());
+  if (!ownAddressHost_.empty() && (keyHost == "127.0.0.1" + port || keyHost == "localhost" + port))
+    key = "http://" + ownAddressHost_ + key.substr(7 + keyHost.size());
   if (key == kCountersUrl && method == "GET") return CountersResponse();
   requests_.push_back(method + " " + url);
   if (method == "CONNECT" && tlsEnabled_) {

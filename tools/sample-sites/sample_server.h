@@ -1,7 +1,7 @@
 // A small HTTP/1.0 server on 127.0.0.1 that acts as a proxy for the seven news
 // sites and answers HEAD and GET for their front pages with bundled pages. It
-// can also serve feeds, over plain HTTP and, once given a certificate, over
-// https inside a CONNECT tunnel that it ends itself. Hosts named for it answer
+// can also serve feeds and other pages, over plain HTTP and, once given a
+// certificate, over https inside a CONNECT tunnel that it ends itself. Hosts named for it answer
 // HTTP/1.1 requests as an HTTP/1.1 server would: connections kept open,
 // validators and 304, gzip.
 #pragma once
@@ -40,8 +40,15 @@ class SampleSiteServer {
   void RequireProxyCredentials(const std::string& user, const std::string& password);
 
   // Serves `body` at http://`host``path` and at https://`host``path`.
-  void AddFeed(const std::string& host, const std::string& path, const std::string& contentType,
-               std::string body);
+  void AddDocument(const std::string& host, const std::string& path, const std::string& contentType,
+                   std::string body);
+
+  // Serves the pages in today's style (today_pages.h) from `dir` at
+  // kTodayPageHost, which answers HTTP/1.1 and is also what the server's own
+  // address answers as (Host 127.0.0.1:port or localhost:port, as a client
+  // sends it without a proxy). Throws std::runtime_error when a page cannot
+  // be read.
+  void AddTodayPages(const std::string& dir);
 
   // HTTP/1.1 requests for `host` get HTTP/1.1 answers: the connection stays
   // open unless the request says "Connection: close" (Content-Length on every
@@ -109,6 +116,7 @@ class SampleSiteServer {
   std::map<std::string, Resource> resources_;  // "http://host/path" -> what is served
   std::set<std::string> tlsHosts_;
   std::set<std::string> http11Hosts_;
+  std::string ownAddressHost_;
   QSslConfiguration tls_;
   bool tlsEnabled_ = false;
   std::string expectedAuthorization_;

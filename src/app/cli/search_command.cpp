@@ -6,6 +6,7 @@
 #include "app/cli/commands.h"
 #include "app/cli/terminal.h"
 #include "core/log/log_search.h"
+#include "core/pages/page_store.h"
 #include "core/settings/settings.h"
 #include "core/sys/error_display.h"
 
@@ -19,7 +20,7 @@ int Search(Terminal& terminal, const std::string& keyword, SearchOptions options
   std::string error;
   try {
     SearchLogs(
-        SearchedSources(settings::ReadSettings().feeds.feeds), keyword, options,
+        SearchedSources(settings::ReadSettings().feeds.feeds, ReadPagesOrNone()), keyword, options,
         [&](const std::string& text) {
           terminal.FlushRows();
           terminal.Progress(text);

@@ -4,6 +4,7 @@
 #include "core/log/log_blocks.h"
 #include "core/settings/feed_list.h"
 #include "core/sites/catalogue.h"
+#include "core/sys/program_dir.h"
 #include "core/text/text_codec.h"
 
 namespace quillet {
@@ -104,12 +105,20 @@ void SearchLogFile(const std::string& path, std::string_view keyword, SearchOpti
   });
 }
 
-std::vector<SearchSource> SearchedSources(const std::vector<settings::FeedSource>& feeds) {
+std::vector<SearchSource> SearchedSources(const std::vector<settings::FeedSource>& feeds,
+                                          const PageList& pages) {
   std::vector<SearchSource> sources;
   for (const Site& site : Sites())
-    sources.push_back({site.number, 0, ""});
+    sources.push_back({site.number, 0, "", {}});
+  for (const PageSource& page : pages.pages) {
+    SearchSource& source =
+        sources.emplace_back(SearchSource{SearchSource::kFeed, 0, page.name, {}});
+    for (size_t n = 1; n <= page.sections.size(); ++n)
+      source.pageLogs.push_back(
+          {DataDirectory() + PageLogFile(page.id, n), page.sections[n - 1].name});
+  }
   for (const settings::FeedSource& feed : feeds)
-    sources.push_back({SearchSource::kFeed, feed.id, feed.name});
+    sources.push_back({SearchSource::kFeed, feed.id, feed.name, {}});
   return sources;
 }
 
@@ -122,8 +131,14 @@ void SearchLogs(const std::vector<SearchSource>& sources, std::string_view keywo
       SearchSiteLogs(source.site, keyword, options, showStatus, onRow);
     } else {
       showStatus(LogSearchStatusText(source.feedName));
-      SearchLogFile(FeedLogFilePath(source.feedId), keyword, options, SearchSource::kFeed,
-                    source.feedName, settings::FeedGenre(), onRow);
+      if (source.feedId != 0) {
+        SearchLogFile(FeedLogFilePath(source.feedId), keyword, options, SearchSource::kFeed,
+                      source.feedName, settings::FeedGenre(), onRow);
+      }
+      for (const SearchSource::Log& log : source.pageLogs) {
+        SearchLogFile(log.path, keyword, options, SearchSource::kFeed, source.feedName, log.genre,
+                      onRow);
+      }
     }
     sourceDone();
   }

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "core/log/log_store.h"
+#include "core/pages/page_list.h"
 #include "core/settings/feed_list.h"
 #include "core/text/text_ops.h"
 
@@ -70,18 +71,25 @@ void SearchLogFile(const std::string& path, std::string_view keyword, SearchOpti
                    int site, std::string_view siteLabel, std::string_view genre,
                    const std::function<void(const SearchRowView&)>& onRow);
 
-// A source whose logs are searched: a site (its categories' logs) or a feed
-// (its one log, rows under its name and the genre フィード, no icon).
+// A source whose logs are searched: a site (its categories' logs), a feed
+// (its one log, rows under its name and the genre フィード, no icon) or a
+// page (its sections' logs, rows under its name and each section's name).
 struct SearchSource {
   static constexpr int kFeed = -1;
-  int site = kFeed;  // 0..6, or kFeed
-  int feedId = 0;
+  int site = kFeed;  // 0..6, or kFeed for a feed or a page
+  int feedId = 0;    // a feed's; 0 for a page
   std::string feedName;
+  struct Log {
+    std::string path;
+    std::string genre;
+  };
+  std::vector<Log> pageLogs;  // a page's sections' logs
 };
 
 // What "全てのログから検索" covers: the seven sites in site order, then
-// `feeds` (the settings file's) in their order.
-std::vector<SearchSource> SearchedSources(const std::vector<settings::FeedSource>& feeds);
+// `pages` and `feeds` (the settings file's) in their order.
+std::vector<SearchSource> SearchedSources(const std::vector<settings::FeedSource>& feeds,
+                                          const PageList& pages);
 
 // Searches the logs of `sources` in their order as SearchSiteLogs and
 // SearchLogFile do, a feed's status text being LogSearchStatusText of its

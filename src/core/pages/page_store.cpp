@@ -34,6 +34,14 @@ PageList ReadPages() {
   return ReadPagesAt(PageFilePath());
 }
 
+PageList ReadPagesOrNone() {
+  try {
+    return ReadPages();
+  } catch (const QuilletError&) {
+    return {};
+  }
+}
+
 void EditPages(const std::function<void(PageList&)>& change) {
   const std::string path = PageFilePath();
   const settings::SettingsLock lock;

@@ -16,6 +16,9 @@ std::string PageFilePath();
 // <path> は開けません" when it cannot be read, and "<path> の <n> 行目:
 // <why>" when it cannot be read as pages.
 PageList ReadPages();
+// The same, with no pages when the file cannot be read: for what only looks
+// at the pages' logs.
+PageList ReadPagesOrNone();
 
 // Takes the settings lock, reads the file, lets `change` edit the list,
 // gives new pages their ids and, when the list changed, replaces the file
