@@ -41,10 +41,12 @@ QString SectionRowText(const PageSection& section) {
 // Why a section's rule cannot be used; the dialog's own words where the
 // terminal's would name its options.
 std::optional<std::string> RuleProblem(const PageSection& section) {
-  if (section.from.empty() && section.to.empty() && section.xpath.empty() && section.css.empty())
+  std::optional<std::string> problem = SectionRuleProblem(section);
+  if (problem && section.from.empty() && section.to.empty() && section.xpath.empty() &&
+      section.css.empty())
     return CP932(
         "切り出す部分を指定してください (開始テキストか終了テキスト、XPath、CSS セレクタ)");
-  return SectionRuleProblem(section);
+  return problem;
 }
 
 }  // namespace
