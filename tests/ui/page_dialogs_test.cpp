@@ -49,7 +49,7 @@ TEST(PageListEdits, TheDialogsChangesGoOntoTheFileAsItIsThen) {
       {"another writer gave a sections and added d",
        {Page(1, "a2", true, {}), Page(2, "b"), Page(3, "c", false), Page(4, "d")},
        "1:a2-0 3:C-2 4:d+1 0:new+1"},
-      {"another writer ticked c and removed it, a: both stay as the dialog and the writer say",
+      {"another writer removed c, which the dialog edited, and unticked b, which it removed",
        {Page(1, "a"), Page(2, "b", false)},
        "1:a-1 0:new+1"},
       {"another writer ticked c, which the dialog edited but did not tick",
