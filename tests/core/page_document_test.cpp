@@ -91,6 +91,8 @@ TEST(PageCharset, WeighsTheEvidenceInOrder) {
       {"<p>" + sjisNihon, "", "日本", "Shift_JIS"},
       {"<p>\x1B$BF|K\\\x1B(B", "", "日本", "ISO-2022-JP"},
       {"<p>plain", "", "plain", "UTF-8"},
+      // What the evidence names decodes the page, even bytes that read as UTF-8.
+      {"<p>\xC3\xA9", "iso-8859-1", "Ã©", "windows-1252"},
   };
   // clang-format on
   for (const Case& c : cases) {
@@ -133,7 +135,7 @@ TEST(PageDocument, ReadsLinkTextsAndAddressesAsBrowsersDo) {
       {"<body><A HREF='b'><img src=x alt=\"写&quot;真\"></A><a href=c><img alt=\"\">text</a>", Texts("<body>", ""),
        {"写\"真|https://news.example.jp/top/b", "text|https://news.example.jp/top/c"}},
       // An anchor ends at the next anchor; tags in comments and scripts are no links.
-      {"<body><a href=/1>one<a href=/2>two</a><!-- <a href=/3>three</a> --><script>'<a href=/4>four</a>'</script>", Texts("<body>", ""),
+      {"<body><a href=/1>one<a href=/2>two</a><!--x -- x<a href=/3>three</a> --><script>'</scripts><a href=/4>four</a>'</script>", Texts("<body>", ""),
        {"one|https://news.example.jp/1", "two|https://news.example.jp/2"}},
       // Addresses: trimmed, references decoded as in attribute values,
       // resolved against <base href> (itself resolved against the page).
@@ -167,7 +169,7 @@ const std::string kListPage = R"(<html><body><h1>Title</h1>
 <ul class="list news"><li class="item"><a href="/n1" data-x='it"s'>News one</a></li>
 <li><span><a href="/n2">News two</a></span></li></ul>
 <ul class="newsy"><li><a href="/x1">Other</a></li></ul>
-<p>Tail <a href="/p1" title=t>Para</a></p></body></html>)";
+<p>Tail <a href="/p1" title="top news">Para</a></p></body></html>)";
 
 TEST(PageDocument, CutsTheElementsAnXPathSelects) {
   // clang-format off
@@ -214,7 +216,7 @@ TEST(PageDocument, CutsTheElementsACssSelectorSelects) {
       {kListPage, ByCss("ul a"), {n1, n2, x1}},
       {kListPage, ByCss("*.list [ data-x = 'it\"s' ]"), {n1}},
       {kListPage, ByCss("li.item[class=item]"), {n1}},
-      {kListPage, ByCss("a[title]"), {"Para|https://news.example.jp/p1"}},
+      {kListPage, ByCss("a[title='top news']"), {"Para|https://news.example.jp/p1"}},
       {kListPage, ByCss(".box.lead#top a[href]"), {"Top one|https://news.example.jp/t1"}},
       {kListPage, ByCss("div.list"), {"! CSS セレクタに合う要素がありません"}},
   });
@@ -285,7 +287,7 @@ TEST(PageDocument, FindsTheFeedsThePageAnnounces) {
       "<link rel=alternate type=text/html href=/en/>"
       "<link rel=alternate type=application/rss+xml href=ftp://example.jp/f>"
       "<!-- <link rel=alternate type=application/rss+xml href=/old.rdf> -->"
-      "</head>";
+      "</head><link rel=alternate type=application/rss+xml href=/cut-off";
   PageDocument document(page, "", kUrl);
   std::vector<std::string> shown;
   for (const AnnouncedFeed& feed : document.Feeds())
