@@ -254,6 +254,7 @@ TEST(PageDocument, RefusesRulesItCannotUse) {
       {ByCss("#1st"), "CSS セレクタが正しくありません: #1st (「1st」は名前になりません)"},
       {ByCss("-"), "CSS セレクタが正しくありません: - (「-」は名前になりません)"},
       {ByCss("[-x]"), "CSS セレクタが正しくありません: [-x] (「-x」は名前になりません)"},
+      {ByCss("[width=1x]"), "CSS セレクタが正しくありません: [width=1x] (「1x」は名前になりません)"},
       {ByCss("[href"), "CSS セレクタが正しくありません: [href (「[」が閉じていません)"},
       {ByCss("[href='x]"), "CSS セレクタが正しくありません: [href='x] (引用符が閉じていません)"},
       {ByCss("a\\:b"), "CSS セレクタが正しくありません: a\\:b (「\\」のエスケープには対応していません)"},
@@ -286,6 +287,7 @@ TEST(PageDocument, FindsTheFeedsThePageAnnounces) {
       "<link rel=alternate type=\"application/rss+xml; charset=utf-8\" href=\"rss.xml\" "
       "title=again>"
       "<link rel=stylesheet type=application/rss+xml href=style.xml>"
+      "<a rel=alternate type=application/rss+xml href=/a.xml>"
       "<link rel=alternate type=text/html href=/en/>"
       "<link rel=alternate type=application/rss+xml href=ftp://example.jp/f>"
       "<!-- <link rel=alternate type=application/rss+xml href=/old.rdf> -->"
