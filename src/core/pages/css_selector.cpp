@@ -30,23 +30,11 @@ std::string Lowered(std::string_view text) {
   return lower;
 }
 
-// `text` as an XPath string literal; concat() when it holds both quotes.
+// `text` as an XPath string literal. Without escapes a CSS value holds at
+// most one kind of quote, the one it is not quoted with.
 std::string Literal(std::string_view text) {
-  if (text.find('\'') == std::string_view::npos) return "'" + std::string(text) + "'";
-  if (text.find('"') == std::string_view::npos) return "\"" + std::string(text) + "\"";
-  std::string out = "concat(";
-  size_t pos = 0;
-  while (pos < text.size()) {
-    const size_t quote = text.find('\'', pos);
-    if (quote != pos) {
-      out += "'" + std::string(text.substr(pos, quote - pos)) + "',";
-      if (quote == std::string_view::npos) break;
-    }
-    out += "\"'\",";
-    pos = quote + 1;
-  }
-  out.back() = ')';
-  return out;
+  const char quote = text.find('\'') == std::string_view::npos ? '\'' : '"';
+  return quote + std::string(text) + quote;
 }
 
 class Translator {

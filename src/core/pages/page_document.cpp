@@ -9,6 +9,7 @@
 #include <climits>
 #include <cstdint>
 #include <cstring>
+#include <mutex>
 #include <unordered_set>
 
 #include "core/feeds/feed_text.h"
@@ -67,6 +68,12 @@ class ErrorCapture {
   std::string message_;
 };
 
+// Pages are cut on worker threads: libxml2's globals are set up once, first.
+void InitialiseLibxml() {
+  static std::once_flag once;
+  std::call_once(once, [] { xmlInitParser(); });
+}
+
 struct ContextFree {
   void operator()(xmlXPathContext* context) const { xmlXPathFreeContext(context); }
 };
@@ -81,6 +88,7 @@ Context NewContext(xmlDoc* doc) {
 
 // Why `xpath` (UTF-8) does not compile, or nullopt.
 std::optional<std::string> XPathProblem(const std::string& xpath) {
+  InitialiseLibxml();
   const ErrorCapture capture;
   const Context context = NewContext(nullptr);
   xmlXPathCompExprPtr compiled = xmlXPathCtxtCompile(context.get(), Xml(xpath.c_str()));
@@ -226,7 +234,7 @@ const std::string& PageDocument::Base() {
 PageDocument::Tree& PageDocument::ParsedTree() {
   if (tree_) return *tree_;
   tree_ = std::make_unique<Tree>();
-  xmlInitParser();
+  InitialiseLibxml();
   const std::optional<std::string> bounded = WithAttributesBounded(decoded_.utf8);
   const std::string& html = bounded ? *bounded : decoded_.utf8;
   const int size = static_cast<int>(std::min<size_t>(html.size(), INT_MAX));
