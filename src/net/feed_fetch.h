@@ -7,40 +7,32 @@
 #include <string>
 #include <vector>
 
-#include "core/feeds/feed_answer.h"
 #include "core/settings/feed_list.h"
-#include "net/feed_download.h"
-#include "net/staged_source.h"
+#include "net/asked_source.h"
 
 namespace quillet {
 
-class FeedFetch : public StagedSource {
+class FeedFetch : public AskedSource {
  public:
   // `keptRows`: the items of the feed's last full answer, listed again when
   // the feed has not changed or is not to be asked yet at `now`.
   FeedFetch(const settings::FeedSource& feed, QNetworkAccessManager& network, FeedRequest request,
             std::vector<FeedItem> keptRows, std::time_t now)
-      : feed_(feed),
-        download_(network),
-        request_(std::move(request)),
-        keptRows_(std::move(keptRows)),
-        now_(now) {}
+      : AskedSource(network, std::move(request), !keptRows.empty(), now),
+        feed_(feed),
+        keptRows_(std::move(keptRows)) {}
 
   const std::string& Name() const override { return feed_.name; }
   SourceKind Kind() const override { return SourceKind::kFeed; }
-  void Start(ProgressCall progress, EndedCall ended) override;
 
  private:
-  bool AbortDownload() override { return download_.Abort(); }
-  void OnReceived();
-  SourceOutcome KeptRows() const;
+  SourceOutcome KeptRows() const override;
+  std::function<SourceOutcome()> ReadBody(std::string body, std::string url,
+                                          std::string contentType,
+                                          FeedAnswer answer) const override;
 
   settings::FeedSource feed_;
-  FeedDownload download_;
-  FeedRequest request_;
   std::vector<FeedItem> keptRows_;
-  std::time_t now_;
-  bool bodyCame_ = false;
 };
 
 }  // namespace quillet

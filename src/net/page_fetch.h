@@ -7,41 +7,33 @@
 #include <string>
 #include <vector>
 
-#include "core/feeds/feed_answer.h"
 #include "core/pages/page_list.h"
-#include "net/feed_download.h"
-#include "net/staged_source.h"
+#include "net/asked_source.h"
 
 namespace quillet {
 
-class PageFetch : public StagedSource {
+class PageFetch : public AskedSource {
  public:
   // `keptRows`: the rows of the page's last full answer (each with its
   // section's number as category), listed again when the page has not
   // changed or is not to be asked yet at `now`.
   PageFetch(const PageSource& page, QNetworkAccessManager& network, FeedRequest request,
             std::vector<FeedItem> keptRows, std::time_t now)
-      : page_(page),
-        download_(network),
-        request_(std::move(request)),
-        keptRows_(std::move(keptRows)),
-        now_(now) {}
+      : AskedSource(network, std::move(request), !keptRows.empty(), now),
+        page_(page),
+        keptRows_(std::move(keptRows)) {}
 
   const std::string& Name() const override { return page_.name; }
   SourceKind Kind() const override { return SourceKind::kPage; }
-  void Start(ProgressCall progress, EndedCall ended) override;
 
  private:
-  bool AbortDownload() override { return download_.Abort(); }
-  void OnReceived();
-  SourceOutcome KeptRows() const;
+  SourceOutcome KeptRows() const override;
+  std::function<SourceOutcome()> ReadBody(std::string body, std::string url,
+                                          std::string contentType,
+                                          FeedAnswer answer) const override;
 
   PageSource page_;
-  FeedDownload download_;
-  FeedRequest request_;
   std::vector<FeedItem> keptRows_;
-  std::time_t now_;
-  bool bodyCame_ = false;
 };
 
 }  // namespace quillet

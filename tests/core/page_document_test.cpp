@@ -240,7 +240,7 @@ TEST(PageDocument, RefusesRulesItCannotUse) {
   longest.minLength = 1000;
   // clang-format off
   const std::pair<PageSection, std::string> rows[] = {
-      {PageSection{}, twoWays}, {textsAndCss, twoWays}, {xpathAndCss, twoWays},
+      {PageSection{}, ""}, {textsAndCss, twoWays}, {xpathAndCss, twoWays},
       {tooLong, "--min-length は 0 から 1000 までです"}, {negative, "--min-length は 0 から 1000 までです"},
       {longest, ""}, {Texts("", "</ul>"), ""},
       {ByXPath("//a[@href"), "XPath 式が正しくありません: //a[@href (Invalid predicate)"},

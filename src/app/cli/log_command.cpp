@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "app/cli/commands.h"
+#include "app/cli/edit_from_terminal.h"
 #include "app/cli/terminal.h"
 #include "app/cli/usage.h"
 #include "core/log/log_rows.h"
@@ -27,12 +28,7 @@ int Log(Terminal& terminal, const std::string& indexText, const std::optional<st
   std::string path;
   if (pageId) {
     PageList pages;
-    try {
-      pages = ReadPages();
-    } catch (const std::exception& e) {
-      terminal.Message(TopLevelErrorText(e.what()));
-      return 1;
-    }
+    if (!ReadPagesFromTerminal(terminal, pages)) return 1;
     const PageSource* page = FindPage(pages, *pageId);
     if (!page) {
       terminal.Message(CP932("ID ") + terminal.In(*pageId) + CP932(" のページはありません"));

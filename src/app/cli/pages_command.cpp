@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "app/cli/commands.h"
+#include "app/cli/edit_from_terminal.h"
 #include "app/cli/terminal.h"
 #include "app/cli/usage.h"
 #include "core/pages/page_document.h"
@@ -27,35 +28,13 @@
 namespace quillet {
 namespace {
 
-// One edit of the pages file; a refusal `change` reports (its message on
-// stderr, exit 1) writes nothing.
-int EditFromTerminal(Terminal& terminal,
-                     const std::function<std::optional<std::string>(PageList&)>& change) {
-  std::optional<std::string> refusal;
-  try {
-    EditPages([&](PageList& list) {
-      refusal = change(list);
-      if (refusal) throw std::exception();  // leaves the file as it was
-    });
-  } catch (const std::exception& e) {
-    terminal.Message(refusal ? *refusal : TopLevelErrorText(e.what()));
-    return 1;
-  }
-  return 0;
-}
-
 std::string NoSuchPage(Terminal& terminal, const std::string& idText) {
   return CP932("ID ") + terminal.In(idText) + CP932(" のページはありません");
 }
 
 int List(Terminal& terminal) {
   PageList list;
-  try {
-    list = ReadPages();
-  } catch (const std::exception& e) {
-    terminal.Message(TopLevelErrorText(e.what()));
-    return 1;
-  }
+  if (!ReadPagesFromTerminal(terminal, list)) return 1;
   for (const PageSource& page : list.pages) {
     terminal.PrintRow({std::to_string(page.id), page.enabled ? "on" : "off", page.name, page.url});
     for (size_t n = 0; n < page.sections.size(); ++n) {
@@ -67,13 +46,9 @@ int List(Terminal& terminal) {
 }
 
 int Export(Terminal& terminal) {
-  std::string text;
-  try {
-    text = FormatPages(ReadPages());
-  } catch (const std::exception& e) {
-    terminal.Message(TopLevelErrorText(e.what()));
-    return 1;
-  }
+  PageList list;
+  if (!ReadPagesFromTerminal(terminal, list)) return 1;
+  const std::string text = FormatPages(list);
   if (std::fwrite(text.data(), 1, text.size(), stdout) != text.size() || std::fflush(stdout) != 0) {
     terminal.Message(CP932("標準出力に書き込めません"));
     return 1;
@@ -178,12 +153,7 @@ int Change(Terminal& terminal, const std::string& action, const std::string& idT
 // cuts nothing goes to stderr. Nothing is logged.
 int Test(Terminal& terminal, const std::string& idText, int argc, char** argv) {
   PageList list;
-  try {
-    list = ReadPages();
-  } catch (const std::exception& e) {
-    terminal.Message(TopLevelErrorText(e.what()));
-    return 1;
-  }
+  if (!ReadPagesFromTerminal(terminal, list)) return 1;
   const PageSource* page = FindPage(list, idText);
   if (!page) {
     terminal.Message(NoSuchPage(terminal, idText));

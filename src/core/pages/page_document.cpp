@@ -454,7 +454,7 @@ std::vector<AnnouncedFeed> PageDocument::Feeds() {
 std::optional<std::string> SectionRuleProblem(const PageSection& section) {
   const int ways = (!section.from.empty() || !section.to.empty() ? 1 : 0) +
                    (!section.xpath.empty() ? 1 : 0) + (!section.css.empty() ? 1 : 0);
-  if (ways != 1)
+  if (ways > 1)  // none: the whole page, between its start and its end
     return CP932("切り出し方を一つ指定してください (--from と --to、--xpath、--css のどれか)");
   if (section.minLength < 0 || section.minLength > kPageMinLengthMax)
     return CP932("--min-length は 0 から 1000 までです");

@@ -69,7 +69,8 @@ class PageDocument {
 };
 
 // Why a section's rule cannot be used, as a message for the user (CP932);
-// nullopt when it can: not exactly one way of cutting (texts, XPath, CSS), an
+// nullopt when it can: more than one way of cutting (texts, XPath, CSS; none
+// cuts the whole page, as texts both left out do), an
 // XPath expression that does not compile, a selector outside the CSS that
 // CssToXPath reads, a minimum length outside 0..kPageMinLengthMax.
 std::optional<std::string> SectionRuleProblem(const PageSection& section);
