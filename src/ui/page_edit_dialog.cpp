@@ -38,17 +38,6 @@ QString SectionRowText(const PageSection& section) {
   return UiText(section.name.empty() ? CP932("(名前なし)") : section.name);
 }
 
-// Why a section's rule cannot be used; the dialog's own words where the
-// terminal's would name its options.
-std::optional<std::string> RuleProblem(const PageSection& section) {
-  std::optional<std::string> problem = SectionRuleProblem(section);
-  if (problem && section.from.empty() && section.to.empty() && section.xpath.empty() &&
-      section.css.empty())
-    return CP932(
-        "切り出す部分を指定してください (開始テキストか終了テキスト、XPath、CSS セレクタ)");
-  return problem;
-}
-
 }  // namespace
 
 PageEditDialog::PageEditDialog(QWidget* parent) : QDialog(parent) {
@@ -255,7 +244,7 @@ void PageEditDialog::Confirm() {
   for (size_t n = 0; !problem && n < page.sections.size(); ++n) {
     const PageSection& section = page.sections[n];
     problem = SectionNameProblem(section.name);
-    if (const auto rule = RuleProblem(section); rule && !problem)
+    if (const auto rule = SectionRuleProblem(section); rule && !problem)
       problem = CP932("セクション「") + section.name + CP932("」: ") + *rule;
     if (problem) sectionList_->setCurrentRow(static_cast<int>(n));
   }
@@ -299,8 +288,7 @@ void PageEditDialog::ShowTrial(const std::vector<PageSection>& sections,
   size_t links = 0;
   for (size_t n = 0; n < sections.size() && n < result.sections.size(); ++n) {
     const SectionCut& cut = result.sections[n];
-    const auto ruleProblem = RuleProblem(sections[n]);
-    const std::string problem = ruleProblem ? *ruleProblem : cut.problem;
+    const std::string& problem = cut.problem;  // also a rule that cannot be used
     auto* row = new QTreeWidgetItem(trialResults_);
     row->setText(
         0, UiText(sections[n].name + " (" + std::to_string(cut.links.size()) + CP932(" 件)")));

@@ -189,11 +189,7 @@ TEST_F(PageDialogTest, TheEditorRefusesWhatCannotBeStoredAndSaysWhy) {
   Set("pageUrlEdit", "http://127.0.0.1/");
   AddSection("", 0, "<ul>", "</ul>");
   EXPECT_FALSE(EditorOk());
-  Set("sectionNameEdit", "empty");
-  Set("fromEdit", "");
-  Set("toEdit", "");
-  EXPECT_FALSE(EditorOk());
-  Set("toEdit", "</ul>");
+  Set("sectionNameEdit", "texts");
   AddSection("xpath", 1, "//ul[");
   Control<QListWidget>("sectionList")->setCurrentRow(0);
   EXPECT_FALSE(EditorOk());
@@ -203,14 +199,12 @@ TEST_F(PageDialogTest, TheEditorRefusesWhatCannotBeStoredAndSaysWhy) {
   test::Texts shown;
   for (const test::ShownMessage& message : w.messages)
     shown.push_back(message.text);
-  ASSERT_EQ(shown.size(), 5u);
-  EXPECT_TRUE(shown[4].starts_with("セクション「xpath」: XPath 式が正しくありません: //ul["))
-      << shown[4];
+  ASSERT_EQ(shown.size(), 4u);
+  EXPECT_TRUE(shown[3].starts_with("セクション「xpath」: XPath 式が正しくありません: //ul["))
+      << shown[3];
   shown.pop_back();
   EXPECT_EQ(shown, (test::Texts{"ページ名が空です", "URL は http:// か https:// で始めてください",
-                                "セクション名が空です",
-                                "セクション「empty」: 切り出す部分を指定してください "
-                                "(開始テキストか終了テキスト、XPath、CSS セレクタ)"}));
+                                "セクション名が空です"}));
   EXPECT_TRUE(EditorOk());
   ClickOn(0, "pageEditButton");
   // 削除 takes the selected section; switching the way keeps the other fields' texts out.
@@ -234,15 +228,14 @@ TEST_F(PageDialogTest, TryShowsEachSectionsHeadlinesOrWhyNoneAndTheFeedsThePageA
   Set("pageUrlEdit", "http://news.quillet.test/news");
   AddSection("主要", 0, "<ul class=\"news\">", "</ul>");
   AddSection("経済", 2, ".economy a");
-  AddSection("空", 0, "");
+  AddSection("一覧", 0, "<ol>");
   Try();
   const std::string base = "http://news.quillet.test";
   EXPECT_EQ(Trial(),
             (test::Texts{"主要 (2 件)\t", "\t一つ目の記事\t" + base + "/a1",
                          "\t二つ目の記事\t" + base + "/a2",
                          "経済 (0 件)\tCSS セレクタに合う要素がありません",
-                         "空 (0 件)\t切り出す部分を指定してください (開始テキストか終了テキスト、"
-                         "XPath、CSS セレクタ)",
+                         "一覧 (0 件)\t開始テキストが見つかりません",
                          "このページが知らせるフィード\t", "\t町の RSS\t" + base + "/rss.xml"}));
   EXPECT_EQ(Status(), "ヘッドライン 2 件。このページはフィードを 1 件知らせています");
   EXPECT_TRUE(w.messages.empty());
