@@ -12,6 +12,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <set>
 #include <string>
@@ -26,8 +27,10 @@
 
 namespace {
 
-void Check(bool condition) {
-  if (!condition) std::abort();
+void Check(bool condition, int line) {
+  if (condition) return;
+  std::fprintf(stderr, "check failed at line %d\n", line);
+  std::abort();
 }
 
 bool HasScheme(std::string_view url) {
@@ -74,20 +77,20 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   quillet::PageDocument document(page, contentType, "https://example.jp/a/b.html");
   const quillet::SectionCut cut = document.Cut(section);
   if (const std::optional<std::string> problem = quillet::SectionRuleProblem(section)) {
-    Check(cut.problem == *problem && cut.links.empty());
+    Check(cut.problem == *problem && cut.links.empty(), __LINE__);
   } else {
-    Check(cut.problem.empty() != cut.links.empty());
+    Check(cut.problem.empty() != cut.links.empty(), __LINE__);
   }
   std::set<std::string> urls;
   for (const quillet::PageLink& link : cut.links) {
-    Check(!link.text.empty() && link.text.find_first_of("\t\r\n") == std::string::npos);
+    Check(!link.text.empty() && link.text.find_first_of("\t\r\n") == std::string::npos, __LINE__);
     size_t characters = 0;
     for (size_t i = 0; i < link.text.size(); i += quillet::Cp932CharLength(link.text, i))
       ++characters;
-    Check(characters >= static_cast<size_t>(minLength));
-    Check(HasScheme(link.url));
-    Check(quillet::Cp932Find(link.url, section.links) != std::string::npos);
-    Check(urls.insert(link.url).second);
+    Check(characters >= static_cast<size_t>(minLength), __LINE__);
+    Check(HasScheme(link.url), __LINE__);
+    Check(quillet::Cp932Find(link.url, section.links) != std::string::npos, __LINE__);
+    Check(urls.insert(link.url).second, __LINE__);
   }
 
   // A second section on the same document: the parsed tree is reused.
@@ -96,20 +99,20 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   section.xpath.clear();
   section.css = "a";
   const quillet::SectionCut again = document.Cut(section);
-  Check(again.problem.empty() != again.links.empty());
+  Check(again.problem.empty() != again.links.empty(), __LINE__);
 
   std::set<std::string> feeds;
   for (const quillet::AnnouncedFeed& feed : document.Feeds()) {
-    Check(HasScheme(feed.url));
-    Check(feeds.insert(feed.url).second);
+    Check(HasScheme(feed.url), __LINE__);
+    Check(feeds.insert(feed.url).second, __LINE__);
   }
 
   const quillet::CssTranslation css = quillet::CssToXPath(quillet::Cp932ToUtf8(fields[4]));
-  Check(css.xpath.empty() != css.what.empty());
+  Check(css.xpath.empty() != css.what.empty(), __LINE__);
   if (!css.xpath.empty()) {
     xmlXPathCompExprPtr compiled =
         xmlXPathCompile(reinterpret_cast<const xmlChar*>(css.xpath.c_str()));
-    Check(compiled != nullptr);
+    Check(compiled != nullptr, __LINE__);
     xmlXPathFreeCompExpr(compiled);
   }
 
@@ -117,8 +120,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   quillet::HtmlTag tag;
   size_t last = 0;
   while (scanner.Next(tag)) {
-    Check(tag.start >= last && tag.start < tag.end && tag.end <= page.size());
-    Check(page[tag.start] == '<' && page[tag.end - 1] == '>');
+    Check(tag.start >= last && tag.start < tag.end && tag.end <= page.size(), __LINE__);
+    Check(page[tag.start] == '<' && page[tag.end - 1] == '>', __LINE__);
     last = tag.end;
   }
   return 0;

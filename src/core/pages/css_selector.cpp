@@ -30,23 +30,11 @@ std::string Lowered(std::string_view text) {
   return lower;
 }
 
-// `text` as an XPath string literal; concat() when it holds both quotes.
+// `text` as an XPath string literal. Without escapes a CSS value holds at
+// most one kind of quote, the one it is not quoted with.
 std::string Literal(std::string_view text) {
-  if (text.find('\'') == std::string_view::npos) return "'" + std::string(text) + "'";
-  if (text.find('"') == std::string_view::npos) return "\"" + std::string(text) + "\"";
-  std::string out = "concat(";
-  size_t pos = 0;
-  while (pos < text.size()) {
-    const size_t quote = text.find('\'', pos);
-    if (quote != pos) {
-      out += "'" + std::string(text.substr(pos, quote - pos)) + "',";
-      if (quote == std::string_view::npos) break;
-    }
-    out += "\"'\",";
-    pos = quote + 1;
-  }
-  out.back() = ')';
-  return out;
+  const char quote = text.find('\'') == std::string_view::npos ? '\'' : '"';
+  return quote + std::string(text) + quote;
 }
 
 class Translator {
@@ -102,7 +90,7 @@ class Translator {
       any = true;
     } else if (pos_ < s_.size() && IsNameCharacter(s_[pos_])) {
       std::string name;
-      if (!Name(name)) return false;
+      if (!Name(name, true)) return false;
       type = Lowered(name);
       any = true;
     }
@@ -140,7 +128,7 @@ class Translator {
     ++pos_;
     SkipSpaces();
     std::string name;
-    if (!Name(name)) return false;
+    if (!Name(name, true)) return false;
     SkipSpaces();
     if (pos_ < s_.size() && s_[pos_] == ']') {
       ++pos_;
@@ -186,9 +174,10 @@ class Translator {
     return true;
   }
 
-  // A name (identifier) at pos_ into `out`: not starting with a digit, nor
-  // with "-" and a digit.
-  bool Name(std::string& out) {
+  // A name (identifier) at pos_ into `out`: not a lone "-", not starting
+  // with a digit nor with "-" and a digit. An element's or attribute's name
+  // becomes an XPath name, which starts with a letter or "_".
+  bool Name(std::string& out, bool element = false) {
     const size_t start = pos_;
     while (pos_ < s_.size() && IsNameCharacter(s_[pos_]))
       ++pos_;
@@ -200,7 +189,7 @@ class Translator {
       return Unexpected();
     }
     const size_t digit = out[0] == '-' ? 1 : 0;
-    if (digit < out.size() && out[digit] >= '0' && out[digit] <= '9')
+    if (out == "-" || (out[digit] >= '0' && out[digit] <= '9') || (element && out[0] == '-'))
       return Refuse(CP932("「") + Utf8ToCp932(out, kGetaMark) + CP932("」は名前になりません"));
     return true;
   }

@@ -8,6 +8,8 @@
 #include <algorithm>
 #include <climits>
 #include <cstdint>
+#include <cstring>
+#include <mutex>
 #include <unordered_set>
 
 #include "core/feeds/feed_text.h"
@@ -66,6 +68,12 @@ class ErrorCapture {
   std::string message_;
 };
 
+// Pages are cut on worker threads: libxml2's globals are set up once, first.
+void InitialiseLibxml() {
+  static std::once_flag once;
+  std::call_once(once, [] { xmlInitParser(); });
+}
+
 struct ContextFree {
   void operator()(xmlXPathContext* context) const { xmlXPathFreeContext(context); }
 };
@@ -80,6 +88,7 @@ Context NewContext(xmlDoc* doc) {
 
 // Why `xpath` (UTF-8) does not compile, or nullopt.
 std::optional<std::string> XPathProblem(const std::string& xpath) {
+  InitialiseLibxml();
   const ErrorCapture capture;
   const Context context = NewContext(nullptr);
   xmlXPathCompExprPtr compiled = xmlXPathCtxtCompile(context.get(), Xml(xpath.c_str()));
@@ -133,6 +142,38 @@ const xmlNode* NextInside(const xmlNode* node, const xmlNode* root, bool descend
 size_t OrderOf(const xmlNode* node) {
   const auto stamp = reinterpret_cast<intptr_t>(node->content);
   return stamp < 0 ? static_cast<size_t>(-stamp) : 0;
+}
+
+// Where `needle` first occurs in `text` at or after `from`, or npos; glibc's
+// memmem stays linear whatever the texts.
+size_t Find(std::string_view text, std::string_view needle, size_t from) {
+  const void* found = memmem(text.data() + from, text.size() - from, needle.data(), needle.size());
+  return found ? static_cast<size_t>(static_cast<const char*>(found) - text.data())
+               : std::string_view::npos;
+}
+
+// libxml2 checks each attribute of a tag against every one before it: a page
+// with tags of very many attributes would take quadratic time to parse.
+constexpr size_t kParsedAttributesMax = 256;
+
+// `html` with each start tag cut after its first kParsedAttributesMax
+// attributes (HTML drops repeated names; a real page needs a few dozen at
+// most), or nullopt when no tag has more.
+std::optional<std::string> WithAttributesBounded(std::string_view html) {
+  std::optional<std::string> bounded;
+  size_t copied = 0;
+  HtmlTagScanner scanner(html);
+  HtmlTag tag;
+  while (scanner.Next(tag)) {
+    if (tag.attributes.size() <= kParsedAttributesMax) continue;
+    if (!bounded) bounded.emplace().reserve(html.size());
+    const size_t cut = tag.attributes[kParsedAttributesMax - 1].end;
+    bounded->append(html.substr(copied, cut - copied));
+    *bounded += '>';
+    copied = tag.end;
+  }
+  if (bounded) bounded->append(html.substr(copied));
+  return bounded;
 }
 
 // The anchor that holds `node` (a headline's <span> inside its link), or
@@ -193,8 +234,9 @@ const std::string& PageDocument::Base() {
 PageDocument::Tree& PageDocument::ParsedTree() {
   if (tree_) return *tree_;
   tree_ = std::make_unique<Tree>();
-  xmlInitParser();
-  const std::string& html = decoded_.utf8;
+  InitialiseLibxml();
+  const std::optional<std::string> bounded = WithAttributesBounded(decoded_.utf8);
+  const std::string& html = bounded ? *bounded : decoded_.utf8;
   const int size = static_cast<int>(std::min<size_t>(html.size(), INT_MAX));
   const ErrorCapture capture;
   tree_->doc.reset(htmlReadMemory(html.data(), size, nullptr, "UTF-8",
@@ -230,13 +272,13 @@ SectionCut PageDocument::CutBetween(const PageSection& section) {
   const std::string to = Cp932ToUtf8(section.to);
   size_t begin = 0;
   if (!from.empty()) {
-    begin = page.find(from);
+    begin = Find(page, from, 0);
     if (begin == std::string_view::npos) return {{}, CP932("開始テキストが見つかりません")};
     begin += from.size();
   }
   size_t end = page.size();
   if (!to.empty()) {
-    end = page.find(to, begin);
+    end = Find(page, to, begin);
     if (end == std::string_view::npos) {
       return {{},
               from.empty() ? CP932("終了テキストが見つかりません")

@@ -117,7 +117,7 @@ bool HtmlTagScanner::Next(HtmlTag& tag) {
       const size_t attrStart = i++;
       while (i < n && !IsTagSpace(html[i]) && html[i] != '/' && html[i] != '>' && html[i] != '=')
         ++i;
-      HtmlAttribute attribute{html.substr(attrStart, i - attrStart), {}};
+      HtmlAttribute attribute{html.substr(attrStart, i - attrStart), {}, 0};
       size_t j = i;
       while (j < n && IsTagSpace(html[j]))
         ++j;
@@ -141,6 +141,7 @@ bool HtmlTagScanner::Next(HtmlTag& tag) {
           i = j;
         }
       }
+      attribute.end = i;
       if (!endTag) tag.attributes.push_back(attribute);
     }
     if (!closed) break;

@@ -14,6 +14,7 @@ namespace quillet {
 struct HtmlAttribute {
   std::string_view name;   // as written
   std::string_view value;  // as written, without its quotes; "" when it has none
+  size_t end = 0;          // just after it (after its closing quote)
 };
 
 struct HtmlTag {
