@@ -1,9 +1,9 @@
 // Cutting a user's page on a generated ~1 MB news page as sites write them
 // today (navigation, inline scripts and JSON, SVG icons, cards of links with
 // nested headings and data attributes, Japanese text in UTF-8): between two
-// texts, by XPath and by CSS, each on a page decoded afresh; libxml2's HTML
-// parse alone; and the same XPath by `xmllint --html --xpath` on the same
-// file, a process started per run, for the ratio.
+// texts, by XPath and by CSS, each on a page decoded afresh; a further
+// section on a page already parsed; libxml2's HTML parse alone; and the same XPath by `xmllint
+// --html --xpath` on the same file, a process started per run, for the ratio.
 //
 //   page_cut_bench [benchmark flags]
 //   page_cut_bench --write-input PATH   writes the page to PATH and exits
@@ -127,6 +127,18 @@ void BM_CutByCss(benchmark::State& bench) {
   Cut(bench, Section("", "", "", kCss));
 }
 BENCHMARK(BM_CutByCss)->Unit(benchmark::kMillisecond);
+
+// A further section on a page already parsed: the parse is not repeated.
+void BM_FurtherSectionByXPath(benchmark::State& bench) {
+  PageDocument document(Page(), "text/html; charset=UTF-8", kUrl);
+  const PageSection section = Section("", "", kXPath, "");
+  document.Cut(section);
+  for (auto _ : bench) {
+    const SectionCut cut = document.Cut(section);
+    benchmark::DoNotOptimize(cut.links.size());
+  }
+}
+BENCHMARK(BM_FurtherSectionByXPath)->Unit(benchmark::kMillisecond);
 
 // The parse every XPath or CSS cut starts with, as the reference.
 void BM_LibxmlHtmlParse(benchmark::State& bench) {

@@ -116,7 +116,8 @@ check "feeds find" test "$("$cli" feeds find http://news.quillet.test/today/mach
   $'くらし通信\thttp://news.quillet.test/kurashi/index.rdf'
 "$cli" fetch --home "$work/p" >"$work/p.out" 2>"$work/p.err"
 check "fetch: exit 0, the sites' rows, then the pages'" test $? -eq 0 -a "$(cut -f1 "$work/p.out" | uniq)" = $'YOL\nみなと新報\n経済'
-check "... each section in its log" test "$("$cli" log --page 1 2 --home "$work/p" | wc -l)" -eq 6
+check "... each section in its log, in the page's order" test "$("$cli" log --page 1 2 --home "$work/p" | wc -l)" -eq 6 \
+  -a "$("$cli" log --page 1 1 --home "$work/p" | head -n1 | cut -f2)" = 港まつり　２日間で過去最多の１８万人
 check "... asked again with their validators, the same rows" cmp -s <("$cli" fetch --home "$work/p" 2>/dev/null) "$work/p.out"
 check "... which answered 304: kept rows shown" test "$(grep -c $'^page\t1\t\(item\t\|result\tunchanged\t\)' "$work/p/Feeds/state.txt")" -eq 17
 check "... a section that cuts nothing, a page that gives no headline" test "$(cat "$work/p.err")" = \

@@ -63,6 +63,7 @@ TEST(PageFile, RefusesALineWithItsNumber) {
       {page + "from x\n", "4: section の行より前には書けません"},
       {page + "section s\nfrom a\\b\n", "5: \\ の後は n、r、t、\\ のどれかです"},
       {page + "section s\nmin-length 1001\n", "5: min-length は 0 から 1000 までの数です"},
+      {page + "section s\nmin-length -1\n", "5: min-length は 0 から 1000 までの数です"},
       {page + "url ftp://a\n", "4: URL は http:// か https:// で始めてください"},
       {page + "page 1\n", "4: ID 1 のページは前にもあります"},
       {"page 2\nname n\n\npage 3\n", "1: ページに name と url がありません"},
