@@ -9,45 +9,12 @@
 #include <string_view>
 
 #include "core/text/document_charset.h"
+#include "core/text/utf8_check.h"
 
 namespace {
 
 void Check(bool condition) {
   if (!condition) std::abort();
-}
-
-bool IsValidUtf8(std::string_view text) {
-  size_t pos = 0;
-  while (pos < text.size()) {
-    const auto c = static_cast<unsigned char>(text[pos]);
-    size_t length;
-    char32_t code;
-    if (c < 0x80) {
-      ++pos;
-      continue;
-    } else if (c >= 0xC2 && c <= 0xDF) {
-      length = 2;
-      code = c & 0x1F;
-    } else if (c >= 0xE0 && c <= 0xEF) {
-      length = 3;
-      code = c & 0x0F;
-    } else if (c >= 0xF0 && c <= 0xF4) {
-      length = 4;
-      code = c & 0x07;
-    } else {
-      return false;
-    }
-    if (text.size() - pos < length) return false;
-    for (size_t i = 1; i < length; ++i) {
-      const auto next = static_cast<unsigned char>(text[pos + i]);
-      if ((next & 0xC0) != 0x80) return false;
-      code = code << 6 | (next & 0x3F);
-    }
-    const char32_t least[] = {0, 0, 0x80, 0x800, 0x10000};
-    if (code < least[length] || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) return false;
-    pos += length;
-  }
-  return true;
 }
 
 // Browsers' names, names iconv takes as written, stateful and wide
@@ -67,7 +34,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string_view bytes(reinterpret_cast<const char*>(data) + 1, size - 1);
 
   const quillet::DecodedDocument decoded = quillet::DecodeDocument(bytes, charset);
-  Check(IsValidUtf8(decoded.utf8));
+  Check(quillet::IsValidUtf8(decoded.utf8));
   Check(!decoded.charset.empty());
 
   const std::string parameter = quillet::ContentTypeCharset(bytes);
