@@ -84,6 +84,8 @@ TEST(PageStore, EditsReplaceTheFileWholeAndOnlyWhenItReads) {
   test::TempHome home;
   EditPages([](PageList& list) { list.pages.push_back({0, "n", "http://a.test/", true, {}}); });
   EditPages([](PageList& list) { list.pages.push_back({0, "m", "http://b.test/", true, {}}); });
+  // The ids are the file's own, given as the pages are stored.
+  EXPECT_NE(test::ReadBytes(PageFilePath()).find("next-id 3\n\npage 1\n"), std::string::npos);
   EXPECT_EQ(ReadPages().pages.at(1).id, 2);
   struct stat info {};
   ASSERT_EQ(stat(PageFilePath().c_str(), &info), 0);
