@@ -311,6 +311,15 @@ void ConnectionDialog::showEvent(QShowEvent* event) {
   if (!event->spontaneous()) RunGuarded(errors_, [this] { LoadSettings(); });
 }
 
+ConnectionDialog::~ConnectionDialog() {
+  // The lists signal as QWidget's destructor deletes them, when this is a
+  // dialog no more: their button updates must not run then.
+  for (QTreeWidget* list : {feedList_, pageList_}) {
+    list->disconnect(this);
+    list->model()->disconnect(this);
+  }
+}
+
 void ConnectionDialog::LoadSettings() {
   proxyList_->clear();
   loaded_ = settings::ReadSettings();

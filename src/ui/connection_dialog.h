@@ -40,6 +40,7 @@ class PageEditDialog;
 class ConnectionDialog : public ProgramWindow {
  public:
   explicit ConnectionDialog(QWidget* parent = nullptr);
+  ~ConnectionDialog() override;
 
   // Called after OK has stored a changed feed list or pages file.
   std::function<void()> OnSourcesConfirmed;
