@@ -18,7 +18,6 @@
 #include "core/settings/settings.h"
 #include "core/sites/catalogue.h"
 #include "core/sys/error_display.h"
-#include "core/sys/program_dir.h"
 #include "core/text/text_codec.h"
 #include "ui/browser_launch.h"
 #include "ui/icons.h"
@@ -224,8 +223,7 @@ void LogTab::FitTree() {
 std::string LogTab::NodeLogPath(const QTreeWidgetItem* node) {
   if (const int feed = node->data(0, kFeedRole).toInt(); feed > 0) return FeedLogFilePath(feed);
   if (const int section = node->data(0, kSectionRole).toInt(); section > 0) {
-    return DataDirectory() +
-           PageLogFile(node->data(0, kPageRole).toInt(), static_cast<size_t>(section));
+    return PageLogFilePath(node->data(0, kPageRole).toInt(), static_cast<size_t>(section));
   }
   const int category = node->data(0, kCategoryRole).toInt();
   return category < 0 ? std::string() : LogFilePath(category);

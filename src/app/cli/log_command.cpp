@@ -16,7 +16,6 @@
 #include "core/settings/settings.h"
 #include "core/sites/catalogue.h"
 #include "core/sys/error_display.h"
-#include "core/sys/program_dir.h"
 #include "core/text/text_codec.h"
 
 namespace quillet {
@@ -42,7 +41,7 @@ int Log(Terminal& terminal, const std::string& indexText, const std::optional<st
                        CP932(" はありません"));
       return 1;
     }
-    path = DataDirectory() + PageLogFile(page->id, static_cast<size_t>(number));
+    path = PageLogFilePath(page->id, static_cast<size_t>(number));
   } else if (feedId) {
     for (const settings::FeedSource& feed : settings::ReadSettings().feeds.feeds) {
       if (std::to_string(feed.id) == *feedId) path = FeedLogFilePath(feed.id);

@@ -250,22 +250,20 @@ void SaveFeedStates(const FeedStates& updates, std::time_t now) {
   for (const settings::FeedSource& feed :
        settings::ReadFeedList(ProfileValues(std::move(settingsBytes))).feeds)
     listed.insert(feed.id);
+  // A file that exists but cannot be read is never overwritten blindly.
+  std::string bytes;
+  if (ReadWholeFile(path, bytes) == ReadResult::kFailed) ThrowCannotWrite(path);
+  FeedStates stored = ParseFeedStates(bytes);
   // The pages likewise; while their file cannot be read, their states stay.
-  std::string stateBytes;
   try {
     for (const PageSource& page : ReadPages().pages)
       listed.insert(-page.id);
   } catch (const QuilletError&) {
-    if (ReadWholeFile(path, stateBytes) != ReadResult::kFailed) {
-      for (const auto& [id, state] : ParseFeedStates(stateBytes).feeds) {
-        if (id < 0) listed.insert(id);
-      }
+    for (const auto& [id, state] : stored.feeds) {
+      if (id < 0) listed.insert(id);
     }
   }
-  // A file that exists but cannot be read is never overwritten blindly.
-  std::string bytes;
-  if (ReadWholeFile(path, bytes) == ReadResult::kFailed) ThrowCannotWrite(path);
-  const FeedStates merged = MergeFeedStates(ParseFeedStates(bytes), updates, listed, now);
+  const FeedStates merged = MergeFeedStates(std::move(stored), updates, listed, now);
   if (!ForceDirectories(DirectoryOf(path)) ||
       !WriteFileAtomic(path, FormatFeedStates(merged), 0600))
     ThrowCannotWrite(path);

@@ -4,7 +4,6 @@
 #include "core/log/log_blocks.h"
 #include "core/settings/feed_list.h"
 #include "core/sites/catalogue.h"
-#include "core/sys/program_dir.h"
 #include "core/text/text_codec.h"
 
 namespace quillet {
@@ -114,8 +113,7 @@ std::vector<SearchSource> SearchedSources(const std::vector<settings::FeedSource
     SearchSource& source =
         sources.emplace_back(SearchSource{SearchSource::kFeed, 0, page.name, {}});
     for (size_t n = 1; n <= page.sections.size(); ++n)
-      source.pageLogs.push_back(
-          {DataDirectory() + PageLogFile(page.id, n), page.sections[n - 1].name});
+      source.pageLogs.push_back({PageLogFilePath(page.id, n), page.sections[n - 1].name});
   }
   for (const settings::FeedSource& feed : feeds)
     sources.push_back({SearchSource::kFeed, feed.id, feed.name, {}});

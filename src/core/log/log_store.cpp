@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "core/pages/page_list.h"
 #include "core/settings/feed_list.h"
 #include "core/sites/catalogue.h"
 #include "core/sys/clock.h"
@@ -30,6 +31,10 @@ std::string LogFilePath(int categoryIndex) {
 
 std::string FeedLogFilePath(int feedId) {
   return DataDirectory() + settings::FeedLogFile(feedId);
+}
+
+std::string PageLogFilePath(int pageId, size_t section) {
+  return DataDirectory() + PageLogFile(pageId, section);
 }
 
 Lines ParseLogText(std::string_view bytes) {

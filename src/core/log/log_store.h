@@ -2,6 +2,7 @@
 // flag", CR LF after every line, newest first.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -20,6 +21,8 @@ struct LogItem {
 std::string LogFilePath(int categoryIndex);
 // Program directory followed by the log file of the feed with that id.
 std::string FeedLogFilePath(int feedId);
+// Program directory followed by the log file of a page's section (from 1).
+std::string PageLogFilePath(int pageId, size_t section);
 
 // Lines of a log text: a line ends at CR LF, lone CR or lone LF; a NUL byte
 // ends the text.
